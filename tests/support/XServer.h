@@ -1,0 +1,54 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <sys/types.h>
+
+// A private X display for tests: Xvfb on a free display number, openbox as
+// window manager and, on request, trayer as system tray at the top edge.
+// The first call to instance() starts the server and sets DISPLAY in this
+// process's environment, so it must come before the QApplication is created;
+// a test that shows windows also sets QT_QPA_PLATFORM=xcb before that.
+// Everything started here is stopped when the process exits (and dies with
+// the process if it is killed). Main thread only.
+class XServer
+{
+public:
+    static XServer& instance();
+
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    // ":N"; empty when the server could not be started.
+    QString display() const { return m_display; }
+    bool isRunning() const { return !m_display.isEmpty(); }
+
+    // Starts trayer once; answers whether a system tray is in place.
+    bool startTray();
+
+    // Writes a picture of the whole screen (any format ImageMagick knows by the extension).
+    bool screenshot(const QString& path) const;
+
+    // Runs xdotool on this display and answers its standard output, trimmed.
+    // ok, when given, tells whether xdotool exited with status 0.
+    QString xdotool(const QStringList& args, bool* ok = nullptr) const;
+
+    // Runs any X client (setxkbmap, xprop, ...) on this display, as xdotool().
+    QString run(const QString& program, const QStringList& args, bool* ok = nullptr) const;
+
+private:
+    XServer();
+    ~XServer();
+
+    bool startServer();
+    bool waitFor(const QString& program, const QStringList& args, const QString& expected, int timeoutMs) const;
+    static pid_t spawn(const QStringList& command, int keepFd = -1);
+    static void stop(pid_t& pid);
+
+    QString m_display;
+    pid_t m_xvfb = -1;
+    pid_t m_windowManager = -1;
+    pid_t m_tray = -1;
+};
