@@ -1,0 +1,74 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The library database: loading, saving and record paths.
+#include "app/RecorderAppDelegate.h"
+
+#include "app/QnMessageBox.h"
+#include "library/LibraryPaths.h"
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "library/RecordingsDBReader.h"
+#include "library/XMLCreator.h"
+#include "outline/RecOutlineController.h"
+
+#include <QDateTime>
+#include <QFile>
+
+namespace {
+
+// Rows read from the file go in without a layout and a save each; the
+// caller lays out and saves once at the end.
+class BatchLoader : public RecordFactory
+{
+public:
+    explicit BatchLoader(RecOutlineController& outline) : m_outline(outline) {}
+    RecItem* createNewItem() override { return m_outline.createNewItem(); }
+    RecGroup* createNewGroup() override { return m_outline.createNewGroup(); }
+    void addItem(RecItem* item, RecGroup* group) override
+    {
+        m_outline.insertRow(item, group);
+    }
+    void addGroup(RecGroup* group, RecGroup* parent) override { m_outline.insertRow(group, parent); }
+
+private:
+    RecOutlineController& m_outline;
+};
+
+} // namespace
+
+void RecorderAppDelegate::setupRecordingsList()
+{
+    const QString path = LibraryPaths::databasePath(outputFolder());
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const QByteArray bytes = file.readAll();
+    file.close();
+    BatchLoader loader(*m_outlineController);
+    RecordingsDBReader reader(outputFolder(), loader);
+    if (!reader.loadBytes(bytes, m_outlineController->mainItem())) {
+        // Kept aside so that the next save does not wipe notes and
+        // descriptions that a repaired file could still give back.
+        QFile::rename(path, outputFolder() + "/RecordingsDB.unreadable-" +
+                                QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") +
+                                ".xml");
+        return;
+    }
+    m_outlineController->arrangeItems();
+    structChanged();
+}
+
+void RecorderAppDelegate::structChanged()
+{
+    if (!m_initialized || m_outlineController->isSearchMode())
+        return;
+    RecGroup* root = m_outlineController->mainItem();
+    if (!root)
+        return;
+    if (!XMLCreator().createXML(root, LibraryPaths::databasePath(outputFolder())))
+        QnMessageBox("Unable to save the structure of recordings");
+}
+
+QString RecorderAppDelegate::restorePath(const GeneralRecItem* item) const
+{
+    return LibraryPaths::restorePath(outputFolder(), item, m_outlineController->mainGroup());
+}

@@ -1,0 +1,83 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Settings.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+QString Settings::outputFolder() const
+{
+    const QString stored = m_store.value(kOutputFolder).toString();
+    if (!stored.isEmpty())
+        return stored;
+    QString music = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    if (music.isEmpty())
+        music = QDir::homePath() + "/Music";
+    return music + "/Voice Recordings";
+}
+
+void Settings::setOutputFolder(const QString& path)
+{
+    m_store.setValue(kOutputFolder, path);
+}
+
+QString Settings::inputDevice() const
+{
+    return m_store.value(kInputDevice).toString();
+}
+
+void Settings::setInputDevice(const QString& name)
+{
+    m_store.setValue(kInputDevice, name);
+}
+
+float Settings::soundThreshold() const
+{
+    const float value = m_store.value(kSoundThreshold, 0.0f).toFloat();
+    return value == 0.0f ? 0.2f : value;
+}
+
+void Settings::setSoundThreshold(float threshold)
+{
+    m_store.setValue(kSoundThreshold, threshold);
+}
+
+bool Settings::skipSilence() const
+{
+    return m_store.value(kSkipSilence, false).toBool();
+}
+
+void Settings::setSkipSilence(bool skip)
+{
+    m_store.setValue(kSkipSilence, skip);
+}
+
+int Settings::recQuality() const
+{
+    const int value = m_store.value(kRecQuality, 0).toInt();
+    return value == 0 ? 2 : value;
+}
+
+void Settings::setRecQuality(int quality)
+{
+    m_store.setValue(kRecQuality, quality);
+}
+
+bool Settings::ignoreGlobalHotKeys() const
+{
+    return m_store.value(kIgnoreGlobalHotKeys, false).toBool();
+}
+
+void Settings::setIgnoreGlobalHotKeys(bool ignore)
+{
+    m_store.setValue(kIgnoreGlobalHotKeys, ignore);
+}
+
+bool Settings::hideDescrWnd() const
+{
+    return m_store.value(kHideDescrWnd, false).toBool();
+}
+
+void Settings::setHideDescrWnd(bool hide)
+{
+    m_store.setValue(kHideDescrWnd, hide);
+}

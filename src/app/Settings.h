@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QSettings>
+#include <QString>
+
+// The user defaults with their keys and the values used when a key is absent.
+class Settings
+{
+public:
+    static constexpr const char* kOutputFolder = "OutputFolder";
+    static constexpr const char* kInputDevice = "InputDevice";
+    static constexpr const char* kSoundThreshold = "SoundThreshold";
+    static constexpr const char* kSkipSilence = "SkipSilence";
+    static constexpr const char* kRecQuality = "RecQuality";
+    static constexpr const char* kIgnoreGlobalHotKeys = "IgnoreGlobalHotKeys";
+    static constexpr const char* kHideDescrWnd = "HideDescrWnd";
+    static constexpr const char* kFirstStartDate = "FSD";
+    static constexpr const char* kAppStoreOffered = "ASO";
+
+    // The stored folder, else "Voice Recordings" in the user's music folder.
+    QString outputFolder() const;
+    void setOutputFolder(const QString& path);
+    // Null when no device was ever chosen.
+    QString inputDevice() const;
+    void setInputDevice(const QString& name);
+    // A stored 0 reads as the default 0.2.
+    float soundThreshold() const;
+    void setSoundThreshold(float threshold);
+    bool skipSilence() const;
+    void setSkipSilence(bool skip);
+    // A stored 0 reads as the default 2; not clamped here.
+    int recQuality() const;
+    void setRecQuality(int quality);
+    bool ignoreGlobalHotKeys() const;
+    void setIgnoreGlobalHotKeys(bool ignore);
+    bool hideDescrWnd() const;
+    void setHideDescrWnd(bool hide);
+
+    QSettings& store() { return m_store; }
+
+private:
+    mutable QSettings m_store;
+};

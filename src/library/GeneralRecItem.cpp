@@ -1,0 +1,58 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/GeneralRecItem.h"
+
+GeneralRecItem::GeneralRecItem(bool isGroup) : m_isGroup(isGroup) {}
+
+GeneralRecItem::~GeneralRecItem() = default;
+
+void GeneralRecItem::setSelected(bool selected)
+{
+    if (m_selected == selected)
+        return;
+    m_selected = selected;
+    notify();
+}
+
+void GeneralRecItem::setParent(GeneralRecItem* parent)
+{
+    m_parent = parent;
+    m_level = 0;
+    if (parent) {
+        recalcLevel();
+        notify();
+    }
+}
+
+void GeneralRecItem::recalcLevel()
+{
+    m_level = 0;
+    for (GeneralRecItem* p = m_parent ? m_parent->m_parent : nullptr; p; p = p->m_parent)
+        ++m_level;
+}
+
+void GeneralRecItem::setTitle(const QString& title)
+{
+    m_prevTitle = title;
+    setEditedTitle(title);
+}
+
+void GeneralRecItem::setEditedTitle(const QString& title)
+{
+    m_title = title;
+    notify();
+}
+
+void GeneralRecItem::setHidden(bool hidden)
+{
+    if (m_hidden == hidden)
+        return;
+    m_hidden = hidden;
+    notify();
+}
+
+void GeneralRecItem::showInsertLine(bool show, bool atTop)
+{
+    m_showInsertLine = show;
+    m_showTopLine = atTop;
+    notify();
+}

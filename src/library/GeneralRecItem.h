@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+// What categories and recordings share: identifier, tree link, depth,
+// selection and the title bookkeeping. The row widget that shows a record
+// listens to changed().
+class GeneralRecItem : public QObject
+{
+    Q_OBJECT
+public:
+    ~GeneralRecItem() override;
+
+    bool isGroup() const { return m_isGroup; }
+    bool selected() const { return m_selected; }
+    void setSelected(bool selected);
+
+    GeneralRecItem* parent() const { return m_parent; }
+    void setParent(GeneralRecItem* parent);
+    int level() const { return m_level; }
+    virtual void recalcLevel();
+
+    int ID() const { return m_ID; }
+    void setID(int id) { m_ID = id; }
+
+    // The title as the row shows it now; during an in-place edit this is the
+    // typed text, while prevTitle() keeps the name the file still has.
+    QString title() const { return m_title; }
+    // Sets the title and makes it the new prevTitle.
+    void setTitle(const QString& title);
+    // What the user typed into the title label; prevTitle stays.
+    void setEditedTitle(const QString& title);
+    const QString& prevTitle() const { return m_prevTitle; }
+
+    virtual QString descr() const = 0;
+    virtual void setDescr(const QString& descr) = 0;
+
+    bool isHidden() const { return m_hidden; }
+    virtual void setHidden(bool hidden);
+
+    bool insertLineVisible() const { return m_showInsertLine; }
+    bool insertLineAtTop() const { return m_showTopLine; }
+    void showInsertLine(bool show, bool atTop);
+
+signals:
+    // Any shown value changed: texts, selection, level, expansion, visibility.
+    void changed();
+
+protected:
+    explicit GeneralRecItem(bool isGroup);
+    void notify() { emit changed(); }
+
+private:
+    bool m_showInsertLine = false;
+    bool m_showTopLine = false;
+    bool m_isGroup = false;
+    bool m_selected = false;
+    bool m_hidden = false;
+    GeneralRecItem* m_parent = nullptr;
+    int m_level = 0;
+    int m_ID = -1;
+    QString m_prevTitle;
+    QString m_title;
+};

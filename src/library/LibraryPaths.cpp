@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/LibraryPaths.h"
+
+#include "library/RecGroup.h"
+
+QString LibraryPaths::groupPath(const GeneralRecItem* item, const RecGroup* shownRoot)
+{
+    QString path("");
+    for (const GeneralRecItem* p = item; p && p != shownRoot && !p->title().isNull();
+         p = p->parent())
+        path.prepend("/" + p->title());
+    return path;
+}
+
+QString LibraryPaths::restorePath(const QString& outputFolder, const GeneralRecItem* item,
+                                  const RecGroup* mainGroup)
+{
+    if (!item || outputFolder.isEmpty())
+        return QString();
+    if (item->title().isNull())
+        return outputFolder;
+    QString path = item->title();
+    for (const GeneralRecItem* p = item->parent(); p && p != mainGroup && !p->title().isNull();
+         p = p->parent())
+        path.prepend(p->title() + "/");
+    path.prepend(outputFolder + "/");
+    if (!item->isGroup())
+        path += ".m4a";
+    return path;
+}
+
+QString LibraryPaths::databasePath(const QString& outputFolder)
+{
+    return outputFolder + "/RecordingsDB.xml";
+}

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/RecItem.h"
+
+#include <algorithm>
+
+RecItem::RecItem() : GeneralRecItem(false)
+{
+    setDuration(0);
+}
+
+RecItem::~RecItem() = default;
+
+void RecItem::setDescr(const QString& descr)
+{
+    m_descr = descr.isNull() ? QString("") : descr;
+    notify();
+}
+
+void RecItem::setDate(const QString& date)
+{
+    m_date = date.isNull() ? QString("") : date;
+    notify();
+}
+
+void RecItem::setDuration(double seconds)
+{
+    m_duration = seconds;
+    m_durationText = durationText(seconds);
+    notify();
+}
+
+QString RecItem::durationText(double seconds)
+{
+    const int hours = int(seconds / 3600);
+    const int minutes = int((seconds - hours * 3600.0) / 60);
+    const int secs = int(seconds - hours * 3600.0 - minutes * 60.0);
+    if (hours > 0)
+        return QString::asprintf("%dh %dm %ds", hours, minutes, secs);
+    if (minutes > 0)
+        return QString::asprintf("%dm %ds", minutes, secs);
+    return QString::asprintf("%ds", secs);
+}
+
+bool RecItem::addMarkAtTime(float offset, const QString& descr, int id)
+{
+    if (markByID(id))
+        return false;
+    auto mark = std::make_unique<TimeMark>();
+    mark->setOffset(offset);
+    mark->setMarkID(id);
+    mark->setDescr(descr);
+    m_marks.push_back(std::move(mark));
+    notify();
+    return true;
+}
+
+void RecItem::removeMark(TimeMark* mark)
+{
+    auto it = std::find_if(m_marks.begin(), m_marks.end(),
+                           [mark](const auto& m) { return m.get() == mark; });
+    if (it == m_marks.end())
+        return;
+    m_marks.erase(it);
+    notify();
+}
+
+int RecItem::createMarkID() const
+{
+    if (m_marks.empty())
+        return 0;
+    int maxID = m_marks.front()->markID();
+    for (const auto& m : m_marks)
+        maxID = std::max(maxID, m->markID());
+    return maxID + 1;
+}
+
+TimeMark* RecItem::markByID(int id) const
+{
+    for (const auto& m : m_marks)
+        if (m->markID() == id)
+            return m.get();
+    return nullptr;
+}
+
+void RecItem::setMarkDescr(TimeMark* mark, const QString& descr)
+{
+    if (!mark)
+        return;
+    mark->setDescr(descr);
+    notify();
+}

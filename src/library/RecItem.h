@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "library/GeneralRecItem.h"
+#include "library/TimeMark.h"
+
+#include <memory>
+#include <vector>
+
+// A recording: one .m4a file with its date text, description, duration and
+// time marks (kept in the order they were added).
+class RecItem : public GeneralRecItem
+{
+    Q_OBJECT
+public:
+    RecItem();
+    ~RecItem() override;
+
+    QString descr() const override { return m_descr; }
+    void setDescr(const QString& descr) override;
+    QString date() const { return m_date; }
+    void setDate(const QString& date);
+
+    double duration() const { return m_duration; }
+    void setDuration(double seconds);
+    QString durationText() const { return m_durationText; }
+    static QString durationText(double seconds);
+
+    const std::vector<std::unique_ptr<TimeMark>>& marks() const { return m_marks; }
+    bool addMarkAtTime(float offset, const QString& descr, int id);
+    void removeMark(TimeMark* mark);
+    int createMarkID() const;
+    TimeMark* markByID(int id) const;
+    // A note text edited in the navigator strip.
+    void setMarkDescr(TimeMark* mark, const QString& descr);
+
+private:
+    QString m_date;
+    QString m_descr;
+    std::vector<std::unique_ptr<TimeMark>> m_marks;
+    double m_duration = 0;
+    QString m_durationText;
+};

@@ -1,0 +1,22 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+
+class QXmlStreamWriter;
+class RecGroup;
+class RecItem;
+
+// Writes the whole library tree as "RecordingsDB.xml". Made for one save.
+class XMLCreator
+{
+public:
+    // Writes atomically: a failed save leaves the old file as it was.
+    bool createXML(const RecGroup* root, const QString& path);
+    QByteArray document(const RecGroup* root);
+
+private:
+    void saveGroup(const RecGroup* group, QXmlStreamWriter& xml);
+    void saveGroupItem(const RecGroup* group, QXmlStreamWriter& xml);
+    void saveItem(const RecItem* item, QXmlStreamWriter& xml);
+};

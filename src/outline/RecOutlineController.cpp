@@ -1,0 +1,429 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "outline/RecOutlineController.h"
+
+#include "library/LibraryPaths.h"
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "outline/OutlineDelegate.h"
+#include "outline/RecGroupView.h"
+#include "outline/RecItemView.h"
+#include "outline/RecOutlineView.h"
+
+#include <QDateTime>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QScrollArea>
+
+namespace {
+
+unsigned systemModifiers()
+{
+    const Qt::KeyboardModifiers mods = QGuiApplication::queryKeyboardModifiers();
+    unsigned flags = 0;
+    // Inside our own windows Command is the Control key.
+    if (mods & Qt::ControlModifier)
+        flags |= RecOutlineController::kCommandKeyMask;
+    if (mods & Qt::ShiftModifier)
+        flags |= RecOutlineController::kShiftKeyMask;
+    return flags;
+}
+
+} // namespace
+
+RecOutlineController::RecOutlineController(QObject* parent)
+    : QObject(parent), m_mainGroup(std::make_unique<RecGroup>(RecGroup::Bare)),
+      m_modifierQuery(systemModifiers)
+{
+    m_mainGroup->setHidden(true);
+    m_mainGroup->setExpanded(true);
+}
+
+RecOutlineController::~RecOutlineController()
+{
+    if (m_outlineView) {
+        if (m_searchGroup)
+            m_outlineView->removeRows(m_searchGroup.get());
+        m_outlineView->removeRows(m_mainGroup.get());
+    }
+}
+
+void RecOutlineController::setOutlineView(RecOutlineView* view, QScrollArea* scrollView)
+{
+    m_outlineView = view;
+    m_scrollView = scrollView;
+    if (view)
+        view->setController(this);
+    if (scrollView) {
+        scrollView->setWidget(view);
+        scrollView->setWidgetResizable(false);
+        scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        scrollView->viewport()->installEventFilter(this);
+    }
+    arrangeItems();
+}
+
+bool RecOutlineController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (m_scrollView && watched == m_scrollView->viewport() && event->type() == QEvent::Resize)
+        arrangeItems();
+    return QObject::eventFilter(watched, event);
+}
+
+RecGroup* RecOutlineController::mainItem() const
+{
+    return m_searchGroup ? m_searchGroup.get() : m_mainGroup.get();
+}
+
+void RecOutlineController::setSearchGroup(std::unique_ptr<RecGroup> group)
+{
+    if (m_searchGroup && m_outlineView)
+        m_outlineView->removeRows(m_searchGroup.get());
+    m_searchGroup = std::move(group);
+}
+
+int RecOutlineController::findMaxID(const RecGroup* group) const
+{
+    if (!group)
+        return -1;
+    int maxID = -1;
+    for (const GeneralRecItem* sub : group->subItems()) {
+        if (!sub)
+            continue;
+        maxID = std::max(maxID, sub->ID());
+        if (sub->isGroup())
+            maxID = std::max(maxID, findMaxID(static_cast<const RecGroup*>(sub)));
+    }
+    return maxID;
+}
+
+int RecOutlineController::createNewID() const
+{
+    return findMaxID(mainItem()) + 1;
+}
+
+RecGroup* RecOutlineController::createNewGroup()
+{
+    auto* group = new RecGroup(RecGroup::WithExpandButton);
+    group->setID(createNewID());
+    return group;
+}
+
+RecItem* RecOutlineController::createNewItem()
+{
+    auto* item = new RecItem;
+    item->setID(createNewID());
+    item->setDate(QDateTime::currentDateTime().toString("MM/dd HH:mm"));
+    return item;
+}
+
+void RecOutlineController::insertRow(GeneralRecItem* item, RecGroup* group)
+{
+    if (!item || !group || !m_outlineView)
+        return;
+    group->addSubItem(item);
+    item->setParent(group);
+    RecRowView* row = m_outlineView->rowFor(item);
+    row->resize(m_outlineView->width(), rowHeight(item));
+}
+
+void RecOutlineController::addGroup(RecGroup* group, RecGroup* parent)
+{
+    if (!group || !parent || !m_outlineView)
+        return;
+    insertRow(group, parent);
+    arrangeItems();
+    structChanged();
+}
+
+void RecOutlineController::addItem(RecItem* item, RecGroup* group)
+{
+    if (!item || !group || !m_outlineView)
+        return;
+    insertRow(item, group);
+    arrangeItems();
+    structChanged();
+}
+
+void RecOutlineController::removeItem(GeneralRecItem* item)
+{
+    if (!item)
+        return;
+    if (item == m_chiefSelectedItem)
+        setChiefSelectedItem(nullptr);
+    auto* parent = static_cast<RecGroup*>(item->parent());
+    if (!parent)
+        return;
+    parent->removeSubItem(item);
+    if (m_searchGroup)
+        m_searchGroup->removeSubItem(item);
+    if (m_outlineView)
+        m_outlineView->removeRows(item);
+    delete item;
+    arrangeItems();
+    structChanged();
+}
+
+void RecOutlineController::clear()
+{
+    deselectAll();
+    while (!m_mainGroup->subItems().isEmpty()) {
+        GeneralRecItem* first = m_mainGroup->subItems().first();
+        m_mainGroup->removeSubItem(first);
+        if (m_searchGroup)
+            m_searchGroup->removeSubItem(first);
+        if (m_outlineView)
+            m_outlineView->removeRows(first);
+        delete first;
+    }
+}
+
+RecGroup* RecOutlineController::currentGroup() const
+{
+    if (!m_chiefSelectedItem)
+        return mainItem();
+    if (m_chiefSelectedItem->isGroup())
+        return static_cast<RecGroup*>(m_chiefSelectedItem);
+    return static_cast<RecGroup*>(m_chiefSelectedItem->parent());
+}
+
+QString RecOutlineController::groupPath(const GeneralRecItem* item) const
+{
+    return LibraryPaths::groupPath(item, mainItem());
+}
+
+GeneralRecItem* RecOutlineController::itemByLabel(const QObject* label, RecGroup* group) const
+{
+    if (!label || !group || !m_outlineView)
+        return nullptr;
+    for (GeneralRecItem* sub : group->subItems()) {
+        if (!sub)
+            continue;
+        if (RecRowView* row = m_outlineView->existingRowFor(sub); row && row->isOwner(label))
+            return sub;
+        if (sub->isGroup())
+            if (GeneralRecItem* found = itemByLabel(label, static_cast<RecGroup*>(sub)))
+                return found;
+    }
+    return nullptr;
+}
+
+int RecOutlineController::rowHeight(const GeneralRecItem* item) const
+{
+    return item->isGroup() ? RecGroupView::kHeight : RecItemView::kHeight;
+}
+
+int RecOutlineController::groupHeight(const RecGroup* group) const
+{
+    if (!group || !group->isExpanded())
+        return 0;
+    int h = 0;
+    for (const GeneralRecItem* sub : group->subItems()) {
+        if (!sub)
+            continue;
+        h += rowHeight(sub);
+        if (sub->isGroup())
+            h += groupHeight(static_cast<const RecGroup*>(sub));
+    }
+    return h;
+}
+
+void RecOutlineController::arrangeItems()
+{
+    RecGroup* root = mainItem();
+    if (!root || !m_outlineView)
+        return;
+    int height = groupHeight(root) + 1;
+    int width = m_outlineView->width();
+    if (m_scrollView) {
+        height = std::max(height, m_scrollView->viewport()->height());
+        width = m_scrollView->viewport()->width();
+    }
+    // The view grows and shrinks at its bottom edge, so the scroll offset
+    // from the top keeps the same rows in view.
+    m_outlineView->resize(width, height);
+    arrangeGroup(root, 0, 1);
+    m_outlineView->update();
+}
+
+int RecOutlineController::arrangeGroup(RecGroup* group, int x, int y)
+{
+    if (!group)
+        return y;
+    group->setExpanded(group->isExpanded());
+    if (!group->isExpanded())
+        return y;
+    for (GeneralRecItem* sub : group->subItems()) {
+        if (!sub)
+            continue;
+        RecRowView* row = m_outlineView->rowFor(sub);
+        const int h = rowHeight(sub);
+        row->setGeometry(x, y, m_outlineView->width(), h);
+        row->placeControls();
+        y += h;
+        if (sub->isGroup())
+            y = arrangeGroup(static_cast<RecGroup*>(sub), x, y);
+    }
+    return y;
+}
+
+void RecOutlineController::onItemClick(GeneralRecItem* item)
+{
+    if (!item || (m_appDelegate && m_appDelegate->isRecording()))
+        return;
+    const unsigned modifiers = m_modifierQuery ? m_modifierQuery() : 0;
+    if (modifiers & kCommandKeyMask) {
+        if (item->selected())
+            removeFromSelection(item);
+        else
+            addToSelection(item);
+    } else if ((modifiers & kShiftKeyMask) && m_chiefSelectedItem) {
+        GeneralRecItem* anchor = m_chiefSelectedItem;
+        deselectAll();
+        bool selecting = false;
+        selectRange(item, anchor, &selecting, mainItem());
+        setChiefSelectedItem(anchor);
+    } else {
+        selectItem(item);
+    }
+}
+
+void RecOutlineController::onItemDClick(GeneralRecItem*) {}
+
+int RecOutlineController::countSelected(const RecGroup* group) const
+{
+    int n = 0;
+    for (const GeneralRecItem* sub : group->subItems()) {
+        if (!sub)
+            continue;
+        n += sub->selected() ? 1 : 0;
+        if (sub->isGroup())
+            n += countSelected(static_cast<const RecGroup*>(sub));
+    }
+    return n;
+}
+
+void RecOutlineController::selectItem(GeneralRecItem* item)
+{
+    if (item && item == m_chiefSelectedItem && countSelected(m_mainGroup.get()) == 1)
+        return;
+    deselectAll();
+    setChiefSelectedItem(item);
+    if (item)
+        item->setSelected(true);
+}
+
+void RecOutlineController::addToSelection(GeneralRecItem* item)
+{
+    if (!item)
+        return;
+    setChiefSelectedItem(item);
+    item->setSelected(true);
+}
+
+void RecOutlineController::removeFromSelection(GeneralRecItem* item)
+{
+    if (!item)
+        return;
+    item->setSelected(false);
+    if (item == m_chiefSelectedItem) {
+        const QList<GeneralRecItem*> rest = selectedItemsOfGroup(mainItem());
+        setChiefSelectedItem(rest.isEmpty() ? nullptr : rest.first());
+    }
+}
+
+void RecOutlineController::deselectAll()
+{
+    deselectGroup(mainItem());
+    setChiefSelectedItem(nullptr);
+}
+
+void RecOutlineController::deselectGroup(RecGroup* group)
+{
+    if (!group)
+        return;
+    for (GeneralRecItem* sub : group->subItems()) {
+        if (!sub)
+            continue;
+        sub->setSelected(false);
+        if (sub->isGroup())
+            deselectGroup(static_cast<RecGroup*>(sub));
+    }
+}
+
+void RecOutlineController::selectRange(GeneralRecItem* a, GeneralRecItem* b, bool* selecting,
+                                       RecGroup* group)
+{
+    if (!a || !b || a == b || !selecting || !group)
+        return;
+    for (GeneralRecItem* sub : group->subItems()) {
+        if (!sub)
+            continue;
+        if (sub == a || sub == b) {
+            sub->setSelected(true);
+            if (*selecting) {
+                *selecting = false;
+                return;
+            }
+            *selecting = true;
+        } else if (*selecting) {
+            sub->setSelected(true);
+        }
+        if (sub->isGroup())
+            selectRange(a, b, selecting, static_cast<RecGroup*>(sub));
+    }
+}
+
+QList<GeneralRecItem*> RecOutlineController::selectedItemsOfGroup(const RecGroup* group) const
+{
+    QList<GeneralRecItem*> result;
+    if (!group)
+        return result;
+    for (GeneralRecItem* sub : group->subItems()) {
+        if (!sub)
+            continue;
+        if (sub->selected())
+            result.append(sub);
+        else if (sub->isGroup())
+            result.append(selectedItemsOfGroup(static_cast<const RecGroup*>(sub)));
+    }
+    return result;
+}
+
+void RecOutlineController::setChiefSelectedItem(GeneralRecItem* item)
+{
+    m_chiefSelectedItem = item;
+    if (m_appDelegate)
+        m_appDelegate->chiefSelectedChanged();
+}
+
+void RecOutlineController::expandGroup(GeneralRecItem* item, bool state)
+{
+    if (!item || !item->isGroup())
+        return;
+    static_cast<RecGroup*>(item)->setExpanded(state);
+    const QList<GeneralRecItem*> selected = selectedItemsOfGroup(mainItem());
+    if (selected.isEmpty())
+        setChiefSelectedItem(nullptr);
+    else if (!selected.contains(m_chiefSelectedItem))
+        setChiefSelectedItem(selected.first());
+    arrangeItems();
+    structChanged();
+}
+
+void RecOutlineController::itemRenamed(const QObject* label)
+{
+    GeneralRecItem* item = itemByLabel(label, mainItem());
+    if (item && m_appDelegate)
+        m_appDelegate->renameItem(item, item->title());
+}
+
+void RecOutlineController::itemDescrChanged()
+{
+    structChanged();
+}
+
+void RecOutlineController::structChanged()
+{
+    if (m_appDelegate)
+        m_appDelegate->structChanged();
+}

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "library/RecordFactory.h"
+
+#include <QList>
+#include <QObject>
+
+#include <functional>
+#include <memory>
+
+class GeneralRecItem;
+class OutlineDelegate;
+class QScrollArea;
+class RecGroup;
+class RecItem;
+class RecOutlineView;
+
+// Owns the library tree as shown: layout, selection with its chief row,
+// expansion, and making, adding and removing rows. Main thread only.
+class RecOutlineController : public QObject, public RecordFactory
+{
+    Q_OBJECT
+public:
+    // Modifier bits of a click.
+    static constexpr unsigned kShiftKeyMask = 1u << 17;
+    static constexpr unsigned kCommandKeyMask = 1u << 20;
+
+    explicit RecOutlineController(QObject* parent = nullptr);
+    ~RecOutlineController() override;
+
+    void setAppDelegate(OutlineDelegate* delegate) { m_appDelegate = delegate; }
+    // The document view inside its scroll area; the controller sizes it.
+    void setOutlineView(RecOutlineView* view, QScrollArea* scrollView);
+    RecOutlineView* outlineView() const { return m_outlineView; }
+    QScrollArea* scrollView() const { return m_scrollView; }
+    // Reads the modifier state at click time; tests may supply their own.
+    void setModifierQuery(std::function<unsigned()> query) { m_modifierQuery = std::move(query); }
+
+    RecGroup* mainGroup() const { return m_mainGroup.get(); }
+    RecGroup* searchGroup() const { return m_searchGroup.get(); }
+    RecGroup* mainItem() const;
+    bool isSearchMode() const { return m_searchGroup != nullptr; }
+    // Switches the shown tree to the search results (null leaves search mode).
+    void setSearchGroup(std::unique_ptr<RecGroup> group);
+
+    int findMaxID(const RecGroup* group) const;
+    int createNewID() const;
+    RecGroup* createNewGroup() override;
+    RecItem* createNewItem() override;
+    void addGroup(RecGroup* group, RecGroup* parent) override;
+    void addItem(RecItem* item, RecGroup* group) override;
+    // Puts a row into a category without layout or saving; callers that add
+    // many rows at once lay out and save once at the end.
+    void insertRow(GeneralRecItem* item, RecGroup* group);
+    void removeItem(GeneralRecItem* item);
+    void clear();
+
+    RecGroup* currentGroup() const;
+    QString groupPath(const GeneralRecItem* item) const;
+    GeneralRecItem* itemByLabel(const QObject* label, RecGroup* group) const;
+
+    void arrangeItems();
+    int groupHeight(const RecGroup* group) const;
+    int arrangeGroup(RecGroup* group, int x, int y);
+
+    void onItemClick(GeneralRecItem* item);
+    void onItemDClick(GeneralRecItem* item);
+    void selectItem(GeneralRecItem* item);
+    void addToSelection(GeneralRecItem* item);
+    void removeFromSelection(GeneralRecItem* item);
+    void deselectAll();
+    void deselectGroup(RecGroup* group);
+    void selectRange(GeneralRecItem* a, GeneralRecItem* b, bool* selecting, RecGroup* group);
+    QList<GeneralRecItem*> selectedItemsOfGroup(const RecGroup* group) const;
+    GeneralRecItem* chiefSelectedItem() const { return m_chiefSelectedItem; }
+    void setChiefSelectedItem(GeneralRecItem* item);
+
+    void expandGroup(GeneralRecItem* item, bool state);
+    void itemRenamed(const QObject* label);
+    void itemDescrChanged();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int rowHeight(const GeneralRecItem* item) const;
+    int countSelected(const RecGroup* group) const;
+    void structChanged();
+
+    OutlineDelegate* m_appDelegate = nullptr;
+    RecOutlineView* m_outlineView = nullptr;
+    QScrollArea* m_scrollView = nullptr;
+    std::unique_ptr<RecGroup> m_mainGroup;
+    std::unique_ptr<RecGroup> m_searchGroup;
+    GeneralRecItem* m_chiefSelectedItem = nullptr;
+    std::function<unsigned()> m_modifierQuery;
+};
