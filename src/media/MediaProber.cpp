@@ -1,0 +1,99 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "media/MediaProber.h"
+
+#include "media/MediaSource.h"
+
+extern "C" {
+#include <libavcodec/codec_id.h>
+#include <libavformat/avformat.h>
+#include <libavutil/intreadwrite.h>
+}
+
+#include <algorithm>
+
+namespace {
+
+bool isPcm(AVCodecID id)
+{
+    return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT;
+}
+
+// The end of the last packet that can be read: exact for every container,
+// and it stops at the last whole packet of a cut-off file.
+int64_t scanLength(MediaSource& source)
+{
+    AVPacket* packet = av_packet_alloc();
+    const int frameSize = source.codecParameters()->frame_size;
+    int64_t end = 0;
+    int64_t lastPts = AV_NOPTS_VALUE;
+    int64_t lastDuration = 0;
+    while (source.readPacket(packet)) {
+        const int64_t pts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
+        if (pts != AV_NOPTS_VALUE) {
+            const int64_t start = source.toSamples(pts);
+            int64_t duration = packet->duration > 0 ? source.toSamples(packet->duration) : 0;
+            if (duration == 0 && lastPts != AV_NOPTS_VALUE && start > lastPts)
+                lastDuration = start - lastPts;
+            if (duration == 0)
+                duration = frameSize > 0 ? frameSize : lastDuration;
+            lastPts = start;
+            lastDuration = duration;
+            // Encoder delay and padding that the decoder drops are no part of the length.
+            size_t size = 0;
+            const uint8_t* skip = av_packet_get_side_data(packet, AV_PKT_DATA_SKIP_SAMPLES, &size);
+            int64_t audible = start + duration;
+            if (skip && size >= 8)
+                audible -= AV_RL32(skip + 4);
+            end = std::max(end, audible);
+        }
+        av_packet_unref(packet);
+    }
+    av_packet_free(&packet);
+    return end;
+}
+
+} // namespace
+
+MediaInfoPtr MediaProber::probe(const QString& path, QString* error)
+{
+    MediaSource source;
+    QString failure = source.open(path);
+    auto info = std::make_shared<MediaInfo>();
+    if (failure.isEmpty()) {
+        const AVCodecParameters* par = source.codecParameters();
+        const AVStream* stream = source.stream();
+        info->path = path;
+        info->codecId = par->codec_id;
+        info->sampleRate = par->sample_rate;
+        info->channels = par->ch_layout.nb_channels;
+        if (par->extradata_size > 0)
+            info->extradata = QByteArray(reinterpret_cast<const char*>(par->extradata), par->extradata_size);
+        // Uncompressed data has an exact length in its header; reading a
+        // large file through to measure it would only cost time.
+        if (isPcm(par->codec_id) && stream->duration > 0)
+            info->durationSamples = source.toSamples(stream->duration);
+        else
+            info->durationSamples = scanLength(source);
+        if (info->durationSamples <= 0)
+            failure = QStringLiteral("The file holds no audio");
+    }
+    if (error)
+        *error = failure;
+    if (!failure.isEmpty())
+        return nullptr;
+    return info;
+}
+
+bool MediaProber::canOpen(const QString& path)
+{
+    MediaSource source;
+    return source.open(path).isEmpty();
+}
+
+double MediaProber::fileDuration(const QString& path)
+{
+    const MediaInfoPtr info = probe(path);
+    if (!info || info->sampleRate <= 0)
+        return 0.0;
+    return static_cast<double>(info->durationSamples) / info->sampleRate;
+}

@@ -1,0 +1,221 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "media/QTMovie.h"
+
+#include "media/MediaProber.h"
+#include "media/MoviePlayer.h"
+#include "media/MovieWriter.h"
+
+extern "C" {
+#include <libavcodec/codec_id.h>
+#include <libavutil/mathematics.h>
+}
+
+#include <algorithm>
+
+namespace {
+constexpr int kMaxChannels = 8;
+constexpr int kPlaybackChannels = 2;
+} // namespace
+
+bool QTMovie::canInitWithFile(const QString& path)
+{
+    return MediaProber::canOpen(path);
+}
+
+std::unique_ptr<QTMovie> QTMovie::movieWithFile(const QString& path, QString* error)
+{
+    QString failure;
+    MediaInfoPtr info = MediaProber::probe(path, &failure);
+    if (error)
+        *error = failure;
+    if (!info)
+        return nullptr;
+    return std::unique_ptr<QTMovie>(new QTMovie(std::move(info)));
+}
+
+double QTMovie::fileDuration(const QString& path)
+{
+    return MediaProber::fileDuration(path);
+}
+
+QTMovie::QTMovie(MediaInfoPtr source)
+    : m_fileName(source->path)
+    , m_timeScale(source->sampleRate)
+    , m_channels(source->channels)
+{
+    m_segments.push_back(MovieSegment{source, 0, source->durationSamples});
+    m_selection = QTMakeTimeRange(QTMakeTime(0, m_timeScale), QTMakeTime(0, m_timeScale));
+}
+
+QTMovie::~QTMovie()
+{
+    dropPlayer();
+}
+
+int64_t QTMovie::lengthOf(const MovieSegment& segment) const
+{
+    return av_rescale(segment.length, m_timeScale, segment.source->sampleRate);
+}
+
+int64_t QTMovie::totalLength() const
+{
+    int64_t total = 0;
+    for (const MovieSegment& segment : m_segments)
+        total += lengthOf(segment);
+    return total;
+}
+
+int64_t QTMovie::toMovieUnits(QTTime time) const
+{
+    return QTMakeTimeScaled(time, m_timeScale).timeValue;
+}
+
+QTTime QTMovie::duration() const
+{
+    return QTMakeTime(totalLength(), m_timeScale);
+}
+
+std::vector<MovieSegment> QTMovie::segmentsIn(int64_t start, int64_t length) const
+{
+    std::vector<MovieSegment> result;
+    const int64_t end = start + length;
+    int64_t at = 0;
+    for (const MovieSegment& segment : m_segments) {
+        const int64_t segmentLength = lengthOf(segment);
+        const int64_t from = std::max(start, at);
+        const int64_t to = std::min(end, at + segmentLength);
+        if (from < to) {
+            const int rate = segment.source->sampleRate;
+            const int64_t offset = av_rescale(from - at, rate, m_timeScale);
+            const int64_t stop = to == at + segmentLength ? segment.length : av_rescale(to - at, rate, m_timeScale);
+            if (stop > offset)
+                result.push_back(MovieSegment{segment.source, segment.start + offset, stop - offset});
+        }
+        at += segmentLength;
+    }
+    return result;
+}
+
+void QTMovie::dropPlayer()
+{
+    if (m_player) {
+        m_position = m_player->position();
+        m_player.reset();
+    }
+}
+
+void QTMovie::play()
+{
+    if (m_player && m_player->isPlaying())
+        return;
+    if (m_player) {
+        m_position = m_player->position();
+        m_player->stop();
+    }
+    if (m_position >= totalLength())
+        m_position = 0;
+    if (!m_player)
+        m_player = std::make_unique<MoviePlayer>(m_segments, m_timeScale, std::min(m_channels, kPlaybackChannels));
+    m_lastError = m_player->start(m_position);
+}
+
+void QTMovie::stop()
+{
+    if (m_player && m_player->isStarted()) {
+        m_position = m_player->position();
+        m_player->stop();
+    }
+}
+
+float QTMovie::rate() const
+{
+    return m_player && m_player->isPlaying() ? 1.0f : 0.0f;
+}
+
+void QTMovie::setRate(float rate)
+{
+    if (rate > 0.0f)
+        play();
+    else
+        stop();
+}
+
+QTTime QTMovie::currentTime() const
+{
+    if (m_player && m_player->isStarted())
+        return QTMakeTime(m_player->position(), m_timeScale);
+    return QTMakeTime(m_position, m_timeScale);
+}
+
+void QTMovie::setCurrentTime(QTTime time)
+{
+    const int64_t position = std::clamp<int64_t>(toMovieUnits(time), 0, totalLength());
+    const bool playing = m_player && m_player->isPlaying();
+    if (m_player && m_player->isStarted())
+        m_player->stop();
+    m_position = position;
+    if (playing)
+        m_lastError = m_player->start(m_position);
+}
+
+bool QTMovie::appendSelectionFromMovie(const QTMovie& other)
+{
+    if (!m_editable || &other == this)
+        return false;
+    const int64_t start = other.toMovieUnits(other.m_selection.time);
+    const int64_t length = other.toMovieUnits(other.m_selection.duration);
+    if (start < 0 || length < 0)
+        return false;
+    std::vector<MovieSegment> added = other.segmentsIn(start, length);
+    stop();
+    dropPlayer();
+    m_segments.insert(m_segments.end(), added.begin(), added.end());
+    return true;
+}
+
+bool QTMovie::deleteSegment(QTTimeRange range)
+{
+    if (!m_editable)
+        return false;
+    const int64_t total = totalLength();
+    const int64_t start = std::clamp<int64_t>(toMovieUnits(range.time), 0, total);
+    const int64_t end = std::clamp<int64_t>(start + std::max<int64_t>(0, toMovieUnits(range.duration)), start, total);
+    if (end == start)
+        return true;
+    stop();
+    dropPlayer();
+    std::vector<MovieSegment> kept = segmentsIn(0, start);
+    std::vector<MovieSegment> tail = segmentsIn(end, total - end);
+    kept.insert(kept.end(), tail.begin(), tail.end());
+    m_segments = std::move(kept);
+    m_position = std::min(m_position, totalLength());
+    return true;
+}
+
+bool QTMovie::writeToFile(const QString& path, const WriteAttributes& attributes)
+{
+    if (m_segments.empty()) {
+        m_lastError = QStringLiteral("There is no audio to write");
+        return false;
+    }
+    if (attributes.exportMovie) {
+        if (attributes.exportType != kFileTypeMPEG4) {
+            m_lastError = QStringLiteral("The export type is not supported");
+            return false;
+        }
+        MovieExporter::Callback progress;
+        if (m_callback)
+            progress = [this](QTMovieOperationPhase phase, double fraction) { return m_callback(*this, phase, fraction); };
+        m_lastError = MovieExporter::exportMPEG4(m_segments, path, progress);
+        return m_lastError.isEmpty();
+    }
+    if (!attributes.flatten) {
+        m_lastError = QStringLiteral("Only self-contained files are written");
+        return false;
+    }
+    const MediaInfo& first = *m_segments.front().source;
+    const int rate = first.codecId == AV_CODEC_ID_AAC ? m_timeScale : MovieExporter::outputRate(m_timeScale);
+    MovieWriter writer(m_segments, rate, std::clamp(m_channels, 1, kMaxChannels));
+    m_lastError = writer.write(path);
+    return m_lastError.isEmpty();
+}
