@@ -182,7 +182,7 @@ def toolbar():
     button("record_continue", g_record_continue, red=True)
     button("stop_continue", g_stop_continue, red=True, disabled=False)
     button("back", g_back, disabled=False)
-    button("editor", g_editor, disabled=False)
+    button("editor", g_editor, pressed=False, disabled=False)
     write("editor_on", BTN, BTN, ON_BG + g_editor(ACCENT))
 
 

@@ -1,0 +1,125 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/RateController.h"
+
+#include "shell/Images.h"
+
+#include <QDateTime>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSettings>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kFirstStartKey = QStringLiteral("FSD");
+const QString kOfferShownKey = QStringLiteral("ASO");
+
+} // namespace
+
+RateController::RateController(QObject* parent)
+    : QObject(parent)
+    , m_now([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; })
+{
+    buildPanel();
+}
+
+RateController::~RateController()
+{
+    delete m_ratePanel;
+}
+
+void RateController::setClock(std::function<double()> now)
+{
+    m_now = std::move(now);
+}
+
+void RateController::buildPanel()
+{
+    m_ratePanel = new QDialog(nullptr, Qt::Dialog | Qt::WindowCloseButtonHint);
+    m_ratePanel->setWindowTitle(tr("Rate VoiceTray"));
+    m_ratePanel->setWindowModality(Qt::ApplicationModal);
+
+    auto* icon = new QLabel(m_ratePanel);
+    icon->setPixmap(Images::pixmap(QStringLiteral("voicetray.png")));
+    icon->setAlignment(Qt::AlignTop);
+    auto* text = new QLabel(tr("<b>Enjoying VoiceTray?</b><br><br>If it is useful to you, please take a moment "
+                               "to rate it in your software centre. Thank you for your support!"),
+                            m_ratePanel);
+    text->setWordWrap(true);
+    text->setMinimumWidth(260);
+
+    auto* noThanksBtn = new QPushButton(tr("No, Thanks"), m_ratePanel);
+    noThanksBtn->setAutoDefault(false);
+    m_rateBtn = new QPushButton(tr("Rate VoiceTray"), m_ratePanel);
+    m_rateBtn->setDefault(true);
+    connect(noThanksBtn, &QPushButton::clicked, this, &RateController::noThanks);
+    connect(m_rateBtn, &QPushButton::clicked, this, &RateController::rateApp);
+
+    auto* top = new QHBoxLayout;
+    top->setSpacing(16);
+    top->addWidget(icon);
+    top->addWidget(text, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(noThanksBtn);
+    buttons->addWidget(m_rateBtn);
+    auto* layout = new QVBoxLayout(m_ratePanel);
+    layout->setContentsMargins(20, 20, 20, 16);
+    layout->setSpacing(18);
+    layout->addLayout(top);
+    layout->addLayout(buttons);
+
+    m_ratePanel->installEventFilter(this);
+}
+
+void RateController::offerRateApp()
+{
+    QSettings defaults;
+    if (defaults.status() != QSettings::NoError || !m_ratePanel)
+        return;
+    if (defaults.value(kOfferShownKey, false).toBool())
+        return;
+
+    const double now = m_now();
+    const double first = defaults.value(kFirstStartKey, 0.0).toDouble();
+    if (first == 0.0) {
+        defaults.setValue(kFirstStartKey, now);
+        defaults.sync();
+        return;
+    }
+    if (now - first > kDelaySeconds) {
+        m_ratePanel->exec();
+        defaults.setValue(kOfferShownKey, true);
+        defaults.sync();
+    }
+}
+
+void RateController::rateApp()
+{
+    QDesktopServices::openUrl(QUrl(QStringLiteral("appstream://io.github.voicetray.VoiceTray")));
+    if (m_ratePanel)
+        m_ratePanel->accept();
+}
+
+void RateController::noThanks()
+{
+    if (m_ratePanel)
+        m_ratePanel->reject();
+}
+
+void RateController::offerWindowWillClose()
+{
+    noThanks();
+}
+
+bool RateController::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_ratePanel && event->type() == QEvent::Close)
+        offerWindowWillClose();
+    return QObject::eventFilter(watched, event);
+}

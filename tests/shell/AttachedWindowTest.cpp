@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/NoteWindow.h"
+#include "shell/ZwAttachedWindow.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+std::unique_ptr<QWidget> content(int w, int h)
+{
+    auto view = std::make_unique<QWidget>();
+    view->resize(w, h);
+    return view;
+}
+
+int alphaAt(const QImage& image, int x, int y)
+{
+    return image.pixelColor(x, y).alpha();
+}
+
+// The arrow's tip in screen coordinates: the outline point farthest out on
+// the edge that carries the arrow.
+QPointF arrowTip(const ZwAttachedWindow& window)
+{
+    const QPainterPath path = window._backgroundPath();
+    const AttachedSideGroup group = attachedSideGroup(window.side());
+    QPointF best = path.elementAt(0);
+    for (int i = 0; i < path.elementCount(); ++i) {
+        const QPointF p = path.elementAt(i);
+        const bool further = (group == AttachedSideGroup::Bottom && p.y() < best.y())
+            || (group == AttachedSideGroup::Top && p.y() > best.y())
+            || (group == AttachedSideGroup::Left && p.x() > best.x())
+            || (group == AttachedSideGroup::Right && p.x() < best.x());
+        if (further)
+            best = p;
+    }
+    return best + window.exactFrame().topLeft();
+}
+
+} // namespace
+
+TEST(AttachedWindow, WorkedExampleBelowThePoint)
+{
+    // The example is stated with y growing upward on a screen; Qt's y grows
+    // downward, so both the point and the window's origin are flipped.
+    const qreal screenHeight = 1080;
+    auto flipPoint = [&](QPointF p) { return QPointF(p.x(), screenHeight - p.y()); };
+
+    auto view = content(300, 200);
+    auto window = ZwAttachedWindow::create(view.get(), flipPoint({500, 800}), AttachedSideBottom, 5.0);
+    ASSERT_TRUE(window);
+    const QRectF frame = window->exactFrame();
+    EXPECT_EQ(frame.size(), QSizeF(300, 216));
+    EXPECT_EQ(QPointF(frame.x(), screenHeight - frame.bottom()), QPointF(350, 579));
+    EXPECT_EQ(window->geometry(), frame.toRect());
+    EXPECT_EQ(window->viewFrame(), QRectF(0, 16, 300, 200));
+    EXPECT_EQ(view->geometry(), QRect(0, 16, 300, 200));
+    EXPECT_EQ(arrowTip(*window), QPointF(500, screenHeight - 800 + 5));
+}
+
+TEST(AttachedWindow, EverySidePutsTheArrowTipAtTheDistance)
+{
+    struct Case {
+        AttachedSide side;
+        QSizeF size;
+        QPointF tipOffset;   // from the point
+        QPointF viewOrigin;  // inside the window
+        qreal tipAlongEdge;  // from the window's left or top edge
+    };
+    const qreal d = 5, i = 10 + 8; // arrow inset: half the base plus the radius
+    const QPointF p(600, 400);
+    const Case cases[] = {
+        {AttachedSideLeft, {116, 60}, {-d, 0}, {0, 0}, 30},
+        {AttachedSideBottom, {100, 76}, {0, d}, {0, 16}, 50},
+        {AttachedSideRight, {116, 60}, {d, 0}, {16, 0}, 30},
+        {AttachedSideTop, {100, 76}, {0, -d}, {0, 0}, 50},
+        {AttachedSideLeftTop, {116, 60}, {-d, 0}, {0, 0}, 60 - i},
+        {AttachedSideLeftBottom, {116, 60}, {-d, 0}, {0, 0}, i},
+        {AttachedSideRightTop, {116, 60}, {d, 0}, {16, 0}, 60 - i},
+        {AttachedSideRightBottom, {116, 60}, {d, 0}, {16, 0}, i},
+        {AttachedSideTopLeft, {100, 76}, {0, -d}, {0, 0}, 100 - i},
+        {AttachedSideTopRight, {100, 76}, {0, -d}, {0, 0}, i},
+        {AttachedSideBottomLeft, {100, 76}, {0, d}, {0, 16}, 100 - i},
+        {AttachedSideBottomRight, {100, 76}, {0, d}, {0, 16}, i},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(int(c.side));
+        auto view = content(100, 60);
+        auto window = ZwAttachedWindow::create(view.get(), p, c.side, d);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(window->side(), c.side);
+        EXPECT_EQ(window->exactFrame().size(), c.size);
+        EXPECT_EQ(window->viewFrame().topLeft(), c.viewOrigin);
+        const QPointF tip = arrowTip(*window);
+        EXPECT_EQ(tip, p + c.tipOffset);
+        const AttachedSideGroup group = attachedSideGroup(c.side);
+        const bool horizontalEdge = group == AttachedSideGroup::Top || group == AttachedSideGroup::Bottom;
+        const QPointF local = tip - window->exactFrame().topLeft();
+        EXPECT_EQ(horizontalEdge ? local.x() : local.y(), c.tipAlongEdge);
+
+        // The rendered arrow is filled just inside its tip.
+        const QImage image = window->_backgroundColorPatternImage();
+        const QPointF inward = group == AttachedSideGroup::Bottom ? QPointF(0, 3)
+            : group == AttachedSideGroup::Top                    ? QPointF(0, -3)
+            : group == AttachedSideGroup::Left                   ? QPointF(-3, 0)
+                                                                 : QPointF(3, 0);
+        const QPointF probe = local + inward;
+        EXPECT_GT(alphaAt(image, int(probe.x()), int(probe.y())), 0);
+    }
+}
+
+TEST(AttachedWindow, AutomaticSideFitsTheScreen)
+{
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_TRUE(screen);
+    const QRect v = screen->availableGeometry();
+    struct Case {
+        QPoint point;
+        QSize content;
+        AttachedSide expected;
+    };
+    const int cx = v.center().x();
+    const Case cases[] = {
+        // A panel along the top edge: below, shifted away from the corners.
+        {{cx, v.top() + 10}, {100, 60}, AttachedSideBottom},
+        {{v.left() + 20, v.top() + 10}, {100, 60}, AttachedSideBottomRight},
+        {{v.right() - 10, v.top() + 10}, {100, 60}, AttachedSideBottomLeft},
+        // A panel along the bottom edge: a wide window goes above.
+        {{cx, v.bottom() - 10}, {v.width() - 100, 60}, AttachedSideTop},
+        // Tall windows beside the left and right edges.
+        {{v.left() + 10, v.center().y()}, {100, v.height() - 100}, AttachedSideRight},
+        {{v.right() - 10, v.center().y()}, {100, v.height() - 100}, AttachedSideLeft},
+        {{v.right() - 10, v.bottom() - 10}, {100, v.height() - 100}, AttachedSideLeftTop},
+        {{v.right() - 10, v.top() + 60}, {100, v.height() - 70}, AttachedSideLeftBottom},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.point.x() << "," << c.point.y());
+        auto view = content(c.content.width(), c.content.height());
+        auto window = ZwAttachedWindow::create(view.get(), QPointF(c.point), 5.0);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(window->side(), c.expected);
+    }
+}
+
+TEST(AttachedWindow, SettersClampToTheContent)
+{
+    auto view = content(100, 60);
+    auto window = ZwAttachedWindow::create(view.get(), QPointF(300, 300), AttachedSideBottom, 5.0);
+    ASSERT_TRUE(window);
+
+    // The border lies within the margin, which is 0 by default.
+    window->setBorderWidth(3);
+    EXPECT_EQ(window->borderWidth(), 0);
+    window->setViewMargin(-4);
+    EXPECT_EQ(window->viewMargin(), 0);
+    window->setViewMargin(10);
+    EXPECT_EQ(window->exactFrame().size(), QSizeF(120, 96));
+    EXPECT_EQ(window->viewFrame(), QRectF(10, 26, 100, 60));
+    window->setBorderWidth(15);
+    EXPECT_EQ(window->borderWidth(), 10);
+
+    // Radius at most (2 m + min(w, h) - base) / 2 = (20 + 60 - 20) / 2.
+    window->setCornerRadius(100);
+    EXPECT_EQ(window->cornerRadius(), 30);
+    // Base at most 2 m + min(w, h) - 2 r while corners beside the arrow are round.
+    window->setArrowBaseWidth(200);
+    EXPECT_EQ(window->arrowBaseWidth(), 20);
+    window->setDrawsRoundCornerBesideArrow(false);
+    window->setArrowBaseWidth(200);
+    EXPECT_EQ(window->arrowBaseWidth(), 50);
+    window->setCornerRadius(-5);
+    EXPECT_EQ(window->cornerRadius(), 0);
+
+    window->setArrowHeight(24);
+    EXPECT_EQ(window->exactFrame().size(), QSizeF(120, 104));
+    EXPECT_EQ(window->exactFrame().top(), 305);
+}
+
+TEST(AttachedWindow, CornersBesideTheArrowAndTheBorder)
+{
+    auto view = content(120, 80);
+    auto window = ZwAttachedWindow::create(view.get(), QPointF(300, 300), AttachedSideBottomRight, 5.0);
+    ASSERT_TRUE(window);
+    const int a = 16;
+
+    QImage image = window->_backgroundColorPatternImage();
+    // Round corner beside the arrow: the arrow's base starts after the corner.
+    EXPECT_EQ(alphaAt(image, 0, a), 0);
+    EXPECT_EQ(alphaAt(image, 1, a - 1), 0);
+    EXPECT_GT(alphaAt(image, 8 + 10, a - 8), 0);
+    // Body: the background colour, with the border at the edge.
+    const QColor body = image.pixelColor(60, 60);
+    EXPECT_NEAR(body.alpha(), 217, 2);
+    EXPECT_NEAR(body.red(), 26, 2);
+    EXPECT_NEAR(qAlpha(image.pixel(119, 60)), 240, 2);
+    EXPECT_EQ(alphaAt(image, 119, a), 0);
+
+    window->setDrawsRoundCornerBesideArrow(false);
+    image = window->_backgroundColorPatternImage();
+    // Square top-left corner; the arrow's base starts at the window's left edge.
+    EXPECT_GT(alphaAt(image, 0, a), 200);
+    EXPECT_GT(alphaAt(image, 1, a - 1), 0);
+    EXPECT_EQ(window->exactFrame().left(), 300 - 10);
+    // The other corners stay round.
+    EXPECT_EQ(alphaAt(image, 119, a), 0);
+    EXPECT_EQ(alphaAt(image, 0, a + 79), 0);
+
+    // Without the arrow the strip stays but is empty.
+    window->setHasArrow(false);
+    image = window->_backgroundColorPatternImage();
+    EXPECT_EQ(image.height(), 96);
+    EXPECT_EQ(alphaAt(image, 10, a - 3), 0);
+}
+
+TEST(AttachedWindow, ViewIsBorrowedAndFollowed)
+{
+    EXPECT_FALSE(ZwAttachedWindow::create(nullptr, QPointF(10, 10)));
+    EXPECT_FALSE(NoteWindow::create(nullptr, QPointF(10, 10), AttachedSideTop, 5.0));
+
+    QWidget owner;
+    auto* view = new QWidget(&owner);
+    view->resize(200, 100);
+    {
+        auto window = ZwAttachedWindow::create(view, QPointF(400, 100), AttachedSideBottom, 5.0);
+        ASSERT_TRUE(window);
+        EXPECT_EQ(view->parentWidget(), window.get());
+        window->show();
+        // The window follows its content's size.
+        view->resize(240, 100);
+        EXPECT_EQ(window->exactFrame(), QRectF(280, 105, 240, 116));
+    }
+    EXPECT_EQ(view->parentWidget(), &owner);
+}
+
+TEST(AttachedWindow, NoteWindowDefaultsAndParentCoordinates)
+{
+    QWidget parent;
+    parent.setGeometry(100, 50, 400, 300);
+    auto view = content(150, 40);
+    auto note = NoteWindow::create(view.get(), QPointF(20, 30), &parent, AttachedSideTop, 5.0);
+    ASSERT_TRUE(note);
+    EXPECT_EQ(note->shownNoteID(), -1);
+    EXPECT_EQ(note->arrowBaseWidth(), 10);
+    EXPECT_EQ(note->arrowHeight(), 8);
+    EXPECT_EQ(note->cornerRadius(), 8);
+    EXPECT_EQ(note->windowBackgroundColor().color(), QColor::fromRgbF(0.97f, 0.97f, 0.77f, 0.9f));
+    const QPointF p = QPointF(parent.mapToGlobal(QPoint(20, 30)));
+    EXPECT_EQ(note->exactFrame(), QRectF(p.x() - 75, p.y() - 48 - 5, 150, 48));
+    note->setShownNoteID(4);
+    EXPECT_EQ(note->shownNoteID(), 4);
+}
