@@ -16,6 +16,7 @@ struct MediaInfo
     QByteArray extradata;     // codec configuration (the AAC AudioSpecificConfig)
     int sampleRate = 0;
     int channels = 0;
+    int64_t startSample = 0;     // first sample the decoder gives out (after encoder delay)
     int64_t durationSamples = 0; // exact length in samples at sampleRate
 
     // Packets of a and b can follow each other in one stream unchanged.
@@ -28,7 +29,8 @@ struct MediaInfo
 
 using MediaInfoPtr = std::shared_ptr<const MediaInfo>;
 
-// One stretch of a source file inside a movie, in the source's own samples.
+// One stretch of a source file inside a movie, in the source's own samples
+// on the decoder's time line (a file starts at its startSample).
 struct MovieSegment
 {
     MediaInfoPtr source;

@@ -10,6 +10,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <climits>
 
 namespace {
 
@@ -18,13 +19,20 @@ bool isPcm(AVCodecID id)
     return id >= AV_CODEC_ID_FIRST_AUDIO && id < AV_CODEC_ID_ADPCM_IMA_QT;
 }
 
-// The end of the last packet that can be read: exact for every container,
-// and it stops at the last whole packet of a cut-off file.
-int64_t scanLength(MediaSource& source)
+struct Extent
+{
+    int64_t begin = 0;
+    int64_t end = 0;
+};
+
+// First and last audible sample over every packet that can be read: exact for
+// every container, and it stops at the last whole packet of a cut-off file.
+Extent scanExtent(MediaSource& source)
 {
     AVPacket* packet = av_packet_alloc();
     const int frameSize = source.codecParameters()->frame_size;
     int64_t end = 0;
+    int64_t begin = INT64_MAX;
     int64_t lastPts = AV_NOPTS_VALUE;
     int64_t lastDuration = 0;
     while (source.readPacket(packet)) {
@@ -41,15 +49,22 @@ int64_t scanLength(MediaSource& source)
             // Encoder delay and padding that the decoder drops are no part of the length.
             size_t size = 0;
             const uint8_t* skip = av_packet_get_side_data(packet, AV_PKT_DATA_SKIP_SAMPLES, &size);
-            int64_t audible = start + duration;
-            if (skip && size >= 8)
-                audible -= AV_RL32(skip + 4);
-            end = std::max(end, audible);
+            int64_t audibleStart = start;
+            int64_t audibleEnd = start + duration;
+            if (skip && size >= 8) {
+                audibleStart += AV_RL32(skip);
+                audibleEnd -= AV_RL32(skip + 4);
+            }
+            begin = std::min(begin, audibleStart);
+            end = std::max(end, audibleEnd);
         }
         av_packet_unref(packet);
     }
     av_packet_free(&packet);
-    return end;
+    if (begin == INT64_MAX)
+        return {};
+    begin = std::clamp<int64_t>(begin, 0, end);
+    return {begin, end};
 }
 
 } // namespace
@@ -72,8 +87,11 @@ MediaInfoPtr MediaProber::probe(const QString& path, QString* error)
         // large file through to measure it would only cost time.
         if (isPcm(par->codec_id) && stream->duration > 0)
             info->durationSamples = source.toSamples(stream->duration);
-        else
-            info->durationSamples = scanLength(source);
+        else {
+            const Extent extent = scanExtent(source);
+            info->startSample = extent.begin;
+            info->durationSamples = extent.end - extent.begin;
+        }
         if (info->durationSamples <= 0)
             failure = QStringLiteral("The file holds no audio");
     }

@@ -146,7 +146,7 @@ bool MovieWriter::copySegment(const MovieSegment& segment)
     const int frameSize = source.codecParameters()->frame_size > 0 ? source.codecParameters()->frame_size : 1024;
     // Pre-roll packets (encoder delay) are kept only at the head of the output,
     // where the container's edit list hides them again.
-    const bool keepPreroll = !m_wroteAny && from == 0;
+    const bool keepPreroll = !m_wroteAny && from <= segment.source->startSample;
     AVPacket* packet = av_packet_alloc();
     bool ok = true;
     bool first = true;
@@ -169,7 +169,9 @@ bool MovieWriter::copySegment(const MovieSegment& segment)
             first = false;
             av_packet_free_side_data(packet);
             ok = emitPacket(packet, m_cursor, duration);
-            m_cursor += std::max<int64_t>(duration, 1);
+            // The decoder gives a whole frame for a source's short last packet;
+            // mid-file the time line counts it whole too, so positions match what is heard.
+            m_cursor += std::max<int64_t>(duration, frameSize);
         }
         av_packet_unref(packet);
     }

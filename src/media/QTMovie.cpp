@@ -43,7 +43,7 @@ QTMovie::QTMovie(MediaInfoPtr source)
     , m_timeScale(source->sampleRate)
     , m_channels(source->channels)
 {
-    m_segments.push_back(MovieSegment{source, 0, source->durationSamples});
+    m_segments.push_back(MovieSegment{source, source->startSample, source->durationSamples});
     m_selection = QTMakeTimeRange(QTMakeTime(0, m_timeScale), QTMakeTime(0, m_timeScale));
 }
 
