@@ -189,16 +189,17 @@ def toolbar():
 # --- status icon: 30 x 28 points, the glyph centred, with a soft shadow ---
 
 def microphone(name, color, highlight):
-    def shapes(c, dy=0.0):
-        return (f'<g transform="translate(0 {dy})">\n'
-                f'<rect x="11.5" y="3" width="7" height="13" rx="3.5" fill="{c}"/>\n'
-                f'<path d="M8 12.5 a7 7 0 0 0 14 0" {stroke(c, 1.8)}/>\n'
-                f'<path d="M15 19.8 v3.7 M11 24.2 h8" {stroke(c, 1.8)}/>\n'
-                "</g>\n")
+    def shapes(c, halo=0.0):
+        # With a halo every shape is widened, so that the light icon keeps a
+        # dark rim and reads on light panels too.
+        capsule_stroke = f' stroke="{c}" stroke-width="{halo}"' if halo else ""
+        return (f'<rect x="11.5" y="3" width="7" height="13" rx="3.5" fill="{c}"{capsule_stroke}/>\n'
+                f'<path d="M8 12.5 a7 7 0 0 0 14 0" {stroke(c, 1.8 + halo)}/>\n'
+                f'<path d="M15 19.8 v3.7 M11 24.2 h8" {stroke(c, 1.8 + halo)}/>\n')
     defs = ('<linearGradient id="capsule" x1="0" y1="0" x2="1" y2="0">'
             f'<stop offset="0" stop-color="{highlight}"/>'
             f'<stop offset="1" stop-color="{color}"/></linearGradient>\n')
-    body = ('<g opacity="0.35">' + shapes("#000000", 0.8) + "</g>\n"
+    body = ('<g opacity="0.5">\n' + shapes("#000000", 1.6) + "</g>\n"
             + shapes(color)
             + '<rect x="11.5" y="3" width="7" height="13" rx="3.5" fill="url(#capsule)"/>\n')
     write(name, 30, 28, body, defs)
@@ -258,7 +259,7 @@ def app_icon():
 
 if __name__ == "__main__":
     toolbar()
-    microphone("microphone", "#f4f4f4", "#ffffff")
+    microphone("microphone", "#ececec", "#ffffff")
     microphone("microphone_red", RED, "#ff7a70")
     strip("corner_left", 8, 0.5, 30)
     strip("corner_right", 8, -22.5, 30)
