@@ -57,13 +57,13 @@ double MediaTestFiles::frequencyAt(const QString& path, double from, double leng
     return crossings * 44100.0 / count;
 }
 
-QString MediaTestFiles::probe(const QString& path, const QString& entry)
+std::string MediaTestFiles::probe(const QString& path, const QString& entry)
 {
     QProcess process;
     process.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a:0", "-show_entries",
                                                  "stream=" + entry, "-of", "default=nw=1:nk=1", path});
     process.waitForFinished(30000);
-    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+    return process.readAllStandardOutput().trimmed().toStdString();
 }
 
 std::vector<QByteArray> MediaTestFiles::packets(const QString& path)

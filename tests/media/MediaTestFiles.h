@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <string>
 #include <vector>
 
 // Input files for the media tests, made by the ffmpeg command in a private
@@ -27,7 +28,7 @@ public:
     // The dominant frequency of a stretch of a file, decoded by the ffmpeg command.
     static double frequencyAt(const QString& path, double from, double length);
     // Stream facts as ffprobe reports them.
-    static QString probe(const QString& path, const QString& entry);
+    static std::string probe(const QString& path, const QString& entry);
     // The compressed packets of the file's audio stream, in order.
     static std::vector<QByteArray> packets(const QString& path);
     // The file's bytes, for checking that sources stay unchanged.
