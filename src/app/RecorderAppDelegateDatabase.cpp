@@ -5,7 +5,6 @@
 #include "app/QnMessageBox.h"
 #include "library/LibraryPaths.h"
 #include "library/RecGroup.h"
-#include "library/RecItem.h"
 #include "library/RecordingsDBReader.h"
 #include "library/XMLCreator.h"
 #include "outline/RecOutlineController.h"
@@ -13,27 +12,6 @@
 #include <QDateTime>
 #include <QFile>
 
-namespace {
-
-// Rows read from the file go in without a layout and a save each; the
-// caller lays out and saves once at the end.
-class BatchLoader : public RecordFactory
-{
-public:
-    explicit BatchLoader(RecOutlineController& outline) : m_outline(outline) {}
-    RecItem* createNewItem() override { return m_outline.createNewItem(); }
-    RecGroup* createNewGroup() override { return m_outline.createNewGroup(); }
-    void addItem(RecItem* item, RecGroup* group) override
-    {
-        m_outline.insertRow(item, group);
-    }
-    void addGroup(RecGroup* group, RecGroup* parent) override { m_outline.insertRow(group, parent); }
-
-private:
-    RecOutlineController& m_outline;
-};
-
-} // namespace
 
 void RecorderAppDelegate::setupRecordingsList()
 {
@@ -43,8 +21,9 @@ void RecorderAppDelegate::setupRecordingsList()
         return;
     const QByteArray bytes = file.readAll();
     file.close();
-    BatchLoader loader(*m_outlineController);
-    RecordingsDBReader reader(outputFolder(), loader);
+    RecordingsDBReader reader(outputFolder(), [this](GeneralRecItem* item, RecGroup* group) {
+        m_outlineController->insertRow(item, group);
+    });
     if (!reader.loadBytes(bytes, m_outlineController->mainItem())) {
         // Kept aside so that the next save does not wipe notes and
         // descriptions that a repaired file could still give back.

@@ -4,7 +4,6 @@
 #include "library/LibraryPaths.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
-#include "library/RecordFactory.h"
 #include "library/TitleRules.h"
 
 #include <QFile>
@@ -32,8 +31,18 @@ qsizetype skipDigits(QStringView text, qsizetype i)
 
 } // namespace
 
-RecordingsDBReader::RecordingsDBReader(const QString& outputFolder, RecordFactory& factory)
-    : m_outputFolder(outputFolder), m_factory(factory)
+namespace {
+
+void attachPlain(GeneralRecItem* item, RecGroup* group)
+{
+    group->addSubItem(item);
+    item->setParent(group);
+}
+
+} // namespace
+
+RecordingsDBReader::RecordingsDBReader(const QString& outputFolder, Attach attach)
+    : m_outputFolder(outputFolder), m_attach(std::move(attach))
 {
 }
 
@@ -104,29 +113,29 @@ bool RecordingsDBReader::load(const QString& path, RecGroup* root)
     return loadBytes(file.readAll(), root);
 }
 
-bool RecordingsDBReader::isWellFormed(const QByteArray& bytes)
-{
-    QXmlStreamReader xml(bytes);
-    bool hasRoot = false;
-    while (!xml.atEnd()) {
-        if (xml.readNext() == QXmlStreamReader::StartElement)
-            hasRoot = true;
-    }
-    return hasRoot && !xml.hasError();
-}
-
 bool RecordingsDBReader::loadBytes(const QByteArray& bytes, RecGroup* root)
 {
-    // Checked whole first: a damaged file must not leave half a library.
-    if (!root || !isWellFormed(bytes))
+    if (!root)
         return false;
-    m_root = root;
+    // Read into a detached tree first; only a file read to its end is used.
+    RecGroup loaded(RecGroup::Bare);
+    m_root = &loaded;
     QXmlStreamReader xml(bytes);
-    while (!xml.atEnd()) {
+    bool hasRoot = false;
+    while (!xml.atEnd() && !hasRoot) {
         if (xml.readNext() == QXmlStreamReader::StartElement) {
-            addElements(xml, root, 0);
-            break;
+            hasRoot = true;
+            addElements(xml, &loaded, 0);
         }
+    }
+    while (!xml.atEnd())
+        xml.readNext();
+    if (!hasRoot || xml.hasError())
+        return false;
+    while (!loaded.subItems().isEmpty()) {
+        GeneralRecItem* item = loaded.subItems().first();
+        loaded.removeSubItem(item);
+        m_attach(item, root);
     }
     return true;
 }
@@ -156,11 +165,7 @@ void RecordingsDBReader::addItem(QXmlStreamReader& xml, RecGroup* group)
         xml.skipCurrentElement();
         return;
     }
-    RecItem* item = m_factory.createNewItem();
-    if (!item) {
-        xml.skipCurrentElement();
-        return;
-    }
+    auto* item = new RecItem;
     while (xml.readNextStartElement()) {
         if (xml.name() == u"Mark") {
             const QXmlStreamAttributes m = xml.attributes();
@@ -176,7 +181,7 @@ void RecordingsDBReader::addItem(QXmlStreamReader& xml, RecGroup* group)
     item->setDescr(attrs.value("Description").toString());
     item->setDate(attrs.value("CreateDate").toString());
     item->setDuration(leadingDouble(attrs.value("Duration")));
-    m_factory.addItem(item, group);
+    attachPlain(item, group);
 }
 
 void RecordingsDBReader::addGroup(QXmlStreamReader& xml, RecGroup* group, int depth)
@@ -185,17 +190,15 @@ void RecordingsDBReader::addGroup(QXmlStreamReader& xml, RecGroup* group, int de
     const QString title = attrs.value("Title").toString();
     const bool complete = attrs.hasAttribute("Title") && attrs.hasAttribute("Description") &&
                           attrs.hasAttribute("ID") && attrs.hasAttribute("Expanded");
-    RecGroup* sub = nullptr;
-    if (complete && TitleRules::isSafeTitle(title) && depth < kMaxDepth)
-        sub = m_factory.createNewGroup();
-    if (!sub) {
+    if (!complete || !TitleRules::isSafeTitle(title) || depth >= kMaxDepth) {
         xml.skipCurrentElement();
         return;
     }
+    auto* sub = new RecGroup(RecGroup::WithExpandButton);
     sub->setTitle(title);
     sub->setDescr(attrs.value("Description").toString());
     sub->setID(leadingInt(attrs.value("ID")));
     sub->setExpanded(leadingBool(attrs.value("Expanded")));
-    m_factory.addGroup(sub, group);
+    attachPlain(sub, group);
     addElements(xml, sub, depth + 1);
 }

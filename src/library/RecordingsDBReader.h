@@ -3,12 +3,14 @@
 
 #include <QString>
 
+#include <functional>
+
+class GeneralRecItem;
 class QXmlStreamReader;
 class RecGroup;
-class RecordFactory;
 
-// Reads "RecordingsDB.xml" into a category. The disk decides which
-// recordings exist: an "Item" whose file is missing is left out.
+// Reads "RecordingsDB.xml". The disk decides which recordings exist: an
+// "Item" whose file is missing is left out.
 class RecordingsDBReader
 {
 public:
@@ -16,10 +18,14 @@ public:
     // skipped so that a hostile file cannot exhaust the stack.
     static constexpr int kMaxDepth = 200;
 
-    RecordingsDBReader(const QString& outputFolder, RecordFactory& factory);
+    // Puts a top-level record (with its subtree) into the tree; the outline
+    // passes its own row insertion.
+    using Attach = std::function<void(GeneralRecItem* item, RecGroup* group)>;
 
-    // Loads the database file into root. A missing or malformed file leaves
-    // root untouched and answers false.
+    RecordingsDBReader(const QString& outputFolder, Attach attach);
+
+    // Loads the database into root. A missing or malformed file leaves root
+    // untouched and answers false: a damaged file never gives half a library.
     bool load(const QString& path, RecGroup* root);
     bool loadBytes(const QByteArray& bytes, RecGroup* root);
 
@@ -28,12 +34,11 @@ public:
     static bool leadingBool(QStringView text);
 
 private:
-    static bool isWellFormed(const QByteArray& bytes);
     void addElements(QXmlStreamReader& xml, RecGroup* group, int depth);
     void addItem(QXmlStreamReader& xml, RecGroup* group);
     void addGroup(QXmlStreamReader& xml, RecGroup* group, int depth);
 
     QString m_outputFolder;
-    RecordFactory& m_factory;
+    Attach m_attach;
     RecGroup* m_root = nullptr;
 };

@@ -13,6 +13,7 @@
 #include <QEvent>
 #include <QGuiApplication>
 #include <QScrollArea>
+#include <QScrollBar>
 
 namespace {
 
@@ -58,6 +59,8 @@ void RecOutlineController::setOutlineView(RecOutlineView* view, QScrollArea* scr
         scrollView->setWidgetResizable(false);
         scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scrollView->viewport()->installEventFilter(this);
+        connect(scrollView->verticalScrollBar(), &QScrollBar::valueChanged, view,
+                &RecOutlineView::realizeVisibleRows);
     }
     arrangeItems();
 }
@@ -122,8 +125,6 @@ void RecOutlineController::insertRow(GeneralRecItem* item, RecGroup* group)
         return;
     group->addSubItem(item);
     item->setParent(group);
-    RecRowView* row = m_outlineView->rowFor(item);
-    row->resize(m_outlineView->width(), rowHeight(item));
 }
 
 void RecOutlineController::addGroup(RecGroup* group, RecGroup* parent)
@@ -241,7 +242,9 @@ void RecOutlineController::arrangeItems()
     // The view grows and shrinks at its bottom edge, so the scroll offset
     // from the top keeps the same rows in view.
     m_outlineView->resize(width, height);
+    m_outlineView->clearFrames();
     arrangeGroup(root, 0, 1);
+    m_outlineView->realizeVisibleRows();
     m_outlineView->update();
 }
 
@@ -255,10 +258,8 @@ int RecOutlineController::arrangeGroup(RecGroup* group, int x, int y)
     for (GeneralRecItem* sub : group->subItems()) {
         if (!sub)
             continue;
-        RecRowView* row = m_outlineView->rowFor(sub);
         const int h = rowHeight(sub);
-        row->setGeometry(x, y, m_outlineView->width(), h);
-        row->placeControls();
+        m_outlineView->setRowFrame(sub, QRect(x, y, m_outlineView->width(), h));
         y += h;
         if (sub->isGroup())
             y = arrangeGroup(static_cast<RecGroup*>(sub), x, y);

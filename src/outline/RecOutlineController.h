@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "library/RecordFactory.h"
-
 #include <QList>
 #include <QObject>
 
@@ -18,7 +16,7 @@ class RecOutlineView;
 
 // Owns the library tree as shown: layout, selection with its chief row,
 // expansion, and making, adding and removing rows. Main thread only.
-class RecOutlineController : public QObject, public RecordFactory
+class RecOutlineController : public QObject
 {
     Q_OBJECT
 public:
@@ -46,10 +44,10 @@ public:
 
     int findMaxID(const RecGroup* group) const;
     int createNewID() const;
-    RecGroup* createNewGroup() override;
-    RecItem* createNewItem() override;
-    void addGroup(RecGroup* group, RecGroup* parent) override;
-    void addItem(RecItem* item, RecGroup* group) override;
+    RecGroup* createNewGroup();
+    RecItem* createNewItem();
+    void addGroup(RecGroup* group, RecGroup* parent);
+    void addItem(RecItem* item, RecGroup* group);
     // Puts a row into a category without layout or saving; callers that add
     // many rows at once lay out and save once at the end.
     void insertRow(GeneralRecItem* item, RecGroup* group);

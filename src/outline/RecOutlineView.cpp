@@ -6,7 +6,49 @@
 #include "outline/RecGroupView.h"
 #include "outline/RecItemView.h"
 
+namespace {
+// Rows are made a little beyond the visible edges so that scrolling by a
+// wheel step never shows an empty stripe.
+constexpr int kMargin = 200;
+} // namespace
+
 RecOutlineView::RecOutlineView(QWidget* parent) : QWidget(parent) {}
+
+void RecOutlineView::clearFrames()
+{
+    m_frames.clear();
+}
+
+void RecOutlineView::setRowFrame(GeneralRecItem* item, const QRect& frame)
+{
+    m_frames.insert(item, frame);
+    if (RecRowView* row = m_rows.value(item)) {
+        row->setGeometry(frame);
+        row->placeControls();
+    }
+}
+
+QRect RecOutlineView::visibleArea() const
+{
+    const QWidget* viewport = parentWidget();
+    if (!viewport)
+        return rect();
+    return QRect(-x(), -y(), viewport->width(), viewport->height()).adjusted(0, -kMargin, 0, kMargin);
+}
+
+void RecOutlineView::realizeVisibleRows()
+{
+    const QRect area = visibleArea();
+    for (auto it = m_frames.cbegin(); it != m_frames.cend(); ++it) {
+        if (!it.value().intersects(area) || m_rows.contains(it.key()))
+            continue;
+        RecRowView* row = rowFor(const_cast<GeneralRecItem*>(it.key()));
+        row->setGeometry(it.value());
+        row->placeControls();
+    }
+    for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
+        it.value()->setVisible(m_frames.contains(it.key()));
+}
 
 RecRowView* RecOutlineView::rowFor(GeneralRecItem* item)
 {
@@ -20,6 +62,10 @@ RecRowView* RecOutlineView::rowFor(GeneralRecItem* item)
     else
         row = new RecItemView(static_cast<RecItem*>(item), m_controller, this);
     m_rows.insert(item, row);
+    if (m_frames.contains(item)) {
+        row->setGeometry(m_frames.value(item));
+        row->show();
+    }
     return row;
 }
 
@@ -35,6 +81,7 @@ void RecOutlineView::removeRows(GeneralRecItem* item)
     if (item->isGroup())
         for (GeneralRecItem* sub : static_cast<RecGroup*>(item)->subItems())
             removeRows(sub);
+    m_frames.remove(item);
     if (RecRowView* row = m_rows.take(item))
         delete row;
 }

@@ -2,13 +2,16 @@
 #pragma once
 
 #include <QHash>
+#include <QRect>
 #include <QWidget>
 
 class GeneralRecItem;
 class RecOutlineController;
 class RecRowView;
 
-// The document view of the outline: every row is one of its children.
+// The document view of the outline. The controller gives every shown record
+// a frame; row widgets exist only for frames near the visible area, so a
+// library of any size lays out and scrolls at the cost of one screen of rows.
 class RecOutlineView : public QWidget
 {
     Q_OBJECT
@@ -18,6 +21,15 @@ public:
     void setController(RecOutlineController* controller) { m_controller = controller; }
     RecOutlineController* controller() const { return m_controller; }
 
+    // Starts a new layout: every frame of the previous one is forgotten.
+    void clearFrames();
+    void setRowFrame(GeneralRecItem* item, const QRect& frame);
+    // The record's place in the view, or a null rect when it is not shown.
+    QRect frameOf(const GeneralRecItem* item) const { return m_frames.value(item); }
+    // Makes rows for the frames that can be seen and hides rows whose
+    // records are no longer shown.
+    void realizeVisibleRows();
+
     // The row showing the record, made on first use.
     RecRowView* rowFor(GeneralRecItem* item);
     RecRowView* existingRowFor(const GeneralRecItem* item) const;
@@ -25,6 +37,9 @@ public:
     void removeRows(GeneralRecItem* item);
 
 private:
+    QRect visibleArea() const;
+
     RecOutlineController* m_controller = nullptr;
+    QHash<const GeneralRecItem*, QRect> m_frames;
     QHash<const GeneralRecItem*, RecRowView*> m_rows;
 };

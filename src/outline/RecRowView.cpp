@@ -15,7 +15,6 @@ RecRowView::RecRowView(GeneralRecItem* item, RecOutlineController* controller, Q
 
 void RecRowView::updateFromItem()
 {
-    setVisible(!m_item->isHidden());
     setToolTip(m_item->prevTitle());
     update();
 }

@@ -50,9 +50,8 @@ TEST_P(ReaderFiles, LoadsWhatTheFileAndTheDiskAllow)
         for (const QString& f : match.captured(1).split(", "))
             touch(out + "/" + f);
 
-    PlainFactory factory;
     RecGroup root(RecGroup::Bare);
-    RecordingsDBReader reader(out, factory);
+    RecordingsDBReader reader(out, PlainFactory::add);
     reader.loadBytes(xml, &root);
     EXPECT_EQ(describeTree(&root), readText(dataDir + GetParam() + ".expected"));
 }
@@ -100,9 +99,8 @@ TEST(DatabaseReader, HostileFilesLoadNothingAndFetchNothing)
         c = char(rng.bounded(256));
 
     for (const QByteArray& bytes : {external, garbage, QByteArray(), QByteArray("<")}) {
-        PlainFactory factory;
         RecGroup root(RecGroup::Bare);
-        RecordingsDBReader(tmp.path(), factory).loadBytes(bytes, &root);
+        RecordingsDBReader(tmp.path(), PlainFactory::add).loadBytes(bytes, &root);
         EXPECT_FALSE(describeTree(&root).contains("SECRET"));
     }
 }
@@ -118,10 +116,9 @@ TEST(DatabaseReader, DeepNestingStopsAtTheDepthLimit)
         xml += "</Group>";
     xml += "</Recordings>";
 
-    PlainFactory factory;
     RecGroup root(RecGroup::Bare);
     QTemporaryDir tmp;
-    ASSERT_TRUE(RecordingsDBReader(tmp.path(), factory).loadBytes(xml, &root));
+    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::add).loadBytes(xml, &root));
     int depth = 0;
     for (const RecGroup* g = &root; !g->subItems().isEmpty();
          g = static_cast<const RecGroup*>(g->subItems().first()))
@@ -144,8 +141,7 @@ TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadWhatExists)
     }
     xml += "<Item ID=\"0\" Title=\"Kept\" Description=\"\" CreateDate=\"\" Duration=\"2\"/>\n"
            "</Recordings>\n";
-    PlainFactory factory;
     RecGroup root(RecGroup::Bare);
-    ASSERT_TRUE(RecordingsDBReader(tmp.path(), factory).loadBytes(xml, &root));
+    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::add).loadBytes(xml, &root));
     EXPECT_EQ(describeTree(&root), "I0 'Kept' '' '' 2 L0 {}");
 }

@@ -83,9 +83,8 @@ TEST(DatabaseRoundTrip, RandomTreesLoadBackExactly)
         const QString db = LibraryPaths::databasePath(out);
         ASSERT_TRUE(XMLCreator().createXML(&saved, db));
 
-        PlainFactory factory;
         RecGroup loaded(RecGroup::Bare);
-        ASSERT_TRUE(RecordingsDBReader(out, factory).load(db, &loaded));
+        ASSERT_TRUE(RecordingsDBReader(out, PlainFactory::add).load(db, &loaded));
         ASSERT_EQ(describeTree(&loaded), describeTree(&saved)) << "seed " << seed;
     }
 }

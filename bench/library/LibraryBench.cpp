@@ -1,0 +1,138 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Save and load of a large library, and the tree walks that run on every
+// new row and every selection change.
+#include "library/LibraryPaths.h"
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "library/RecordingsDBReader.h"
+#include "library/XMLCreator.h"
+#include "outline/RecOutlineController.h"
+#include "outline/RecOutlineView.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QScrollArea>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int kCategories = 500;
+constexpr int kRecordings = 10000;
+
+// 10,000 recordings in 500 categories, 5 marks each, with their files.
+struct Library
+{
+    QTemporaryDir dir;
+    RecOutlineController outline;
+    QScrollArea scroll;
+
+    Library()
+    {
+        outline.setOutlineView(new RecOutlineView, &scroll);
+        RecGroup* root = outline.mainGroup();
+        for (int c = 0; c < kCategories; ++c) {
+            RecGroup* cat = outline.createNewGroup();
+            cat->setTitle(QString("Category %1").arg(c));
+            cat->setExpanded(true);
+            outline.insertRow(cat, root);
+            QDir().mkpath(dir.path() + "/" + cat->title());
+            for (int i = 0; i < kRecordings / kCategories; ++i) {
+                RecItem* item = outline.createNewItem();
+                item->setTitle(QString("Untitled %1").arg(i));
+                item->setDescr("A meeting about the quarterly figures");
+                item->setDuration(61.5 + i);
+                for (int m = 0; m < 5; ++m)
+                    item->addMarkAtTime(m * 10.5f, "note text at this mark", m);
+                outline.insertRow(item, cat);
+                QFile(LibraryPaths::restorePath(dir.path(), item, root)).open(QIODevice::WriteOnly);
+            }
+        }
+        outline.arrangeItems();
+    }
+    QString db() const { return LibraryPaths::databasePath(dir.path()); }
+};
+
+Library* g_library = nullptr;
+
+Library& library()
+{
+    return *g_library;
+}
+
+void attachPlain(GeneralRecItem* item, RecGroup* group)
+{
+    group->addSubItem(item);
+    item->setParent(group);
+}
+
+void BM_Save(benchmark::State& state)
+{
+    Library& lib = library();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(XMLCreator().createXML(lib.outline.mainGroup(), lib.db()));
+    state.counters["bytes"] = double(QFile(lib.db()).size());
+}
+BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
+
+void BM_LoadRecords(benchmark::State& state)
+{
+    Library& lib = library();
+    XMLCreator().createXML(lib.outline.mainGroup(), lib.db());
+    for (auto _ : state) {
+        RecGroup root(RecGroup::Bare);
+        RecordingsDBReader(lib.dir.path(), attachPlain).load(lib.db(), &root);
+        benchmark::DoNotOptimize(root.subItems().size());
+    }
+}
+BENCHMARK(BM_LoadRecords)->Unit(benchmark::kMillisecond);
+
+void BM_LoadIntoOutline(benchmark::State& state)
+{
+    Library& lib = library();
+    XMLCreator().createXML(lib.outline.mainGroup(), lib.db());
+    for (auto _ : state) {
+        QScrollArea scroll;
+        RecOutlineController outline;
+        outline.setOutlineView(new RecOutlineView, &scroll);
+        RecordingsDBReader(lib.dir.path(), [&outline](GeneralRecItem* item, RecGroup* group) {
+            outline.insertRow(item, group);
+        }).load(lib.db(), outline.mainGroup());
+        outline.arrangeItems();
+    }
+}
+BENCHMARK(BM_LoadIntoOutline)->Unit(benchmark::kMillisecond);
+
+void BM_CreateNewID(benchmark::State& state)
+{
+    Library& lib = library();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lib.outline.createNewID());
+}
+BENCHMARK(BM_CreateNewID)->Unit(benchmark::kMicrosecond);
+
+void BM_SelectedItemsOfGroup(benchmark::State& state)
+{
+    Library& lib = library();
+    const auto& cats = lib.outline.mainGroup()->subItems();
+    for (int c = 0; c < kCategories; c += 7)
+        static_cast<RecGroup*>(cats[c])->subItems()[3]->setSelected(true);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(lib.outline.selectedItemsOfGroup(lib.outline.mainGroup()));
+}
+BENCHMARK(BM_SelectedItemsOfGroup)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    g_library = new Library;
+    benchmark::RunSpecifiedBenchmarks();
+    delete g_library;
+    return 0;
+}
