@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "hotkeys/AppHotKeys.h"
+
+AppHotKeys::~AppHotKeys()
+{
+    release();
+}
+
+bool AppHotKeys::setupHotKeys(HotKeyController* controller, bool enabled)
+{
+    HxHotKeyEvent::setSignature(kSignature);
+    m_allHotKeyResponders.clear();
+    for (quint16 keyCode : {kKeyCodeR, kKeyCodeC}) {
+        std::unique_ptr<HotKeyResponder> responder = HotKeyResponder::hotKeyReponderWithController(
+            controller, HxHotKeyEvent::getHotKeyForKeyCode(keyCode, kModifierFlags));
+        if (!responder)
+            return false;
+        m_allHotKeyResponders.push_back(std::move(responder));
+    }
+    if (enabled)
+        setUseHotKeys(true);
+    return true;
+}
+
+void AppHotKeys::setUseHotKeys(bool flag)
+{
+    // Outside X11 the hot keys cannot work; install() has said so once in the log.
+    if (!HxHotKeyEvent::install())
+        return;
+    for (const auto& responder : m_allHotKeyResponders) {
+        if (flag)
+            responder->enable();
+        else
+            responder->disable();
+    }
+}
+
+void AppHotKeys::release()
+{
+    setUseHotKeys(false);
+    m_allHotKeyResponders.clear();
+}

@@ -1,0 +1,102 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "hotkeys/HotKeyResponder.h"
+
+#include "hotkeys/HotKeyController.h"
+#include "hotkeys/HxAssertion.h"
+
+#include <QLoggingCategory>
+
+Q_DECLARE_LOGGING_CATEGORY(lcHotKeys)
+
+namespace {
+
+constexpr quint16 kKeyCodeR = 15;
+constexpr quint16 kKeyCodeC = 8;
+
+} // namespace
+
+HotKeyResponder::HotKeyResponder(HotKeyController* controller, HxHotKeyEventPtr hotKey)
+    : m_controller(controller)
+    , m_hotKey(std::move(hotKey))
+{
+}
+
+std::unique_ptr<HotKeyResponder> HotKeyResponder::hotKeyReponderWithController(HotKeyController* controller,
+                                                                                HxHotKeyEventPtr hotKey)
+{
+    if (!hotKey)
+        return nullptr;
+    std::unique_ptr<HotKeyResponder> responder(new HotKeyResponder(controller, hotKey));
+    if (!hotKey->setTarget(responder.get(), kReleaseAction, kPressAction))
+        return nullptr;
+    return responder;
+}
+
+HotKeyResponder::~HotKeyResponder()
+{
+    // Letting go of the last reference ungrabs the combination and takes it out of the registry.
+    m_hotKey.reset();
+}
+
+void HotKeyResponder::enable()
+{
+    if (m_hotKey && m_hotKey->target() == this && !m_hotKey->setEnabled(true))
+        qCWarning(lcHotKeys, "Enable Failed");
+}
+
+void HotKeyResponder::disable()
+{
+    if (m_hotKey && m_hotKey->target() == this && !m_hotKey->setEnabled(false))
+        qCWarning(lcHotKeys, "Disable Failed");
+}
+
+void HotKeyResponder::hotKeyPressed(HxHotKeyEvent* hotKey)
+{
+    if (!hotKey || !m_controller)
+        return;
+    const quint16 keyCode = hotKey->keyCode();
+    if (keyCode != kKeyCodeR && keyCode != kKeyCodeC)
+        return;
+    // While something records, either combination stops it through the action that started it.
+    if (m_controller->isRecording()) {
+        if (m_controller->continueRecording())
+            m_controller->resumeStopRecording(nullptr);
+        else
+            m_controller->startStopRecording(nullptr);
+    } else if (keyCode == kKeyCodeR) {
+        m_controller->startStopRecording(nullptr);
+    } else {
+        m_controller->resumeStopRecording(nullptr);
+    }
+}
+
+void HotKeyResponder::hotKeyReleased(HxHotKeyEvent*)
+{
+}
+
+bool HotKeyResponder::respondsToAction(const QString& action) const
+{
+    return action == kPressAction || action == kReleaseAction;
+}
+
+void HotKeyResponder::performAction(const QString& action, HxHotKeyEvent* hotKey)
+{
+    if (action == kPressAction)
+        hotKeyPressed(hotKey);
+    else if (action == kReleaseAction)
+        hotKeyReleased(hotKey);
+}
+
+bool HotKeyResponder::targetWillChangeToObject(HxHotKeyTarget* newTarget, HxHotKeyEvent* hotKey)
+{
+    if (newTarget == this) {
+        HX_PARAMETER_ASSERT(newTarget != this);
+        return false;
+    }
+    if (hotKey != m_hotKey.get()) {
+        HX_PARAMETER_ASSERT(hotKey == m_hotKey.get());
+        return false;
+    }
+    m_hotKey.reset();
+    return true;
+}

@@ -1,0 +1,44 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "hotkeys/HxHotKeyEvent.h"
+#include "hotkeys/HxHotKeyTarget.h"
+
+#include <memory>
+
+class HotKeyController;
+
+// The target of one application hot key: a press starts or stops a recording
+// through the controller. Holds a reference to its hot key; the controller
+// is not owned. Main thread only.
+class HotKeyResponder : public HxHotKeyTarget
+{
+public:
+    static inline const QString kPressAction = QStringLiteral("hotKeyPressed:");
+    static inline const QString kReleaseAction = QStringLiteral("hotKeyReleased:");
+
+    // Null when the hot key refuses the responder as its target.
+    static std::unique_ptr<HotKeyResponder> hotKeyReponderWithController(HotKeyController* controller,
+                                                                          HxHotKeyEventPtr hotKey);
+    ~HotKeyResponder() override;
+
+    HxHotKeyEvent* hotKeyEvent() const { return m_hotKey.get(); }
+    HotKeyController* controller() const { return m_controller; }
+
+    // Switch the hot key on or off while this responder is still its target.
+    void enable();
+    void disable();
+
+    void hotKeyPressed(HxHotKeyEvent* hotKey);
+    void hotKeyReleased(HxHotKeyEvent* hotKey);
+
+    bool respondsToAction(const QString& action) const override;
+    void performAction(const QString& action, HxHotKeyEvent* hotKey) override;
+    bool targetWillChangeToObject(HxHotKeyTarget* newTarget, HxHotKeyEvent* hotKey) override;
+
+private:
+    HotKeyResponder(HotKeyController* controller, HxHotKeyEventPtr hotKey);
+
+    HotKeyController* m_controller;
+    HxHotKeyEventPtr m_hotKey;
+};

@@ -1,0 +1,204 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "HotKeyTestSupport.h"
+
+#include "support/XServer.h"
+
+#include "hotkeys/AppHotKeys.h"
+#include "hotkeys/HxModifierFlags.h"
+
+#include <gtest/gtest.h>
+
+using namespace HxModifierFlags;
+
+namespace {
+
+constexpr quint8 kXR = 27;
+constexpr quint8 kXC = 54;
+constexpr quint16 kXSuperShift = XMod4 | XShift;
+
+void key(const QString& combination, const QString& command = QStringLiteral("key"))
+{
+    bool ok = false;
+    XServer::instance().xdotool({command, combination}, &ok);
+    ASSERT_TRUE(ok) << qPrintable(combination);
+}
+
+// Presses a combination and gives the events time to arrive.
+void pressAndSettle(const QString& combination)
+{
+    key(combination);
+    spinEventLoop(150);
+}
+
+} // namespace
+
+TEST(AppHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
+{
+    OtherXClient other;
+    other.showFocusedWindow();
+    RecordingController controller;
+    AppHotKeys hotKeys;
+    ASSERT_TRUE(hotKeys.setupHotKeys(&controller, true));
+    ASSERT_EQ(hotKeys.allHotKeyResponders().size(), 2u);
+    EXPECT_EQ(hotKeys.allHotKeyResponders()[0]->hotKeyEvent()->hotKeyId(), 0x12000Fu);
+    EXPECT_EQ(hotKeys.allHotKeyResponders()[1]->hotKeyEvent()->hotKeyId(), 0x120008u);
+    EXPECT_EQ(HxHotKeyEvent::signature(), hxFourCharCode("Hxhk"));
+    EXPECT_FALSE(other.canGrab(kXR, kXSuperShift));
+    EXPECT_FALSE(other.canGrab(kXC, kXSuperShift));
+
+    key(QStringLiteral("super+shift+r"));
+    ASSERT_TRUE(waitUntil([&] { return controller.actions.size() == 1; }));
+    EXPECT_TRUE(controller.isRecording());
+    key(QStringLiteral("super+shift+r"));
+    ASSERT_TRUE(waitUntil([&] { return controller.actions.size() == 2; }));
+    EXPECT_FALSE(controller.isRecording());
+    key(QStringLiteral("super+shift+c"));
+    ASSERT_TRUE(waitUntil([&] { return controller.actions.size() == 3; }));
+    EXPECT_TRUE(controller.continueRecording());
+    // NumLock on does not hide the combination.
+    key(QStringLiteral("Num_Lock"));
+    key(QStringLiteral("super+shift+r"));
+    ASSERT_TRUE(waitUntil([&] { return controller.actions.size() == 4; }));
+    key(QStringLiteral("Num_Lock"));
+    EXPECT_EQ(controller.actions, (QStringList{"startStopRecording", "startStopRecording", "resumeStopRecording",
+                                               "resumeStopRecording"}));
+    EXPECT_FALSE(controller.isRecording());
+
+    // A held combination is one press, whatever the key repeat does; releases do nothing.
+    key(QStringLiteral("super+shift+r"), QStringLiteral("keydown"));
+    spinEventLoop(900);
+    key(QStringLiteral("super+shift+r"), QStringLiteral("keyup"));
+    spinEventLoop(150);
+    EXPECT_EQ(controller.actions.size(), 5);
+    EXPECT_TRUE(controller.isRecording());
+    pressAndSettle(QStringLiteral("super+shift+r"));
+    EXPECT_EQ(controller.actions.size(), 6);
+
+    // Switched off, the combinations are free and nothing happens.
+    hotKeys.setUseHotKeys(false);
+    EXPECT_TRUE(other.canGrab(kXR, kXSuperShift));
+    pressAndSettle(QStringLiteral("super+shift+r"));
+    pressAndSettle(QStringLiteral("super+shift+c"));
+    EXPECT_EQ(controller.actions.size(), 6);
+    hotKeys.setUseHotKeys(true);
+    pressAndSettle(QStringLiteral("super+shift+c"));
+    EXPECT_EQ(controller.actions.size(), 7);
+
+    // Shutdown releases the grabs and the registry entries.
+    hotKeys.release();
+    EXPECT_TRUE(hotKeys.allHotKeyResponders().empty());
+    EXPECT_TRUE(other.canGrab(kXR, kXSuperShift));
+    EXPECT_TRUE(other.canGrab(kXC, kXSuperShift));
+    EXPECT_FALSE(HxHotKeyEvent::findHotKeyForId(0x12000F));
+    pressAndSettle(QStringLiteral("super+shift+r"));
+    EXPECT_EQ(controller.actions.size(), 7);
+}
+
+TEST(AppHotKeys, SetUpSwitchedOffGrabsNothing)
+{
+    OtherXClient other;
+    RecordingController controller;
+    AppHotKeys hotKeys;
+    ASSERT_TRUE(hotKeys.setupHotKeys(&controller, false));
+    EXPECT_EQ(hotKeys.allHotKeyResponders().size(), 2u);
+    EXPECT_TRUE(other.canGrab(kXR, kXSuperShift));
+    pressAndSettle(QStringLiteral("super+shift+r"));
+    EXPECT_TRUE(controller.actions.isEmpty());
+    hotKeys.setUseHotKeys(true);
+    EXPECT_FALSE(other.canGrab(kXR, kXSuperShift));
+}
+
+TEST(AppHotKeys, CombinationHeldByAnotherClientFailsCleanly)
+{
+    OtherXClient other;
+    ASSERT_TRUE(other.grab(kXR, kXSuperShift));
+    RecordingController controller;
+    LogRecorder log;
+    AppHotKeys hotKeys;
+    ASSERT_TRUE(hotKeys.setupHotKeys(&controller, true));
+    EXPECT_EQ(log.count(QStringLiteral("enable failed ")), 1);
+    EXPECT_EQ(log.count(QStringLiteral("Enable Failed")), 1);
+    EXPECT_FALSE(hotKeys.allHotKeyResponders()[0]->hotKeyEvent()->isEnabled());
+    EXPECT_TRUE(hotKeys.allHotKeyResponders()[1]->hotKeyEvent()->isEnabled());
+
+    // The other client keeps its combination; ours still works for the other key.
+    pressAndSettle(QStringLiteral("super+shift+r"));
+    EXPECT_TRUE(controller.actions.isEmpty());
+    key(QStringLiteral("super+shift+c"));
+    EXPECT_TRUE(waitUntil([&] { return controller.actions.size() == 1; }));
+    other.ungrab(kXR, kXSuperShift);
+}
+
+TEST(AppHotKeys, ReleasesReachTheReleaseAction)
+{
+    RecordingTarget target;
+    const HxHotKeyEventPtr hotKey = HxHotKeyEvent::getHotKeyForKeyCode(122, Option);
+    ASSERT_TRUE(hotKey->setTarget(&target, QStringLiteral("released:"), QStringLiteral("pressed:")));
+    ASSERT_TRUE(hotKey->setEnabled(true));
+    key(QStringLiteral("alt+F1"), QStringLiteral("keydown"));
+    ASSERT_TRUE(waitUntil([&] { return target.received.size() == 1; }));
+    EXPECT_EQ(target.received, QStringList{"pressed:/1"});
+    // The release counts even when the modifier goes up first.
+    key(QStringLiteral("alt"), QStringLiteral("keyup"));
+    key(QStringLiteral("F1"), QStringLiteral("keyup"));
+    ASSERT_TRUE(waitUntil([&] { return target.received.size() == 2; }));
+    EXPECT_EQ(target.received.last(), "released:/2");
+}
+
+TEST(HotKeyResponder, PressTable)
+{
+    struct Row
+    {
+        quint16 keyCode;
+        bool recording;
+        bool continuation;
+        const char* action;
+    };
+    const Row rows[] = {{15, false, false, "startStopRecording"}, {15, true, true, "resumeStopRecording"},
+                        {15, true, false, "startStopRecording"},  {8, false, false, "resumeStopRecording"},
+                        {8, true, true, "resumeStopRecording"},   {8, true, false, "startStopRecording"},
+                        {9, false, false, nullptr},               {9, true, false, nullptr}};
+    for (const Row& row : rows) {
+        RecordingController controller;
+        controller.setState(row.recording, row.continuation);
+        const HxHotKeyEventPtr hotKey = HxHotKeyEvent::getHotKeyForKeyCode(row.keyCode, Command | Option);
+        const auto responder = HotKeyResponder::hotKeyReponderWithController(&controller, hotKey);
+        ASSERT_TRUE(responder);
+        hotKey->performHotKeyPressed();
+        hotKey->performHotKeyReleased();
+        responder->hotKeyPressed(nullptr);
+        EXPECT_EQ(controller.actions, row.action ? QStringList{row.action} : QStringList()) << row.keyCode;
+    }
+}
+
+TEST(HotKeyResponder, HandsItsHotKeyOnAndLetsGoOfIt)
+{
+    AssertionRecorder assertions;
+    RecordingController controller;
+    OtherXClient other;
+    HxHotKeyEventPtr hotKey = HxHotKeyEvent::getHotKeyForKeyCode(15, Command | Shift | Control);
+    auto first = HotKeyResponder::hotKeyReponderWithController(&controller, hotKey);
+    first->enable();
+    EXPECT_TRUE(hotKey->isEnabled());
+
+    // A second responder takes the hot key over; the first one lets go and no longer switches it.
+    auto second = HotKeyResponder::hotKeyReponderWithController(&controller, hotKey);
+    ASSERT_TRUE(second);
+    EXPECT_EQ(first->hotKeyEvent(), nullptr);
+    EXPECT_EQ(hotKey->target(), second.get());
+    EXPECT_FALSE(hotKey->isEnabled());
+    second->enable();
+    first->disable();
+    EXPECT_TRUE(hotKey->isEnabled());
+
+    EXPECT_FALSE(second->targetWillChangeToObject(second.get(), hotKey.get()));
+    EXPECT_FALSE(second->targetWillChangeToObject(first.get(), nullptr));
+    ASSERT_EQ(assertions.messages.size(), 2);
+    EXPECT_TRUE(assertions.messages[0].startsWith("Invalid parameter not satisfying: "));
+
+    // With the last reference gone the combination is free again.
+    hotKey.reset();
+    second.reset();
+    EXPECT_FALSE(HxHotKeyEvent::findHotKeyForId(0x16000F));
+    EXPECT_TRUE(other.canGrab(kXR, XMod4 | XShift | XControl));
+}
