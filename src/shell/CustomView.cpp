@@ -27,7 +27,8 @@ CustomView::CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controll
     connect(&m_recTimer, &QTimer::timeout, this, &CustomView::recTimerFire);
     if (m_trayIcon) {
         connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            if (reason == QSystemTrayIcon::Trigger)
+            // Every click toggles, also a quick second one that the tray reports as a double click.
+            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
                 mouseDown();
         });
     }
