@@ -26,7 +26,6 @@ QString MoviePlayer::start(int64_t from)
     stop();
     m_from = from;
     m_stoppedAt = from;
-    m_written = 0;
     m_finished = false;
     const QString error = m_stream.open(m_rate, m_channels);
     if (!error.isEmpty())
@@ -53,10 +52,9 @@ int64_t MoviePlayer::position() const
 {
     if (!m_started)
         return m_stoppedAt;
-    const int64_t written = m_written.load();
     if (m_finished)
-        return m_from + written;
-    return m_from + std::min(m_stream.playedFrames(), written);
+        return m_from + m_stream.writtenFrames();
+    return m_from + m_stream.playedFrames();
 }
 
 // Decoding thread.
@@ -70,8 +68,6 @@ void MoviePlayer::run()
         if (got <= 0)
             break;
         ok = m_stream.write(buffer.data(), got);
-        if (ok)
-            m_written += got;
     }
     if (ok)
         m_stream.drain();

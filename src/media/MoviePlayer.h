@@ -45,6 +45,5 @@ private:
     bool m_started = false;
     int64_t m_from = 0;
     int64_t m_stoppedAt = 0;
-    std::atomic<int64_t> m_written{0};
     std::atomic<bool> m_finished{false};
 };

@@ -7,7 +7,7 @@
 
 namespace {
 // Short enough that a seek is heard at once, long enough not to underrun.
-constexpr pa_usec_t kTargetLatency = 100 * 1000;
+constexpr pa_usec_t kTargetLatency = 150 * 1000;
 } // namespace
 
 PulsePlaybackStream::~PulsePlaybackStream()
@@ -97,6 +97,8 @@ QString PulsePlaybackStream::open(int rate, int channels)
     m_channels = channels;
     m_interrupted = false;
     m_drained = false;
+    m_writtenFrames = 0;
+    m_heardFrames = 0;
 
     pa_sample_spec spec{};
     spec.format = PA_SAMPLE_FLOAT32NE;
@@ -118,8 +120,7 @@ QString PulsePlaybackStream::open(int rate, int channels)
         pa_stream_set_state_callback(m_stream, &PulsePlaybackStream::streamNotify, this);
         pa_stream_set_write_callback(m_stream, &PulsePlaybackStream::streamRequest, this);
         pa_stream_set_latency_update_callback(m_stream, &PulsePlaybackStream::streamNotify, this);
-        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING
-            | PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
         if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) >= 0)
             ok = waitForStream();
     }
@@ -152,6 +153,11 @@ void PulsePlaybackStream::close()
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
     pa_stream_set_write_callback(m_stream, nullptr, nullptr);
     pa_stream_set_latency_update_callback(m_stream, nullptr, nullptr);
+    if (m_timingUpdate) {
+        pa_operation_cancel(m_timingUpdate);
+        pa_operation_unref(m_timingUpdate);
+        m_timingUpdate = nullptr;
+    }
     pa_stream_disconnect(m_stream);
     pa_stream_unref(m_stream);
     m_stream = nullptr;
@@ -193,6 +199,7 @@ bool PulsePlaybackStream::write(const float* samples, int64_t frames)
         }
         data += bytes;
         left -= bytes;
+        m_writtenFrames += static_cast<int64_t>(bytes / frameBytes);
     }
     pa_threaded_mainloop_unlock(m_mainloop);
     return ok;
@@ -224,11 +231,29 @@ int64_t PulsePlaybackStream::playedFrames() const
 {
     if (!m_stream)
         return 0;
-    pa_usec_t usec = 0;
+    int64_t usec = 0;
     pa_threaded_mainloop_lock(m_mainloop);
-    const int rc = pa_stream_get_time(m_stream, &usec);
+    // The stream's own interpolation runs on from the moment the stream is
+    // connected, even while the sink has not started to play it, and then
+    // holds back to stay monotonic. So the clock is taken from the timing
+    // info directly: the read index less what the sink still holds, moved
+    // on by the age of the info only while the stream really plays.
+    if (const pa_timing_info* info = pa_stream_get_timing_info(m_stream)) {
+        const pa_sample_spec* spec = pa_stream_get_sample_spec(m_stream);
+        usec = info->read_index > 0 ? static_cast<int64_t>(pa_bytes_to_usec(static_cast<uint64_t>(info->read_index), spec)) : 0;
+        usec -= static_cast<int64_t>(info->sink_usec);
+        if (info->playing)
+            usec += static_cast<int64_t>(pa_timeval_age(&info->timestamp));
+    }
+    if (!m_timingUpdate || pa_operation_get_state(m_timingUpdate) != PA_OPERATION_RUNNING) {
+        if (m_timingUpdate)
+            pa_operation_unref(m_timingUpdate);
+        m_timingUpdate = pa_stream_update_timing_info(m_stream, nullptr, nullptr);
+    }
     pa_threaded_mainloop_unlock(m_mainloop);
-    if (rc < 0)
-        return 0;
-    return static_cast<int64_t>(usec) * m_rate / 1000000;
+    const int64_t frames = std::max<int64_t>(0, usec) * m_rate / 1000000;
+    // Never back, and never ahead of what was handed over.
+    int64_t heard = std::max(m_heardFrames.load(), std::min(frames, m_writtenFrames.load()));
+    m_heardFrames = heard;
+    return heard;
 }

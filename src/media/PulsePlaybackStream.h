@@ -7,6 +7,7 @@
 #include <cstdint>
 
 struct pa_context;
+struct pa_operation;
 struct pa_stream;
 struct pa_threaded_mainloop;
 
@@ -33,8 +34,10 @@ public:
     // Any thread: makes a blocked write() or drain() return false.
     void interrupt();
 
-    // Any thread: frames the listener has heard since open().
+    // Main thread: frames the listener has heard since open().
     int64_t playedFrames() const;
+    // Any thread: frames handed to the server since open().
+    int64_t writtenFrames() const { return m_writtenFrames; }
 
 private:
     bool connect(QString* error);
@@ -51,4 +54,7 @@ private:
     int m_channels = 0;
     std::atomic<bool> m_interrupted{false};
     bool m_drained = false;
+    std::atomic<int64_t> m_writtenFrames{0};
+    mutable std::atomic<int64_t> m_heardFrames{0};
+    mutable pa_operation* m_timingUpdate = nullptr; // guarded by the mainloop lock
 };
