@@ -30,7 +30,10 @@ RateController::RateController(QObject* parent)
 
 RateController::~RateController()
 {
-    delete m_ratePanel;
+    if (m_ratePanel) {
+        m_ratePanel->removeEventFilter(this);
+        delete m_ratePanel;
+    }
 }
 
 void RateController::setClock(std::function<double()> now)

@@ -124,7 +124,7 @@ TEST(TrayX11, IconClicksOpenAndCloseTheWindowBelowIt)
     EXPECT_FALSE(isPanel(origin.x() + 1, origin.y() + 16));
     EXPECT_FALSE(isPanel(origin.x() + 1, origin.y() + 135));
     EXPECT_FALSE(isPanel(origin.x() + 20, origin.y() + 4));
-    EXPECT_FALSE(isPanel(anchor.x() + 12, anchor.y() + 5 + 4));
+    EXPECT_FALSE(isPanel(anchor.x() + 8, anchor.y() + 5 + 4));
     EXPECT_FALSE(isPanel(anchor.x(), anchor.y() + 2));
 
     click(icon.center());
