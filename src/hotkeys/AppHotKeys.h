@@ -33,7 +33,10 @@ public:
     // Releases and forgets both hot keys (at shutdown).
     void release();
 
-    const std::vector<std::unique_ptr<HotKeyResponder>>& allHotKeyResponders() const { return m_allHotKeyResponders; }
+    const std::vector<std::unique_ptr<HotKeyResponder>>& allHotKeyResponders() const
+    {
+        return m_allHotKeyResponders;
+    }
 
 private:
     std::vector<std::unique_ptr<HotKeyResponder>> m_allHotKeyResponders;

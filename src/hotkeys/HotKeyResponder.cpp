@@ -16,13 +16,12 @@ constexpr quint16 kKeyCodeC = 8;
 } // namespace
 
 HotKeyResponder::HotKeyResponder(HotKeyController* controller, HxHotKeyEventPtr hotKey)
-    : m_controller(controller)
-    , m_hotKey(std::move(hotKey))
+    : m_controller(controller), m_hotKey(std::move(hotKey))
 {
 }
 
-std::unique_ptr<HotKeyResponder> HotKeyResponder::hotKeyReponderWithController(HotKeyController* controller,
-                                                                                HxHotKeyEventPtr hotKey)
+std::unique_ptr<HotKeyResponder>
+HotKeyResponder::hotKeyReponderWithController(HotKeyController* controller, HxHotKeyEventPtr hotKey)
 {
     if (!hotKey)
         return nullptr;
@@ -70,9 +69,7 @@ void HotKeyResponder::hotKeyPressed(HxHotKeyEvent* hotKey)
     }
 }
 
-void HotKeyResponder::hotKeyReleased(HxHotKeyEvent*)
-{
-}
+void HotKeyResponder::hotKeyReleased(HxHotKeyEvent*) {}
 
 bool HotKeyResponder::respondsToAction(const QString& action) const
 {

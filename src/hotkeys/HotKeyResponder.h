@@ -18,8 +18,8 @@ public:
     static inline const QString kReleaseAction = QStringLiteral("hotKeyReleased:");
 
     // Null when the hot key refuses the responder as its target.
-    static std::unique_ptr<HotKeyResponder> hotKeyReponderWithController(HotKeyController* controller,
-                                                                          HxHotKeyEventPtr hotKey);
+    static std::unique_ptr<HotKeyResponder>
+    hotKeyReponderWithController(HotKeyController* controller, HxHotKeyEventPtr hotKey);
     ~HotKeyResponder() override;
 
     HxHotKeyEvent* hotKeyEvent() const { return m_hotKey.get(); }

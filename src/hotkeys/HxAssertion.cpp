@@ -9,8 +9,8 @@ namespace {
 
 void logAssertion(const QString& message, const QString& function, const QString& file)
 {
-    qCCritical(lcHxAssertion, "*** Assertion failure in %s, %s: %s", qPrintable(function), qPrintable(file),
-               qPrintable(message));
+    qCCritical(lcHxAssertion, "*** Assertion failure in %s, %s: %s", qPrintable(function),
+               qPrintable(file), qPrintable(message));
 }
 
 HxAssertion::Handler& currentHandler()
@@ -33,7 +33,9 @@ void HxAssertion::raise(const QString& message, const char* function, const char
     currentHandler()(message, QString::fromUtf8(function), QString::fromUtf8(file));
 }
 
-void HxAssertion::raiseInvalidParameter(const char* condition, const char* function, const char* file)
+void HxAssertion::raiseInvalidParameter(const char* condition, const char* function,
+                                        const char* file)
 {
-    raise(QStringLiteral("Invalid parameter not satisfying: %1").arg(QString::fromUtf8(condition)), function, file);
+    raise(QStringLiteral("Invalid parameter not satisfying: %1").arg(QString::fromUtf8(condition)),
+          function, file);
 }

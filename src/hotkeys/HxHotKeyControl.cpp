@@ -9,8 +9,7 @@
 #include <QButtonGroup>
 #include <QKeyEvent>
 
-HxHotKeyControl::HxHotKeyControl(QWidget* parent)
-    : QLineEdit(parent)
+HxHotKeyControl::HxHotKeyControl(QWidget* parent) : QLineEdit(parent)
 {
     setReadOnly(true);
 }

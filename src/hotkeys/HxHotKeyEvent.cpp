@@ -58,11 +58,10 @@ QString nameOrNull(const QString& selector)
 
 } // namespace
 
-HxHotKeyEvent::HxHotKeyEvent(quint16 keyCode, quint32 modifierFlags, HxHotKeyTarget* target, const QString& selector)
-    : m_keyCode(keyCode)
-    , m_modifierFlags(modifierFlags)
-    , m_target(target)
-    , m_selectorReleased(selector)
+HxHotKeyEvent::HxHotKeyEvent(quint16 keyCode, quint32 modifierFlags, HxHotKeyTarget* target,
+                             const QString& selector)
+    : m_keyCode(keyCode), m_modifierFlags(modifierFlags), m_target(target),
+      m_selectorReleased(selector)
 {
 }
 
@@ -129,7 +128,8 @@ bool HxHotKeyEvent::isInstalled()
 void HxHotKeyEvent::setSignature(quint32 signature)
 {
     if (storedSignature() != 0 && storedSignature() != signature) {
-        HX_ASSERTION(QStringLiteral("The signature used by HxHotKeyEvent can only be set once safely"));
+        HX_ASSERTION(
+            QStringLiteral("The signature used by HxHotKeyEvent can only be set once safely"));
         return;
     }
     storedSignature() = signature;
@@ -171,8 +171,9 @@ HxHotKeyEventPtr HxHotKeyEvent::findHotKeyForKeyCharacter(QChar character, quint
     HxKeyboardLayout* l = layout();
     if (!l)
         return nullptr;
-    return findHotKeyForKeyCode(l->keyCodeForCharacter(character, modifierFlags & HxModifierFlags::NumericPad),
-                                modifierFlags);
+    return findHotKeyForKeyCode(
+        l->keyCodeForCharacter(character, modifierFlags & HxModifierFlags::NumericPad),
+        modifierFlags);
 }
 
 HxHotKeyEventPtr HxHotKeyEvent::getHotKeyForKeyCode(quint16 keyCode, quint32 modifierFlags)
@@ -206,8 +207,8 @@ bool HxHotKeyEvent::isEnabledKeyCharacter(QChar character, quint32 modifierFlags
     return found && found->isEnabled();
 }
 
-HxHotKeyEventPtr HxHotKeyEvent::hotKeyWithKeyCode(quint16 keyCode, quint32 modifierFlags, HxHotKeyTarget* target,
-                                                  const QString& selector)
+HxHotKeyEventPtr HxHotKeyEvent::hotKeyWithKeyCode(quint16 keyCode, quint32 modifierFlags,
+                                                  HxHotKeyTarget* target, const QString& selector)
 {
     return make(keyCode, modifierFlags, target, selector);
 }
@@ -219,14 +220,15 @@ HxHotKeyEventPtr HxHotKeyEvent::hotKeyWithKeyCode(quint16 keyCode, QChar, quint3
 }
 
 HxHotKeyEventPtr HxHotKeyEvent::hotKeyWithKeyCharacter(QChar character, quint32 modifierFlags,
-                                                       HxHotKeyTarget* target, const QString& selector)
+                                                       HxHotKeyTarget* target,
+                                                       const QString& selector)
 {
     // Without a keyboard layout the character names no key.
     HxKeyboardLayout* l = layout();
     if (!l)
         return nullptr;
-    return make(l->keyCodeForCharacter(character, modifierFlags & HxModifierFlags::NumericPad), modifierFlags, target,
-                selector);
+    return make(l->keyCodeForCharacter(character, modifierFlags & HxModifierFlags::NumericPad),
+                modifierFlags, target, selector);
 }
 
 HxHotKeyEventPtr HxHotKeyEvent::hotKeyWithEvent(const QKeyEvent& event, HxHotKeyTarget* target,
@@ -235,15 +237,17 @@ HxHotKeyEventPtr HxHotKeyEvent::hotKeyWithEvent(const QKeyEvent& event, HxHotKey
     const quint16 keyCode = HxVirtualKeyTable::keyCodeForXKeycode(event.nativeScanCode());
     if (keyCode == HxVirtualKeyTable::NoKey)
         return nullptr;
-    return make(keyCode, HxModifierFlags::fromQt(event.modifiers()) & HxModifierFlags::KeyMask, target, selector);
+    return make(keyCode, HxModifierFlags::fromQt(event.modifiers()) & HxModifierFlags::KeyMask,
+                target, selector);
 }
 
 HxHotKeyEventPtr HxHotKeyEvent::hotKeyWithPropertyList(const QVariantMap& propertyList)
 {
     if (propertyList.isEmpty())
         return nullptr;
-    HxHotKeyEventPtr hotKey = make(quint16(propertyList.value(kKeyCodeKey).toUInt()),
-                                   propertyList.value(kModifierFlagsKey).toUInt(), nullptr, QString());
+    HxHotKeyEventPtr hotKey =
+        make(quint16(propertyList.value(kKeyCodeKey).toUInt()),
+             propertyList.value(kModifierFlagsKey).toUInt(), nullptr, QString());
     if (hotKey) {
         hotKey->m_selectorPressed = propertyList.value(kSelectorPressedKey).toString();
         hotKey->m_selectorReleased = propertyList.value(kSelectorReleasedKey).toString();
@@ -403,7 +407,8 @@ bool HxHotKeyEvent::setCollectiveEnabled(bool flag)
     return setEnableBit(Collective, flag, "%s failed");
 }
 
-bool HxHotKeyEvent::setTarget(HxHotKeyTarget* target, const QString& selectorReleased, const QString& selectorPressed)
+bool HxHotKeyEvent::setTarget(HxHotKeyTarget* target, const QString& selectorReleased,
+                              const QString& selectorPressed)
 {
     // The old target may let go of its reference while it is asked.
     const HxHotKeyEventPtr keepAlive = weak_from_this().lock();
@@ -421,7 +426,8 @@ bool HxHotKeyEvent::setTarget(HxHotKeyTarget* target, const QString& selectorRel
 
 bool HxHotKeyEvent::isEqual(const HxHotKeyEvent* other) const
 {
-    return other == this || (other && other->m_keyCode == m_keyCode && other->m_modifierFlags == m_modifierFlags);
+    return other == this ||
+           (other && other->m_keyCode == m_keyCode && other->m_modifierFlags == m_modifierFlags);
 }
 
 QChar HxHotKeyEvent::character() const
@@ -487,7 +493,8 @@ void HxHotKeyEvent::encodeWithCoder(QCborMap& archive) const
 
 void HxHotKeyEvent::encodeWithCoder(QDataStream& archive) const
 {
-    archive << kClassName << kClassVersion << m_keyCode << m_modifierFlags << m_selectorReleased << m_selectorPressed;
+    archive << kClassName << kClassVersion << m_keyCode << m_modifierFlags << m_selectorReleased
+            << m_selectorPressed;
 }
 
 QString HxHotKeyEvent::description() const

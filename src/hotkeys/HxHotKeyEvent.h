@@ -6,7 +6,6 @@
 #include <QList>
 #include <QString>
 #include <QVariantMap>
-
 #include <memory>
 
 class HxHotKeyTarget;
@@ -19,8 +18,8 @@ using HxHotKeyEventPtr = std::shared_ptr<HxHotKeyEvent>;
 // A four-character code such as 'HxHK' as one number.
 constexpr quint32 hxFourCharCode(const char (&code)[5])
 {
-    return quint32(quint8(code[0])) << 24 | quint32(quint8(code[1])) << 16 | quint32(quint8(code[2])) << 8
-        | quint32(quint8(code[3]));
+    return quint32(quint8(code[0])) << 24 | quint32(quint8(code[1])) << 16 |
+           quint32(quint8(code[2])) << 8 | quint32(quint8(code[3]));
 }
 
 // What the event source hands to HxHotKeyEvent::eventHandlerCallback for one
@@ -28,7 +27,7 @@ constexpr quint32 hxFourCharCode(const char (&code)[5])
 struct HxHotKeyNotice
 {
     quint32 eventClass = 0; // HxHotKeyEvent::kEventClassKeyboard
-    quint32 eventKind = 0; // kEventHotKeyPressed or kEventHotKeyReleased
+    quint32 eventKind = 0;  // kEventHotKeyPressed or kEventHotKeyReleased
     bool hasHotKeyId = false;
     quint32 signature = 0;
     quint32 hotKeyId = 0;
@@ -44,7 +43,12 @@ struct HxHotKeyNotice
 class HxHotKeyEvent : public std::enable_shared_from_this<HxHotKeyEvent>
 {
 public:
-    enum EventType { NoEvent = 0, PressEvent = 1, ReleaseEvent = 2 };
+    enum EventType
+    {
+        NoEvent = 0,
+        PressEvent = 1,
+        ReleaseEvent = 2
+    };
 
     static constexpr quint32 HxHotKeyDefaultSignature = hxFourCharCode("HxHK");
     static constexpr quint32 kEventClassKeyboard = hxFourCharCode("keyb");
@@ -76,20 +80,26 @@ public:
     static HxHotKeyEventPtr findHotKeyForKeyCharacter(QChar character, quint32 modifierFlags);
     // The registered hot key for the combination, or a new one without target.
     static HxHotKeyEventPtr getHotKeyForKeyCode(quint16 keyCode, quint32 modifierFlags);
-    static HxHotKeyEventPtr getHotKeyForKeyCode(quint16 keyCode, QChar character, quint32 modifierFlags);
+    static HxHotKeyEventPtr getHotKeyForKeyCode(quint16 keyCode, QChar character,
+                                                quint32 modifierFlags);
     static HxHotKeyEventPtr getHotKeyForKeyCharacter(QChar character, quint32 modifierFlags);
     static bool isEnabledKeyCode(quint16 keyCode, quint32 modifierFlags);
     static bool isEnabledKeyCharacter(QChar character, quint32 modifierFlags);
 
     // Factories: a new hot key, or null when the combination already has one
     // (an assertion: use the get operations) or the arguments make none.
-    static HxHotKeyEventPtr hotKeyWithKeyCode(quint16 keyCode, quint32 modifierFlags, HxHotKeyTarget* target = nullptr,
+    static HxHotKeyEventPtr hotKeyWithKeyCode(quint16 keyCode, quint32 modifierFlags,
+                                              HxHotKeyTarget* target = nullptr,
                                               const QString& selector = {});
-    static HxHotKeyEventPtr hotKeyWithKeyCode(quint16 keyCode, QChar character, quint32 modifierFlags,
-                                              HxHotKeyTarget* target = nullptr, const QString& selector = {});
+    static HxHotKeyEventPtr hotKeyWithKeyCode(quint16 keyCode, QChar character,
+                                              quint32 modifierFlags,
+                                              HxHotKeyTarget* target = nullptr,
+                                              const QString& selector = {});
     static HxHotKeyEventPtr hotKeyWithKeyCharacter(QChar character, quint32 modifierFlags,
-                                                   HxHotKeyTarget* target = nullptr, const QString& selector = {});
-    static HxHotKeyEventPtr hotKeyWithEvent(const QKeyEvent& event, HxHotKeyTarget* target = nullptr,
+                                                   HxHotKeyTarget* target = nullptr,
+                                                   const QString& selector = {});
+    static HxHotKeyEventPtr hotKeyWithEvent(const QKeyEvent& event,
+                                            HxHotKeyTarget* target = nullptr,
                                             const QString& selector = {});
     static HxHotKeyEventPtr hotKeyWithPropertyList(const QVariantMap& propertyList);
     // Archives: keyed (CBOR map) and sequential (data stream).
@@ -114,14 +124,21 @@ public:
     bool setCollectiveEnabled(bool flag);
     bool collectiveEnable() const { return m_isEnabled & Collective; }
     bool individualEnable() const { return m_isEnabled & Individual; }
-    bool isEnabled() const { return (m_isEnabled & (Individual | Collective)) == (Individual | Collective); }
+    bool isEnabled() const
+    {
+        return (m_isEnabled & (Individual | Collective)) == (Individual | Collective);
+    }
     // Whether the combination is grabbed on the X server now.
     bool reference() const { return m_reference; }
 
     // Disables the hot key (the caller enables it again), asks the current
     // target, then stores the new target and actions.
-    bool setTarget(HxHotKeyTarget* target, const QString& selectorReleased, const QString& selectorPressed);
-    bool setTarget(HxHotKeyTarget* target, const QString& selector) { return setTarget(target, selector, QString()); }
+    bool setTarget(HxHotKeyTarget* target, const QString& selectorReleased,
+                   const QString& selectorPressed);
+    bool setTarget(HxHotKeyTarget* target, const QString& selector)
+    {
+        return setTarget(target, selector, QString());
+    }
 
     HxHotKeyTarget* target() const { return m_target; }
     QString selector() const { return m_selectorReleased; }
@@ -149,9 +166,14 @@ public:
     void removeHotKey();
 
 private:
-    enum EnableBits { Individual = 1, Collective = 2 };
+    enum EnableBits
+    {
+        Individual = 1,
+        Collective = 2
+    };
 
-    HxHotKeyEvent(quint16 keyCode, quint32 modifierFlags, HxHotKeyTarget* target, const QString& selector);
+    HxHotKeyEvent(quint16 keyCode, quint32 modifierFlags, HxHotKeyTarget* target,
+                  const QString& selector);
     static HxHotKeyEventPtr make(quint16 keyCode, quint32 modifierFlags, HxHotKeyTarget* target,
                                  const QString& selector);
     static HxHotKeyEventPtr adopt(HxHotKeyEvent* hotKey);

@@ -6,7 +6,6 @@
 
 #include <QByteArray>
 #include <QCoreApplication>
-
 #include <xcb/xcb.h>
 
 namespace {
@@ -81,7 +80,8 @@ bool HxHotKeyEventFilter::nativeEventFilter(const QByteArray& eventType, void* m
     }
     if (m_down.contains(key->detail))
         return true; // repeat where the server reports it as presses only
-    const std::optional<quint32> id = HxKeyGrabber::instance().hotKeyIdForKeyEvent(key->detail, key->state);
+    const std::optional<quint32> id =
+        HxKeyGrabber::instance().hotKeyIdForKeyEvent(key->detail, key->state);
     if (!id)
         return false;
     sendPendingRelease();

@@ -4,7 +4,6 @@
 #include <QAbstractNativeEventFilter>
 #include <QHash>
 #include <QTimer>
-
 #include <optional>
 
 struct HxHotKeyNotice;

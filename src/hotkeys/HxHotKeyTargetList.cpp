@@ -14,7 +14,8 @@ void HxHotKeyTargetList::remove(HxHotKeyTarget* target)
 
 void HxHotKeyTargetList::makeObjectsPerformAction(const QString& action, HxHotKeyEvent* hotKey)
 {
-    // Elements that do not handle the action are passed over rather than sent something they cannot take.
+    // Elements that do not handle the action are passed over rather than sent something they cannot
+    // take.
     const QList<HxHotKeyTarget*> elements = m_elements;
     for (HxHotKeyTarget* element : elements)
         if (element->respondsToAction(action))

@@ -5,11 +5,9 @@
 #include "hotkeys/HxVirtualKeyTable.h"
 
 #include <QGuiApplication>
-
-#include <xcb/xcb.h>
-
 #include <array>
 #include <cstdlib>
+#include <xcb/xcb.h>
 
 namespace {
 
@@ -27,7 +25,8 @@ xcb_window_t rootWindow(xcb_connection_t* connection)
 
 HxKeyGrabber& HxKeyGrabber::instance()
 {
-    // Never destroyed: hot keys held in statics let go of their grabs after every other static is gone.
+    // Never destroyed: hot keys held in statics let go of their grabs after every other static is
+    // gone.
     static auto* grabber = new HxKeyGrabber;
     return *grabber;
 }
@@ -48,9 +47,10 @@ bool HxKeyGrabber::grab(quint16 keyCode, quint32 modifierFlags)
     const quint16 mods = toX11(modifierFlags);
     std::array<xcb_void_cookie_t, kLockStates.size()> cookies;
     for (size_t i = 0; i < kLockStates.size(); ++i)
-        // owner_events off: the keys come to the grab even while one of our own windows has the focus.
-        cookies[i] = xcb_grab_key_checked(c, 0, root, mods | kLockStates[i], xKeycode, XCB_GRAB_MODE_ASYNC,
-                                          XCB_GRAB_MODE_ASYNC);
+        // owner_events off: the keys come to the grab even while one of our own windows has the
+        // focus.
+        cookies[i] = xcb_grab_key_checked(c, 0, root, mods | kLockStates[i], xKeycode,
+                                          XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC);
     bool refused = false;
     for (xcb_void_cookie_t cookie : cookies) {
         if (xcb_generic_error_t* error = xcb_request_check(c, cookie)) {

@@ -3,7 +3,6 @@
 
 #include <QSet>
 #include <QtGlobal>
-
 #include <optional>
 
 struct xcb_connection_t;

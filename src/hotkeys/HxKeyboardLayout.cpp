@@ -6,33 +6,38 @@
 #include "hotkeys/HxVirtualKeyTable.h"
 
 #include <QGuiApplication>
-
+#include <algorithm>
+#include <array>
 #include <xcb/xcb.h>
 #include <xkbcommon/xkbcommon-x11.h>
 #include <xkbcommon/xkbcommon.h>
 
-#include <algorithm>
-#include <array>
-
 namespace {
 
 // Sorted by key code.
-constexpr std::array<HxKeyboardLayout::UnmappedEntry, HxKeyboardLayout::kUnmappedKeyCount> kUnmappedKeys{{
-    {0xF728, 51, {0x232B}},        {0xF714, 64, {'F', '1', '7'}}, {0xF73A, 71, {0x2327}},
-    {0xF715, 79, {'F', '1', '8'}}, {0xF716, 80, {'F', '1', '9'}}, {0xF708, 96, {'F', '5'}},
-    {0xF709, 97, {'F', '6'}},      {0xF70A, 98, {'F', '7'}},      {0xF706, 99, {'F', '3'}},
-    {0xF70B, 100, {'F', '8'}},     {0xF70C, 101, {'F', '9'}},     {0xF70E, 103, {'F', '1', '1'}},
-    {0xF710, 105, {'F', '1', '3'}}, {0xF713, 106, {'F', '1', '6'}}, {0xF711, 107, {'F', '1', '4'}},
-    {0xF70D, 109, {'F', '1', '0'}}, {0xF70F, 111, {'F', '1', '2'}}, {0xF712, 113, {'F', '1', '5'}},
-    {0xF729, 115, {0x21F1}},       {0xF72C, 116, {0x21DE}},       {0xF73E, 117, {0x2326}},
-    {0xF707, 118, {'F', '4'}},     {0xF72B, 119, {0x21F2}},       {0xF705, 120, {'F', '2'}},
-    {0xF72D, 121, {0x21DF}},       {0xF704, 122, {'F', '1'}},     {0xF702, 123, {0x2190}},
-    {0xF703, 124, {0x2192}},       {0xF701, 125, {0x2193}},       {0xF700, 126, {0x2191}},
-}};
+constexpr std::array<HxKeyboardLayout::UnmappedEntry, HxKeyboardLayout::kUnmappedKeyCount>
+    kUnmappedKeys{{
+        {0xF728, 51, {0x232B}},         {0xF714, 64, {'F', '1', '7'}},
+        {0xF73A, 71, {0x2327}},         {0xF715, 79, {'F', '1', '8'}},
+        {0xF716, 80, {'F', '1', '9'}},  {0xF708, 96, {'F', '5'}},
+        {0xF709, 97, {'F', '6'}},       {0xF70A, 98, {'F', '7'}},
+        {0xF706, 99, {'F', '3'}},       {0xF70B, 100, {'F', '8'}},
+        {0xF70C, 101, {'F', '9'}},      {0xF70E, 103, {'F', '1', '1'}},
+        {0xF710, 105, {'F', '1', '3'}}, {0xF713, 106, {'F', '1', '6'}},
+        {0xF711, 107, {'F', '1', '4'}}, {0xF70D, 109, {'F', '1', '0'}},
+        {0xF70F, 111, {'F', '1', '2'}}, {0xF712, 113, {'F', '1', '5'}},
+        {0xF729, 115, {0x21F1}},        {0xF72C, 116, {0x21DE}},
+        {0xF73E, 117, {0x2326}},        {0xF707, 118, {'F', '4'}},
+        {0xF72B, 119, {0x21F2}},        {0xF705, 120, {'F', '2'}},
+        {0xF72D, 121, {0x21DF}},        {0xF704, 122, {'F', '1'}},
+        {0xF702, 123, {0x2190}},        {0xF703, 124, {0x2192}},
+        {0xF701, 125, {0x2193}},        {0xF700, 126, {0x2191}},
+    }};
 
 constexpr int kMaxKeyCode = 127;
 
-int compareEntries(const HxKeyboardLayout::ReverseMappingEntry& a, const HxKeyboardLayout::ReverseMappingEntry& b)
+int compareEntries(const HxKeyboardLayout::ReverseMappingEntry& a,
+                   const HxKeyboardLayout::ReverseMappingEntry& b)
 {
     if (a.character != b.character)
         return int(a.character) - int(b.character);
@@ -47,15 +52,18 @@ bool isPrintable(char16_t c)
 }
 
 // Reads the server's keymap and its current layout group.
-void readKeymap(xcb_connection_t* connection, xkb_context* context, xkb_keymap** keymap, xkb_layout_index_t* group)
+void readKeymap(xcb_connection_t* connection, xkb_context* context, xkb_keymap** keymap,
+                xkb_layout_index_t* group)
 {
-    if (!xkb_x11_setup_xkb_extension(connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
-                                     XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr))
+    if (!xkb_x11_setup_xkb_extension(
+            connection, XKB_X11_MIN_MAJOR_XKB_VERSION, XKB_X11_MIN_MINOR_XKB_VERSION,
+            XKB_X11_SETUP_XKB_EXTENSION_NO_FLAGS, nullptr, nullptr, nullptr, nullptr))
         return;
     const int32_t device = xkb_x11_get_core_keyboard_device_id(connection);
     if (device < 0)
         return;
-    *keymap = xkb_x11_keymap_new_from_device(context, connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS);
+    *keymap =
+        xkb_x11_keymap_new_from_device(context, connection, device, XKB_KEYMAP_COMPILE_NO_FLAGS);
     if (!*keymap)
         return;
     if (xkb_state* serverState = xkb_x11_state_new_from_device(*keymap, connection, device)) {
@@ -67,9 +75,7 @@ void readKeymap(xcb_connection_t* connection, xkb_context* context, xkb_keymap**
 } // namespace
 
 HxKeyboardLayout::HxKeyboardLayout(xkb_context* context, xkb_keymap* keymap, xkb_state* state)
-    : m_context(context)
-    , m_keymap(keymap)
-    , m_state(state)
+    : m_context(context), m_keymap(keymap), m_state(state)
 {
 }
 
@@ -92,7 +98,8 @@ std::unique_ptr<HxKeyboardLayout> HxKeyboardLayout::fromCurrentLayout()
 {
     xcb_connection_t* connection = nullptr;
     bool ownConnection = false;
-    if (auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
+    if (auto* x11 =
+            qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr)
         connection = x11->connection();
     if (!connection) {
         // Without Qt on X11 (offscreen tests, tools) the layout is still read from $DISPLAY.
@@ -151,8 +158,9 @@ quint16 HxKeyboardLayout::keyCodeForCharacter(QChar character, bool numericPad)
     const ReverseMappingEntry wanted{character.toLower().unicode(), quint8(numericPad ? 1 : 0), 0};
     if (!m_mappingsBuilt)
         generateMappings();
-    const auto it = std::lower_bound(m_mappings.begin(), m_mappings.end(), wanted,
-                                     [](const auto& a, const auto& b) { return compareEntries(a, b) < 0; });
+    const auto it =
+        std::lower_bound(m_mappings.begin(), m_mappings.end(), wanted,
+                         [](const auto& a, const auto& b) { return compareEntries(a, b) < 0; });
     if (it == m_mappings.end() || compareEntries(*it, wanted) != 0)
         return 0;
     return it->keyCode;
@@ -176,7 +184,8 @@ QString HxKeyboardLayout::stringForKeyCode(quint16 keyCode, quint32 modifierFlag
 
 QString HxKeyboardLayout::stringForCharacter(QChar character, quint32 modifierFlags)
 {
-    return stringForKeyCode(keyCodeForCharacter(character, modifierFlags & HxModifierFlags::NumericPad), modifierFlags);
+    return stringForKeyCode(
+        keyCodeForCharacter(character, modifierFlags & HxModifierFlags::NumericPad), modifierFlags);
 }
 
 void HxKeyboardLayout::generateMappings()
@@ -190,8 +199,9 @@ void HxKeyboardLayout::generateMappings()
     }
     for (const UnmappedEntry& entry : kUnmappedKeys)
         m_mappings.push_back({entry.character, 0, entry.keyCode});
-    // Key codes break ties, so that where three keys give one character (".": main row, keypad and the
-    // keypad comma) the lowest one stays the main key and the keypad lookup finds the lower keypad key.
+    // Key codes break ties, so that where three keys give one character (".": main row, keypad and
+    // the keypad comma) the lowest one stays the main key and the keypad lookup finds the lower
+    // keypad key.
     std::sort(m_mappings.begin(), m_mappings.end(), [](const auto& a, const auto& b) {
         const int order = compareEntries(a, b);
         return order != 0 ? order < 0 : a.keyCode < b.keyCode;
@@ -214,8 +224,9 @@ void HxKeyboardLayout::generateMappings()
 
 const HxKeyboardLayout::UnmappedEntry* HxKeyboardLayout::unmappedEntryForKeyCode(quint16 keyCode)
 {
-    const auto it = std::lower_bound(kUnmappedKeys.begin(), kUnmappedKeys.end(), keyCode,
-                                     [](const UnmappedEntry& e, quint16 code) { return e.keyCode < code; });
+    const auto it =
+        std::lower_bound(kUnmappedKeys.begin(), kUnmappedKeys.end(), keyCode,
+                         [](const UnmappedEntry& e, quint16 code) { return e.keyCode < code; });
     if (it == kUnmappedKeys.end() || it->keyCode != keyCode)
         return nullptr;
     return &*it;

@@ -3,7 +3,6 @@
 
 #include <QChar>
 #include <QString>
-
 #include <memory>
 #include <vector>
 
@@ -23,7 +22,7 @@ public:
     struct ReverseMappingEntry
     {
         char16_t character; // produced without modifiers, lower case
-        quint8 isKeyPad; // the second key of two producing one character
+        quint8 isKeyPad;    // the second key of two producing one character
         quint16 keyCode;
     };
 

@@ -13,7 +13,8 @@ struct FlagPair
 
 constexpr FlagPair kCarbon[] = {
     {Shift, CarbonShift}, {Control, CarbonControl}, {Option, CarbonOption}, {Command, CarbonCmd}};
-constexpr FlagPair kX11[] = {{Shift, XShift}, {Control, XControl}, {Option, XMod1}, {Command, XMod4}};
+constexpr FlagPair kX11[] = {
+    {Shift, XShift}, {Control, XControl}, {Option, XMod1}, {Command, XMod4}};
 
 template <size_t N> quint32 toOther(const FlagPair (&pairs)[N], quint32 cocoa)
 {

@@ -15,7 +15,7 @@ quint16 evdevForKeyCode(quint16 keyCode);
 // Virtual key code of an evdev code, or NoKey.
 quint16 keyCodeForEvdev(quint16 evdev);
 
-quint8 xKeycodeForKeyCode(quint16 keyCode); // 0 when there is none
+quint8 xKeycodeForKeyCode(quint16 keyCode);   // 0 when there is none
 quint16 keyCodeForXKeycode(quint32 xKeycode); // NoKey when there is none
 
 } // namespace HxVirtualKeyTable

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "HotKeyTestSupport.h"
-
-#include "support/XServer.h"
-
 #include "hotkeys/AppHotKeys.h"
+
+#include "HotKeyTestSupport.h"
 #include "hotkeys/HxModifierFlags.h"
+#include "support/XServer.h"
 
 #include <gtest/gtest.h>
 
@@ -60,8 +59,8 @@ TEST(AppHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
     key(QStringLiteral("super+shift+r"));
     ASSERT_TRUE(waitUntil([&] { return controller.actions.size() == 4; }));
     key(QStringLiteral("Num_Lock"));
-    EXPECT_EQ(controller.actions, (QStringList{"startStopRecording", "startStopRecording", "resumeStopRecording",
-                                               "resumeStopRecording"}));
+    EXPECT_EQ(controller.actions, (QStringList{"startStopRecording", "startStopRecording",
+                                               "resumeStopRecording", "resumeStopRecording"}));
     EXPECT_FALSE(controller.isRecording());
 
     // A held combination is one press, whatever the key repeat does; releases do nothing.
@@ -133,7 +132,8 @@ TEST(AppHotKeys, ReleasesReachTheReleaseAction)
 {
     RecordingTarget target;
     const HxHotKeyEventPtr hotKey = HxHotKeyEvent::getHotKeyForKeyCode(122, Option);
-    ASSERT_TRUE(hotKey->setTarget(&target, QStringLiteral("released:"), QStringLiteral("pressed:")));
+    ASSERT_TRUE(
+        hotKey->setTarget(&target, QStringLiteral("released:"), QStringLiteral("pressed:")));
     ASSERT_TRUE(hotKey->setEnabled(true));
     key(QStringLiteral("alt+F1"), QStringLiteral("keydown"));
     ASSERT_TRUE(waitUntil([&] { return target.received.size() == 1; }));
@@ -154,20 +154,26 @@ TEST(HotKeyResponder, PressTable)
         bool continuation;
         const char* action;
     };
-    const Row rows[] = {{15, false, false, "startStopRecording"}, {15, true, true, "resumeStopRecording"},
-                        {15, true, false, "startStopRecording"},  {8, false, false, "resumeStopRecording"},
-                        {8, true, true, "resumeStopRecording"},   {8, true, false, "startStopRecording"},
-                        {9, false, false, nullptr},               {9, true, false, nullptr}};
+    const Row rows[] = {{15, false, false, "startStopRecording"},
+                        {15, true, true, "resumeStopRecording"},
+                        {15, true, false, "startStopRecording"},
+                        {8, false, false, "resumeStopRecording"},
+                        {8, true, true, "resumeStopRecording"},
+                        {8, true, false, "startStopRecording"},
+                        {9, false, false, nullptr},
+                        {9, true, false, nullptr}};
     for (const Row& row : rows) {
         RecordingController controller;
         controller.setState(row.recording, row.continuation);
-        const HxHotKeyEventPtr hotKey = HxHotKeyEvent::getHotKeyForKeyCode(row.keyCode, Command | Option);
+        const HxHotKeyEventPtr hotKey =
+            HxHotKeyEvent::getHotKeyForKeyCode(row.keyCode, Command | Option);
         const auto responder = HotKeyResponder::hotKeyReponderWithController(&controller, hotKey);
         ASSERT_TRUE(responder);
         hotKey->performHotKeyPressed();
         hotKey->performHotKeyReleased();
         responder->hotKeyPressed(nullptr);
-        EXPECT_EQ(controller.actions, row.action ? QStringList{row.action} : QStringList()) << row.keyCode;
+        EXPECT_EQ(controller.actions, row.action ? QStringList{row.action} : QStringList())
+            << row.keyCode;
     }
 }
 

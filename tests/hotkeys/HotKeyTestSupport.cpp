@@ -6,10 +6,8 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
-
-#include <xcb/xcb.h>
-
 #include <cstdlib>
+#include <xcb/xcb.h>
 
 bool waitUntil(const std::function<bool()>& done, int timeoutMs)
 {
@@ -29,8 +27,8 @@ void spinEventLoop(int ms)
 
 AssertionRecorder::AssertionRecorder()
 {
-    m_previous = HxAssertion::setHandler(
-        [this](const QString& message, const QString&, const QString&) { messages.append(message); });
+    m_previous = HxAssertion::setHandler([this](const QString& message, const QString&,
+                                                const QString&) { messages.append(message); });
 }
 
 AssertionRecorder::~AssertionRecorder()
@@ -100,18 +98,14 @@ void RecordingController::setState(bool recording, bool continuation)
     m_continuation = continuation;
 }
 
-RecordingTarget::RecordingTarget(QStringList handled)
-    : m_handled(std::move(handled))
-{
-}
+RecordingTarget::RecordingTarget(QStringList handled) : m_handled(std::move(handled)) {}
 
 void RecordingTarget::performAction(const QString& action, HxHotKeyEvent* hotKey)
 {
     received.append(action + QLatin1Char('/') + QString::number(hotKey->currentEventType()));
 }
 
-OtherXClient::OtherXClient()
-    : m_connection(xcb_connect(nullptr, nullptr))
+OtherXClient::OtherXClient() : m_connection(xcb_connect(nullptr, nullptr))
 {
     if (!xcb_connection_has_error(m_connection))
         m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
@@ -125,8 +119,8 @@ OtherXClient::~OtherXClient()
 bool OtherXClient::grab(quint8 xKeycode, quint16 mods)
 {
     xcb_generic_error_t* error = xcb_request_check(
-        m_connection,
-        xcb_grab_key_checked(m_connection, 0, m_root, mods, xKeycode, XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        m_connection, xcb_grab_key_checked(m_connection, 0, m_root, mods, xKeycode,
+                                           XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
     std::free(error);
     return error == nullptr;
 }

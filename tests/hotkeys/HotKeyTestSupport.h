@@ -7,7 +7,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <functional>
 
 // Runs the event loop until done() holds or timeoutMs passed; answers done().
@@ -59,8 +58,12 @@ private:
 class RecordingTarget : public HxHotKeyTarget
 {
 public:
-    explicit RecordingTarget(QStringList handled = {QStringLiteral("pressed:"), QStringLiteral("released:")});
-    bool respondsToAction(const QString& action) const override { return m_handled.contains(action); }
+    explicit RecordingTarget(QStringList handled = {QStringLiteral("pressed:"),
+                                                    QStringLiteral("released:")});
+    bool respondsToAction(const QString& action) const override
+    {
+        return m_handled.contains(action);
+    }
     void performAction(const QString& action, HxHotKeyEvent* hotKey) override;
     bool targetWillChangeToObject(HxHotKeyTarget*, HxHotKeyEvent*) override { return allowChange; }
 

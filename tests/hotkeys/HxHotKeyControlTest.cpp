@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "HotKeyTestSupport.h"
-
 #include "hotkeys/HxHotKeyControl.h"
+
+#include "HotKeyTestSupport.h"
 #include "hotkeys/HxModifierFlags.h"
 
 #include <QApplication>
 #include <QButtonGroup>
 #include <QKeyEvent>
 #include <QPushButton>
-
 #include <gtest/gtest.h>
 
 using namespace HxModifierFlags;
@@ -18,7 +17,8 @@ namespace {
 constexpr quint32 kXR = 27; // X key codes of the fixture's keyboard
 constexpr quint32 kXF1 = 67;
 
-void press(QWidget* widget, quint32 xKeycode, Qt::KeyboardModifiers modifiers, const QString& text = {})
+void press(QWidget* widget, quint32 xKeycode, Qt::KeyboardModifiers modifiers,
+           const QString& text = {})
 {
     QKeyEvent event(QEvent::KeyPress, 0, modifiers, xKeycode, 0, 0, text);
     QApplication::sendEvent(widget, &event);
@@ -35,7 +35,8 @@ TEST(HxHotKeyControl, CapturesCombinationsWhileSilencingHotKeys)
     HxHotKeyControl control;
     QPushButton toggle;
     toggle.setCheckable(true);
-    QObject::connect(&toggle, &QPushButton::toggled, &control, [&] { control.readyForHotKeyEventChanged(&toggle); });
+    QObject::connect(&toggle, &QPushButton::toggled, &control,
+                     [&] { control.readyForHotKeyEventChanged(&toggle); });
     int activated = 0;
     QObject::connect(&control, &HxHotKeyControl::activated, [&] { ++activated; });
     EXPECT_TRUE(control.isReadOnly());

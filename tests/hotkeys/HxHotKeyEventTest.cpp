@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "HotKeyTestSupport.h"
-
 #include "hotkeys/HxHotKeyEvent.h"
+
+#include "HotKeyTestSupport.h"
 #include "hotkeys/HxHotKeyTargetList.h"
 #include "hotkeys/HxModifierFlags.h"
 
 #include <QBuffer>
 #include <QDataStream>
-
 #include <gtest/gtest.h>
 
 using namespace HxModifierFlags;
@@ -37,7 +36,8 @@ TEST(HxHotKeyEvent, IdentifiersAndModifierMappings)
     EXPECT_EQ(HxCarbonModifierFlagsForCocoaModifierFlags(0x120000), 0x300u);
     EXPECT_EQ(HxCocoaModifierFlagsForCarbonModifierFlags(0x1900), 0x1C0000u);
     // Caps lock (Carbon 0x400, Cocoa 1 << 16) and the numeric pad bit are dropped either way.
-    EXPECT_EQ(HxCarbonModifierFlagsForCocoaModifierFlags(0x120000 | NumericPad | (1u << 16)), 0x300u);
+    EXPECT_EQ(HxCarbonModifierFlagsForCocoaModifierFlags(0x120000 | NumericPad | (1u << 16)),
+              0x300u);
     EXPECT_EQ(HxCocoaModifierFlagsForCarbonModifierFlags(0x1900 | 0x400), 0x1C0000u);
 }
 
@@ -48,7 +48,8 @@ TEST(HxHotKeyEvent, SignatureIsSetOnce)
     HxHotKeyEvent::setSignature(hxFourCharCode("HxHK"));
     EXPECT_TRUE(assertions.messages.isEmpty());
     HxHotKeyEvent::setSignature(hxFourCharCode("Hxhk"));
-    EXPECT_EQ(assertions.messages, QStringList{"The signature used by HxHotKeyEvent can only be set once safely"});
+    EXPECT_EQ(assertions.messages,
+              QStringList{"The signature used by HxHotKeyEvent can only be set once safely"});
     EXPECT_EQ(HxHotKeyEvent::signature(), hxFourCharCode("HxHK"));
 }
 
@@ -147,8 +148,8 @@ TEST(HxHotKeyEvent, ArchivesRoundTrip)
     QCborMap keyed;
     QByteArray sequential;
     {
-        const HxHotKeyEventPtr hotKey =
-            HxHotKeyEvent::hotKeyWithKeyCode(kF5, Option | Shift, nullptr, QStringLiteral("released:"));
+        const HxHotKeyEventPtr hotKey = HxHotKeyEvent::hotKeyWithKeyCode(
+            kF5, Option | Shift, nullptr, QStringLiteral("released:"));
         hotKey->setTarget(nullptr, QStringLiteral("released:"), QStringLiteral("pressed:"));
         plist = hotKey->propertyList();
         hotKey->encodeWithCoder(keyed);
@@ -179,8 +180,8 @@ TEST(HxHotKeyEvent, ArchivesRoundTrip)
     QByteArray old;
     {
         QDataStream out(&old, QIODevice::WriteOnly);
-        out << QStringLiteral("HxHotKeyNoEvent") << qint32(0) << kF5 << quint16('x') << quint32(Option | Shift)
-            << QStringLiteral("released:") << QStringLiteral("pressed:");
+        out << QStringLiteral("HxHotKeyNoEvent") << qint32(0) << kF5 << quint16('x')
+            << quint32(Option | Shift) << QStringLiteral("released:") << QStringLiteral("pressed:");
     }
     QDataStream oldIn(old);
     check(HxHotKeyEvent::hotKeyWithCoder(oldIn), true);
@@ -195,7 +196,8 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     AssertionRecorder assertions;
     RecordingTarget target;
     const HxHotKeyEventPtr hotKey = HxHotKeyEvent::getHotKeyForKeyCode(kF5, Control | Shift);
-    EXPECT_TRUE(hotKey->setTarget(&target, QStringLiteral("released:"), QStringLiteral("pressed:")));
+    EXPECT_TRUE(
+        hotKey->setTarget(&target, QStringLiteral("released:"), QStringLiteral("pressed:")));
     hotKey->performHotKeyPressed();
     hotKey->performHotKeyReleased();
     EXPECT_EQ(target.received, (QStringList{"pressed:/1", "released:/2"}));
@@ -208,13 +210,14 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     EXPECT_EQ(HxHotKeyEvent::eventHandlerCallback({keyb, 6, true, sig, hotKey->hotKeyId()}), 0);
     EXPECT_EQ(HxHotKeyEvent::eventHandlerCallback({keyb, 7, true, sig, hotKey->hotKeyId()}), 0);
     EXPECT_EQ(HxHotKeyEvent::eventHandlerCallback({keyb, 5, true, sig, 0x7777}), 0);
-    EXPECT_EQ(HxHotKeyEvent::eventHandlerCallback({keyb, 5, false, 0, 0}), HxHotKeyEvent::kEventParameterNotFound);
+    EXPECT_EQ(HxHotKeyEvent::eventHandlerCallback({keyb, 5, false, 0, 0}),
+              HxHotKeyEvent::kEventParameterNotFound);
     EXPECT_EQ(target.received.size(), 4);
     EXPECT_TRUE(assertions.messages.isEmpty());
     HxHotKeyEvent::eventHandlerCallback({hxFourCharCode("mous"), 5, true, sig, hotKey->hotKeyId()});
     HxHotKeyEvent::eventHandlerCallback({keyb, 5, true, sig + 1, hotKey->hotKeyId()});
-    EXPECT_EQ(assertions.messages,
-              (QStringList{"Got event that is not a hot key event", "Got hot key event with wrong signature"}));
+    EXPECT_EQ(assertions.messages, (QStringList{"Got event that is not a hot key event",
+                                                "Got hot key event with wrong signature"}));
     EXPECT_EQ(target.received.size(), 4);
 
     // A target that does not take the action and is no collection: nothing happens.
@@ -236,8 +239,10 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     EXPECT_TRUE(deaf.received.isEmpty());
     list.remove(&other);
 
-    // A target that refuses to be replaced keeps the hot key; the same target again leaves it disabled.
-    ASSERT_TRUE(hotKey->setTarget(&target, QStringLiteral("released:"), QStringLiteral("pressed:")));
+    // A target that refuses to be replaced keeps the hot key; the same target again leaves it
+    // disabled.
+    ASSERT_TRUE(
+        hotKey->setTarget(&target, QStringLiteral("released:"), QStringLiteral("pressed:")));
     target.allowChange = false;
     EXPECT_FALSE(hotKey->setTarget(&other, QStringLiteral("x:"), QString()));
     EXPECT_EQ(hotKey->target(), &target);
@@ -258,13 +263,15 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     EXPECT_EQ(hotKey->target(), nullptr);
     hotKey->performHotKeyPressed();
     hotKey->performHotKeyReleased();
-    EXPECT_EQ(assertions.messages.mid(2), (QStringList{"HxHotKeyEvent tried to perfrom press with no target",
-                                                       "HxHotKeyEvent tried to perfrom release with no target"}));
+    EXPECT_EQ(assertions.messages.mid(2),
+              (QStringList{"HxHotKeyEvent tried to perfrom press with no target",
+                           "HxHotKeyEvent tried to perfrom release with no target"}));
 }
 
 TEST(HxHotKeyEvent, Description)
 {
-    const HxHotKeyEventPtr hotKey = HxHotKeyEvent::hotKeyWithKeyCode(15, Command | Shift, nullptr, "released:");
+    const HxHotKeyEventPtr hotKey =
+        HxHotKeyEvent::hotKeyWithKeyCode(15, Command | Shift, nullptr, "released:");
     EXPECT_EQ(hotKey->stringValue(), QString::fromUtf8("⇧⌘R"));
     EXPECT_EQ(hotKey->character(), QChar('R'));
     EXPECT_EQ(hotKey->description(), QString::fromUtf8("{\n\tKey Combination: ⇧⌘R,\n\tEnabled: no\n"

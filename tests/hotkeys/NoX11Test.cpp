@@ -1,12 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HotKeyTestSupport.h"
-
 #include "hotkeys/AppHotKeys.h"
 #include "hotkeys/HxHotKeyControl.h"
 #include "hotkeys/HxKeyboardLayout.h"
 
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 TEST(NoX11, HotKeysReportOnceAndEverythingElseWorks)

@@ -5,7 +5,6 @@
 #include <QFileInfo>
 #include <QSystemTrayIcon>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 TEST(XServer, StartsADisplayWithWindowManagerAndTray)

@@ -2,7 +2,6 @@
 #include "support/XServer.h"
 
 #include <QApplication>
-
 #include <gtest/gtest.h>
 
 // The hot key tests run Qt on the fixture's X server with a US layout.

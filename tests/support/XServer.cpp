@@ -6,7 +6,6 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QThread>
-
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -36,9 +35,10 @@ XServer::XServer()
         return;
     qputenv("DISPLAY", m_display.toLocal8Bit());
     m_windowManager = spawn({QStringLiteral("openbox"), QStringLiteral("--sm-disable")});
-    if (m_windowManager < 0
-        || !waitFor(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
-                    QStringLiteral("window id"), kStartTimeoutMs))
+    if (m_windowManager < 0 ||
+        !waitFor(QStringLiteral("xprop"),
+                 {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
+                 QStringLiteral("window id"), kStartTimeoutMs))
         std::fprintf(stderr, "XServer: openbox did not come up on %s\n", qPrintable(m_display));
 }
 
@@ -55,8 +55,9 @@ bool XServer::startServer()
     if (pipe2(fds, O_CLOEXEC) != 0)
         return false;
     // Xvfb picks a free display itself and writes its number to the pipe once it accepts clients.
-    m_xvfb = spawn({QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QStringLiteral("3"), QStringLiteral("-screen"),
-                    QStringLiteral("0"), QStringLiteral("1280x800x24"), QStringLiteral("-nolisten"), QStringLiteral("tcp")},
+    m_xvfb = spawn({QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QStringLiteral("3"),
+                    QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24"),
+                    QStringLiteral("-nolisten"), QStringLiteral("tcp")},
                    fds[1]);
     close(fds[1]);
     QByteArray number;
@@ -91,15 +92,19 @@ bool XServer::startTray()
         return true;
     if (!isRunning())
         return false;
-    m_tray = spawn({QStringLiteral("trayer"), QStringLiteral("--edge"), QStringLiteral("top"), QStringLiteral("--align"),
-                    QStringLiteral("right"), QStringLiteral("--widthtype"), QStringLiteral("pixel"), QStringLiteral("--width"),
-                    QStringLiteral("100"), QStringLiteral("--height"), QStringLiteral("30"), QStringLiteral("--transparent"),
-                    QStringLiteral("false")});
+    m_tray =
+        spawn({QStringLiteral("trayer"), QStringLiteral("--edge"), QStringLiteral("top"),
+               QStringLiteral("--align"), QStringLiteral("right"), QStringLiteral("--widthtype"),
+               QStringLiteral("pixel"), QStringLiteral("--width"), QStringLiteral("100"),
+               QStringLiteral("--height"), QStringLiteral("30"), QStringLiteral("--transparent"),
+               QStringLiteral("false")});
     if (m_tray < 0)
         return false;
-    // trayer claims the tray selection before it maps its panel, so a visible panel means a usable tray.
+    // trayer claims the tray selection before it maps its panel, so a visible panel means a usable
+    // tray.
     return waitFor(QStringLiteral("xdotool"),
-                   {QStringLiteral("search"), QStringLiteral("--onlyvisible"), QStringLiteral("--class"), QStringLiteral("trayer")},
+                   {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
+                    QStringLiteral("--class"), QStringLiteral("trayer")},
                    QString(), kStartTimeoutMs);
 }
 
@@ -131,7 +136,8 @@ QString XServer::run(const QString& program, const QStringList& args, bool* ok) 
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
 }
 
-bool XServer::waitFor(const QString& program, const QStringList& args, const QString& expected, int timeoutMs) const
+bool XServer::waitFor(const QString& program, const QStringList& args, const QString& expected,
+                      int timeoutMs) const
 {
     QElapsedTimer clock;
     clock.start();

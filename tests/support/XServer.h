@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <QStringList>
-
 #include <sys/types.h>
 
 // A private X display for tests: Xvfb on a free display number, openbox as
@@ -43,7 +42,8 @@ private:
     ~XServer();
 
     bool startServer();
-    bool waitFor(const QString& program, const QStringList& args, const QString& expected, int timeoutMs) const;
+    bool waitFor(const QString& program, const QStringList& args, const QString& expected,
+                 int timeoutMs) const;
     static pid_t spawn(const QStringList& command, int keepFd = -1);
     static void stop(pid_t& pid);
 
