@@ -330,6 +330,9 @@ void ZwAttachedWindow::_redisplay()
 
 void ZwAttachedWindow::paintEvent(QPaintEvent*)
 {
+    // Moved to a screen with another pixel ratio: draw the outline afresh.
+    if (m_background.devicePixelRatio() != devicePixelRatioF())
+        m_background = _backgroundColorPatternImage();
     QPainter painter(this);
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.drawImage(QPointF(0, 0), m_background);
