@@ -76,12 +76,12 @@ def marker_shape(x, y, w, h, c):
 
 
 def g_marker_plus(c):
-    return (marker_shape(5.5, 7, 9, 12, c)
+    return (marker_shape(5, 7.5, 8, 11, c)
             + f'<path d="M19 10.5 v6 M16 13.5 h6" {stroke(c, 1.6)}/>\n')
 
 
 def g_marker_minus(c):
-    return (marker_shape(5.5, 7, 9, 12, c)
+    return (marker_shape(5, 7.5, 8, 11, c)
             + f'<path d="M16 13.5 h6" {stroke(c, 1.6)}/>\n')
 
 
@@ -122,16 +122,16 @@ def g_stop_rec(c):
 def g_record_continue(c):
     grad = "url(#recGrad)" if c != "disabled" else INK
     plus = INK if c != "pressed" else INK_PRESSED
-    return (f'<circle cx="11" cy="13" r="5.8" fill="{grad}" '
+    return (f'<circle cx="9.5" cy="13" r="5.5" fill="{grad}" '
             f'stroke="{RED_DARK if c != "disabled" else "none"}" stroke-width="0.8"/>\n'
-            f'<path d="M20.5 9.5 v7 M17 13 h7" {stroke(plus, 1.7)}/>\n')
+            f'<path d="M20.5 10 v6 M17.5 13 h6" {stroke(plus, 1.7)}/>\n')
 
 
 def g_stop_continue(c):
     plus = INK if c != "pressed" else INK_PRESSED
-    return (f'<rect x="6" y="8" width="10" height="10" rx="2" fill="url(#recGrad)" '
+    return (f'<rect x="4.5" y="8.5" width="9.5" height="9.5" rx="2" fill="url(#recGrad)" '
             f'stroke="{RED_DARK}" stroke-width="0.8"/>\n'
-            f'<path d="M20.5 9.5 v7 M17 13 h7" {stroke(plus, 1.7)}/>\n')
+            f'<path d="M20.5 10 v6 M17.5 13 h6" {stroke(plus, 1.7)}/>\n')
 
 
 def g_editor(c):
