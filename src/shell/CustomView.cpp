@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
+#include <QScreen>
 #include <QSystemTrayIcon>
 
 #include <algorithm>
@@ -59,12 +60,27 @@ QImage CustomView::renderIcon(qreal devicePixelRatio) const
     return icon;
 }
 
+bool CustomView::inLowerHalf(QPoint point) const
+{
+    QScreen* screen = QGuiApplication::screenAt(point);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    return screen && point.y() > screen->geometry().center().y();
+}
+
 QPoint CustomView::anchorPoint() const
 {
     const QRect frame = m_trayIcon ? m_trayIcon->geometry() : QRect();
     if (frame.isEmpty())
         return QCursor::pos();
+    if (inLowerHalf(frame.center()))
+        return QPoint(frame.x() + frame.width() / 2, frame.y());
     return QPoint(frame.x() + frame.width() / 2, frame.y() + frame.height());
+}
+
+AttachedSide CustomView::windowSide() const
+{
+    return inLowerHalf(anchorPoint()) ? AttachedSideTop : AttachedSideBottom;
 }
 
 void CustomView::mouseDown()

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "shell/AttachedSide.h"
+
 #include <QImage>
 #include <QObject>
 #include <QPointer>
@@ -30,9 +32,14 @@ public:
 
     // The icon as shown now, at the given device pixel ratio.
     QImage renderIcon(qreal devicePixelRatio) const;
-    // Bottom centre of the tray icon in screen coordinates, or the pointer
-    // position when the tray does not tell where the icon is.
+    // Where the main window's arrow points: the bottom centre of the tray
+    // icon in screen coordinates, or its top centre when the icon sits in the
+    // lower half of its screen (a panel at the bottom); the pointer position
+    // when the tray does not tell where the icon is.
     QPoint anchorPoint() const;
+    // The side on which the main window fits at anchorPoint(): below it, or
+    // above it for a panel at the bottom of the screen.
+    AttachedSide windowSide() const;
 
 public slots:
     void mouseDown();
@@ -45,6 +52,7 @@ public slots:
 
 private:
     void redraw();
+    bool inLowerHalf(QPoint point) const;
 
     QPointer<QSystemTrayIcon> m_trayIcon;
     StatusItemController* m_controller;

@@ -5,6 +5,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QPalette>
+#include <QScreen>
 #include <QSystemTrayIcon>
 
 #include <gtest/gtest.h>
@@ -58,6 +59,21 @@ TEST(StatusIcon, ClicksOpenAndCloseTheWindowWithTheHighlight)
     EXPECT_TRUE(controller.open);
     emit tray.activated(QSystemTrayIcon::Context);
     EXPECT_EQ(controller.points.size(), 3u);
+}
+
+TEST(StatusIcon, WindowOpensOnTheSideWhereItFits)
+{
+    // Without a tray the pointer stands for the icon.
+    QScreen* screen = QGuiApplication::primaryScreen();
+    ASSERT_TRUE(screen);
+    const QRect area = screen->geometry();
+    TestController controller;
+    CustomView view(nullptr, &controller);
+    QCursor::setPos(area.center().x(), area.top() + 10);
+    EXPECT_EQ(view.windowSide(), AttachedSideBottom);
+    QCursor::setPos(area.center().x(), area.bottom() - 10);
+    EXPECT_EQ(view.anchorPoint(), QPoint(area.center().x(), area.bottom() - 10));
+    EXPECT_EQ(view.windowSide(), AttachedSideTop);
 }
 
 TEST(StatusIcon, ShowAndHideKeepTheHighlightInStep)
