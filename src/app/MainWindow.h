@@ -3,9 +3,11 @@
 
 #include <QWidget>
 
+class QLineEdit;
 class QScrollArea;
 class QVBoxLayout;
 class RecOutlineView;
+class SearchBackView;
 
 // The window that shows the library outline.
 class MainWindow : public QWidget
@@ -16,10 +18,14 @@ public:
 
     RecOutlineView* outlineView() const { return m_outlineView; }
     QScrollArea* scrollView() const { return m_scrollView; }
+    // The search field over the outline, on its translucent strip.
+    QLineEdit* searchField() const { return m_searchField; }
     QVBoxLayout* layout() const { return m_layout; }
 
 private:
     QVBoxLayout* m_layout;
+    SearchBackView* m_searchBack;
+    QLineEdit* m_searchField;
     QScrollArea* m_scrollView;
     RecOutlineView* m_outlineView;
 };

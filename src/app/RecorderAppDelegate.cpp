@@ -3,6 +3,7 @@
 
 #include "app/MainWindow.h"
 #include "outline/RecOutlineController.h"
+#include "outline/SearchController.h"
 
 RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     : QObject(parent), m_mainWindow(std::make_unique<MainWindow>()),
@@ -10,6 +11,7 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
 {
     m_outlineController->setAppDelegate(this);
     m_outlineController->setOutlineView(m_mainWindow->outlineView(), m_mainWindow->scrollView());
+    new SearchController(m_mainWindow->searchField(), m_outlineController, m_outlineController);
 }
 
 RecorderAppDelegate::~RecorderAppDelegate()
@@ -43,11 +45,6 @@ void RecorderAppDelegate::outputFolderChanged(const QString& path)
 }
 
 void RecorderAppDelegate::chiefSelectedChanged() {}
-
-bool RecorderAppDelegate::renameItem(GeneralRecItem*, const QString&)
-{
-    return false;
-}
 
 bool RecorderAppDelegate::isRecording() const
 {

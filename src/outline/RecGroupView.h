@@ -3,11 +3,11 @@
 
 #include "outline/RecRowView.h"
 
-class QLabel;
-class QToolButton;
+class EditableLabel;
+class ExpandButton;
 class RecGroup;
 
-// The row of a category: its expand button and title.
+// The row of a category: its expand button and its title, edited in place.
 class RecGroupView : public RecRowView
 {
     Q_OBJECT
@@ -18,13 +18,17 @@ public:
 
     void placeControls() override;
     bool isOwner(const QObject* label) const override;
-    QLabel* titleField() const { return m_titleField; }
-    QToolButton* expandButton() const { return m_expandButton; }
+    EditableLabel* titleField() const { return m_titleField; }
+    ExpandButton* expandButton() const { return m_expandButton; }
 
 protected:
     void updateFromItem() override;
+    void drawBackground(QPainter& p) override;
+    void drawHighlight(QPainter& p) override;
 
 private:
-    QToolButton* m_expandButton;
-    QLabel* m_titleField;
+    void titleEdited(const QString& text);
+
+    ExpandButton* m_expandButton;
+    EditableLabel* m_titleField;
 };

@@ -2,25 +2,40 @@
 #include "outline/RecItemView.h"
 
 #include "library/RecItem.h"
+#include "outline/EditableLabel.h"
 #include "outline/RecOutlineController.h"
 
-#include <QLabel>
+#include <QPainter>
 
 namespace {
-constexpr int kDateWidth = 70;
-constexpr int kDurationWidth = 50;
+const QColor kSelected = QColor::fromRgbF(0.258f, 0.477f, 0.9f, 0.4f);
+const QColor kTitleText(0xec, 0xec, 0xec);
+const QColor kDetailText(0x9a, 0x9a, 0x9e);
+constexpr int kLineHeight = 18;
 } // namespace
 
 RecItemView::RecItemView(RecItem* item, RecOutlineController* controller, QWidget* parent)
-    : RecRowView(item, controller, parent), m_titleField(new QLabel(this)),
-      m_dateField(new QLabel(this)), m_descrField(new QLabel(this)),
-      m_durationField(new QLabel(this))
+    : RecRowView(item, controller, parent), m_titleField(new EditableLabel(this)),
+      m_dateField(new EditableLabel(this)), m_descrField(new EditableLabel(this)),
+      m_durationField(new EditableLabel(this))
 {
     resize(width(), kHeight);
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    m_titleField->setFont(titleFont);
+    m_titleField->setTextColor(kTitleText);
+    QFont small = font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    for (EditableLabel* label : {m_dateField, m_descrField, m_durationField}) {
+        label->setFont(small);
+        label->setTextColor(kDetailText);
+    }
     m_dateField->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_durationField->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    for (QLabel* label : {m_titleField, m_dateField, m_descrField, m_durationField})
-        label->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_dateField->setEditableByDClick(false);
+    m_durationField->setEditableByDClick(false);
+    connect(m_titleField, &EditableLabel::editingFinished, this, &RecItemView::titleEdited);
+    connect(m_descrField, &EditableLabel::editingFinished, this, &RecItemView::descrEdited);
     updateFromItem();
 }
 
@@ -37,16 +52,37 @@ void RecItemView::updateFromItem()
 
 void RecItemView::placeControls()
 {
-    const int level = m_controller->isSearchMode() ? 0 : m_item->level();
-    const int indent = level <= 0 ? 10 : 10 + 14 * level;
+    const int x = indent(m_controller->isSearchMode() ? 0 : m_item->level());
     const int w = width();
-    m_dateField->setGeometry(w - kDateWidth - 5, 2, kDateWidth, 18);
-    m_durationField->setGeometry(w - kDurationWidth - 5, 20, kDurationWidth, 18);
-    m_titleField->setGeometry(indent, 2, w - indent - kDateWidth - 5, 18);
-    m_descrField->setGeometry(indent, 20, w - indent - kDurationWidth - 5, 18);
+    m_dateField->setGeometry(w - kDateWidth - 5, 2, kDateWidth, kLineHeight);
+    m_durationField->setGeometry(w - kDurationWidth - 5, 2 + kLineHeight, kDurationWidth,
+                                 kLineHeight);
+    m_titleField->setGeometry(x, 2, w - x - 10 - m_dateField->width() + 5, kLineHeight);
+    m_descrField->setGeometry(x, 2 + kLineHeight, w - x - 10 - m_durationField->width() + 5,
+                              kLineHeight);
 }
 
 bool RecItemView::isOwner(const QObject* label) const
 {
     return label && (label == m_titleField || label == m_dateField || label == m_descrField);
+}
+
+void RecItemView::drawBackground(QPainter& p)
+{
+    if (m_item->selected())
+        p.fillRect(rect(), kSelected);
+}
+
+void RecItemView::titleEdited(const QString& text)
+{
+    m_item->setEditedTitle(text);
+    m_controller->itemRenamed(m_titleField);
+}
+
+void RecItemView::descrEdited(const QString& text)
+{
+    if (text == m_item->descr())
+        return;
+    m_item->setDescr(text);
+    m_controller->itemDescrChanged();
 }

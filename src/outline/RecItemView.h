@@ -3,32 +3,38 @@
 
 #include "outline/RecRowView.h"
 
-class QLabel;
+class EditableLabel;
 class RecItem;
 
 // The row of a recording: title and date on the first line, description and
-// duration on the second.
+// duration on the second. Title and description are edited in place.
 class RecItemView : public RecRowView
 {
     Q_OBJECT
 public:
     static constexpr int kHeight = 40;
+    static constexpr int kDateWidth = 70;
+    static constexpr int kDurationWidth = 50;
 
     RecItemView(RecItem* item, RecOutlineController* controller, QWidget* parent);
 
     void placeControls() override;
     bool isOwner(const QObject* label) const override;
-    QLabel* titleField() const { return m_titleField; }
-    QLabel* dateField() const { return m_dateField; }
-    QLabel* descrField() const { return m_descrField; }
-    QLabel* durationField() const { return m_durationField; }
+    EditableLabel* titleField() const { return m_titleField; }
+    EditableLabel* dateField() const { return m_dateField; }
+    EditableLabel* descrField() const { return m_descrField; }
+    EditableLabel* durationField() const { return m_durationField; }
 
 protected:
     void updateFromItem() override;
+    void drawBackground(QPainter& p) override;
 
 private:
-    QLabel* m_titleField;
-    QLabel* m_dateField;
-    QLabel* m_descrField;
-    QLabel* m_durationField;
+    void titleEdited(const QString& text);
+    void descrEdited(const QString& text);
+
+    EditableLabel* m_titleField;
+    EditableLabel* m_dateField;
+    EditableLabel* m_descrField;
+    EditableLabel* m_durationField;
 };

@@ -79,9 +79,34 @@ RecGroup* RecOutlineController::mainItem() const
 
 void RecOutlineController::setSearchGroup(std::unique_ptr<RecGroup> group)
 {
-    if (m_searchGroup && m_outlineView)
-        m_outlineView->removeRows(m_searchGroup.get());
+    // The found rows belong to the library tree; their row widgets stay for
+    // the next layout to reuse or hide.
     m_searchGroup = std::move(group);
+}
+
+void RecOutlineController::setSearchResults(const std::optional<QList<RecItem*>>& results)
+{
+    const bool wasSearching = isSearchMode();
+    setSearchGroup(nullptr);
+    if (results) {
+        m_mainGroup->setHidden(true);
+        auto found = std::make_unique<RecGroup>(RecGroup::Bare, RecGroup::BorrowsSubItems);
+        found->setHidden(true);
+        for (RecItem* item : *results) {
+            if (!item)
+                continue;
+            item->setHidden(false);
+            found->addSubItem(item);
+        }
+        setSearchGroup(std::move(found));
+    } else {
+        m_mainGroup->setHidden(false);
+    }
+    arrangeItems();
+    // Nothing is saved while a search is shown, so what changed meanwhile is
+    // saved the moment the tree comes back.
+    if (wasSearching && !results)
+        structChanged();
 }
 
 int RecOutlineController::findMaxID(const RecGroup* group) const
@@ -123,26 +148,43 @@ void RecOutlineController::insertRow(GeneralRecItem* item, RecGroup* group)
 {
     if (!item || !group || !m_outlineView)
         return;
+    if (group == m_searchGroup.get())
+        group = m_mainGroup.get();
     group->addSubItem(item);
     item->setParent(group);
 }
 
-void RecOutlineController::addGroup(RecGroup* group, RecGroup* parent)
+bool RecOutlineController::isListedAsResult(const GeneralRecItem* item) const
 {
-    if (!group || !parent || !m_outlineView)
-        return;
-    insertRow(group, parent);
-    arrangeItems();
-    structChanged();
+    for (const GeneralRecItem* p = item; p && m_searchGroup; p = p->parent())
+        if (m_searchGroup->subItems().contains(p))
+            return true;
+    return false;
 }
 
-void RecOutlineController::addItem(RecItem* item, RecGroup* group)
+void RecOutlineController::addRow(GeneralRecItem* item, RecGroup* group)
 {
     if (!item || !group || !m_outlineView)
         return;
     insertRow(item, group);
+    // A row added while a search is shown is listed with the results, so the
+    // user sees the recording or category just made.
+    if (m_searchGroup && !isListedAsResult(group)) {
+        item->setHidden(false);
+        m_searchGroup->addSubItem(item);
+    }
     arrangeItems();
     structChanged();
+}
+
+void RecOutlineController::addGroup(RecGroup* group, RecGroup* parent)
+{
+    addRow(group, parent);
+}
+
+void RecOutlineController::addItem(RecItem* item, RecGroup* group)
+{
+    addRow(item, group);
 }
 
 void RecOutlineController::removeItem(GeneralRecItem* item)
@@ -181,7 +223,7 @@ void RecOutlineController::clear()
 RecGroup* RecOutlineController::currentGroup() const
 {
     if (!m_chiefSelectedItem)
-        return mainItem();
+        return m_mainGroup.get();
     if (m_chiefSelectedItem->isGroup())
         return static_cast<RecGroup*>(m_chiefSelectedItem);
     return static_cast<RecGroup*>(m_chiefSelectedItem->parent());
@@ -269,7 +311,7 @@ int RecOutlineController::arrangeGroup(RecGroup* group, int x, int y)
 
 void RecOutlineController::onItemClick(GeneralRecItem* item)
 {
-    if (!item || (m_appDelegate && m_appDelegate->isRecording()))
+    if (!item || isRecording())
         return;
     const unsigned modifiers = m_modifierQuery ? m_modifierQuery() : 0;
     if (modifiers & kCommandKeyMask) {
@@ -395,6 +437,11 @@ void RecOutlineController::setChiefSelectedItem(GeneralRecItem* item)
     m_chiefSelectedItem = item;
     if (m_appDelegate)
         m_appDelegate->chiefSelectedChanged();
+}
+
+bool RecOutlineController::isRecording() const
+{
+    return m_appDelegate && m_appDelegate->isRecording();
 }
 
 void RecOutlineController::expandGroup(GeneralRecItem* item, bool state)

@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 
 class GeneralRecItem;
 class OutlineDelegate;
@@ -41,6 +42,10 @@ public:
     bool isSearchMode() const { return m_searchGroup != nullptr; }
     // Switches the shown tree to the search results (null leaves search mode).
     void setSearchGroup(std::unique_ptr<RecGroup> group);
+    // Shows the found recordings as one flat list (an empty list too), or,
+    // without a list, the library tree again exactly as it was, and then
+    // saves what changed during the search.
+    void setSearchResults(const std::optional<QList<RecItem*>>& results);
 
     int findMaxID(const RecGroup* group) const;
     int createNewID() const;
@@ -49,11 +54,15 @@ public:
     void addGroup(RecGroup* group, RecGroup* parent);
     void addItem(RecItem* item, RecGroup* group);
     // Puts a row into a category without layout or saving; callers that add
-    // many rows at once lay out and save once at the end.
+    // many rows at once lay out and save once at the end. A row meant for the
+    // search results goes into the library root.
     void insertRow(GeneralRecItem* item, RecGroup* group);
     void removeItem(GeneralRecItem* item);
     void clear();
 
+    // The category that new rows and recordings go into: the chosen category,
+    // the category of the chosen recording, or the library root when nothing
+    // is chosen (also while a search is shown: the results never hold rows).
     RecGroup* currentGroup() const;
     QString groupPath(const GeneralRecItem* item) const;
     GeneralRecItem* itemByLabel(const QObject* label, RecGroup* group) const;
@@ -74,6 +83,8 @@ public:
     GeneralRecItem* chiefSelectedItem() const { return m_chiefSelectedItem; }
     void setChiefSelectedItem(GeneralRecItem* item);
 
+    bool isRecording() const;
+
     void expandGroup(GeneralRecItem* item, bool state);
     void itemRenamed(const QObject* label);
     void itemDescrChanged();
@@ -83,6 +94,9 @@ protected:
 
 private:
     int rowHeight(const GeneralRecItem* item) const;
+    void addRow(GeneralRecItem* item, RecGroup* group);
+    // Whether the record or one of its categories is shown among the results.
+    bool isListedAsResult(const GeneralRecItem* item) const;
     int countSelected(const RecGroup* group) const;
     void structChanged();
 

@@ -5,11 +5,16 @@
 #include "library/RecItem.h"
 #include "outline/RecGroupView.h"
 #include "outline/RecItemView.h"
+#include "outline/RecOutlineController.h"
+
+#include <QMouseEvent>
+#include <QPainter>
 
 namespace {
 // Rows are made a little beyond the visible edges so that scrolling by a
 // wheel step never shows an empty stripe.
 constexpr int kMargin = 200;
+const QColor kTopEdge = QColor::fromRgbF(0.051f, 0.051f, 0.051f, 1.0f);
 } // namespace
 
 RecOutlineView::RecOutlineView(QWidget* parent) : QWidget(parent) {}
@@ -84,4 +89,30 @@ void RecOutlineView::removeRows(GeneralRecItem* item)
     m_frames.remove(item);
     if (RecRowView* row = m_rows.take(item))
         delete row;
+}
+
+void RecOutlineView::paintEvent(QPaintEvent* event)
+{
+    if (event->rect().top() > 0)
+        return;
+    QPainter p(this);
+    p.setPen(QPen(kTopEdge, 1));
+    p.drawLine(QPointF(0, 0.5), QPointF(width(), 0.5));
+}
+
+void RecOutlineView::mousePressEvent(QMouseEvent* event)
+{
+    m_clickPos = event->position().toPoint();
+    event->accept();
+}
+
+void RecOutlineView::mouseReleaseEvent(QMouseEvent* event)
+{
+    // A release over no row clears the selection, but never while recording:
+    // the selection then shows the recording in progress.
+    if (!m_controller || m_controller->isRecording())
+        return;
+    m_controller->deselectAll();
+    m_clickPos = QPoint(-1, -1);
+    event->accept();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QHash>
+#include <QPoint>
 #include <QRect>
 #include <QWidget>
 
@@ -36,10 +37,21 @@ public:
     // Takes the record's row, and for a category every row under it, out of the view.
     void removeRows(GeneralRecItem* item);
 
+    // Where the last mouse press on the outline began, in the view's own
+    // coordinates; (-1, -1) when no press is pending.
+    QPoint clickPos() const { return m_clickPos; }
+    void setClickPos(const QPoint& pos) { m_clickPos = pos; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
 private:
     QRect visibleArea() const;
 
     RecOutlineController* m_controller = nullptr;
     QHash<const GeneralRecItem*, QRect> m_frames;
     QHash<const GeneralRecItem*, RecRowView*> m_rows;
+    QPoint m_clickPos{-1, -1};
 };

@@ -3,9 +3,15 @@
 
 #include "library/GeneralRecItem.h"
 #include "outline/RecOutlineController.h"
+#include "outline/RecOutlineView.h"
 
 #include <QMouseEvent>
 #include <QPainter>
+
+namespace {
+const QColor kSeparator = QColor::fromRgbF(0.051f, 0.051f, 0.051f, 0.75f);
+const QColor kInsertLine = QColor::fromRgbF(0.359f, 0.514f, 0.944f, 1.0f);
+} // namespace
 
 RecRowView::RecRowView(GeneralRecItem* item, RecOutlineController* controller, QWidget* parent)
     : QWidget(parent), m_item(item), m_controller(controller)
@@ -19,24 +25,57 @@ void RecRowView::updateFromItem()
     update();
 }
 
-void RecRowView::mouseReleaseEvent(QMouseEvent* event)
+void RecRowView::mousePressEvent(QMouseEvent* event)
 {
-    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint()))
-        m_controller->onItemClick(m_item);
+    if (auto* view = qobject_cast<RecOutlineView*>(parentWidget()))
+        view->setClickPos(mapToParent(event->position().toPoint()));
+    m_doubleClickPending = false;
+    event->accept();
 }
 
-void RecRowView::mouseDoubleClickEvent(QMouseEvent*)
+void RecRowView::mouseDoubleClickEvent(QMouseEvent* event)
 {
-    m_controller->onItemDClick(m_item);
+    m_doubleClickPending = true;
+    event->accept();
+}
+
+void RecRowView::mouseReleaseEvent(QMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+    if (m_doubleClickPending) {
+        m_doubleClickPending = false;
+        m_controller->onItemDClick(m_item);
+        return;
+    }
+    if (!rect().contains(event->position().toPoint()))
+        return;
+    m_controller->onItemClick(m_item);
+    // Taking the focus ends an edit that is open in another row.
+    setFocus(Qt::MouseFocusReason);
+}
+
+void RecRowView::drawBackground(QPainter&) {}
+
+void RecRowView::drawHighlight(QPainter&) {}
+
+void RecRowView::drawInsertLine(QPainter& p)
+{
+    if (!m_item->insertLineVisible())
+        return;
+    p.setPen(QPen(kInsertLine, 2));
+    const qreal y = m_item->insertLineAtTop() ? 1 : height() - 1;
+    p.drawLine(QPointF(0, y), QPointF(width(), y));
 }
 
 void RecRowView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
-    if (m_item->selected())
-        p.fillRect(rect(), palette().highlight());
-    p.setPen(palette().mid().color());
-    p.drawLine(0, height() - 1, width(), height() - 1);
+    drawBackground(p);
+    p.setPen(QPen(kSeparator, 1));
+    p.drawLine(QPointF(0, height() - 0.5), QPointF(width(), height() - 0.5));
+    drawHighlight(p);
+    drawInsertLine(p);
 }
 
 void RecRowView::resizeEvent(QResizeEvent*)

@@ -7,7 +7,8 @@ class GeneralRecItem;
 class RecOutlineController;
 
 // The row that shows one record in the outline; it follows the record's
-// changes and hands clicks to the controller.
+// changes, draws the selection, separator and drop marker, and hands clicks
+// to the controller. Rows are made only for records near the visible area.
 class RecRowView : public QWidget
 {
     Q_OBJECT
@@ -20,9 +21,19 @@ public:
     // Whether the label belongs to this row.
     virtual bool isOwner(const QObject* label) const = 0;
 
+    // The left edge of a row's controls: 10 points, plus 14 per level.
+    static int indent(int level) { return level <= 0 ? 10 : 10 + 14 * level; }
+
 protected:
     // Refreshes texts and state from the record.
     virtual void updateFromItem();
+    // The selection background; nothing by default.
+    virtual void drawBackground(QPainter& p);
+    // Lines drawn over the separator, such as a category's top highlight.
+    virtual void drawHighlight(QPainter& p);
+    void drawInsertLine(QPainter& p);
+
+    void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
@@ -30,4 +41,7 @@ protected:
 
     GeneralRecItem* m_item;
     RecOutlineController* m_controller;
+
+private:
+    bool m_doubleClickPending = false;
 };

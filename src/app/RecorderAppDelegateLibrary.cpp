@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Library operations: categories and recordings added, removed and renamed
+// together with their folders and files.
+#include "app/RecorderAppDelegate.h"
+
+#include "app/QnMessageBox.h"
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "library/TitleRules.h"
+#include "outline/RecOutlineController.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPointer>
+
+namespace {
+
+// Whether every title from the record up to the library root is a single path
+// component. Only then does its path lie inside the output folder, so nothing
+// else is ever created, moved or deleted, whatever the database said.
+bool hasSafePath(const GeneralRecItem* item, const RecGroup* root)
+{
+    if (!item || item == root || !item->parent())
+        return false;
+    for (const GeneralRecItem* p = item; p && p != root; p = p->parent())
+        if (!TitleRules::isSafeTitle(p->title()))
+            return false;
+    return true;
+}
+
+bool pathExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+// A link is removed itself: what it points to may lie outside the library.
+bool removePath(const QString& path)
+{
+    const QFileInfo info(path);
+    if (info.isDir() && !info.isSymLink())
+        return QDir(path).removeRecursively();
+    return pathExists(path) && QFile::remove(path);
+}
+
+} // namespace
+
+QString RecorderAppDelegate::libraryPath(const GeneralRecItem* item) const
+{
+    RecGroup* root = m_outlineController->mainGroup();
+    if (item == root)
+        return outputFolder().isEmpty() ? QString() : outputFolder();
+    return hasSafePath(item, root) ? restorePath(item) : QString();
+}
+
+void RecorderAppDelegate::addGroup()
+{
+    RecGroup* parent = m_outlineController->currentGroup();
+    if (!parent)
+        return;
+    const QString title = TitleRules::firstFree(
+        "Category %1", [parent](const QString& t) { return parent->subItemByTitle(t) != nullptr; });
+    const QString parentPath = libraryPath(parent);
+    if (parentPath.isNull() || !QDir().mkpath(parentPath + "/" + title)) {
+        QnMessageBox("Unable to create a new category");
+        return;
+    }
+    RecGroup* group = m_outlineController->createNewGroup();
+    group->setTitle(title);
+    group->setExpanded(true);
+    parent->setExpanded(true);
+    m_outlineController->addGroup(group, parent);
+    m_outlineController->selectItem(group);
+}
+
+void RecorderAppDelegate::addItem()
+{
+    RecGroup* parent = m_outlineController->currentGroup();
+    if (!parent)
+        return;
+    parent->setExpanded(true);
+    RecItem* item = m_outlineController->createNewItem();
+    item->setTitle("Untitled");
+    m_outlineController->addItem(item, parent);
+    m_outlineController->selectItem(item);
+}
+
+void RecorderAppDelegate::removeSelected()
+{
+    const QList<GeneralRecItem*> selected =
+        m_outlineController->selectedItemsOfGroup(m_outlineController->mainItem());
+    if (selected.isEmpty())
+        return;
+    // A row listed later may go with a category removed before it.
+    QList<QPointer<GeneralRecItem>> rows(selected.cbegin(), selected.cend());
+    for (const QPointer<GeneralRecItem>& row : rows) {
+        if (!row)
+            continue;
+        if (row->isGroup())
+            removeGroup(static_cast<RecGroup*>(row.data()));
+        else
+            removeItem(static_cast<RecItem*>(row.data()));
+    }
+    m_outlineController->deselectAll();
+}
+
+bool RecorderAppDelegate::removeItem(RecItem* item)
+{
+    if (!item || !item->parent())
+        return false;
+    const QString path = libraryPath(item);
+    m_outlineController->removeItem(item);
+    return !path.isNull() && removePath(path);
+}
+
+bool RecorderAppDelegate::removeGroup(RecGroup* group)
+{
+    if (!group || !group->parent())
+        return false;
+    bool ok = true;
+    const QList<GeneralRecItem*> subItems = group->subItems();
+    for (GeneralRecItem* sub : subItems) {
+        if (!sub)
+            continue;
+        if (sub->isGroup())
+            ok = removeGroup(static_cast<RecGroup*>(sub)) && ok;
+        else
+            ok = removeItem(static_cast<RecItem*>(sub)) && ok;
+    }
+    const QString path = libraryPath(group);
+    m_outlineController->removeItem(group);
+    return !path.isNull() && removePath(path) && ok;
+}
+
+bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
+{
+    if (!item || title.isNull())
+        return false;
+    // The shown title may already be the typed one; the file still has this.
+    const QString old = item->prevTitle();
+    if (title == old)
+        return true;
+    const QString folder = libraryPath(item->parent());
+    if (folder.isNull() || !TitleRules::isSafeTitle(old) || !TitleRules::isSafeTitle(title)) {
+        item->setTitle(old);
+        QnMessageBox("Unable to rename the item");
+        return false;
+    }
+    const QString extension = item->isGroup() ? "" : ".m4a";
+    const QString oldPath = folder + "/" + old + extension;
+    const QString newPath = folder + "/" + title + extension;
+    if (pathExists(newPath)) {
+        item->setTitle(old);
+        QnMessageBox("Item with the same name already exists in this category");
+        return false;
+    }
+    // A category without a folder has nothing to move.
+    const bool missingFolder = item->isGroup() && !QFileInfo(oldPath).isDir();
+    if (!missingFolder && !QDir().rename(oldPath, newPath)) {
+        item->setTitle(old);
+        QnMessageBox("Unable to rename the item");
+        return false;
+    }
+    item->setTitle(title);
+    structChanged();
+    return true;
+}
+
+GeneralRecItem* RecorderAppDelegate::findItemByPath(const QString& path, const RecGroup* group) const
+{
+    if (path.isNull() || !group)
+        return nullptr;
+    for (GeneralRecItem* sub : group->subItems()) {
+        if (!sub)
+            continue;
+        if (restorePath(sub).compare(path, Qt::CaseInsensitive) == 0)
+            return sub;
+        if (sub->isGroup())
+            if (GeneralRecItem* found = findItemByPath(path, static_cast<const RecGroup*>(sub)))
+                return found;
+    }
+    return nullptr;
+}
