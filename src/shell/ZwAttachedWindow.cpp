@@ -74,7 +74,7 @@ QSizeF ZwAttachedWindow::viewSize() const
 QPointF ZwAttachedWindow::screenPoint() const
 {
     if (m_window)
-        return QPointF(m_window->mapToGlobal(m_point.toPoint())) + (m_point - QPointF(m_point.toPoint()));
+        return m_window->mapToGlobal(m_point);
     return m_point;
 }
 
