@@ -7,6 +7,7 @@
 
 #include <QBuffer>
 #include <QDataStream>
+#include <QKeyEvent>
 #include <gtest/gtest.h>
 
 using namespace HxModifierFlags;
@@ -140,6 +141,30 @@ TEST(HxHotKeyEvent, GetOrCreateAndDuplicates)
     first->removeHotKey();
     EXPECT_TRUE(assertions.messages.last().startsWith("Invalid parameter not satisfying: "));
     EXPECT_EQ(assertions.messages.size(), 3);
+}
+
+TEST(HxHotKeyEvent, CharactersAndKeyEventsNameKeysOfTheLayout)
+{
+    const HxHotKeyEventPtr byCharacter =
+        HxHotKeyEvent::getHotKeyForKeyCharacter(QChar('r'), Command | Option);
+    ASSERT_TRUE(byCharacter);
+    EXPECT_EQ(byCharacter->keyCode(), 15);
+    EXPECT_EQ(HxHotKeyEvent::getHotKeyForKeyCode(15, Command | Option), byCharacter);
+    EXPECT_EQ(HxHotKeyEvent::findHotKeyForKeyCharacter(QChar('R'), Command | Option), byCharacter);
+    EXPECT_FALSE(HxHotKeyEvent::isEnabledKeyCharacter(QChar('r'), Command | Option));
+    ASSERT_TRUE(byCharacter->setEnabled(true));
+    EXPECT_TRUE(HxHotKeyEvent::isEnabledKeyCharacter(QChar('r'), Command | Option));
+    const HxHotKeyEventPtr keypad =
+        HxHotKeyEvent::hotKeyWithKeyCharacter(QChar('5'), Control | NumericPad);
+    ASSERT_TRUE(keypad);
+    EXPECT_EQ(keypad->keyCode(), 87);
+
+    // X key code 27 is R; Qt's Meta is Command; the keypad bit is not part of a combination.
+    const QKeyEvent press(QEvent::KeyPress, Qt::Key_R,
+                          Qt::MetaModifier | Qt::ShiftModifier | Qt::KeypadModifier, 27, 0, 0);
+    const HxHotKeyEventPtr byEvent = HxHotKeyEvent::hotKeyWithEvent(press);
+    ASSERT_TRUE(byEvent);
+    EXPECT_EQ(byEvent->hotKeyId(), 0x12000Fu);
 }
 
 TEST(HxHotKeyEvent, ArchivesRoundTrip)
