@@ -6,6 +6,8 @@
 #include <algorithm>
 
 namespace {
+// A server that accepts the connection but never answers must not hang the caller.
+constexpr int kAnswerTimeoutMs = 5000;
 // Short enough that a seek is heard at once, long enough not to underrun.
 constexpr pa_usec_t kTargetLatency = 150 * 1000;
 } // namespace
@@ -69,16 +71,9 @@ bool PulsePlaybackStream::connect(QString* error)
     if (m_context) {
         pa_context_set_state_callback(m_context, &PulsePlaybackStream::contextState, this);
         if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
-            for (;;) {
-                const pa_context_state_t state = pa_context_get_state(m_context);
-                if (state == PA_CONTEXT_READY) {
-                    ready = true;
-                    break;
-                }
-                if (!PA_CONTEXT_IS_GOOD(state))
-                    break;
-                pa_threaded_mainloop_wait(m_mainloop);
-            }
+            waitUntil([this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))
+                                   || pa_context_get_state(m_context) == PA_CONTEXT_READY; });
+            ready = pa_context_get_state(m_context) == PA_CONTEXT_READY;
         }
     }
     pa_threaded_mainloop_unlock(m_mainloop);
@@ -134,14 +129,34 @@ QString PulsePlaybackStream::open(int rate, int channels)
 
 bool PulsePlaybackStream::waitForStream()
 {
-    for (;;) {
+    waitUntil([this] {
         const pa_stream_state_t state = pa_stream_get_state(m_stream);
-        if (state == PA_STREAM_READY)
-            return true;
-        if (!PA_STREAM_IS_GOOD(state))
-            return false;
+        return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+    });
+    return pa_stream_get_state(m_stream) == PA_STREAM_READY;
+}
+
+void PulsePlaybackStream::waitUntil(const std::function<bool()>& done)
+{
+    struct Wait
+    {
+        pa_threaded_mainloop* mainloop;
+        bool expired;
+    } wait{m_mainloop, false};
+    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_mainloop);
+    timeval deadline{};
+    pa_gettimeofday(&deadline);
+    pa_timeval_add(&deadline, static_cast<pa_usec_t>(kAnswerTimeoutMs) * 1000);
+    pa_time_event* timer = api->time_new(api, &deadline,
+        [](pa_mainloop_api*, pa_time_event*, const timeval*, void* data) {
+            auto* w = static_cast<Wait*>(data);
+            w->expired = true;
+            pa_threaded_mainloop_signal(w->mainloop, 0);
+        },
+        &wait);
+    while (!done() && !wait.expired)
         pa_threaded_mainloop_wait(m_mainloop);
-    }
+    api->time_free(timer);
 }
 
 void PulsePlaybackStream::close()

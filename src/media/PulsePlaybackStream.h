@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 struct pa_context;
 struct pa_operation;
@@ -42,6 +43,8 @@ public:
 private:
     bool connect(QString* error);
     bool waitForStream();
+    // Mainloop locked: waits for done() or the answer timeout.
+    void waitUntil(const std::function<bool()>& done);
     static void contextState(pa_context* context, void* self);
     static void streamNotify(pa_stream* stream, void* self);
     static void streamRequest(pa_stream* stream, size_t bytes, void* self);

@@ -6,7 +6,14 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
 #include <chrono>
+#include <cstring>
 #include <thread>
 
 namespace {
@@ -133,6 +140,23 @@ TEST_F(MoviePlayback, NoSoundServerLeavesTheMovieStoppedWithAMessage)
     EXPECT_EQ(movie->rate(), 0.0f);
     EXPECT_FALSE(movie->lastError().isEmpty());
     EXPECT_EQ(movie->currentTime().timeValue, 0);
+
+    // A server that takes the connection and never answers: play gives up.
+    const QString socketPath = m_files.path("silent.sock");
+    const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof(address.sun_path) - 1);
+    ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+    ASSERT_EQ(::listen(listener, 4), 0);
+    qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(socketPath));
+    const auto started = Clock::now();
+    movie->play();
+    qputenv("PULSE_SERVER", server);
+    ::close(listener);
+    EXPECT_EQ(movie->rate(), 0.0f);
+    EXPECT_FALSE(movie->lastError().isEmpty());
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(30));
 
     // The next attempt reaches the server again.
     movie->play();

@@ -1,0 +1,186 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The media layer against the ffmpeg command on the same one-hour files:
+// joining two recordings, cutting one into ten pieces, exporting an MP3.
+// The inputs are made once with the ffmpeg command and kept in
+// $VT_BENCH_DATA (default: /tmp/voicetray-bench-media); VT_BENCH_SECONDS
+// sets their length (default 3600).
+#include "media/QTMovie.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+
+namespace {
+
+int lengthSeconds()
+{
+    const char* value = std::getenv("VT_BENCH_SECONDS");
+    return value ? std::max(10, std::atoi(value)) : 3600;
+}
+
+QString dataDir()
+{
+    const char* value = std::getenv("VT_BENCH_DATA");
+    const QString dir = value ? QString::fromLocal8Bit(value) : QStringLiteral("/tmp/voicetray-bench-media");
+    QDir().mkpath(dir);
+    return dir;
+}
+
+bool runFfmpeg(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-nostdin", "-y"} + args);
+    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+}
+
+// A one-hour input, made on first use; the name carries the length.
+QString input(const QString& stem, int frequency, const QStringList& codec, const QString& extension)
+{
+    const int seconds = lengthSeconds();
+    const QString path = dataDir() + QStringLiteral("/%1-%2s.%3").arg(stem).arg(seconds).arg(extension);
+    if (!QFile::exists(path)) {
+        const QString partial = path + QStringLiteral(".part.") + extension;
+        const QString tone = QStringLiteral("sine=frequency=%1:duration=%2").arg(frequency).arg(seconds);
+        if (!runFfmpeg(QStringList{"-f", "lavfi", "-i", tone} + codec + QStringList{partial})
+            || !QFile::rename(partial, path))
+            return {};
+    }
+    return path;
+}
+
+QString recordingA()
+{
+    return input("rec-a", 440, {"-ac", "2", "-ar", "44100", "-c:a", "aac", "-f", "ipod"}, "m4a");
+}
+
+QString recordingB()
+{
+    return input("rec-b", 880, {"-ac", "2", "-ar", "44100", "-c:a", "aac", "-f", "ipod"}, "m4a");
+}
+
+QString song()
+{
+    return input("song", 440, {"-ac", "2", "-ar", "44100", "-c:a", "libmp3lame", "-b:a", "128k"}, "mp3");
+}
+
+void JoinTwoRecordings_Media(benchmark::State& state)
+{
+    const QString a = recordingA();
+    const QString b = recordingB();
+    QTemporaryDir out;
+    for (auto _ : state) {
+        std::unique_ptr<QTMovie> recording = QTMovie::movieWithFile(a);
+        std::unique_ptr<QTMovie> part = QTMovie::movieWithFile(b);
+        recording->setEditable(true);
+        part->setSelection(QTMakeTimeRange(QTMakeTime(0, part->timeScale()), part->duration()));
+        recording->appendSelectionFromMovie(*part);
+        const QString target = out.filePath("joined.tmp");
+        QFile::remove(target);
+        if (!recording->writeToFile(target, {.flatten = true}))
+            state.SkipWithError("join failed");
+    }
+}
+
+void JoinTwoRecordings_FfmpegConcatCopy(benchmark::State& state)
+{
+    const QString a = recordingA();
+    const QString b = recordingB();
+    QTemporaryDir out;
+    QFile list(out.filePath("list.txt"));
+    list.open(QIODevice::WriteOnly);
+    list.write(QStringLiteral("file '%1'\nfile '%2'\n").arg(a, b).toUtf8());
+    list.close();
+    for (auto _ : state) {
+        if (!runFfmpeg({"-f", "concat", "-safe", "0", "-i", list.fileName(), "-c", "copy", out.filePath("joined.m4a")}))
+            state.SkipWithError("ffmpeg failed");
+    }
+}
+
+// Ten pieces as the split makes them: each piece opens the source afresh,
+// deletes what lies before and after it and writes the rest.
+void CutIntoTenPieces_Media(benchmark::State& state)
+{
+    const QString a = recordingA();
+    const int64_t piece = lengthSeconds() / 10;
+    QTemporaryDir out;
+    for (auto _ : state) {
+        for (int i = 0; i < 10; ++i) {
+            std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(a);
+            const int32_t s = movie->timeScale();
+            movie->setEditable(true);
+            if (i > 0)
+                movie->deleteSegment(QTMakeTimeRange(QTMakeTime(0, s), QTMakeTime(i * piece * s, s)));
+            if (i < 9)
+                movie->deleteSegment(QTMakeTimeRange(QTMakeTime(piece * s, s), QTMakeTime((lengthSeconds() + 100) * s, s)));
+            const QString target = out.filePath(QStringLiteral("piece %1.m4a").arg(i + 1));
+            QFile::remove(target);
+            if (!movie->writeToFile(target, {.flatten = true}))
+                state.SkipWithError("cut failed");
+        }
+    }
+}
+
+void CutIntoTenPieces_FfmpegSeekCopy(benchmark::State& state)
+{
+    const QString a = recordingA();
+    const int piece = lengthSeconds() / 10;
+    QTemporaryDir out;
+    for (auto _ : state) {
+        for (int i = 0; i < 10; ++i) {
+            QStringList args{"-ss", QString::number(i * piece), "-i", a};
+            if (i < 9)
+                args << "-t" << QString::number(piece);
+            args << "-c" << "copy" << out.filePath(QStringLiteral("piece %1.m4a").arg(i + 1));
+            if (!runFfmpeg(args))
+                state.SkipWithError("ffmpeg failed");
+        }
+    }
+}
+
+void ExportMp3ToAac_Media(benchmark::State& state)
+{
+    const QString mp3 = song();
+    QTemporaryDir out;
+    for (auto _ : state) {
+        std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(mp3);
+        const QString target = out.filePath("song.m4a");
+        QFile::remove(target);
+        if (!movie->writeToFile(target, {.exportMovie = true, .exportType = QTMovie::kFileTypeMPEG4}))
+            state.SkipWithError("export failed");
+    }
+}
+
+void ExportMp3ToAac_FfmpegAac(benchmark::State& state)
+{
+    const QString mp3 = song();
+    QTemporaryDir out;
+    for (auto _ : state) {
+        if (!runFfmpeg({"-i", mp3, "-c:a", "aac", out.filePath("song.m4a")}))
+            state.SkipWithError("ffmpeg failed");
+    }
+}
+
+// Opening measures the whole file; the playback controller does it on the main thread.
+void OpenOneHourRecording_Media(benchmark::State& state)
+{
+    const QString a = recordingA();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(QTMovie::movieWithFile(a));
+}
+
+} // namespace
+
+BENCHMARK(JoinTwoRecordings_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(JoinTwoRecordings_FfmpegConcatCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(CutIntoTenPieces_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(CutIntoTenPieces_FfmpegSeekCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(ExportMp3ToAac_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(ExportMp3ToAac_FfmpegAac)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(OpenOneHourRecording_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+
+BENCHMARK_MAIN();
