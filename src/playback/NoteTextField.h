@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QLineEdit>
+
+// The note text of a pop-up. Taking the focus empties the placeholder text,
+// so the placeholder is never stored as a note unless the user types it.
+class NoteTextField : public QLineEdit
+{
+    Q_OBJECT
+public:
+    static const QString& placeholder();
+
+    explicit NoteTextField(QWidget* parent = nullptr);
+
+protected:
+    void focusInEvent(QFocusEvent* event) override;
+};

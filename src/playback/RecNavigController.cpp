@@ -1,0 +1,348 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/RecNavigController.h"
+
+#include "media/QTMovie.h"
+#include "playback/PlaybackDelegate.h"
+#include "playback/RecNavigatorView.h"
+#include "playback/SliderWithNotes.h"
+#include "playback/TimeView.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <limits>
+
+RecNavigController::RecNavigController(QObject* parent) : QObject(parent)
+{
+    m_timer.setInterval(kPlaybackInterval);
+    connect(&m_timer, &QTimer::timeout, this, &RecNavigController::updateSlider);
+    m_durationTimer.setInterval(kDurationInterval);
+    connect(&m_durationTimer, &QTimer::timeout, this, &RecNavigController::durationTimerFire);
+}
+
+RecNavigController::~RecNavigController() = default;
+
+const QString& RecNavigController::continueNoteText()
+{
+    static const QString text = QStringLiteral("Position in which the recording was continued");
+    return text;
+}
+
+void RecNavigController::setRecSlider(SliderWithNotes* slider)
+{
+    if (m_recSlider)
+        disconnect(m_recSlider, nullptr, this, nullptr);
+    m_recSlider = slider;
+    if (slider)
+        connect(slider, &SliderWithNotes::userMoved, this, &RecNavigController::scrubAudio);
+}
+
+bool RecNavigController::waitUntilLoaded(QTMovie& movie)
+{
+    if (movie.loadState() < QTMovie::kLoadStateComplete && movie.loadState() != QTMovie::kLoadStateError) {
+        QEventLoop loop;
+        QTimer::singleShot(kLoadTimeout, &loop, &QEventLoop::quit);
+        connect(&movie, &QTMovie::loadStateChanged, &loop, [&loop](long state) {
+            if (state >= QTMovie::kLoadStateComplete || state == QTMovie::kLoadStateError)
+                loop.quit();
+        });
+        loop.exec();
+    }
+    return movie.loadState() >= QTMovie::kLoadStateComplete;
+}
+
+void RecNavigController::setCurrentFile(GeneralRecItem* item)
+{
+    if (item && item->isGroup())
+        return;
+    RecItem* rec = qobject_cast<RecItem*>(item);
+    if (item && !rec)
+        return;
+    QString path;
+    if (rec) {
+        if (rec == m_currentRec)
+            return;
+        if (m_appDelegate)
+            path = m_appDelegate->restorePath(rec);
+    }
+    // An open pop-up belongs to the marks of the recording that goes.
+    hideNote();
+    if (playingNow())
+        stop();
+    if (m_movie) {
+        m_movie.reset();
+        m_movieDuration.timeValue = 0;
+        ++m_previewSerial;
+    }
+    if (!m_isRecordMode) {
+        if (m_recSlider)
+            m_recSlider->setDoubleValue(0);
+        if (m_timeView)
+            m_timeView->setTime(0);
+    }
+    m_currentRec = rec;
+
+    if (rec && !path.isEmpty() && QFileInfo::exists(path)) {
+        if (m_recSlider)
+            m_recSlider->setEnabled(true);
+        std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(path);
+        if (movie && waitUntilLoaded(*movie)) {
+            m_movie = std::move(movie);
+            m_movieDuration = m_movie->duration();
+            if (m_movieDuration.timeScale > 0) {
+                const double fileDuration = double(m_movieDuration.timeValue) / m_movieDuration.timeScale;
+                if (fileDuration != rec->duration()) {
+                    rec->setDuration(fileDuration);
+                    if (m_appDelegate)
+                        m_appDelegate->structChanged();
+                }
+            }
+        }
+    } else if (m_recSlider) {
+        m_recSlider->setEnabled(false);
+    }
+    updateNotes();
+}
+
+bool RecNavigController::playingNow() const
+{
+    return m_movie && m_movie->rate() != 0.0f;
+}
+
+bool RecNavigController::play()
+{
+    if (!m_movie)
+        return false;
+    if (playingNow()) {
+        // Play during a scrub preview keeps the sound going as real playback.
+        if (!m_timer.isActive()) {
+            ++m_previewSerial;
+            m_timer.start();
+        }
+        return true;
+    }
+    m_movie->play();
+    m_timer.start();
+    return true;
+}
+
+void RecNavigController::stop()
+{
+    if (playingNow())
+        m_movie->stop();
+    m_timer.stop();
+    if (m_appDelegate)
+        m_appDelegate->updateButtonsState();
+}
+
+void RecNavigController::updateSlider()
+{
+    if (playingNow()) {
+        updateSliderPosition();
+        updateTimeTextField();
+    } else {
+        stop();
+    }
+}
+
+void RecNavigController::updateSliderPosition()
+{
+    if (!m_movie || m_movieDuration.timeValue == 0 || !m_recSlider)
+        return;
+    // In seconds: in recording mode the length is counted in milliseconds.
+    const double duration = QTTimeInSeconds(m_movieDuration);
+    if (duration != 0)
+        m_recSlider->setDoubleValue(QTTimeInSeconds(m_movie->currentTime()) / duration);
+}
+
+void RecNavigController::updateTimeTextField()
+{
+    if (m_timeView)
+        m_timeView->setTime(currentTime());
+}
+
+float RecNavigController::currentTime() const
+{
+    if (m_movieDuration.timeScale == 0 || !m_recSlider)
+        return 0;
+    const float duration = float(m_movieDuration.timeValue) / float(m_movieDuration.timeScale);
+    return duration * m_recSlider->floatValue();
+}
+
+void RecNavigController::scrubAudio(SliderWithNotes* sender)
+{
+    if (!m_movie || !sender)
+        return;
+    const auto timeValue = int64_t(double(m_movieDuration.timeValue) * sender->doubleValue());
+    m_movie->setCurrentTime(QTTime{timeValue, m_movieDuration.timeScale, 0});
+    updateTimeTextField();
+    if (!playingNow() && timeValue < m_movieDuration.timeValue)
+        startPreview();
+}
+
+void RecNavigController::startPreview()
+{
+    m_movie->setRate(1.0f);
+    const quint64 serial = ++m_previewSerial;
+    QTimer::singleShot(kPreviewLength, this, [this, serial] {
+        if (serial == m_previewSerial)
+            checkPlayback();
+    });
+}
+
+void RecNavigController::checkPlayback()
+{
+    if (!m_movie || m_movie->rate() <= 0.0f)
+        return;
+    stop();
+    updateSlider();
+}
+
+void RecNavigController::jumpForward()
+{
+    if (!m_movie || m_movieDuration.timeScale == 0)
+        return;
+    const double duration = QTTimeInSeconds(m_movieDuration);
+    double t = currentTime() + kJump;
+    if (t > duration)
+        t = duration - 0.5;
+    jumpTo(t);
+}
+
+void RecNavigController::jumpBackward()
+{
+    if (!m_movie || m_movieDuration.timeScale == 0)
+        return;
+    jumpTo(std::max(0.0, double(currentTime()) - kJump));
+}
+
+void RecNavigController::jumpTo(double seconds)
+{
+    const int32_t scale = m_movieDuration.timeScale;
+    m_movie->setCurrentTime(QTTime{int64_t(std::max(0.0, seconds) * scale), scale, 0});
+    updateSliderPosition();
+    updateTimeTextField();
+    scrubAudio(m_recSlider);
+}
+
+void RecNavigController::updateNotes()
+{
+    if (!m_recNavigatorView)
+        return;
+    if (!m_currentRec) {
+        m_recNavigatorView->setNotes(nullptr);
+        return;
+    }
+    if (m_movieDuration.timeScale == 0)
+        return;
+    const float duration = float(m_movieDuration.timeValue) / float(m_movieDuration.timeScale);
+    auto notes = std::make_unique<RecNavigatorView::NoteList>();
+    notes->reserve(m_currentRec->marks().size());
+    for (const auto& mark : m_currentRec->marks()) {
+        TimeMark& copy = notes->emplace_back();
+        copy.setMarkID(mark->markID());
+        copy.setOffset(mark->offset());
+        copy.setDescr(mark->descr());
+        // Without a length no mark has a place on the strip.
+        copy.setOffsetPerc(duration != 0 ? mark->offset() / duration : std::numeric_limits<float>::quiet_NaN());
+    }
+    m_recNavigatorView->setNotes(std::move(notes));
+}
+
+bool RecNavigController::addNoteWithDescr(const QString& descr)
+{
+    if (!m_currentRec)
+        return false;
+    m_currentRec->addMarkAtTime(currentTime(), descr, m_currentRec->createMarkID());
+    updateNotes();
+    if (m_appDelegate) {
+        m_appDelegate->structChanged();
+        m_appDelegate->updateButtonsState();
+    }
+    return true;
+}
+
+void RecNavigController::addNote()
+{
+    addNoteWithDescr(QStringLiteral(""));
+}
+
+void RecNavigController::addContinueNote()
+{
+    addNoteWithDescr(continueNoteText());
+}
+
+void RecNavigController::removeNote()
+{
+    if (!m_currentRec)
+        return;
+    const int markID = selectedMarkID();
+    TimeMark* mark = markID >= 0 ? m_currentRec->markByID(markID) : nullptr;
+    if (!mark)
+        return;
+    m_currentRec->removeMark(mark);
+    updateNotes();
+    if (m_appDelegate) {
+        m_appDelegate->structChanged();
+        m_appDelegate->updateButtonsState();
+    }
+}
+
+void RecNavigController::hideNote()
+{
+    if (m_recNavigatorView)
+        m_recNavigatorView->hideNote();
+}
+
+void RecNavigController::noteChanged(const TimeMark* copy)
+{
+    if (!copy || !m_currentRec)
+        return;
+    if (TimeMark* mark = m_currentRec->markByID(copy->markID()))
+        m_currentRec->setMarkDescr(mark, copy->descr());
+}
+
+int RecNavigController::selectedMarkID() const
+{
+    return m_recNavigatorView ? m_recNavigatorView->selectedMarkID() : -1;
+}
+
+void RecNavigController::setRecordingMode(bool on)
+{
+    if (on == m_isRecordMode)
+        return;
+    m_isRecordMode = on;
+    if (on) {
+        if (m_recSlider) {
+            m_recSlider->setDoubleValue(100.0);
+            m_recSlider->setEnabled(false);
+        }
+        m_durationTimer.start();
+    } else {
+        m_durationTimer.stop();
+        if (m_recSlider) {
+            m_recSlider->setDoubleValue(0.0);
+            m_recSlider->setEnabled(true);
+        }
+    }
+    updateTimeTextField();
+}
+
+void RecNavigController::durationTimerFire()
+{
+    if (!m_timeView)
+        return;
+    const float t = m_timeView->time();
+    m_movieDuration = QTTime{int64_t(double(t) * 1000), 1000, 0};
+    if (m_currentRec)
+        m_currentRec->setDuration(t);
+    updateNotes();
+}
+
+double RecNavigController::curFileDuration() const
+{
+    if (!m_movie || m_movieDuration.timeScale == 0)
+        return 0;
+    return double(m_movieDuration.timeValue) / m_movieDuration.timeScale;
+}

@@ -1,0 +1,310 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "playback/RecNavigatorView.h"
+
+#include "playback/NoteTextField.h"
+#include "playback/NoteView.h"
+#include "playback/PlaybackDelegate.h"
+#include "playback/RecNavigController.h"
+#include "playback/SliderWithNotes.h"
+#include "shell/Images.h"
+#include "shell/NoteWindow.h"
+
+#include <QCursor>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include <algorithm>
+#include <cmath>
+
+RecNavigatorView::RecNavigatorView(QWidget* parent)
+    : QWidget(parent)
+    , m_selectedNote(Images::image(QStringLiteral("marker_selected.png")))
+    , m_generalNote(Images::image(QStringLiteral("marker.png")))
+    , m_noteView(std::make_unique<NoteView>())
+{
+    setMouseTracking(true);
+    m_hidingTimer.setInterval(kHidingInterval);
+    connect(&m_hidingTimer, &QTimer::timeout, this, &RecNavigatorView::hidingTimerFire);
+    connect(m_noteView->noteField(), &QLineEdit::textEdited, this, &RecNavigatorView::controlTextDidChange);
+}
+
+RecNavigatorView::~RecNavigatorView()
+{
+    // The application controller may be gone by now: it calls hideNote()
+    // itself before quitting so that an edited note is saved.
+    m_noteWindow.reset();
+    if (m_recSlider)
+        m_recSlider->removeEventFilter(this);
+}
+
+void RecNavigatorView::setRecSlider(SliderWithNotes* slider)
+{
+    if (m_recSlider)
+        m_recSlider->removeEventFilter(this);
+    m_recSlider = slider;
+    if (slider) {
+        slider->setRecNavigatorView(this);
+        slider->installEventFilter(this);
+    }
+}
+
+QRect RecNavigatorView::noteRect(const TimeMark* mark) const
+{
+    if (!mark || !m_recSlider)
+        return QRect();
+    const double p = mark->offsetPerc();
+    const QRect slider(m_recSlider->mapTo(this, QPoint(0, 0)), m_recSlider->size());
+    const double x = slider.x() + 3 + (slider.width() - 15) * p;
+    // A recording of no length gives no place at all; a far-off one is not drawn either.
+    if (!std::isfinite(x) || std::abs(x) > 1e6)
+        return QRect();
+    // Straddles the slider's top edge: 2 points above it, 5 inside.
+    return QRect(int(std::floor(x + 0.5)), slider.y() - 2, kMarkerWidth, kMarkerHeight);
+}
+
+void RecNavigatorView::setNotes(std::unique_ptr<NoteList> notes)
+{
+    const bool wasInside = !m_inside.empty();
+    if (m_notes)
+        removeTrackingAreas(*m_notes);
+    m_notes = std::move(notes);
+    m_selectedNoteID = -1;
+    if (m_notes)
+        addTrackingAreas(*m_notes);
+    // The pointer resting on a marker stays on it across a refresh: a marker
+    // that is re-placed under it does not open the pop-up again, and one that
+    // moved away lets the pop-up go as if the pointer had left.
+    if (wasInside) {
+        const std::optional<QPoint> pointer = pointerInStrip();
+        for (const auto& [tag, rect] : m_trackingRects)
+            if (pointer && rect.contains(*pointer))
+                m_inside.insert(tag);
+        if (m_inside.empty())
+            startHidingTimer();
+    }
+    update();
+}
+
+void RecNavigatorView::addTrackingAreas(NoteList& notes)
+{
+    for (TimeMark& mark : notes) {
+        const QRect rect = noteRect(&mark);
+        if (rect.isEmpty())
+            continue;
+        const int tag = m_nextTrackingTag++;
+        m_trackingRects[tag] = rect;
+        mark.setTrackingTag(tag);
+    }
+}
+
+void RecNavigatorView::removeTrackingAreas(const NoteList& notes)
+{
+    for (const TimeMark& mark : notes) {
+        m_trackingRects.erase(mark.trackingTag());
+        m_inside.erase(mark.trackingTag());
+    }
+}
+
+bool RecNavigatorView::processMouseClick(QPoint point)
+{
+    TimeMark* mark = noteByPos(point);
+    if (!mark)
+        return false;
+    m_selectedNoteID = mark->markID();
+    update();
+    if (m_appDelegate)
+        m_appDelegate->updateButtonsState();
+    return true;
+}
+
+TimeMark* RecNavigatorView::noteByPos(QPoint point)
+{
+    if (!m_notes)
+        return nullptr;
+    for (TimeMark& mark : *m_notes) {
+        const QRect rect = noteRect(&mark);
+        if (!rect.isEmpty() && rect.contains(point))
+            return &mark;
+    }
+    return nullptr;
+}
+
+TimeMark* RecNavigatorView::noteByID(int markID)
+{
+    if (!m_notes)
+        return nullptr;
+    auto it = std::find_if(m_notes->begin(), m_notes->end(), [markID](const TimeMark& m) { return m.markID() == markID; });
+    return it == m_notes->end() ? nullptr : &*it;
+}
+
+TimeMark* RecNavigatorView::noteByTrackingTag(int tag)
+{
+    if (!m_notes || !m_trackingRects.count(tag))
+        return nullptr;
+    auto it = std::find_if(m_notes->begin(), m_notes->end(), [tag](const TimeMark& m) { return m.trackingTag() == tag; });
+    return it == m_notes->end() ? nullptr : &*it;
+}
+
+void RecNavigatorView::paintEvent(QPaintEvent* event)
+{
+    QPainter painter(this);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.fillRect(event->rect(), QColor::fromRgbF(0.2f, 0.2f, 0.2f, 0.5f));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    if (!m_notes)
+        return;
+    for (const TimeMark& mark : *m_notes) {
+        const QRect rect = noteRect(&mark);
+        if (rect.isEmpty())
+            continue;
+        painter.drawImage(rect.topLeft(), mark.markID() == m_selectedNoteID ? m_selectedNote : m_generalNote);
+    }
+}
+
+std::optional<QPoint> RecNavigatorView::pointerInStrip() const
+{
+    if (!isVisible())
+        return std::nullopt;
+    const QPoint point = mapFromGlobal(QCursor::pos());
+    if (!rect().contains(point))
+        return std::nullopt;
+    return point;
+}
+
+void RecNavigatorView::trackPointer(std::optional<QPoint> point)
+{
+    std::vector<int> exited;
+    std::vector<int> entered;
+    for (const auto& [tag, rect] : m_trackingRects) {
+        const bool inside = point && rect.contains(*point);
+        const bool wasInside = m_inside.count(tag) > 0;
+        if (wasInside && !inside)
+            exited.push_back(tag);
+        else if (inside && !wasInside)
+            entered.push_back(tag);
+    }
+    // Leaving one marker for another ends with the other's pop-up.
+    for (int tag : exited) {
+        m_inside.erase(tag);
+        mouseExited(tag);
+    }
+    for (int tag : entered) {
+        m_inside.insert(tag);
+        mouseEntered(tag);
+    }
+}
+
+void RecNavigatorView::mouseMoveEvent(QMouseEvent* event)
+{
+    trackPointer(event->position().toPoint());
+    QWidget::mouseMoveEvent(event);
+}
+
+void RecNavigatorView::mousePressEvent(QMouseEvent* event)
+{
+    // The markers reach 2 points above the slider, into the strip itself.
+    if (event->button() == Qt::LeftButton && processMouseClick(event->position().toPoint()))
+        event->accept();
+    else
+        QWidget::mousePressEvent(event);
+}
+
+void RecNavigatorView::leaveEvent(QEvent* event)
+{
+    trackPointer(std::nullopt);
+    QWidget::leaveEvent(event);
+}
+
+bool RecNavigatorView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_recSlider && event->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        trackPointer(m_recSlider->mapTo(this, move->position().toPoint()));
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void RecNavigatorView::mouseEntered(int trackingTag)
+{
+    const TimeMark* mark = noteByTrackingTag(trackingTag);
+    if (!mark)
+        return;
+    const QRect rect = noteRect(mark);
+    if (rect.isEmpty())
+        return;
+    const QPoint global = mapToGlobal(QPoint(rect.x() + 5, rect.y() + rect.height() - 5));
+    QWidget* window = m_appDelegate ? m_appDelegate->window() : nullptr;
+    showNote(mark, window ? QPointF(window->mapFromGlobal(global)) : QPointF(global));
+}
+
+void RecNavigatorView::mouseExited(int)
+{
+    startHidingTimer();
+}
+
+void RecNavigatorView::showNote(const TimeMark* mark, QPointF point)
+{
+    if (!mark)
+        return;
+    hideNote();
+    m_noteView->setText(mark->descr());
+    const float offset = std::isfinite(mark->offset()) ? std::clamp(mark->offset(), -2e9f, 2e9f) : 0.0f;
+    m_noteView->setOffset(int(offset));
+
+    QWidget* window = m_appDelegate ? m_appDelegate->window() : nullptr;
+    m_noteWindow = NoteWindow::create(m_noteView.get(), point, window, AttachedSideTop, 5.0);
+    // Above the main pop-up, as a menu would be.
+    m_noteWindow->setWindowFlag(Qt::WindowStaysOnTopHint, true);
+    m_noteWindow->show();
+    m_noteWindow->raise();
+    m_noteWindow->activateWindow();
+    m_noteWindow->setShownNoteID(mark->markID());
+    m_noteChanged = false;
+}
+
+void RecNavigatorView::startHidingTimer()
+{
+    m_hidingTimer.start();
+}
+
+void RecNavigatorView::stopHidingTimer()
+{
+    m_hidingTimer.stop();
+}
+
+void RecNavigatorView::hidingTimerFire()
+{
+    if (!m_noteWindow) {
+        stopHidingTimer();
+        return;
+    }
+    if (m_noteWindow->geometry().contains(QCursor::pos()))
+        return;
+    hideNote();
+}
+
+void RecNavigatorView::hideNote()
+{
+    stopHidingTimer();
+    if (!m_noteWindow)
+        return;
+    m_noteWindow.reset();
+    if (m_noteChanged) {
+        m_noteChanged = false;
+        if (m_appDelegate)
+            m_appDelegate->structChanged();
+    }
+}
+
+void RecNavigatorView::controlTextDidChange()
+{
+    if (!m_noteWindow || !m_noteWindow->isVisible() || m_noteWindow->shownNoteID() < 0)
+        return;
+    TimeMark* copy = noteByID(m_noteWindow->shownNoteID());
+    if (!copy)
+        return;
+    copy->setDescr(m_noteView->text());
+    if (m_recNavigController)
+        m_recNavigController->noteChanged(copy);
+    m_noteChanged = true;
+}

@@ -1,0 +1,109 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "library/TimeMark.h"
+
+#include <QImage>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include <map>
+#include <memory>
+#include <optional>
+#include <set>
+#include <vector>
+
+class NoteView;
+class NoteWindow;
+class PlaybackDelegate;
+class RecNavigController;
+class SliderWithNotes;
+
+// The strip under and around the position slider: draws the time marks of the
+// current recording as markers along the slider's top edge, selects one on a
+// click, and while the pointer rests on a marker shows the mark's note in a
+// pop-up above it, where the note can be edited. The pop-up goes half a second
+// after the pointer has left both the marker and the pop-up; an edited note is
+// then saved. Main thread only.
+class RecNavigatorView : public QWidget
+{
+    Q_OBJECT
+public:
+    using NoteList = std::vector<TimeMark>;
+    static constexpr int kHidingInterval = 500; // ms
+    static constexpr int kMarkerWidth = 9;
+    static constexpr int kMarkerHeight = 7;
+
+    explicit RecNavigatorView(QWidget* parent = nullptr);
+    ~RecNavigatorView() override;
+
+    void setAppDelegate(PlaybackDelegate* appDelegate) { m_appDelegate = appDelegate; }
+    void setRecNavigController(RecNavigController* controller) { m_recNavigController = controller; }
+    // The slider must lie inside the strip; the markers are placed from its frame.
+    void setRecSlider(SliderWithNotes* slider);
+    SliderWithNotes* recSlider() const { return m_recSlider; }
+    NoteView* noteView() const { return m_noteView.get(); }
+
+    // Takes the copies of the marks; null shows none. The selection is lost.
+    void setNotes(std::unique_ptr<NoteList> notes);
+    const NoteList* notes() const { return m_notes.get(); }
+    int selectedMarkID() const { return m_selectedNoteID; }
+
+    // The marker's rectangle in the strip's coordinates; empty for a null mark
+    // and for a mark without a finite place (a recording of no length).
+    QRect noteRect(const TimeMark* mark) const;
+    // A press at a point of the strip: selects the first mark hit; true on a hit.
+    bool processMouseClick(QPoint point);
+    TimeMark* noteByPos(QPoint point);
+    TimeMark* noteByID(int markID);
+    TimeMark* noteByTrackingTag(int tag);
+
+    // The pointer entered or left the marker with that tracking tag.
+    void mouseEntered(int trackingTag);
+    void mouseExited(int trackingTag);
+    // Q is in the coordinates of the application controller's window
+    // (in screen coordinates when there is none).
+    void showNote(const TimeMark* mark, QPointF point);
+    void hideNote();
+    NoteWindow* noteWindow() const { return m_noteWindow.get(); }
+    bool hidingTimerActive() const { return m_hidingTimer.isActive(); }
+    bool noteChanged() const { return m_noteChanged; }
+
+    void controlTextDidChange();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void addTrackingAreas(NoteList& notes);
+    void removeTrackingAreas(const NoteList& notes);
+    void trackPointer(std::optional<QPoint> point);
+    std::optional<QPoint> pointerInStrip() const;
+    void startHidingTimer();
+    void stopHidingTimer();
+    void hidingTimerFire();
+
+    PlaybackDelegate* m_appDelegate = nullptr;
+    RecNavigController* m_recNavigController = nullptr;
+    QPointer<SliderWithNotes> m_recSlider;
+    QImage m_selectedNote;
+    QImage m_generalNote;
+    std::unique_ptr<NoteList> m_notes;
+    int m_selectedNoteID = -1;
+    QTimer m_hidingTimer;
+    bool m_noteChanged = false;
+
+    // Tracking rectangles by tag, and the tags the pointer is inside now.
+    std::map<int, QRect> m_trackingRects;
+    std::set<int> m_inside;
+    int m_nextTrackingTag = 1;
+
+    // The view outlives every pop-up that borrows it.
+    std::unique_ptr<NoteView> m_noteView;
+    std::unique_ptr<NoteWindow> m_noteWindow;
+};

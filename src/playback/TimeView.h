@@ -1,0 +1,62 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QElapsedTimer>
+#include <QImage>
+#include <QTimer>
+#include <QWidget>
+
+class PlaybackDelegate;
+
+// The clock: a time as "hh:mm:ss" in white over a background strip. During
+// playback it shows what it is given; while recording it counts by itself,
+// from the length the recording already had, and pauses while the engine
+// drops silence so that it keeps to the length actually written.
+// Main thread only.
+class TimeView : public QWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int kTimeInterval = 500; // ms
+
+    explicit TimeView(QWidget* parent = nullptr);
+
+    void setAppDelegate(PlaybackDelegate* appDelegate) { m_appDelegate = appDelegate; }
+
+    float time() const { return m_displayTime; }
+    void setTime(float seconds);
+    bool redBack() const { return m_redBack; }
+    void setRedBack(bool redBack);
+    // The text shown for a time, e.g. "00:01:05" for 65.9 seconds.
+    static QString timeText(float seconds);
+    QString text() const { return timeText(m_displayTime); }
+
+    void startRecording();
+    void stopRecording();
+    bool isCounting() const { return m_recordingNow; }
+    bool timerActive() const { return m_timeTimer.isActive(); }
+
+    QSize sizeHint() const override;
+
+public slots:
+    void timeTimerFire();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    bool engineWriting() const;
+
+    PlaybackDelegate* m_appDelegate = nullptr;
+    QImage m_backImage;
+    QImage m_redBackImage;
+    float m_displayTime = 0;
+    bool m_redBack = false;
+    // The start of the current counted stretch: a monotonic clock, so a change
+    // of the wall clock during a recording does not jump the display.
+    QElapsedTimer m_startDate;
+    QTimer m_timeTimer;
+    float m_startRecordingFromTime = 0;
+    float m_alreadyRecorded = 0;
+    bool m_recordingNow = false;
+};

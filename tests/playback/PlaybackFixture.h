@@ -1,0 +1,73 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "playback/PlaybackDelegate.h"
+
+#include <QHash>
+#include <QString>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+class GeneralRecItem;
+class RecNavigController;
+class RecNavigatorView;
+class SliderWithNotes;
+class TimeView;
+
+// Stands in for the application controller: counts what it is sent and
+// answers from settable values.
+class TestDelegate : public PlaybackDelegate
+{
+public:
+    QString restorePath(const GeneralRecItem* item) const override { return paths.value(item); }
+    void structChanged() override { ++structChanges; }
+    void updateButtonsState() override { ++buttonUpdates; }
+    bool isRecording() const override { return recording; }
+    bool isSkipSilence() const override { return skipSilence; }
+    QWidget* window() const override { return mainWindow; }
+
+    QHash<const GeneralRecItem*, QString> paths;
+    int structChanges = 0;
+    int buttonUpdates = 0;
+    bool recording = false;
+    bool skipSilence = false;
+    QWidget* mainWindow = nullptr;
+};
+
+// The playback area wired as the main window wires it: a 235-point strip with
+// a 215-point slider inside at (10, 20), the clock and the controller.
+struct PlaybackArea
+{
+    static constexpr int kSliderX = 10;
+    static constexpr int kSliderY = 20;
+    static constexpr int kSliderWidth = 215;
+
+    PlaybackArea();
+    ~PlaybackArea();
+
+    TestDelegate delegate;
+    QWidget window;
+    RecNavigatorView* strip;
+    SliderWithNotes* slider;
+    TimeView* timeView;
+    std::unique_ptr<RecNavigController> controller;
+};
+
+// Runs the event loop until the condition holds or the time is up.
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
+// Runs the event loop for a while.
+void spin(int ms);
+
+// Stereo AAC .m4a files of a sine tone, made by the ffmpeg command.
+class ToneFiles
+{
+public:
+    QString make(const QString& name, double seconds);
+    QString path(const QString& name) const { return m_dir.filePath(name); }
+
+private:
+    QTemporaryDir m_dir;
+};
