@@ -1,0 +1,293 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "audio/AacFileWriter.h"
+
+#include "audio/KvAudioBufferList.h"
+
+#include <QDebug>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/audio_fifo.h>
+#include <libavutil/channel_layout.h>
+#include <libavutil/opt.h>
+#include <libavutil/samplefmt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+#include <chrono>
+#include <system_error>
+
+namespace {
+
+constexpr auto kIdleWait = std::chrono::milliseconds(10);
+constexpr double kRingSeconds = 4.0;
+constexpr int64_t kFragmentMicroseconds = 1000000;
+
+AVChannelLayout layoutFor(uint32_t channels, uint64_t mask)
+{
+    AVChannelLayout layout{};
+    if (mask == 0 || av_channel_layout_from_mask(&layout, mask) < 0
+        || layout.nb_channels != static_cast<int>(channels))
+        av_channel_layout_default(&layout, static_cast<int>(channels));
+    return layout;
+}
+
+// About 1.5 bits per sample, which keeps speech clear at every preset; the
+// encoder's own limit is 6144 bits per channel and frame.
+int64_t bitRateFor(double sampleRate, uint32_t channels)
+{
+    const int64_t wanted = std::clamp<int64_t>(static_cast<int64_t>(sampleRate * channels * 1.5), 32000, 128000);
+    const int64_t limit = static_cast<int64_t>(6144.0 * sampleRate / 1024.0) * channels;
+    return std::min(wanted, limit);
+}
+
+}  // namespace
+
+AacFileWriter::AacFileWriter()
+{
+    av_log_set_level(AV_LOG_ERROR);
+}
+
+AacFileWriter::~AacFileWriter()
+{
+    close();
+}
+
+AacFileWriter::Result AacFileWriter::open(const QString& path, const Output& output, const Input& input)
+{
+    release();
+    m_input = input;
+    const QByteArray muxer = output.muxer.toUtf8();
+    const QByteArray file = path.toUtf8();
+    if (path.isEmpty() || avformat_alloc_output_context2(&m_format, nullptr, muxer.constData(), file.constData()) < 0)
+        return Result::CannotCreateFile;
+    if (avio_open(&m_format->pb, file.constData(), AVIO_FLAG_WRITE) < 0)
+        return Result::CannotCreateFile;
+
+    const auto outRate = static_cast<int>(output.sampleRate);
+    if (outRate <= 0 || output.channels < 1 || output.channels > 2 || input.sampleRate <= 0 || input.channels < 1
+        || input.channels > 8 || input.bufferFrames == 0)
+        return Result::BadFormat;
+
+    const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_AAC);
+    m_stream = encoder ? avformat_new_stream(m_format, nullptr) : nullptr;
+    m_codec = m_stream ? avcodec_alloc_context3(encoder) : nullptr;
+    if (!m_codec)
+        return Result::BadFormat;
+    m_codec->sample_fmt = AV_SAMPLE_FMT_FLTP;
+    m_codec->sample_rate = outRate;
+    av_channel_layout_default(&m_codec->ch_layout, static_cast<int>(output.channels));
+    m_codec->bit_rate = bitRateFor(output.sampleRate, output.channels);
+    m_codec->time_base = AVRational{1, outRate};
+    if (m_format->oformat->flags & AVFMT_GLOBALHEADER)
+        m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
+    if (avcodec_open2(m_codec, encoder, nullptr) < 0
+        || avcodec_parameters_from_context(m_stream->codecpar, m_codec) < 0)
+        return Result::BadFormat;
+    m_stream->time_base = m_codec->time_base;
+
+    AVChannelLayout inLayout = layoutFor(input.channels, input.channelMask);
+    const int swrResult = swr_alloc_set_opts2(&m_resampler, &m_codec->ch_layout, AV_SAMPLE_FMT_FLTP, outRate,
+                                              &inLayout, AV_SAMPLE_FMT_FLTP, static_cast<int>(input.sampleRate), 0,
+                                              nullptr);
+    av_channel_layout_uninit(&inLayout);
+    if (swrResult < 0 || swr_init(m_resampler) < 0)
+        return Result::BadFormat;
+
+    const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 1024;
+    m_convertedCapacity = swr_get_out_samples(m_resampler, static_cast<int>(input.bufferFrames)) + frameSize;
+    m_fifo = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, static_cast<int>(output.channels), 4 * frameSize);
+    m_frame = av_frame_alloc();
+    m_packet = av_packet_alloc();
+    if (!m_fifo || !m_frame || !m_packet
+        || av_samples_alloc_array_and_samples(&m_converted, nullptr, static_cast<int>(output.channels),
+                                              m_convertedCapacity, AV_SAMPLE_FMT_FLTP, 0)
+               < 0)
+        return Result::BadFormat;
+    m_frame->nb_samples = frameSize;
+    m_frame->format = AV_SAMPLE_FMT_FLTP;
+    m_frame->sample_rate = outRate;
+    if (av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout) < 0 || av_frame_get_buffer(m_frame, 0) < 0)
+        return Result::BadFormat;
+
+    const size_t bufferSamples = static_cast<size_t>(input.bufferFrames) * input.channels;
+    const auto ringSamples = static_cast<size_t>(input.sampleRate * kRingSeconds) * input.channels;
+    m_ring = std::make_unique<SpscRingBuffer>(std::max(ringSamples, 8 * bufferSamples));
+    m_readBuffer.assign(bufferSamples, 0.0f);
+    m_readPlanes.resize(input.channels);
+    for (uint32_t c = 0; c < input.channels; ++c)
+        m_readPlanes[c] = m_readBuffer.data() + static_cast<size_t>(c) * input.bufferFrames;
+    return Result::Ok;
+}
+
+AacFileWriter::Result AacFileWriter::start(bool runThread)
+{
+    if (!m_format || !m_codec || !m_ring || m_headerWritten)
+        return Result::CannotStartWriting;
+    AVDictionary* options = nullptr;
+    // Fragments of about a second, each pushed to the file as soon as it is
+    // complete: the muxer otherwise keeps some 256 KB buffered.
+    av_dict_set(&options, "movflags", "empty_moov+default_base_moof", 0);
+    av_dict_set_int(&options, "frag_duration", kFragmentMicroseconds, 0);
+    av_dict_set(&options, "flush_packets", "1", 0);
+    const int result = avformat_write_header(m_format, &options);
+    av_dict_free(&options);
+    if (result < 0)
+        return Result::CannotStartWriting;
+    m_headerWritten = true;
+    avio_flush(m_format->pb);
+    if (!runThread)
+        return Result::Ok;
+    m_stopRequested.store(false);
+    try {
+        m_thread = std::thread(&AacFileWriter::run, this);
+    } catch (const std::system_error&) {
+        return Result::CannotStartWriting;
+    }
+    return Result::Ok;
+}
+
+bool AacFileWriter::push(const KvAudioBufferList& buffers, uint32_t frames)
+{
+    if (!m_ring || frames != m_input.bufferFrames || buffers.numberBuffers() < m_input.channels)
+        return false;
+    if (!m_ring->write(buffers.channels(), m_input.channels, frames)) {
+        m_dropped.fetch_add(1, std::memory_order_relaxed);
+        return false;
+    }
+    return true;
+}
+
+void AacFileWriter::run()
+{
+    const size_t bufferSamples = m_readBuffer.size();
+    for (;;) {
+        // Read the flag first: whatever was pushed before it was set is drained below.
+        const bool stopping = m_stopRequested.load(std::memory_order_acquire);
+        while (m_ring->read(m_readBuffer.data(), bufferSamples))
+            encodeBuffer(m_readPlanes.data(), m_input.bufferFrames);
+        if (stopping)
+            break;
+        std::this_thread::sleep_for(kIdleWait);
+    }
+}
+
+bool AacFileWriter::encodeBuffer(const float* const* planes, uint32_t frames)
+{
+    m_framesIn.fetch_add(frames, std::memory_order_relaxed);
+    return convert(reinterpret_cast<const uint8_t* const*>(planes), static_cast<int>(frames))
+        && encodeFromFifo(false);
+}
+
+bool AacFileWriter::convert(const uint8_t* const* planes, int frames)
+{
+    if (m_failed)
+        return false;
+    const int converted = swr_convert(m_resampler, m_converted, m_convertedCapacity,
+                                      const_cast<const uint8_t**>(planes), frames);
+    if (converted < 0 || av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(m_converted), converted) < converted) {
+        m_failed = true;
+        return false;
+    }
+    return true;
+}
+
+bool AacFileWriter::encodeFromFifo(bool flushAll)
+{
+    const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 1024;
+    while (!m_failed && (av_audio_fifo_size(m_fifo) >= frameSize || (flushAll && av_audio_fifo_size(m_fifo) > 0))) {
+        if (av_frame_make_writable(m_frame) < 0) {
+            m_failed = true;
+            break;
+        }
+        const int n = std::min(frameSize, av_audio_fifo_size(m_fifo));
+        m_frame->nb_samples = n;
+        if (av_audio_fifo_read(m_fifo, reinterpret_cast<void**>(m_frame->data), n) < n) {
+            m_failed = true;
+            break;
+        }
+        m_frame->pts = m_nextPts;
+        m_nextPts += n;
+        sendFrame(m_frame);
+    }
+    return !m_failed;
+}
+
+bool AacFileWriter::sendFrame(AVFrame* frame)
+{
+    if (avcodec_send_frame(m_codec, frame) < 0) {
+        m_failed = true;
+        return false;
+    }
+    while (avcodec_receive_packet(m_codec, m_packet) == 0) {
+        m_packet->stream_index = m_stream->index;
+        av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
+        if (av_interleaved_write_frame(m_format, m_packet) < 0) {
+            av_packet_unref(m_packet);
+            m_failed = true;
+            return false;
+        }
+    }
+    return true;
+}
+
+void AacFileWriter::finish()
+{
+    if (!m_headerWritten)
+        return;
+    if (!m_failed) {
+        const int converted = swr_convert(m_resampler, m_converted, m_convertedCapacity, nullptr, 0);
+        if (converted > 0)
+            av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(m_converted), converted);
+        encodeFromFifo(true);
+        sendFrame(nullptr);
+    }
+    if (av_write_trailer(m_format) < 0)
+        qWarning("Recording: the end of the file could not be written");
+    m_headerWritten = false;
+}
+
+void AacFileWriter::close()
+{
+    if (m_thread.joinable()) {
+        m_stopRequested.store(true, std::memory_order_release);
+        m_thread.join();
+    }
+    finish();
+    if (m_dropped.load() > 0)
+        qWarning("Recording: %llu buffers were dropped because the writer fell behind",
+                 static_cast<unsigned long long>(m_dropped.load()));
+    release();
+}
+
+void AacFileWriter::release()
+{
+    if (m_format) {
+        if (m_format->pb)
+            avio_closep(&m_format->pb);
+        avformat_free_context(m_format);
+        m_format = nullptr;
+        m_stream = nullptr;
+    }
+    avcodec_free_context(&m_codec);
+    swr_free(&m_resampler);
+    if (m_fifo) {
+        av_audio_fifo_free(m_fifo);
+        m_fifo = nullptr;
+    }
+    av_frame_free(&m_frame);
+    av_packet_free(&m_packet);
+    if (m_converted) {
+        av_freep(&m_converted[0]);
+        av_freep(&m_converted);
+    }
+    m_convertedCapacity = 0;
+    m_nextPts = 0;
+    m_headerWritten = false;
+    m_failed = false;
+    m_ring.reset();
+    m_dropped.store(0);
+    m_framesIn.store(0);
+}

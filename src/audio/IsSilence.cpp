@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "audio/IsSilence.h"
+
+#include "audio/KvAudioBufferList.h"
+#include "audio/SilenceSettings.h"
+
+#include <algorithm>
+
+bool IsSilence(uint32_t frameCount, const KvAudioBufferList* bufferList)
+{
+    float max = -100.0f;
+    float min = 100.0f;
+    const uint32_t buffers = bufferList ? bufferList->numberBuffers() : 0;
+    for (uint32_t b = 0; b < buffers; ++b) {
+        const float* samples = bufferList->data(b);
+        if (!samples)
+            continue;
+        const uint32_t n = std::min(frameCount, bufferList->frameCapacity());
+        for (uint32_t i = 0; i < n; ++i) {
+            max = std::max(samples[i], max);
+            min = std::min(samples[i], min);
+        }
+    }
+    const float level = max - min;
+    SilenceSettings::storeInputLevel(level);
+    return level <= SilenceSettings::soundThreshold.load(std::memory_order_relaxed);
+}

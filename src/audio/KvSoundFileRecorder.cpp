@@ -1,0 +1,398 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "audio/KvSoundFileRecorder.h"
+
+#include "audio/AacFileWriter.h"
+#include "audio/IsSilence.h"
+#include "audio/KvAudioBufferList.h"
+#include "audio/PulseCapture.h"
+#include "audio/PulseContext.h"
+#include "audio/SilenceSettings.h"
+
+#include <QMetaMethod>
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+namespace {
+
+constexpr int kNoErr = 0;
+constexpr int kWriteFailed = -1;
+// The capture buffer: 512 frames at 44.1 kHz, the same duration at other rates.
+constexpr double kBufferSeconds = 512.0 / 44100.0;
+// The writer's resampler takes up to eight input channels; the server mixes
+// larger sources down to that.
+constexpr uint32_t kMaxCaptureChannels = 8;
+constexpr int kTimeNoticeIntervalMs = 33;
+
+QVariantMap preset(double sampleRate)
+{
+    return {
+        {KvAudioStreamSampleRate, sampleRate},
+        {KvAudioStreamFormat, QStringLiteral("aac ")},
+        {KvAudioStreamFramesPerPacket, 1024},
+        {KvAudioStreamChannelsPerFrame, 2},
+        {KvAudioOutputFileFormat, QStringLiteral("m4af")},
+    };
+}
+
+}  // namespace
+
+int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
+{
+    auto* recorder = static_cast<KvSoundFileRecorder*>(context);
+    const bool pseudo = SilenceSettings::pseudoRecord.load(std::memory_order_relaxed);
+    if (SilenceSettings::skipSilence.load(std::memory_order_relaxed)) {
+        const bool silent = IsSilence(frameCount, recorder->m_audioBuffer.get());
+        int32_t count = SilenceSettings::nSilenceBlocks.load(std::memory_order_relaxed);
+        // Saturates instead of overflowing after years of silence.
+        count = silent ? (count < INT32_MAX ? count + 1 : count) : 0;
+        SilenceSettings::nSilenceBlocks.store(count, std::memory_order_relaxed);
+        if (count > SilenceSettings::holdBuffers || pseudo)
+            return kNoErr;
+    } else if (pseudo) {
+        return kNoErr;
+    }
+    if (!recorder->m_outputAudioFile || !recorder->m_outputAudioFile->push(*recorder->m_audioBuffer, frameCount))
+        return kWriteFailed;
+    const uint64_t start = recorder->m_startHostTime;
+    recorder->m_currSeconds.store(timeStampNanos > start ? static_cast<double>(timeStampNanos - start) * 1e-9 : 0.0,
+                                  std::memory_order_relaxed);
+    if (recorder->m_delegateWantsTimeChanges)
+        recorder->m_timeChanged.store(true, std::memory_order_relaxed);
+    return kNoErr;
+}
+
+KvSoundFileRecorder::KvSoundFileRecorder(QObject* parent)
+    : QObject(parent)
+    , m_outputFormat(outputFormatForMiddleQuality())
+{
+    m_timeNoticeTimer.setInterval(kTimeNoticeIntervalMs);
+    connect(&m_timeNoticeTimer, &QTimer::timeout, this, &KvSoundFileRecorder::notifyDelegateOfTimeChange);
+}
+
+KvSoundFileRecorder::KvSoundFileRecorder(const QString& outputFilePath, QObject* parent)
+    : KvSoundFileRecorder(parent)
+{
+    setOutputFilePath(outputFilePath);
+}
+
+KvSoundFileRecorder::~KvSoundFileRecorder()
+{
+    // Observers may already be half gone; the file is still completed.
+    blockSignals(true);
+    cleanUp();
+}
+
+QVariantMap KvSoundFileRecorder::outputFormatForLowQuality()
+{
+    static const QVariantMap format = preset(11025.0);
+    return format;
+}
+
+QVariantMap KvSoundFileRecorder::outputFormatForMiddleQuality()
+{
+    static const QVariantMap format = preset(22050.0);
+    return format;
+}
+
+QVariantMap KvSoundFileRecorder::outputFormatForHighQuality()
+{
+    static const QVariantMap format = preset(44100.0);
+    return format;
+}
+
+QStringList KvSoundFileRecorder::availableInputDevices()
+{
+    PulseContext server;
+    std::vector<PulseSourceInfo> sources;
+    if (!server.connect() || !server.sources(sources))
+        return {};
+    QStringList names;
+    for (const PulseSourceInfo& source : sources)
+        names << source.description;
+    return names;
+}
+
+QString KvSoundFileRecorder::defaultInputDevice()
+{
+    PulseContext server;
+    PulseSourceInfo source;
+    if (!server.connect() || !server.sourceByName(server.defaultSourceName(), source))
+        return {};
+    return source.description;
+}
+
+void KvSoundFileRecorder::setQuality(int quality)
+{
+    switch (quality) {
+    case 1: setOutputFormat(outputFormatForLowQuality()); break;
+    case 2: setOutputFormat(outputFormatForMiddleQuality()); break;
+    case 3: setOutputFormat(outputFormatForHighQuality()); break;
+    default: break;
+    }
+}
+
+void KvSoundFileRecorder::setOutputFormat(const QVariantMap& format)
+{
+    if (m_isRecording) {
+        emit userMessage(QStringLiteral("Can't change output format when recording has already started."));
+        return;
+    }
+    if (format == m_outputFormat)
+        return;
+    m_outputFormat = format;
+    cleanUp();
+}
+
+void KvSoundFileRecorder::setOutputFilePath(const QString& path)
+{
+    if (path == m_outputFilePath)
+        return;
+    m_outputFilePath = path;
+    cleanUp();
+    emit outputFilePathChanged(m_outputFilePath);
+}
+
+void KvSoundFileRecorder::takeOutputFilePathFrom(const QObject* control)
+{
+    if (control)
+        setOutputFilePath(control->property("text").toString());
+}
+
+void KvSoundFileRecorder::setInputDevice(const QString& name)
+{
+    if (name.isNull() || name == m_inputDeviceName)
+        return;
+    m_inputDeviceName = name;
+    cleanUp();
+}
+
+bool KvSoundFileRecorder::isRecording() const
+{
+    return m_isRecording && !SilenceSettings::pseudoRecord.load(std::memory_order_relaxed);
+}
+
+void KvSoundFileRecorder::setSkipSilence(bool skip)
+{
+    if (skip == SilenceSettings::skipSilence.load())
+        return;
+    SilenceSettings::skipSilence.store(skip);
+    cleanUp();
+}
+
+bool KvSoundFileRecorder::isSkipSilence() const
+{
+    return SilenceSettings::skipSilence.load(std::memory_order_relaxed)
+        && SilenceSettings::nSilenceBlocks.load(std::memory_order_relaxed) > SilenceSettings::holdBuffers;
+}
+
+void KvSoundFileRecorder::setThreshold(float threshold)
+{
+    SilenceSettings::soundThreshold.store(threshold);
+}
+
+float KvSoundFileRecorder::inputLevel() const
+{
+    return SilenceSettings::inputLevel();
+}
+
+void KvSoundFileRecorder::setPseudoRecord(bool pseudo)
+{
+    SilenceSettings::pseudoRecord.store(pseudo);
+}
+
+bool KvSoundFileRecorder::findSource(const QString& description, QString& sourceName)
+{
+    std::vector<PulseSourceInfo> sources;
+    if (!m_server->sources(sources))
+        return false;
+    const auto found = std::find_if(sources.begin(), sources.end(),
+                                    [&](const PulseSourceInfo& s) { return s.description == description; });
+    if (found == sources.end())
+        return false;
+    sourceName = found->name;
+    return true;
+}
+
+QString KvSoundFileRecorder::configureAU()
+{
+    m_audioUnit.reset();
+    m_server = std::make_unique<PulseContext>();
+    if (!m_server->connect()) {
+        m_server.reset();
+        return QStringLiteral("Couldn't open AudioUnit component");
+    }
+
+    QString sourceName;
+    if (!m_inputDeviceName.isNull()) {
+        if (!findSource(m_inputDeviceName, sourceName))
+            sourceName.clear();
+    } else {
+        sourceName = m_server->defaultSourceName();
+    }
+    PulseSourceInfo source;
+    if (sourceName.isEmpty() || !m_server->sourceByName(sourceName, source)) {
+        cleanUp();
+        return QStringLiteral("Couldn't get default input device");
+    }
+    m_inputDeviceID = sourceName;
+
+    if (!pa_sample_spec_valid(&source.sampleSpec)) {
+        cleanUp();
+        return QStringLiteral("Could not install render callback on our AudioUnit");
+    }
+    m_deviceFormat = KvAudioStreamBasicDescription{};
+    m_deviceFormat.mSampleRate = source.sampleSpec.rate;
+    m_deviceFormat.mFormatID = KvAudioFormatLinearPCM;
+    m_deviceFormat.mChannelsPerFrame = source.sampleSpec.channels;
+
+    m_audioChannels = std::clamp<uint32_t>(source.sampleSpec.channels, 2, kMaxCaptureChannels);
+    m_actualOutputFormat = KvAudioStreamBasicDescription{
+        m_deviceFormat.mSampleRate,
+        KvAudioFormatLinearPCM,
+        KvAudioFormatFlagIsFloat | KvAudioFormatFlagIsPacked | KvAudioFormatFlagIsNonInterleaved,
+        4,
+        1,
+        4,
+        m_audioChannels,
+        32,
+    };
+
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, source.sampleSpec.rate, static_cast<uint8_t>(m_audioChannels)};
+    if (!pa_sample_spec_valid(&spec)) {
+        cleanUp();
+        return QStringLiteral("Could not change the stream format of the output device");
+    }
+
+    m_audioUnit = std::make_unique<PulseCapture>(*m_server);
+    if (!m_audioUnit->createStream(spec, source.channelMap)) {
+        cleanUp();
+        return QStringLiteral("Couldn't set EnableIO property on the audio unit");
+    }
+    m_audioUnit->setBufferProc(AudioInputProc, this);
+
+    const auto requestedFrames =
+        static_cast<uint32_t>(std::lround(std::max(1.0, m_deviceFormat.mSampleRate * kBufferSeconds)));
+    if (!m_audioUnit->connect(sourceName, requestedFrames)) {
+        cleanUp();
+        return QStringLiteral("Failed to hook up input device to our AudioUnit");
+    }
+    if (!m_audioUnit->waitUntilReady()) {
+        cleanUp();
+        return QStringLiteral("Could not initialize the AudioUnit");
+    }
+    m_audioSamples = m_audioUnit->fragmentFrames();
+    if (m_audioSamples == 0) {
+        cleanUp();
+        return QStringLiteral("Could not determine audio sample size");
+    }
+    m_audioBuffer = KvAudioBufferList::allocate(m_audioChannels, m_actualOutputFormat.mBytesPerFrame * m_audioSamples);
+    if (!m_audioBuffer) {
+        cleanUp();
+        return QStringLiteral("Could not allocate buffers for recording");
+    }
+    m_audioUnit->setBufferList(m_audioBuffer.get(), m_audioSamples);
+    m_channelMask = m_audioUnit->ffmpegChannelMask();
+    return {};
+}
+
+QString KvSoundFileRecorder::setupAudioFile()
+{
+    const uint32_t fileType = KvAudioOutputFileTypeFromDictionary(m_outputFormat);
+    QString muxer;
+    if (fileType == KvAudioFileM4AType)
+        muxer = QStringLiteral("ipod");
+    else if (fileType == KvAudioFileMPEG4Type)
+        muxer = QStringLiteral("mp4");
+    else
+        return QStringLiteral("Could not create the audio file");
+    const KvAudioStreamBasicDescription description = KvAudioStreamDescriptionFromDictionary(m_outputFormat);
+
+    auto writer = std::make_unique<AacFileWriter>();
+    const AacFileWriter::Output output{muxer, description.mSampleRate, description.mChannelsPerFrame};
+    const AacFileWriter::Input input{m_actualOutputFormat.mSampleRate, m_audioChannels, m_channelMask, m_audioSamples};
+    AacFileWriter::Result result = writer->open(m_outputFilePath, output, input);
+    if (result == AacFileWriter::Result::Ok && description.mFormatID != KvAudioFormatMPEG4AAC)
+        result = AacFileWriter::Result::BadFormat;
+    if (result == AacFileWriter::Result::Ok)
+        result = writer->start();
+    switch (result) {
+    case AacFileWriter::Result::Ok: break;
+    case AacFileWriter::Result::CannotCreateFile: return QStringLiteral("Could not create the audio file");
+    case AacFileWriter::Result::BadFormat: return QStringLiteral("Could not set up data format for output file");
+    case AacFileWriter::Result::CannotStartWriting: return QStringLiteral("Could not initialize asynchronous writing");
+    }
+    m_outputAudioFile = std::move(writer);
+    return {};
+}
+
+bool KvSoundFileRecorder::prepare()
+{
+    QString message = configureAU();
+    if (message.isEmpty() && !SilenceSettings::pseudoRecord.load())
+        message = setupAudioFile();
+    if (message.isEmpty())
+        return true;
+    cleanUp();
+    emit userMessage(message);
+    return false;
+}
+
+void KvSoundFileRecorder::start(QObject*)
+{
+    if (m_isRecording)
+        return;
+    if (!m_audioUnit)
+        prepare();
+    m_startHostTime = PulseCapture::monotonicNanos();
+    m_currSeconds.store(0.0);
+    m_timeChanged.store(false);
+    m_delegateWantsTimeChanges =
+        isSignalConnected(QMetaMethod::fromSignal(&KvSoundFileRecorder::soundFileRecorderReachedDuration));
+    if (!m_audioUnit || !m_audioUnit->start()) {
+        emit userMessage(QStringLiteral("Could not start recording"));
+        return;
+    }
+    if (m_delegateWantsTimeChanges)
+        m_timeNoticeTimer.start();
+    setRecording(true);
+    emit soundFileRecorderWasStarted(this);
+}
+
+void KvSoundFileRecorder::stop(QObject*)
+{
+    if (!m_isRecording)
+        return;
+    if (m_audioUnit && !m_audioUnit->stop())
+        emit userMessage(QStringLiteral("Could not stop recording"));
+    m_timeNoticeTimer.stop();
+    setRecording(false);
+    emit soundFileRecorderWasStopped(this);
+    cleanUp();
+}
+
+void KvSoundFileRecorder::cleanUp()
+{
+    stop();
+    // The capture goes first so that no callback can reach a closing file.
+    m_audioUnit.reset();
+    m_server.reset();
+    if (m_outputAudioFile) {
+        m_droppedBuffers = m_outputAudioFile->droppedBuffers();
+        m_outputAudioFile->close();
+        m_outputAudioFile.reset();
+    }
+}
+
+void KvSoundFileRecorder::setRecording(bool recording)
+{
+    m_isRecording = recording;
+    emit isRecordingChanged(isRecording());
+}
+
+void KvSoundFileRecorder::notifyDelegateOfTimeChange()
+{
+    if (m_timeChanged.exchange(false) && m_isRecording)
+        emit soundFileRecorderReachedDuration(this, currSeconds());
+}

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "audio/KvAudioFormat.h"
+
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <QTimer>
+#include <QVariantMap>
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+class AacFileWriter;
+class KvAudioBufferList;
+class PulseCapture;
+class PulseContext;
+
+// Capture thread: handles one complete capture buffer of the recorder given
+// as context (silence rule, pseudo-record mode, hand-over to the writer).
+// Wait-free but for the level lock; never allocates or touches files.
+int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount);
+
+// The recording engine: captures one input device (a sound server source)
+// and writes it as stereo AAC into an .m4a file. Main thread only, except
+// AudioInputProc. Failures the user must see are emitted as userMessage().
+class KvSoundFileRecorder : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(bool isRecording READ isRecording NOTIFY isRecordingChanged)
+    Q_PROPERTY(QString outputFilePath READ outputFilePath WRITE setOutputFilePath NOTIFY outputFilePathChanged)
+
+public:
+    explicit KvSoundFileRecorder(QObject* parent = nullptr);
+    explicit KvSoundFileRecorder(const QString& outputFilePath, QObject* parent = nullptr);
+    ~KvSoundFileRecorder() override;
+
+    static QVariantMap outputFormatForLowQuality();
+    static QVariantMap outputFormatForMiddleQuality();
+    static QVariantMap outputFormatForHighQuality();
+
+    // Descriptions of every source, monitors of outputs included, in the
+    // server's order; empty when the server cannot be reached.
+    static QStringList availableInputDevices();
+    // Description of the default source; null when there is none.
+    static QString defaultInputDevice();
+
+    // 1, 2, 3: low, middle, high preset; other values are ignored.
+    void setQuality(int quality);
+    void setOutputFormat(const QVariantMap& format);
+    QVariantMap outputFormat() const { return m_outputFormat; }
+    void setOutputFilePath(const QString& path);
+    QString outputFilePath() const { return m_outputFilePath; }
+    // The control's "text" property.
+    void takeOutputFilePathFrom(const QObject* control);
+    // A device description, matched exactly; a null name is ignored.
+    void setInputDevice(const QString& name);
+    QString inputDevice() const { return m_inputDeviceName; }
+
+    bool prepare();
+    bool isRecording() const;
+
+    void setSkipSilence(bool skip);
+    bool isSkipSilence() const;
+    void setThreshold(float threshold);
+    float inputLevel() const;
+    void setPseudoRecord(bool pseudo);
+
+    // Wall-clock seconds from the start to the last written buffer.
+    double currSeconds() const { return m_currSeconds.load(std::memory_order_relaxed); }
+    // The capture format of the current configuration.
+    uint32_t audioChannels() const { return m_audioChannels; }
+    uint32_t audioSamples() const { return m_audioSamples; }
+    const KvAudioStreamBasicDescription& actualOutputFormat() const { return m_actualOutputFormat; }
+    // Buffers lost because the writer fell behind, in the last recording.
+    uint64_t droppedBuffers() const { return m_droppedBuffers; }
+
+public slots:
+    void start(QObject* sender = nullptr);
+    // Returns when the file is complete and closed.
+    void stop(QObject* sender = nullptr);
+
+signals:
+    void isRecordingChanged(bool isRecording);
+    void outputFilePathChanged(const QString& path);
+    void soundFileRecorderWasStarted(KvSoundFileRecorder* recorder);
+    // After the recording state was cleared, before the file is closed.
+    void soundFileRecorderWasStopped(KvSoundFileRecorder* recorder);
+    // At most 30 times a second while recording, with currSeconds().
+    void soundFileRecorderReachedDuration(KvSoundFileRecorder* recorder, double seconds);
+    // A message for the user's message box.
+    void userMessage(const QString& text);
+
+private:
+    friend int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount);
+
+    void cleanUp();
+    QString setupAudioFile();
+    QString configureAU();
+    bool findSource(const QString& description, QString& sourceName);
+    void setRecording(bool recording);
+    void notifyDelegateOfTimeChange();
+
+    std::unique_ptr<KvAudioBufferList> m_audioBuffer;
+    std::unique_ptr<PulseContext> m_server;
+    std::unique_ptr<PulseCapture> m_audioUnit;
+    std::unique_ptr<AacFileWriter> m_outputAudioFile;
+    QString m_outputFilePath;
+    QString m_inputDeviceName;
+    QString m_inputDeviceID;
+    uint32_t m_audioChannels = 0;
+    uint32_t m_audioSamples = 0;
+    uint64_t m_channelMask = 0;
+    KvAudioStreamBasicDescription m_actualOutputFormat;
+    KvAudioStreamBasicDescription m_deviceFormat;
+    QVariantMap m_outputFormat;
+    std::atomic<double> m_currSeconds{0.0};
+    uint64_t m_startHostTime = 0;
+    bool m_isRecording = false;
+    bool m_delegateWantsTimeChanges = false;
+    std::atomic<bool> m_timeChanged{false};
+    QTimer m_timeNoticeTimer;
+    uint64_t m_droppedBuffers = 0;
+};

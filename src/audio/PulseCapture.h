@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "audio/PulseContext.h"
+
+#include <QString>
+
+#include <cstdint>
+
+struct pa_stream;
+class KvAudioBufferList;
+
+// A record stream on one source. The stream's read callback, on the
+// mainloop thread, de-interleaves the delivered samples into the given
+// buffer list and calls the buffer procedure each time one buffer of
+// bufferFrames() frames is complete. Main thread only, except where noted.
+class PulseCapture
+{
+public:
+    // Capture thread: one full buffer is in the list; the time is
+    // CLOCK_MONOTONIC in nanoseconds when it was completed.
+    using BufferProc = int (*)(void* context, uint64_t timeStampNanos, uint32_t frameCount);
+
+    explicit PulseCapture(PulseContext& context);
+    ~PulseCapture();
+
+    PulseCapture(const PulseCapture&) = delete;
+    PulseCapture& operator=(const PulseCapture&) = delete;
+
+    // Float samples at the given spec; the channel map is the source's where
+    // the channel counts agree (no remixing), else the server's default.
+    bool createStream(const pa_sample_spec& spec, const pa_channel_map& sourceMap);
+    void setBufferProc(BufferProc proc, void* context);
+    // Connects corked; the stream delivers nothing before start().
+    bool connect(const QString& sourceName, uint32_t requestedFrames);
+    bool waitUntilReady();
+    // The fragment size the server granted, in frames; 0 when unknown.
+    uint32_t fragmentFrames() const;
+    void setBufferList(KvAudioBufferList* buffers, uint32_t bufferFrames);
+
+    bool start();
+    // After stop() returns the callback no longer runs.
+    bool stop();
+
+    // FFmpeg channel mask for the stream's channel map; 0 when a position
+    // has no counterpart or the order differs from FFmpeg's.
+    uint64_t ffmpegChannelMask() const;
+
+    static uint64_t monotonicNanos();
+
+private:
+    static void readCallback(pa_stream* stream, size_t bytes, void* userdata);
+    static void stateCallback(pa_stream* stream, void* userdata);
+    void consume(const float* interleaved, size_t frames);
+    bool cork(bool paused);
+
+    PulseContext& m_context;
+    pa_stream* m_stream = nullptr;
+    pa_channel_map m_channelMap{};
+    uint32_t m_channels = 0;
+    BufferProc m_proc = nullptr;
+    void* m_procContext = nullptr;
+    KvAudioBufferList* m_buffers = nullptr;
+    uint32_t m_bufferFrames = 0;
+    uint32_t m_filled = 0;
+};

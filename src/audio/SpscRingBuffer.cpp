@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "audio/SpscRingBuffer.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+
+SpscRingBuffer::SpscRingBuffer(size_t minimumCapacity)
+{
+    const size_t capacity = std::bit_ceil(std::max<size_t>(minimumCapacity, 2));
+    m_data = std::make_unique<float[]>(capacity);
+    m_mask = capacity - 1;
+}
+
+size_t SpscRingBuffer::writeAvailable() const
+{
+    const size_t write = m_writePosition.load(std::memory_order_relaxed);
+    const size_t read = m_readPosition.load(std::memory_order_acquire);
+    return capacity() - (write - read);
+}
+
+size_t SpscRingBuffer::readAvailable() const
+{
+    const size_t write = m_writePosition.load(std::memory_order_acquire);
+    const size_t read = m_readPosition.load(std::memory_order_relaxed);
+    return write - read;
+}
+
+bool SpscRingBuffer::write(const float* const* parts, size_t partCount, size_t count)
+{
+    if (partCount * count > writeAvailable())
+        return false;
+    size_t position = m_writePosition.load(std::memory_order_relaxed);
+    for (size_t p = 0; p < partCount; ++p) {
+        copyIn(position, parts[p], count);
+        position += count;
+    }
+    m_writePosition.store(position, std::memory_order_release);
+    return true;
+}
+
+bool SpscRingBuffer::read(float* destination, size_t count)
+{
+    if (count > readAvailable())
+        return false;
+    const size_t position = m_readPosition.load(std::memory_order_relaxed);
+    copyOut(position, destination, count);
+    m_readPosition.store(position + count, std::memory_order_release);
+    return true;
+}
+
+void SpscRingBuffer::copyIn(size_t position, const float* source, size_t count)
+{
+    const size_t start = position & m_mask;
+    const size_t first = std::min(count, capacity() - start);
+    std::memcpy(m_data.get() + start, source, first * sizeof(float));
+    std::memcpy(m_data.get(), source + first, (count - first) * sizeof(float));
+}
+
+void SpscRingBuffer::copyOut(size_t position, float* destination, size_t count) const
+{
+    const size_t start = position & m_mask;
+    const size_t first = std::min(count, capacity() - start);
+    std::memcpy(destination, m_data.get() + start, first * sizeof(float));
+    std::memcpy(destination + first, m_data.get(), (count - first) * sizeof(float));
+}

@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+// The recorder's time notices run on a Qt timer, so the tests need an application.
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
