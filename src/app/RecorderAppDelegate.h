@@ -3,20 +3,31 @@
 
 #include "app/Settings.h"
 #include "outline/OutlineDelegate.h"
+#include "shell/StatusItemController.h"
 
 #include <QObject>
+#include <QPointer>
+#include <QTimer>
 
 #include <memory>
 
+class CustomView;
 class GeneralRecItem;
-class MainWindow;
+class MainView;
+class PageContainer;
+class QSystemTrayIcon;
+class QWidget;
 class RecGroup;
 class RecItem;
+class RateController;
 class RecOutlineController;
+class SearchController;
+class ZwAttachedWindow;
 
-// The application controller: holds the settings and carries out every
-// operation that touches the recordings on disk. Main thread only.
-class RecorderAppDelegate : public QObject, public OutlineDelegate
+// The application controller: holds the settings, carries out every
+// operation that touches the recordings on disk, and keeps the pop-up window
+// in step. Main thread only.
+class RecorderAppDelegate : public QObject, public OutlineDelegate, public StatusItemController
 {
     Q_OBJECT
 public:
@@ -63,13 +74,48 @@ public:
     void chiefSelectedChanged() override;
     bool isRecording() const override;
 
+    // The pop-up window.
+    void toggleAttachedWindowAtPoint(QPoint point) override;
+    void switchToView(QWidget* view);
+    void showPrefs();
+    void showMainView();
+    void windowResignKey();
+    void hideTimerFire();
+    void setupButtons();
+    void updateButtonsState();
+    ZwAttachedWindow* window() const { return m_attachedWindow.get(); }
+    // Where the window shows when the desktop has no system tray.
+    QWidget* plainWindow() const { return m_plainWindow.get(); }
+    // Reads the pointer and the mouse buttons; tests may supply their own.
+    void setPointerQuery(std::function<QPoint()> position, std::function<Qt::MouseButtons()> buttons);
+
     RecOutlineController* outlineController() const { return m_outlineController; }
-    MainWindow* mainWindow() const { return m_mainWindow.get(); }
+    MainView* mainView() const { return m_mainView; }
+    QWidget* prefView() const { return m_prefView; }
+    PageContainer* backView() const { return m_backView.get(); }
+    CustomView* statusView() const { return m_statusView; }
+    QTimer& hideTimer() { return m_hideTimer; }
 
 private:
+    void showAtStartupTimerFire();
+    void setCurrentView(QWidget* view);
+    void showAttachedWindow(QPoint point);
+
     Settings m_settings;
-    std::unique_ptr<MainWindow> m_mainWindow;
+    std::unique_ptr<QSystemTrayIcon> m_statusItem;
+    CustomView* m_statusView = nullptr;
+    std::unique_ptr<ZwAttachedWindow> m_attachedWindow;
+    std::unique_ptr<QWidget> m_plainWindow;
+    std::unique_ptr<PageContainer> m_backView;
+    MainView* m_mainView;
+    QWidget* m_prefView;
     RecOutlineController* m_outlineController;
+    SearchController* m_searchController;
+    RateController* m_rateController;
+    QWidget* m_currentView = nullptr;
+    QTimer m_hideTimer;
+    std::function<QPoint()> m_pointerPosition;
+    std::function<Qt::MouseButtons()> m_mouseButtons;
     bool m_initialized = false;
     bool m_recordResuming = false;
 };

@@ -1,0 +1,89 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/MainView.h"
+
+#include "outline/RecOutlineView.h"
+#include "outline/SearchBackView.h"
+#include "shell/BottomPanel.h"
+#include "shell/Images.h"
+#include "shell/SwitchToolbarBtn.h"
+#include "shell/ToolbarButton.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+namespace {
+
+QHBoxLayout* rowIn(BottomPanel* panel)
+{
+    auto* row = new QHBoxLayout(panel);
+    row->setContentsMargins(BottomPanel::kCapWidth, 3, BottomPanel::kCapWidth, 3);
+    row->setSpacing(4);
+    return row;
+}
+
+} // namespace
+
+ToolbarButton* MainView::button(const QString& name, const QString& toolTip, QHBoxLayout* row)
+{
+    auto* b = new ToolbarButton(Images::pixmap(name + ".png"), this);
+    b->setAlternateImage(Images::pixmap(name + "_pressed.png"));
+    b->setToolTip(toolTip);
+    row->addWidget(b);
+    return b;
+}
+
+MainView::MainView(QWidget* parent) : QWidget(parent)
+{
+    setFixedSize(kWidth, kHeight);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(4);
+
+    auto* top = new BottomPanel(this);
+    QHBoxLayout* topRow = rowIn(top);
+    recordBtn = button("record", "Start a New Recording (Cmd+Shift+R)", topRow);
+    continueBtn = button("record_continue", "Continue Recording (Cmd+Shift+C)", topRow);
+    topRow->addStretch();
+    addCategoryBtn = button("add_category", "Add Category", topRow);
+    deleteBtn = button("delete", "Delete", topRow);
+    splitBtn = button("split", "Split at Marks", topRow);
+    topRow->addStretch();
+    showDescrBtn = new SwitchToolbarBtn(this);
+    showDescrBtn->setImage(Images::pixmap("editor.png"));
+    showDescrBtn->setAlternateImage(Images::pixmap("editor_on.png"));
+    showDescrBtn->setToolTip("Show Recordings Editor");
+    topRow->addWidget(showDescrBtn);
+    prefsBtn = button("preferences", "Preferences", topRow);
+    column->addWidget(top);
+
+    auto* searchBack = new SearchBackView(this);
+    auto* searchRow = new QHBoxLayout(searchBack);
+    searchRow->setContentsMargins(6, 0, 6, 0);
+    m_searchField = new QLineEdit(searchBack);
+    m_searchField->setPlaceholderText("Search");
+    m_searchField->setClearButtonEnabled(true);
+    searchRow->addWidget(m_searchField);
+    column->addWidget(searchBack);
+
+    m_scrollView = new QScrollArea(this);
+    m_scrollView->setFrameShape(QFrame::NoFrame);
+    m_outlineView = new RecOutlineView;
+    column->addWidget(m_scrollView, 1);
+
+    m_navigatorArea = new QVBoxLayout;
+    m_navigatorArea->setContentsMargins(10, 0, 10, 0);
+    column->addLayout(m_navigatorArea);
+
+    auto* bottom = new BottomPanel(this);
+    QHBoxLayout* bottomRow = rowIn(bottom);
+    jumpBackward = button("play_left", "Jump Backward 30 Seconds", bottomRow);
+    playBtn = button("play", "Play", bottomRow);
+    jumpForward = button("play_right", "Jump Forward 30 Seconds", bottomRow);
+    m_clockArea = new QHBoxLayout;
+    bottomRow->addLayout(m_clockArea, 1);
+    addMarkBtn = button("add_marker", "Add Mark", bottomRow);
+    removeMarkBtn = button("delete_marker", "Remove Mark", bottomRow);
+    column->addWidget(bottom);
+}
