@@ -13,6 +13,8 @@ NoteTextField::NoteTextField(QWidget* parent) : QLineEdit(parent)
 {
     setFrame(false);
     setAttribute(Qt::WA_MacShowFocusRect, false);
+    // Only a click puts the caret here: a pop-up that opens keeps the placeholder.
+    setFocusPolicy(Qt::ClickFocus);
 }
 
 void NoteTextField::focusInEvent(QFocusEvent* event)

@@ -16,7 +16,7 @@ PlaybackArea::PlaybackArea()
     , timeView(new TimeView(&window))
     , controller(std::make_unique<RecNavigController>())
 {
-    window.resize(260, 110);
+    window.setGeometry(300, 300, 260, 110);
     strip->setGeometry(5, 5, 235, 50);
     slider->setGeometry(kSliderX, kSliderY, kSliderWidth, 20);
     timeView->setGeometry(5, 60, 235, 32);
