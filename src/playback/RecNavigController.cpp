@@ -122,9 +122,20 @@ bool RecNavigController::play()
         }
         return true;
     }
-    m_movie->play();
+    startMovie();
     m_timer.start();
     return true;
+}
+
+void RecNavigController::startMovie()
+{
+    // The movie's play() resumes where its player last stopped and forgets a
+    // position set since; put the position back when that happened. At the
+    // end it rightly starts again from the beginning.
+    const QTTime at = m_movie->currentTime();
+    m_movie->play();
+    if (QTTimeCompare(at, m_movie->duration()) < 0 && QTTimeCompare(m_movie->currentTime(), at) != 0)
+        m_movie->setCurrentTime(at);
 }
 
 void RecNavigController::stop()
@@ -183,7 +194,7 @@ void RecNavigController::scrubAudio(SliderWithNotes* sender)
 
 void RecNavigController::startPreview()
 {
-    m_movie->setRate(1.0f);
+    startMovie();
     const quint64 serial = ++m_previewSerial;
     QTimer::singleShot(kPreviewLength, this, [this, serial] {
         if (serial == m_previewSerial)

@@ -81,6 +81,7 @@ public:
 private:
     bool addNoteWithDescr(const QString& descr);
     void jumpTo(double seconds);
+    void startMovie();
     void startPreview();
     static bool waitUntilLoaded(QTMovie& movie);
 
