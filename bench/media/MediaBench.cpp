@@ -13,9 +13,40 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include <cstdlib>
 
 namespace {
+
+double cpuSeconds(int who)
+{
+    rusage usage{};
+    getrusage(who, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// CPU seconds per iteration of this process (all threads) or of the ffmpeg
+// children: the machine is shared, so wall time alone is noisy.
+class CpuCounter
+{
+public:
+    CpuCounter(benchmark::State& state, int who)
+        : m_state(state)
+        , m_who(who)
+        , m_start(cpuSeconds(who))
+    {
+    }
+    ~CpuCounter()
+    {
+        m_state.counters["cpu_s"] = benchmark::Counter(cpuSeconds(m_who) - m_start, benchmark::Counter::kAvgIterations);
+    }
+
+private:
+    benchmark::State& m_state;
+    int m_who;
+    double m_start;
+};
 
 int lengthSeconds()
 {
@@ -73,6 +104,7 @@ void JoinTwoRecordings_Media(benchmark::State& state)
     const QString a = recordingA();
     const QString b = recordingB();
     QTemporaryDir out;
+    const CpuCounter cpu(state, RUSAGE_SELF);
     for (auto _ : state) {
         std::unique_ptr<QTMovie> recording = QTMovie::movieWithFile(a);
         std::unique_ptr<QTMovie> part = QTMovie::movieWithFile(b);
@@ -95,6 +127,7 @@ void JoinTwoRecordings_FfmpegConcatCopy(benchmark::State& state)
     list.open(QIODevice::WriteOnly);
     list.write(QStringLiteral("file '%1'\nfile '%2'\n").arg(a, b).toUtf8());
     list.close();
+    const CpuCounter cpu(state, RUSAGE_CHILDREN);
     for (auto _ : state) {
         if (!runFfmpeg({"-f", "concat", "-safe", "0", "-i", list.fileName(), "-c", "copy", out.filePath("joined.m4a")}))
             state.SkipWithError("ffmpeg failed");
@@ -108,6 +141,7 @@ void CutIntoTenPieces_Media(benchmark::State& state)
     const QString a = recordingA();
     const int64_t piece = lengthSeconds() / 10;
     QTemporaryDir out;
+    const CpuCounter cpu(state, RUSAGE_SELF);
     for (auto _ : state) {
         for (int i = 0; i < 10; ++i) {
             std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(a);
@@ -130,6 +164,7 @@ void CutIntoTenPieces_FfmpegSeekCopy(benchmark::State& state)
     const QString a = recordingA();
     const int piece = lengthSeconds() / 10;
     QTemporaryDir out;
+    const CpuCounter cpu(state, RUSAGE_CHILDREN);
     for (auto _ : state) {
         for (int i = 0; i < 10; ++i) {
             QStringList args{"-ss", QString::number(i * piece), "-i", a};
@@ -146,6 +181,7 @@ void ExportMp3ToAac_Media(benchmark::State& state)
 {
     const QString mp3 = song();
     QTemporaryDir out;
+    const CpuCounter cpu(state, RUSAGE_SELF);
     for (auto _ : state) {
         std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(mp3);
         const QString target = out.filePath("song.m4a");
@@ -159,6 +195,7 @@ void ExportMp3ToAac_FfmpegAac(benchmark::State& state)
 {
     const QString mp3 = song();
     QTemporaryDir out;
+    const CpuCounter cpu(state, RUSAGE_CHILDREN);
     for (auto _ : state) {
         if (!runFfmpeg({"-i", mp3, "-c:a", "aac", out.filePath("song.m4a")}))
             state.SkipWithError("ffmpeg failed");
@@ -169,6 +206,7 @@ void ExportMp3ToAac_FfmpegAac(benchmark::State& state)
 void OpenOneHourRecording_Media(benchmark::State& state)
 {
     const QString a = recordingA();
+    const CpuCounter cpu(state, RUSAGE_SELF);
     for (auto _ : state)
         benchmark::DoNotOptimize(QTMovie::movieWithFile(a));
 }

@@ -3,6 +3,8 @@
 
 #include "media/MediaSource.h"
 
+#include <QFileInfo>
+
 extern "C" {
 #include <libavcodec/codec_id.h>
 #include <libavformat/avformat.h>
@@ -67,6 +69,24 @@ Extent scanExtent(MediaSource& source)
     return {begin, end};
 }
 
+// A whole MP4 sample table describes every packet already: the length comes
+// from it without reading the audio. Only when the table is complete and
+// every sample lies inside the file; fragmented and cut-off files are read.
+bool lengthFromIndex(MediaSource& source, qint64 fileSize, Extent* extent)
+{
+    AVStream* stream = source.stream();
+    const int entries = avformat_index_get_entries_count(stream);
+    if (stream->nb_frames <= 0 || entries != stream->nb_frames || stream->duration <= 0)
+        return false;
+    const AVIndexEntry* last = avformat_index_get_entry(stream, entries - 1);
+    if (!last || last->pos + last->size > fileSize)
+        return false;
+    const int64_t start = stream->start_time != AV_NOPTS_VALUE ? source.toSamples(stream->start_time) : 0;
+    extent->begin = std::max<int64_t>(0, start);
+    extent->end = extent->begin + source.toSamples(stream->duration);
+    return true;
+}
+
 } // namespace
 
 MediaInfoPtr MediaProber::probe(const QString& path, QString* error)
@@ -88,7 +108,9 @@ MediaInfoPtr MediaProber::probe(const QString& path, QString* error)
         if (isPcm(par->codec_id) && stream->duration > 0)
             info->durationSamples = source.toSamples(stream->duration);
         else {
-            const Extent extent = scanExtent(source);
+            Extent extent;
+            if (!lengthFromIndex(source, QFileInfo(path).size(), &extent))
+                extent = scanExtent(source);
             info->startSample = extent.begin;
             info->durationSamples = extent.end - extent.begin;
         }

@@ -81,7 +81,9 @@ public:
     const std::vector<MovieSegment>& segments() const { return m_segments; }
 
 signals:
-    // Posted when the load state changes.
+    // Emitted when the load state changes. A movie is already complete when
+    // movieWithFile() returns it, and no edit lowers the state, so a caller
+    // that waits checks loadState() before it connects.
     void loadStateChanged(long loadState);
 
 private:
