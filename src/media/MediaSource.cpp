@@ -51,7 +51,11 @@ QString MediaSource::open(const QString& path)
 
     AVDictionary* options = nullptr;
     av_dict_set_int(&options, "probesize", kProbeBytes, 0);
-    const QByteArray local = QFile::encodeName(path);
+    // Only local files: a playlist disguised as audio must not make the
+    // program reach out to the network or run other protocols.
+    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    // The file: prefix keeps a name such as "concat:x|y" a plain file name.
+    const QByteArray local = "file:" + QFile::encodeName(QFileInfo(path).absoluteFilePath());
     const int rc = avformat_open_input(&m_format, local.constData(), nullptr, &options);
     av_dict_free(&options);
     if (rc < 0) {
