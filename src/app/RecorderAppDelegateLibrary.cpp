@@ -29,6 +29,34 @@ bool hasSafePath(const GeneralRecItem* item, const RecGroup* root)
     return true;
 }
 
+// The path with every folder that exists resolved through its links.
+QString resolved(const QString& path)
+{
+    QFileInfo info(QDir::cleanPath(QFileInfo(path).absoluteFilePath()));
+    QStringList rest;
+    while (!info.exists() && !info.isRoot() && !info.fileName().isEmpty()) {
+        rest.prepend(info.fileName());
+        info = QFileInfo(info.absolutePath());
+    }
+    QString base = info.canonicalFilePath();
+    for (const QString& name : rest)
+        base += "/" + name;
+    return base;
+}
+
+// Whether the folder that holds the path is the output folder or lies in it
+// once links are followed: a category folder that is a link to elsewhere
+// does not take deletions and renames out of the library. The last
+// component itself may be a link; it is moved or removed, not followed.
+bool liesInside(const QString& path, const QString& outputFolder)
+{
+    if (outputFolder.isEmpty())
+        return false;
+    const QString folder = resolved(QFileInfo(path).absolutePath());
+    const QString library = resolved(outputFolder);
+    return !library.isEmpty() && (folder == library || folder.startsWith(library + "/"));
+}
+
 bool pathExists(const QString& path)
 {
     const QFileInfo info(path);
@@ -51,7 +79,10 @@ QString RecorderAppDelegate::libraryPath(const GeneralRecItem* item) const
     RecGroup* root = m_outlineController->mainGroup();
     if (item == root)
         return outputFolder().isEmpty() ? QString() : outputFolder();
-    return hasSafePath(item, root) ? restorePath(item) : QString();
+    if (!hasSafePath(item, root))
+        return QString();
+    const QString path = restorePath(item);
+    return liesInside(path, outputFolder()) ? path : QString();
 }
 
 void RecorderAppDelegate::addGroup()
@@ -62,7 +93,8 @@ void RecorderAppDelegate::addGroup()
     const QString title = TitleRules::firstFree(
         "Category %1", [parent](const QString& t) { return parent->subItemByTitle(t) != nullptr; });
     const QString parentPath = libraryPath(parent);
-    if (parentPath.isNull() || !QDir().mkpath(parentPath + "/" + title)) {
+    const QString folder = parentPath + "/" + title;
+    if (parentPath.isNull() || !liesInside(folder, outputFolder()) || !QDir().mkpath(folder)) {
         QnMessageBox("Unable to create a new category");
         return;
     }
@@ -150,6 +182,11 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
     const QString extension = item->isGroup() ? "" : ".m4a";
     const QString oldPath = folder + "/" + old + extension;
     const QString newPath = folder + "/" + title + extension;
+    if (!liesInside(oldPath, outputFolder())) {
+        item->setTitle(old);
+        QnMessageBox("Unable to rename the item");
+        return false;
+    }
     if (pathExists(newPath)) {
         item->setTitle(old);
         QnMessageBox("Item with the same name already exists in this category");

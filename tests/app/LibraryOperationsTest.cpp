@@ -1,0 +1,333 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Clicks go through the window system as real ones do.
+#define QTEST_QPA_MOUSE_HANDLING
+#include "app/MainView.h"
+#include "app/QnMessageBox.h"
+#include "app/RecorderAppDelegate.h"
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "outline/EditableLabel.h"
+#include "outline/RecItemView.h"
+#include "outline/RecOutlineController.h"
+#include "outline/RecOutlineView.h"
+#include "support/QtApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+void writeFile(const QString& path, const QByteArray& bytes = "audio")
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// Every file and folder under a folder, relative to it, sorted.
+QStringList listing(const QString& folder)
+{
+    QStringList entries;
+    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext())
+        entries << QDir(folder).relativeFilePath(it.next());
+    entries.sort();
+    return entries;
+}
+
+// A launched application with a fresh home and its library in home/rec.
+class Library : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        qputenv("HOME", home.path().toUtf8());
+        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+        qtApp();
+        setQnMessageBoxPresenter([this](const QString& text) { messages << text; });
+        out = home.path() + "/rec";
+        QDir().mkpath(out);
+        launch();
+    }
+    void TearDown() override
+    {
+        app.reset();
+        setQnMessageBoxPresenter({});
+    }
+    void launch()
+    {
+        app = std::make_unique<RecorderAppDelegate>();
+        app->settings().setOutputFolder(out);
+        app->applicationDidFinishLaunching();
+        outline = app->outlineController();
+    }
+    RecGroup* root() const { return outline->mainGroup(); }
+
+    RecGroup* category(const QString& title, RecGroup* parent = nullptr, bool makeFolder = true)
+    {
+        RecGroup* g = outline->createNewGroup();
+        g->setTitle(title);
+        g->setExpanded(true);
+        outline->addGroup(g, parent ? parent : root());
+        if (makeFolder)
+            QDir().mkpath(app->restorePath(g));
+        return g;
+    }
+    RecItem* recording(const QString& title, RecGroup* parent = nullptr, bool makeFile = true)
+    {
+        RecItem* i = outline->createNewItem();
+        i->setTitle(title);
+        outline->addItem(i, parent ? parent : root());
+        if (makeFile)
+            writeFile(app->restorePath(i));
+        return i;
+    }
+    QByteArray database() const { return readFile(out + "/RecordingsDB.xml"); }
+
+    QTemporaryDir home;
+    QString out;
+    QStringList messages;
+    std::unique_ptr<RecorderAppDelegate> app;
+    RecOutlineController* outline = nullptr;
+};
+
+} // namespace
+
+TEST_F(Library, NewCategoriesTakeTheFirstFreeNumberAndGetTheirFolder)
+{
+    app->addGroup();
+    ASSERT_EQ(root()->subItems().size(), 1);
+    RecGroup* first = static_cast<RecGroup*>(root()->subItems()[0]);
+    EXPECT_EQ(first->title(), "Category 1");
+    EXPECT_TRUE(QFileInfo(out + "/Category 1").isDir());
+    EXPECT_EQ(outline->chiefSelectedItem(), first);
+    EXPECT_TRUE(database().contains("Title=\"Category 1\""));
+
+    // Inside a category that holds "Category 1" and "category 2" (letter case ignored).
+    RecGroup* parent = category("Parent");
+    category("Category 1", parent);
+    category("category 2", parent, false);
+    parent->setExpanded(false);
+    outline->selectItem(parent);
+    app->addGroup();
+    RecGroup* added = static_cast<RecGroup*>(parent->subItems().last());
+    EXPECT_EQ(added->title(), "Category 3");
+    EXPECT_TRUE(QFileInfo(out + "/Parent/Category 3").isDir());
+    EXPECT_TRUE(parent->isExpanded());
+    EXPECT_TRUE(added->isExpanded());
+
+    // A file where the parent's folder should be: nothing is added.
+    RecGroup* blocked = category("Blocked", nullptr, false);
+    writeFile(out + "/Blocked");
+    outline->selectItem(blocked);
+    app->addGroup();
+    EXPECT_EQ(messages, QStringList{"Unable to create a new category"});
+    EXPECT_TRUE(blocked->subItems().isEmpty());
+}
+
+TEST_F(Library, DeletingRemovesRowsFilesAndFoldersAndSaves)
+{
+    RecGroup* talks = category("Talks");
+    RecItem* a = recording("a", talks);
+    recording("b", talks);
+    writeFile(out + "/Talks/stray.txt"); // not in the library, goes with its folder
+    RecItem* keep = recording("keep");
+    RecItem* gone = recording("gone", nullptr, false);
+
+    outline->selectItem(a);
+    outline->addToSelection(talks);
+    app->removeSelected();
+    EXPECT_FALSE(QFileInfo::exists(out + "/Talks"));
+    EXPECT_EQ(root()->subItems(), (QList<GeneralRecItem*>{keep, gone}));
+    EXPECT_EQ(outline->chiefSelectedItem(), nullptr);
+    EXPECT_FALSE(database().contains("Talks"));
+    EXPECT_TRUE(messages.isEmpty());
+
+    // A recording whose file is already missing goes silently.
+    EXPECT_FALSE(app->removeItem(gone));
+    EXPECT_EQ(root()->subItems(), QList<GeneralRecItem*>{keep});
+    EXPECT_FALSE(database().contains("gone"));
+    EXPECT_TRUE(messages.isEmpty());
+
+    // A category that is all there deletes cleanly.
+    RecGroup* notes = category("Notes");
+    recording("x", category("Inner", notes));
+    EXPECT_TRUE(app->removeGroup(notes));
+    EXPECT_EQ(listing(out), (QStringList{"RecordingsDB.xml", "keep.m4a"}));
+}
+
+TEST_F(Library, NothingOutsideTheOutputFolderIsDeleted)
+{
+    const QString outside = home.path() + "/outside";
+    writeFile(outside + "/precious.m4a");
+    // A category folder that is a link to a folder elsewhere: only the link goes.
+    RecGroup* linked = category("Linked", nullptr, false);
+    ASSERT_TRUE(QFile::link(outside, out + "/Linked"));
+    RecItem* inner = recording("precious", linked, false);
+    EXPECT_FALSE(app->renameItem(inner, "moved"));
+    outline->selectItem(linked);
+    app->addGroup();
+    EXPECT_EQ(messages, (QStringList{"Unable to rename the item", "Unable to create a new category"}));
+    EXPECT_EQ(listing(outside), QStringList{"precious.m4a"});
+    EXPECT_FALSE(app->removeGroup(linked)); // the recording behind the link stays
+    EXPECT_FALSE(QFileInfo(out + "/Linked").isSymLink());
+    EXPECT_TRUE(QFileInfo::exists(outside + "/precious.m4a"));
+
+    // Titles no folder can have, as a damaged library could give them.
+    for (const QString& title : {QString(".."), QString("."), QString("../outside"), QString("")}) {
+        RecGroup* bad = category("x", nullptr, false);
+        bad->setTitle(title);
+        recording("precious", bad, false);
+        EXPECT_FALSE(app->removeGroup(bad)) << qPrintable(title);
+    }
+    EXPECT_TRUE(QFileInfo::exists(outside + "/precious.m4a"));
+    EXPECT_TRUE(QFileInfo::exists(out + "/RecordingsDB.xml"));
+    EXPECT_TRUE(root()->subItems().isEmpty());
+    // The roots are never removed.
+    EXPECT_FALSE(app->removeGroup(root()));
+    EXPECT_TRUE(QFileInfo(out).isDir());
+}
+
+TEST_F(Library, RenamesMoveTheFileOrFolderOrPutTheOldTitleBack)
+{
+    RecItem* talk = recording("Talk");
+    RecItem* other = recording("Other");
+    const QStringList before = listing(out);
+
+    EXPECT_TRUE(app->renameItem(talk, "Talk"));
+    EXPECT_TRUE(messages.isEmpty());
+
+    talk->setEditedTitle("Other"); // as typed into the row
+    EXPECT_FALSE(app->renameItem(talk, "Other"));
+    EXPECT_EQ(messages, QStringList{"Item with the same name already exists in this category"});
+    EXPECT_EQ(talk->title(), "Talk");
+    EXPECT_EQ(listing(out), before);
+
+    // Unsafe titles are refused before anything on disk changes.
+    messages.clear();
+    const QStringList unsafe{"", ".", "..", "a/b", "../Escaped", QString("nul") + QChar(0) + "x"};
+    for (const QString& title : unsafe) {
+        talk->setEditedTitle(title);
+        EXPECT_FALSE(app->renameItem(talk, title));
+        EXPECT_EQ(talk->title(), "Talk");
+    }
+    EXPECT_EQ(messages, QStringList(unsafe.size(), "Unable to rename the item"));
+    EXPECT_EQ(listing(out), before);
+    EXPECT_EQ(listing(home.path()).filter("Escaped"), QStringList{});
+
+    // A recording whose file is missing cannot be renamed.
+    messages.clear();
+    QFile::remove(out + "/Other.m4a");
+    EXPECT_FALSE(app->renameItem(other, "Another"));
+    EXPECT_EQ(messages, QStringList{"Unable to rename the item"});
+    EXPECT_EQ(other->title(), "Other");
+
+    messages.clear();
+    EXPECT_TRUE(app->renameItem(talk, "Lecture"));
+    EXPECT_EQ(talk->title(), "Lecture");
+    EXPECT_EQ(talk->prevTitle(), "Lecture");
+    EXPECT_TRUE(QFileInfo::exists(out + "/Lecture.m4a"));
+    EXPECT_FALSE(QFileInfo::exists(out + "/Talk.m4a"));
+    EXPECT_TRUE(database().contains("Title=\"Lecture\""));
+
+    // A category without its folder is renamed in the library only.
+    RecGroup* ghost = category("Ghost", nullptr, false);
+    EXPECT_TRUE(app->renameItem(ghost, "Spirit"));
+    EXPECT_EQ(ghost->title(), "Spirit");
+    EXPECT_FALSE(QFileInfo::exists(out + "/Spirit"));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Library, ARenamedCategoryKeepsItsRecordingsAcrossARestart)
+{
+    RecGroup* talks = category("Talks");
+    recording("One", talks);
+    recording("Two", category("Inner", talks));
+    ASSERT_TRUE(app->renameItem(talks, "Lectures"));
+    EXPECT_EQ(app->findItemByPath(out + "/LECTURES/inner/two.M4A", root())->title(), "Two");
+    EXPECT_EQ(app->findItemByPath(out + "/Talks/One.m4a", root()), nullptr);
+
+    app.reset();
+    launch();
+    ASSERT_EQ(root()->subItems().size(), 1);
+    auto* lectures = static_cast<RecGroup*>(root()->subItems()[0]);
+    EXPECT_EQ(lectures->title(), "Lectures");
+    ASSERT_EQ(lectures->subItems().size(), 2);
+    EXPECT_EQ(lectures->subItems()[0]->title(), "One");
+    EXPECT_EQ(static_cast<RecGroup*>(lectures->subItems()[1])->subItems().size(), 1);
+}
+
+TEST_F(Library, ATitleTypedIntoTheRowRenamesTheFile)
+{
+    RecItem* talk = recording("Talk");
+    QWidget* window = app->mainView()->window();
+    window->show();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
+    auto* row = static_cast<RecItemView*>(app->mainView()->outlineView()->rowFor(talk));
+    EditableLabel* title = row->titleField();
+    QTest::mouseDClick(title, Qt::LeftButton, {}, title->rect().center());
+    ASSERT_TRUE(title->isEditing());
+    QTest::keyClicks(title->editor(), "Interview");
+    QTest::keyClick(title->editor(), Qt::Key_Return);
+    EXPECT_TRUE(QFileInfo::exists(out + "/Interview.m4a"));
+    EXPECT_EQ(title->text(), "Interview");
+    EXPECT_TRUE(database().contains("Title=\"Interview\""));
+
+    // Typing a slash is refused and the row shows the old title again.
+    QTest::mouseDClick(title, Qt::LeftButton, {}, title->rect().center());
+    QTest::keyClicks(title->editor(), "../up");
+    QTest::keyClick(title->editor(), Qt::Key_Return);
+    EXPECT_EQ(messages, QStringList{"Unable to rename the item"});
+    EXPECT_EQ(title->text(), "Interview");
+    EXPECT_EQ(listing(out), (QStringList{"Interview.m4a", "RecordingsDB.xml"}));
+}
+
+TEST_F(Library, ARecordingStartedDuringASearchJoinsTheRootAndIsSavedWhenTheSearchEnds)
+{
+    RecGroup* talks = category("Talks");
+    recording("Small talk", talks);
+    QLineEdit* field = app->mainView()->searchField();
+    field->setText("talk");
+    ASSERT_TRUE(outline->isSearchMode());
+
+    // What the recording workflow does with nothing chosen.
+    RecGroup* target = outline->currentGroup();
+    EXPECT_EQ(target, root());
+    EXPECT_EQ(app->libraryPath(target), out);
+    RecItem* rec = recording("Untitled 1", target);
+    outline->selectItem(rec);
+    EXPECT_EQ(rec->parent(), root());
+    EXPECT_TRUE(outline->mainItem()->subItems().contains(rec)); // seen among the results
+    EXPECT_FALSE(database().contains("Untitled 1"));             // not while searching
+
+    // A rename during the search, saved when it ends.
+    ASSERT_TRUE(app->renameItem(rec, "Meeting"));
+    field->clear();
+    EXPECT_FALSE(outline->isSearchMode());
+    EXPECT_TRUE(database().contains("Title=\"Meeting\""));
+    EXPECT_EQ(root()->subItems().last(), rec);
+
+    // Adding a category while searching puts it at the top level too.
+    field->setText("talk");
+    app->addGroup();
+    field->clear();
+    EXPECT_EQ(root()->subItems().last()->title(), "Category 1");
+    EXPECT_TRUE(QFileInfo(out + "/Category 1").isDir());
+    EXPECT_TRUE(database().contains("Category 1"));
+}
