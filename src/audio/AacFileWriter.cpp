@@ -244,6 +244,8 @@ void AacFileWriter::finish()
         encodeFromFifo(true);
         sendFrame(nullptr);
     }
+    if (m_failed)
+        qWarning("Recording: encoding or writing failed; the file ends early");
     if (av_write_trailer(m_format) < 0)
         qWarning("Recording: the end of the file could not be written");
     m_headerWritten = false;
