@@ -9,6 +9,7 @@ extern "C" {
 }
 
 #include <cmath>
+#include <cstring>
 
 MediaTestFiles::MediaTestFiles() = default;
 
@@ -55,6 +56,18 @@ double MediaTestFiles::frequencyAt(const QString& path, double from, double leng
             ++crossings;
     }
     return crossings * 44100.0 / count;
+}
+
+std::vector<float> MediaTestFiles::decode(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral("ffmpeg"),
+        {"-v", "error", "-nostdin", "-i", path, "-ac", "1", "-ar", "44100", "-f", "f32le", "-"});
+    process.waitForFinished(60000);
+    const QByteArray raw = process.readAllStandardOutput();
+    std::vector<float> samples(static_cast<size_t>(raw.size()) / sizeof(float));
+    std::memcpy(samples.data(), raw.constData(), samples.size() * sizeof(float));
+    return samples;
 }
 
 std::string MediaTestFiles::probe(const QString& path, const QString& entry)

@@ -27,6 +27,8 @@ public:
     static bool ffmpeg(const QStringList& args);
     // The dominant frequency of a stretch of a file, decoded by the ffmpeg command.
     static double frequencyAt(const QString& path, double from, double length);
+    // The whole file decoded by the ffmpeg command, mono float at 44100 Hz.
+    static std::vector<float> decode(const QString& path);
     // Stream facts as ffprobe reports them.
     static std::string probe(const QString& path, const QString& entry);
     // The compressed packets of the file's audio stream, in order.
