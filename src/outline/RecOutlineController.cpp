@@ -56,6 +56,9 @@ void RecOutlineController::setOutlineView(RecOutlineView* view, QScrollArea* scr
         view->setController(this);
     if (scrollView) {
         scrollView->setWidget(view);
+        // Rows without a background let the window's dark panel show through.
+        view->setAutoFillBackground(false);
+        scrollView->viewport()->setAutoFillBackground(false);
         scrollView->setWidgetResizable(false);
         scrollView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scrollView->viewport()->installEventFilter(this);
