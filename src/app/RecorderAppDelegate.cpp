@@ -3,13 +3,19 @@
 #include "app/RecorderAppDelegate.h"
 
 #include "app/MainView.h"
+#include "app/QnMessageBox.h"
+#include "audio/KvSoundFileRecorder.h"
+#include "library/RecGroup.h"
 #include "outline/RecOutlineController.h"
 #include "outline/SearchController.h"
+#include "playback/RecNavigController.h"
+#include "playback/RecNavigatorView.h"
+#include "playback/SliderWithNotes.h"
+#include "playback/TimeView.h"
 #include "shell/CustomView.h"
 #include "shell/Images.h"
 #include "shell/PageContainer.h"
 #include "shell/RateController.h"
-#include "shell/ZwAttachedWindow.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -22,6 +28,9 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
       m_outlineController(new RecOutlineController(this)),
       m_searchController(new SearchController(m_mainView->searchField(), m_outlineController,
                                               m_outlineController)),
+      m_recorder(new KvSoundFileRecorder(this)), m_recNavigatorView(new RecNavigatorView),
+      m_recSlider(new SliderWithNotes(m_recNavigatorView)), m_timeView(new TimeView),
+      m_recNavigController(new RecNavigController(this)),
       m_rateController(new RateController(this)), m_pointerPosition([] { return QCursor::pos(); }),
       m_mouseButtons([] { return QGuiApplication::mouseButtons(); })
 {
@@ -29,12 +38,30 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     m_prefView->resize(m_mainView->size());
     m_outlineController->setAppDelegate(this);
     m_outlineController->setOutlineView(m_mainView->outlineView(), m_mainView->scrollView());
+
+    // The marks strip lies over the position slider.
+    m_recNavigatorView->setFixedHeight(34);
+    m_recSlider->setGeometry(8, 14, MainView::kWidth - 36, 18);
+    m_mainView->navigatorArea()->addWidget(m_recNavigatorView);
+    m_mainView->clockArea()->addWidget(m_timeView);
+    m_recNavigatorView->setAppDelegate(this);
+    m_recNavigatorView->setRecNavigController(m_recNavigController);
+    m_recNavigatorView->setRecSlider(m_recSlider);
+    m_timeView->setAppDelegate(this);
+    m_recNavigController->setAppDelegate(this);
+    m_recNavigController->setRecNavigatorView(m_recNavigatorView);
+    m_recNavigController->setRecSlider(m_recSlider);
+    m_recNavigController->setTimeView(m_timeView);
+
+    connect(m_recorder, &KvSoundFileRecorder::userMessage, this,
+            [](const QString& text) { QnMessageBox(text); });
     m_hideTimer.setInterval(100);
     connect(&m_hideTimer, &QTimer::timeout, this, &RecorderAppDelegate::hideTimerFire);
 }
 
 RecorderAppDelegate::~RecorderAppDelegate()
 {
+    m_recNavigController->setCurrentFile(nullptr);
     // The rows live in the main view; the tree goes first so that no record
     // outlives its row's parent.
     delete m_outlineController;
@@ -57,8 +84,11 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
     m_currentView = m_mainView;
     m_backView->setCurrentView(m_mainView);
 
+    setupInputDevice();
+    setupRecordingSettings();
     setupRecordingsList();
     setupButtons();
+    setupHotKeys();
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -89,13 +119,109 @@ void RecorderAppDelegate::showAtStartupTimerFire()
 
 bool RecorderAppDelegate::applicationShouldTerminate()
 {
+    if (m_recNavigController->playingNow())
+        m_recNavigController->stop();
+    stopRecording();
     disconnect(qApp, &QGuiApplication::applicationStateChanged, this, nullptr);
     m_hideTimer.stop();
     if (m_statusItem)
         m_statusItem->hide();
     m_statusView = nullptr;
     m_statusItem.reset();
+    m_hotKeys.release();
     return true;
+}
+
+void RecorderAppDelegate::setupInputDevice()
+{
+    const QStringList devices = KvSoundFileRecorder::availableInputDevices();
+    QString chosen = KvSoundFileRecorder::defaultInputDevice();
+    if (!m_settings.inputDevice().isNull())
+        chosen = m_settings.inputDevice();
+    if (chosen.isNull()) {
+        if (devices.isEmpty())
+            return;
+        chosen = devices.first();
+    }
+    // A stored device that is not connected now is still handed over.
+    m_recorder->setInputDevice(chosen);
+}
+
+void RecorderAppDelegate::setupRecordingSettings()
+{
+    setSoundThreshold(m_settings.soundThreshold());
+    setSkipSilence(m_settings.skipSilence());
+    setRecQuality(std::clamp(m_settings.recQuality(), 1, 3));
+}
+
+void RecorderAppDelegate::setupHotKeys()
+{
+    m_hotKeys.setupHotKeys(this, !m_settings.ignoreGlobalHotKeys());
+}
+
+void RecorderAppDelegate::setInputDevice(const QString& name)
+{
+    if (!KvSoundFileRecorder::availableInputDevices().contains(name))
+        return;
+    // Changing the device ends the capture; stopped here the recording keeps
+    // its duration and a continuation is joined.
+    if (name != m_recorder->inputDevice())
+        stopRecording();
+    m_settings.setInputDevice(name);
+    m_recorder->setInputDevice(name);
+}
+
+void RecorderAppDelegate::setSkipSilence(bool skip)
+{
+    if (skip != m_settings.skipSilence())
+        stopRecording();
+    m_settings.setSkipSilence(skip);
+    m_recorder->setSkipSilence(skip);
+}
+
+void RecorderAppDelegate::setSoundThreshold(float threshold)
+{
+    m_settings.setSoundThreshold(threshold);
+    m_recorder->setThreshold(threshold);
+}
+
+void RecorderAppDelegate::setRecQuality(int quality)
+{
+    if (quality < 1 || quality > 3)
+        return;
+    stopRecording();
+    m_recorder->setQuality(quality);
+    m_settings.setRecQuality(quality);
+}
+
+void RecorderAppDelegate::setUseHotKeys(bool use)
+{
+    m_settings.setIgnoreGlobalHotKeys(!use);
+    m_hotKeys.setUseHotKeys(use);
+}
+
+bool RecorderAppDelegate::isSkipSilence() const
+{
+    return m_recorder->isSkipSilence();
+}
+
+float RecorderAppDelegate::inputLevel() const
+{
+    return m_recorder->inputLevel();
+}
+
+void RecorderAppDelegate::startPseudoRecord()
+{
+    if (m_recorder->isRecording())
+        return;
+    m_recorder->setPseudoRecord(true);
+    m_recorder->start();
+}
+
+void RecorderAppDelegate::stopPseudoRecord()
+{
+    m_recorder->stop();
+    m_recorder->setPseudoRecord(false);
 }
 
 void RecorderAppDelegate::outputFolderChanged(const QString& path)
@@ -103,16 +229,14 @@ void RecorderAppDelegate::outputFolderChanged(const QString& path)
     if (path.isEmpty() || path.compare(outputFolder(), Qt::CaseInsensitive) == 0)
         return;
     m_settings.setOutputFolder(path);
+    stopRecording();
+    if (m_recNavigController->playingNow())
+        m_recNavigController->stop();
     m_outlineController->clear();
     setupRecordingsList();
 }
 
-void RecorderAppDelegate::chiefSelectedChanged()
-{
-    updateButtonsState();
-}
-
 bool RecorderAppDelegate::isRecording() const
 {
-    return false;
+    return m_recorder->isRecording();
 }

@@ -2,8 +2,12 @@
 #pragma once
 
 #include "app/Settings.h"
+#include "hotkeys/AppHotKeys.h"
+#include "hotkeys/HotKeyController.h"
 #include "outline/OutlineDelegate.h"
+#include "playback/PlaybackDelegate.h"
 #include "shell/StatusItemController.h"
+#include "shell/ZwAttachedWindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -13,6 +17,11 @@
 
 class CustomView;
 class GeneralRecItem;
+class KvSoundFileRecorder;
+class RecNavigController;
+class RecNavigatorView;
+class SliderWithNotes;
+class TimeView;
 class MainView;
 class PageContainer;
 class QSystemTrayIcon;
@@ -27,7 +36,11 @@ class ZwAttachedWindow;
 // The application controller: holds the settings, carries out every
 // operation that touches the recordings on disk, and keeps the pop-up window
 // in step. Main thread only.
-class RecorderAppDelegate : public QObject, public OutlineDelegate, public StatusItemController
+class RecorderAppDelegate : public QObject,
+                            public OutlineDelegate,
+                            public StatusItemController,
+                            public PlaybackDelegate,
+                            public HotKeyController
 {
     Q_OBJECT
 public:
@@ -43,10 +56,32 @@ public:
     Settings& settings() { return m_settings; }
     QString outputFolder() const { return m_settings.outputFolder(); }
     void outputFolderChanged(const QString& path);
+    void setupInputDevice();
+    void setupRecordingSettings();
+    void setupHotKeys();
+    void setInputDevice(const QString& name);
+    void setSkipSilence(bool skip);
+    void setSoundThreshold(float threshold);
+    void setRecQuality(int quality);
+    void setUseHotKeys(bool use);
+    bool isSkipSilence() const override;
+    float inputLevel() const;
+    void startPseudoRecord();
+    void stopPseudoRecord();
+
+    // Recording.
+    void startStopRecording(QObject* sender = nullptr) override;
+    void resumeStopRecording(QObject* sender = nullptr) override;
+    void stopRecording();
+    bool continueRecording() const override { return m_recordResuming; }
+    QString newRecordPath();
+    static QString resumeRecordPath(const QString& path);
+    bool combineFile(const QString& recording, const QString& part);
+    // A free hidden name beside the file, for writing its replacement.
+    static QString CreateTempFilePath(const QString& besideFile);
 
     // The library database.
     void setupRecordingsList();
-    QString restorePath(const GeneralRecItem* item) const;
 
     // Library operations.
     // The tree and the disk change together; every change of the tree saves.
@@ -73,6 +108,7 @@ public:
     void structChanged() override;
     void chiefSelectedChanged() override;
     bool isRecording() const override;
+    QString restorePath(const GeneralRecItem* item) const override;
 
     // The pop-up window.
     void toggleAttachedWindowAtPoint(QPoint point) override;
@@ -82,14 +118,29 @@ public:
     void windowResignKey();
     void hideTimerFire();
     void setupButtons();
-    void updateButtonsState();
-    ZwAttachedWindow* window() const { return m_attachedWindow.get(); }
+    void updateButtonsState() override;
+    void updatePlayBtnState();
+    void updateRecBtnState();
+    void updateContinueRecBtnState();
+    void updateCurrentItemInfo();
+    void play();
+    void addNote();
+    void removeNote();
+    void jumpForward();
+    void jumpBackward();
+    ZwAttachedWindow* window() const override { return m_attachedWindow.get(); }
     // Where the window shows when the desktop has no system tray.
     QWidget* plainWindow() const { return m_plainWindow.get(); }
     // Reads the pointer and the mouse buttons; tests may supply their own.
     void setPointerQuery(std::function<QPoint()> position, std::function<Qt::MouseButtons()> buttons);
 
     RecOutlineController* outlineController() const { return m_outlineController; }
+    KvSoundFileRecorder* recorder() const { return m_recorder; }
+    RecNavigController* recNavigController() const { return m_recNavigController; }
+    TimeView* timeView() const { return m_timeView; }
+    RecNavigatorView* recNavigatorView() const { return m_recNavigatorView; }
+    SliderWithNotes* recSlider() const { return m_recSlider; }
+    const AppHotKeys& hotKeys() const { return m_hotKeys; }
     MainView* mainView() const { return m_mainView; }
     QWidget* prefView() const { return m_prefView; }
     PageContainer* backView() const { return m_backView.get(); }
@@ -100,6 +151,10 @@ private:
     void showAtStartupTimerFire();
     void setCurrentView(QWidget* view);
     void showAttachedWindow(QPoint point);
+    void saveLibrary();
+    // The category a new recording goes into: during a search with nothing
+    // chosen that is the library root, not the list of results.
+    RecGroup* newRecordingGroup() const;
 
     Settings m_settings;
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
@@ -111,6 +166,14 @@ private:
     QWidget* m_prefView;
     RecOutlineController* m_outlineController;
     SearchController* m_searchController;
+    KvSoundFileRecorder* m_recorder;
+    RecNavigatorView* m_recNavigatorView;
+    SliderWithNotes* m_recSlider;
+    TimeView* m_timeView;
+    RecNavigController* m_recNavigController;
+    AppHotKeys m_hotKeys;
+    QString m_resumingRecPath;
+    QPointer<RecGroup> m_resumingRecGroup;
     RateController* m_rateController;
     QWidget* m_currentView = nullptr;
     QTimer m_hideTimer;

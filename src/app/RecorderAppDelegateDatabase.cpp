@@ -40,10 +40,13 @@ void RecorderAppDelegate::structChanged()
 {
     if (!m_initialized || m_outlineController->isSearchMode())
         return;
-    RecGroup* root = m_outlineController->mainItem();
-    if (!root)
-        return;
-    if (!XMLCreator().createXML(root, LibraryPaths::databasePath(outputFolder())))
+    saveLibrary();
+}
+
+void RecorderAppDelegate::saveLibrary()
+{
+    if (!XMLCreator().createXML(m_outlineController->mainGroup(),
+                                LibraryPaths::databasePath(outputFolder())))
         QnMessageBox("Unable to save the structure of recordings");
 }
 

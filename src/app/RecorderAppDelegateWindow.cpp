@@ -3,7 +3,9 @@
 #include "app/RecorderAppDelegate.h"
 
 #include "app/MainView.h"
+#include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
+#include "playback/RecNavigController.h"
 #include "shell/AttachedSide.h"
 #include "shell/CustomView.h"
 #include "shell/Images.h"
@@ -118,17 +120,119 @@ void RecorderAppDelegate::setupButtons()
     };
     for (auto [button, image] : disabled)
         button->setDisabledImage(Images::pixmap(image));
-    connect(v->prefsBtn, &ToolbarButton::clicked, this, &RecorderAppDelegate::showPrefs);
+
+    const std::pair<ToolbarButton*, void (RecorderAppDelegate::*)()> actions[] = {
+        {v->playBtn, &RecorderAppDelegate::play},
+        {v->jumpForward, &RecorderAppDelegate::jumpForward},
+        {v->jumpBackward, &RecorderAppDelegate::jumpBackward},
+        {v->addCategoryBtn, &RecorderAppDelegate::addGroup},
+        {v->deleteBtn, &RecorderAppDelegate::removeSelected},
+        {v->addMarkBtn, &RecorderAppDelegate::addNote},
+        {v->removeMarkBtn, &RecorderAppDelegate::removeNote},
+        {v->prefsBtn, &RecorderAppDelegate::showPrefs},
+    };
+    for (auto [button, action] : actions)
+        connect(button, &ToolbarButton::clicked, this, action);
+    connect(v->recordBtn, &ToolbarButton::clicked, this, [this] { startStopRecording(); });
+    connect(v->continueBtn, &ToolbarButton::clicked, this, [this] { resumeStopRecording(); });
+}
+
+void RecorderAppDelegate::chiefSelectedChanged()
+{
+    GeneralRecItem* chief = m_outlineController->chiefSelectedItem();
+    m_recNavigController->setCurrentFile(chief && !chief->isGroup() ? chief : nullptr);
+    updateButtonsState();
+}
+
+void RecorderAppDelegate::updateCurrentItemInfo()
+{
+    RecItem* current = m_recNavigController->currentFile();
+    if (!current)
+        return;
+    m_recNavigController->setCurrentFile(nullptr);
+    m_recNavigController->setCurrentFile(current);
+    current->setDuration(m_recNavigController->curFileDuration());
+    structChanged();
+    updateButtonsState();
+}
+
+void RecorderAppDelegate::play()
+{
+    if (m_recNavigController->playingNow())
+        m_recNavigController->stop();
+    else
+        m_recNavigController->play();
+    updatePlayBtnState();
+}
+
+void RecorderAppDelegate::addNote()
+{
+    m_recNavigController->addNote();
+}
+
+void RecorderAppDelegate::removeNote()
+{
+    m_recNavigController->removeNote();
+}
+
+void RecorderAppDelegate::jumpForward()
+{
+    m_recNavigController->jumpForward();
+}
+
+void RecorderAppDelegate::jumpBackward()
+{
+    m_recNavigController->jumpBackward();
 }
 
 void RecorderAppDelegate::updateButtonsState()
 {
+    updatePlayBtnState();
+    updateRecBtnState();
+    updateContinueRecBtnState();
     MainView* v = m_mainView;
     const bool rec = isRecording();
-    const bool res = m_recordResuming;
-    const GeneralRecItem* chief = m_outlineController->chiefSelectedItem();
+    const RecItem* current = m_recNavigController->currentFile();
+    const bool hasMarks = current && !current->marks().empty();
+    v->jumpForward->setEnabled(current && !rec);
+    v->jumpBackward->setEnabled(current && !rec);
     v->addCategoryBtn->setEnabled(!rec);
-    v->deleteBtn->setEnabled(chief && !rec);
+    v->deleteBtn->setEnabled(m_outlineController->chiefSelectedItem() && !rec);
+    v->addMarkBtn->setEnabled(current);
+    v->removeMarkBtn->setEnabled(current && m_recNavigController->selectedMarkID() >= 0);
+    v->splitBtn->setEnabled(hasMarks && !rec);
     v->prefsBtn->setEnabled(!rec);
-    v->recordBtn->setEnabled(!rec || !res);
+}
+
+void RecorderAppDelegate::updatePlayBtnState()
+{
+    ToolbarButton* b = m_mainView->playBtn;
+    const bool playing = m_recNavigController->playingNow();
+    b->setImage(Images::pixmap(playing ? "stop_playing.png" : "play.png"));
+    b->setAlternateImage(Images::pixmap(playing ? "stop_playing_pressed.png" : "play_pressed.png"));
+    b->setToolTip(playing ? "Stop" : "Play");
+    b->setEnabled(m_recNavigController->currentFile() && !isRecording());
+}
+
+void RecorderAppDelegate::updateRecBtnState()
+{
+    ToolbarButton* b = m_mainView->recordBtn;
+    const bool rec = isRecording();
+    const bool stop = rec && !m_recordResuming;
+    b->setImage(Images::pixmap(stop ? "stop.png" : "record.png"));
+    b->setAlternateImage(Images::pixmap(stop ? "stop_pressed.png" : "record_pressed.png"));
+    b->setToolTip(stop ? "Stop Recording (Cmd+Shift+R)" : "Start a New Recording (Cmd+Shift+R)");
+    b->setEnabled(!rec || !m_recordResuming);
+}
+
+void RecorderAppDelegate::updateContinueRecBtnState()
+{
+    ToolbarButton* b = m_mainView->continueBtn;
+    const bool rec = isRecording();
+    const bool stop = rec && m_recordResuming;
+    b->setImage(Images::pixmap(stop ? "stop_continue.png" : "record_continue.png"));
+    b->setAlternateImage(
+        Images::pixmap(stop ? "stop_continue_pressed.png" : "record_continue_pressed.png"));
+    b->setToolTip(stop ? "Stop Recording (Cmd+Shift+C)" : "Continue Recording (Cmd+Shift+C)");
+    b->setEnabled((!rec && m_recNavigController->currentFile()) || stop);
 }
