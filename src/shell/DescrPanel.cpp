@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/DescrPanel.h"
+
+#include "shell/DarkTheme.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QVBoxLayout>
+
+DescrPanel::DescrPanel(QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_titleField(new QLineEdit(this)),
+      m_descrField(new QPlainTextEdit(this))
+{
+    setWindowTitle(QStringLiteral("Recordings Editor"));
+    resize(kWidth, kHeight);
+    setMinimumSize(200, 180);
+    DarkTheme::apply(this);
+    setAutoFillBackground(true);
+
+    m_descrField->setTabChangesFocus(true);
+
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(12, 12, 12, 12);
+    column->setSpacing(6);
+    const auto caption = [this](const QString& text) {
+        auto* label = new QLabel(text, this);
+        label->setStyleSheet(QStringLiteral("color: #b0b0b4;"));
+        return label;
+    };
+    column->addWidget(caption(QStringLiteral("Title")));
+    column->addWidget(m_titleField);
+    column->addSpacing(4);
+    column->addWidget(caption(QStringLiteral("Description")));
+    column->addWidget(m_descrField, 1);
+}
+
+bool DescrPanel::event(QEvent* event)
+{
+    if (event->type() == QEvent::WindowDeactivate)
+        emit resignedKey();
+    return QWidget::event(event);
+}
+
+void DescrPanel::closeEvent(QCloseEvent* event)
+{
+    emit windowWillClose();
+    event->accept();
+}

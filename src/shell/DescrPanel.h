@@ -1,0 +1,36 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QWidget>
+
+class QLineEdit;
+class QPlainTextEdit;
+
+// The "Recordings Editor": a small floating window beside the pop-up window
+// with the title and the description of the selected row. Its controller
+// fills and reads the fields. Main thread only.
+class DescrPanel : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 250;
+    static constexpr int kHeight = 280;
+
+    explicit DescrPanel(QWidget* parent = nullptr);
+
+    QLineEdit* titleField() const { return m_titleField; }
+    QPlainTextEdit* descrField() const { return m_descrField; }
+
+signals:
+    // The panel is about to close, by its close box or by close().
+    void windowWillClose();
+    // The panel stopped being the active window.
+    void resignedKey();
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    QLineEdit* m_titleField;
+    QPlainTextEdit* m_descrField;
+};
