@@ -16,8 +16,12 @@
 // source, both float32 at 44100 Hz. A pipe source delivers exactly the frames
 // written to it and nothing while nobody writes, so a stream that starts
 // before the first write receives the written signal from its first frame.
+// The sine source has a fixed latency of two seconds and delivers its signal
+// that far ahead of the clock, in large blocks: where the length of a capture
+// must match the time it ran, feed a pipe source at the pace of the clock.
 //
-// Main thread only, except the write functions (any one thread at a time).
+// Main thread only (the daemon is tied to the life of the thread that starts
+// it), except the write functions (any one thread at a time).
 class PulseServer
 {
 public:
