@@ -31,7 +31,7 @@ void DescrPanelController::setCurrentFile(GeneralRecItem* item)
 {
     // The row shown until now gets what was typed for it, even when the click
     // that selected another row arrives before the panel loses the focus.
-    if (item != m_currentRec && m_currentRec && !m_committing)
+    if (item != m_currentRec && m_currentRec && !m_updating)
         commitEdits();
     showRow(item, item == m_currentRec);
 }
@@ -39,7 +39,7 @@ void DescrPanelController::setCurrentFile(GeneralRecItem* item)
 void DescrPanelController::showRow(GeneralRecItem* item, bool keepEdits)
 {
     // Filling or disabling a field can move the focus; that is no edit.
-    const QScopedValueRollback<bool> filling(m_committing, true);
+    const QScopedValueRollback<bool> filling(m_updating, true);
     if (item != m_currentRec) {
         disconnect(m_rowDestroyed);
         if (item)
@@ -70,21 +70,21 @@ GeneralRecItem* DescrPanelController::rowToEdit() const
 
 void DescrPanelController::titleChanged()
 {
-    if (!m_titleField || m_committing)
+    if (!m_titleField || m_updating)
         return;
     commitTitle(rowToEdit(), m_titleField->text());
 }
 
 void DescrPanelController::descrChanged()
 {
-    if (!m_descrField || m_committing)
+    if (!m_descrField || m_updating)
         return;
     commitDescr(rowToEdit(), m_descrField->toPlainText());
 }
 
 void DescrPanelController::windowResignKey()
 {
-    if (!m_committing)
+    if (!m_updating)
         commitEdits();
 }
 
@@ -98,7 +98,7 @@ void DescrPanelController::commitEdits()
     const bool descrEdited = m_descrField && m_descrField->document()->isModified();
     const QString title = titleEdited ? m_titleField->text() : QString();
     const QString descr = descrEdited ? m_descrField->toPlainText() : QString();
-    const QScopedValueRollback<bool> committing(m_committing, true);
+    const QScopedValueRollback<bool> updating(m_updating, true);
     if (descrEdited)
         commitDescr(row, descr);
     if (titleEdited && row)

@@ -59,6 +59,8 @@ private:
     QPointer<QPlainTextEdit> m_descrField;
     QPointer<GeneralRecItem> m_currentRec;
     QMetaObject::Connection m_rowDestroyed;
-    bool m_committing = false;
+    // Filling the fields or committing an edit: focus moves meanwhile are
+    // no edits of their own.
+    bool m_updating = false;
     bool m_renaming = false;
 };

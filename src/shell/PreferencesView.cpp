@@ -155,8 +155,6 @@ PreferencesView::PreferencesView(QWidget* parent)
     buildLayout();
 }
 
-PreferencesView::~PreferencesView() = default;
-
 void PreferencesView::buildLayout()
 {
     auto* column = new QVBoxLayout(this);

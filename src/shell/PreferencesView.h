@@ -36,7 +36,6 @@ public:
     using FolderChooser = std::function<QString(QWidget* parent, const QString& startFolder)>;
 
     explicit PreferencesView(QWidget* parent = nullptr);
-    ~PreferencesView() override;
 
     // Not owned; may be null.
     void setAppDelegate(PreferencesDelegate* appDelegate) { m_appDelegate = appDelegate; }
