@@ -25,7 +25,8 @@ RecItemView::RecItemView(RecItem* item, RecOutlineController* controller, QWidge
     m_titleField->setFont(titleFont);
     m_titleField->setTextColor(kTitleText);
     QFont small = font();
-    small.setPointSizeF(small.pointSizeF() * 0.85);
+    if (small.pointSizeF() > 0)
+        small.setPointSizeF(small.pointSizeF() * 0.85);
     for (EditableLabel* label : {m_dateField, m_descrField, m_durationField}) {
         label->setFont(small);
         label->setTextColor(kDetailText);

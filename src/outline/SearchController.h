@@ -6,7 +6,6 @@
 #include <QObject>
 #include <QPointer>
 
-
 class QStringMatcher;
 class RecGroup;
 class RecItem;
