@@ -90,6 +90,9 @@ void RecOutlineController::setSearchGroup(std::unique_ptr<RecGroup> group)
 void RecOutlineController::setSearchResults(const std::optional<QList<RecItem*>>& results)
 {
     const bool wasSearching = isSearchMode();
+    QScrollBar* scrollBar = m_scrollView ? m_scrollView->verticalScrollBar() : nullptr;
+    if (!wasSearching && results && scrollBar)
+        m_treeScrollValue = scrollBar->value();
     setSearchGroup(nullptr);
     if (results) {
         m_mainGroup->setHidden(true);
@@ -106,10 +109,14 @@ void RecOutlineController::setSearchResults(const std::optional<QList<RecItem*>>
         m_mainGroup->setHidden(false);
     }
     arrangeItems();
-    // Nothing is saved while a search is shown, so what changed meanwhile is
-    // saved the moment the tree comes back.
-    if (wasSearching && !results)
+    if (wasSearching && !results) {
+        // The tree comes back where the user left it.
+        if (scrollBar)
+            scrollBar->setValue(m_treeScrollValue);
+        // Nothing is saved while a search is shown, so what changed
+        // meanwhile is saved the moment the tree comes back.
         structChanged();
+    }
 }
 
 int RecOutlineController::findMaxID(const RecGroup* group) const

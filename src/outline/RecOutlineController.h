@@ -106,5 +106,7 @@ private:
     std::unique_ptr<RecGroup> m_mainGroup;
     std::unique_ptr<RecGroup> m_searchGroup;
     GeneralRecItem* m_chiefSelectedItem = nullptr;
+    // Where the tree was scrolled to when a search began.
+    int m_treeScrollValue = 0;
     std::function<unsigned()> m_modifierQuery;
 };

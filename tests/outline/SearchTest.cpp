@@ -3,6 +3,7 @@
 #include "outline/SearchController.h"
 
 #include <QLineEdit>
+#include <QScrollBar>
 
 namespace {
 
@@ -69,6 +70,12 @@ TEST_F(Search, FindsTitlesDescriptionsAndNotesOnceEachInDocumentOrder)
 
 TEST_F(Search, NoMatchStaysInSearchModeAndClearingRestoresTheTreeAndSaves)
 {
+    for (int i = 0; i < 20; ++i)
+        item(QString("Filler %1").arg(i));
+    QScrollBar* bar = scroll.verticalScrollBar();
+    bar->setValue(bar->maximum());
+    const int scrolled = bar->value();
+    ASSERT_GT(scrolled, 0);
     field.setText("tal");
     field.setText("zebra");
     EXPECT_TRUE(outline.isSearchMode());
@@ -85,6 +92,7 @@ TEST_F(Search, NoMatchStaysInSearchModeAndClearingRestoresTheTreeAndSaves)
     EXPECT_FALSE(small->isHidden());
     EXPECT_FALSE(view->frameOf(small).isNull());
     EXPECT_EQ(view->frameOf(talks).y(), 1);
+    EXPECT_EQ(bar->value(), scrolled);
 }
 
 TEST_F(Search, SelectionSurvivesBothSwitches)
