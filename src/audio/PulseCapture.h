@@ -27,7 +27,7 @@ public:
     PulseCapture(const PulseCapture&) = delete;
     PulseCapture& operator=(const PulseCapture&) = delete;
 
-    // Float samples at the given spec; the channel map is the source's where
+    // Float samples in the given sample format; the channel map is the source's where
     // the channel counts agree (no remixing), else the server's default.
     bool createStream(const pa_sample_spec& spec, const pa_channel_map& sourceMap);
     void setBufferProc(BufferProc proc, void* context);
