@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "e2e/VoiceTrayProcess.h"
+
+#include "support/PulseServer.h"
+#include "support/XServer.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSettings>
+
+namespace {
+
+// Visible windows of the program with their frames, as xdotool sees them.
+QList<QRect> windowFrames()
+{
+    XServer& x = XServer::instance();
+    QList<QRect> frames;
+    const QStringList ids =
+        x.xdotool({"search", "--onlyvisible", "--class", "voicetray"}).split('\n', Qt::SkipEmptyParts);
+    for (const QString& id : ids) {
+        const QString shell = x.xdotool({"getwindowgeometry", "--shell", id});
+        QRect r;
+        for (const QString& line : shell.split('\n')) {
+            const QString value = line.section('=', 1);
+            if (line.startsWith("X="))
+                r.moveLeft(value.toInt());
+            else if (line.startsWith("Y="))
+                r.moveTop(value.toInt());
+            else if (line.startsWith("WIDTH="))
+                r.setWidth(value.toInt());
+            else if (line.startsWith("HEIGHT="))
+                r.setHeight(value.toInt());
+        }
+        frames << r;
+    }
+    return frames;
+}
+
+} // namespace
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < timeoutMs)
+        pause(50);
+    return condition();
+}
+
+void pause(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+}
+
+QString artefact(const QString& name)
+{
+    const QString dir = qEnvironmentVariable("VT_BINARY_DIR", QDir::tempPath()) + "/test-artefacts";
+    QDir().mkpath(dir);
+    return dir + "/" + name;
+}
+
+void clickAt(QPoint point)
+{
+    XServer::instance().xdotool(
+        {"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
+}
+
+VoiceTrayProcess::VoiceTrayProcess(bool ignoreHotKeys)
+{
+    QSettings settings(m_home.path() + "/.config/VoiceTray/VoiceTray.conf", QSettings::IniFormat);
+    settings.setValue("OutputFolder", outputFolder());
+    settings.setValue("InputDevice", PulseServer::instance().sineSourceDescription());
+    settings.setValue("IgnoreGlobalHotKeys", ignoreHotKeys);
+    settings.setValue("HideDescrWnd", true);
+}
+
+VoiceTrayProcess::~VoiceTrayProcess()
+{
+    m_process.terminate();
+    if (!m_process.waitForFinished(5000))
+        m_process.kill();
+    m_process.waitForFinished(5000);
+}
+
+bool VoiceTrayProcess::start()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("HOME", m_home.path());
+    env.insert("XDG_CONFIG_HOME", m_home.path() + "/.config");
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("DISPLAY", XServer::instance().display());
+    m_process.setProcessEnvironment(env);
+    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    m_process.start(qEnvironmentVariable("VT_BINARY_DIR") + "/src/voicetray", {});
+    return m_process.waitForStarted(5000) && waitUntil([this] { return !popupFrame().isNull(); });
+}
+
+QByteArray VoiceTrayProcess::database() const
+{
+    QFile f(outputFolder() + "/RecordingsDB.xml");
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+QRect VoiceTrayProcess::popupFrame() const
+{
+    for (const QRect& r : windowFrames())
+        if (r.width() > 200 && r.height() > 200)
+            return r;
+    return QRect();
+}
+
+QRect VoiceTrayProcess::trayIconFrame() const
+{
+    for (const QRect& r : windowFrames())
+        if (r.width() <= 64 && r.height() <= 64 && r.width() > 4)
+            return r;
+    return QRect();
+}
