@@ -149,12 +149,15 @@ void RecNavigController::stop()
 
 void RecNavigController::updateSlider()
 {
-    if (playingNow()) {
-        updateSliderPosition();
-        updateTimeTextField();
-    } else {
+    if (!playingNow()) {
         stop();
+        return;
     }
+    // The knob stays with the user's hand while it is dragged.
+    if (m_recSlider && m_recSlider->isSliderDown())
+        return;
+    updateSliderPosition();
+    updateTimeTextField();
 }
 
 void RecNavigController::updateSliderPosition()

@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QWheelEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
 
@@ -74,6 +75,14 @@ void SliderWithNotes::keyPressEvent(QKeyEvent* event)
 {
     const int before = value();
     QSlider::keyPressEvent(event);
+    if (value() != before)
+        emit userMoved(this);
+}
+
+void SliderWithNotes::wheelEvent(QWheelEvent* event)
+{
+    const int before = value();
+    QSlider::wheelEvent(event);
     if (value() != before)
         emit userMoved(this);
 }

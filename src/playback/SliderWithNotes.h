@@ -9,7 +9,7 @@ class RecNavigatorView;
 // mouse press is offered first to the navigator strip, so that a click on a
 // time mark selects the mark instead of moving the knob. A press elsewhere on
 // the groove puts the knob there. userMoved() is sent when the user has
-// moved the knob: on release after a drag or a click, and on a key press.
+// moved the knob: on release after a drag or a click, and on a key or wheel step.
 // Main thread only.
 class SliderWithNotes : public QSlider
 {
@@ -36,6 +36,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     void knobMoved(int position);

@@ -141,6 +141,13 @@ TEST_F(NavigController, ScrubbingWhilePausedPlaysAShortPreview)
     ASSERT_TRUE(c.play());
     spin(1300);
     EXPECT_TRUE(c.playingNow());
+    // While the user holds the knob, playback does not pull it away.
+    area.slider->setSliderDown(true);
+    const double held = area.slider->doubleValue();
+    spin(200);
+    EXPECT_EQ(area.slider->doubleValue(), held);
+    area.slider->setSliderDown(false);
+    EXPECT_TRUE(waitUntil([&] { return area.slider->doubleValue() > held; }, 1000));
     c.stop();
 }
 
