@@ -227,6 +227,9 @@ bool SegmentReader::decodeMore()
         }
         if (gotFrame && m_pending.size() > m_pendingPos)
             break;
+        // A decoder that neither gives frames nor ends after the flush is done with.
+        if (draining && !gotFrame)
+            m_inputDone = true;
     }
     if (m_inputDone) {
         flushResampler();
