@@ -13,6 +13,9 @@
 #include "playback/SliderWithNotes.h"
 #include "playback/TimeView.h"
 #include "shell/CustomView.h"
+#include "shell/DescrPanel.h"
+#include "shell/DescrPanelController.h"
+#include "shell/PreferencesView.h"
 #include "shell/Images.h"
 #include "shell/PageContainer.h"
 #include "shell/RateController.h"
@@ -24,7 +27,9 @@
 
 RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     : QObject(parent), m_backView(std::make_unique<PageContainer>()),
-      m_mainView(new MainView(m_backView.get())), m_prefView(new QWidget(m_backView.get())),
+      m_mainView(new MainView(m_backView.get())), m_prefView(new PreferencesView(m_backView.get())),
+      m_descrPanel(std::make_unique<DescrPanel>()),
+      m_panelController(new DescrPanelController(m_descrPanel.get(), this)),
       m_outlineController(new RecOutlineController(this)),
       m_searchController(new SearchController(m_mainView->searchField(), m_outlineController,
                                               m_outlineController)),
@@ -35,7 +40,11 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
       m_mouseButtons([] { return QGuiApplication::mouseButtons(); })
 {
     m_backView->resize(m_mainView->size());
-    m_prefView->resize(m_mainView->size());
+    m_prefView->setAppDelegate(this);
+    connect(m_prefView, &PreferencesView::backClicked, this, &RecorderAppDelegate::showMainView);
+    m_panelController->setAppDelegate(this);
+    connect(m_descrPanel.get(), &DescrPanel::windowWillClose, this,
+            &RecorderAppDelegate::descrWindowWillClose);
     m_outlineController->setAppDelegate(this);
     m_outlineController->setOutlineView(m_mainView->outlineView(), m_mainView->scrollView());
 
@@ -85,6 +94,7 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
     m_backView->setCurrentView(m_mainView);
 
     setupInputDevice();
+    setupOutputFolder();
     setupRecordingSettings();
     setupRecordingsList();
     setupButtons();
@@ -105,6 +115,7 @@ void RecorderAppDelegate::showAtStartupTimerFire()
 {
     if (m_statusView) {
         m_statusView->mouseDown();
+        setupOtherPreferences();
     } else {
         // Without a system tray the window is an ordinary one.
         m_plainWindow = std::make_unique<QWidget>();
@@ -129,12 +140,14 @@ bool RecorderAppDelegate::applicationShouldTerminate()
     m_statusView = nullptr;
     m_statusItem.reset();
     m_hotKeys.release();
+    m_descrPanel->hide();
     return true;
 }
 
 void RecorderAppDelegate::setupInputDevice()
 {
     const QStringList devices = KvSoundFileRecorder::availableInputDevices();
+    m_prefView->setInputDevices(devices);
     QString chosen = KvSoundFileRecorder::defaultInputDevice();
     if (!m_settings.inputDevice().isNull())
         chosen = m_settings.inputDevice();
@@ -145,18 +158,32 @@ void RecorderAppDelegate::setupInputDevice()
     }
     // A stored device that is not connected now is still handed over.
     m_recorder->setInputDevice(chosen);
+    m_prefView->selectDevice(chosen);
+}
+
+void RecorderAppDelegate::setupOutputFolder()
+{
+    m_prefView->setOutputFolder(outputFolder());
+}
+
+void RecorderAppDelegate::setupOtherPreferences()
+{
+    if (!m_settings.hideDescrWnd())
+        showDescrWnd(true);
 }
 
 void RecorderAppDelegate::setupRecordingSettings()
 {
-    setSoundThreshold(m_settings.soundThreshold());
-    setSkipSilence(m_settings.skipSilence());
-    setRecQuality(std::clamp(m_settings.recQuality(), 1, 3));
+    // Each value goes through its control, which hands it back to its setter.
+    m_prefView->setSoundThreshold(m_settings.soundThreshold());
+    m_prefView->setSkipSilence(m_settings.skipSilence());
+    m_prefView->setRecQuality(m_settings.recQuality());
 }
 
 void RecorderAppDelegate::setupHotKeys()
 {
     m_hotKeys.setupHotKeys(this, !m_settings.ignoreGlobalHotKeys());
+    m_prefView->setUseHotKeys(!m_settings.ignoreGlobalHotKeys());
 }
 
 void RecorderAppDelegate::setInputDevice(const QString& name)

@@ -1,21 +1,31 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/ConversionQueue.h"
+#include "app/ProgressSheet.h"
 #include "app/Settings.h"
 #include "hotkeys/AppHotKeys.h"
 #include "hotkeys/HotKeyController.h"
+#include "media/QTMovie.h"
 #include "outline/OutlineDelegate.h"
 #include "playback/PlaybackDelegate.h"
+#include "shell/DescrPanelDelegate.h"
+#include "shell/PreferencesDelegate.h"
 #include "shell/StatusItemController.h"
 #include "shell/ZwAttachedWindow.h"
 
 #include <QObject>
 #include <QPointer>
+#include <QStringList>
 #include <QTimer>
 
 #include <memory>
+#include <vector>
 
 class CustomView;
+class DescrPanel;
+class DescrPanelController;
+class PreferencesView;
 class GeneralRecItem;
 class KvSoundFileRecorder;
 class RecNavigController;
@@ -32,6 +42,8 @@ class RateController;
 class RecOutlineController;
 class SearchController;
 class ZwAttachedWindow;
+class QLabel;
+class QProgressBar;
 
 // The application controller: holds the settings, carries out every
 // operation that touches the recordings on disk, and keeps the pop-up window
@@ -40,7 +52,9 @@ class RecorderAppDelegate : public QObject,
                             public OutlineDelegate,
                             public StatusItemController,
                             public PlaybackDelegate,
-                            public HotKeyController
+                            public HotKeyController,
+                            public PreferencesDelegate,
+                            public DescrPanelDelegate
 {
     Q_OBJECT
 public:
@@ -55,19 +69,21 @@ public:
     // Settings and the output folder.
     Settings& settings() { return m_settings; }
     QString outputFolder() const { return m_settings.outputFolder(); }
-    void outputFolderChanged(const QString& path);
+    void outputFolderChanged(const QString& path) override;
     void setupInputDevice();
+    void setupOutputFolder();
     void setupRecordingSettings();
+    void setupOtherPreferences();
     void setupHotKeys();
-    void setInputDevice(const QString& name);
-    void setSkipSilence(bool skip);
-    void setSoundThreshold(float threshold);
-    void setRecQuality(int quality);
-    void setUseHotKeys(bool use);
+    void setInputDevice(const QString& name) override;
+    void setSkipSilence(bool skip) override;
+    void setSoundThreshold(float threshold) override;
+    void setRecQuality(int quality) override;
+    void setUseHotKeys(bool use) override;
     bool isSkipSilence() const override;
-    float inputLevel() const;
-    void startPseudoRecord();
-    void stopPseudoRecord();
+    float inputLevel() const override;
+    void startPseudoRecord() override;
+    void stopPseudoRecord() override;
 
     // Recording.
     void startStopRecording(QObject* sender = nullptr) override;
@@ -104,6 +120,36 @@ public:
     // folder for the root; null otherwise. Deleting, moving and creating use this.
     QString libraryPath(const GeneralRecItem* item) const;
 
+    // Split at time marks.
+    // Cuts the open recording at its marks into new recordings beside it.
+    void split();
+    // Writes the part of the file from pos for len seconds (-1: to the end)
+    // to a new file, copying the compressed audio; refuses a taken destination.
+    bool saveFragmentOf(const QString& path, float pos, float len, const QString& destination);
+    // The sheet over the pop-up window that shows the progress of a split or of conversions.
+    ProgressSheet* progressPanel() const { return m_progressPanel.get(); }
+    QProgressBar* progressBar() const { return m_progressPanel->progressBar(); }
+    QLabel* progressTitle() const { return m_progressPanel->progressTitle(); }
+
+    // Import and moving of files.
+    // Files from outside the output folder are imported, files inside it moved.
+    bool isFilesForImport(const QStringList& paths) const override;
+    bool importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
+    bool importFolder(const QString& source, const QString& destination, RecGroup* group);
+    bool importFile(const QString& source, const QString& destination, RecGroup* group);
+    // Starts converting any readable audio file to a new .m4a file.
+    bool convert(const QString& source, const QString& destination);
+    // The movie of a started conversion is loaded: its export is queued.
+    void audioLoadCompleate(QTMovie* movie);
+    // Progress of the running export; always lets it go on.
+    bool movieShouldContinueOperation(QTMovieOperationPhase phase, double fraction);
+    static double fileDuration(const QString& path);
+    bool moveFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
+    GeneralRecItem* moveFile(const QString& path, GeneralRecItem* nearItem, bool beforeItem, bool allowInGrouping);
+    // The destinations of the conversions not yet written, in the order they were started.
+    QStringList filesForConvertion() const;
+    int nTotalFilesToConvert() const { return m_nTotalFilesToConvert; }
+
     // OutlineDelegate
     void structChanged() override;
     void chiefSelectedChanged() override;
@@ -128,6 +174,10 @@ public:
     void removeNote();
     void jumpForward();
     void jumpBackward();
+    void showHideDescr(bool on);
+    void showDescrWnd(bool show);
+    void descrWindowWillClose();
+    GeneralRecItem* chiefSelectedItem() const override;
     ZwAttachedWindow* window() const override { return m_attachedWindow.get(); }
     // Where the window shows when the desktop has no system tray.
     QWidget* plainWindow() const { return m_plainWindow.get(); }
@@ -142,7 +192,9 @@ public:
     SliderWithNotes* recSlider() const { return m_recSlider; }
     const AppHotKeys& hotKeys() const { return m_hotKeys; }
     MainView* mainView() const { return m_mainView; }
-    QWidget* prefView() const { return m_prefView; }
+    PreferencesView* prefView() const { return m_prefView; }
+    DescrPanel* descrPanel() const { return m_descrPanel.get(); }
+    DescrPanelController* panelController() const { return m_panelController; }
     PageContainer* backView() const { return m_backView.get(); }
     CustomView* statusView() const { return m_statusView; }
     QTimer& hideTimer() { return m_hideTimer; }
@@ -151,6 +203,7 @@ private:
     void showAtStartupTimerFire();
     void setCurrentView(QWidget* view);
     void showAttachedWindow(QPoint point);
+    void placeDescrPanel();
     void saveLibrary();
     // The category a new recording goes into: during a search with nothing
     // chosen that is the library root, not the list of results.
@@ -163,7 +216,9 @@ private:
     std::unique_ptr<QWidget> m_plainWindow;
     std::unique_ptr<PageContainer> m_backView;
     MainView* m_mainView;
-    QWidget* m_prefView;
+    PreferencesView* m_prefView;
+    std::unique_ptr<DescrPanel> m_descrPanel;
+    DescrPanelController* m_panelController;
     RecOutlineController* m_outlineController;
     SearchController* m_searchController;
     KvSoundFileRecorder* m_recorder;
@@ -181,4 +236,24 @@ private:
     std::function<Qt::MouseButtons()> m_mouseButtons;
     bool m_initialized = false;
     bool m_recordResuming = false;
+
+    // Split, import and moving.
+    struct Conversion
+    {
+        std::unique_ptr<QTMovie> movie;
+        QString destination;
+        bool queued = false;
+    };
+    // The category a drop lands in, or null.
+    RecGroup* dropTarget(GeneralRecItem* nearItem, bool beforeItem, bool allowInGrouping, bool forMove) const;
+    // Taken on disk, or the destination of a conversion not yet written.
+    bool isPathTaken(const QString& path) const;
+    bool isOutputFolderOrInside(const QString& path) const;
+    void conversionFinished(const QString& destination, bool ok);
+    QWidget* sheetWindow() const;
+    std::unique_ptr<ProgressSheet> m_progressPanel = std::make_unique<ProgressSheet>();
+    std::vector<Conversion> m_filesForConvertion;
+    int m_nTotalFilesToConvert = 0;
+    // Last: its worker stops before anything it reports to goes away.
+    std::unique_ptr<ConversionQueue> m_conversionQueue;
 };

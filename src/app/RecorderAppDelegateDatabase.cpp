@@ -8,6 +8,8 @@
 #include "library/RecordingsDBReader.h"
 #include "library/XMLCreator.h"
 #include "outline/RecOutlineController.h"
+#include "shell/DescrPanel.h"
+#include "shell/DescrPanelController.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -24,7 +26,7 @@ void RecorderAppDelegate::setupRecordingsList()
     RecordingsDBReader reader(outputFolder(), [this](GeneralRecItem* item, RecGroup* group) {
         m_outlineController->insertRow(item, group);
     });
-    if (!reader.loadBytes(bytes, m_outlineController->mainItem())) {
+    if (!reader.loadBytes(bytes, m_outlineController->mainGroup())) {
         // Kept aside so that the next save does not wipe notes and
         // descriptions that a repaired file could still give back.
         QFile::rename(path, outputFolder() + "/RecordingsDB.unreadable-" +
@@ -38,7 +40,9 @@ void RecorderAppDelegate::setupRecordingsList()
 
 void RecorderAppDelegate::structChanged()
 {
-    if (!m_initialized || m_outlineController->isSearchMode())
+    // The library root is saved, also while a search is shown, so that a
+    // quit in the middle of a search loses nothing.
+    if (!m_initialized)
         return;
     saveLibrary();
 }
@@ -48,6 +52,7 @@ void RecorderAppDelegate::saveLibrary()
     if (!XMLCreator().createXML(m_outlineController->mainGroup(),
                                 LibraryPaths::databasePath(outputFolder())))
         QnMessageBox("Unable to save the structure of recordings");
+    m_panelController->setCurrentFile(m_outlineController->chiefSelectedItem());
 }
 
 QString RecorderAppDelegate::restorePath(const GeneralRecItem* item) const

@@ -141,8 +141,6 @@ void RecorderAppDelegate::startStopRecording(QObject*)
     }
     group->setExpanded(true);
     m_outlineController->addItem(row, group);
-    if (m_outlineController->isSearchMode())
-        saveLibrary();
     m_outlineController->selectItem(row);
     m_recNavigController->setRecordingMode(true);
     m_timeView->startRecording();

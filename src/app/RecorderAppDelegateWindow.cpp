@@ -8,11 +8,17 @@
 #include "playback/RecNavigController.h"
 #include "shell/AttachedSide.h"
 #include "shell/CustomView.h"
+#include "shell/DescrPanel.h"
+#include "shell/DescrPanelController.h"
+#include "shell/PreferencesView.h"
 #include "shell/Images.h"
 #include "shell/PageContainer.h"
 #include "shell/SwitchToolbarBtn.h"
 #include "shell/ToolbarButton.h"
 #include "shell/ZwAttachedWindow.h"
+
+#include <QGuiApplication>
+#include <QScreen>
 
 namespace {
 
@@ -32,6 +38,19 @@ void RecorderAppDelegate::showAttachedWindow(QPoint point)
 {
     m_attachedWindow.reset();
     m_attachedWindow = ZwAttachedWindow::create(m_backView.get(), point, AttachedSideAutomatic, 5.0);
+    // An icon at the very edge of the screen would push the window past it:
+    // the arrow then points a few pixels beside the icon instead.
+    const QScreen* screen = QGuiApplication::screenAt(point);
+    const QRect frame = m_attachedWindow->geometry();
+    if (screen && !screen->availableGeometry().contains(frame)) {
+        const QRect area = screen->availableGeometry();
+        const int dx = std::max(0, area.left() - frame.left()) - std::max(0, frame.right() - area.right());
+        if (dx != 0) {
+            m_attachedWindow.reset();
+            m_attachedWindow = ZwAttachedWindow::create(m_backView.get(), point + QPoint(dx, 0),
+                                                        AttachedSideAutomatic, 5.0);
+        }
+    }
     m_attachedWindow->show();
     m_attachedWindow->raise();
     m_attachedWindow->activateWindow();
@@ -40,6 +59,7 @@ void RecorderAppDelegate::showAttachedWindow(QPoint point)
 void RecorderAppDelegate::toggleAttachedWindowAtPoint(QPoint point)
 {
     if (m_attachedWindow && m_attachedWindow->isVisible()) {
+        m_descrPanel->hide();
         m_attachedWindow->hide();
         switchToView(m_mainView);
         return;
@@ -47,6 +67,59 @@ void RecorderAppDelegate::toggleAttachedWindowAtPoint(QPoint point)
     // Made anew at each opening, so the window lands under the icon wherever
     // the tray is now, on the side where it fits.
     showAttachedWindow(point);
+    if (m_mainView->showDescrBtn->state() && !m_descrPanel->isVisible()) {
+        placeDescrPanel();
+        m_descrPanel->show();
+        m_attachedWindow->activateWindow();
+    }
+}
+
+void RecorderAppDelegate::placeDescrPanel()
+{
+    // Left of the window, its top level with the window's body below the arrow.
+    const QRect frame = m_attachedWindow->geometry();
+    m_descrPanel->move(frame.x() - m_descrPanel->width() - 10, frame.y() + 16);
+}
+
+void RecorderAppDelegate::showHideDescr(bool on)
+{
+    showDescrWnd(on);
+    m_settings.setHideDescrWnd(!on);
+}
+
+void RecorderAppDelegate::showDescrWnd(bool show)
+{
+    if (!m_attachedWindow)
+        return;
+    m_mainView->showDescrBtn->setState(show);
+    if (show) {
+        m_mainView->showDescrBtn->setToolTip("Hide Recordings Editor");
+        placeDescrPanel();
+        m_descrPanel->show();
+        m_descrPanel->raise();
+        m_descrPanel->activateWindow();
+    } else {
+        m_mainView->showDescrBtn->setToolTip("Show Recordings Editor");
+        m_descrPanel->close();
+    }
+}
+
+void RecorderAppDelegate::descrWindowWillClose()
+{
+    if (!m_descrPanel->isVisible())
+        return;
+    m_mainView->showDescrBtn->setState(false);
+    m_mainView->showDescrBtn->setToolTip("Show Recordings Editor");
+    if (m_attachedWindow) {
+        m_attachedWindow->raise();
+        m_attachedWindow->activateWindow();
+    }
+    m_settings.setHideDescrWnd(true);
+}
+
+GeneralRecItem* RecorderAppDelegate::chiefSelectedItem() const
+{
+    return m_outlineController->chiefSelectedItem();
 }
 
 void RecorderAppDelegate::switchToView(QWidget* view)
@@ -58,6 +131,7 @@ void RecorderAppDelegate::switchToView(QWidget* view)
     else
         return;
     setCurrentView(view);
+    m_prefView->setCurrent(view == m_prefView);
 }
 
 void RecorderAppDelegate::setCurrentView(QWidget* view)
@@ -78,7 +152,8 @@ void RecorderAppDelegate::showMainView()
 
 void RecorderAppDelegate::windowResignKey()
 {
-    if (m_statusView && m_attachedWindow && m_attachedWindow->isVisible())
+    if (!m_prefView->inOpenDialog() && m_statusView && m_attachedWindow &&
+        m_attachedWindow->isVisible())
         m_hideTimer.start();
 }
 
@@ -97,6 +172,9 @@ void RecorderAppDelegate::hideTimerFire()
     else
         body.setBottom(body.bottom() - kArrowStrip);
     if (body.contains(local))
+        return;
+    if (m_descrPanel->isVisible() &&
+        m_descrPanel->rect().contains(m_descrPanel->mapFromGlobal(m_pointerPosition())))
         return;
     if (m_statusView && m_attachedWindow->isVisible())
         m_statusView->hideWindow();
@@ -129,10 +207,12 @@ void RecorderAppDelegate::setupButtons()
         {v->deleteBtn, &RecorderAppDelegate::removeSelected},
         {v->addMarkBtn, &RecorderAppDelegate::addNote},
         {v->removeMarkBtn, &RecorderAppDelegate::removeNote},
+        {v->splitBtn, &RecorderAppDelegate::split},
         {v->prefsBtn, &RecorderAppDelegate::showPrefs},
     };
     for (auto [button, action] : actions)
         connect(button, &ToolbarButton::clicked, this, action);
+    connect(v->showDescrBtn, &SwitchToolbarBtn::clicked, this, &RecorderAppDelegate::showHideDescr);
     connect(v->recordBtn, &ToolbarButton::clicked, this, [this] { startStopRecording(); });
     connect(v->continueBtn, &ToolbarButton::clicked, this, [this] { resumeStopRecording(); });
 }
@@ -140,6 +220,7 @@ void RecorderAppDelegate::setupButtons()
 void RecorderAppDelegate::chiefSelectedChanged()
 {
     GeneralRecItem* chief = m_outlineController->chiefSelectedItem();
+    m_panelController->setCurrentFile(chief);
     m_recNavigController->setCurrentFile(chief && !chief->isGroup() ? chief : nullptr);
     updateButtonsState();
 }
@@ -149,6 +230,7 @@ void RecorderAppDelegate::updateCurrentItemInfo()
     RecItem* current = m_recNavigController->currentFile();
     if (!current)
         return;
+    m_panelController->setCurrentFile(current);
     m_recNavigController->setCurrentFile(nullptr);
     m_recNavigController->setCurrentFile(current);
     current->setDuration(m_recNavigController->curFileDuration());

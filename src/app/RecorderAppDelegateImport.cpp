@@ -1,0 +1,365 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Importing audio files and folders into the library, converting what is
+// not .m4a, and moving recordings and categories to another place.
+#include "app/RecorderAppDelegate.h"
+
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "library/TitleRules.h"
+#include "outline/RecOutlineController.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+
+namespace {
+
+bool pathExists(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.exists() || info.isSymLink();
+}
+
+QString cleanAbsolute(const QString& path)
+{
+    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+}
+
+bool isSameOrInside(const QString& path, const QString& folder)
+{
+    if (path.isEmpty() || folder.isEmpty())
+        return false;
+    return path.compare(folder, Qt::CaseInsensitive) == 0
+        || path.startsWith(folder + "/", Qt::CaseInsensitive);
+}
+
+// "Song.mp3" becomes "Song.m4a"; a name that is all extension keeps its name.
+QString m4aName(const QFileInfo& info)
+{
+    const QString base = info.completeBaseName();
+    return (base.isEmpty() ? info.fileName() : base) + ".m4a";
+}
+
+bool isBelow(const GeneralRecItem* item, const GeneralRecItem* ancestor)
+{
+    for (const GeneralRecItem* p = item; p; p = p->parent())
+        if (p == ancestor)
+            return true;
+    return false;
+}
+
+} // namespace
+
+bool RecorderAppDelegate::isOutputFolderOrInside(const QString& path) const
+{
+    const QString out = outputFolder();
+    if (out.isEmpty() || path.isEmpty())
+        return false;
+    if (isSameOrInside(cleanAbsolute(path), cleanAbsolute(out)))
+        return true;
+    // The same folders reached through links.
+    const QString real = QFileInfo(path).canonicalFilePath();
+    const QString realOut = QFileInfo(out).canonicalFilePath();
+    return isSameOrInside(real, realOut);
+}
+
+bool RecorderAppDelegate::isPathTaken(const QString& path) const
+{
+    if (pathExists(path))
+        return true;
+    for (const Conversion& c : m_filesForConvertion)
+        if (c.destination.compare(path, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+QWidget* RecorderAppDelegate::sheetWindow() const
+{
+    if (window() && window()->isVisible())
+        return window();
+    return plainWindow();
+}
+
+bool RecorderAppDelegate::isFilesForImport(const QStringList& paths) const
+{
+    if (paths.isEmpty() || outputFolder().isEmpty())
+        return false;
+    // A folder merely named like the output folder ("rec2" beside "rec") is
+    // outside it: only the folder itself and what lies below it are moved.
+    return !isOutputFolderOrInside(paths.first());
+}
+
+RecGroup* RecorderAppDelegate::dropTarget(GeneralRecItem* nearItem, bool beforeItem, bool allowInGrouping,
+                                          bool forMove) const
+{
+    if (!nearItem)
+        return forMove ? nullptr : m_outlineController->mainGroup();
+    if (!beforeItem && nearItem->isGroup() && static_cast<RecGroup*>(nearItem)->isExpanded()
+        && (!forMove || allowInGrouping))
+        return static_cast<RecGroup*>(nearItem);
+    auto* parent = static_cast<RecGroup*>(nearItem->parent());
+    // A row listed among search results has the results as no parent of its own.
+    return parent && parent->isGroup() ? parent : nullptr;
+}
+
+bool RecorderAppDelegate::importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem)
+{
+    if (paths.isEmpty())
+        return false;
+    m_outlineController->deselectAll();
+    // Conversions still waiting go on (their rows are already in the tree);
+    // the bar then runs across them and the new ones together.
+    if (m_filesForConvertion.empty())
+        m_nTotalFilesToConvert = 0;
+    RecGroup* target = dropTarget(nearItem, beforeItem, true, false);
+    const QString folder = libraryPath(target);
+    if (folder.isNull() || !QDir().mkpath(folder))
+        return false;
+    for (const QString& path : paths) {
+        const QFileInfo info(path);
+        if (!info.exists())
+            continue;
+        if (info.isDir())
+            importFolder(path, folder + "/" + info.fileName(), target);
+        else
+            importFile(path, folder + "/" + m4aName(info), target);
+    }
+    return true;
+}
+
+bool RecorderAppDelegate::importFolder(const QString& source, const QString& destination, RecGroup* group)
+{
+    if (source.isNull() || destination.isNull() || !group)
+        return false;
+    const QFileInfo info(source);
+    // A link to a folder is never followed (it may lead back up the tree),
+    // and the output folder is never copied into itself.
+    if (!info.isDir() || info.isSymLink() || isOutputFolderOrInside(source))
+        return false;
+    QString target = destination;
+    if (isPathTaken(target))
+        target = TitleRules::firstFree(destination + " %1", [this](const QString& p) { return isPathTaken(p); });
+    const QString title = QFileInfo(target).fileName();
+    if (!TitleRules::isSafeTitle(title) || !QDir().mkpath(target))
+        return false;
+    RecGroup* category = m_outlineController->createNewGroup();
+    category->setTitle(title);
+    category->setExpanded(true);
+    m_outlineController->addGroup(category, group);
+    m_outlineController->addToSelection(category);
+    const QStringList names =
+        QDir(source).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    for (const QString& name : names) {
+        const QFileInfo entry(source + "/" + name);
+        if (!entry.exists())
+            continue;
+        if (entry.isDir())
+            importFolder(entry.filePath(), target + "/" + name, category);
+        else
+            importFile(entry.filePath(), target + "/" + m4aName(entry), category);
+    }
+    return true;
+}
+
+bool RecorderAppDelegate::importFile(const QString& source, const QString& destination, RecGroup* group)
+{
+    if (source.isNull() || destination.isNull() || !group)
+        return false;
+    const QFileInfo info(source);
+    if (!info.exists() || info.isDir() || !QTMovie::canInitWithFile(source))
+        return false;
+    QString target = destination;
+    if (isPathTaken(target)) {
+        const QFileInfo dest(destination);
+        const QString stem = dest.absolutePath() + "/" + dest.completeBaseName();
+        target = TitleRules::firstFree(stem + " %1.m4a", [this](const QString& p) { return isPathTaken(p); });
+    }
+    const QString title = QFileInfo(target).completeBaseName();
+    if (!TitleRules::isSafeTitle(title) || !QDir().mkpath(QFileInfo(target).absolutePath()))
+        return false;
+    if (info.suffix().compare("m4a", Qt::CaseInsensitive) == 0) {
+        if (!QFile::copy(source, target))
+            return false;
+    } else if (!convert(source, target)) {
+        return false;
+    }
+    RecItem* item = m_outlineController->createNewItem();
+    item->setTitle(title);
+    item->setDuration(fileDuration(target));
+    m_outlineController->addItem(item, group);
+    m_outlineController->addToSelection(item);
+    return true;
+}
+
+bool RecorderAppDelegate::convert(const QString& source, const QString& destination)
+{
+    if (source.isNull() || destination.isNull() || !QFileInfo(source).isFile() || isPathTaken(destination))
+        return false;
+    std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(source);
+    if (!movie)
+        return false;
+    QTMovie* raw = movie.get();
+    m_filesForConvertion.push_back(Conversion{std::move(movie), destination});
+    ++m_nTotalFilesToConvert;
+    // The movie is fully loaded when it is opened; the export starts once the
+    // current import has put every row in place.
+    if (raw->loadState() == QTMovie::kLoadStateComplete)
+        QMetaObject::invokeMethod(this, [this, raw] { audioLoadCompleate(raw); }, Qt::QueuedConnection);
+    else
+        connect(raw, &QTMovie::loadStateChanged, this, [this, raw] { audioLoadCompleate(raw); });
+    return true;
+}
+
+void RecorderAppDelegate::audioLoadCompleate(QTMovie* movie)
+{
+    if (!movie)
+        return;
+    // The movie may have been released meanwhile: compare addresses only.
+    auto it = std::find_if(m_filesForConvertion.begin(), m_filesForConvertion.end(),
+                           [movie](const Conversion& c) { return c.movie.get() == movie; });
+    if (it == m_filesForConvertion.end()) {
+        if (m_filesForConvertion.empty())
+            m_progressPanel->endSheet();
+        return;
+    }
+    if (!m_progressPanel->isSheetShown()) {
+        m_progressPanel->setProgress(0);
+        progressTitle()->setText("Importing...");
+        m_progressPanel->beginSheet(sheetWindow());
+    }
+    if (movie->loadState() != QTMovie::kLoadStateComplete || it->queued)
+        return;
+    disconnect(movie, nullptr, this, nullptr);
+    if (!m_conversionQueue) {
+        m_conversionQueue = std::make_unique<ConversionQueue>();
+        connect(m_conversionQueue.get(), &ConversionQueue::progress, this,
+                [this](const QString&, double fraction) {
+                    movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, fraction);
+                });
+        connect(m_conversionQueue.get(), &ConversionQueue::finished, this,
+                &RecorderAppDelegate::conversionFinished);
+    }
+    it->queued = true;
+    m_conversionQueue->enqueue(movie->segments(), it->destination);
+}
+
+bool RecorderAppDelegate::movieShouldContinueOperation(QTMovieOperationPhase phase, double fraction)
+{
+    const int total = m_nTotalFilesToConvert;
+    const int remaining = static_cast<int>(m_filesForConvertion.size());
+    if (phase == QTMovieOperationPhase::UpdatePercent && total > 0)
+        m_progressPanel->setProgress((total - remaining) * 100.0 / total + fraction * 100.0 / total);
+    else if (phase == QTMovieOperationPhase::End && remaining <= 1)
+        m_progressPanel->endSheet();
+    return true;
+}
+
+void RecorderAppDelegate::conversionFinished(const QString& destination, bool)
+{
+    auto it = std::find_if(m_filesForConvertion.begin(), m_filesForConvertion.end(),
+                           [&](const Conversion& c) { return c.destination == destination; });
+    if (it == m_filesForConvertion.end())
+        return;
+    movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, 1.0);
+    movieShouldContinueOperation(QTMovieOperationPhase::End, 1.0);
+    m_filesForConvertion.erase(it);
+    GeneralRecItem* item = findItemByPath(destination, m_outlineController->mainGroup());
+    if (item && !item->isGroup()) {
+        static_cast<RecItem*>(item)->setDuration(fileDuration(destination));
+        structChanged();
+    }
+    if (m_filesForConvertion.empty())
+        m_progressPanel->endSheet();
+}
+
+QStringList RecorderAppDelegate::filesForConvertion() const
+{
+    QStringList destinations;
+    for (const Conversion& c : m_filesForConvertion)
+        destinations << c.destination;
+    return destinations;
+}
+
+double RecorderAppDelegate::fileDuration(const QString& path)
+{
+    if (path.isNull() || !QFileInfo(path).isFile())
+        return 0;
+    return QTMovie::fileDuration(path);
+}
+
+bool RecorderAppDelegate::moveFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem)
+{
+    if (!nearItem || paths.isEmpty())
+        return false;
+    bool allowInGrouping = true;
+    const QString nearPath = restorePath(nearItem);
+    for (const QString& path : paths)
+        if (path.compare(nearPath, Qt::CaseInsensitive) == 0)
+            allowInGrouping = false;
+    bool ok = true;
+    for (const QString& path : paths) {
+        if (!pathExists(path))
+            continue;
+        if (GeneralRecItem* moved = moveFile(path, nearItem, beforeItem, allowInGrouping)) {
+            // The next one goes right after this one, so the order is kept.
+            nearItem = moved;
+            beforeItem = false;
+            allowInGrouping = false;
+        } else {
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecItem* nearItem, bool beforeItem,
+                                              bool allowInGrouping)
+{
+    if (path.isNull() || !nearItem || !pathExists(path))
+        return nullptr;
+    RecGroup* target = dropTarget(nearItem, beforeItem, allowInGrouping, true);
+    const QString targetFolder = libraryPath(target);
+    if (!target || targetFolder.isNull() || !QDir().mkpath(targetFolder))
+        return nullptr;
+    GeneralRecItem* item = findItemByPath(path, m_outlineController->mainItem());
+    if (!item || item == nearItem || !item->parent())
+        return nullptr;
+    // A category cannot go into itself or anywhere below itself.
+    if (item->isGroup() && isBelow(target, item))
+        return nullptr;
+    const QString oldPath = libraryPath(item);
+    if (oldPath.isNull())
+        return nullptr;
+    if (target != item->parent()) {
+        const QFileInfo old(oldPath);
+        // A category's folder name is its title as a whole; only a
+        // recording's name has an extension.
+        const QString stem = item->isGroup() ? old.fileName() : old.completeBaseName();
+        const QString extension = item->isGroup() || old.suffix().isEmpty() ? QString() : "." + old.suffix();
+        QString newPath = targetFolder + "/" + old.fileName();
+        if (isPathTaken(newPath) && newPath.compare(oldPath, Qt::CaseInsensitive) != 0)
+            newPath = TitleRules::firstFree(targetFolder + "/" + stem + " %1" + extension,
+                                            [this](const QString& p) { return isPathTaken(p); });
+        if (newPath.compare(oldPath, Qt::CaseInsensitive) != 0 && !QDir().rename(oldPath, newPath))
+            return nullptr;
+        const QFileInfo moved(newPath);
+        const QString title = item->isGroup() ? moved.fileName() : moved.completeBaseName();
+        if (item->title() != title)
+            item->setTitle(title);
+    }
+    static_cast<RecGroup*>(item->parent())->removeSubItem(item);
+    item->setParent(target);
+    bool placed = false;
+    if (beforeItem)
+        placed = target->insertItemBefore(item, nearItem);
+    else if (target == nearItem)
+        placed = target->subItems().isEmpty() ? false : target->insertItemBefore(item, target->subItems().first());
+    else
+        placed = target->insertItemAfter(item, nearItem);
+    if (!placed)
+        target->addSubItem(item);
+    m_outlineController->arrangeItems();
+    structChanged();
+    return item;
+}

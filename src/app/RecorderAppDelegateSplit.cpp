@@ -1,0 +1,135 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Splitting a recording into new recordings at its time marks.
+#include "app/RecorderAppDelegate.h"
+
+#include "app/QnMessageBox.h"
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "library/TitleRules.h"
+#include "outline/RecOutlineController.h"
+#include "playback/RecNavigController.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
+
+#include <cmath>
+#include <map>
+
+namespace {
+
+// Below this a remainder is rounding, not audio worth a piece of its own.
+constexpr double kMinPieceSeconds = 0.001;
+
+} // namespace
+
+void RecorderAppDelegate::split()
+{
+    RecItem* item = m_recNavigController->currentFile();
+    if (!item || item->isGroup())
+        return;
+    const QString path = libraryPath(item);
+    if (path.isNull())
+        return;
+    const QFileInfo info(path);
+    const QString base = info.completeBaseName();
+    const QString folder = info.absolutePath();
+    if (item->marks().empty())
+        return;
+
+    // One cut per whole second; of several marks in one second the first in
+    // the list wins. The map walks the cuts in time order.
+    std::map<float, const TimeMark*> cuts;
+    for (const auto& mark : item->marks())
+        cuts.emplace(std::trunc(mark->offset()), mark.get());
+
+    m_outlineController->deselectAll();
+    m_progressPanel->setProgress(0);
+    progressTitle()->setText("Splitting...");
+    m_progressPanel->beginSheet(sheetWindow());
+    const double step = 100.0 / static_cast<double>(cuts.size() + 1);
+    auto* target = static_cast<RecGroup*>(item->parent());
+    // Marks may lie beyond the end of a recording that was shortened; a cut
+    // there ends the last piece at the true end.
+    const double total = fileDuration(path);
+
+    const auto fragmentPath = [&] {
+        return folder + "/" + TitleRules::firstFree(base + " %1.m4a", [&](const QString& name) {
+                   return isPathTaken(folder + "/" + name);
+               });
+    };
+    const auto addPiece = [&](const QString& piecePath, const QString& note) {
+        RecItem* piece = m_outlineController->createNewItem();
+        piece->setTitle(QFileInfo(piecePath).completeBaseName());
+        piece->setDate(item->date());
+        piece->setDescr(note.isEmpty() ? item->descr() : note + "\n" + item->descr());
+        piece->setDuration(fileDuration(piecePath));
+        m_outlineController->addItem(piece, target);
+        m_outlineController->addToSelection(piece);
+    };
+    const auto fail = [&] {
+        m_progressPanel->endSheet();
+        QnMessageBox("Unable to split recording");
+    };
+
+    int i = 0;
+    float p = 0;
+    QString note;
+    for (const auto& [key, mark] : cuts) {
+        ++i;
+        const QString piecePath = fragmentPath();
+        const float end = static_cast<float>(std::min<double>(mark->offset(), total));
+        const float len = end - p;
+        if (len <= 0)
+            continue;
+        if (!saveFragmentOf(path, p, len, piecePath))
+            return fail();
+        m_progressPanel->setProgress(i * step);
+        addPiece(piecePath, note);
+        note = mark->descr();
+        p = end;
+    }
+    if (total - p > kMinPieceSeconds) {
+        const QString piecePath = fragmentPath();
+        if (!saveFragmentOf(path, p, -1, piecePath))
+            return fail();
+        addPiece(piecePath, note);
+    }
+    m_progressPanel->endSheet();
+}
+
+bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float len, const QString& destination)
+{
+    if (path.isNull() || !QFileInfo(path).isFile() || pos < 0 || len == 0 || (len < 0 && len != -1))
+        return false;
+    if (destination.isNull() || isPathTaken(destination))
+        return false;
+    std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(path);
+    if (!movie || movie->loadState() != QTMovie::kLoadStateComplete)
+        return false;
+    const int32_t scale = movie->timeScale();
+    const QTTime duration = movie->duration();
+    if (duration.timeScale == 0 || scale <= 0)
+        return false;
+    // The piece ends at the true end of the file, not at its whole seconds,
+    // so that a piece never runs past the mark that ends it.
+    const int64_t total = QTMakeTimeScaled(duration, scale).timeValue;
+    const int64_t start = static_cast<int64_t>(static_cast<double>(pos) * scale);
+    if (start >= total)
+        return false;
+    const int64_t length =
+        len < 0 ? total - start : std::min(total - start, static_cast<int64_t>(static_cast<double>(len) * scale));
+    if (start > 0) {
+        movie->setEditable(true);
+        if (!movie->deleteSegment(QTMakeTimeRange(QTMakeTime(0, scale), QTMakeTime(start, scale))))
+            return false;
+    }
+    if (start + length < total) {
+        movie->setEditable(true);
+        if (!movie->deleteSegment(QTMakeTimeRange(QTMakeTime(length, scale), QTMakeTime(total, scale))))
+            return false;
+    }
+    QTMovie::WriteAttributes attributes;
+    attributes.flatten = true;
+    return movie->writeToFile(destination, attributes);
+}
