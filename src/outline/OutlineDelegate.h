@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class GeneralRecItem;
 
@@ -16,4 +17,14 @@ public:
     // The user finished typing a new title into a row.
     virtual bool renameItem(GeneralRecItem* item, const QString& title) = 0;
     virtual bool isRecording() const = 0;
+
+    // Drag and drop. A row's file or folder on disk, null when it has none.
+    virtual QString restorePath(const GeneralRecItem*) const { return QString(); }
+    // Whether dropped paths are imported (they come from outside the library)
+    // rather than moved.
+    virtual bool isFilesForImport(const QStringList&) const { return false; }
+    // The place of a drop: after the near row, or before it; no near row
+    // means the top of the outline.
+    virtual bool importFiles(const QStringList&, GeneralRecItem*, bool) { return false; }
+    virtual bool moveFiles(const QStringList&, GeneralRecItem*, bool) { return false; }
 };
