@@ -264,17 +264,16 @@ void RecNavigController::updateNotes()
     m_recNavigatorView->setNotes(std::move(notes));
 }
 
-bool RecNavigController::addNoteWithDescr(const QString& descr)
+void RecNavigController::addNoteWithDescr(const QString& descr)
 {
     if (!m_currentRec)
-        return false;
+        return;
     m_currentRec->addMarkAtTime(currentTime(), descr, m_currentRec->createMarkID());
     updateNotes();
     if (m_appDelegate) {
         m_appDelegate->structChanged();
         m_appDelegate->updateButtonsState();
     }
-    return true;
 }
 
 void RecNavigController::addNote()

@@ -79,7 +79,7 @@ public:
     static const QString& continueNoteText();
 
 private:
-    bool addNoteWithDescr(const QString& descr);
+    void addNoteWithDescr(const QString& descr);
     void jumpTo(double seconds);
     void startMovie();
     void startPreview();
