@@ -40,6 +40,8 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
       m_mouseButtons([] { return QGuiApplication::mouseButtons(); })
 {
     m_backView->resize(m_mainView->size());
+    // Only the page the container shows is visible.
+    m_prefView->hide();
     m_prefView->setAppDelegate(this);
     connect(m_prefView, &PreferencesView::backClicked, this, &RecorderAppDelegate::showMainView);
     m_panelController->setAppDelegate(this);
