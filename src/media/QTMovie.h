@@ -22,7 +22,6 @@ class QTMovie : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr long kLoadStateError = -1;
     static constexpr long kLoadStateComplete = 100000;
     static constexpr quint32 kFileTypeMPEG4 = 0x6D706734; // 'mpg4'
 

@@ -8,7 +8,7 @@ struct AVIOContext;
 
 // An FFmpeg output that writes into a QSaveFile: nothing appears at the
 // destination until commit(), and an existing file there stays whole
-// until the new one replaces it.
+// until the new one replaces it. One thread at a time.
 class SaveFileIO
 {
 public:
