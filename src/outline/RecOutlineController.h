@@ -3,6 +3,8 @@
 
 #include <QList>
 #include <QObject>
+#include <QPoint>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
@@ -88,6 +90,29 @@ public:
     void expandGroup(GeneralRecItem* item, bool state);
     void itemRenamed(const QObject* label);
     void itemDescrChanged();
+
+    // Drag and drop (main thread). The marker line shows where a drop lands:
+    // at the top of the first row when the pointer is nearer to that row's
+    // top edge than to any row's bottom edge, else under the row whose
+    // bottom edge is nearest. Points are in the outline view's coordinates.
+    OutlineDelegate* appDelegate() const { return m_appDelegate; }
+    void highlightInsertPoint(const QPoint& point);
+    void hideInsertPoint(RecGroup* group);
+    // The first shown row in document order.
+    GeneralRecItem* findTopItem(RecGroup* group) const;
+    // The shown row whose bottom edge is nearest to the point; the first one
+    // met wins a tie.
+    GeneralRecItem* findNearestItem(RecGroup* group, const QPoint& point) const;
+    // The first row, shown or not, whose marker is on.
+    GeneralRecItem* findHighlightedItem(RecGroup* group) const;
+    // The first shown row whose frame holds the point.
+    GeneralRecItem* itemByPos(const QPoint& point, RecGroup* group) const;
+    // The files a drag starting on the row carries: every selected row's
+    // when the row is selected (a selected category stands for its
+    // contents), else the row's own; rows without a file on disk are left out.
+    QStringList dragPaths(GeneralRecItem* item) const;
+    // Hands dropped paths to the application controller at the marked place.
+    void filesDropped(const QStringList& paths, const QPoint& point);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

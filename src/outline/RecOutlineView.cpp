@@ -5,10 +5,18 @@
 #include "library/RecItem.h"
 #include "outline/RecGroupView.h"
 #include "outline/RecItemView.h"
+#include "outline/OutlineDelegate.h"
 #include "outline/RecOutlineController.h"
 
+#include <QDrag>
+#include <QDragEnterEvent>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+
+#include <cmath>
 
 namespace {
 // Rows are made a little beyond the visible edges so that scrolling by a
@@ -17,7 +25,10 @@ constexpr int kMargin = 200;
 const QColor kTopEdge = QColor::fromRgbF(0.051f, 0.051f, 0.051f, 1.0f);
 } // namespace
 
-RecOutlineView::RecOutlineView(QWidget* parent) : QWidget(parent) {}
+RecOutlineView::RecOutlineView(QWidget* parent) : QWidget(parent)
+{
+    setAcceptDrops(true);
+}
 
 void RecOutlineView::clearFrames()
 {
@@ -115,4 +126,79 @@ void RecOutlineView::mouseReleaseEvent(QMouseEvent* event)
     m_controller->deselectAll();
     m_clickPos = QPoint(-1, -1);
     event->accept();
+}
+
+void RecOutlineView::mouseMoveEvent(QMouseEvent* event)
+{
+    // Presses on a row reach here too: rows leave moves to the outline.
+    if (!m_controller || m_clickPos == QPoint(-1, -1) || !(event->buttons() & Qt::LeftButton))
+        return;
+    const QPoint pos = event->position().toPoint();
+    const QPoint d = pos - m_clickPos;
+    if (std::hypot(d.x(), d.y()) < kDragThreshold)
+        return;
+    GeneralRecItem* item = m_controller->itemByPos(pos, m_controller->mainItem());
+    const QStringList paths = m_controller->dragPaths(item);
+    if (paths.isEmpty())
+        return;
+    event->accept();
+    if (m_dragPerformer)
+        m_dragPerformer(paths, pos);
+    else
+        beginDrag(paths, pos);
+}
+
+void RecOutlineView::beginDrag(const QStringList& paths, const QPoint& position)
+{
+    if (paths.isEmpty())
+        return;
+    QList<QUrl> urls;
+    for (const QString& path : paths)
+        urls << QUrl::fromLocalFile(path);
+    auto* mime = new QMimeData;
+    mime->setUrls(urls);
+    auto* drag = new QDrag(this);
+    drag->setMimeData(mime);
+    drag->setPixmap(QFileIconProvider().icon(QFileInfo(paths.first())).pixmap(32, 32));
+    drag->setHotSpot(QPoint(16, 16));
+    Q_UNUSED(position);
+    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+}
+
+void RecOutlineView::dragEnterEvent(QDragEnterEvent* event)
+{
+    if (event->mimeData()->hasUrls())
+        event->acceptProposedAction();
+}
+
+void RecOutlineView::dragMoveEvent(QDragMoveEvent* event)
+{
+    if (!m_controller || m_controller->isSearchMode()) {
+        event->ignore();
+        return;
+    }
+    m_controller->highlightInsertPoint(event->position().toPoint());
+    event->acceptProposedAction();
+}
+
+void RecOutlineView::dragLeaveEvent(QDragLeaveEvent*)
+{
+    if (m_controller)
+        m_controller->hideInsertPoint(m_controller->mainItem());
+}
+
+void RecOutlineView::dropEvent(QDropEvent* event)
+{
+    if (!m_controller || m_controller->isSearchMode()) {
+        event->ignore();
+        return;
+    }
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile())
+            paths << url.toLocalFile();
+    if (!paths.isEmpty())
+        m_controller->filesDropped(paths, event->position().toPoint());
+    m_controller->hideInsertPoint(m_controller->mainItem());
+    event->acceptProposedAction();
 }

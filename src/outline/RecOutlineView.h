@@ -4,7 +4,10 @@
 #include <QHash>
 #include <QPoint>
 #include <QRect>
+#include <QStringList>
 #include <QWidget>
+
+#include <functional>
 
 class GeneralRecItem;
 class RecOutlineController;
@@ -42,10 +45,26 @@ public:
     QPoint clickPos() const { return m_clickPos; }
     void setClickPos(const QPoint& pos) { m_clickPos = pos; }
 
+    // Drag and drop. Rows are dragged out as file URLs once the pointer has
+    // moved 5 points from the press; file URLs dropped in are imported or
+    // moved; nothing is dropped while a search is shown.
+    static constexpr double kDragThreshold = 5.0;
+    // Starts the drag of the files; tests may watch instead of dragging.
+    void beginDrag(const QStringList& paths, const QPoint& position);
+    void setDragPerformer(std::function<void(const QStringList&, const QPoint&)> performer)
+    {
+        m_dragPerformer = std::move(performer);
+    }
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dragLeaveEvent(QDragLeaveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
 private:
     QRect visibleArea() const;
@@ -54,4 +73,5 @@ private:
     QHash<const GeneralRecItem*, QRect> m_frames;
     QHash<const GeneralRecItem*, RecRowView*> m_rows;
     QPoint m_clickPos{-1, -1};
+    std::function<void(const QStringList&, const QPoint&)> m_dragPerformer;
 };
