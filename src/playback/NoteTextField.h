@@ -5,6 +5,7 @@
 
 // The note text of a pop-up. Taking the focus empties the placeholder text,
 // so the placeholder is never stored as a note unless the user types it.
+// Main thread only.
 class NoteTextField : public QLineEdit
 {
     Q_OBJECT

@@ -40,11 +40,13 @@ void RecNavigController::setRecSlider(SliderWithNotes* slider)
 
 bool RecNavigController::waitUntilLoaded(QTMovie& movie)
 {
-    if (movie.loadState() < QTMovie::kLoadStateComplete && movie.loadState() != QTMovie::kLoadStateError) {
+    // A negative state is a failed load.
+    auto settled = [](long state) { return state < 0 || state >= QTMovie::kLoadStateComplete; };
+    if (!settled(movie.loadState())) {
         QEventLoop loop;
         QTimer::singleShot(kLoadTimeout, &loop, &QEventLoop::quit);
-        connect(&movie, &QTMovie::loadStateChanged, &loop, [&loop](long state) {
-            if (state >= QTMovie::kLoadStateComplete || state == QTMovie::kLoadStateError)
+        connect(&movie, &QTMovie::loadStateChanged, &loop, [&loop, settled](long state) {
+            if (settled(state))
                 loop.quit();
         });
         loop.exec();
