@@ -1,14 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/CommandDispatcher.h"
+#include "app/CommandLine.h"
 #include "app/RecorderAppDelegate.h"
+#include "app/SingleInstance.h"
 #include "shell/DarkTheme.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char** argv)
 {
+    QCoreApplication::setOrganizationName("VoiceTray");
+    QCoreApplication::setApplicationName("VoiceTray");
+    QCoreApplication::setApplicationVersion(CommandLine::version());
+
+    // The options are read, and a running VoiceTray is looked for, before
+    // the window system is touched: "--help" works without a display, and a
+    // second start hands its commands over and ends at once.
+    SingleInstance instance;
+    QStringList commands;
+    {
+        QCoreApplication core(argc, argv);
+        commands = CommandLine::process(QCoreApplication::arguments());
+        if (!instance.tryLock())
+            return instance.sendToRunning(commands) ? 0 : 1;
+    }
+
     QApplication app(argc, argv);
-    QApplication::setOrganizationName("VoiceTray");
-    QApplication::setApplicationName("VoiceTray");
     QApplication::setDesktopFileName("io.github.voicetray.VoiceTray");
     // Closing the pop-up or the editor must not end a tray program.
     QApplication::setQuitOnLastWindowClosed(false);
@@ -17,6 +35,13 @@ int main(int argc, char** argv)
     RecorderAppDelegate delegate;
     QObject::connect(&app, &QApplication::aboutToQuit, &delegate,
                      [&delegate] { delegate.applicationShouldTerminate(); });
+    CommandDispatcher dispatcher(delegate);
+    QObject::connect(&instance, &SingleInstance::commandsReceived, &dispatcher,
+                     &CommandDispatcher::commandsReceived);
+    instance.listen();
     delegate.applicationDidFinishLaunching();
+    // The window opens at start-up anyway; recording starts once the loop runs.
+    commands.removeAll(QString::fromLatin1(CommandLine::kShow));
+    QTimer::singleShot(0, &dispatcher, [&dispatcher, commands] { dispatcher.perform(commands); });
     return app.exec();
 }

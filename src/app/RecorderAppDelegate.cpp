@@ -44,6 +44,7 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     m_prefView->hide();
     m_prefView->setAppDelegate(this);
     connect(m_prefView, &PreferencesView::backClicked, this, &RecorderAppDelegate::showMainView);
+    connect(m_prefView, &PreferencesView::startAtLoginChanged, this, &RecorderAppDelegate::setStartAtLogin);
     m_panelController->setAppDelegate(this);
     connect(m_descrPanel.get(), &DescrPanel::windowWillClose, this,
             &RecorderAppDelegate::descrWindowWillClose);
@@ -101,6 +102,7 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
     setupRecordingsList();
     setupButtons();
     setupHotKeys();
+    m_prefView->setStartAtLogin(m_autostart.isEnabled());
 
     connect(qApp, &QGuiApplication::applicationStateChanged, this,
             [this](Qt::ApplicationState state) {
@@ -132,6 +134,8 @@ void RecorderAppDelegate::showAtStartupTimerFire()
 
 bool RecorderAppDelegate::applicationShouldTerminate()
 {
+    // An open note pop-up saves what was typed into it as it closes.
+    m_recNavigController->hideNote();
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
     stopRecording();
@@ -227,6 +231,13 @@ void RecorderAppDelegate::setUseHotKeys(bool use)
 {
     m_settings.setIgnoreGlobalHotKeys(!use);
     m_hotKeys.setUseHotKeys(use);
+}
+
+void RecorderAppDelegate::setStartAtLogin(bool start)
+{
+    if (!m_autostart.setEnabled(start))
+        QnMessageBox(start ? "Unable to start VoiceTray at login" : "Unable to stop starting VoiceTray at login");
+    m_prefView->setStartAtLogin(m_autostart.isEnabled());
 }
 
 bool RecorderAppDelegate::isSkipSilence() const

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/AutostartEntry.h"
 #include "app/ConversionQueue.h"
 #include "app/ProgressSheet.h"
 #include "app/Settings.h"
@@ -80,6 +81,10 @@ public:
     void setSoundThreshold(float threshold) override;
     void setRecQuality(int quality) override;
     void setUseHotKeys(bool use) override;
+    // Writes or removes the autostart entry; a failure is shown and the
+    // check box goes back to what the entry says.
+    void setStartAtLogin(bool start);
+    AutostartEntry& autostartEntry() { return m_autostart; }
     bool isSkipSilence() const override;
     float inputLevel() const override;
     void startPseudoRecord() override;
@@ -210,6 +215,7 @@ private:
     RecGroup* newRecordingGroup() const;
 
     Settings m_settings;
+    AutostartEntry m_autostart;
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
     CustomView* m_statusView = nullptr;
     std::unique_ptr<ZwAttachedWindow> m_attachedWindow;

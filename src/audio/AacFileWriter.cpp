@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/AacFileWriter.h"
 
+#include "audio/AudioLog.h"
 #include "audio/KvAudioBufferList.h"
-
-#include <QDebug>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -245,9 +244,9 @@ void AacFileWriter::finish()
         sendFrame(nullptr);
     }
     if (m_failed)
-        qWarning("Recording: encoding or writing failed; the file ends early");
+        qCWarning(lcAudio, "Recording: encoding or writing failed; the file ends early");
     if (av_write_trailer(m_format) < 0)
-        qWarning("Recording: the end of the file could not be written");
+        qCWarning(lcAudio, "Recording: the end of the file could not be written");
     m_headerWritten = false;
 }
 
@@ -259,8 +258,8 @@ void AacFileWriter::close()
     }
     finish();
     if (m_dropped.load() > 0)
-        qWarning("Recording: %llu buffers were dropped because the writer fell behind",
-                 static_cast<unsigned long long>(m_dropped.load()));
+        qCWarning(lcAudio, "Recording: %llu buffers were dropped because the writer fell behind",
+                  static_cast<unsigned long long>(m_dropped.load()));
     release();
 }
 

@@ -2,11 +2,9 @@
 #include "hotkeys/HotKeyResponder.h"
 
 #include "hotkeys/HotKeyController.h"
+#include "hotkeys/HotKeysLog.h"
 #include "hotkeys/HxAssertion.h"
 
-#include <QLoggingCategory>
-
-Q_DECLARE_LOGGING_CATEGORY(lcHotKeys)
 
 namespace {
 

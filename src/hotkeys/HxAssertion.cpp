@@ -1,15 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "hotkeys/HxAssertion.h"
 
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcHxAssertion, "voicetray.hotkeys")
+#include "hotkeys/HotKeysLog.h"
 
 namespace {
 
 void logAssertion(const QString& message, const QString& function, const QString& file)
 {
-    qCCritical(lcHxAssertion, "*** Assertion failure in %s, %s: %s", qPrintable(function),
+    qCCritical(lcHotKeys, "*** Assertion failure in %s, %s: %s", qPrintable(function),
                qPrintable(file), qPrintable(message));
 }
 

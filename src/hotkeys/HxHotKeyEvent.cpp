@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "hotkeys/HxHotKeyEvent.h"
 
+#include "hotkeys/HotKeysLog.h"
 #include "hotkeys/HxAssertion.h"
 #include "hotkeys/HxHotKeyEventFilter.h"
 #include "hotkeys/HxHotKeyTarget.h"
@@ -14,9 +15,6 @@
 #include <QDataStream>
 #include <QHash>
 #include <QKeyEvent>
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcHotKeys, "voicetray.hotkeys")
 
 namespace {
 

@@ -124,6 +124,7 @@ PreferencesView::PreferencesView(QWidget* parent)
       m_levelIndicator(new ThresholdIndicator(this)),
       m_useHotKeysBtn(new QCheckBox(QStringLiteral("Use global hot keys"), this)),
       m_qualitySlider(new QSlider(Qt::Horizontal, this)),
+      m_startAtLoginBtn(new QCheckBox(QStringLiteral("Start VoiceTray at login"), this)),
       m_backBtn(new ToolbarButton(Images::pixmap(QStringLiteral("back.png")), this)),
       m_folderChooser(defaultChooser)
 {
@@ -150,6 +151,7 @@ PreferencesView::PreferencesView(QWidget* parent)
     connect(m_thresholdSlider, &FloatSlider::doubleValueChanged, this, &PreferencesView::soundThresholdChanged);
     connect(m_useHotKeysBtn, &QCheckBox::clicked, this, &PreferencesView::useHotKeysChanged);
     connect(m_qualitySlider, &QSlider::valueChanged, this, &PreferencesView::qualityChanged);
+    connect(m_startAtLoginBtn, &QCheckBox::clicked, this, &PreferencesView::startAtLoginChanged);
     connect(m_backBtn, &ToolbarButton::clicked, this, &PreferencesView::backClicked);
 
     buildLayout();
@@ -231,6 +233,8 @@ void PreferencesView::buildLayout()
                                this);
     hotKeysHint->setContentsMargins(kCheckIndent, 0, 0, 0);
     grid->addWidget(hotKeysHint, row++, 0, 1, 2);
+    grid->setRowMinimumHeight(row++, 4);
+    grid->addWidget(m_startAtLoginBtn, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);
 
     column->addLayout(grid, 1);
@@ -301,6 +305,11 @@ void PreferencesView::setRecQuality(int quality)
 void PreferencesView::setUseHotKeys(bool use)
 {
     m_useHotKeysBtn->setChecked(use);
+}
+
+void PreferencesView::setStartAtLogin(bool start)
+{
+    m_startAtLoginBtn->setChecked(start);
 }
 
 void PreferencesView::setCurrent(bool current)

@@ -55,6 +55,8 @@ public:
     void setRecQuality(int quality);
     // Only the check box; nothing is sent.
     void setUseHotKeys(bool use);
+    // Only the check box; nothing is sent.
+    void setStartAtLogin(bool start);
     // The page is shown in the pop-up window; the level meter runs while it
     // is current and silence skipping is on.
     void setCurrent(bool current);
@@ -73,6 +75,7 @@ public:
     ThresholdIndicator* levelIndicator() const { return m_levelIndicator; }
     QCheckBox* useHotKeysBtn() const { return m_useHotKeysBtn; }
     QSlider* qualitySlider() const { return m_qualitySlider; }
+    QCheckBox* startAtLoginBtn() const { return m_startAtLoginBtn; }
     ToolbarButton* backBtn() const { return m_backBtn; }
 
 public slots:
@@ -86,6 +89,8 @@ public slots:
 signals:
     // The back button was clicked: the controller shows the main page.
     void backClicked();
+    // The user switched starting at login on or off.
+    void startAtLoginChanged(bool start);
 
 private:
     void buildLayout();
@@ -100,6 +105,7 @@ private:
     ThresholdIndicator* m_levelIndicator;
     QCheckBox* m_useHotKeysBtn;
     QSlider* m_qualitySlider;
+    QCheckBox* m_startAtLoginBtn;
     QString m_outputFolder;
     bool m_inOpenDialog = false;
     bool m_isCurrent = false;

@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/CommandDispatcher.h"
+
+#include "app/AppLog.h"
+#include "app/CommandLine.h"
+#include "app/RecorderAppDelegate.h"
+#include "shell/CustomView.h"
+#include "shell/ZwAttachedWindow.h"
+
+CommandDispatcher::CommandDispatcher(RecorderAppDelegate& appDelegate, QObject* parent)
+    : QObject(parent), m_appDelegate(appDelegate)
+{
+}
+
+int CommandDispatcher::perform(const QStringList& commands)
+{
+    int done = 0;
+    for (const QString& command : commands) {
+        const bool record = command == QLatin1String(CommandLine::kRecord);
+        // As with the hot keys, while something records either word stops it
+        // through the action that started it.
+        if ((record || command == QLatin1String(CommandLine::kContinue)) && m_appDelegate.isRecording())
+            m_appDelegate.stopRecording();
+        else if (record)
+            m_appDelegate.startStopRecording();
+        else if (command == QLatin1String(CommandLine::kContinue))
+            m_appDelegate.resumeStopRecording();
+        else if (command == QLatin1String(CommandLine::kShow))
+            showWindow();
+        else {
+            qCWarning(lcApp, "Unknown command \"%s\"", qPrintable(command));
+            continue;
+        }
+        ++done;
+    }
+    return done;
+}
+
+void CommandDispatcher::commandsReceived(const QStringList& commands)
+{
+    perform(commands.isEmpty() ? QStringList{QString::fromLatin1(CommandLine::kShow)} : commands);
+}
+
+void CommandDispatcher::showWindow()
+{
+    QWidget* window = m_appDelegate.window();
+    if (m_appDelegate.statusView() && !(window && window->isVisible())) {
+        m_appDelegate.statusView()->showWindow();
+        window = m_appDelegate.window();
+    } else if (!m_appDelegate.statusView()) {
+        window = m_appDelegate.plainWindow();
+    }
+    if (!window)
+        return;
+    if (window->isMinimized())
+        window->showNormal();
+    else
+        window->show();
+    window->raise();
+    window->activateWindow();
+}

@@ -1,0 +1,170 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Start at login and the hand-over between a running VoiceTray and a later start.
+#include "app/AutostartEntry.h"
+#include "app/QnMessageBox.h"
+#include "app/RecorderAppDelegate.h"
+#include "app/SingleInstance.h"
+#include "shell/PreferencesView.h"
+#include "support/QtApp.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+
+namespace {
+
+QByteArray readFile(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+// Keeps this thread's events going until the condition holds or 5 s pass.
+bool spinUntil(const std::function<bool()>& condition)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
+
+} // namespace
+
+TEST(AutostartEntry, WritesAValidEntryAndRemovesIt)
+{
+    qtApp();
+    QTemporaryDir home;
+    // A program path with the characters the Exec key must quote.
+    const QString program = home.path() + "/my apps/100% \"voice\"$tray";
+    AutostartEntry entry(home.path() + "/autostart/" + AutostartEntry::kFileName, program);
+    EXPECT_FALSE(entry.isEnabled());
+    ASSERT_TRUE(entry.setEnabled(true));
+    EXPECT_TRUE(entry.isEnabled());
+    const QByteArray text = readFile(entry.path());
+    EXPECT_TRUE(text.contains("Exec=\"" + home.path().toUtf8() + "/my apps/100%% \\\\\"voice\\\\\"\\\\$tray\"\n"))
+        << text.constData();
+    if (!QStandardPaths::findExecutable("desktop-file-validate").isEmpty()) {
+        QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        validate.start("desktop-file-validate", {entry.path()});
+        ASSERT_TRUE(validate.waitForFinished(10000));
+        EXPECT_EQ(validate.exitCode(), 0);
+        EXPECT_EQ(validate.readAll().trimmed(), "") << text.constData();
+    }
+
+    ASSERT_TRUE(entry.setEnabled(false));
+    EXPECT_FALSE(QFile::exists(entry.path()));
+    EXPECT_TRUE(entry.setEnabled(false)); // nothing there: already as asked
+
+    // An entry the desktop's own settings switched off counts as off.
+    writeFile(entry.path(), "[Desktop Entry]\nType=Application\nExec=voicetray\nHidden=true\n");
+    EXPECT_FALSE(entry.isEnabled());
+    writeFile(entry.path(), "[Desktop Entry]\nExec=voicetray\nX-GNOME-Autostart-enabled=false\n");
+    EXPECT_FALSE(entry.isEnabled());
+    writeFile(entry.path(), "[Desktop Entry]\nExec=voicetray\n[Desktop Action x]\nHidden=true\n");
+    EXPECT_TRUE(entry.isEnabled());
+}
+
+TEST(AutostartEntry, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
+{
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    qtApp();
+    QStringList messages;
+    setQnMessageBoxPresenter([&](const QString& text) { messages << text; });
+    const QString path = home.path() + "/.config/autostart/" + AutostartEntry::kFileName;
+    {
+        RecorderAppDelegate delegate;
+        ASSERT_EQ(delegate.autostartEntry().path(), path);
+        QCheckBox* box = delegate.prefView()->startAtLoginBtn();
+        box->click();
+        EXPECT_TRUE(QFile::exists(path));
+        EXPECT_TRUE(readFile(path).contains("Exec=" + QCoreApplication::applicationFilePath().toUtf8()));
+        box->click();
+        EXPECT_FALSE(QFile::exists(path));
+        EXPECT_FALSE(box->isChecked());
+
+        // The autostart folder cannot be made: the user hears of it and the box stays off.
+        QDir(home.path() + "/.config").removeRecursively();
+        writeFile(home.path() + "/.config/autostart", "a file, not a folder");
+        box->click();
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_EQ(messages, QStringList{"Unable to start VoiceTray at login"});
+        QFile::remove(home.path() + "/.config/autostart");
+    }
+    // A later start shows the entry's state.
+    writeFile(path, AutostartEntry(path, "voicetray").contents().toUtf8());
+    {
+        RecorderAppDelegate delegate;
+        delegate.applicationDidFinishLaunching();
+        EXPECT_TRUE(delegate.prefView()->startAtLoginBtn()->isChecked());
+        delegate.applicationShouldTerminate();
+    }
+    setQnMessageBoxPresenter({});
+}
+
+TEST(SingleInstance, OneHolderPerSessionTakesTheCommandsOfLaterStarts)
+{
+    qtApp();
+    QTemporaryDir runtime;
+    const QString name = runtime.path() + "/voicetray-test";
+    SingleInstance first(name);
+    SingleInstance later(name);
+    // Nobody listens yet: a later start gives up after its time.
+    EXPECT_FALSE(later.sendToRunning({"record"}, 200));
+    ASSERT_TRUE(first.tryLock());
+    EXPECT_FALSE(later.tryLock());
+    // A socket left by a process that died does not stop the holder.
+    writeFile(name, "stale");
+    ASSERT_TRUE(first.listen());
+
+    QSignalSpy received(&first, &SingleInstance::commandsReceived);
+    // The later start blocks while it waits, so it runs on a thread of its
+    // own while this one answers.
+    std::atomic<int> answered{-1};
+    QThread* sender = QThread::create([&] {
+        answered = later.sendToRunning({"record", "show"}) ? 1 : 0;
+        answered = answered + 2 * (later.sendToRunning({}) ? 1 : 0);
+    });
+    sender->start();
+    ASSERT_TRUE(spinUntil([&] { return sender->isFinished(); }));
+    delete sender;
+    EXPECT_EQ(answered, 3);
+    ASSERT_EQ(received.size(), 2);
+    EXPECT_EQ(received[0][0].toStringList(), (QStringList{"record", "show"}));
+    EXPECT_EQ(received[1][0].toStringList(), QStringList());
+}
+
+TEST(SingleInstance, NamesDifferBySessionAndKeepToThePrivateFolder)
+{
+    QTemporaryDir runtime;
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    qputenv("DISPLAY", ":7");
+    const QString seven = SingleInstance::defaultServerName();
+    qputenv("DISPLAY", ":8/../../x");
+    const QString eight = SingleInstance::defaultServerName();
+    EXPECT_NE(seven, eight);
+    EXPECT_TRUE(seven.startsWith(runtime.path() + "/io.github.voicetray.VoiceTray-"));
+    EXPECT_EQ(QFileInfo(eight).path(), runtime.path());
+}
