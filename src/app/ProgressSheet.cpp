@@ -35,7 +35,6 @@ void ProgressSheet::beginSheet(QWidget* window)
     const QRect host = window->window()->frameGeometry();
     move(host.x() + (host.width() - width()) / 2, host.y() + 16);
     show();
-    raise();
 }
 
 void ProgressSheet::endSheet()

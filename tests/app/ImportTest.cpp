@@ -1,0 +1,235 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Importing files and folders, converting, and moving rows, with real files.
+#include "FilesFixture.h"
+
+#include "app/ProgressSheet.h"
+#include "outline/RecOutlineView.h"
+
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
+#include <QProgressBar>
+#include <QUrl>
+
+namespace {
+
+using Import = FilesFixture;
+
+TEST_F(Import, FilesFromOutsideTheLibraryAreImportedFromInsideMoved)
+{
+    EXPECT_TRUE(app->isFilesForImport({src + "/a.mp3", out + "/b.m4a"}));
+    EXPECT_FALSE(app->isFilesForImport({out + "/b.m4a", src + "/a.mp3"}));
+    EXPECT_FALSE(app->isFilesForImport({out}));
+    EXPECT_FALSE(app->isFilesForImport({out.toUpper() + "/B.M4A"}));
+    // A folder whose name merely begins like the library's is outside it.
+    EXPECT_TRUE(app->isFilesForImport({out + "2/a.mp3"}));
+    EXPECT_FALSE(app->isFilesForImport({}));
+}
+
+TEST_F(Import, ConvertsOtherFormatsUnderAFreeNameAndCopiesM4aUnchanged)
+{
+    recording("Song");
+    RecGroup* copies = category("Copies");
+    ASSERT_TRUE(makeAudio(src + "/Song.mp3", 3));
+    ASSERT_TRUE(makeAudio(src + "/song.M4A", 2, {"-c:a", "aac", "-f", "mp4"}));
+    writeText(src + "/notes.mp3", "not audio at all");
+
+    ASSERT_TRUE(app->importFiles({src + "/Song.mp3", src + "/notes.mp3"}, nullptr, true));
+    ASSERT_EQ(titles(root()), (QStringList{"Song", "Copies", "Song 1"}));
+    RecItem* converted = itemAt(root(), 2);
+    EXPECT_EQ(converted->duration(), 0);
+    EXPECT_EQ(app->filesForConvertion(), QStringList{out + "/Song 1.m4a"});
+    ASSERT_TRUE(waitForConversions());
+    EXPECT_NEAR(converted->duration(), 3.0, 0.05);
+    EXPECT_NEAR(QTMovie::fileDuration(out + "/Song 1.m4a"), 3.0, 0.05);
+    EXPECT_TRUE(fileBytes(out + "/Song 1.m4a").mid(4, 4) == "ftyp");
+    EXPECT_FALSE(QFileInfo::exists(out + "/notes.m4a"));
+
+    // Dropped under the expanded category: it goes inside, copied byte for byte.
+    ASSERT_TRUE(app->importFiles({src + "/song.M4A"}, copies, false));
+    EXPECT_EQ(titles(copies), QStringList{"song"});
+    EXPECT_EQ(fileBytes(out + "/Copies/song.m4a"), fileBytes(src + "/song.M4A"));
+    EXPECT_NEAR(itemAt(copies, 0)->duration(), 2.0, 0.05);
+    EXPECT_TRUE(app->filesForConvertion().isEmpty());
+    EXPECT_TRUE(fileBytes(out + "/RecordingsDB.xml").contains("Title=\"song\""));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Import, FolderTreesKeepTheirNestingAndNeverLoop)
+{
+    // outer holds the library itself, a folder tree, a link back up and an empty folder.
+    const QString outer = home.path() + "/outer";
+    ASSERT_TRUE(makeAudio(outer + "/Interviews/first.wav", 1));
+    ASSERT_TRUE(makeAudio(outer + "/Interviews/Later/second.flac", 1));
+    QDir().mkpath(outer + "/Interviews/Empty");
+    ASSERT_TRUE(QFile::link(outer, outer + "/Interviews/Later/loop"));
+    ASSERT_TRUE(QFile::link(outer + "/Interviews/first.wav", outer + "/Interviews/linked.wav"));
+    category("Interviews");
+
+    ASSERT_TRUE(app->importFiles({outer}, nullptr, true));
+    ASSERT_TRUE(waitForConversions());
+
+    ASSERT_EQ(titles(root()), (QStringList{"Interviews", "outer"}));
+    RecGroup* imported = groupAt(root(), 1);
+    ASSERT_EQ(titles(imported), QStringList{"Interviews"});
+    RecGroup* interviews = groupAt(imported, 0);
+    EXPECT_EQ(titles(interviews), (QStringList{"Empty", "Later", "first", "linked"}));
+    EXPECT_EQ(titles(groupAt(interviews, 1)), QStringList{"second"});
+    EXPECT_TRUE(groupAt(interviews, 0)->subItems().isEmpty());
+    EXPECT_TRUE(imported->isExpanded() && interviews->isExpanded() && groupAt(interviews, 1)->isExpanded());
+    EXPECT_TRUE(QFileInfo(out + "/outer/Interviews/Empty").isDir());
+    EXPECT_NEAR(QTMovie::fileDuration(out + "/outer/Interviews/Later/second.m4a"), 1.0, 0.05);
+    // The library was not copied into itself and the link was not followed.
+    EXPECT_FALSE(QFileInfo::exists(out + "/outer/rec"));
+    EXPECT_FALSE(QFileInfo::exists(out + "/outer/Interviews/Later/loop"));
+
+    // A folder whose name is taken gets the first free number.
+    ASSERT_TRUE(app->importFiles({outer + "/Interviews/Later"}, nullptr, true));
+    ASSERT_TRUE(app->importFiles({outer + "/Interviews/Later"}, nullptr, true));
+    ASSERT_TRUE(waitForConversions());
+    EXPECT_EQ(titles(root()), (QStringList{"Interviews", "outer", "Later", "Later 1"}));
+}
+
+TEST_F(Import, TheBarRunsToAHundredAcrossImportsAndWaitingConversionsFinish)
+{
+    for (const char* name : {"a", "b", "c"})
+        ASSERT_TRUE(makeAudio(src + "/" + name + ".ogg", 8, {"-c:a", "libvorbis"}));
+    QList<int> bar;
+    QObject::connect(app->progressBar(), &QProgressBar::valueChanged, [&](int v) { bar << v; });
+    QStringList durationOrder;
+    bool sheetSeen = false;
+
+    ASSERT_TRUE(app->importFiles({src + "/a.ogg", src + "/b.ogg"}, nullptr, true));
+    // A second import before the first one's conversions ran: none is dropped.
+    ASSERT_TRUE(app->importFiles({src + "/c.ogg"}, nullptr, true));
+    EXPECT_EQ(app->nTotalFilesToConvert(), 3);
+    for (GeneralRecItem* row : root()->subItems())
+        QObject::connect(row, &GeneralRecItem::changed, [&, row] {
+            auto* item = static_cast<RecItem*>(row);
+            if (item->duration() > 0 && !durationOrder.contains(item->title()))
+                durationOrder << item->title();
+        });
+    QObject::connect(app->progressBar(), &QProgressBar::valueChanged,
+                     [&] { sheetSeen = sheetSeen || app->progressPanel()->isSheetShown(); });
+    ASSERT_TRUE(waitForConversions());
+
+    EXPECT_TRUE(sheetSeen);
+    EXPECT_EQ(app->progressTitle()->text(), "Importing...");
+    EXPECT_FALSE(app->progressPanel()->isSheetShown());
+    ASSERT_FALSE(bar.isEmpty());
+    EXPECT_EQ(bar.last(), 100);
+    EXPECT_TRUE(std::is_sorted(bar.begin() + 1, bar.end())) << bar.size();
+    EXPECT_EQ(durationOrder, (QStringList{"a", "b", "c"}));
+    for (const char* name : {"a", "b", "c"})
+        EXPECT_NEAR(QTMovie::fileDuration(out + "/" + name + ".m4a"), 8.0, 0.05);
+}
+
+TEST_F(Import, AFileDroppedFromOutsideIsImportedAtTheMarker)
+{
+    RecGroup* talks = category("Talks");
+    ASSERT_TRUE(makeAudio(src + "/memo.m4a", 1, {"-c:a", "aac"}));
+    RecOutlineView* view = outline->outlineView();
+    const QRect frame = view->frameOf(talks);
+    // Just under the expanded category's row: into the category.
+    const QPoint at(20, frame.bottom() - 2);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(src + "/memo.m4a")});
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &move);
+    EXPECT_TRUE(talks->insertLineVisible());
+    EXPECT_FALSE(talks->insertLineAtTop());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(view, &drop);
+
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(titles(talks), QStringList{"memo"});
+    EXPECT_EQ(fileBytes(out + "/Talks/memo.m4a"), fileBytes(src + "/memo.m4a"));
+    EXPECT_FALSE(talks->insertLineVisible());
+}
+
+class Move : public FilesFixture
+{
+protected:
+    QString pathOf(const GeneralRecItem* item) const { return app->restorePath(item); }
+};
+
+TEST_F(Move, WithinACategoryOnlyTheOrderChanges)
+{
+    RecItem* a = recording("A");
+    recording("B");
+    RecItem* c = recording("C");
+    EXPECT_TRUE(app->moveFiles({pathOf(c)}, a, true));
+    EXPECT_EQ(titles(root()), (QStringList{"C", "A", "B"}));
+    EXPECT_EQ(fileBytes(out + "/C.m4a"), "C");
+    // Onto its own row: nothing, and false.
+    EXPECT_FALSE(app->moveFiles({pathOf(a)}, a, false));
+    EXPECT_EQ(titles(root()), (QStringList{"C", "A", "B"}));
+}
+
+TEST_F(Move, AfterAnExpandedCategoryGoesInsideBeforeItStaysOutside)
+{
+    RecItem* a = recording("A");
+    RecItem* b = recording("B");
+    RecGroup* cat = category("Cat");
+    recording("X", cat);
+
+    EXPECT_TRUE(app->moveFiles({pathOf(a)}, cat, false));
+    EXPECT_EQ(titles(cat), (QStringList{"A", "X"}));
+    EXPECT_EQ(fileBytes(out + "/Cat/A.m4a"), "A");
+    EXPECT_FALSE(QFileInfo::exists(out + "/A.m4a"));
+    EXPECT_EQ(a->level(), 1);
+
+    EXPECT_TRUE(app->moveFiles({pathOf(b)}, cat, true));
+    EXPECT_EQ(titles(root()), (QStringList{"B", "Cat"}));
+    EXPECT_TRUE(QFileInfo::exists(out + "/B.m4a"));
+    EXPECT_TRUE(fileBytes(out + "/RecordingsDB.xml").indexOf("Title=\"A\"")
+                > fileBytes(out + "/RecordingsDB.xml").indexOf("Title=\"Cat\""));
+}
+
+TEST_F(Move, SeveralKeepTheirOrderAndTakenNamesGetNumbers)
+{
+    recording("Memo");
+    RecGroup* notes = category("Notes");
+    RecGroup* cat = category("Cat");
+    RecItem* x = recording("X", cat);
+    RecItem* memo = recording("Memo", cat);
+    RecGroup* innerNotes = category("Notes", cat);
+    recording("Inside", innerNotes);
+    RecItem* last = recording("Last", cat);
+
+    EXPECT_TRUE(app->moveFiles({pathOf(memo), pathOf(innerNotes)}, notes, true));
+    EXPECT_EQ(titles(root()), (QStringList{"Memo", "Memo 1", "Notes 1", "Notes", "Cat"}));
+    EXPECT_EQ(fileBytes(out + "/Memo 1.m4a"), "Memo");
+    EXPECT_EQ(fileBytes(out + "/Notes 1/Inside.m4a"), "Inside");
+    EXPECT_EQ(titles(groupAt(root(), 2)), QStringList{"Inside"});
+
+    EXPECT_TRUE(app->moveFiles({pathOf(x), pathOf(last)}, notes, false));
+    EXPECT_EQ(titles(notes), (QStringList{"X", "Last"}));
+    EXPECT_TRUE(cat->subItems().isEmpty());
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Move, ACategoryNeverGoesIntoItselfOrBelowItself)
+{
+    RecGroup* parent = category("Parent");
+    RecGroup* child = category("Child", parent);
+    RecItem* deep = recording("Deep", child);
+
+    EXPECT_FALSE(app->moveFiles({pathOf(parent)}, child, false));
+    EXPECT_FALSE(app->moveFiles({pathOf(parent)}, deep, true));
+    EXPECT_FALSE(app->moveFiles({pathOf(parent)}, parent, false));
+    EXPECT_EQ(titles(root()), QStringList{"Parent"});
+    EXPECT_EQ(titles(parent), QStringList{"Child"});
+    EXPECT_TRUE(QFileInfo::exists(out + "/Parent/Child/Deep.m4a"));
+    // Moving the child up beside its parent is fine.
+    EXPECT_TRUE(app->moveFiles({pathOf(child)}, parent, true));
+    EXPECT_EQ(titles(root()), (QStringList{"Child", "Parent"}));
+    EXPECT_EQ(fileBytes(out + "/Child/Deep.m4a"), "Deep");
+    EXPECT_EQ(deep->level(), 1);
+}
+
+} // namespace
