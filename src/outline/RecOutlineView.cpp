@@ -133,10 +133,10 @@ void RecOutlineView::mouseMoveEvent(QMouseEvent* event)
     // Presses on a row reach here too: rows leave moves to the outline.
     if (!m_controller || m_clickPos == QPoint(-1, -1) || !(event->buttons() & Qt::LeftButton))
         return;
-    const QPoint pos = event->position().toPoint();
-    const QPoint d = pos - m_clickPos;
+    const QPointF d = event->position() - QPointF(m_clickPos);
     if (std::hypot(d.x(), d.y()) < kDragThreshold)
         return;
+    const QPoint pos = event->position().toPoint();
     GeneralRecItem* item = m_controller->itemByPos(pos, m_controller->mainItem());
     const QStringList paths = m_controller->dragPaths(item);
     if (paths.isEmpty())

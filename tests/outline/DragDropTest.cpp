@@ -1,0 +1,248 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Where the drop marker goes, what a drag carries, and what a drop asks of
+// the application.
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "outline/OutlineDelegate.h"
+#include "outline/RecOutlineController.h"
+#include "outline/RecOutlineView.h"
+#include "support/QtApp.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QMouseEvent>
+#include <QScrollArea>
+#include <QTemporaryDir>
+#include <QUrl>
+
+#include <optional>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Stands in for the application controller: rows live under a temporary
+// folder, and the drops it is asked to take are written down.
+struct DropDelegate : OutlineDelegate
+{
+    QTemporaryDir dir;
+    RecOutlineController* outline = nullptr;
+    struct Drop
+    {
+        bool import;
+        QStringList paths;
+        GeneralRecItem* nearItem;
+        bool beforeItem;
+    };
+    std::optional<Drop> drop;
+
+    void structChanged() override {}
+    void chiefSelectedChanged() override {}
+    bool renameItem(GeneralRecItem*, const QString&) override { return false; }
+    bool isRecording() const override { return false; }
+    QString restorePath(const GeneralRecItem* item) const override
+    {
+        return dir.path() + pathBelowRoot(item);
+    }
+    QString pathBelowRoot(const GeneralRecItem* item) const
+    {
+        return outline->groupPath(item) + (item->isGroup() ? "" : ".m4a");
+    }
+    bool isFilesForImport(const QStringList& paths) const override { return !paths.first().startsWith(dir.path()); }
+    bool importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override
+    {
+        drop = Drop{true, paths, nearItem, beforeItem};
+        return true;
+    }
+    bool moveFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override
+    {
+        drop = Drop{false, paths, nearItem, beforeItem};
+        return true;
+    }
+};
+
+class DragDrop : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        delegate.outline = &outline;
+        scroll.setFrameShape(QFrame::NoFrame);
+        scroll.resize(300, 400);
+        outline.setAppDelegate(&delegate);
+        outline.setOutlineView(view, &scroll);
+        outline.setModifierQuery([] { return 0u; });
+        view->setDragPerformer([this](const QStringList& paths, const QPoint&) { dragged << paths; });
+        scroll.show();
+        QApplication::processEvents();
+    }
+    // Rows with their files or folders on disk.
+    RecGroup* group(const QString& title, RecGroup* parent = nullptr)
+    {
+        RecGroup* g = outline.createNewGroup();
+        g->setTitle(title);
+        g->setExpanded(true);
+        outline.addGroup(g, parent ? parent : outline.mainGroup());
+        QDir().mkpath(delegate.restorePath(g));
+        return g;
+    }
+    RecItem* item(const QString& title, RecGroup* parent = nullptr, bool withFile = true)
+    {
+        RecItem* i = outline.createNewItem();
+        i->setTitle(title);
+        outline.addItem(i, parent ? parent : outline.mainGroup());
+        QFile f(delegate.restorePath(i));
+        if (withFile && f.open(QIODevice::WriteOnly))
+            f.write("audio");
+        return i;
+    }
+    // Which row shows the marker, and where.
+    QString marker() const
+    {
+        GeneralRecItem* h = outline.findHighlightedItem(outline.mainItem());
+        if (!h)
+            return "none";
+        return h->title() + (h->insertLineAtTop() ? " top" : " bottom");
+    }
+    void press(QPointF at)
+    {
+        QMouseEvent e(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+        QApplication::sendEvent(view, &e);
+    }
+    void moveTo(QPointF at)
+    {
+        QMouseEvent e(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &e);
+    }
+    // A drop of the paths at the point, as a file manager makes it.
+    bool dropAt(const QStringList& paths, QPoint at)
+    {
+        QMimeData mime;
+        QList<QUrl> urls;
+        for (const QString& p : paths)
+            urls << QUrl::fromLocalFile(p);
+        mime.setUrls(urls);
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &enter);
+        QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &move);
+        markerWhileDragging = marker();
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view, &drop);
+        return drop.isAccepted();
+    }
+
+    QApplication& qt = qtApp();
+    DropDelegate delegate;
+    QScrollArea scroll;
+    RecOutlineView* view = new RecOutlineView;
+    RecOutlineController outline;
+    QList<QStringList> dragged;
+    QString markerWhileDragging;
+};
+
+TEST_F(DragDrop, TheMarkerGoesToTheNearestEdge)
+{
+    // A category row of 23 points with its top edge at 1, then a 40-point recording.
+    RecGroup* first = group("First");
+    RecItem* second = item("Second");
+    ASSERT_EQ(view->frameOf(first), QRect(0, 1, 300, 23));
+    ASSERT_EQ(view->frameOf(second).top(), 24);
+
+    outline.highlightInsertPoint(QPoint(30, 1 + 3));
+    EXPECT_EQ(marker(), "First top");
+    outline.highlightInsertPoint(QPoint(30, 1 + 15));
+    EXPECT_EQ(marker(), "First bottom");
+    // Halfway between the bottom edges 24 and 64: the first row met wins.
+    outline.highlightInsertPoint(QPoint(30, 44));
+    EXPECT_EQ(marker(), "First bottom");
+    outline.highlightInsertPoint(QPoint(30, 45));
+    EXPECT_EQ(marker(), "Second bottom");
+    // Only one marker at a time, and none once the pointer leaves the view.
+    EXPECT_FALSE(first->insertLineVisible());
+    outline.highlightInsertPoint(QPoint(30, -5));
+    EXPECT_EQ(marker(), "none");
+}
+
+TEST_F(DragDrop, ADropHandsThePathsAndTheMarkedPlaceToTheApplication)
+{
+    // An empty outline: no marker, and the drop is an import at the top.
+    EXPECT_TRUE(dropAt({"/elsewhere/a.mp3"}, QPoint(30, 30)));
+    EXPECT_EQ(markerWhileDragging, "none");
+    ASSERT_TRUE(delegate.drop);
+    EXPECT_TRUE(delegate.drop->import);
+    EXPECT_EQ(delegate.drop->paths, QStringList{"/elsewhere/a.mp3"});
+    EXPECT_EQ(delegate.drop->nearItem, nullptr);
+    EXPECT_TRUE(delegate.drop->beforeItem);
+
+    RecGroup* cat = group("Cat");
+    RecItem* memo = item("Memo", cat);
+    RecItem* talk = item("Talk");
+    // Rows dropped under "Memo" are moved there; the marker is gone afterwards.
+    const QRect memoFrame = view->frameOf(memo);
+    EXPECT_TRUE(dropAt({delegate.restorePath(talk)}, QPoint(30, memoFrame.bottom() - 3)));
+    EXPECT_EQ(markerWhileDragging, "Memo bottom");
+    EXPECT_FALSE(delegate.drop->import);
+    EXPECT_EQ(delegate.drop->nearItem, memo);
+    EXPECT_FALSE(delegate.drop->beforeItem);
+    EXPECT_EQ(marker(), "none");
+}
+
+TEST_F(DragDrop, NothingIsDroppedWhileASearchIsShown)
+{
+    RecItem* talk = item("Talk");
+    outline.setSearchResults(QList<RecItem*>{talk});
+    EXPECT_FALSE(dropAt({"/elsewhere/a.mp3"}, QPoint(30, 10)));
+    EXPECT_EQ(markerWhileDragging, "none");
+    EXPECT_FALSE(delegate.drop);
+    // Rows can still be dragged out of the results.
+    press(QPointF(30, 10));
+    moveTo(QPointF(30, 20));
+    EXPECT_EQ(dragged, QList<QStringList>{{delegate.restorePath(talk)}});
+}
+
+TEST_F(DragDrop, ADragStartsFivePointsFromThePressWithTheRowUnderThePointer)
+{
+    RecItem* a = item("A");
+    RecItem* b = item("B");
+    // Pressed 2 points above the bottom of A; 5 points down is B.
+    const QPointF at(40, view->frameOf(a).bottom() - 1);
+    press(at);
+    moveTo(at + QPointF(0, 4.9));
+    EXPECT_TRUE(dragged.isEmpty());
+    moveTo(at + QPointF(3.0, 4.0));
+    ASSERT_EQ(dragged.size(), 1);
+    EXPECT_EQ(dragged.first(), QStringList{delegate.restorePath(b)});
+
+    // No press pending: no drag.
+    dragged.clear();
+    view->setClickPos(QPoint(-1, -1));
+    moveTo(at + QPointF(0, 30));
+    EXPECT_TRUE(dragged.isEmpty());
+}
+
+TEST_F(DragDrop, ADragCarriesTheSelectionOnlyWhenItStartsOnIt)
+{
+    RecGroup* cat = group("Cat");
+    RecItem* inside = item("Inside", cat);
+    RecItem* loose = item("Loose");
+    RecItem* noFile = item("NoFile", nullptr, false);
+    RecItem* other = item("Other");
+    outline.selectItem(cat);
+    outline.addToSelection(inside);
+    outline.addToSelection(noFile);
+
+    // A selected category stands for what is in it; a row without a file is left out.
+    EXPECT_EQ(outline.dragPaths(inside), QStringList{delegate.restorePath(cat)});
+    EXPECT_EQ(outline.dragPaths(other), QStringList{delegate.restorePath(other)});
+    EXPECT_EQ(outline.dragPaths(noFile), QStringList{delegate.restorePath(cat)});
+    outline.selectItem(noFile);
+    EXPECT_TRUE(outline.dragPaths(noFile).isEmpty());
+    EXPECT_EQ(outline.dragPaths(loose), QStringList{delegate.restorePath(loose)});
+}
+
+} // namespace
