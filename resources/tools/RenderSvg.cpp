@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Build-time tool: renders each SVG source to <name>.png at its own size in
-// points and to <name>@2x.png at twice that, for HiDPI screens.
+// points and to <name>@2x.png at twice that, for HiDPI screens; with --size,
+// renders one source to one square PNG of that many pixels (the icon theme).
 #include <QFileInfo>
 #include <QImage>
 #include <QPainter>
@@ -26,8 +27,22 @@ bool render(QSvgRenderer& renderer, const QSize& size, int scale, const QString&
 int main(int argc, char** argv)
 {
     QTextStream err(stderr);
+    if (argc == 5 && QByteArray(argv[1]) == "--size") {
+        const int pixels = QByteArray(argv[2]).toInt();
+        QSvgRenderer renderer(QString::fromLocal8Bit(argv[4]));
+        if (pixels <= 0 || !renderer.isValid()) {
+            err << "cannot read " << argv[4] << "\n";
+            return 1;
+        }
+        if (!render(renderer, QSize(pixels, pixels), 1, QString::fromLocal8Bit(argv[3]))) {
+            err << "cannot write " << argv[3] << "\n";
+            return 1;
+        }
+        return 0;
+    }
     if (argc < 3) {
-        err << "usage: vt_render_svg <output folder> <file.svg>...\n";
+        err << "usage: vt_render_svg <output folder> <file.svg>...\n"
+               "       vt_render_svg --size <pixels> <output.png> <file.svg>\n";
         return 2;
     }
     const QString outDir = QString::fromLocal8Bit(argv[1]);

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSettings>
 
 namespace {
@@ -87,17 +88,60 @@ VoiceTrayProcess::~VoiceTrayProcess()
     m_process.waitForFinished(5000);
 }
 
-bool VoiceTrayProcess::start()
+QProcessEnvironment VoiceTrayProcess::environment() const
 {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("HOME", m_home.path());
     env.insert("XDG_CONFIG_HOME", m_home.path() + "/.config");
     env.insert("QT_QPA_PLATFORM", "xcb");
     env.insert("DISPLAY", XServer::instance().display());
-    m_process.setProcessEnvironment(env);
+    return env;
+}
+
+bool VoiceTrayProcess::start(const QStringList& arguments)
+{
+    m_process.setProcessEnvironment(environment());
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_process.start(qEnvironmentVariable("VT_BINARY_DIR") + "/src/voicetray", {});
+    m_process.start(qEnvironmentVariable("VT_BINARY_DIR") + "/src/voicetray", arguments);
     return m_process.waitForStarted(5000) && waitUntil([this] { return !popupFrame().isNull(); });
+}
+
+int VoiceTrayProcess::run(const QStringList& arguments, QByteArray* errors, QByteArray* output,
+                          const QStringList& extraEnvironment)
+{
+    QProcess second;
+    QProcessEnvironment env = environment();
+    for (const QString& setting : extraEnvironment)
+        env.insert(setting.section('=', 0, 0), setting.section('=', 1));
+    second.setProcessEnvironment(env);
+    second.start(qEnvironmentVariable("VT_BINARY_DIR") + "/src/voicetray", arguments);
+    // The running program answers from its event loop, which this keeps going.
+    const bool ended = second.waitForStarted(5000) &&
+                       waitUntil([&] { return second.state() == QProcess::NotRunning; });
+    if (!ended) {
+        second.kill();
+        second.waitForFinished(5000);
+        return -1;
+    }
+    if (errors)
+        *errors = second.readAllStandardError();
+    if (output)
+        *output = second.readAllStandardOutput();
+    return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+}
+
+int VoiceTrayProcess::processCount() const
+{
+    const QByteArray home = "HOME=" + m_home.path().toLocal8Bit();
+    int count = 0;
+    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        if (QFileInfo(QFile::symLinkTarget("/proc/" + pid + "/exe")).fileName() != "voicetray")
+            continue;
+        QFile environ("/proc/" + pid + "/environ");
+        if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(home))
+            ++count;
+    }
+    return count;
 }
 
 QByteArray VoiceTrayProcess::database() const

@@ -16,7 +16,15 @@ public:
     explicit VoiceTrayProcess(bool ignoreHotKeys = false);
     ~VoiceTrayProcess();
 
-    bool start();
+    // Starts the program with the arguments and waits for its window.
+    bool start(const QStringList& arguments = {});
+    // Starts the program once more with the same environment and waits until
+    // it ends; answers its exit status (-1 when it did not end within 10 s)
+    // and, when asked, what it wrote to stderr and stdout.
+    int run(const QStringList& arguments, QByteArray* errors = nullptr, QByteArray* output = nullptr,
+            const QStringList& extraEnvironment = {});
+    // The processes of the program running with this home folder.
+    int processCount() const;
     QString outputFolder() const { return m_home.path() + "/rec"; }
     QByteArray database() const;
     // The pop-up window's frame on screen, or a null rect while it is hidden.
@@ -25,6 +33,8 @@ public:
     QRect trayIconFrame() const;
 
 private:
+    QProcessEnvironment environment() const;
+
     QTemporaryDir m_home;
     QProcess m_process;
 };
