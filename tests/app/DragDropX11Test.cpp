@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// A row dragged with the real pointer on a private X display lands in a
+// category: the tree and the disk change together.
+#include "FilesFixture.h"
+
+#include "outline/RecOutlineView.h"
+#include "support/XServer.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QWidget>
+#include <QWindow>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (!condition() && clock.elapsed() < timeoutMs)
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    return condition();
+}
+
+using DragDropX11 = FilesFixture;
+
+TEST_F(DragDropX11, ARowDraggedUnderAnExpandedCategoryMovesIntoIt)
+{
+    RecGroup* cat = category("Cat");
+    recording("X", cat);
+    RecItem* a = recording("A");
+    // Without a tray the window opens on its own shortly after the start.
+    QWidget* window = nullptr;
+    ASSERT_TRUE(waitUntil([&] { return (window = app->plainWindow() ? app->plainWindow() : app->window()); }));
+    window->resize(360, 420);
+    ASSERT_TRUE(waitUntil([&] { return window->isVisible() && window->windowHandle()->isExposed(); }));
+    RecOutlineView* view = outline->outlineView();
+    ASSERT_TRUE(waitUntil([&] { return view->isVisible() && !view->frameOf(a).isNull(); }));
+
+    // From the middle of "A" to 3 points above the bottom edge of "Cat".
+    const QPoint from = view->mapToGlobal(view->frameOf(a).center());
+    const QPoint to = view->mapToGlobal(QPoint(view->frameOf(cat).center().x(), view->frameOf(cat).bottom() - 2));
+    auto pos = [](QPoint p) { return QStringList{QString::number(p.x()), QString::number(p.y())}; };
+    QStringList script = QStringList{"mousemove"} + pos(from) + QStringList{"mousedown", "1", "sleep", "0.3"};
+    for (int step = 1; step <= 6; ++step)
+        script += QStringList{"mousemove"} + pos(from + (to - from) * step / 6) + QStringList{"sleep", "0.15"};
+    script += QStringList{"sleep", "0.3", "mouseup", "1"};
+    // The drag runs its own event loop, so the pointer is driven from another process meanwhile.
+    QProcess xdotool;
+    xdotool.start("xdotool", script);
+    ASSERT_TRUE(xdotool.waitForStarted());
+
+    EXPECT_TRUE(waitUntil([&] { return cat->subItems().size() == 2; }));
+    xdotool.waitForFinished(5000);
+    EXPECT_EQ(titles(cat), (QStringList{"A", "X"}));
+    EXPECT_EQ(fileBytes(out + "/Cat/A.m4a"), "A");
+    EXPECT_FALSE(QFileInfo::exists(out + "/A.m4a"));
+    EXPECT_EQ(outline->findHighlightedItem(root()), nullptr);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (!XServer::instance().isRunning()) {
+        std::fprintf(stderr, "no X server\n");
+        return 1;
+    }
+    qputenv("QT_QPA_PLATFORM", "xcb");
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
