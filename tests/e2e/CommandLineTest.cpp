@@ -62,7 +62,6 @@ TEST(CommandLine, SecondStartOpensTheWindowOfTheFirstAndEnds)
     ASSERT_TRUE(app.start());
     const QRect icon = app.trayIconFrame();
     ASSERT_FALSE(icon.isNull());
-    savePopup(app.popupFrame(), "recordings");
     clickAt(icon.center());
     ASSERT_TRUE(waitUntil([&] { return app.popupFrame().isNull(); }));
 
@@ -114,6 +113,17 @@ TEST(CommandLine, RecordAndContinueAsTheHotKeysDo)
     EXPECT_TRUE(app.database().contains("Position in which the recording was continued"));
     EXPECT_DOUBLE_EQ(QTMovie::fileDuration(file), first);
     EXPECT_EQ(app.processCount(), 1);
+
+    // The software centre's pictures: the recordings, then the preferences
+    // behind the gear button at the right end of the toolbar.
+    ASSERT_EQ(app.run({"--show"}), 0);
+    ASSERT_TRUE(waitUntil([&] { return !app.popupFrame().isNull(); }));
+    pause(300);
+    const QRect popup = app.popupFrame();
+    savePopup(popup, "recordings");
+    clickAt(popup.topLeft() + QPoint(popup.width() - 21, 33));
+    pause(800);
+    savePopup(popup, "preferences");
 }
 
 int main(int argc, char** argv)
