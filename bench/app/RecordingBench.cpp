@@ -1,0 +1,87 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The hot path of a recording, through the whole application controller and
+// the private sound server: from the press to the first captured buffer
+// written, and from the stop to a playable, measured file.
+#include "app/QnMessageBox.h"
+#include "app/RecorderAppDelegate.h"
+#include "audio/KvSoundFileRecorder.h"
+#include "media/QTMovie.h"
+#include "support/PulseServer.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+RecorderAppDelegate* g_app = nullptr;
+
+void BM_StartToFirstBuffer(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        g_app->startStopRecording();
+        while (g_app->recorder()->currSeconds() <= 0.0 && clock.elapsed() < 5000)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
+        state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
+        g_app->startStopRecording();
+    }
+}
+BENCHMARK(BM_StartToFirstBuffer)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(20)
+    ->ReportAggregatesOnly(true);
+
+void BM_StopToMeasuredFile(benchmark::State& state)
+{
+    for (auto _ : state) {
+        g_app->startStopRecording();
+        const QString file = g_app->recorder()->outputFilePath();
+        QElapsedTimer wait;
+        wait.start();
+        while (wait.elapsed() < 300)
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QElapsedTimer clock;
+        clock.start();
+        g_app->startStopRecording();
+        const double seconds = QTMovie::fileDuration(file);
+        state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
+        if (seconds <= 0)
+            state.SkipWithError("the file did not play");
+    }
+}
+BENCHMARK(BM_StopToMeasuredFile)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(20)
+    ->ReportAggregatesOnly(true);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    PulseServer& server = PulseServer::instance();
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("VoiceTray");
+    QApplication::setApplicationName("VoiceTray");
+    setQnMessageBoxPresenter([](const QString& text) { fprintf(stderr, "%s\n", qPrintable(text)); });
+    RecorderAppDelegate delegate;
+    delegate.settings().setOutputFolder(home.path() + "/rec");
+    delegate.settings().setInputDevice(server.sineSourceDescription());
+    delegate.applicationDidFinishLaunching();
+    g_app = &delegate;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    delegate.applicationShouldTerminate();
+    return 0;
+}
