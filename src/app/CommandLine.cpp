@@ -3,6 +3,38 @@
 
 #include <QCommandLineParser>
 
+namespace {
+
+// QApplication's own options, which it takes out of the arguments itself;
+// a session manager restarts the program with "-session <id>", for instance.
+QStringList withoutQtOptions(const QStringList& arguments)
+{
+    static const QStringList withValue{"platform", "platformpluginpath", "platformtheme", "plugin",
+                                       "qwindowgeometry", "qwindowicon", "qwindowtitle", "session",
+                                       "display", "geometry", "style", "stylesheet", "name", "title",
+                                       "qmljsdebugger"};
+    static const QStringList flags{"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        QString name = arguments[i];
+        if (i == 0 || !name.startsWith('-') || name.startsWith(QLatin1String("--"))) {
+            kept << arguments[i];
+            continue;
+        }
+        name = name.mid(1);
+        const QString key = name.section('=', 0, 0);
+        if (withValue.contains(key)) {
+            if (!name.contains('='))
+                ++i;
+        } else if (!flags.contains(name)) {
+            kept << arguments[i];
+        }
+    }
+    return kept;
+}
+
+} // namespace
+
 QString CommandLine::version()
 {
     return QStringLiteral(VT_VERSION);
@@ -26,7 +58,7 @@ QStringList CommandLine::process(const QStringList& arguments)
         QStringLiteral("Continue the selected recording, or stop recording (the Cmd+Shift+C hot key)."));
     const QCommandLineOption show(QString::fromLatin1(kShow), QStringLiteral("Open the VoiceTray window."));
     parser.addOptions({record, resume, show});
-    parser.process(arguments);
+    parser.process(withoutQtOptions(arguments));
     // optionNames() keeps the order (and repetitions) of the command line.
     QStringList commands;
     for (const QString& name : parser.optionNames())
