@@ -131,21 +131,6 @@ TEST(MovieEdit, DeletingARangeAtStartMiddleAndEnd)
     EXPECT_EQ(MediaTestFiles::contents(source), before);
 }
 
-TEST(MovieEdit, CuttingAPieceOutOfTheMiddle)
-{
-    MediaTestFiles files;
-    const QString source = files.aac("talk.m4a", 440, 10);
-    std::unique_ptr<QTMovie> movie = open(source);
-    ASSERT_TRUE(movie);
-    const int32_t s = movie->timeScale();
-    movie->setEditable(true);
-    ASSERT_TRUE(movie->deleteSegment(QTMakeTimeRange(QTMakeTime(0, s), QTMakeTime(int64_t(2.5 * s), s))));
-    ASSERT_TRUE(movie->deleteSegment(QTMakeTimeRange(QTMakeTime(3 * s, s), QTMakeTime(104 * s, s))));
-    const QString piece = files.path("talk 1.m4a");
-    ASSERT_TRUE(movie->writeToFile(piece, {.flatten = true}));
-    EXPECT_NEAR(QTMovie::fileDuration(piece), 3.0, 2 * kAacFrame);
-}
-
 TEST(MovieEdit, WritingNeverTouchesASourceOrLeavesAHalfFile)
 {
     MediaTestFiles files;
@@ -170,30 +155,4 @@ TEST(MovieEdit, WritingNeverTouchesASourceOrLeavesAHalfFile)
     ASSERT_TRUE(QFile::rename(source, files.path("moved.m4a")));
     EXPECT_FALSE(movie->writeToFile(files.path("out.m4a"), {.flatten = true}));
     EXPECT_FALSE(QFile::exists(files.path("out.m4a")));
-}
-
-TEST(MovieEdit, RecorderStyleFragmentedFilesJoinAndCutByCopying)
-{
-    MediaTestFiles files;
-    const QStringList fragmented = {"-ac", "2", "-ar", "22050", "-c:a", "aac", "-movflags", "+frag_keyframe+empty_moov",
-        "-frag_duration", "1000000", "-f", "ipod"};
-    const QString a = files.tone("a.m4a", 440, 3, fragmented);
-    const QString b = files.tone("b.m4a", 880, 2, fragmented);
-    const double expected = QTMovie::fileDuration(a) + QTMovie::fileDuration(b);
-
-    const QString joined = join(files, {a, b}, "joined.m4a");
-    EXPECT_NEAR(QTMovie::fileDuration(joined), expected, 1024.0 / 22050);
-    std::vector<QByteArray> packets = MediaTestFiles::packets(a);
-    const std::vector<QByteArray> part = MediaTestFiles::packets(b);
-    packets.insert(packets.end(), part.begin(), part.end());
-    EXPECT_EQ(MediaTestFiles::packets(joined), packets);
-    EXPECT_NEAR(MediaTestFiles::frequencyAt(joined, 3.4, 1.2), 880, 3);
-
-    std::unique_ptr<QTMovie> movie = open(a);
-    ASSERT_TRUE(movie);
-    movie->setEditable(true);
-    ASSERT_TRUE(movie->deleteSegment(QTMakeTimeRange(QTMakeTime(22050, 22050), QTMakeTime(22050, 22050))));
-    const QString cut = files.path("cut.m4a");
-    ASSERT_TRUE(movie->writeToFile(cut, {.flatten = true}));
-    EXPECT_NEAR(QTMovie::fileDuration(cut), QTMovie::fileDuration(a) - 1.0, 2 * 1024.0 / 22050);
 }
