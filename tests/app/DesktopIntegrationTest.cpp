@@ -117,6 +117,7 @@ TEST(AutostartEntry, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
     writeFile(path, AutostartEntry(path, "voicetray").contents().toUtf8());
     {
         RecorderAppDelegate delegate;
+        delegate.settings().setHideDescrWnd(true);
         delegate.applicationDidFinishLaunching();
         EXPECT_TRUE(delegate.prefView()->startAtLoginBtn()->isChecked());
         delegate.applicationShouldTerminate();
