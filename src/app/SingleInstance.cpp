@@ -3,6 +3,7 @@
 
 #include "app/AppLog.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
@@ -126,6 +127,8 @@ bool SingleInstance::listen()
             readCommands(socket);
         }
     });
+    // Closed while the event loop still exists; this object outlives the application.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, m_server, &QLocalServer::close);
     qCInfo(lcApp, "Listening on %s", qPrintable(m_serverName));
     return true;
 }

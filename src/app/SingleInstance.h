@@ -35,7 +35,8 @@ public:
     // it has taken them; false when none answered within the time. Needs an
     // application object (a QCoreApplication is enough).
     bool sendToRunning(const QStringList& commands, int timeoutMs = 5000) const;
-    // Starts answering later processes; call after tryLock() succeeded.
+    // Starts answering later processes; call after tryLock() succeeded, once
+    // the application object that runs the event loop exists.
     bool listen();
 
 signals:
