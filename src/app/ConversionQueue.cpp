@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/ConversionQueue.h"
 
+#include "media/MediaProber.h"
 #include "media/MovieExporter.h"
 
 #include <QFileInfo>
@@ -21,11 +22,11 @@ ConversionQueue::~ConversionQueue()
         m_thread.join();
 }
 
-void ConversionQueue::enqueue(std::vector<MovieSegment> segments, const QString& destination)
+void ConversionQueue::enqueue(const QString& source, const QString& destination)
 {
     {
         std::lock_guard lock(m_mutex);
-        m_jobs.push_back(Job{std::move(segments), destination});
+        m_jobs.push_back(Job{source, destination});
     }
     if (!m_thread.joinable())
         m_thread = std::thread([this] { run(); });
@@ -55,14 +56,18 @@ void ConversionQueue::run()
 
 bool ConversionQueue::exportJob(const Job& job)
 {
+    const QString destination = job.destination;
+    const MediaInfoPtr info = MediaProber::probe(job.source);
+    QMetaObject::invokeMethod(this, [this, destination, ok = info != nullptr] { emit loaded(destination, ok); },
+                              Qt::QueuedConnection);
     // A name chosen as free may have been taken meanwhile; never write over it.
-    if (QFileInfo(job.destination).exists() || QFileInfo(job.destination).isSymLink())
+    if (!info || QFileInfo(destination).exists() || QFileInfo(destination).isSymLink())
         return false;
+    const std::vector<MovieSegment> segments{MovieSegment{info, info->startSample, info->durationSamples}};
     using Clock = std::chrono::steady_clock;
     Clock::time_point last;
-    const QString destination = job.destination;
     const QString error = MovieExporter::exportMPEG4(
-        job.segments, destination, [&](QTMovieOperationPhase phase, double fraction) {
+        segments, destination, [&](QTMovieOperationPhase phase, double fraction) {
             if (m_stop)
                 return false;
             const Clock::time_point now = Clock::now();

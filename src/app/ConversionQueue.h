@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "media/MediaInfo.h"
-
 #include <QObject>
 #include <QString>
 
@@ -11,11 +9,11 @@
 #include <deque>
 #include <mutex>
 #include <thread>
-#include <vector>
 
-// Exports audio as MPEG-4 files on one worker thread, one file at a time, in
-// the order they were queued, so the window stays responsive during long
-// conversions. Progress and completion come back as signals on the thread
+// Converts audio files to MPEG-4 files on one worker thread, one file at a
+// time, in the order they were queued: the worker measures each source
+// (which for some formats means reading all of it) and exports it, so the
+// window stays responsive during long conversions. Progress and completion come back as signals on the thread
 // that owns the queue (the main thread), progress at most 30 times a second.
 class ConversionQueue : public QObject
 {
@@ -26,10 +24,12 @@ public:
     // waiting ones and waits for the worker. Main thread.
     ~ConversionQueue() override;
 
-    // Main thread. The segments' sources are immutable and shared safely.
-    void enqueue(std::vector<MovieSegment> segments, const QString& destination);
+    // Main thread.
+    void enqueue(const QString& source, const QString& destination);
 
 signals:
+    // The source was measured; ok tells whether it opened.
+    void loaded(const QString& destination, bool ok);
     // The running export reached this fraction (0..1).
     void progress(const QString& destination, double fraction);
     // The export ended; ok tells whether the file was written.
@@ -38,7 +38,7 @@ signals:
 private:
     struct Job
     {
-        std::vector<MovieSegment> segments;
+        QString source;
         QString destination;
     };
     void run();

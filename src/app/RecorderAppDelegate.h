@@ -142,10 +142,11 @@ public:
     bool importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
     bool importFolder(const QString& source, const QString& destination, RecGroup* group);
     bool importFile(const QString& source, const QString& destination, RecGroup* group);
-    // Starts converting any readable audio file to a new .m4a file.
+    // Starts converting any readable audio file to a new .m4a file. The
+    // file is measured and exported on a worker, one file at a time.
     bool convert(const QString& source, const QString& destination);
-    // The movie of a started conversion is loaded: its export is queued.
-    void audioLoadCompleate(QTMovie* movie);
+    // The source of a started conversion has been measured: the sheet shows.
+    void audioLoadCompleate(const QString& destination);
     // Progress of the running export; always lets it go on.
     bool movieShouldContinueOperation(QTMovieOperationPhase phase, double fraction);
     static double fileDuration(const QString& path);
@@ -246,9 +247,8 @@ private:
     // Split, import and moving.
     struct Conversion
     {
-        std::unique_ptr<QTMovie> movie;
+        QString source;
         QString destination;
-        bool queued = false;
     };
     // The category a drop lands in, or null.
     RecGroup* dropTarget(GeneralRecItem* nearItem, bool beforeItem, bool allowInGrouping, bool forMove) const;

@@ -194,31 +194,31 @@ bool RecorderAppDelegate::importFile(const QString& source, const QString& desti
 
 bool RecorderAppDelegate::convert(const QString& source, const QString& destination)
 {
-    if (source.isNull() || destination.isNull() || !QFileInfo(source).isFile() || isPathTaken(destination))
+    if (source.isNull() || destination.isNull() || !QFileInfo(source).isFile() || isPathTaken(destination)
+        || !QTMovie::canInitWithFile(source))
         return false;
-    std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(source);
-    if (!movie)
-        return false;
-    QTMovie* raw = movie.get();
-    m_filesForConvertion.push_back(Conversion{std::move(movie), destination});
+    m_filesForConvertion.push_back(Conversion{source, destination});
     ++m_nTotalFilesToConvert;
-    // The movie is fully loaded when it is opened; the export starts once the
-    // current import has put every row in place.
-    if (raw->loadState() == QTMovie::kLoadStateComplete)
-        QMetaObject::invokeMethod(this, [this, raw] { audioLoadCompleate(raw); }, Qt::QueuedConnection);
-    else
-        connect(raw, &QTMovie::loadStateChanged, this, [this, raw] { audioLoadCompleate(raw); });
+    if (!m_conversionQueue) {
+        m_conversionQueue = std::make_unique<ConversionQueue>();
+        connect(m_conversionQueue.get(), &ConversionQueue::loaded, this,
+                [this](const QString& destination) { audioLoadCompleate(destination); });
+        connect(m_conversionQueue.get(), &ConversionQueue::progress, this,
+                [this](const QString&, double fraction) {
+                    movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, fraction);
+                });
+        connect(m_conversionQueue.get(), &ConversionQueue::finished, this,
+                &RecorderAppDelegate::conversionFinished);
+    }
+    m_conversionQueue->enqueue(source, destination);
     return true;
 }
 
-void RecorderAppDelegate::audioLoadCompleate(QTMovie* movie)
+void RecorderAppDelegate::audioLoadCompleate(const QString& destination)
 {
-    if (!movie)
-        return;
-    // The movie may have been released meanwhile: compare addresses only.
-    auto it = std::find_if(m_filesForConvertion.begin(), m_filesForConvertion.end(),
-                           [movie](const Conversion& c) { return c.movie.get() == movie; });
-    if (it == m_filesForConvertion.end()) {
+    const bool known = std::any_of(m_filesForConvertion.begin(), m_filesForConvertion.end(),
+                                   [&](const Conversion& c) { return c.destination == destination; });
+    if (!known) {
         if (m_filesForConvertion.empty())
             m_progressPanel->endSheet();
         return;
@@ -228,20 +228,6 @@ void RecorderAppDelegate::audioLoadCompleate(QTMovie* movie)
         progressTitle()->setText("Importing...");
         m_progressPanel->beginSheet(sheetWindow());
     }
-    if (movie->loadState() != QTMovie::kLoadStateComplete || it->queued)
-        return;
-    disconnect(movie, nullptr, this, nullptr);
-    if (!m_conversionQueue) {
-        m_conversionQueue = std::make_unique<ConversionQueue>();
-        connect(m_conversionQueue.get(), &ConversionQueue::progress, this,
-                [this](const QString&, double fraction) {
-                    movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, fraction);
-                });
-        connect(m_conversionQueue.get(), &ConversionQueue::finished, this,
-                &RecorderAppDelegate::conversionFinished);
-    }
-    it->queued = true;
-    m_conversionQueue->enqueue(movie->segments(), it->destination);
 }
 
 bool RecorderAppDelegate::movieShouldContinueOperation(QTMovieOperationPhase phase, double fraction)
@@ -255,7 +241,7 @@ bool RecorderAppDelegate::movieShouldContinueOperation(QTMovieOperationPhase pha
     return true;
 }
 
-void RecorderAppDelegate::conversionFinished(const QString& destination, bool)
+void RecorderAppDelegate::conversionFinished(const QString& destination, bool ok)
 {
     auto it = std::find_if(m_filesForConvertion.begin(), m_filesForConvertion.end(),
                            [&](const Conversion& c) { return c.destination == destination; });
@@ -266,8 +252,13 @@ void RecorderAppDelegate::conversionFinished(const QString& destination, bool)
     m_filesForConvertion.erase(it);
     GeneralRecItem* item = findItemByPath(destination, m_outlineController->mainGroup());
     if (item && !item->isGroup()) {
-        static_cast<RecItem*>(item)->setDuration(fileDuration(destination));
-        structChanged();
+        // A row whose file could not be written would stand for nothing.
+        if (!ok && !QFileInfo::exists(destination)) {
+            m_outlineController->removeItem(item);
+        } else {
+            static_cast<RecItem*>(item)->setDuration(fileDuration(destination));
+            structChanged();
+        }
     }
     if (m_filesForConvertion.empty())
         m_progressPanel->endSheet();
