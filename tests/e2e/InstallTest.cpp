@@ -58,6 +58,10 @@ QStringList expectedFiles()
 
 void expectValid(const QString& prefix)
 {
+    ASSERT_FALSE(QStandardPaths::findExecutable("desktop-file-validate").isEmpty())
+        << "desktop-file-validate is missing: apt-get install desktop-file-utils";
+    ASSERT_FALSE(QStandardPaths::findExecutable("appstreamcli").isEmpty())
+        << "appstreamcli is missing: apt-get install appstream";
     for (const QString& file : expectedFiles())
         EXPECT_TRUE(QFile::exists(prefix + "/" + file)) << file.toStdString();
     for (int size : kIconSizes) {
@@ -85,6 +89,8 @@ TEST(Install, StagedInstallHoldsEveryFileAndValidates)
 
 TEST(Install, DebianPackageInstallsAndRemovesCleanly)
 {
+    ASSERT_FALSE(QStandardPaths::findExecutable("dpkg-shlibdeps").isEmpty())
+        << "dpkg-shlibdeps is missing: apt-get install dpkg-dev";
     QTemporaryDir work;
     const Outcome pack = run("cpack", {"-G", "DEB", "--config", binaryDir() + "/CPackConfig.cmake", "-B", work.path()});
     ASSERT_EQ(pack.status, 0) << pack.output.constData();
