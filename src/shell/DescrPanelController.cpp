@@ -149,7 +149,12 @@ void DescrPanelController::commitDescr(GeneralRecItem* row, const QString& descr
 
 bool DescrPanelController::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_descrField && event->type() == QEvent::FocusOut && m_descrField->document()->isModified())
-        descrChanged();
+    // A field being destroyed loses focus too; by then it is no longer a
+    // text edit, which the cast tells, and there is nothing to commit.
+    if (event->type() == QEvent::FocusOut) {
+        auto* field = qobject_cast<QPlainTextEdit*>(watched);
+        if (field && field->document()->isModified())
+            descrChanged();
+    }
     return QObject::eventFilter(watched, event);
 }
