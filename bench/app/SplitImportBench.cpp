@@ -1,0 +1,172 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Splitting a one-hour recording at 20 marks, and importing a folder of 100
+// one-minute MP3 files, through the application controller; each against
+// the same work done by the ffmpeg command in a shell loop.
+#include "app/QnMessageBox.h"
+#include "app/RecorderAppDelegate.h"
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "outline/RecOutlineController.h"
+#include "playback/RecNavigController.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+
+namespace {
+
+QString g_work;
+RecorderAppDelegate* g_app = nullptr;
+constexpr int kMarks = 20;
+constexpr int kFiles = 100;
+
+bool run(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    return p.waitForFinished(-1) && p.exitCode() == 0;
+}
+
+bool sh(const QString& script)
+{
+    return run("sh", {"-c", script});
+}
+
+bool makeInputs()
+{
+    const QString tone = "sine=frequency=440:sample_rate=44100:duration=%1";
+    if (!run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", tone.arg(3600), "-ac", "2", "-c:a", "aac",
+                        g_work + "/hour.m4a"}))
+        return false;
+    QDir().mkpath(g_work + "/mp3");
+    if (!run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", tone.arg(60), "-ac", "2", "-c:a", "libmp3lame",
+                        g_work + "/minute.mp3"}))
+        return false;
+    for (int i = 0; i < kFiles; ++i)
+        if (!QFile::copy(g_work + "/minute.mp3", g_work + QString("/mp3/Track %1.mp3").arg(i, 3, 10, QChar('0'))))
+            return false;
+    return true;
+}
+
+// Every run starts with an empty library in a folder of its own.
+QString freshLibrary(const QString& name)
+{
+    static int run = 0;
+    const QString folder = g_work + "/" + name + QString::number(++run);
+    QDir().mkpath(folder);
+    g_app->outputFolderChanged(folder);
+    return folder;
+}
+
+double markAt(int i)
+{
+    return 3600.0 * (i + 1) / (kMarks + 1) + 0.37;
+}
+
+void BM_SplitHourAt20Marks(benchmark::State& state)
+{
+    for (auto _ : state) {
+        const QString library = freshLibrary("split");
+        QFile::copy(g_work + "/hour.m4a", library + "/Hour.m4a");
+        RecOutlineController* outline = g_app->outlineController();
+        RecItem* item = outline->createNewItem();
+        item->setTitle("Hour");
+        outline->addItem(item, outline->mainGroup());
+        for (int i = 0; i < kMarks; ++i)
+            item->addMarkAtTime(static_cast<float>(markAt(i)), QString("Mark %1").arg(i), i);
+        outline->selectItem(item);
+        QElapsedTimer clock;
+        clock.start();
+        g_app->split();
+        state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
+        if (outline->mainGroup()->subItems().size() != kMarks + 2)
+            state.SkipWithError("the split did not make every piece");
+    }
+}
+BENCHMARK(BM_SplitHourAt20Marks)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+void BM_SplitHourFfmpegLoop(benchmark::State& state)
+{
+    QString script = "cd '" + g_work + "' && rm -rf loop && mkdir loop && prev=0 && i=1 && for t in";
+    for (int i = 0; i < kMarks; ++i)
+        script += " " + QString::number(markAt(i), 'f', 2);
+    script += "; do ffmpeg -v error -y -ss $prev -to $t -i hour.m4a -c copy \"loop/Hour $i.m4a\" || exit 1;"
+              " prev=$t; i=$((i+1)); done;"
+              " ffmpeg -v error -y -ss $prev -i hour.m4a -c copy \"loop/Hour $i.m4a\"";
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        const bool ok = sh(script);
+        state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
+        if (!ok)
+            state.SkipWithError("ffmpeg failed");
+    }
+}
+BENCHMARK(BM_SplitHourFfmpegLoop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+
+void BM_Import100Mp3(benchmark::State& state)
+{
+    for (auto _ : state) {
+        freshLibrary("import");
+        QElapsedTimer clock;
+        clock.start();
+        g_app->importFiles({g_work + "/mp3"}, nullptr, true);
+        // Sleeps until the worker reports, as the application's own loop does.
+        while (!g_app->filesForConvertion().isEmpty())
+            QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+        state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
+        if (g_app->nTotalFilesToConvert() != kFiles)
+            state.SkipWithError("not every file was converted");
+    }
+}
+BENCHMARK(BM_Import100Mp3)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(2);
+
+void BM_Import100Mp3FfmpegLoop(benchmark::State& state)
+{
+    const QString script = "cd '" + g_work + "' && rm -rf loopimport && mkdir loopimport && for f in mp3/*.mp3;"
+                           " do b=$(basename \"$f\" .mp3); ffmpeg -v error -y -i \"$f\" -c:a aac"
+                           " \"loopimport/$b.m4a\" || exit 1; done";
+    for (auto _ : state) {
+        QElapsedTimer clock;
+        clock.start();
+        const bool ok = sh(script);
+        state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
+        if (!ok)
+            state.SkipWithError("ffmpeg failed");
+    }
+}
+BENCHMARK(BM_Import100Mp3FfmpegLoop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(2);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QTemporaryDir home;
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setOrganizationName("VoiceTray");
+    QApplication::setApplicationName("VoiceTray");
+    setQnMessageBoxPresenter([](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
+    g_work = home.path() + "/work";
+    QDir().mkpath(g_work);
+    if (!makeInputs()) {
+        std::fprintf(stderr, "could not make the input files with ffmpeg\n");
+        return 1;
+    }
+    RecorderAppDelegate delegate;
+    delegate.settings().setOutputFolder(g_work + "/start");
+    delegate.applicationDidFinishLaunching();
+    g_app = &delegate;
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
