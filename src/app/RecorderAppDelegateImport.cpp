@@ -307,7 +307,9 @@ bool RecorderAppDelegate::moveFiles(const QStringList& paths, GeneralRecItem* ne
 GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecItem* nearItem, bool beforeItem,
                                               bool allowInGrouping)
 {
-    if (path.isNull() || !nearItem || !pathExists(path))
+    // The recording being made and the one being continued keep their paths
+    // until they are closed.
+    if (path.isNull() || !nearItem || !pathExists(path) || isRecording())
         return nullptr;
     RecGroup* target = dropTarget(nearItem, beforeItem, allowInGrouping, true);
     const QString targetFolder = libraryPath(target);

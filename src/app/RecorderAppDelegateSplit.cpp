@@ -26,7 +26,7 @@ constexpr double kMinPieceSeconds = 0.001;
 void RecorderAppDelegate::split()
 {
     RecItem* item = m_recNavigController->currentFile();
-    if (!item || item->isGroup())
+    if (!item || item->isGroup() || isRecording())
         return;
     const QString path = libraryPath(item);
     if (path.isNull())
