@@ -133,14 +133,4 @@ TEST_F(Split, AFailureHalfWayKeepsThePiecesMadeAndSaysSo)
     EXPECT_TRUE(fileBytes(out + "/RecordingsDB.xml").contains("Title=\"Talk 1\""));
 }
 
-TEST_F(Split, NothingHappensWithoutAnOpenRecordingOrMarks)
-{
-    RecItem* item = talk(5);
-    app->split();
-    outline->selectItem(item);
-    app->split();
-    EXPECT_EQ(titles(root()), QStringList{"Talk"});
-    EXPECT_TRUE(messages.isEmpty());
-}
-
 } // namespace
