@@ -22,6 +22,7 @@
 
 #include <QCursor>
 #include <QGuiApplication>
+#include <QMenu>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
@@ -90,6 +91,10 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
         m_statusItem->setIcon(Images::icon("microphone.png"));
         m_statusItem->setToolTip("VoiceTray");
         m_statusView = new CustomView(m_statusItem.get(), this, this);
+        // A click opens the window; the menu is the way to quit.
+        auto* menu = new QMenu(m_mainView);
+        menu->addAction("Quit VoiceTray", qApp, &QCoreApplication::quit);
+        m_statusItem->setContextMenu(menu);
         m_statusItem->show();
     }
 
@@ -128,6 +133,8 @@ void RecorderAppDelegate::showAtStartupTimerFire()
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_backView.get());
         m_plainWindow->show();
+        // Closing the only window of a program without a tray icon quits it.
+        connect(qApp, &QGuiApplication::lastWindowClosed, qApp, &QCoreApplication::quit);
     }
     m_rateController->offerRateApp();
 }
