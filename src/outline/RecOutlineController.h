@@ -1,8 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "outline/RecOutlineView.h"
+
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QPoint>
 #include <QStringList>
 
@@ -15,7 +18,6 @@ class OutlineDelegate;
 class QScrollArea;
 class RecGroup;
 class RecItem;
-class RecOutlineView;
 
 // Owns the library tree as shown: layout, selection with its chief row,
 // expansion, and making, adding and removing rows. Main thread only.
@@ -126,7 +128,7 @@ private:
     void structChanged();
 
     OutlineDelegate* m_appDelegate = nullptr;
-    RecOutlineView* m_outlineView = nullptr;
+    QPointer<RecOutlineView> m_outlineView;
     QScrollArea* m_scrollView = nullptr;
     std::unique_ptr<RecGroup> m_mainGroup;
     std::unique_ptr<RecGroup> m_searchGroup;
