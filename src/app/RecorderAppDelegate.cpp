@@ -275,10 +275,12 @@ void RecorderAppDelegate::outputFolderChanged(const QString& path)
 {
     if (path.isEmpty() || path.compare(outputFolder(), Qt::CaseInsensitive) == 0)
         return;
-    m_settings.setOutputFolder(path);
+    // Stopped while the old folder is still the output folder, so that the
+    // finished recording's length is saved into its own library.
     stopRecording();
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
+    m_settings.setOutputFolder(path);
     m_outlineController->clear();
     setupRecordingsList();
 }

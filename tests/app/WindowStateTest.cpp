@@ -15,12 +15,16 @@
 #include "playback/SliderWithNotes.h"
 #include "shell/Images.h"
 #include "shell/PageContainer.h"
+#include "shell/PreferencesView.h"
 #include "shell/SwitchToolbarBtn.h"
 #include "shell/ToolbarButton.h"
 #include "support/PulseServer.h"
 #include "support/XServer.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -224,6 +228,56 @@ TEST_F(WindowState, TheEditorPanelRemembersWhenTheUserClosedIt)
     EXPECT_TRUE(panel->isVisible());
     EXPECT_FALSE(app->settings().hideDescrWnd());
     EXPECT_EQ(view->showDescrBtn->toolTip(), "Hide Recordings Editor");
+}
+
+TEST_F(WindowState, PreferencesDriveTheRealEngine)
+{
+    PreferencesView* prefs = app->prefView();
+    // Every source of the server is offered, the stored one chosen.
+    QStringList offered;
+    for (int i = 0; i < prefs->devicesPopUp()->count(); ++i)
+        offered << prefs->devicesPopUp()->itemText(i);
+    EXPECT_TRUE(offered.contains(PulseServer::instance().sineSourceDescription()));
+    EXPECT_TRUE(offered.contains(PulseServer::instance().monoPipeSourceDescription()));
+    EXPECT_EQ(prefs->devicesPopUp()->currentText(), PulseServer::instance().sineSourceDescription());
+
+    // The quality is clamped on its way to the engine and the defaults.
+    prefs->setRecQuality(0);
+    EXPECT_EQ(app->settings().recQuality(), 1);
+    prefs->setRecQuality(7);
+    EXPECT_EQ(app->settings().recQuality(), 3);
+
+    // The meter captures from the sine source while the page is shown with
+    // skipping on, and stops when the page goes.
+    app->showPrefs();
+    prefs->skipSilenceBtn()->click();
+    ASSERT_TRUE(prefs->isLevelShown());
+    spin(600);
+    EXPECT_GT(app->inputLevel(), 0.5f);
+    prefs->setRecQuality(2); // no "Can't change output format..." while the meter runs
+    spin(300);
+    XServer::instance().screenshot(QString(qgetenv("VT_BINARY_DIR")) + "/test-artefacts/preferences_meter.png");
+    app->showMainView();
+    EXPECT_FALSE(prefs->isLevelShown());
+    EXPECT_FALSE(app->isRecording());
+    EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
+}
+
+TEST_F(WindowState, AnotherOutputFolderStopsTheRecordingFirst)
+{
+    app->startStopRecording();
+    ASSERT_TRUE(app->isRecording());
+    spin(500);
+    const QString first = app->outputFolder();
+    app->outputFolderChanged(home.path() + "/other");
+    EXPECT_FALSE(app->isRecording());
+    EXPECT_TRUE(QFile::exists(first + "/Untitled 1.m4a"));
+    QFile db(first + "/RecordingsDB.xml");
+    ASSERT_TRUE(db.open(QIODevice::ReadOnly));
+    const QByteArray saved = db.readAll();
+    EXPECT_TRUE(saved.contains("Title=\"Untitled 1\""));
+    EXPECT_FALSE(saved.contains("Duration=\"0\""));
+    EXPECT_TRUE(outline->mainGroup()->subItems().isEmpty()); // the other folder's library
 }
 
 int main(int argc, char** argv)
