@@ -283,8 +283,10 @@ TEST_F(WindowState, AnotherOutputFolderStopsTheRecordingFirst)
 int main(int argc, char** argv)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    if (!XServer::instance().isRunning() || !XServer::instance().startTray())
+    if (!XServer::instance().isRunning() || !XServer::instance().startTray()) {
+        fprintf(stderr, "no X server with a tray\n");
         return 1;
+    }
     PulseServer::instance();
     qputenv("QT_QPA_PLATFORM", "xcb");
     QApplication app(argc, argv);
