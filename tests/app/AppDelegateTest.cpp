@@ -12,23 +12,11 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include "support/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Every test gets a fresh home, so the user defaults start empty.
 class AppDelegate : public ::testing::Test

@@ -18,25 +18,13 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include "support/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 
 namespace {
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
 
 // Keeps this thread's events going until the condition holds or 5 s pass.
 bool spinUntil(const std::function<bool()>& condition)

@@ -20,23 +20,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "support/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 namespace {
-
-void writeFile(const QString& path, const QByteArray& bytes = "audio")
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-}
 
 // Every file and folder under a folder, relative to it, sorted.
 QStringList listing(const QString& folder)

@@ -18,6 +18,8 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 
+#include "support/TestFiles.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -28,12 +30,6 @@ void spin(int ms)
     clock.start();
     while (clock.elapsed() < ms)
         QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-QByteArray readFile(const QString& path)
-{
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 // The whole controller against the private sound server, recording from its
