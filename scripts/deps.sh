@@ -15,7 +15,7 @@ run_pkgs=(
 test_pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg xvfb openbox trayer xdotool imagemagick x11-xkb-utils x11-utils
-  desktop-file-utils appstream dpkg-dev
+  desktop-file-utils appstream dpkg-dev clang-format
 )
 
 pkgs=("${run_pkgs[@]}" "${test_pkgs[@]}")

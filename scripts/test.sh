@@ -6,6 +6,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
+
+# Unformatted code fails the run before anything is built.
+git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror
+
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/voicetray-ccache}"
 jobs=$(nproc)
 

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -74,7 +73,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName("VoiceTray");
     QApplication::setApplicationName("VoiceTray");
-    setQnMessageBoxPresenter([](const QString& text) { fprintf(stderr, "%s\n", qPrintable(text)); });
+    setQnMessageBoxPresenter(
+        [](const QString& text) { fprintf(stderr, "%s\n", qPrintable(text)); });
     RecorderAppDelegate delegate;
     delegate.settings().setOutputFolder(home.path() + "/rec");
     delegate.settings().setInputDevice(server.sineSourceDescription());

@@ -14,9 +14,7 @@
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-
 #include <cstdio>
 
 namespace {
@@ -41,15 +39,16 @@ bool sh(const QString& script)
 bool makeInputs()
 {
     const QString tone = "sine=frequency=440:sample_rate=44100:duration=%1";
-    if (!run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", tone.arg(3600), "-ac", "2", "-c:a", "aac",
-                        g_work + "/hour.m4a"}))
+    if (!run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", tone.arg(3600), "-ac", "2",
+                        "-c:a", "aac", g_work + "/hour.m4a"}))
         return false;
     QDir().mkpath(g_work + "/mp3");
-    if (!run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", tone.arg(60), "-ac", "2", "-c:a", "libmp3lame",
-                        g_work + "/minute.mp3"}))
+    if (!run("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i", tone.arg(60), "-ac", "2", "-c:a",
+                        "libmp3lame", g_work + "/minute.mp3"}))
         return false;
     for (int i = 0; i < kFiles; ++i)
-        if (!QFile::copy(g_work + "/minute.mp3", g_work + QString("/mp3/Track %1.mp3").arg(i, 3, 10, QChar('0'))))
+        if (!QFile::copy(g_work + "/minute.mp3",
+                         g_work + QString("/mp3/Track %1.mp3").arg(i, 3, 10, QChar('0'))))
             return false;
     return true;
 }
@@ -89,14 +88,20 @@ void BM_SplitHourAt20Marks(benchmark::State& state)
             state.SkipWithError("the split did not make every piece");
     }
 }
-BENCHMARK(BM_SplitHourAt20Marks)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_SplitHourAt20Marks)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 void BM_SplitHourFfmpegLoop(benchmark::State& state)
 {
-    QString script = "cd '" + g_work + "' && rm -rf loop && mkdir loop && prev=0 && i=1 && for t in";
+    QString script =
+        "cd '" + g_work + "' && rm -rf loop && mkdir loop && prev=0 && i=1 && for t in";
     for (int i = 0; i < kMarks; ++i)
         script += " " + QString::number(markAt(i), 'f', 2);
-    script += "; do ffmpeg -v error -y -ss $prev -to $t -i hour.m4a -c copy \"loop/Hour $i.m4a\" || exit 1;"
+    script += "; do ffmpeg -v error -y -ss $prev -to $t -i hour.m4a -c copy \"loop/Hour $i.m4a\" "
+              "|| exit 1;"
               " prev=$t; i=$((i+1)); done;"
               " ffmpeg -v error -y -ss $prev -i hour.m4a -c copy \"loop/Hour $i.m4a\"";
     for (auto _ : state) {
@@ -108,7 +113,11 @@ void BM_SplitHourFfmpegLoop(benchmark::State& state)
             state.SkipWithError("ffmpeg failed");
     }
 }
-BENCHMARK(BM_SplitHourFfmpegLoop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(3);
+BENCHMARK(BM_SplitHourFfmpegLoop)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 void BM_Import100Mp3(benchmark::State& state)
 {
@@ -125,11 +134,16 @@ void BM_Import100Mp3(benchmark::State& state)
             state.SkipWithError("not every file was converted");
     }
 }
-BENCHMARK(BM_Import100Mp3)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(2);
+BENCHMARK(BM_Import100Mp3)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(2);
 
 void BM_Import100Mp3FfmpegLoop(benchmark::State& state)
 {
-    const QString script = "cd '" + g_work + "' && rm -rf loopimport && mkdir loopimport && for f in mp3/*.mp3;"
+    const QString script = "cd '" + g_work +
+                           "' && rm -rf loopimport && mkdir loopimport && for f in mp3/*.mp3;"
                            " do b=$(basename \"$f\" .mp3); ffmpeg -v error -y -i \"$f\" -c:a aac"
                            " \"loopimport/$b.m4a\" || exit 1; done";
     for (auto _ : state) {
@@ -141,7 +155,11 @@ void BM_Import100Mp3FfmpegLoop(benchmark::State& state)
             state.SkipWithError("ffmpeg failed");
     }
 }
-BENCHMARK(BM_Import100Mp3FfmpegLoop)->UseManualTime()->Unit(benchmark::kMillisecond)->Iterations(1)->Repetitions(2);
+BENCHMARK(BM_Import100Mp3FfmpegLoop)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(2);
 
 } // namespace
 
@@ -154,7 +172,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName("VoiceTray");
     QApplication::setApplicationName("VoiceTray");
-    setQnMessageBoxPresenter([](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
+    setQnMessageBoxPresenter(
+        [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
     g_work = home.path() + "/work";
     QDir().mkpath(g_work);
     if (!makeInputs()) {

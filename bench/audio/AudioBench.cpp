@@ -8,9 +8,7 @@
 
 #include <QDir>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-
 #include <cmath>
 #include <vector>
 
@@ -24,7 +22,8 @@ std::vector<float> interleavedTone(uint32_t channels, uint32_t frames)
     std::vector<float> samples(static_cast<size_t>(channels) * frames);
     for (uint32_t i = 0; i < frames; ++i)
         for (uint32_t c = 0; c < channels; ++c)
-            samples[static_cast<size_t>(i) * channels + c] = 0.5f * std::sin(2.0f * 3.14159265f * 440.0f * i / 44100.0f);
+            samples[static_cast<size_t>(i) * channels + c] =
+                0.5f * std::sin(2.0f * 3.14159265f * 440.0f * i / 44100.0f);
     return samples;
 }
 
@@ -71,13 +70,14 @@ void BM_WriterThroughput(benchmark::State& state)
     // steps so that the signal runs on without a jump.
     const auto rate = static_cast<uint32_t>(kInputRate);
     std::vector<float> tone = interleavedTone(1, rate + kFrames);
-    constexpr int kBuffersPerRun = 860;  // about ten seconds of input
+    constexpr int kBuffersPerRun = 860; // about ten seconds of input
     for (auto _ : state) {
         AacFileWriter writer;
         const AacFileWriter::Output output{QStringLiteral("ipod"), outputRate, 2};
         const AacFileWriter::Input input{kInputRate, 2, 0, kFrames};
-        if (writer.open(dir.filePath(QStringLiteral("bench.m4a")), output, input) != AacFileWriter::Result::Ok
-            || writer.start(false) != AacFileWriter::Result::Ok) {
+        if (writer.open(dir.filePath(QStringLiteral("bench.m4a")), output, input) !=
+                AacFileWriter::Result::Ok ||
+            writer.start(false) != AacFileWriter::Result::Ok) {
             state.SkipWithError("writer could not open");
             break;
         }
@@ -88,11 +88,13 @@ void BM_WriterThroughput(benchmark::State& state)
         }
         writer.close();
     }
-    const double audioSeconds = static_cast<double>(state.iterations()) * kBuffersPerRun * kFrames / kInputRate;
-    state.counters["audio_s_per_cpu_s"] = benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
+    const double audioSeconds =
+        static_cast<double>(state.iterations()) * kBuffersPerRun * kFrames / kInputRate;
+    state.counters["audio_s_per_cpu_s"] =
+        benchmark::Counter(audioSeconds, benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_WriterThroughput)->Arg(11025)->Arg(22050)->Arg(44100)->Unit(benchmark::kMillisecond);
 
-}  // namespace
+} // namespace
 
 BENCHMARK_MAIN();

@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QStringList>
 #include <QTemporaryDir>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -25,7 +24,8 @@ int main(int argc, char** argv)
     QProcess time;
     time.setProcessChannelMode(QProcess::ForwardedChannels);
     time.start(QStringLiteral("/usr/bin/time"),
-               {QStringLiteral("-f"), QStringLiteral("user %U s, system %S s, elapsed %e s, CPU %P, max RSS %M KB"),
+               {QStringLiteral("-f"),
+                QStringLiteral("user %U s, system %S s, elapsed %e s, CPU %P, max RSS %M KB"),
                 QStringLiteral(VT_RECORD_HELPER), dir.filePath(QStringLiteral("capture.m4a")),
                 server.sineSourceDescription(), QString::number(seconds)});
     if (!time.waitForFinished((seconds + 30) * 1000))

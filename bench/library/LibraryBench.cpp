@@ -14,7 +14,6 @@
 #include <QFile>
 #include <QScrollArea>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
 
 namespace {

@@ -10,12 +10,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <benchmark/benchmark.h>
-
-#include <sys/resource.h>
-
 #include <cstdlib>
+#include <sys/resource.h>
 
 namespace {
 
@@ -23,7 +20,8 @@ double cpuSeconds(int who)
 {
     rusage usage{};
     getrusage(who, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 // CPU seconds per iteration of this process (all threads) or of the ffmpeg
@@ -32,14 +30,13 @@ class CpuCounter
 {
 public:
     CpuCounter(benchmark::State& state, int who)
-        : m_state(state)
-        , m_who(who)
-        , m_start(cpuSeconds(who))
+        : m_state(state), m_who(who), m_start(cpuSeconds(who))
     {
     }
     ~CpuCounter()
     {
-        m_state.counters["cpu_s"] = benchmark::Counter(cpuSeconds(m_who) - m_start, benchmark::Counter::kAvgIterations);
+        m_state.counters["cpu_s"] =
+            benchmark::Counter(cpuSeconds(m_who) - m_start, benchmark::Counter::kAvgIterations);
     }
 
 private:
@@ -57,7 +54,8 @@ int lengthSeconds()
 QString dataDir()
 {
     const char* value = std::getenv("VT_BENCH_DATA");
-    const QString dir = value ? QString::fromLocal8Bit(value) : QStringLiteral("/tmp/voicetray-bench-media");
+    const QString dir =
+        value ? QString::fromLocal8Bit(value) : QStringLiteral("/tmp/voicetray-bench-media");
     QDir().mkpath(dir);
     return dir;
 }
@@ -66,19 +64,23 @@ bool runFfmpeg(const QStringList& args)
 {
     QProcess process;
     process.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-nostdin", "-y"} + args);
-    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    return process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
 }
 
 // A one-hour input, made on first use; the name carries the length.
-QString input(const QString& stem, int frequency, const QStringList& codec, const QString& extension)
+QString input(const QString& stem, int frequency, const QStringList& codec,
+              const QString& extension)
 {
     const int seconds = lengthSeconds();
-    const QString path = dataDir() + QStringLiteral("/%1-%2s.%3").arg(stem).arg(seconds).arg(extension);
+    const QString path =
+        dataDir() + QStringLiteral("/%1-%2s.%3").arg(stem).arg(seconds).arg(extension);
     if (!QFile::exists(path)) {
         const QString partial = path + QStringLiteral(".part.") + extension;
-        const QString tone = QStringLiteral("sine=frequency=%1:duration=%2").arg(frequency).arg(seconds);
-        if (!runFfmpeg(QStringList{"-f", "lavfi", "-i", tone} + codec + QStringList{partial})
-            || !QFile::rename(partial, path))
+        const QString tone =
+            QStringLiteral("sine=frequency=%1:duration=%2").arg(frequency).arg(seconds);
+        if (!runFfmpeg(QStringList{"-f", "lavfi", "-i", tone} + codec + QStringList{partial}) ||
+            !QFile::rename(partial, path))
             return {};
     }
     return path;
@@ -96,7 +98,8 @@ QString recordingB()
 
 QString song()
 {
-    return input("song", 440, {"-ac", "2", "-ar", "44100", "-c:a", "libmp3lame", "-b:a", "128k"}, "mp3");
+    return input("song", 440, {"-ac", "2", "-ar", "44100", "-c:a", "libmp3lame", "-b:a", "128k"},
+                 "mp3");
 }
 
 void JoinTwoRecordings_Media(benchmark::State& state)
@@ -129,7 +132,8 @@ void JoinTwoRecordings_FfmpegConcatCopy(benchmark::State& state)
     list.close();
     const CpuCounter cpu(state, RUSAGE_CHILDREN);
     for (auto _ : state) {
-        if (!runFfmpeg({"-f", "concat", "-safe", "0", "-i", list.fileName(), "-c", "copy", out.filePath("joined.m4a")}))
+        if (!runFfmpeg({"-f", "concat", "-safe", "0", "-i", list.fileName(), "-c", "copy",
+                        out.filePath("joined.m4a")}))
             state.SkipWithError("ffmpeg failed");
     }
 }
@@ -148,9 +152,11 @@ void CutIntoTenPieces_Media(benchmark::State& state)
             const int32_t s = movie->timeScale();
             movie->setEditable(true);
             if (i > 0)
-                movie->deleteSegment(QTMakeTimeRange(QTMakeTime(0, s), QTMakeTime(i * piece * s, s)));
+                movie->deleteSegment(
+                    QTMakeTimeRange(QTMakeTime(0, s), QTMakeTime(i * piece * s, s)));
             if (i < 9)
-                movie->deleteSegment(QTMakeTimeRange(QTMakeTime(piece * s, s), QTMakeTime((lengthSeconds() + 100) * s, s)));
+                movie->deleteSegment(QTMakeTimeRange(QTMakeTime(piece * s, s),
+                                                     QTMakeTime((lengthSeconds() + 100) * s, s)));
             const QString target = out.filePath(QStringLiteral("piece %1.m4a").arg(i + 1));
             QFile::remove(target);
             if (!movie->writeToFile(target, {.flatten = true}))
@@ -170,7 +176,8 @@ void CutIntoTenPieces_FfmpegSeekCopy(benchmark::State& state)
             QStringList args{"-ss", QString::number(i * piece), "-i", a};
             if (i < 9)
                 args << "-t" << QString::number(piece);
-            args << "-c" << "copy" << out.filePath(QStringLiteral("piece %1.m4a").arg(i + 1));
+            args << "-c"
+                 << "copy" << out.filePath(QStringLiteral("piece %1.m4a").arg(i + 1));
             if (!runFfmpeg(args))
                 state.SkipWithError("ffmpeg failed");
         }
@@ -186,7 +193,8 @@ void ExportMp3ToAac_Media(benchmark::State& state)
         std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(mp3);
         const QString target = out.filePath("song.m4a");
         QFile::remove(target);
-        if (!movie->writeToFile(target, {.exportMovie = true, .exportType = QTMovie::kFileTypeMPEG4}))
+        if (!movie->writeToFile(target,
+                                {.exportMovie = true, .exportType = QTMovie::kFileTypeMPEG4}))
             state.SkipWithError("export failed");
     }
 }
@@ -214,9 +222,15 @@ void OpenOneHourRecording_Media(benchmark::State& state)
 } // namespace
 
 BENCHMARK(JoinTwoRecordings_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(JoinTwoRecordings_FfmpegConcatCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(JoinTwoRecordings_FfmpegConcatCopy)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 BENCHMARK(CutIntoTenPieces_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(CutIntoTenPieces_FfmpegSeekCopy)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(CutIntoTenPieces_FfmpegSeekCopy)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 BENCHMARK(ExportMp3ToAac_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(ExportMp3ToAac_FfmpegAac)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(OpenOneHourRecording_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QScrollArea>
-
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -62,7 +61,8 @@ void BM_Search(benchmark::State& state, const char* text)
     const QString query = QString::fromUtf8(text);
     for (auto _ : state)
         benchmark::DoNotOptimize(SearchController::search(query, g_library->outline.mainGroup()));
-    state.counters["found"] = double(SearchController::search(query, g_library->outline.mainGroup()).size());
+    state.counters["found"] =
+        double(SearchController::search(query, g_library->outline.mainGroup()).size());
 }
 BENCHMARK_CAPTURE(BM_Search, no_match, "zebra")->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Search, one_note, "SLIDE 4242")->Unit(benchmark::kMillisecond);
@@ -80,8 +80,10 @@ void BM_Keystroke(benchmark::State& state, const char* from, const char* to)
     }
     lib.field.clear();
 }
-BENCHMARK_CAPTURE(BM_Keystroke, few_results, "slide 4242", "slide 424")->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Keystroke, every_recording, "quarterl", "quarterly")->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, few_results, "slide 4242", "slide 424")
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Keystroke, every_recording, "quarterl", "quarterly")
+    ->Unit(benchmark::kMillisecond);
 
 // One recording added to a category in the middle: the whole expanded tree
 // of 10,500 rows is laid out again.

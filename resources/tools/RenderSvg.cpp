@@ -55,8 +55,8 @@ int main(int argc, char** argv)
             return 1;
         }
         const QString base = outDir + QLatin1Char('/') + QFileInfo(source).completeBaseName();
-        if (!render(renderer, size, 1, base + QStringLiteral(".png"))
-            || !render(renderer, size, 2, base + QStringLiteral("@2x.png"))) {
+        if (!render(renderer, size, 1, base + QStringLiteral(".png")) ||
+            !render(renderer, size, 2, base + QStringLiteral("@2x.png"))) {
             err << "cannot write " << base << ".png\n";
             return 1;
         }

@@ -65,7 +65,8 @@ bool AutostartEntry::isEnabled() const
         const QString key = line.section(QLatin1Char('='), 0, 0).trimmed();
         const QString value = line.section(QLatin1Char('='), 1).trimmed();
         if (inEntry && ((key == QLatin1String("Hidden") && value == QLatin1String("true")) ||
-                        (key == QLatin1String("X-GNOME-Autostart-enabled") && value == QLatin1String("false"))))
+                        (key == QLatin1String("X-GNOME-Autostart-enabled") &&
+                         value == QLatin1String("false"))))
             return false;
     }
     return true;

@@ -15,7 +15,8 @@ public:
     static QString defaultPath();
 
     // The entry at path starts the program at executable.
-    explicit AutostartEntry(const QString& path = defaultPath(), const QString& executable = QString());
+    explicit AutostartEntry(const QString& path = defaultPath(),
+                            const QString& executable = QString());
 
     QString path() const { return m_path; }
     // The entry exists and neither hides itself nor is switched off.

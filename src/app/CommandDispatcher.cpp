@@ -19,7 +19,8 @@ int CommandDispatcher::perform(const QStringList& commands)
         const bool record = command == QLatin1String(CommandLine::kRecord);
         // As with the hot keys, while something records either word stops it
         // through the action that started it.
-        if ((record || command == QLatin1String(CommandLine::kContinue)) && m_appDelegate.isRecording())
+        if ((record || command == QLatin1String(CommandLine::kContinue)) &&
+            m_appDelegate.isRecording())
             m_appDelegate.stopRecording();
         else if (record)
             m_appDelegate.startStopRecording();

@@ -9,10 +9,10 @@ namespace {
 // a session manager restarts the program with "-session <id>", for instance.
 QStringList withoutQtOptions(const QStringList& arguments)
 {
-    static const QStringList withValue{"platform", "platformpluginpath", "platformtheme", "plugin",
-                                       "qwindowgeometry", "qwindowicon", "qwindowtitle", "session",
-                                       "display", "geometry", "style", "stylesheet", "name", "title",
-                                       "qmljsdebugger"};
+    static const QStringList withValue{
+        "platform",    "platformpluginpath", "platformtheme", "plugin",  "qwindowgeometry",
+        "qwindowicon", "qwindowtitle",       "session",       "display", "geometry",
+        "style",       "stylesheet",         "name",          "title",   "qmljsdebugger"};
     static const QStringList flags{"reverse", "widgetcount", "nograb", "dograb", "sync"};
     QStringList kept;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
@@ -52,17 +52,21 @@ QStringList CommandLine::process(const QStringList& arguments)
     parser.addVersionOption();
     const QCommandLineOption record(
         QString::fromLatin1(kRecord),
-        QStringLiteral("Start a new recording, or stop the one that runs (the Cmd+Shift+R hot key)."));
+        QStringLiteral(
+            "Start a new recording, or stop the one that runs (the Cmd+Shift+R hot key)."));
     const QCommandLineOption resume(
         QString::fromLatin1(kContinue),
-        QStringLiteral("Continue the selected recording, or stop recording (the Cmd+Shift+C hot key)."));
-    const QCommandLineOption show(QString::fromLatin1(kShow), QStringLiteral("Open the VoiceTray window."));
+        QStringLiteral(
+            "Continue the selected recording, or stop recording (the Cmd+Shift+C hot key)."));
+    const QCommandLineOption show(QString::fromLatin1(kShow),
+                                  QStringLiteral("Open the VoiceTray window."));
     parser.addOptions({record, resume, show});
     parser.process(withoutQtOptions(arguments));
     // optionNames() keeps the order (and repetitions) of the command line.
     QStringList commands;
     for (const QString& name : parser.optionNames())
-        if (name == QLatin1String(kRecord) || name == QLatin1String(kContinue) || name == QLatin1String(kShow))
+        if (name == QLatin1String(kRecord) || name == QLatin1String(kContinue) ||
+            name == QLatin1String(kShow))
             commands << name;
     return commands;
 }

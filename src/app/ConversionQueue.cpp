@@ -5,7 +5,6 @@
 #include "media/MovieExporter.h"
 
 #include <QFileInfo>
-
 #include <chrono>
 
 ConversionQueue::ConversionQueue(QObject* parent) : QObject(parent) {}
@@ -49,8 +48,9 @@ void ConversionQueue::run()
         if (m_stop)
             return;
         const QString destination = job.destination;
-        QMetaObject::invokeMethod(this, [this, destination, ok] { emit finished(destination, ok); },
-                                  Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, destination, ok] { emit finished(destination, ok); },
+            Qt::QueuedConnection);
     }
 }
 
@@ -58,12 +58,14 @@ bool ConversionQueue::exportJob(const Job& job)
 {
     const QString destination = job.destination;
     const MediaInfoPtr info = MediaProber::probe(job.source);
-    QMetaObject::invokeMethod(this, [this, destination, ok = info != nullptr] { emit loaded(destination, ok); },
-                              Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        this, [this, destination, ok = info != nullptr] { emit loaded(destination, ok); },
+        Qt::QueuedConnection);
     // A name chosen as free may have been taken meanwhile; never write over it.
     if (!info || QFileInfo(destination).exists() || QFileInfo(destination).isSymLink())
         return false;
-    const std::vector<MovieSegment> segments{MovieSegment{info, info->startSample, info->durationSamples}};
+    const std::vector<MovieSegment> segments{
+        MovieSegment{info, info->startSample, info->durationSamples}};
     using Clock = std::chrono::steady_clock;
     Clock::time_point last;
     const QString error = MovieExporter::exportMPEG4(
@@ -71,7 +73,8 @@ bool ConversionQueue::exportJob(const Job& job)
             if (m_stop)
                 return false;
             const Clock::time_point now = Clock::now();
-            if (phase == QTMovieOperationPhase::UpdatePercent && now - last >= std::chrono::milliseconds(33)) {
+            if (phase == QTMovieOperationPhase::UpdatePercent &&
+                now - last >= std::chrono::milliseconds(33)) {
                 last = now;
                 QMetaObject::invokeMethod(
                     this, [this, destination, fraction] { emit progress(destination, fraction); },

@@ -3,7 +3,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -13,8 +12,8 @@
 // Converts audio files to MPEG-4 files on one worker thread, one file at a
 // time, in the order they were queued: the worker measures each source
 // (which for some formats means reading all of it) and exports it, so the
-// window stays responsive during long conversions. Progress and completion come back as signals on the thread
-// that owns the queue (the main thread), progress at most 30 times a second.
+// window stays responsive during long conversions. Progress and completion come back as signals on
+// the thread that owns the queue (the main thread), progress at most 30 times a second.
 class ConversionQueue : public QObject
 {
     Q_OBJECT

@@ -5,7 +5,6 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 #include <QWindow>
-
 #include <algorithm>
 #include <cmath>
 

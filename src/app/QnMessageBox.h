@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <functional>
 
 // Shows a failure the user must see: an application-modal information box

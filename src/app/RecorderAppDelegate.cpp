@@ -15,9 +15,9 @@
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
 #include "shell/DescrPanelController.h"
-#include "shell/PreferencesView.h"
 #include "shell/Images.h"
 #include "shell/PageContainer.h"
+#include "shell/PreferencesView.h"
 #include "shell/RateController.h"
 
 #include <QCursor>
@@ -45,7 +45,8 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     m_prefView->hide();
     m_prefView->setAppDelegate(this);
     connect(m_prefView, &PreferencesView::backClicked, this, &RecorderAppDelegate::showMainView);
-    connect(m_prefView, &PreferencesView::startAtLoginChanged, this, &RecorderAppDelegate::setStartAtLogin);
+    connect(m_prefView, &PreferencesView::startAtLoginChanged, this,
+            &RecorderAppDelegate::setStartAtLogin);
     m_panelController->setAppDelegate(this);
     connect(m_descrPanel.get(), &DescrPanel::windowWillClose, this,
             &RecorderAppDelegate::descrWindowWillClose);
@@ -243,7 +244,8 @@ void RecorderAppDelegate::setUseHotKeys(bool use)
 void RecorderAppDelegate::setStartAtLogin(bool start)
 {
     if (!m_autostart.setEnabled(start))
-        QnMessageBox(start ? "Unable to start VoiceTray at login" : "Unable to stop starting VoiceTray at login");
+        QnMessageBox(start ? "Unable to start VoiceTray at login"
+                           : "Unable to stop starting VoiceTray at login");
     m_prefView->setStartAtLogin(m_autostart.isEnabled());
 }
 

@@ -19,7 +19,6 @@
 #include <QPointer>
 #include <QStringList>
 #include <QTimer>
-
 #include <memory>
 #include <vector>
 
@@ -151,7 +150,8 @@ public:
     bool movieShouldContinueOperation(QTMovieOperationPhase phase, double fraction);
     static double fileDuration(const QString& path);
     bool moveFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
-    GeneralRecItem* moveFile(const QString& path, GeneralRecItem* nearItem, bool beforeItem, bool allowInGrouping);
+    GeneralRecItem* moveFile(const QString& path, GeneralRecItem* nearItem, bool beforeItem,
+                             bool allowInGrouping);
     // The destinations of the conversions not yet written, in the order they were started.
     QStringList filesForConvertion() const;
     int nTotalFilesToConvert() const { return m_nTotalFilesToConvert; }
@@ -188,7 +188,8 @@ public:
     // Where the window shows when the desktop has no system tray.
     QWidget* plainWindow() const { return m_plainWindow.get(); }
     // Reads the pointer and the mouse buttons; tests may supply their own.
-    void setPointerQuery(std::function<QPoint()> position, std::function<Qt::MouseButtons()> buttons);
+    void setPointerQuery(std::function<QPoint()> position,
+                         std::function<Qt::MouseButtons()> buttons);
 
     RecOutlineController* outlineController() const { return m_outlineController; }
     KvSoundFileRecorder* recorder() const { return m_recorder; }
@@ -251,7 +252,8 @@ private:
         QString destination;
     };
     // The category a drop lands in, or null.
-    RecGroup* dropTarget(GeneralRecItem* nearItem, bool beforeItem, bool allowInGrouping, bool forMove) const;
+    RecGroup* dropTarget(GeneralRecItem* nearItem, bool beforeItem, bool allowInGrouping,
+                         bool forMove) const;
     // Taken on disk, or the destination of a conversion not yet written.
     bool isPathTaken(const QString& path) const;
     bool isOutputFolderOrInside(const QString& path) const;

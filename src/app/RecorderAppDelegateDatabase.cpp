@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The library database: loading, saving and record paths.
-#include "app/RecorderAppDelegate.h"
-
 #include "app/QnMessageBox.h"
+#include "app/RecorderAppDelegate.h"
 #include "library/LibraryPaths.h"
 #include "library/RecGroup.h"
 #include "library/RecordingsDBReader.h"
@@ -13,7 +12,6 @@
 
 #include <QDateTime>
 #include <QFile>
-
 
 void RecorderAppDelegate::setupRecordingsList()
 {
@@ -30,8 +28,7 @@ void RecorderAppDelegate::setupRecordingsList()
         // Kept aside so that the next save does not wipe notes and
         // descriptions that a repaired file could still give back.
         QFile::rename(path, outputFolder() + "/RecordingsDB.unreadable-" +
-                                QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") +
-                                ".xml");
+                                QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".xml");
         return;
     }
     m_outlineController->arrangeItems();

@@ -2,7 +2,6 @@
 // Importing audio files and folders into the library, converting what is
 // not .m4a, and moving recordings and categories to another place.
 #include "app/RecorderAppDelegate.h"
-
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
@@ -30,8 +29,8 @@ bool isSameOrInside(const QString& path, const QString& folder)
 {
     if (path.isEmpty() || folder.isEmpty())
         return false;
-    return path.compare(folder, Qt::CaseInsensitive) == 0
-        || path.startsWith(folder + "/", Qt::CaseInsensitive);
+    return path.compare(folder, Qt::CaseInsensitive) == 0 ||
+           path.startsWith(folder + "/", Qt::CaseInsensitive);
 }
 
 // "Song.mp3" becomes "Song.m4a"; a name that is all extension keeps its name.
@@ -90,20 +89,21 @@ bool RecorderAppDelegate::isFilesForImport(const QStringList& paths) const
     return !isOutputFolderOrInside(paths.first());
 }
 
-RecGroup* RecorderAppDelegate::dropTarget(GeneralRecItem* nearItem, bool beforeItem, bool allowInGrouping,
-                                          bool forMove) const
+RecGroup* RecorderAppDelegate::dropTarget(GeneralRecItem* nearItem, bool beforeItem,
+                                          bool allowInGrouping, bool forMove) const
 {
     if (!nearItem)
         return forMove ? nullptr : m_outlineController->mainGroup();
-    if (!beforeItem && nearItem->isGroup() && static_cast<RecGroup*>(nearItem)->isExpanded()
-        && (!forMove || allowInGrouping))
+    if (!beforeItem && nearItem->isGroup() && static_cast<RecGroup*>(nearItem)->isExpanded() &&
+        (!forMove || allowInGrouping))
         return static_cast<RecGroup*>(nearItem);
     auto* parent = static_cast<RecGroup*>(nearItem->parent());
     // A row listed among search results has the results as no parent of its own.
     return parent && parent->isGroup() ? parent : nullptr;
 }
 
-bool RecorderAppDelegate::importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem)
+bool RecorderAppDelegate::importFiles(const QStringList& paths, GeneralRecItem* nearItem,
+                                      bool beforeItem)
 {
     if (paths.isEmpty())
         return false;
@@ -128,7 +128,8 @@ bool RecorderAppDelegate::importFiles(const QStringList& paths, GeneralRecItem* 
     return true;
 }
 
-bool RecorderAppDelegate::importFolder(const QString& source, const QString& destination, RecGroup* group)
+bool RecorderAppDelegate::importFolder(const QString& source, const QString& destination,
+                                       RecGroup* group)
 {
     if (source.isNull() || destination.isNull() || !group)
         return false;
@@ -139,7 +140,8 @@ bool RecorderAppDelegate::importFolder(const QString& source, const QString& des
         return false;
     QString target = destination;
     if (isPathTaken(target))
-        target = TitleRules::firstFree(destination + " %1", [this](const QString& p) { return isPathTaken(p); });
+        target = TitleRules::firstFree(destination + " %1",
+                                       [this](const QString& p) { return isPathTaken(p); });
     const QString title = QFileInfo(target).fileName();
     if (!TitleRules::isSafeTitle(title) || !QDir().mkpath(target))
         return false;
@@ -148,8 +150,8 @@ bool RecorderAppDelegate::importFolder(const QString& source, const QString& des
     category->setExpanded(true);
     m_outlineController->addGroup(category, group);
     m_outlineController->addToSelection(category);
-    const QStringList names =
-        QDir(source).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+    const QStringList names = QDir(source).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     for (const QString& name : names) {
         const QFileInfo entry(source + "/" + name);
         if (!entry.exists())
@@ -162,7 +164,8 @@ bool RecorderAppDelegate::importFolder(const QString& source, const QString& des
     return true;
 }
 
-bool RecorderAppDelegate::importFile(const QString& source, const QString& destination, RecGroup* group)
+bool RecorderAppDelegate::importFile(const QString& source, const QString& destination,
+                                     RecGroup* group)
 {
     if (source.isNull() || destination.isNull() || !group)
         return false;
@@ -173,7 +176,8 @@ bool RecorderAppDelegate::importFile(const QString& source, const QString& desti
     if (isPathTaken(target)) {
         const QFileInfo dest(destination);
         const QString stem = dest.absolutePath() + "/" + dest.completeBaseName();
-        target = TitleRules::firstFree(stem + " %1.m4a", [this](const QString& p) { return isPathTaken(p); });
+        target = TitleRules::firstFree(stem + " %1.m4a",
+                                       [this](const QString& p) { return isPathTaken(p); });
     }
     const QString title = QFileInfo(target).completeBaseName();
     if (!TitleRules::isSafeTitle(title) || !QDir().mkpath(QFileInfo(target).absolutePath()))
@@ -194,8 +198,8 @@ bool RecorderAppDelegate::importFile(const QString& source, const QString& desti
 
 bool RecorderAppDelegate::convert(const QString& source, const QString& destination)
 {
-    if (source.isNull() || destination.isNull() || !QFileInfo(source).isFile() || isPathTaken(destination)
-        || !QTMovie::canInitWithFile(source))
+    if (source.isNull() || destination.isNull() || !QFileInfo(source).isFile() ||
+        isPathTaken(destination) || !QTMovie::canInitWithFile(source))
         return false;
     m_filesForConvertion.push_back(Conversion{source, destination});
     ++m_nTotalFilesToConvert;
@@ -216,8 +220,9 @@ bool RecorderAppDelegate::convert(const QString& source, const QString& destinat
 
 void RecorderAppDelegate::audioLoadCompleate(const QString& destination)
 {
-    const bool known = std::any_of(m_filesForConvertion.begin(), m_filesForConvertion.end(),
-                                   [&](const Conversion& c) { return c.destination == destination; });
+    const bool known =
+        std::any_of(m_filesForConvertion.begin(), m_filesForConvertion.end(),
+                    [&](const Conversion& c) { return c.destination == destination; });
     if (!known) {
         if (m_filesForConvertion.empty())
             m_progressPanel->endSheet();
@@ -235,7 +240,8 @@ bool RecorderAppDelegate::movieShouldContinueOperation(QTMovieOperationPhase pha
     const int total = m_nTotalFilesToConvert;
     const int remaining = static_cast<int>(m_filesForConvertion.size());
     if (phase == QTMovieOperationPhase::UpdatePercent && total > 0)
-        m_progressPanel->setProgress((total - remaining) * 100.0 / total + fraction * 100.0 / total);
+        m_progressPanel->setProgress((total - remaining) * 100.0 / total +
+                                     fraction * 100.0 / total);
     else if (phase == QTMovieOperationPhase::End && remaining <= 1)
         m_progressPanel->endSheet();
     return true;
@@ -279,7 +285,8 @@ double RecorderAppDelegate::fileDuration(const QString& path)
     return QTMovie::fileDuration(path);
 }
 
-bool RecorderAppDelegate::moveFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem)
+bool RecorderAppDelegate::moveFiles(const QStringList& paths, GeneralRecItem* nearItem,
+                                    bool beforeItem)
 {
     if (!nearItem || paths.isEmpty())
         return false;
@@ -304,8 +311,8 @@ bool RecorderAppDelegate::moveFiles(const QStringList& paths, GeneralRecItem* ne
     return ok;
 }
 
-GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecItem* nearItem, bool beforeItem,
-                                              bool allowInGrouping)
+GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecItem* nearItem,
+                                              bool beforeItem, bool allowInGrouping)
 {
     // The recording being made and the one being continued keep their paths
     // until they are closed.
@@ -329,7 +336,8 @@ GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecIte
         // A category's folder name is its title as a whole; only a
         // recording's name has an extension.
         const QString stem = item->isGroup() ? old.fileName() : old.completeBaseName();
-        const QString extension = item->isGroup() || old.suffix().isEmpty() ? QString() : "." + old.suffix();
+        const QString extension =
+            item->isGroup() || old.suffix().isEmpty() ? QString() : "." + old.suffix();
         QString newPath = targetFolder + "/" + old.fileName();
         if (isPathTaken(newPath) && newPath.compare(oldPath, Qt::CaseInsensitive) != 0)
             newPath = TitleRules::firstFree(targetFolder + "/" + stem + " %1" + extension,
@@ -347,7 +355,9 @@ GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecIte
     if (beforeItem)
         placed = target->insertItemBefore(item, nearItem);
     else if (target == nearItem)
-        placed = target->subItems().isEmpty() ? false : target->insertItemBefore(item, target->subItems().first());
+        placed = target->subItems().isEmpty()
+                     ? false
+                     : target->insertItemBefore(item, target->subItems().first());
     else
         placed = target->insertItemAfter(item, nearItem);
     if (!placed)

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Library operations: categories and recordings added, removed and renamed
 // together with their folders and files.
-#include "app/RecorderAppDelegate.h"
-
 #include "app/QnMessageBox.h"
+#include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
@@ -204,7 +203,8 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
     return true;
 }
 
-GeneralRecItem* RecorderAppDelegate::findItemByPath(const QString& path, const RecGroup* group) const
+GeneralRecItem* RecorderAppDelegate::findItemByPath(const QString& path,
+                                                    const RecGroup* group) const
 {
     if (path.isNull() || !group)
         return nullptr;

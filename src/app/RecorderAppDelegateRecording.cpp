@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Recording: new recordings, continuing a recording and joining the parts.
-#include "app/RecorderAppDelegate.h"
-
 #include "app/QnMessageBox.h"
+#include "app/RecorderAppDelegate.h"
 #include "audio/KvSoundFileRecorder.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
@@ -17,7 +16,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <cstdio>
 
 RecGroup* RecorderAppDelegate::newRecordingGroup() const
@@ -36,7 +34,7 @@ QString RecorderAppDelegate::newRecordPath()
     folder += m_outlineController->groupPath(newRecordingGroup());
     if (!QDir().mkpath(folder)) {
         QnMessageBox("Unable to create a folder, try to change the path to the recordings in "
-                      "the preferences");
+                     "the preferences");
         return QString();
     }
     return folder + "/" + TitleRules::firstFree("Untitled %1.m4a", [&folder](const QString& name) {
@@ -51,8 +49,7 @@ QString RecorderAppDelegate::resumeRecordPath(const QString& path)
     const QFileInfo info(path);
     const QString folder = info.path();
     const QString title = info.completeBaseName();
-    return folder + "/" +
-           TitleRules::firstFree(title + " %1.m4a", [&folder](const QString& name) {
+    return folder + "/" + TitleRules::firstFree(title + " %1.m4a", [&folder](const QString& name) {
                return QFileInfo::exists(folder + "/" + name);
            });
 }

@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a recording into new recordings at its time marks.
-#include "app/RecorderAppDelegate.h"
-
 #include "app/QnMessageBox.h"
+#include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
@@ -12,7 +11,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLabel>
-
 #include <cmath>
 #include <map>
 
@@ -98,7 +96,8 @@ void RecorderAppDelegate::split()
     m_progressPanel->endSheet();
 }
 
-bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float len, const QString& destination)
+bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float len,
+                                         const QString& destination)
 {
     if (path.isNull() || !QFileInfo(path).isFile() || pos < 0 || len == 0 || (len < 0 && len != -1))
         return false;
@@ -118,7 +117,8 @@ bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float l
     if (start >= total)
         return false;
     const int64_t length =
-        len < 0 ? total - start : std::min(total - start, static_cast<int64_t>(static_cast<double>(len) * scale));
+        len < 0 ? total - start
+                : std::min(total - start, static_cast<int64_t>(static_cast<double>(len) * scale));
     if (start > 0) {
         movie->setEditable(true);
         if (!movie->deleteSegment(QTMakeTimeRange(QTMakeTime(0, scale), QTMakeTime(start, scale))))
@@ -126,7 +126,8 @@ bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float l
     }
     if (start + length < total) {
         movie->setEditable(true);
-        if (!movie->deleteSegment(QTMakeTimeRange(QTMakeTime(length, scale), QTMakeTime(total, scale))))
+        if (!movie->deleteSegment(
+                QTMakeTimeRange(QTMakeTime(length, scale), QTMakeTime(total, scale))))
             return false;
     }
     QTMovie::WriteAttributes attributes;

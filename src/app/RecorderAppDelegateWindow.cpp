@@ -1,8 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pop-up window: opening and closing it, its two pages and its buttons.
-#include "app/RecorderAppDelegate.h"
-
 #include "app/MainView.h"
+#include "app/RecorderAppDelegate.h"
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
@@ -10,9 +9,9 @@
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
 #include "shell/DescrPanelController.h"
-#include "shell/PreferencesView.h"
 #include "shell/Images.h"
 #include "shell/PageContainer.h"
+#include "shell/PreferencesView.h"
 #include "shell/SwitchToolbarBtn.h"
 #include "shell/ToolbarButton.h"
 #include "shell/ZwAttachedWindow.h"
@@ -37,14 +36,16 @@ void RecorderAppDelegate::setPointerQuery(std::function<QPoint()> position,
 void RecorderAppDelegate::showAttachedWindow(QPoint point)
 {
     m_attachedWindow.reset();
-    m_attachedWindow = ZwAttachedWindow::create(m_backView.get(), point, AttachedSideAutomatic, 5.0);
+    m_attachedWindow =
+        ZwAttachedWindow::create(m_backView.get(), point, AttachedSideAutomatic, 5.0);
     // An icon at the very edge of the screen would push the window past it:
     // the arrow then points a few pixels beside the icon instead.
     const QScreen* screen = QGuiApplication::screenAt(point);
     const QRect frame = m_attachedWindow->geometry();
     if (screen && !screen->availableGeometry().contains(frame)) {
         const QRect area = screen->availableGeometry();
-        const int dx = std::max(0, area.left() - frame.left()) - std::max(0, frame.right() - area.right());
+        const int dx =
+            std::max(0, area.left() - frame.left()) - std::max(0, frame.right() - area.right());
         if (dx != 0) {
             m_attachedWindow.reset();
             m_attachedWindow = ZwAttachedWindow::create(m_backView.get(), point + QPoint(dx, 0),

@@ -11,7 +11,6 @@
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QThread>
-
 #include <unistd.h>
 
 namespace {
@@ -90,7 +89,8 @@ bool SingleInstance::sendToRunning(const QStringList& commands, int timeoutMs) c
         if (socket.waitForConnected(int(deadline.remainingTime())))
             break;
         if (deadline.hasExpired()) {
-            qCWarning(lcApp, "The running VoiceTray does not answer on %s", qPrintable(m_serverName));
+            qCWarning(lcApp, "The running VoiceTray does not answer on %s",
+                      qPrintable(m_serverName));
             return false;
         }
         QThread::msleep(50);
@@ -123,12 +123,14 @@ bool SingleInstance::listen()
     connect(m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket* socket = m_server->nextPendingConnection()) {
             connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readCommands(socket); });
+            connect(socket, &QLocalSocket::readyRead, this,
+                    [this, socket] { readCommands(socket); });
             readCommands(socket);
         }
     });
     // Closed while the event loop still exists; this object outlives the application.
-    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, m_server, &QLocalServer::close);
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, m_server,
+            &QLocalServer::close);
     qCInfo(lcApp, "Listening on %s", qPrintable(m_serverName));
     return true;
 }

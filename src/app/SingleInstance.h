@@ -4,7 +4,6 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
-
 #include <memory>
 
 class QLocalServer;
@@ -23,7 +22,8 @@ public:
     // case named after the display (or the session) the program runs on.
     static QString defaultServerName();
 
-    explicit SingleInstance(const QString& serverName = defaultServerName(), QObject* parent = nullptr);
+    explicit SingleInstance(const QString& serverName = defaultServerName(),
+                            QObject* parent = nullptr);
     ~SingleInstance() override;
 
     QString serverName() const { return m_serverName; }

@@ -27,8 +27,8 @@ constexpr int64_t kFragmentMicroseconds = 1000000;
 AVChannelLayout layoutFor(uint32_t channels, uint64_t mask)
 {
     AVChannelLayout layout{};
-    if (mask == 0 || av_channel_layout_from_mask(&layout, mask) < 0
-        || layout.nb_channels != static_cast<int>(channels))
+    if (mask == 0 || av_channel_layout_from_mask(&layout, mask) < 0 ||
+        layout.nb_channels != static_cast<int>(channels))
         av_channel_layout_default(&layout, static_cast<int>(channels));
     return layout;
 }
@@ -37,12 +37,13 @@ AVChannelLayout layoutFor(uint32_t channels, uint64_t mask)
 // encoder's own limit is 6144 bits per channel and frame.
 int64_t bitRateFor(double sampleRate, uint32_t channels)
 {
-    const int64_t wanted = std::clamp<int64_t>(static_cast<int64_t>(sampleRate * channels * 1.5), 32000, 128000);
+    const int64_t wanted =
+        std::clamp<int64_t>(static_cast<int64_t>(sampleRate * channels * 1.5), 32000, 128000);
     const int64_t limit = static_cast<int64_t>(6144.0 * sampleRate / 1024.0) * channels;
     return std::min(wanted, limit);
 }
 
-}  // namespace
+} // namespace
 
 AacFileWriter::AacFileWriter()
 {
@@ -54,20 +55,22 @@ AacFileWriter::~AacFileWriter()
     close();
 }
 
-AacFileWriter::Result AacFileWriter::open(const QString& path, const Output& output, const Input& input)
+AacFileWriter::Result AacFileWriter::open(const QString& path, const Output& output,
+                                          const Input& input)
 {
     release();
     m_input = input;
     const QByteArray muxer = output.muxer.toUtf8();
     const QByteArray file = path.toUtf8();
-    if (path.isEmpty() || avformat_alloc_output_context2(&m_format, nullptr, muxer.constData(), file.constData()) < 0)
+    if (path.isEmpty() ||
+        avformat_alloc_output_context2(&m_format, nullptr, muxer.constData(), file.constData()) < 0)
         return Result::CannotCreateFile;
     if (avio_open(&m_format->pb, file.constData(), AVIO_FLAG_WRITE) < 0)
         return Result::CannotCreateFile;
 
     const auto outRate = static_cast<int>(output.sampleRate);
-    if (outRate <= 0 || output.channels < 1 || output.channels > 2 || input.sampleRate <= 0 || input.channels < 1
-        || input.channels > 8 || input.bufferFrames == 0)
+    if (outRate <= 0 || output.channels < 1 || output.channels > 2 || input.sampleRate <= 0 ||
+        input.channels < 1 || input.channels > 8 || input.bufferFrames == 0)
         return Result::BadFormat;
 
     const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_AAC);
@@ -82,33 +85,35 @@ AacFileWriter::Result AacFileWriter::open(const QString& path, const Output& out
     m_codec->time_base = AVRational{1, outRate};
     if (m_format->oformat->flags & AVFMT_GLOBALHEADER)
         m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(m_codec, encoder, nullptr) < 0
-        || avcodec_parameters_from_context(m_stream->codecpar, m_codec) < 0)
+    if (avcodec_open2(m_codec, encoder, nullptr) < 0 ||
+        avcodec_parameters_from_context(m_stream->codecpar, m_codec) < 0)
         return Result::BadFormat;
     m_stream->time_base = m_codec->time_base;
 
     AVChannelLayout inLayout = layoutFor(input.channels, input.channelMask);
-    const int swrResult = swr_alloc_set_opts2(&m_resampler, &m_codec->ch_layout, AV_SAMPLE_FMT_FLTP, outRate,
-                                              &inLayout, AV_SAMPLE_FMT_FLTP, static_cast<int>(input.sampleRate), 0,
-                                              nullptr);
+    const int swrResult = swr_alloc_set_opts2(&m_resampler, &m_codec->ch_layout, AV_SAMPLE_FMT_FLTP,
+                                              outRate, &inLayout, AV_SAMPLE_FMT_FLTP,
+                                              static_cast<int>(input.sampleRate), 0, nullptr);
     av_channel_layout_uninit(&inLayout);
     if (swrResult < 0 || swr_init(m_resampler) < 0)
         return Result::BadFormat;
 
     const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 1024;
-    m_convertedCapacity = swr_get_out_samples(m_resampler, static_cast<int>(input.bufferFrames)) + frameSize;
-    m_fifo = av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, static_cast<int>(output.channels), 4 * frameSize);
+    m_convertedCapacity =
+        swr_get_out_samples(m_resampler, static_cast<int>(input.bufferFrames)) + frameSize;
+    m_fifo =
+        av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, static_cast<int>(output.channels), 4 * frameSize);
     m_frame = av_frame_alloc();
     m_packet = av_packet_alloc();
-    if (!m_fifo || !m_frame || !m_packet
-        || av_samples_alloc_array_and_samples(&m_converted, nullptr, static_cast<int>(output.channels),
-                                              m_convertedCapacity, AV_SAMPLE_FMT_FLTP, 0)
-               < 0)
+    if (!m_fifo || !m_frame || !m_packet ||
+        av_samples_alloc_array_and_samples(&m_converted, nullptr, static_cast<int>(output.channels),
+                                           m_convertedCapacity, AV_SAMPLE_FMT_FLTP, 0) < 0)
         return Result::BadFormat;
     m_frame->nb_samples = frameSize;
     m_frame->format = AV_SAMPLE_FMT_FLTP;
     m_frame->sample_rate = outRate;
-    if (av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout) < 0 || av_frame_get_buffer(m_frame, 0) < 0)
+    if (av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout) < 0 ||
+        av_frame_get_buffer(m_frame, 0) < 0)
         return Result::BadFormat;
 
     const size_t bufferSamples = static_cast<size_t>(input.bufferFrames) * input.channels;
@@ -176,8 +181,8 @@ void AacFileWriter::run()
 bool AacFileWriter::encodeBuffer(const float* const* planes, uint32_t frames)
 {
     m_framesIn.fetch_add(frames, std::memory_order_relaxed);
-    return convert(reinterpret_cast<const uint8_t* const*>(planes), static_cast<int>(frames))
-        && encodeFromFifo(false);
+    return convert(reinterpret_cast<const uint8_t* const*>(planes), static_cast<int>(frames)) &&
+           encodeFromFifo(false);
 }
 
 bool AacFileWriter::convert(const uint8_t* const* planes, int frames)
@@ -186,7 +191,8 @@ bool AacFileWriter::convert(const uint8_t* const* planes, int frames)
         return false;
     const int converted = swr_convert(m_resampler, m_converted, m_convertedCapacity,
                                       const_cast<const uint8_t**>(planes), frames);
-    if (converted < 0 || av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(m_converted), converted) < converted) {
+    if (converted < 0 ||
+        av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(m_converted), converted) < converted) {
         m_failed = true;
         return false;
     }
@@ -196,7 +202,8 @@ bool AacFileWriter::convert(const uint8_t* const* planes, int frames)
 bool AacFileWriter::encodeFromFifo(bool flushAll)
 {
     const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 1024;
-    while (!m_failed && (av_audio_fifo_size(m_fifo) >= frameSize || (flushAll && av_audio_fifo_size(m_fifo) > 0))) {
+    while (!m_failed && (av_audio_fifo_size(m_fifo) >= frameSize ||
+                         (flushAll && av_audio_fifo_size(m_fifo) > 0))) {
         if (av_frame_make_writable(m_frame) < 0) {
             m_failed = true;
             break;
@@ -237,7 +244,8 @@ void AacFileWriter::finish()
     if (!m_headerWritten)
         return;
     if (!m_failed) {
-        const int converted = swr_convert(m_resampler, m_converted, m_convertedCapacity, nullptr, 0);
+        const int converted =
+            swr_convert(m_resampler, m_converted, m_convertedCapacity, nullptr, 0);
         if (converted > 0)
             av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(m_converted), converted);
         encodeFromFifo(true);

@@ -4,7 +4,6 @@
 #include "audio/SpscRingBuffer.h"
 
 #include <QString>
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -28,19 +27,25 @@ class KvAudioBufferList;
 class AacFileWriter
 {
 public:
-    enum class Result { Ok, CannotCreateFile, BadFormat, CannotStartWriting };
+    enum class Result
+    {
+        Ok,
+        CannotCreateFile,
+        BadFormat,
+        CannotStartWriting
+    };
 
     struct Input
     {
         double sampleRate = 0;
         uint32_t channels = 0;
-        uint64_t channelMask = 0;  // FFmpeg channel mask; 0 for the default layout
+        uint64_t channelMask = 0; // FFmpeg channel mask; 0 for the default layout
         uint32_t bufferFrames = 0;
     };
 
     struct Output
     {
-        QString muxer;  // "ipod" for .m4a
+        QString muxer; // "ipod" for .m4a
         double sampleRate = 0;
         uint32_t channels = 0;
     };

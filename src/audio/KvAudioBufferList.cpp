@@ -3,7 +3,8 @@
 
 #include <new>
 
-std::unique_ptr<KvAudioBufferList> KvAudioBufferList::allocate(uint32_t numChannels, uint32_t byteSize)
+std::unique_ptr<KvAudioBufferList> KvAudioBufferList::allocate(uint32_t numChannels,
+                                                               uint32_t byteSize)
 {
     std::unique_ptr<KvAudioBufferList> list(new (std::nothrow) KvAudioBufferList);
     if (!list)

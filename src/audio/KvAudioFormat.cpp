@@ -2,7 +2,6 @@
 #include "audio/KvAudioFormat.h"
 
 #include <QByteArray>
-
 #include <iconv.h>
 
 namespace {
@@ -32,7 +31,7 @@ uint32_t toUInt32(const QVariant& value)
     return static_cast<uint32_t>(value.toULongLong());
 }
 
-}  // namespace
+} // namespace
 
 uint32_t KvAudioStreamFormatIDFromString(const QString& string)
 {
@@ -61,11 +60,15 @@ KvAudioStreamBasicDescription KvAudioStreamDescriptionFromDictionary(const QVari
     if (dictionary.contains(KvAudioStreamSampleRate))
         d.mSampleRate = dictionary.value(KvAudioStreamSampleRate).toDouble();
     if (dictionary.contains(KvAudioStreamFormat))
-        d.mFormatID = KvAudioStreamFormatIDFromString(dictionary.value(KvAudioStreamFormat).toString());
+        d.mFormatID =
+            KvAudioStreamFormatIDFromString(dictionary.value(KvAudioStreamFormat).toString());
     const std::pair<const QString*, uint32_t*> fields[] = {
-        {&KvAudioStreamFormatFlags, &d.mFormatFlags},       {&KvAudioStreamBytesPerPacket, &d.mBytesPerPacket},
-        {&KvAudioStreamFramesPerPacket, &d.mFramesPerPacket}, {&KvAudioStreamBytesPerFrame, &d.mBytesPerFrame},
-        {&KvAudioStreamChannelsPerFrame, &d.mChannelsPerFrame}, {&KvAudioStreamBitsPerChannel, &d.mBitsPerChannel},
+        {&KvAudioStreamFormatFlags, &d.mFormatFlags},
+        {&KvAudioStreamBytesPerPacket, &d.mBytesPerPacket},
+        {&KvAudioStreamFramesPerPacket, &d.mFramesPerPacket},
+        {&KvAudioStreamBytesPerFrame, &d.mBytesPerFrame},
+        {&KvAudioStreamChannelsPerFrame, &d.mChannelsPerFrame},
+        {&KvAudioStreamBitsPerChannel, &d.mBitsPerChannel},
     };
     for (const auto& [key, field] : fields) {
         if (dictionary.contains(*key))

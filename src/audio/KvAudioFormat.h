@@ -3,7 +3,6 @@
 
 #include <QString>
 #include <QVariantMap>
-
 #include <cstdint>
 
 // An audio stream description and its dictionary form, in which a file
@@ -28,14 +27,15 @@ inline const QString KvAudioStreamFormatFlags = QStringLiteral("KvAudioStreamFor
 inline const QString KvAudioStreamBytesPerPacket = QStringLiteral("KvAudioStreamBytesPerPacket");
 inline const QString KvAudioStreamFramesPerPacket = QStringLiteral("KvAudioStreamFramesPerPacket");
 inline const QString KvAudioStreamBytesPerFrame = QStringLiteral("KvAudioStreamBytesPerFrame");
-inline const QString KvAudioStreamChannelsPerFrame = QStringLiteral("KvAudioStreamChannelsPerFrame");
+inline const QString KvAudioStreamChannelsPerFrame =
+    QStringLiteral("KvAudioStreamChannelsPerFrame");
 inline const QString KvAudioStreamBitsPerChannel = QStringLiteral("KvAudioStreamBitsPerChannel");
 inline const QString KvAudioOutputFileFormat = QStringLiteral("KvAudioOutputFileFormat");
 
-constexpr uint32_t KvAudioFormatLinearPCM = 0x6C70636D;  // 'lpcm'
-constexpr uint32_t KvAudioFormatMPEG4AAC = 0x61616320;   // 'aac '
-constexpr uint32_t KvAudioFileM4AType = 0x6D346166;      // 'm4af'
-constexpr uint32_t KvAudioFileMPEG4Type = 0x6D703466;    // 'mp4f'
+constexpr uint32_t KvAudioFormatLinearPCM = 0x6C70636D; // 'lpcm'
+constexpr uint32_t KvAudioFormatMPEG4AAC = 0x61616320;  // 'aac '
+constexpr uint32_t KvAudioFileM4AType = 0x6D346166;     // 'm4af'
+constexpr uint32_t KvAudioFileMPEG4Type = 0x6D703466;   // 'mp4f'
 constexpr uint32_t KvAudioFormatFlagIsFloat = 1;
 constexpr uint32_t KvAudioFormatFlagIsPacked = 8;
 constexpr uint32_t KvAudioFormatFlagIsNonInterleaved = 32;
@@ -48,6 +48,7 @@ QString KvStringFromAudioStreamFormatID(uint32_t formatID);
 // Missing keys leave their fields 0.
 KvAudioStreamBasicDescription KvAudioStreamDescriptionFromDictionary(const QVariantMap& dictionary);
 // All eight stream keys, no file type.
-QVariantMap KvDictionaryFromAudioStreamDescription(const KvAudioStreamBasicDescription& description);
+QVariantMap
+KvDictionaryFromAudioStreamDescription(const KvAudioStreamBasicDescription& description);
 // The file type of a format dictionary; 'm4af' when it names none.
 uint32_t KvAudioOutputFileTypeFromDictionary(const QVariantMap& dictionary);

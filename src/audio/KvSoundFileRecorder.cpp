@@ -9,7 +9,6 @@
 #include "audio/SilenceSettings.h"
 
 #include <QMetaMethod>
-
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -36,7 +35,7 @@ QVariantMap preset(double sampleRate)
     };
 }
 
-}  // namespace
+} // namespace
 
 int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
 {
@@ -53,22 +52,24 @@ int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
     } else if (pseudo) {
         return kNoErr;
     }
-    if (!recorder->m_outputAudioFile || !recorder->m_outputAudioFile->push(*recorder->m_audioBuffer, frameCount))
+    if (!recorder->m_outputAudioFile ||
+        !recorder->m_outputAudioFile->push(*recorder->m_audioBuffer, frameCount))
         return kWriteFailed;
     const uint64_t start = recorder->m_startHostTime;
-    recorder->m_currSeconds.store(timeStampNanos > start ? static_cast<double>(timeStampNanos - start) * 1e-9 : 0.0,
-                                  std::memory_order_relaxed);
+    recorder->m_currSeconds.store(
+        timeStampNanos > start ? static_cast<double>(timeStampNanos - start) * 1e-9 : 0.0,
+        std::memory_order_relaxed);
     if (recorder->m_delegateWantsTimeChanges)
         recorder->m_timeChanged.store(true, std::memory_order_relaxed);
     return kNoErr;
 }
 
 KvSoundFileRecorder::KvSoundFileRecorder(QObject* parent)
-    : QObject(parent)
-    , m_outputFormat(outputFormatForMiddleQuality())
+    : QObject(parent), m_outputFormat(outputFormatForMiddleQuality())
 {
     m_timeNoticeTimer.setInterval(kTimeNoticeIntervalMs);
-    connect(&m_timeNoticeTimer, &QTimer::timeout, this, &KvSoundFileRecorder::notifyDelegateOfTimeChange);
+    connect(&m_timeNoticeTimer, &QTimer::timeout, this,
+            &KvSoundFileRecorder::notifyDelegateOfTimeChange);
 }
 
 KvSoundFileRecorder::KvSoundFileRecorder(const QString& outputFilePath, QObject* parent)
@@ -126,17 +127,25 @@ QString KvSoundFileRecorder::defaultInputDevice()
 void KvSoundFileRecorder::setQuality(int quality)
 {
     switch (quality) {
-    case 1: setOutputFormat(outputFormatForLowQuality()); break;
-    case 2: setOutputFormat(outputFormatForMiddleQuality()); break;
-    case 3: setOutputFormat(outputFormatForHighQuality()); break;
-    default: break;
+    case 1:
+        setOutputFormat(outputFormatForLowQuality());
+        break;
+    case 2:
+        setOutputFormat(outputFormatForMiddleQuality());
+        break;
+    case 3:
+        setOutputFormat(outputFormatForHighQuality());
+        break;
+    default:
+        break;
     }
 }
 
 void KvSoundFileRecorder::setOutputFormat(const QVariantMap& format)
 {
     if (m_isRecording) {
-        emit userMessage(QStringLiteral("Can't change output format when recording has already started."));
+        emit userMessage(
+            QStringLiteral("Can't change output format when recording has already started."));
         return;
     }
     if (format == m_outputFormat)
@@ -183,8 +192,9 @@ void KvSoundFileRecorder::setSkipSilence(bool skip)
 
 bool KvSoundFileRecorder::isSkipSilence() const
 {
-    return SilenceSettings::skipSilence.load(std::memory_order_relaxed)
-        && SilenceSettings::nSilenceBlocks.load(std::memory_order_relaxed) > SilenceSettings::holdBuffers;
+    return SilenceSettings::skipSilence.load(std::memory_order_relaxed) &&
+           SilenceSettings::nSilenceBlocks.load(std::memory_order_relaxed) >
+               SilenceSettings::holdBuffers;
 }
 
 void KvSoundFileRecorder::setThreshold(float threshold)
@@ -207,8 +217,9 @@ bool KvSoundFileRecorder::findSource(const QString& description, QString& source
     std::vector<PulseSourceInfo> sources;
     if (!m_server->sources(sources))
         return false;
-    const auto found = std::find_if(sources.begin(), sources.end(),
-                                    [&](const PulseSourceInfo& s) { return s.description == description; });
+    const auto found = std::find_if(sources.begin(), sources.end(), [&](const PulseSourceInfo& s) {
+        return s.description == description;
+    });
     if (found == sources.end())
         return false;
     sourceName = found->name;
@@ -259,7 +270,8 @@ QString KvSoundFileRecorder::configureAU()
         32,
     };
 
-    pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, source.sampleSpec.rate, static_cast<uint8_t>(m_audioChannels)};
+    pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, source.sampleSpec.rate,
+                        static_cast<uint8_t>(m_audioChannels)};
     if (!pa_sample_spec_valid(&spec)) {
         cleanUp();
         return QStringLiteral("Could not change the stream format of the output device");
@@ -272,8 +284,8 @@ QString KvSoundFileRecorder::configureAU()
     }
     m_audioUnit->setBufferProc(AudioInputProc, this);
 
-    const auto requestedFrames =
-        static_cast<uint32_t>(std::lround(std::max(1.0, m_deviceFormat.mSampleRate * kBufferSeconds)));
+    const auto requestedFrames = static_cast<uint32_t>(
+        std::lround(std::max(1.0, m_deviceFormat.mSampleRate * kBufferSeconds)));
     if (!m_audioUnit->connect(sourceName, requestedFrames)) {
         cleanUp();
         return QStringLiteral("Failed to hook up input device to our AudioUnit");
@@ -287,7 +299,8 @@ QString KvSoundFileRecorder::configureAU()
         cleanUp();
         return QStringLiteral("Could not determine audio sample size");
     }
-    m_audioBuffer = KvAudioBufferList::allocate(m_audioChannels, m_actualOutputFormat.mBytesPerFrame * m_audioSamples);
+    m_audioBuffer = KvAudioBufferList::allocate(
+        m_audioChannels, m_actualOutputFormat.mBytesPerFrame * m_audioSamples);
     if (!m_audioBuffer) {
         cleanUp();
         return QStringLiteral("Could not allocate buffers for recording");
@@ -307,21 +320,28 @@ QString KvSoundFileRecorder::setupAudioFile()
         muxer = QStringLiteral("mp4");
     else
         return QStringLiteral("Could not create the audio file");
-    const KvAudioStreamBasicDescription description = KvAudioStreamDescriptionFromDictionary(m_outputFormat);
+    const KvAudioStreamBasicDescription description =
+        KvAudioStreamDescriptionFromDictionary(m_outputFormat);
 
     auto writer = std::make_unique<AacFileWriter>();
-    const AacFileWriter::Output output{muxer, description.mSampleRate, description.mChannelsPerFrame};
-    const AacFileWriter::Input input{m_actualOutputFormat.mSampleRate, m_audioChannels, m_channelMask, m_audioSamples};
+    const AacFileWriter::Output output{muxer, description.mSampleRate,
+                                       description.mChannelsPerFrame};
+    const AacFileWriter::Input input{m_actualOutputFormat.mSampleRate, m_audioChannels,
+                                     m_channelMask, m_audioSamples};
     AacFileWriter::Result result = writer->open(m_outputFilePath, output, input);
     if (result == AacFileWriter::Result::Ok && description.mFormatID != KvAudioFormatMPEG4AAC)
         result = AacFileWriter::Result::BadFormat;
     if (result == AacFileWriter::Result::Ok)
         result = writer->start();
     switch (result) {
-    case AacFileWriter::Result::Ok: break;
-    case AacFileWriter::Result::CannotCreateFile: return QStringLiteral("Could not create the audio file");
-    case AacFileWriter::Result::BadFormat: return QStringLiteral("Could not set up data format for output file");
-    case AacFileWriter::Result::CannotStartWriting: return QStringLiteral("Could not initialize asynchronous writing");
+    case AacFileWriter::Result::Ok:
+        break;
+    case AacFileWriter::Result::CannotCreateFile:
+        return QStringLiteral("Could not create the audio file");
+    case AacFileWriter::Result::BadFormat:
+        return QStringLiteral("Could not set up data format for output file");
+    case AacFileWriter::Result::CannotStartWriting:
+        return QStringLiteral("Could not initialize asynchronous writing");
     }
     m_outputAudioFile = std::move(writer);
     return {};
@@ -348,8 +368,8 @@ void KvSoundFileRecorder::start(QObject*)
     m_startHostTime = PulseCapture::monotonicNanos();
     m_currSeconds.store(0.0);
     m_timeChanged.store(false);
-    m_delegateWantsTimeChanges =
-        isSignalConnected(QMetaMethod::fromSignal(&KvSoundFileRecorder::soundFileRecorderReachedDuration));
+    m_delegateWantsTimeChanges = isSignalConnected(
+        QMetaMethod::fromSignal(&KvSoundFileRecorder::soundFileRecorderReachedDuration));
     if (!m_audioUnit || !m_audioUnit->start()) {
         emit userMessage(QStringLiteral("Could not start recording"));
         return;

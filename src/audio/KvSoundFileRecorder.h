@@ -8,7 +8,6 @@
 #include <QStringList>
 #include <QTimer>
 #include <QVariantMap>
-
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -30,7 +29,8 @@ class KvSoundFileRecorder : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool isRecording READ isRecording NOTIFY isRecordingChanged)
-    Q_PROPERTY(QString outputFilePath READ outputFilePath WRITE setOutputFilePath NOTIFY outputFilePathChanged)
+    Q_PROPERTY(QString outputFilePath READ outputFilePath WRITE setOutputFilePath NOTIFY
+                   outputFilePathChanged)
 
 public:
     explicit KvSoundFileRecorder(QObject* parent = nullptr);

@@ -33,34 +33,50 @@ uint64_t ffmpegChannel(pa_channel_position_t position)
 {
     switch (position) {
     case PA_CHANNEL_POSITION_MONO:
-    case PA_CHANNEL_POSITION_FRONT_CENTER: return AV_CH_FRONT_CENTER;
-    case PA_CHANNEL_POSITION_FRONT_LEFT: return AV_CH_FRONT_LEFT;
-    case PA_CHANNEL_POSITION_FRONT_RIGHT: return AV_CH_FRONT_RIGHT;
-    case PA_CHANNEL_POSITION_REAR_CENTER: return AV_CH_BACK_CENTER;
-    case PA_CHANNEL_POSITION_REAR_LEFT: return AV_CH_BACK_LEFT;
-    case PA_CHANNEL_POSITION_REAR_RIGHT: return AV_CH_BACK_RIGHT;
-    case PA_CHANNEL_POSITION_LFE: return AV_CH_LOW_FREQUENCY;
-    case PA_CHANNEL_POSITION_FRONT_LEFT_OF_CENTER: return AV_CH_FRONT_LEFT_OF_CENTER;
-    case PA_CHANNEL_POSITION_FRONT_RIGHT_OF_CENTER: return AV_CH_FRONT_RIGHT_OF_CENTER;
-    case PA_CHANNEL_POSITION_SIDE_LEFT: return AV_CH_SIDE_LEFT;
-    case PA_CHANNEL_POSITION_SIDE_RIGHT: return AV_CH_SIDE_RIGHT;
-    case PA_CHANNEL_POSITION_TOP_CENTER: return AV_CH_TOP_CENTER;
-    case PA_CHANNEL_POSITION_TOP_FRONT_LEFT: return AV_CH_TOP_FRONT_LEFT;
-    case PA_CHANNEL_POSITION_TOP_FRONT_RIGHT: return AV_CH_TOP_FRONT_RIGHT;
-    case PA_CHANNEL_POSITION_TOP_FRONT_CENTER: return AV_CH_TOP_FRONT_CENTER;
-    case PA_CHANNEL_POSITION_TOP_REAR_LEFT: return AV_CH_TOP_BACK_LEFT;
-    case PA_CHANNEL_POSITION_TOP_REAR_RIGHT: return AV_CH_TOP_BACK_RIGHT;
-    case PA_CHANNEL_POSITION_TOP_REAR_CENTER: return AV_CH_TOP_BACK_CENTER;
-    default: return 0;
+    case PA_CHANNEL_POSITION_FRONT_CENTER:
+        return AV_CH_FRONT_CENTER;
+    case PA_CHANNEL_POSITION_FRONT_LEFT:
+        return AV_CH_FRONT_LEFT;
+    case PA_CHANNEL_POSITION_FRONT_RIGHT:
+        return AV_CH_FRONT_RIGHT;
+    case PA_CHANNEL_POSITION_REAR_CENTER:
+        return AV_CH_BACK_CENTER;
+    case PA_CHANNEL_POSITION_REAR_LEFT:
+        return AV_CH_BACK_LEFT;
+    case PA_CHANNEL_POSITION_REAR_RIGHT:
+        return AV_CH_BACK_RIGHT;
+    case PA_CHANNEL_POSITION_LFE:
+        return AV_CH_LOW_FREQUENCY;
+    case PA_CHANNEL_POSITION_FRONT_LEFT_OF_CENTER:
+        return AV_CH_FRONT_LEFT_OF_CENTER;
+    case PA_CHANNEL_POSITION_FRONT_RIGHT_OF_CENTER:
+        return AV_CH_FRONT_RIGHT_OF_CENTER;
+    case PA_CHANNEL_POSITION_SIDE_LEFT:
+        return AV_CH_SIDE_LEFT;
+    case PA_CHANNEL_POSITION_SIDE_RIGHT:
+        return AV_CH_SIDE_RIGHT;
+    case PA_CHANNEL_POSITION_TOP_CENTER:
+        return AV_CH_TOP_CENTER;
+    case PA_CHANNEL_POSITION_TOP_FRONT_LEFT:
+        return AV_CH_TOP_FRONT_LEFT;
+    case PA_CHANNEL_POSITION_TOP_FRONT_RIGHT:
+        return AV_CH_TOP_FRONT_RIGHT;
+    case PA_CHANNEL_POSITION_TOP_FRONT_CENTER:
+        return AV_CH_TOP_FRONT_CENTER;
+    case PA_CHANNEL_POSITION_TOP_REAR_LEFT:
+        return AV_CH_TOP_BACK_LEFT;
+    case PA_CHANNEL_POSITION_TOP_REAR_RIGHT:
+        return AV_CH_TOP_BACK_RIGHT;
+    case PA_CHANNEL_POSITION_TOP_REAR_CENTER:
+        return AV_CH_TOP_BACK_CENTER;
+    default:
+        return 0;
     }
 }
 
-}  // namespace
+} // namespace
 
-PulseCapture::PulseCapture(PulseContext& context)
-    : m_context(context)
-{
-}
+PulseCapture::PulseCapture(PulseContext& context) : m_context(context) {}
 
 PulseCapture::~PulseCapture()
 {
@@ -135,7 +151,8 @@ uint32_t PulseCapture::fragmentFrames() const
         return 0;
     pa_threaded_mainloop_lock(m_context.mainloop());
     const pa_buffer_attr* attr = pa_stream_get_buffer_attr(m_stream);
-    const uint32_t frames = attr ? attr->fragsize / (m_channels * static_cast<uint32_t>(sizeof(float))) : 0;
+    const uint32_t frames =
+        attr ? attr->fragsize / (m_channels * static_cast<uint32_t>(sizeof(float))) : 0;
     pa_threaded_mainloop_unlock(m_context.mainloop());
     return frames;
 }
@@ -215,7 +232,8 @@ void PulseCapture::readCallback(pa_stream* stream, size_t, void* userdata)
             break;
         // A hole (no data) carries no samples to keep.
         if (data)
-            self->consume(static_cast<const float*>(data), bytes / (self->m_channels * sizeof(float)));
+            self->consume(static_cast<const float*>(data),
+                          bytes / (self->m_channels * sizeof(float)));
         pa_stream_drop(stream);
     }
 }

@@ -4,7 +4,6 @@
 #include "audio/PulseContext.h"
 
 #include <QString>
-
 #include <cstdint>
 
 struct pa_stream;

@@ -61,7 +61,7 @@ void waitFor(pa_threaded_mainloop* mainloop, pa_operation* operation)
     pa_operation_unref(operation);
 }
 
-}  // namespace
+} // namespace
 
 PulseContext::PulseContext() = default;
 
@@ -128,7 +128,8 @@ bool PulseContext::sources(std::vector<PulseSourceInfo>& result)
         return false;
     SourceQuery query{m_mainloop, &result, true};
     pa_threaded_mainloop_lock(m_mainloop);
-    pa_operation* operation = pa_context_get_source_info_list(m_context, sourceInfoReceived, &query);
+    pa_operation* operation =
+        pa_context_get_source_info_list(m_context, sourceInfoReceived, &query);
     query.ok = operation != nullptr;
     waitFor(m_mainloop, operation);
     pa_threaded_mainloop_unlock(m_mainloop);

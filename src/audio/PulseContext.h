@@ -2,10 +2,8 @@
 #pragma once
 
 #include <QString>
-
 #include <pulse/channelmap.h>
 #include <pulse/sample.h>
-
 #include <vector>
 
 struct pa_context;

@@ -5,7 +5,6 @@
 #include "hotkeys/HotKeysLog.h"
 #include "hotkeys/HxAssertion.h"
 
-
 namespace {
 
 constexpr quint16 kKeyCodeR = 15;

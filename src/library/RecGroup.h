@@ -12,9 +12,17 @@ class RecGroup : public GeneralRecItem
 {
     Q_OBJECT
 public:
-    enum Kind { Bare, WithExpandButton };
+    enum Kind
+    {
+        Bare,
+        WithExpandButton
+    };
     // The search results list found recordings without owning them.
-    enum Ownership { OwnsSubItems, BorrowsSubItems };
+    enum Ownership
+    {
+        OwnsSubItems,
+        BorrowsSubItems
+    };
     explicit RecGroup(Kind kind = WithExpandButton, Ownership ownership = OwnsSubItems);
     ~RecGroup() override;
 

@@ -9,7 +9,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QXmlStreamReader>
-
 #include <cmath>
 #include <limits>
 
@@ -171,8 +170,7 @@ void RecordingsDBReader::addItem(QXmlStreamReader& xml, RecGroup* group)
             const QXmlStreamAttributes m = xml.attributes();
             if (m.hasAttribute("Offset") && m.hasAttribute("ID") && m.hasAttribute("Description"))
                 item->addMarkAtTime(float(leadingDouble(m.value("Offset"))),
-                                    m.value("Description").toString(),
-                                    leadingInt(m.value("ID")));
+                                    m.value("Description").toString(), leadingInt(m.value("ID")));
         }
         xml.skipCurrentElement();
     }

@@ -10,8 +10,7 @@ class TitleRules
 public:
     static bool isSafeTitle(const QString& title);
     // The first "<pattern with %1 = n>" for n = 1, 2, ... that `taken` says is free.
-    template <typename Taken>
-    static QString firstFree(const QString& pattern, Taken taken)
+    template <typename Taken> static QString firstFree(const QString& pattern, Taken taken)
     {
         for (int n = 1;; ++n) {
             const QString candidate = pattern.arg(n);

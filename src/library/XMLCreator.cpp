@@ -8,7 +8,6 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QXmlStreamWriter>
-
 #include <charconv>
 
 namespace {
@@ -29,8 +28,7 @@ QString storable(const QString& text)
     return out;
 }
 
-template <typename Real>
-QString shortest(Real value)
+template <typename Real> QString shortest(Real value)
 {
     char buf[64];
     auto result = std::to_chars(buf, buf + sizeof buf, value);

@@ -3,7 +3,6 @@
 
 #include <QByteArray>
 #include <QString>
-
 #include <cstdint>
 #include <memory>
 
@@ -12,8 +11,8 @@
 struct MediaInfo
 {
     QString path;
-    int codecId = 0;          // AVCodecID of the audio stream
-    QByteArray extradata;     // codec configuration (the AAC AudioSpecificConfig)
+    int codecId = 0;      // AVCodecID of the audio stream
+    QByteArray extradata; // codec configuration (the AAC AudioSpecificConfig)
     int sampleRate = 0;
     int channels = 0;
     int64_t startSample = 0;     // first sample the decoder gives out (after encoder delay)
@@ -22,8 +21,8 @@ struct MediaInfo
     // Packets of a and b can follow each other in one stream unchanged.
     static bool packetCompatible(const MediaInfo& a, const MediaInfo& b)
     {
-        return a.codecId == b.codecId && a.sampleRate == b.sampleRate && a.channels == b.channels
-            && a.extradata == b.extradata;
+        return a.codecId == b.codecId && a.sampleRate == b.sampleRate && a.channels == b.channels &&
+               a.extradata == b.extradata;
     }
 };
 

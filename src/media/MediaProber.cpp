@@ -81,7 +81,8 @@ bool lengthFromIndex(MediaSource& source, qint64 fileSize, Extent* extent)
     const AVIndexEntry* last = avformat_index_get_entry(stream, entries - 1);
     if (!last || last->pos + last->size > fileSize)
         return false;
-    const int64_t start = stream->start_time != AV_NOPTS_VALUE ? source.toSamples(stream->start_time) : 0;
+    const int64_t start =
+        stream->start_time != AV_NOPTS_VALUE ? source.toSamples(stream->start_time) : 0;
     extent->begin = std::max<int64_t>(0, start);
     extent->end = extent->begin + source.toSamples(stream->duration);
     return true;
@@ -102,7 +103,8 @@ MediaInfoPtr MediaProber::probe(const QString& path, QString* error)
         info->sampleRate = par->sample_rate;
         info->channels = par->ch_layout.nb_channels;
         if (par->extradata_size > 0)
-            info->extradata = QByteArray(reinterpret_cast<const char*>(par->extradata), par->extradata_size);
+            info->extradata =
+                QByteArray(reinterpret_cast<const char*>(par->extradata), par->extradata_size);
         // Uncompressed data has an exact length in its header; reading a
         // large file through to measure it would only cost time.
         if (isPcm(par->codec_id) && stream->duration > 0)

@@ -132,8 +132,8 @@ bool MediaSource::seekToSample(int64_t sample)
 {
     if (!m_format)
         return false;
-    if (sample > 0
-        && av_seek_frame(m_format, m_streamIndex, toTimestamp(sample), AVSEEK_FLAG_BACKWARD) >= 0)
+    if (sample > 0 &&
+        av_seek_frame(m_format, m_streamIndex, toTimestamp(sample), AVSEEK_FLAG_BACKWARD) >= 0)
         return true;
     // From the very start, or where the demuxer cannot seek: read again from byte 0.
     const QString path = m_path;

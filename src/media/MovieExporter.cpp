@@ -9,25 +9,28 @@
 namespace {
 constexpr int kChannels = 2;
 constexpr int kFallbackRate = 44100;
-constexpr std::array<int, 13> kAacRates = {96000, 88200, 64000, 48000, 44100, 32000, 24000, 22050, 16000, 12000,
-    11025, 8000, 7350};
+constexpr std::array<int, 13> kAacRates = {96000, 88200, 64000, 48000, 44100, 32000, 24000,
+                                           22050, 16000, 12000, 11025, 8000,  7350};
 } // namespace
 
 int MovieExporter::outputRate(int sourceRate)
 {
-    return std::find(kAacRates.begin(), kAacRates.end(), sourceRate) != kAacRates.end() ? sourceRate : kFallbackRate;
+    return std::find(kAacRates.begin(), kAacRates.end(), sourceRate) != kAacRates.end()
+               ? sourceRate
+               : kFallbackRate;
 }
 
-QString MovieExporter::exportMPEG4(const std::vector<MovieSegment>& segments, const QString& destination,
-    const Callback& callback)
+QString MovieExporter::exportMPEG4(const std::vector<MovieSegment>& segments,
+                                   const QString& destination, const Callback& callback)
 {
     bool cancelled = false;
     if (callback && !callback(QTMovieOperationPhase::Begin, 0.0))
         cancelled = true;
     QString error = QStringLiteral("The operation was cancelled");
     if (!cancelled) {
-        const int rate = segments.empty() || !segments.front().source ? kFallbackRate
-                                                                       : outputRate(segments.front().source->sampleRate);
+        const int rate = segments.empty() || !segments.front().source
+                             ? kFallbackRate
+                             : outputRate(segments.front().source->sampleRate);
         MovieWriter writer(segments, rate, kChannels);
         if (callback)
             writer.setProgress([&callback](double fraction) {

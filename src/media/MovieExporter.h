@@ -4,12 +4,12 @@
 #include "media/MediaInfo.h"
 
 #include <QString>
-
 #include <functional>
 #include <vector>
 
 // Phases of a long movie operation, in the order the callback sees them.
-enum class QTMovieOperationPhase {
+enum class QTMovieOperationPhase
+{
     Begin = 0,
     UpdatePercent = 1,
     End = 2,
@@ -25,8 +25,8 @@ public:
     using Callback = std::function<bool(QTMovieOperationPhase phase, double fraction)>;
 
     // Main thread or a worker; answers an error text, empty on success.
-    static QString exportMPEG4(const std::vector<MovieSegment>& segments, const QString& destination,
-        const Callback& callback);
+    static QString exportMPEG4(const std::vector<MovieSegment>& segments,
+                               const QString& destination, const Callback& callback);
 
     // The output sample rate for a source rate: kept when AAC supports it.
     static int outputRate(int sourceRate);

@@ -10,9 +10,7 @@ constexpr int64_t kChunkFrames = 2048;
 }
 
 MoviePlayer::MoviePlayer(std::vector<MovieSegment> segments, int rate, int channels)
-    : m_segments(std::move(segments))
-    , m_rate(rate)
-    , m_channels(channels)
+    : m_segments(std::move(segments)), m_rate(rate), m_channels(channels)
 {
 }
 

@@ -5,7 +5,6 @@
 #include "media/PulsePlaybackStream.h"
 
 #include <QString>
-
 #include <atomic>
 #include <cstdint>
 #include <thread>

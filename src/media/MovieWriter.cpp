@@ -29,9 +29,7 @@ QString sameFile(const QString& a, const QString& b)
 } // namespace
 
 MovieWriter::MovieWriter(std::vector<MovieSegment> segments, int sampleRate, int channels)
-    : m_segments(std::move(segments))
-    , m_rate(sampleRate)
-    , m_channels(channels)
+    : m_segments(std::move(segments)), m_rate(sampleRate), m_channels(channels)
 {
     m_held = av_packet_alloc();
 }
@@ -77,7 +75,8 @@ QString MovieWriter::writeSegments()
     if (!m_stream)
         return QStringLiteral("Unable to create the file");
     const MediaInfo& first = *m_segments.front().source;
-    if (m_copyAllowed && first.codecId == AV_CODEC_ID_AAC && first.sampleRate == m_rate && first.channels == m_channels) {
+    if (m_copyAllowed && first.codecId == AV_CODEC_ID_AAC && first.sampleRate == m_rate &&
+        first.channels == m_channels) {
         MediaSource source;
         const QString error = source.open(first.path);
         if (!error.isEmpty())
@@ -93,7 +92,7 @@ QString MovieWriter::writeSegments()
     m_output.sampleRate = m_rate;
     m_output.channels = m_channels;
     m_output.extradata = QByteArray(reinterpret_cast<const char*>(m_stream->codecpar->extradata),
-        m_stream->codecpar->extradata_size);
+                                    m_stream->codecpar->extradata_size);
     m_stream->time_base = AVRational{1, m_rate};
     if (avformat_write_header(m_format, nullptr) < 0)
         return QStringLiteral("Unable to write the file");
@@ -143,7 +142,8 @@ bool MovieWriter::copySegment(const MovieSegment& segment)
         return false;
     const int64_t from = segment.start;
     const int64_t to = segment.start + segment.length;
-    const int frameSize = source.codecParameters()->frame_size > 0 ? source.codecParameters()->frame_size : 1024;
+    const int frameSize =
+        source.codecParameters()->frame_size > 0 ? source.codecParameters()->frame_size : 1024;
     // Pre-roll packets (encoder delay) are kept only at the head of the output,
     // where the container's edit list hides them again.
     const bool keepPreroll = !m_wroteAny && from <= segment.source->startSample;
@@ -157,7 +157,8 @@ bool MovieWriter::copySegment(const MovieSegment& segment)
             continue;
         }
         const int64_t start = source.toSamples(ts);
-        const int64_t duration = packet->duration > 0 ? source.toSamples(packet->duration) : frameSize;
+        const int64_t duration =
+            packet->duration > 0 ? source.toSamples(packet->duration) : frameSize;
         if (start >= to) {
             av_packet_unref(packet);
             break;

@@ -4,7 +4,6 @@
 #include "media/MediaInfo.h"
 
 #include <QString>
-
 #include <functional>
 #include <vector>
 
@@ -63,10 +62,10 @@ private:
     AVPacket* m_held = nullptr;
     bool m_haveHeld = false;
     bool m_wroteAny = false;
-    int64_t m_cursor = 0;      // output samples laid down so far
+    int64_t m_cursor = 0; // output samples laid down so far
     int64_t m_total = 0;
-    int64_t m_runStart = 0;    // output position where the current encoder run began
-    int64_t m_encoderFed = 0;  // samples given to the current encoder run
+    int64_t m_runStart = 0;   // output position where the current encoder run began
+    int64_t m_encoderFed = 0; // samples given to the current encoder run
     bool m_runAtStart = false;
     std::vector<float> m_fifo; // interleaved samples waiting for a whole encoder frame
     double m_reported = -1.0;

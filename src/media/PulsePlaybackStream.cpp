@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/PulsePlaybackStream.h"
 
-#include <pulse/pulseaudio.h>
-
 #include <algorithm>
+#include <pulse/pulseaudio.h>
 
 namespace {
 // A server that accepts the connection but never answers must not hang the caller.
@@ -71,8 +70,10 @@ bool PulsePlaybackStream::connect(QString* error)
     if (m_context) {
         pa_context_set_state_callback(m_context, &PulsePlaybackStream::contextState, this);
         if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
-            waitUntil([this] { return !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context))
-                                   || pa_context_get_state(m_context) == PA_CONTEXT_READY; });
+            waitUntil([this] {
+                return !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)) ||
+                       pa_context_get_state(m_context) == PA_CONTEXT_READY;
+            });
             ready = pa_context_get_state(m_context) == PA_CONTEXT_READY;
         }
     }
@@ -115,7 +116,8 @@ QString PulsePlaybackStream::open(int rate, int channels)
         pa_stream_set_state_callback(m_stream, &PulsePlaybackStream::streamNotify, this);
         pa_stream_set_write_callback(m_stream, &PulsePlaybackStream::streamRequest, this);
         pa_stream_set_latency_update_callback(m_stream, &PulsePlaybackStream::streamNotify, this);
-        const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
+        const auto flags =
+            static_cast<pa_stream_flags_t>(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
         if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) >= 0)
             ok = waitForStream();
     }
@@ -147,7 +149,8 @@ void PulsePlaybackStream::waitUntil(const std::function<bool()>& done)
     timeval deadline{};
     pa_gettimeofday(&deadline);
     pa_timeval_add(&deadline, static_cast<pa_usec_t>(kAnswerTimeoutMs) * 1000);
-    pa_time_event* timer = api->time_new(api, &deadline,
+    pa_time_event* timer = api->time_new(
+        api, &deadline,
         [](pa_mainloop_api*, pa_time_event*, const timeval*, void* data) {
             auto* w = static_cast<Wait*>(data);
             w->expired = true;
@@ -255,7 +258,9 @@ int64_t PulsePlaybackStream::playedFrames() const
     // on by the age of the info only while the stream really plays.
     if (const pa_timing_info* info = pa_stream_get_timing_info(m_stream)) {
         const pa_sample_spec* spec = pa_stream_get_sample_spec(m_stream);
-        usec = info->read_index > 0 ? static_cast<int64_t>(pa_bytes_to_usec(static_cast<uint64_t>(info->read_index), spec)) : 0;
+        usec = info->read_index > 0 ? static_cast<int64_t>(pa_bytes_to_usec(
+                                          static_cast<uint64_t>(info->read_index), spec))
+                                    : 0;
         usec -= static_cast<int64_t>(info->sink_usec);
         if (info->playing)
             usec += static_cast<int64_t>(pa_timeval_age(&info->timestamp));

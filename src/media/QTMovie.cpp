@@ -39,9 +39,7 @@ double QTMovie::fileDuration(const QString& path)
 }
 
 QTMovie::QTMovie(MediaInfoPtr source)
-    : m_fileName(source->path)
-    , m_timeScale(source->sampleRate)
-    , m_channels(source->channels)
+    : m_fileName(source->path), m_timeScale(source->sampleRate), m_channels(source->channels)
 {
     m_segments.push_back(MovieSegment{source, source->startSample, source->durationSamples});
     m_selection = QTMakeTimeRange(QTMakeTime(0, m_timeScale), QTMakeTime(0, m_timeScale));
@@ -87,9 +85,11 @@ std::vector<MovieSegment> QTMovie::segmentsIn(int64_t start, int64_t length) con
         if (from < to) {
             const int rate = segment.source->sampleRate;
             const int64_t offset = av_rescale(from - at, rate, m_timeScale);
-            const int64_t stop = to == at + segmentLength ? segment.length : av_rescale(to - at, rate, m_timeScale);
+            const int64_t stop =
+                to == at + segmentLength ? segment.length : av_rescale(to - at, rate, m_timeScale);
             if (stop > offset)
-                result.push_back(MovieSegment{segment.source, segment.start + offset, stop - offset});
+                result.push_back(
+                    MovieSegment{segment.source, segment.start + offset, stop - offset});
         }
         at += segmentLength;
     }
@@ -115,7 +115,8 @@ void QTMovie::play()
     if (m_position >= totalLength())
         m_position = 0;
     if (!m_player)
-        m_player = std::make_unique<MoviePlayer>(m_segments, m_timeScale, std::min(m_channels, kPlaybackChannels));
+        m_player = std::make_unique<MoviePlayer>(m_segments, m_timeScale,
+                                                 std::min(m_channels, kPlaybackChannels));
     m_lastError = m_player->start(m_position);
 }
 
@@ -179,7 +180,8 @@ bool QTMovie::deleteSegment(QTTimeRange range)
         return false;
     const int64_t total = totalLength();
     const int64_t start = std::clamp<int64_t>(toMovieUnits(range.time), 0, total);
-    const int64_t end = std::clamp<int64_t>(start + std::max<int64_t>(0, toMovieUnits(range.duration)), start, total);
+    const int64_t end = std::clamp<int64_t>(
+        start + std::max<int64_t>(0, toMovieUnits(range.duration)), start, total);
     if (end == start)
         return true;
     stop();
@@ -205,7 +207,9 @@ bool QTMovie::writeToFile(const QString& path, const WriteAttributes& attributes
         }
         MovieExporter::Callback progress;
         if (m_callback)
-            progress = [this](QTMovieOperationPhase phase, double fraction) { return m_callback(*this, phase, fraction); };
+            progress = [this](QTMovieOperationPhase phase, double fraction) {
+                return m_callback(*this, phase, fraction);
+            };
         m_lastError = MovieExporter::exportMPEG4(m_segments, path, progress);
         return m_lastError.isEmpty();
     }
@@ -214,7 +218,8 @@ bool QTMovie::writeToFile(const QString& path, const WriteAttributes& attributes
         return false;
     }
     const MediaInfo& first = *m_segments.front().source;
-    const int rate = first.codecId == AV_CODEC_ID_AAC ? m_timeScale : MovieExporter::outputRate(m_timeScale);
+    const int rate =
+        first.codecId == AV_CODEC_ID_AAC ? m_timeScale : MovieExporter::outputRate(m_timeScale);
     MovieWriter writer(m_segments, rate, std::clamp(m_channels, 1, kMaxChannels));
     m_lastError = writer.write(path);
     return m_lastError.isEmpty();

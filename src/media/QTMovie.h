@@ -7,7 +7,6 @@
 
 #include <QObject>
 #include <QString>
-
 #include <functional>
 #include <memory>
 #include <vector>
@@ -27,13 +26,14 @@ public:
 
     struct WriteAttributes
     {
-        bool flatten = false;      // one self-contained file
-        bool exportMovie = false;  // convert with exportType instead
+        bool flatten = false;     // one self-contained file
+        bool exportMovie = false; // convert with exportType instead
         quint32 exportType = 0;
     };
 
     // Called during a long write; answering false cancels it.
-    using OperationCallback = std::function<bool(QTMovie& movie, QTMovieOperationPhase phase, double fraction)>;
+    using OperationCallback =
+        std::function<bool(QTMovie& movie, QTMovieOperationPhase phase, double fraction)>;
 
     // The file opens as audio.
     static bool canInitWithFile(const QString& path);

@@ -29,7 +29,8 @@ int QTTimeCompare(QTTime a, QTTime b)
     if (a.timeScale <= 0 || b.timeScale <= 0)
         return a.timeValue < b.timeValue ? -1 : (a.timeValue > b.timeValue ? 1 : 0);
     // av_compare_ts multiplies in 128 bits, so large values do not overflow.
-    return av_compare_ts(a.timeValue, AVRational{1, a.timeScale}, b.timeValue, AVRational{1, b.timeScale});
+    return av_compare_ts(a.timeValue, AVRational{1, a.timeScale}, b.timeValue,
+                         AVRational{1, b.timeScale});
 }
 
 double QTTimeInSeconds(QTTime time)

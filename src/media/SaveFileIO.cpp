@@ -11,10 +11,7 @@ namespace {
 constexpr int kBufferSize = 64 * 1024;
 }
 
-SaveFileIO::SaveFileIO(const QString& path)
-    : m_file(path)
-{
-}
+SaveFileIO::SaveFileIO(const QString& path) : m_file(path) {}
 
 SaveFileIO::~SaveFileIO()
 {
@@ -32,7 +29,8 @@ AVIOContext* SaveFileIO::open()
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
     if (!buffer)
         return nullptr;
-    m_io = avio_alloc_context(buffer, kBufferSize, 1, this, nullptr, &SaveFileIO::writePacket, &SaveFileIO::seek);
+    m_io = avio_alloc_context(buffer, kBufferSize, 1, this, nullptr, &SaveFileIO::writePacket,
+                              &SaveFileIO::seek);
     if (!m_io)
         av_free(buffer);
     return m_io;

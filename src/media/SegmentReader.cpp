@@ -24,9 +24,7 @@ constexpr int64_t kLengthSlack = 4096;
 } // namespace
 
 SegmentReader::SegmentReader(std::vector<MovieSegment> segments, int rate, int channels)
-    : m_segments(std::move(segments))
-    , m_rate(rate)
-    , m_channels(channels)
+    : m_segments(std::move(segments)), m_rate(rate), m_channels(channels)
 {
     m_packet = av_packet_alloc();
     m_frame = av_frame_alloc();
@@ -136,7 +134,8 @@ void SegmentReader::convertFrame(AVFrame* frame)
         AVChannelLayout out{};
         av_channel_layout_default(&out, m_channels);
         const int rc = swr_alloc_set_opts2(&m_resampler, &out, AV_SAMPLE_FMT_FLT, m_rate, &in,
-            static_cast<AVSampleFormat>(frame->format), frame->sample_rate, 0, nullptr);
+                                           static_cast<AVSampleFormat>(frame->format),
+                                           frame->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&in);
         av_channel_layout_uninit(&out);
         if (rc < 0 || swr_init(m_resampler) < 0) {
@@ -244,9 +243,10 @@ int64_t SegmentReader::read(float* out, int64_t maxFrames)
     while (done < maxFrames) {
         const size_t available = (m_pending.size() - m_pendingPos) / m_channels;
         if (available > 0) {
-            const int64_t take = std::min<int64_t>(maxFrames - done, static_cast<int64_t>(available));
+            const int64_t take =
+                std::min<int64_t>(maxFrames - done, static_cast<int64_t>(available));
             std::memcpy(out + done * m_channels, m_pending.data() + m_pendingPos,
-                sizeof(float) * static_cast<size_t>(take * m_channels));
+                        sizeof(float) * static_cast<size_t>(take * m_channels));
             m_pendingPos += static_cast<size_t>(take * m_channels);
             done += take;
             if (m_pendingPos == m_pending.size()) {

@@ -5,7 +5,6 @@
 #include "media/MediaSource.h"
 
 #include <QString>
-
 #include <cstdint>
 #include <vector>
 
@@ -56,10 +55,10 @@ private:
     SwrContext* m_resampler = nullptr;
     AVPacket* m_packet = nullptr;
     AVFrame* m_frame = nullptr;
-    int64_t m_skipSource = 0;     // source samples to drop before the wanted start
-    int64_t m_nextSource = 0;     // source position of the next decoded sample
-    int64_t m_sourceLeft = 0;     // source samples still wanted from this segment
-    int64_t m_outputLeft = 0;     // output samples still wanted from this segment
+    int64_t m_skipSource = 0; // source samples to drop before the wanted start
+    int64_t m_nextSource = 0; // source position of the next decoded sample
+    int64_t m_sourceLeft = 0; // source samples still wanted from this segment
+    int64_t m_outputLeft = 0; // output samples still wanted from this segment
     bool m_inputDone = false;
     std::vector<float> m_pending;
     size_t m_pendingPos = 0;

@@ -133,13 +133,13 @@ bool EditableLabel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_editor)
         return QWidget::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress
-        && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         endEditing(false);
         return true;
     }
-    if (event->type() == QEvent::FocusOut
-        && static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
+    if (event->type() == QEvent::FocusOut &&
+        static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)
         endEditing(true);
     return QWidget::eventFilter(watched, event);
 }

@@ -5,10 +5,9 @@
 
 #include <QList>
 #include <QObject>
-#include <QPointer>
 #include <QPoint>
+#include <QPointer>
 #include <QStringList>
-
 #include <functional>
 #include <memory>
 #include <optional>

@@ -6,7 +6,6 @@
 #include "outline/RecOutlineView.h"
 
 #include <QFileInfo>
-
 #include <cstdlib>
 
 void RecOutlineController::hideInsertPoint(RecGroup* group)
@@ -129,8 +128,8 @@ QStringList RecOutlineController::dragPaths(GeneralRecItem* item) const
     QStringList paths;
     if (!item || !m_appDelegate)
         return paths;
-    const QList<GeneralRecItem*> rows = item->selected() ? selectedItemsOfGroup(mainItem())
-                                                         : QList<GeneralRecItem*>{item};
+    const QList<GeneralRecItem*> rows =
+        item->selected() ? selectedItemsOfGroup(mainItem()) : QList<GeneralRecItem*>{item};
     for (const GeneralRecItem* row : rows) {
         const QString path = m_appDelegate->restorePath(row);
         const QFileInfo info(path);

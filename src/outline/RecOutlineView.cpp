@@ -3,9 +3,9 @@
 
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
+#include "outline/OutlineDelegate.h"
 #include "outline/RecGroupView.h"
 #include "outline/RecItemView.h"
-#include "outline/OutlineDelegate.h"
 #include "outline/RecOutlineController.h"
 
 #include <QDrag>
@@ -15,7 +15,6 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
-
 #include <cmath>
 
 namespace {
@@ -49,7 +48,8 @@ QRect RecOutlineView::visibleArea() const
     const QWidget* viewport = parentWidget();
     if (!viewport)
         return rect();
-    return QRect(-x(), -y(), viewport->width(), viewport->height()).adjusted(0, -kMargin, 0, kMargin);
+    return QRect(-x(), -y(), viewport->width(), viewport->height())
+        .adjusted(0, -kMargin, 0, kMargin);
 }
 
 void RecOutlineView::realizeVisibleRows()

@@ -6,7 +6,6 @@
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
-
 #include <functional>
 
 class GeneralRecItem;

@@ -32,8 +32,7 @@ SearchController::SearchController(QLineEdit* searchField,
     : QObject(parent), m_searchField(searchField), m_recOutlineController(recOutlineController)
 {
     if (searchField)
-        connect(searchField, &QLineEdit::textChanged, this,
-                &SearchController::searchTextChanged);
+        connect(searchField, &QLineEdit::textChanged, this, &SearchController::searchTextChanged);
 }
 
 void SearchController::searchTextChanged()
@@ -44,8 +43,7 @@ void SearchController::searchTextChanged()
     if (text.isEmpty())
         m_recOutlineController->setSearchResults(std::nullopt);
     else
-        m_recOutlineController->setSearchResults(
-            search(text, m_recOutlineController->mainGroup()));
+        m_recOutlineController->setSearchResults(search(text, m_recOutlineController->mainGroup()));
 }
 
 QList<RecItem*> SearchController::search(const QString& text, const RecGroup* group)

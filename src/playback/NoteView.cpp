@@ -19,8 +19,10 @@ NoteView::NoteView(QWidget* parent)
     setPalette(palette);
     m_noteField->setPalette(palette);
     m_positionField->setPalette(palette);
-    m_noteField->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; color: #141414; border: none; }"));
-    m_positionField->setStyleSheet(QStringLiteral("QLabel { background: transparent; color: #46463c; }"));
+    m_noteField->setStyleSheet(
+        QStringLiteral("QLineEdit { background: transparent; color: #141414; border: none; }"));
+    m_positionField->setStyleSheet(
+        QStringLiteral("QLabel { background: transparent; color: #46463c; }"));
 
     QFont small = m_positionField->font();
     small.setPointSizeF(small.pointSizeF() * 0.85);

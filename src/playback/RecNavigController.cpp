@@ -9,7 +9,6 @@
 
 #include <QEventLoop>
 #include <QFileInfo>
-
 #include <algorithm>
 #include <limits>
 
@@ -93,7 +92,8 @@ void RecNavigController::setCurrentFile(GeneralRecItem* item)
             m_movie = std::move(movie);
             m_movieDuration = m_movie->duration();
             if (m_movieDuration.timeScale > 0) {
-                const double fileDuration = double(m_movieDuration.timeValue) / m_movieDuration.timeScale;
+                const double fileDuration =
+                    double(m_movieDuration.timeValue) / m_movieDuration.timeScale;
                 if (fileDuration != rec->duration()) {
                     rec->setDuration(fileDuration);
                     if (m_appDelegate)
@@ -136,7 +136,8 @@ void RecNavigController::startMovie()
     // end it rightly starts again from the beginning.
     const QTTime at = m_movie->currentTime();
     m_movie->play();
-    if (QTTimeCompare(at, m_movie->duration()) < 0 && QTTimeCompare(m_movie->currentTime(), at) != 0)
+    if (QTTimeCompare(at, m_movie->duration()) < 0 &&
+        QTTimeCompare(m_movie->currentTime(), at) != 0)
         m_movie->setCurrentTime(at);
 }
 
@@ -261,7 +262,8 @@ void RecNavigController::updateNotes()
         copy.setOffset(mark->offset());
         copy.setDescr(mark->descr());
         // Without a length no mark has a place on the strip.
-        copy.setOffsetPerc(duration != 0 ? mark->offset() / duration : std::numeric_limits<float>::quiet_NaN());
+        copy.setOffsetPerc(duration != 0 ? mark->offset() / duration
+                                         : std::numeric_limits<float>::quiet_NaN());
     }
     m_recNavigatorView->setNotes(std::move(notes));
 }

@@ -7,7 +7,6 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
-
 #include <memory>
 
 class GeneralRecItem;
@@ -27,11 +26,11 @@ class RecNavigController : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kPlaybackInterval = 15;   // ms
-    static constexpr int kDurationInterval = 300;  // ms
-    static constexpr int kPreviewLength = 950;     // ms
-    static constexpr int kLoadTimeout = 10000;     // ms
-    static constexpr double kJump = 30.0;          // seconds
+    static constexpr int kPlaybackInterval = 15;  // ms
+    static constexpr int kDurationInterval = 300; // ms
+    static constexpr int kPreviewLength = 950;    // ms
+    static constexpr int kLoadTimeout = 10000;    // ms
+    static constexpr double kJump = 30.0;         // seconds
 
     explicit RecNavigController(QObject* parent = nullptr);
     ~RecNavigController() override;

@@ -12,20 +12,19 @@
 #include <QCursor>
 #include <QMouseEvent>
 #include <QPainter>
-
 #include <algorithm>
 #include <cmath>
 
 RecNavigatorView::RecNavigatorView(QWidget* parent)
-    : QWidget(parent)
-    , m_selectedNote(Images::image(QStringLiteral("marker_selected.png")))
-    , m_generalNote(Images::image(QStringLiteral("marker.png")))
-    , m_noteView(std::make_unique<NoteView>())
+    : QWidget(parent), m_selectedNote(Images::image(QStringLiteral("marker_selected.png"))),
+      m_generalNote(Images::image(QStringLiteral("marker.png"))),
+      m_noteView(std::make_unique<NoteView>())
 {
     setMouseTracking(true);
     m_hidingTimer.setInterval(kHidingInterval);
     connect(&m_hidingTimer, &QTimer::timeout, this, &RecNavigatorView::hidingTimerFire);
-    connect(m_noteView->noteField(), &QLineEdit::textEdited, this, &RecNavigatorView::controlTextDidChange);
+    connect(m_noteView->noteField(), &QLineEdit::textEdited, this,
+            &RecNavigatorView::controlTextDidChange);
 }
 
 RecNavigatorView::~RecNavigatorView()
@@ -133,7 +132,8 @@ TimeMark* RecNavigatorView::noteByID(int markID)
 {
     if (!m_notes)
         return nullptr;
-    auto it = std::find_if(m_notes->begin(), m_notes->end(), [markID](const TimeMark& m) { return m.markID() == markID; });
+    auto it = std::find_if(m_notes->begin(), m_notes->end(),
+                           [markID](const TimeMark& m) { return m.markID() == markID; });
     return it == m_notes->end() ? nullptr : &*it;
 }
 
@@ -141,7 +141,8 @@ TimeMark* RecNavigatorView::noteByTrackingTag(int tag)
 {
     if (!m_notes || !m_trackingRects.count(tag))
         return nullptr;
-    auto it = std::find_if(m_notes->begin(), m_notes->end(), [tag](const TimeMark& m) { return m.trackingTag() == tag; });
+    auto it = std::find_if(m_notes->begin(), m_notes->end(),
+                           [tag](const TimeMark& m) { return m.trackingTag() == tag; });
     return it == m_notes->end() ? nullptr : &*it;
 }
 
@@ -157,7 +158,8 @@ void RecNavigatorView::paintEvent(QPaintEvent* event)
         const QRect rect = noteRect(&mark);
         if (rect.isEmpty())
             continue;
-        painter.drawImage(rect.topLeft(), mark.markID() == m_selectedNoteID ? m_selectedNote : m_generalNote);
+        painter.drawImage(rect.topLeft(),
+                          mark.markID() == m_selectedNoteID ? m_selectedNote : m_generalNote);
     }
 }
 
@@ -248,7 +250,8 @@ void RecNavigatorView::showNote(const TimeMark* mark, QPointF point)
         return;
     hideNote();
     m_noteView->setText(mark->descr());
-    const float offset = std::isfinite(mark->offset()) ? std::clamp(mark->offset(), -2e9f, 2e9f) : 0.0f;
+    const float offset =
+        std::isfinite(mark->offset()) ? std::clamp(mark->offset(), -2e9f, 2e9f) : 0.0f;
     m_noteView->setOffset(int(offset));
 
     QWidget* window = m_appDelegate ? m_appDelegate->window() : nullptr;

@@ -7,7 +7,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-
 #include <map>
 #include <memory>
 #include <optional>
@@ -39,7 +38,10 @@ public:
     ~RecNavigatorView() override;
 
     void setAppDelegate(PlaybackDelegate* appDelegate) { m_appDelegate = appDelegate; }
-    void setRecNavigController(RecNavigController* controller) { m_recNavigController = controller; }
+    void setRecNavigController(RecNavigController* controller)
+    {
+        m_recNavigController = controller;
+    }
     // The slider must lie inside the strip; the markers are placed from its frame.
     void setRecSlider(SliderWithNotes* slider);
     SliderWithNotes* recSlider() const { return m_recSlider; }

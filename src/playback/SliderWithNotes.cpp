@@ -5,10 +5,9 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QWheelEvent>
 #include <QStyle>
 #include <QStyleOptionSlider>
-
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -39,7 +38,8 @@ void SliderWithNotes::knobMoved(int position)
 void SliderWithNotes::mousePressEvent(QMouseEvent* event)
 {
     if (m_recNavigatorView) {
-        const QPoint inStrip = m_recNavigatorView->mapFromGlobal(mapToGlobal(event->position().toPoint()));
+        const QPoint inStrip =
+            m_recNavigatorView->mapFromGlobal(mapToGlobal(event->position().toPoint()));
         if (m_recNavigatorView->processMouseClick(inStrip)) {
             event->accept();
             return;
@@ -51,7 +51,8 @@ void SliderWithNotes::mousePressEvent(QMouseEvent* event)
     }
     QStyleOptionSlider option;
     initStyleOption(&option);
-    const QRect handle = style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    const QRect handle =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
     if (!handle.contains(event->position().toPoint())) {
         // Jump to the pressed place; the press below then drags the knob from there.
         const int span = std::max(1, width() - handle.width());

@@ -7,9 +7,8 @@
 #include <QPainter>
 
 TimeView::TimeView(QWidget* parent)
-    : QWidget(parent)
-    , m_backImage(Images::image(QStringLiteral("time.png")))
-    , m_redBackImage(Images::image(QStringLiteral("time_red.png")))
+    : QWidget(parent), m_backImage(Images::image(QStringLiteral("time.png"))),
+      m_redBackImage(Images::image(QStringLiteral("time_red.png")))
 {
     m_timeTimer.setInterval(kTimeInterval);
     connect(&m_timeTimer, &QTimer::timeout, this, &TimeView::timeTimerFire);
@@ -17,7 +16,8 @@ TimeView::TimeView(QWidget* parent)
 
 QSize TimeView::sizeHint() const
 {
-    return QSize(120, m_backImage.isNull() ? 32 : int(m_backImage.deviceIndependentSize().height()));
+    return QSize(120,
+                 m_backImage.isNull() ? 32 : int(m_backImage.deviceIndependentSize().height()));
 }
 
 void TimeView::setTime(float seconds)
@@ -101,6 +101,7 @@ void TimeView::paintEvent(QPaintEvent*)
     painter.setPen(Qt::white);
     const QString label = text();
     const QSizeF size = QFontMetricsF(font).size(Qt::TextSingleLine, label);
-    painter.drawText(QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size),
-                     Qt::AlignCenter, label);
+    painter.drawText(
+        QRectF(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2), size),
+        Qt::AlignCenter, label);
 }

@@ -5,7 +5,8 @@
 
 // Where an attached window lies relative to the point it is attached to; its
 // arrow sits on the opposite edge and points at the point.
-enum AttachedSide : qint32 {
+enum AttachedSide : qint32
+{
     AttachedSideLeft = 0,
     AttachedSideBottom = 1,
     AttachedSideRight = 2,
@@ -23,7 +24,13 @@ enum AttachedSide : qint32 {
 
 // The four groups of sides: the edge of the window that carries the arrow
 // strip is the same within a group.
-enum class AttachedSideGroup { Left, Bottom, Right, Top };
+enum class AttachedSideGroup
+{
+    Left,
+    Bottom,
+    Right,
+    Top
+};
 
 inline AttachedSideGroup attachedSideGroup(AttachedSide side)
 {

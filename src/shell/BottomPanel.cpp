@@ -6,16 +6,16 @@
 #include <QPainter>
 
 BottomPanel::BottomPanel(QWidget* parent)
-    : QWidget(parent)
-    , m_leftCorner(Images::pixmap(QStringLiteral("corner_left.png")))
-    , m_rightCorner(Images::pixmap(QStringLiteral("corner_right.png")))
-    , m_centerImg(Images::pixmap(QStringLiteral("panel.png")))
+    : QWidget(parent), m_leftCorner(Images::pixmap(QStringLiteral("corner_left.png"))),
+      m_rightCorner(Images::pixmap(QStringLiteral("corner_right.png"))),
+      m_centerImg(Images::pixmap(QStringLiteral("panel.png")))
 {
 }
 
 QSize BottomPanel::sizeHint() const
 {
-    const int height = m_centerImg.isNull() ? 34 : qRound(m_centerImg.height() / m_centerImg.devicePixelRatio());
+    const int height =
+        m_centerImg.isNull() ? 34 : qRound(m_centerImg.height() / m_centerImg.devicePixelRatio());
     return QSize(2 * kCapWidth, height);
 }
 

@@ -6,7 +6,8 @@
 
 // The toolbar's background strip: a left cap, a repeated middle and a right
 // cap, each 8 points wide. Main thread only.
-class BottomPanel : public QWidget {
+class BottomPanel : public QWidget
+{
     Q_OBJECT
 public:
     static constexpr int kCapWidth = 8;

@@ -4,7 +4,8 @@
 // Tells whether the desktop composites translucent windows. Without a
 // compositor a translucent window shows black where it should be clear, so
 // shaped windows fall back to a mask.
-class CompositorProbe {
+class CompositorProbe
+{
 public:
     // Main thread only.
     static bool isCompositing();

@@ -12,26 +12,26 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QSystemTrayIcon>
-
 #include <algorithm>
 
 CustomView::CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controller, QObject* parent)
-    : QObject(parent)
-    , m_trayIcon(trayIcon)
-    , m_controller(controller)
-    , m_microphone(Images::image(QStringLiteral("microphone.png"), 1.0))
-    , m_redMicrophone(Images::image(QStringLiteral("microphone_red.png"), 1.0))
-    , m_microphone2x(Images::image(QStringLiteral("microphone.png"), 2.0))
-    , m_redMicrophone2x(Images::image(QStringLiteral("microphone_red.png"), 2.0))
+    : QObject(parent), m_trayIcon(trayIcon), m_controller(controller),
+      m_microphone(Images::image(QStringLiteral("microphone.png"), 1.0)),
+      m_redMicrophone(Images::image(QStringLiteral("microphone_red.png"), 1.0)),
+      m_microphone2x(Images::image(QStringLiteral("microphone.png"), 2.0)),
+      m_redMicrophone2x(Images::image(QStringLiteral("microphone_red.png"), 2.0))
 {
     m_recTimer.setInterval(100);
     connect(&m_recTimer, &QTimer::timeout, this, &CustomView::recTimerFire);
     if (m_trayIcon) {
-        connect(m_trayIcon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason reason) {
-            // Every click toggles, also a quick second one that the tray reports as a double click.
-            if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-                mouseDown();
-        });
+        connect(m_trayIcon, &QSystemTrayIcon::activated, this,
+                [this](QSystemTrayIcon::ActivationReason reason) {
+                    // Every click toggles, also a quick second one that the tray reports as a
+                    // double click.
+                    if (reason == QSystemTrayIcon::Trigger ||
+                        reason == QSystemTrayIcon::DoubleClick)
+                        mouseDown();
+                });
     }
     redraw();
 }

@@ -15,7 +15,8 @@ class StatusItemController;
 // the main window; while the window is open the icon is highlighted, and
 // while a recording runs a red microphone fades in and out over it.
 // Main thread only.
-class CustomView : public QObject {
+class CustomView : public QObject
+{
     Q_OBJECT
 public:
     // Icon size in points.
@@ -23,7 +24,8 @@ public:
     static constexpr int kHeight = 30;
 
     // The tray icon may be null (no tray): the window then opens at the pointer.
-    CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controller, QObject* parent = nullptr);
+    CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controller,
+               QObject* parent = nullptr);
 
     bool clicked() const { return m_clicked; }
     float redMicFraction() const { return m_redMicFraction; }

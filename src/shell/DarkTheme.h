@@ -10,7 +10,8 @@ class QWidget;
 // The dark translucent look of the pop-up window's controls: buttons, check
 // boxes, sliders, scroll bars, text fields, pop-up menus and tool tips.
 // Main thread only.
-class DarkTheme {
+class DarkTheme
+{
 public:
     static QColor accent() { return QColor(0x3d, 0x8b, 0xff); }
     static QPalette palette();

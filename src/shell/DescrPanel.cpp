@@ -11,8 +11,7 @@
 
 DescrPanel::DescrPanel(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      m_titleField(new QLineEdit(this)),
-      m_descrField(new QPlainTextEdit(this))
+      m_titleField(new QLineEdit(this)), m_descrField(new QPlainTextEdit(this))
 {
     setWindowTitle(QStringLiteral("Recordings Editor"));
     resize(kWidth, kHeight);

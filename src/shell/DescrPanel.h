@@ -9,7 +9,8 @@ class QPlainTextEdit;
 // The "Recordings Editor": a small floating window beside the pop-up window
 // with the title and the description of the selected row. Its controller
 // fills and reads the fields. Main thread only.
-class DescrPanel : public QWidget {
+class DescrPanel : public QWidget
+{
     Q_OBJECT
 public:
     static constexpr int kWidth = 250;

@@ -11,17 +11,18 @@
 #include <QScopedValueRollback>
 
 DescrPanelController::DescrPanelController(DescrPanel* descrPanel, QObject* parent)
-    : QObject(parent),
-      m_descrPanel(descrPanel),
+    : QObject(parent), m_descrPanel(descrPanel),
       m_titleField(descrPanel ? descrPanel->titleField() : nullptr),
       m_descrField(descrPanel ? descrPanel->descrField() : nullptr)
 {
     if (m_titleField)
-        connect(m_titleField, &QLineEdit::editingFinished, this, &DescrPanelController::titleChanged);
+        connect(m_titleField, &QLineEdit::editingFinished, this,
+                &DescrPanelController::titleChanged);
     if (m_descrField)
         m_descrField->installEventFilter(this);
     if (m_descrPanel)
-        connect(m_descrPanel, &DescrPanel::resignedKey, this, &DescrPanelController::windowResignKey);
+        connect(m_descrPanel, &DescrPanel::resignedKey, this,
+                &DescrPanelController::windowResignKey);
     showRow(nullptr, false);
 }
 
@@ -43,7 +44,8 @@ void DescrPanelController::showRow(GeneralRecItem* item, bool keepEdits)
     if (item != m_currentRec) {
         disconnect(m_rowDestroyed);
         if (item)
-            m_rowDestroyed = connect(item, &QObject::destroyed, this, [this] { showRow(nullptr, false); });
+            m_rowDestroyed =
+                connect(item, &QObject::destroyed, this, [this] { showRow(nullptr, false); });
     }
     m_currentRec = item;
     const bool enabled = item != nullptr;

@@ -17,7 +17,8 @@ class QPlainTextEdit;
 // category) in the description panel and carries the user's edits back: a
 // new title renames the row through the application controller, a new
 // description is stored in the row and saved. Main thread only.
-class DescrPanelController : public QObject {
+class DescrPanelController : public QObject
+{
     Q_OBJECT
 public:
     // The panel is not owned.

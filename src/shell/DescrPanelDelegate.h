@@ -7,7 +7,8 @@ class GeneralRecItem;
 
 // What the description panel asks of the application controller. Main
 // thread only.
-class DescrPanelDelegate {
+class DescrPanelDelegate
+{
 public:
     virtual ~DescrPanelDelegate() = default;
     // The outline's chief selected row, or null.

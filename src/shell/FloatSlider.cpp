@@ -2,7 +2,6 @@
 #include "shell/FloatSlider.h"
 
 #include <QSignalBlocker>
-
 #include <algorithm>
 #include <cmath>
 
@@ -25,5 +24,7 @@ void FloatSlider::setDoubleValue(double value)
     const double span = m_maximum - m_minimum;
     const double position = span > 0.0 ? (value - m_minimum) / span * maximum() : 0.0;
     const QSignalBlocker blocker(this);
-    setValue(std::isfinite(position) ? int(std::lround(std::clamp(position, 0.0, double(maximum())))) : 0);
+    setValue(std::isfinite(position)
+                 ? int(std::lround(std::clamp(position, 0.0, double(maximum()))))
+                 : 0);
 }

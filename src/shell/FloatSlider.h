@@ -7,7 +7,8 @@
 // A value set in code is kept exactly, even between two steps or outside the
 // range, so showing a stored value never changes it; the handle only goes to
 // the nearest step. Main thread only.
-class FloatSlider : public QSlider {
+class FloatSlider : public QSlider
+{
     Q_OBJECT
 public:
     FloatSlider(double low, double high, int steps, QWidget* parent = nullptr);

@@ -8,7 +8,8 @@
 
 // The program's images by name ("microphone.png"), loaded from the embedded
 // resources; on HiDPI screens the @2x rendering is used. Main thread only.
-class Images {
+class Images
+{
 public:
     // ":/images/<name>".
     static QString path(const QString& name);

@@ -1,15 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/NoteWindow.h"
 
-std::unique_ptr<NoteWindow> NoteWindow::create(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
-                                               qreal distance)
+std::unique_ptr<NoteWindow> NoteWindow::create(QWidget* view, QPointF point, QWidget* window,
+                                               AttachedSide side, qreal distance)
 {
     if (!view)
         return nullptr;
     return std::unique_ptr<NoteWindow>(new NoteWindow(view, point, window, side, distance));
 }
 
-NoteWindow::NoteWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side, qreal distance)
+NoteWindow::NoteWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
+                       qreal distance)
     : ZwAttachedWindow(view, point, window, side, distance, noteDefaults())
 {
 }

@@ -5,16 +5,19 @@
 
 // The pop-up of a time mark's note: an attached window in pale yellow with a
 // smaller arrow, remembering which mark it shows.
-class NoteWindow : public ZwAttachedWindow {
+class NoteWindow : public ZwAttachedWindow
+{
     Q_OBJECT
 public:
-    static std::unique_ptr<NoteWindow> create(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
-                                              qreal distance);
-    static std::unique_ptr<NoteWindow> create(QWidget* view, QPointF point, QWidget* window, qreal distance)
+    static std::unique_ptr<NoteWindow> create(QWidget* view, QPointF point, QWidget* window,
+                                              AttachedSide side, qreal distance);
+    static std::unique_ptr<NoteWindow> create(QWidget* view, QPointF point, QWidget* window,
+                                              qreal distance)
     {
         return create(view, point, window, AttachedSideAutomatic, distance);
     }
-    static std::unique_ptr<NoteWindow> create(QWidget* view, QPointF point, AttachedSide side, qreal distance)
+    static std::unique_ptr<NoteWindow> create(QWidget* view, QPointF point, AttachedSide side,
+                                              qreal distance)
     {
         return create(view, point, nullptr, side, distance);
     }

@@ -5,10 +5,7 @@
 #include <QParallelAnimationGroup>
 #include <QPropertyAnimation>
 
-PageContainer::PageContainer(QWidget* parent)
-    : QWidget(parent)
-{
-}
+PageContainer::PageContainer(QWidget* parent) : QWidget(parent) {}
 
 bool PageContainer::isSliding() const
 {

@@ -9,10 +9,15 @@ class QParallelAnimationGroup;
 // Holds one page at a time and replaces it by another with a push slide: the
 // new page comes in from one side and pushes the old one out on the other.
 // Pages become children of the container and fill it. Main thread only.
-class PageContainer : public QWidget {
+class PageContainer : public QWidget
+{
     Q_OBJECT
 public:
-    enum class Direction { FromLeft, FromRight };
+    enum class Direction
+    {
+        FromLeft,
+        FromRight
+    };
 
     explicit PageContainer(QWidget* parent = nullptr);
 

@@ -6,7 +6,8 @@
 // What the preferences page asks of the application controller: it stores
 // every changed setting and applies it to the recorder, and it runs the
 // capture that feeds the level meter. Main thread only.
-class PreferencesDelegate {
+class PreferencesDelegate
+{
 public:
     virtual ~PreferencesDelegate() = default;
     virtual void setInputDevice(const QString& name) = 0;

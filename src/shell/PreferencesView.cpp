@@ -24,7 +24,6 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
 namespace {
@@ -34,7 +33,8 @@ constexpr int kLabelWidth = 84;
 constexpr int kCheckIndent = 21;
 // The meter spans the threshold slider's full scale, so the red mark stands
 // under the slider's handle.
-constexpr double kThresholdMaximum = ThresholdIndicator::kMaxValue / ThresholdIndicator::kLevelScale;
+constexpr double kThresholdMaximum =
+    ThresholdIndicator::kMaxValue / ThresholdIndicator::kLevelScale;
 constexpr int kThresholdSteps = 200;
 // Half the slider handle: the handle's centre travels this far inside the
 // groove's ends.
@@ -116,9 +116,7 @@ QFrame* separator(QWidget* parent)
 } // namespace
 
 PreferencesView::PreferencesView(QWidget* parent)
-    : QWidget(parent),
-      m_devicesPopUp(new QComboBox(this)),
-      m_outputPopUp(new QComboBox(this)),
+    : QWidget(parent), m_devicesPopUp(new QComboBox(this)), m_outputPopUp(new QComboBox(this)),
       m_skipSilenceBtn(new QCheckBox(QStringLiteral("Skip silence"), this)),
       m_thresholdSlider(new FloatSlider(0.0, kThresholdMaximum, kThresholdSteps, this)),
       m_levelIndicator(new ThresholdIndicator(this)),
@@ -148,7 +146,8 @@ PreferencesView::PreferencesView(QWidget* parent)
     connect(m_devicesPopUp, &QComboBox::activated, this, &PreferencesView::inputDeviceChanged);
     connect(m_outputPopUp, &QComboBox::activated, this, &PreferencesView::outputFolderChanged);
     connect(m_skipSilenceBtn, &QCheckBox::clicked, this, &PreferencesView::skipSilenceChanged);
-    connect(m_thresholdSlider, &FloatSlider::doubleValueChanged, this, &PreferencesView::soundThresholdChanged);
+    connect(m_thresholdSlider, &FloatSlider::doubleValueChanged, this,
+            &PreferencesView::soundThresholdChanged);
     connect(m_useHotKeysBtn, &QCheckBox::clicked, this, &PreferencesView::useHotKeysChanged);
     connect(m_qualitySlider, &QSlider::valueChanged, this, &PreferencesView::qualityChanged);
     connect(m_startAtLoginBtn, &QCheckBox::clicked, this, &PreferencesView::startAtLoginChanged);
@@ -194,7 +193,8 @@ void PreferencesView::buildLayout()
     grid->addWidget(m_qualitySlider, row++, 1);
     auto* presets = new QHBoxLayout;
     presets->setContentsMargins(0, 0, 0, 0);
-    const QStringList presetNames{QStringLiteral("Low"), QStringLiteral("Medium"), QStringLiteral("High")};
+    const QStringList presetNames{QStringLiteral("Low"), QStringLiteral("Medium"),
+                                  QStringLiteral("High")};
     const Qt::Alignment presetAlign[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
     for (int i = 0; i < presetNames.size(); ++i) {
         QLabel* name = hint(presetNames[i], this);
@@ -260,7 +260,8 @@ void PreferencesView::selectDevice(const QString& name)
         return;
     // A stored device that is not connected now leaves no item selected
     // rather than showing another device as the one in use.
-    m_devicesPopUp->setCurrentIndex(m_devicesPopUp->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
+    m_devicesPopUp->setCurrentIndex(
+        m_devicesPopUp->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void PreferencesView::setOutputFolder(const QString& path)
@@ -417,5 +418,6 @@ void PreferencesView::showInputLevel(bool show)
 void PreferencesView::levelTimerFire()
 {
     if (m_appDelegate)
-        m_levelIndicator->setDoubleValue(double(m_appDelegate->inputLevel()) * ThresholdIndicator::kLevelScale);
+        m_levelIndicator->setDoubleValue(double(m_appDelegate->inputLevel()) *
+                                         ThresholdIndicator::kLevelScale);
 }

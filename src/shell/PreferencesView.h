@@ -4,7 +4,6 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-
 #include <functional>
 
 class FloatSlider;
@@ -22,7 +21,8 @@ class ToolbarButton;
 // at once to the application controller, and the controller fills the page
 // through the setters, each of which also passes its value on as the user's
 // change would. Main thread only.
-class PreferencesView : public QWidget {
+class PreferencesView : public QWidget
+{
     Q_OBJECT
 public:
     static constexpr int kWidth = 340;

@@ -22,8 +22,7 @@ const QString kOfferShownKey = QStringLiteral("ASO");
 } // namespace
 
 RateController::RateController(QObject* parent)
-    : QObject(parent)
-    , m_now([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; })
+    : QObject(parent), m_now([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; })
 {
     buildPanel();
 }
@@ -50,9 +49,10 @@ void RateController::buildPanel()
     auto* icon = new QLabel(m_ratePanel);
     icon->setPixmap(Images::pixmap(QStringLiteral("voicetray.png")));
     icon->setAlignment(Qt::AlignTop);
-    auto* text = new QLabel(tr("<b>Enjoying VoiceTray?</b><br><br>If it is useful to you, please take a moment "
-                               "to rate it in your software centre. Thank you for your support!"),
-                            m_ratePanel);
+    auto* text = new QLabel(
+        tr("<b>Enjoying VoiceTray?</b><br><br>If it is useful to you, please take a moment "
+           "to rate it in your software centre. Thank you for your support!"),
+        m_ratePanel);
     text->setWordWrap(true);
     text->setMinimumWidth(260);
 

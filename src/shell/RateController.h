@@ -5,13 +5,13 @@
 #include <QObject>
 #include <QPointer>
 #include <QPushButton>
-
 #include <functional>
 
 // Asks the user once, three days after the first start, to rate VoiceTray in
 // the software centre. The first start is stored under "FSD" (seconds since
 // 1970) and the offer, once shown, under "ASO". Main thread only.
-class RateController : public QObject {
+class RateController : public QObject
+{
     Q_OBJECT
 public:
     // Seconds after the first start before the offer is due; a difference of

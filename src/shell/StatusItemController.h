@@ -4,7 +4,8 @@
 #include <QPoint>
 
 // What the status icon needs of the application controller.
-class StatusItemController {
+class StatusItemController
+{
 public:
     virtual ~StatusItemController() = default;
     // Opens the main window with its arrow at the point (screen coordinates),

@@ -6,9 +6,8 @@
 #include <QPainter>
 
 SwitchToolbarBtn::SwitchToolbarBtn(QWidget* parent)
-    : QAbstractButton(parent)
-    , m_image(Images::pixmap(QStringLiteral("editor.png")))
-    , m_alternateImage(Images::pixmap(QStringLiteral("editor_on.png")))
+    : QAbstractButton(parent), m_image(Images::pixmap(QStringLiteral("editor.png"))),
+      m_alternateImage(Images::pixmap(QStringLiteral("editor_on.png")))
 {
     setCheckable(true);
     setFocusPolicy(Qt::NoFocus);
@@ -46,5 +45,6 @@ void SwitchToolbarBtn::paintEvent(QPaintEvent*)
         return;
     QPainter painter(this);
     const QSizeF size = QSizeF(image.size()) / image.devicePixelRatio();
-    painter.drawPixmap(QPointF((width() - size.width()) / 2, (height() - size.height()) / 2).toPoint(), image);
+    painter.drawPixmap(
+        QPointF((width() - size.width()) / 2, (height() - size.height()) / 2).toPoint(), image);
 }

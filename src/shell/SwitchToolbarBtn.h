@@ -7,7 +7,8 @@
 // The on/off image button of the toolbar: it shows its image while off and
 // its alternate image while on (and the other one while pressed). A click
 // flips the state, then emits clicked(on). Main thread only.
-class SwitchToolbarBtn : public QAbstractButton {
+class SwitchToolbarBtn : public QAbstractButton
+{
     Q_OBJECT
 public:
     explicit SwitchToolbarBtn(QWidget* parent = nullptr);

@@ -7,7 +7,8 @@
 // meter shows the input level times 30 on a scale of 0 to kMaxValue, and the
 // mark stands at threshold * 30 / kMaxValue of the width, so a level equal to
 // the threshold reaches the mark. Main thread only.
-class ThresholdIndicator : public QWidget {
+class ThresholdIndicator : public QWidget
+{
     Q_OBJECT
 public:
     static constexpr double kMaxValue = 20.0;

@@ -5,15 +5,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
-ToolbarButton::ToolbarButton(QWidget* parent)
-    : ToolbarButton(QPixmap(), parent)
-{
-}
+ToolbarButton::ToolbarButton(QWidget* parent) : ToolbarButton(QPixmap(), parent) {}
 
 ToolbarButton::ToolbarButton(const QPixmap& image, QWidget* parent)
-    : QAbstractButton(parent)
-    , m_enabled(image)
-    , m_shown(image)
+    : QAbstractButton(parent), m_enabled(image), m_shown(image)
 {
     setFocusPolicy(Qt::NoFocus);
     setCursor(Qt::ArrowCursor);
@@ -61,7 +56,8 @@ QSize ToolbarButton::sizeHint() const
 
 void ToolbarButton::paintEvent(QPaintEvent*)
 {
-    const QPixmap& image = (isDown() && m_isEnabled && !m_alternate.isNull()) ? m_alternate : m_shown;
+    const QPixmap& image =
+        (isDown() && m_isEnabled && !m_alternate.isNull()) ? m_alternate : m_shown;
     if (image.isNull())
         return;
     QPainter painter(this);

@@ -7,7 +7,8 @@
 // An image button of the toolbar. While disabled it shows its own disabled
 // picture instead of a dimmed one and ignores clicks; its enabled state is its
 // own, so the button stays able to show a tool tip. Main thread only.
-class ToolbarButton : public QAbstractButton {
+class ToolbarButton : public QAbstractButton
+{
     Q_OBJECT
 public:
     explicit ToolbarButton(QWidget* parent = nullptr);

@@ -11,35 +11,27 @@
 #include <QResizeEvent>
 #include <QScreen>
 #include <QWindow>
-
 #include <algorithm>
 
-std::unique_ptr<ZwAttachedWindow> ZwAttachedWindow::create(QWidget* view, QPointF point, QWidget* window,
-                                                           AttachedSide side, qreal distance)
+std::unique_ptr<ZwAttachedWindow> ZwAttachedWindow::create(QWidget* view, QPointF point,
+                                                           QWidget* window, AttachedSide side,
+                                                           qreal distance)
 {
     if (!view)
         return nullptr;
-    return std::unique_ptr<ZwAttachedWindow>(new ZwAttachedWindow(view, point, window, side, distance, Defaults{}));
+    return std::unique_ptr<ZwAttachedWindow>(
+        new ZwAttachedWindow(view, point, window, side, distance, Defaults{}));
 }
 
 ZwAttachedWindow::ZwAttachedWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
                                    qreal distance, const Defaults& defaults)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint)
-    , m_borderColor(defaults.borderColor)
-    , m_borderWidth(defaults.borderWidth)
-    , m_viewMargin(defaults.viewMargin)
-    , m_arrowBaseWidth(defaults.arrowBaseWidth)
-    , m_arrowHeight(defaults.arrowHeight)
-    , m_hasArrow(defaults.hasArrow)
-    , m_cornerRadius(defaults.cornerRadius)
-    , m_drawsRoundCornerBesideArrow(defaults.drawsRoundCornerBesideArrow)
-    , m_ZwBackgroundColor(defaults.backgroundColor)
-    , m_view(view)
-    , m_window(window)
-    , m_point(point)
-    , m_side(side)
-    , m_distance(distance)
-    , m_viewOwner(view->parentWidget())
+    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), m_borderColor(defaults.borderColor),
+      m_borderWidth(defaults.borderWidth), m_viewMargin(defaults.viewMargin),
+      m_arrowBaseWidth(defaults.arrowBaseWidth), m_arrowHeight(defaults.arrowHeight),
+      m_hasArrow(defaults.hasArrow), m_cornerRadius(defaults.cornerRadius),
+      m_drawsRoundCornerBesideArrow(defaults.drawsRoundCornerBesideArrow),
+      m_ZwBackgroundColor(defaults.backgroundColor), m_view(view), m_window(window), m_point(point),
+      m_side(side), m_distance(distance), m_viewOwner(view->parentWidget())
 {
     setAttribute(Qt::WA_TranslucentBackground);
     resize(view->size());
@@ -47,7 +39,8 @@ ZwAttachedWindow::ZwAttachedWindow(QWidget* view, QPointF point, QWidget* window
         winId();
         windowHandle()->setTransientParent(m_window->window()->windowHandle());
     }
-    if (m_side == AttachedSideAutomatic || m_side < AttachedSideLeft || m_side > AttachedSideAutomatic)
+    if (m_side == AttachedSideAutomatic || m_side < AttachedSideLeft ||
+        m_side > AttachedSideAutomatic)
         m_side = _bestSideForAutomaticPosition();
 
     view->setParent(this);
@@ -154,19 +147,56 @@ void ZwAttachedWindow::_updateGeometry()
     qreal x = 0;
     qreal y = 0;
     switch (m_side) {
-    case AttachedSideLeft:        x = p.x() - width - d;     y = p.y() - height / 2;  break;
-    case AttachedSideBottom:      x = p.x() - width / 2;     y = p.y() + d;           break;
-    case AttachedSideRight:       x = p.x() + d;             y = p.y() - height / 2;  break;
-    case AttachedSideTop:         x = p.x() - width / 2;     y = p.y() - height - d;  break;
-    case AttachedSideLeftTop:     x = p.x() - width - d;     y = p.y() - (height - i); break;
-    case AttachedSideLeftBottom:  x = p.x() - width - d;     y = p.y() - i;           break;
-    case AttachedSideRightTop:    x = p.x() + d;             y = p.y() - (height - i); break;
-    case AttachedSideRightBottom: x = p.x() + d;             y = p.y() - i;           break;
-    case AttachedSideTopLeft:     x = p.x() - (width - i);   y = p.y() - height - d;  break;
-    case AttachedSideTopRight:    x = p.x() - i;             y = p.y() - height - d;  break;
-    case AttachedSideBottomLeft:  x = p.x() - (width - i);   y = p.y() + d;           break;
-    case AttachedSideBottomRight: x = p.x() - i;             y = p.y() + d;           break;
-    case AttachedSideAutomatic:   break;
+    case AttachedSideLeft:
+        x = p.x() - width - d;
+        y = p.y() - height / 2;
+        break;
+    case AttachedSideBottom:
+        x = p.x() - width / 2;
+        y = p.y() + d;
+        break;
+    case AttachedSideRight:
+        x = p.x() + d;
+        y = p.y() - height / 2;
+        break;
+    case AttachedSideTop:
+        x = p.x() - width / 2;
+        y = p.y() - height - d;
+        break;
+    case AttachedSideLeftTop:
+        x = p.x() - width - d;
+        y = p.y() - (height - i);
+        break;
+    case AttachedSideLeftBottom:
+        x = p.x() - width - d;
+        y = p.y() - i;
+        break;
+    case AttachedSideRightTop:
+        x = p.x() + d;
+        y = p.y() - (height - i);
+        break;
+    case AttachedSideRightBottom:
+        x = p.x() + d;
+        y = p.y() - i;
+        break;
+    case AttachedSideTopLeft:
+        x = p.x() - (width - i);
+        y = p.y() - height - d;
+        break;
+    case AttachedSideTopRight:
+        x = p.x() - i;
+        y = p.y() - height - d;
+        break;
+    case AttachedSideBottomLeft:
+        x = p.x() - (width - i);
+        y = p.y() + d;
+        break;
+    case AttachedSideBottomRight:
+        x = p.x() - i;
+        y = p.y() + d;
+        break;
+    case AttachedSideAutomatic:
+        break;
     }
 
     m_exactFrame = QRectF(x, y, width, height);
@@ -204,7 +234,8 @@ void ZwAttachedWindow::_appendArrowToPath(QPainterPath& path) const
 
 QPainterPath ZwAttachedWindow::_backgroundPath() const
 {
-    const QRectF body = m_viewFrame.adjusted(-m_viewMargin, -m_viewMargin, m_viewMargin, m_viewMargin);
+    const QRectF body =
+        m_viewFrame.adjusted(-m_viewMargin, -m_viewMargin, m_viewMargin, m_viewMargin);
     const qreal minX = body.left();
     const qreal maxX = body.right();
     const qreal minY = body.top();
@@ -217,10 +248,14 @@ QPainterPath ZwAttachedWindow::_backgroundPath() const
 
     // A corner next to an off-centre arrow may stay square.
     const bool square = !m_drawsRoundCornerBesideArrow;
-    const bool topLeft = r > 0 && !(square && (s == AttachedSideRightBottom || s == AttachedSideBottomRight));
-    const bool topRight = r > 0 && !(square && (s == AttachedSideLeftBottom || s == AttachedSideBottomLeft));
-    const bool bottomRight = r > 0 && !(square && (s == AttachedSideLeftTop || s == AttachedSideTopLeft));
-    const bool bottomLeft = r > 0 && !(square && (s == AttachedSideRightTop || s == AttachedSideTopRight));
+    const bool topLeft =
+        r > 0 && !(square && (s == AttachedSideRightBottom || s == AttachedSideBottomRight));
+    const bool topRight =
+        r > 0 && !(square && (s == AttachedSideLeftBottom || s == AttachedSideBottomLeft));
+    const bool bottomRight =
+        r > 0 && !(square && (s == AttachedSideLeftTop || s == AttachedSideTopLeft));
+    const bool bottomLeft =
+        r > 0 && !(square && (s == AttachedSideRightTop || s == AttachedSideTopRight));
     const qreal d = 2 * r;
 
     QPainterPath path;
@@ -343,14 +378,15 @@ void ZwAttachedWindow::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     // Our own geometry update lands here too; only a size we did not set
     // (the window manager's) needs the geometry again.
-    if (event->size() != m_exactFrame.size().toSize() || m_background.size() != (QSizeF(size()) * devicePixelRatioF()).toSize())
+    if (event->size() != m_exactFrame.size().toSize() ||
+        m_background.size() != (QSizeF(size()) * devicePixelRatioF()).toSize())
         _redisplay();
 }
 
 bool ZwAttachedWindow::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_view && event->type() == QEvent::Resize && !m_resizing
-        && QSizeF(m_view->size()) != m_viewFrame.size())
+    if (watched == m_view && event->type() == QEvent::Resize && !m_resizing &&
+        QSizeF(m_view->size()) != m_viewFrame.size())
         _redisplay();
     return QWidget::eventFilter(watched, event);
 }
@@ -394,7 +430,8 @@ void ZwAttachedWindow::setViewMargin(qreal margin)
 void ZwAttachedWindow::setCornerRadius(qreal radius)
 {
     const QSizeF size = viewSize();
-    const qreal limit = (2 * m_viewMargin + std::min(size.width(), size.height()) - m_arrowBaseWidth) / 2;
+    const qreal limit =
+        (2 * m_viewMargin + std::min(size.width(), size.height()) - m_arrowBaseWidth) / 2;
     m_cornerRadius = std::max(std::min(radius, limit), 0.0);
     setArrowBaseWidth(m_arrowBaseWidth);
 }

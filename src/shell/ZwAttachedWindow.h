@@ -11,7 +11,6 @@
 #include <QPointer>
 #include <QRectF>
 #include <QWidget>
-
 #include <memory>
 
 // A frameless, translucent window whose outline is a rounded rectangle with a
@@ -20,7 +19,8 @@
 // around it. Coordinates are Qt's: y grows downward; the point is in screen
 // coordinates, or in the parent window's coordinates when there is a parent.
 // Main thread only.
-class ZwAttachedWindow : public QWidget {
+class ZwAttachedWindow : public QWidget
+{
     Q_OBJECT
 public:
     // Each answers null when the view is null. The view is borrowed: it is
@@ -29,11 +29,13 @@ public:
     // window is not owned.
     static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, QWidget* window,
                                                     AttachedSide side, qreal distance);
-    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, QWidget* window, qreal distance)
+    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, QWidget* window,
+                                                    qreal distance)
     {
         return create(view, point, window, AttachedSideAutomatic, distance);
     }
-    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, AttachedSide side, qreal distance)
+    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, AttachedSide side,
+                                                    qreal distance)
     {
         return create(view, point, nullptr, side, distance);
     }
@@ -94,7 +96,8 @@ public:
     qreal _arrowInset() const;
 
 protected:
-    struct Defaults {
+    struct Defaults
+    {
         QBrush backgroundColor = QColor::fromRgbF(0.1f, 0.1f, 0.1f, 0.85f);
         QColor borderColor = QColor::fromRgbF(0.0f, 0.0f, 0.0f, 0.6f);
         qreal borderWidth = 1.0;
@@ -107,8 +110,8 @@ protected:
     };
 
     // The view must not be null; create() checks that.
-    ZwAttachedWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side, qreal distance,
-                     const Defaults& defaults);
+    ZwAttachedWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
+                     qreal distance, const Defaults& defaults);
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

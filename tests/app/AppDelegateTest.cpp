@@ -6,14 +6,12 @@
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
 #include "support/QtApp.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
-
-#include "support/TestFiles.h"
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -6,6 +6,7 @@
 #include "app/SingleInstance.h"
 #include "shell/PreferencesView.h"
 #include "support/QtApp.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -17,12 +18,8 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QThread>
-
-#include "support/TestFiles.h"
-
-#include <gtest/gtest.h>
-
 #include <atomic>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -49,7 +46,8 @@ TEST(AutostartEntry, WritesAValidEntryAndRemovesIt)
     ASSERT_TRUE(entry.setEnabled(true));
     EXPECT_TRUE(entry.isEnabled());
     const QByteArray text = readFile(entry.path());
-    EXPECT_TRUE(text.contains("Exec=\"" + home.path().toUtf8() + "/my apps/100%% \\\\\"voice\\\\\"\\\\$tray\"\n"))
+    EXPECT_TRUE(text.contains("Exec=\"" + home.path().toUtf8() +
+                              "/my apps/100%% \\\\\"voice\\\\\"\\\\$tray\"\n"))
         << text.constData();
     if (!QStandardPaths::findExecutable("desktop-file-validate").isEmpty()) {
         QProcess validate;
@@ -88,7 +86,8 @@ TEST(AutostartEntry, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
         QCheckBox* box = delegate.prefView()->startAtLoginBtn();
         box->click();
         EXPECT_TRUE(QFile::exists(path));
-        EXPECT_TRUE(readFile(path).contains("Exec=" + QCoreApplication::applicationFilePath().toUtf8()));
+        EXPECT_TRUE(
+            readFile(path).contains("Exec=" + QCoreApplication::applicationFilePath().toUtf8()));
         box->click();
         EXPECT_FALSE(QFile::exists(path));
         EXPECT_FALSE(box->isChecked());

@@ -16,9 +16,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 // Audio made by the ffmpeg command: a tone of the given length, written in
@@ -26,8 +24,15 @@
 inline bool makeAudio(const QString& path, double seconds, const QStringList& extra = {})
 {
     QDir().mkpath(QFileInfo(path).absolutePath());
-    QStringList args{"-v", "error", "-y", "-f", "lavfi", "-i",
-                     QString("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds), "-ac", "2"};
+    QStringList args{"-v",
+                     "error",
+                     "-y",
+                     "-f",
+                     "lavfi",
+                     "-i",
+                     QString("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),
+                     "-ac",
+                     "2"};
     args << extra << path;
     QProcess ffmpeg;
     ffmpeg.start("ffmpeg", args);
@@ -117,8 +122,8 @@ protected:
     {
         QElapsedTimer clock;
         clock.start();
-        while ((!app->filesForConvertion().isEmpty() || app->progressPanel()->isSheetShown())
-               && clock.elapsed() < timeoutMs)
+        while ((!app->filesForConvertion().isEmpty() || app->progressPanel()->isSheetShown()) &&
+               clock.elapsed() < timeoutMs)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         return app->filesForConvertion().isEmpty();
     }

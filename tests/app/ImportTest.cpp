@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Importing files and folders, converting, and moving rows, with real files.
 #include "FilesFixture.h"
-
 #include "app/ProgressSheet.h"
 #include "outline/RecOutlineView.h"
 
@@ -77,7 +76,8 @@ TEST_F(Import, FolderTreesKeepTheirNestingAndNeverLoop)
     EXPECT_EQ(titles(interviews), (QStringList{"Empty", "Later", "first", "linked"}));
     EXPECT_EQ(titles(groupAt(interviews, 1)), QStringList{"second"});
     EXPECT_TRUE(groupAt(interviews, 0)->subItems().isEmpty());
-    EXPECT_TRUE(imported->isExpanded() && interviews->isExpanded() && groupAt(interviews, 1)->isExpanded());
+    EXPECT_TRUE(imported->isExpanded() && interviews->isExpanded() &&
+                groupAt(interviews, 1)->isExpanded());
     EXPECT_TRUE(QFileInfo(out + "/outer/Interviews/Empty").isDir());
     EXPECT_NEAR(QTMovie::fileDuration(out + "/outer/Interviews/Later/second.m4a"), 1.0, 0.05);
     // The library was not copied into itself and the link was not followed.
@@ -186,8 +186,8 @@ TEST_F(Move, AfterAnExpandedCategoryGoesInsideBeforeItStaysOutside)
     EXPECT_TRUE(app->moveFiles({pathOf(b)}, cat, true));
     EXPECT_EQ(titles(root()), (QStringList{"B", "Cat"}));
     EXPECT_TRUE(QFileInfo::exists(out + "/B.m4a"));
-    EXPECT_TRUE(fileBytes(out + "/RecordingsDB.xml").indexOf("Title=\"A\"")
-                > fileBytes(out + "/RecordingsDB.xml").indexOf("Title=\"Cat\""));
+    EXPECT_TRUE(fileBytes(out + "/RecordingsDB.xml").indexOf("Title=\"A\"") >
+                fileBytes(out + "/RecordingsDB.xml").indexOf("Title=\"Cat\""));
 }
 
 TEST_F(Move, SeveralKeepTheirOrderAndTakenNamesGetNumbers)

@@ -11,6 +11,7 @@
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
 #include "support/QtApp.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -19,9 +20,6 @@
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
-
-#include "support/TestFiles.h"
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -170,7 +168,8 @@ TEST_F(Library, NothingOutsideTheOutputFolderIsDeleted)
     EXPECT_FALSE(app->renameItem(inner, "moved"));
     outline->selectItem(linked);
     app->addGroup();
-    EXPECT_EQ(messages, (QStringList{"Unable to rename the item", "Unable to create a new category"}));
+    EXPECT_EQ(messages,
+              (QStringList{"Unable to rename the item", "Unable to create a new category"}));
     EXPECT_EQ(listing(outside), QStringList{"precious.m4a"});
     EXPECT_FALSE(app->removeGroup(linked)); // the recording behind the link stays
     EXPECT_FALSE(QFileInfo(out + "/Linked").isSymLink());
@@ -302,7 +301,7 @@ TEST_F(Library, ARecordingStartedDuringASearchJoinsTheRootAndIsSavedAtOnce)
     outline->selectItem(rec);
     EXPECT_EQ(rec->parent(), root());
     EXPECT_TRUE(outline->mainItem()->subItems().contains(rec)); // seen among the results
-    EXPECT_TRUE(database().contains("Untitled 1")); // a quit now would lose nothing
+    EXPECT_TRUE(database().contains("Untitled 1"));             // a quit now would lose nothing
 
     // A rename during the search is saved at once too.
     ASSERT_TRUE(app->renameItem(rec, "Meeting"));

@@ -10,6 +10,7 @@
 #include "playback/RecNavigController.h"
 #include "support/PulseServer.h"
 #include "support/QtApp.h"
+#include "support/TestFiles.h"
 
 #include <QApplication>
 #include <QDir>
@@ -17,9 +18,6 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
-
-#include "support/TestFiles.h"
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a recording at its time marks, with real files.
 #include "FilesFixture.h"
-
 #include "app/ProgressSheet.h"
 
 #include <QLabel>
@@ -30,7 +29,10 @@ protected:
         outline->selectItem(item);
         app->split();
     }
-    double lengthOf(const QString& title) const { return QTMovie::fileDuration(out + "/" + title + ".m4a"); }
+    double lengthOf(const QString& title) const
+    {
+        return QTMovie::fileDuration(out + "/" + title + ".m4a");
+    }
 };
 
 TEST_F(Split, MarksCutPiecesBesideTheRecordingWhichStaysAsItWas)
@@ -40,7 +42,8 @@ TEST_F(Split, MarksCutPiecesBesideTheRecordingWhichStaysAsItWas)
     item->addMarkAtTime(25.0f, "Questions", 1);
     const QByteArray original = fileBytes(out + "/Talk.m4a");
     QList<int> barValues;
-    QObject::connect(app->progressBar(), &QProgressBar::valueChanged, [&](int v) { barValues << v; });
+    QObject::connect(app->progressBar(), &QProgressBar::valueChanged,
+                     [&](int v) { barValues << v; });
 
     splitOpen(item);
 

@@ -10,9 +10,9 @@
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
+#include "playback/SliderWithNotes.h"
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
-#include "playback/SliderWithNotes.h"
 #include "shell/Images.h"
 #include "shell/PageContainer.h"
 #include "shell/PreferencesView.h"
@@ -24,12 +24,11 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -70,11 +69,16 @@ protected:
     QStringList enabled() const
     {
         const std::pair<const char*, ToolbarButton*> buttons[] = {
-            {"record", view->recordBtn},        {"continue", view->continueBtn},
-            {"addCategory", view->addCategoryBtn}, {"delete", view->deleteBtn},
-            {"split", view->splitBtn},          {"prefs", view->prefsBtn},
-            {"jumpBackward", view->jumpBackward}, {"play", view->playBtn},
-            {"jumpForward", view->jumpForward}, {"addMark", view->addMarkBtn},
+            {"record", view->recordBtn},
+            {"continue", view->continueBtn},
+            {"addCategory", view->addCategoryBtn},
+            {"delete", view->deleteBtn},
+            {"split", view->splitBtn},
+            {"prefs", view->prefsBtn},
+            {"jumpBackward", view->jumpBackward},
+            {"play", view->playBtn},
+            {"jumpForward", view->jumpForward},
+            {"addMark", view->addMarkBtn},
             {"removeMark", view->removeMarkBtn}};
         QStringList names;
         for (auto [name, button] : buttons)
@@ -239,7 +243,8 @@ TEST_F(WindowState, PreferencesDriveTheRealEngine)
         offered << prefs->devicesPopUp()->itemText(i);
     EXPECT_TRUE(offered.contains(PulseServer::instance().sineSourceDescription()));
     EXPECT_TRUE(offered.contains(PulseServer::instance().monoPipeSourceDescription()));
-    EXPECT_EQ(prefs->devicesPopUp()->currentText(), PulseServer::instance().sineSourceDescription());
+    EXPECT_EQ(prefs->devicesPopUp()->currentText(),
+              PulseServer::instance().sineSourceDescription());
 
     // The quality is clamped on its way to the engine and the defaults.
     prefs->setRecQuality(0);
@@ -256,7 +261,8 @@ TEST_F(WindowState, PreferencesDriveTheRealEngine)
     EXPECT_GT(app->inputLevel(), 0.5f);
     prefs->setRecQuality(2); // no "Can't change output format..." while the meter runs
     spin(300);
-    XServer::instance().screenshot(QString(qgetenv("VT_BINARY_DIR")) + "/test-artefacts/preferences_meter.png");
+    XServer::instance().screenshot(QString(qgetenv("VT_BINARY_DIR")) +
+                                   "/test-artefacts/preferences_meter.png");
     app->showMainView();
     EXPECT_FALSE(prefs->isLevelShown());
     EXPECT_FALSE(app->isRecording());

@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/AacFileWriter.h"
+
 #include "audio/DecodedAudio.h"
 #include "audio/KvAudioBufferList.h"
 #include "audio/RecorderTestSupport.h"
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -20,7 +19,8 @@ TEST(AacFileWriterTest, FullRingDropsAndCountsBuffers)
     const QString file = dir.filePath(QStringLiteral("ring.m4a"));
     constexpr uint32_t frames = 512;
     AacFileWriter writer;
-    ASSERT_EQ(writer.open(file, {QStringLiteral("ipod"), 22050, 2}, {44100, 2, 0, frames}), AacFileWriter::Result::Ok);
+    ASSERT_EQ(writer.open(file, {QStringLiteral("ipod"), 22050, 2}, {44100, 2, 0, frames}),
+              AacFileWriter::Result::Ok);
     ASSERT_EQ(writer.start(false), AacFileWriter::Result::Ok);
 
     auto buffers = KvAudioBufferList::allocate(2, frames * sizeof(float));
@@ -50,4 +50,4 @@ TEST(AacFileWriterTest, FullRingDropsAndCountsBuffers)
     EXPECT_NEAR(audio.frequency(1, 2048, 20000), frequency, 3.0);
 }
 
-}  // namespace
+} // namespace

@@ -15,7 +15,8 @@ TEST(AudioFormatTest, FourCharacterCodesAreMacRomanBigEndian)
     EXPECT_EQ(KvStringFromAudioStreamFormatID(0xA9616263u), QStringLiteral("\u00A9abc"));
     EXPECT_EQ(KvStringFromAudioStreamFormatID(KvAudioFormatLinearPCM), QStringLiteral("lpcm"));
 
-    for (const QString& bad : {QString(), QStringLiteral("aac"), QStringLiteral("aac  "), QStringLiteral("\u0436aac")})
+    for (const QString& bad :
+         {QString(), QStringLiteral("aac"), QStringLiteral("aac  "), QStringLiteral("\u0436aac")})
         EXPECT_EQ(KvAudioStreamFormatIDFromString(bad), 0u) << bad.toStdString();
 }
 
@@ -62,4 +63,4 @@ TEST(AudioFormatTest, PresetsDifferOnlyInSampleRate)
     EXPECT_EQ(recorder.outputFormat(), low);
 }
 
-}  // namespace
+} // namespace

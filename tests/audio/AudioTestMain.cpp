@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QCoreApplication>
-
 #include <gtest/gtest.h>
 
 // The recorder's time notices run on a Qt timer, so the tests need an application.

@@ -21,13 +21,14 @@ DecodedAudio DecodedAudio::decode(const QString& path)
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
     const int stream = avformat_find_stream_info(format, nullptr) >= 0
-        ? av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0)
-        : -1;
+                           ? av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0)
+                           : -1;
     if (stream >= 0) {
         const AVCodecParameters* par = format->streams[stream]->codecpar;
         const AVCodec* decoder = avcodec_find_decoder(par->codec_id);
         codec = decoder ? avcodec_alloc_context3(decoder) : nullptr;
-        if (codec && avcodec_parameters_to_context(codec, par) >= 0 && avcodec_open2(codec, decoder, nullptr) >= 0) {
+        if (codec && avcodec_parameters_to_context(codec, par) >= 0 &&
+            avcodec_open2(codec, decoder, nullptr) >= 0) {
             result.ok = true;
             result.codec = QString::fromLatin1(decoder->name);
             result.sampleRate = codec->sample_rate;
@@ -42,11 +43,15 @@ DecodedAudio DecodedAudio::decode(const QString& path)
                     if (frame->format == AV_SAMPLE_FMT_FLTP)
                         v = reinterpret_cast<const float*>(frame->extended_data[c])[i];
                     else if (frame->format == AV_SAMPLE_FMT_FLT)
-                        v = reinterpret_cast<const float*>(frame->data[0])[static_cast<size_t>(i) * result.channels.size() + c];
+                        v = reinterpret_cast<const float*>(
+                            frame->data[0])[static_cast<size_t>(i) * result.channels.size() + c];
                     else if (frame->format == AV_SAMPLE_FMT_S16P)
                         v = reinterpret_cast<const int16_t*>(frame->extended_data[c])[i] / 32768.0f;
                     else if (frame->format == AV_SAMPLE_FMT_S16)
-                        v = reinterpret_cast<const int16_t*>(frame->data[0])[static_cast<size_t>(i) * result.channels.size() + c] / 32768.0f;
+                        v = reinterpret_cast<const int16_t*>(
+                                frame->data[0])[static_cast<size_t>(i) * result.channels.size() +
+                                                c] /
+                            32768.0f;
                     result.channels[c].push_back(v);
                 }
             }

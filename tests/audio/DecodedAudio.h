@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstddef>
 #include <vector>
 
@@ -17,7 +16,10 @@ struct DecodedAudio
     static DecodedAudio decode(const QString& path);
 
     size_t frames() const { return channels.empty() ? 0 : channels.front().size(); }
-    double seconds() const { return sampleRate > 0 ? static_cast<double>(frames()) / sampleRate : 0.0; }
+    double seconds() const
+    {
+        return sampleRate > 0 ? static_cast<double>(frames()) / sampleRate : 0.0;
+    }
     // Frequency of one channel between two frames, counted by rising zero crossings.
     double frequency(size_t channel, size_t from, size_t to) const;
     // Largest absolute sample of one channel between two frames.

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/IsSilence.h"
+
 #include "audio/KvAudioBufferList.h"
 #include "audio/SilenceSettings.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -52,4 +52,4 @@ TEST_F(IsSilenceTest, AListWithoutBuffersHasLevelMinus200)
     EXPECT_FLOAT_EQ(SilenceSettings::inputLevel(), -200.0f);
 }
 
-}  // namespace
+} // namespace

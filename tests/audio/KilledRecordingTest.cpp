@@ -5,10 +5,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QThread>
-
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -38,4 +36,4 @@ TEST(KilledRecordingTest, FileOfAKilledRecorderPlaysTheTone)
     EXPECT_GT(audio.peak(0, 4410, 2 * 44100), 0.1f);
 }
 
-}  // namespace
+} // namespace

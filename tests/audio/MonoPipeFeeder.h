@@ -40,11 +40,13 @@ private:
         size_t written = 0;
         while (!m_stop) {
             const auto due = static_cast<size_t>(
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count() * rate);
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count() *
+                rate);
             while (written + chunk <= due + chunk && !m_stop) {
                 for (size_t i = 0; i < chunk; ++i)
-                    samples[i] = amplitude
-                        * static_cast<float>(std::sin(2.0 * M_PI * 440.0 * static_cast<double>(written + i) / rate));
+                    samples[i] = amplitude *
+                                 static_cast<float>(std::sin(
+                                     2.0 * M_PI * 440.0 * static_cast<double>(written + i) / rate));
                 if (!PulseServer::instance().writeMonoPipe(samples.data(), chunk))
                     return;
                 written += chunk;

@@ -9,10 +9,8 @@
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <cstdlib>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -56,9 +54,10 @@ protected:
 TEST_F(RecorderTest, ListsEverySourceInServerOrderWithTheDefault)
 {
     PulseServer& server = PulseServer::instance();
-    EXPECT_EQ(KvSoundFileRecorder::availableInputDevices(),
-              QStringList({server.nullSinkMonitorDescription(), server.sineSourceDescription(),
-                           server.monoPipeSourceDescription(), server.quadPipeSourceDescription()}));
+    EXPECT_EQ(
+        KvSoundFileRecorder::availableInputDevices(),
+        QStringList({server.nullSinkMonitorDescription(), server.sineSourceDescription(),
+                     server.monoPipeSourceDescription(), server.quadPipeSourceDescription()}));
     EXPECT_EQ(KvSoundFileRecorder::defaultInputDevice(), server.sineSourceDescription());
 }
 
@@ -177,8 +176,8 @@ TEST_F(RecorderTest, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
     ASSERT_TRUE(m_recorder.isRecording());
     m_recorder.setOutputFormat(KvSoundFileRecorder::outputFormatForLowQuality());
     EXPECT_TRUE(m_recorder.isRecording());
-    EXPECT_EQ(m_messages,
-              QStringList(QStringLiteral("Can't change output format when recording has already started.")));
+    EXPECT_EQ(m_messages, QStringList(QStringLiteral(
+                              "Can't change output format when recording has already started.")));
     EXPECT_EQ(m_recorder.outputFormat(), KvSoundFileRecorder::outputFormatForHighQuality());
     spinFor(300);
     m_recorder.stop();
@@ -197,7 +196,7 @@ TEST_F(RecorderTest, NoticesFollowTheRecordingAndSettersStopItOnlyOnChange)
     QObject::connect(&m_recorder, &KvSoundFileRecorder::soundFileRecorderReachedDuration,
                      [&](KvSoundFileRecorder*, double seconds) { durations << seconds; });
 
-    m_recorder.stop();  // not recording: nothing happens
+    m_recorder.stop(); // not recording: nothing happens
     EXPECT_EQ(stopped.count(), 0);
 
     m_recorder.setInputDevice(PulseServer::instance().monoPipeSourceDescription());
@@ -208,7 +207,7 @@ TEST_F(RecorderTest, NoticesFollowTheRecordingAndSettersStopItOnlyOnChange)
     EXPECT_EQ(m_recorder.property("outputFilePath").toString(), file);
 
     m_recorder.start();
-    m_recorder.start();  // already recording: nothing happens
+    m_recorder.start(); // already recording: nothing happens
     EXPECT_EQ(started.count(), 1);
     ASSERT_EQ(recording.count(), 1);
     EXPECT_TRUE(recording.at(0).at(0).toBool());
@@ -267,4 +266,4 @@ TEST_F(RecorderTest, PseudoRecordMeasuresTheLevelWithoutAFile)
     EXPECT_EQ(m_recorder.inputLevel(), level);
 }
 
-}  // namespace
+} // namespace

@@ -4,7 +4,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
-
 #include <cmath>
 #include <vector>
 
@@ -24,6 +23,8 @@ inline std::vector<float> tone(size_t frames, double frequency, float amplitude,
 {
     std::vector<float> samples(frames);
     for (size_t i = 0; i < frames; ++i)
-        samples[i] = amplitude * static_cast<float>(std::sin(2.0 * M_PI * frequency * static_cast<double>(i) / rate));
+        samples[i] =
+            amplitude *
+            static_cast<float>(std::sin(2.0 * M_PI * frequency * static_cast<double>(i) / rate));
     return samples;
 }

@@ -7,11 +7,9 @@
 #include "support/PulseServer.h"
 
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <chrono>
+#include <gtest/gtest.h>
 #include <thread>
 
 namespace {
@@ -43,7 +41,8 @@ protected:
         EXPECT_TRUE(m_recorder.isRecording());
         const size_t chunk = PulseServer::pipeRate / 4;
         for (size_t at = 0; at < signal.size(); at += chunk) {
-            EXPECT_TRUE(PulseServer::instance().writeMonoPipe(signal.data() + at, std::min(chunk, signal.size() - at)));
+            EXPECT_TRUE(PulseServer::instance().writeMonoPipe(signal.data() + at,
+                                                              std::min(chunk, signal.size() - at)));
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
         spinFor(500);
@@ -72,7 +71,8 @@ TEST_F(SilenceSkipTest, SilenceFromTheStartOfTheProcessWritesNothing)
     EXPECT_FALSE(m_recorder.isSkipSilence());
     const size_t buffer = bufferFrames();
     ASSERT_GT(buffer, 0u);
-    const DecodedAudio audio = record(std::vector<float>(buffer * 600, 0.0f), QStringLiteral("silence.m4a"));
+    const DecodedAudio audio =
+        record(std::vector<float>(buffer * 600, 0.0f), QStringLiteral("silence.m4a"));
     EXPECT_EQ(audio.frames(), 0u);
     EXPECT_TRUE(m_recorder.isSkipSilence());
 }
@@ -87,7 +87,9 @@ TEST_F(SilenceSkipTest, AfterSoundExactly450SilentBuffersAreWritten)
     const int rate = PulseServer::pipeRate;
     const std::vector<float> toneBlock = tone(20 * buffer, 440.0, 0.5f, rate);
     std::vector<float> signal(10 * buffer, 0.0f);
-    auto append = [&](const std::vector<float>& part) { signal.insert(signal.end(), part.begin(), part.end()); };
+    auto append = [&](const std::vector<float>& part) {
+        signal.insert(signal.end(), part.begin(), part.end());
+    };
     append(toneBlock);
     append(std::vector<float>(kHold * buffer, 0.0f));
     append(toneBlock);
@@ -105,7 +107,8 @@ TEST_F(SilenceSkipTest, AfterSoundExactly450SilentBuffersAreWritten)
     // Where the tone starts, and the layout from there: tone, silence, tone, silence, tone.
     const auto& left = audio.channels[0];
     const size_t start = static_cast<size_t>(
-        std::find_if(left.begin(), left.end(), [](float s) { return std::fabs(s) > 0.05f; }) - left.begin());
+        std::find_if(left.begin(), left.end(), [](float s) { return std::fabs(s) > 0.05f; }) -
+        left.begin());
     ASSERT_LT(start, 2048u);
     const size_t toneLength = 20 * buffer;
     const size_t gap = kHold * buffer;
@@ -113,9 +116,10 @@ TEST_F(SilenceSkipTest, AfterSoundExactly450SilentBuffersAreWritten)
         const size_t at = start + t * (toneLength + gap);
         EXPECT_NEAR(audio.frequency(0, at + 1024, at + toneLength - 1024), 440.0, 3.0) << t;
         if (t < 2) {
-            EXPECT_LT(audio.peak(0, at + toneLength + 2048, at + toneLength + gap - 2048), 0.01f) << t;
+            EXPECT_LT(audio.peak(0, at + toneLength + 2048, at + toneLength + gap - 2048), 0.01f)
+                << t;
         }
     }
 }
 
-}  // namespace
+} // namespace

@@ -2,7 +2,6 @@
 #include "audio/SpscRingBuffer.h"
 
 #include <gtest/gtest.h>
-
 #include <thread>
 #include <vector>
 
@@ -16,7 +15,7 @@ TEST(SpscRingBufferTest, WritesAndReadsWholeBlocksOrNothing)
     const float b[] = {4, 5, 6};
     const float* parts[] = {a, b};
     EXPECT_TRUE(ring.write(parts, 2, 3));
-    EXPECT_FALSE(ring.write(a, 3));  // 6 + 3 > 8: nothing is written
+    EXPECT_FALSE(ring.write(a, 3)); // 6 + 3 > 8: nothing is written
     EXPECT_EQ(ring.readAvailable(), 6u);
 
     float out[8] = {};
@@ -74,4 +73,4 @@ TEST(SpscRingBufferTest, ProducerAndConsumerThreadsKeepEverySampleInOrder)
     EXPECT_EQ(ring.readAvailable(), 0u);
 }
 
-}  // namespace
+} // namespace

@@ -6,7 +6,6 @@
 
 #include <QCoreApplication>
 #include <QTimer>
-
 #include <cstdio>
 
 int main(int argc, char** argv)

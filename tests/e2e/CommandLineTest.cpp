@@ -10,7 +10,6 @@
 #include <QFile>
 #include <QImage>
 #include <QProcess>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -81,7 +80,8 @@ TEST(CommandLine, SecondStartOpensTheWindowOfTheFirstAndEnds)
     EXPECT_EQ(app.processCount(), 1);
 
     // Open already: it stays open; the log rules make the hand-over visible.
-    EXPECT_EQ(app.run({"--show"}, &errors, nullptr, {"QT_LOGGING_RULES=voicetray.app.info=true"}), 0);
+    EXPECT_EQ(app.run({"--show"}, &errors, nullptr, {"QT_LOGGING_RULES=voicetray.app.info=true"}),
+              0);
     EXPECT_TRUE(errors.contains("Handed \"show\" to the running VoiceTray")) << errors.constData();
     pause(300);
     EXPECT_FALSE(app.popupFrame().isNull());

@@ -10,7 +10,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QWidget>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -9,7 +9,6 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -24,7 +23,7 @@ struct Outcome
 };
 
 Outcome run(const QString& program, const QStringList& args, const QStringList& environment = {},
-        int timeoutMs = 60000)
+            int timeoutMs = 60000)
 {
     QProcess process;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -65,15 +64,18 @@ void expectValid(const QString& prefix)
     for (const QString& file : expectedFiles())
         EXPECT_TRUE(QFile::exists(prefix + "/" + file)) << file.toStdString();
     for (int size : kIconSizes) {
-        const QImage icon(prefix + QString("/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId));
+        const QImage icon(prefix +
+                          QString("/share/icons/hicolor/%1x%1/apps/%2.png").arg(size).arg(kAppId));
         EXPECT_EQ(icon.size(), QSize(size, size));
         EXPECT_GT(qAlpha(icon.pixel(size / 2, size / 2)), 200); // drawn, not blank
     }
-    const Outcome desktop = run("desktop-file-validate", {prefix + "/share/applications/" + kAppId + ".desktop"});
+    const Outcome desktop =
+        run("desktop-file-validate", {prefix + "/share/applications/" + kAppId + ".desktop"});
     EXPECT_EQ(desktop.status, 0) << desktop.output.constData();
     EXPECT_TRUE(desktop.output.trimmed().isEmpty()) << desktop.output.constData();
     const Outcome metainfo =
-        run("appstreamcli", {"validate", "--no-net", prefix + "/share/metainfo/" + kAppId + ".metainfo.xml"});
+        run("appstreamcli",
+            {"validate", "--no-net", prefix + "/share/metainfo/" + kAppId + ".metainfo.xml"});
     EXPECT_EQ(metainfo.status, 0) << metainfo.output.constData();
 }
 
@@ -82,7 +84,8 @@ void expectValid(const QString& prefix)
 TEST(Install, StagedInstallHoldsEveryFileAndValidates)
 {
     QTemporaryDir stage;
-    const Outcome install = run("cmake", {"--install", binaryDir(), "--prefix", "/usr"}, {"DESTDIR=" + stage.path()});
+    const Outcome install =
+        run("cmake", {"--install", binaryDir(), "--prefix", "/usr"}, {"DESTDIR=" + stage.path()});
     ASSERT_EQ(install.status, 0) << install.output.constData();
     expectValid(stage.path() + "/usr");
 }
@@ -92,20 +95,26 @@ TEST(Install, DebianPackageInstallsAndRemovesCleanly)
     ASSERT_FALSE(QStandardPaths::findExecutable("dpkg-shlibdeps").isEmpty())
         << "dpkg-shlibdeps is missing: apt-get install dpkg-dev";
     QTemporaryDir work;
-    const Outcome pack = run("cpack", {"-G", "DEB", "--config", binaryDir() + "/CPackConfig.cmake", "-B", work.path()});
+    const Outcome pack = run(
+        "cpack", {"-G", "DEB", "--config", binaryDir() + "/CPackConfig.cmake", "-B", work.path()});
     ASSERT_EQ(pack.status, 0) << pack.output.constData();
     const QStringList debs = QDir(work.path()).entryList({"voicetray_*.deb"});
     ASSERT_EQ(debs.size(), 1);
     const QString deb = work.path() + "/" + debs.first();
 
-    const Outcome info = run("dpkg-deb", {"--field", deb, "Package", "Depends", "Recommends", "Description"});
+    const Outcome info =
+        run("dpkg-deb", {"--field", deb, "Package", "Depends", "Recommends", "Description"});
     ASSERT_EQ(info.status, 0) << info.output.constData();
-    for (const char* dependency : {"libqt6widgets6", "libavformat", "libpulse0", "libxkbcommon-x11-0", "qt6-qpa-plugins"})
-        EXPECT_TRUE(info.output.contains(dependency)) << dependency << "\n" << info.output.constData();
-    EXPECT_TRUE(info.output.contains("Description: voice recorder in the system tray\n VoiceTray records"))
+    for (const char* dependency :
+         {"libqt6widgets6", "libavformat", "libpulse0", "libxkbcommon-x11-0", "qt6-qpa-plugins"})
+        EXPECT_TRUE(info.output.contains(dependency)) << dependency << "\n"
+                                                      << info.output.constData();
+    EXPECT_TRUE(
+        info.output.contains("Description: voice recorder in the system tray\n VoiceTray records"))
         << info.output.constData();
     // Every dependency can be met from the Debian archive this machine knows.
-    const Outcome simulate = run("apt-get", {"install", "--simulate", "--no-install-recommends", deb});
+    const Outcome simulate =
+        run("apt-get", {"install", "--simulate", "--no-install-recommends", deb});
     EXPECT_EQ(simulate.status, 0) << simulate.output.constData();
 
     // Into an empty root and out again, leaving nothing behind.
@@ -115,11 +124,13 @@ TEST(Install, DebianPackageInstallsAndRemovesCleanly)
     QFile status(root + "/var/lib/dpkg/status");
     ASSERT_TRUE(status.open(QIODevice::WriteOnly));
     status.close();
-    const QStringList dpkg{"--root=" + root, "--log=/dev/null", "--force-not-root", "--force-depends"};
+    const QStringList dpkg{"--root=" + root, "--log=/dev/null", "--force-not-root",
+                           "--force-depends"};
     const Outcome installed = run("dpkg", dpkg + QStringList{"--install", deb});
     ASSERT_EQ(installed.status, 0) << installed.output.constData();
     expectValid(root + "/usr");
-    const Outcome listed = run("dpkg-query", {"--root=" + root, "--show", "--showformat=${Status}", "voicetray"});
+    const Outcome listed =
+        run("dpkg-query", {"--root=" + root, "--show", "--showformat=${Status}", "voicetray"});
     EXPECT_EQ(listed.output, "install ok installed");
 
     const Outcome removed = run("dpkg", dpkg + QStringList{"--purge", "voicetray"});

@@ -18,8 +18,8 @@ QList<QRect> windowFrames()
 {
     XServer& x = XServer::instance();
     QList<QRect> frames;
-    const QStringList ids =
-        x.xdotool({"search", "--onlyvisible", "--class", "voicetray"}).split('\n', Qt::SkipEmptyParts);
+    const QStringList ids = x.xdotool({"search", "--onlyvisible", "--class", "voicetray"})
+                                .split('\n', Qt::SkipEmptyParts);
     for (const QString& id : ids) {
         const QString shell = x.xdotool({"getwindowgeometry", "--shell", id});
         QRect r;

@@ -5,7 +5,6 @@
 #include <QRect>
 #include <QString>
 #include <QTemporaryDir>
-
 #include <functional>
 
 // The real voicetray program on the test display, recording from the test
@@ -21,8 +20,8 @@ public:
     // Starts the program once more with the same environment and waits until
     // it ends; answers its exit status (-1 when it did not end within 10 s)
     // and, when asked, what it wrote to stderr and stdout.
-    int run(const QStringList& arguments, QByteArray* errors = nullptr, QByteArray* output = nullptr,
-            const QStringList& extraEnvironment = {});
+    int run(const QStringList& arguments, QByteArray* errors = nullptr,
+            QByteArray* output = nullptr, const QStringList& extraEnvironment = {});
     // The processes of the program running with this home folder.
     int processCount() const;
     QString outputFolder() const { return m_home.path() + "/rec"; }

@@ -7,7 +7,6 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -58,9 +57,9 @@ TEST_P(ReaderFiles, LoadsWhatTheFileAndTheDiskAllow)
 
 INSTANTIATE_TEST_SUITE_P(Database, ReaderFiles,
                          ::testing::Values("missing-file", "required-attributes", "marks",
-                                           "foreign-nodes", "numbers", "unsafe-titles",
-                                           "truncated", "no-root", "mismatched-tags",
-                                           "entity-bomb", "no-declaration-unicode"),
+                                           "foreign-nodes", "numbers", "unsafe-titles", "truncated",
+                                           "no-root", "mismatched-tags", "entity-bomb",
+                                           "no-declaration-unicode"),
                          [](const auto& info) {
                              return QString(info.param).replace('-', '_').toStdString();
                          });
@@ -90,9 +89,10 @@ TEST(DatabaseReader, HostileFilesLoadNothingAndFetchNothing)
 
     const QByteArray external =
         "<?xml version=\"1.0\"?>\n<!DOCTYPE Recordings [<!ENTITY xxe SYSTEM \"file://" +
-        tmp.path().toUtf8() + "/secret.txt\">]>\n<Recordings><Item ID=\"1\" Title=\"A\" "
-                              "Description=\"&xxe;\" CreateDate=\"\" Duration=\"1\"/>"
-                              "</Recordings>";
+        tmp.path().toUtf8() +
+        "/secret.txt\">]>\n<Recordings><Item ID=\"1\" Title=\"A\" "
+        "Description=\"&xxe;\" CreateDate=\"\" Duration=\"1\"/>"
+        "</Recordings>";
     QByteArray garbage(1 << 16, '\0');
     QRandomGenerator rng(42);
     for (char& c : garbage)
@@ -133,11 +133,10 @@ TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadWhatExists)
     QByteArray xml = "<Recordings>\n";
     const QByteArray filler(400, 'x');
     int n = 0;
-    while (xml.size() < 50 * 1024 * 1024)
-    {
+    while (xml.size() < 50 * 1024 * 1024) {
         const QByteArray id = QByteArray::number(n++);
-        xml += "<Item ID=\"" + id + "\" Title=\"Missing " + id + "\" Description=\"" +
-               filler + "\" CreateDate=\"\" Duration=\"1\"/>\n";
+        xml += "<Item ID=\"" + id + "\" Title=\"Missing " + id + "\" Description=\"" + filler +
+               "\" CreateDate=\"\" Duration=\"1\"/>\n";
     }
     xml += "<Item ID=\"0\" Title=\"Kept\" Description=\"\" CreateDate=\"\" Duration=\"2\"/>\n"
            "</Recordings>\n";

@@ -9,19 +9,29 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
-
-#include <gtest/gtest.h>
-
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 
 namespace {
 
 const QStringList kAwkward = {
-    "plain",          " leading",       "trailing ",       "  both  ",
-    "line\nbreak",    "tab\there",      "carriage\rreturn", "crlf\r\nend",
-    "<>&\"'",         "Запись",          "日本語の会議",     "مرحبا",
-    "emoji 🎙️",       "&amp; literal",  "]]>",             "\n\t ",
+    "plain",
+    " leading",
+    "trailing ",
+    "  both  ",
+    "line\nbreak",
+    "tab\there",
+    "carriage\rreturn",
+    "crlf\r\nend",
+    "<>&\"'",
+    "Запись",
+    "日本語の会議",
+    "مرحبا",
+    "emoji 🎙️",
+    "&amp; literal",
+    "]]>",
+    "\n\t ",
 };
 
 class RandomTree

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "library/TreeFixture.h"
 #include "library/TitleRules.h"
+#include "library/TreeFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -118,12 +118,12 @@ TEST(Records, CollapsingHidesAndDeselectsOnlyDirectSubItems)
 TEST(Records, OnlySinglePathComponentsAreSafeTitles)
 {
     for (const QString& bad : {QString(""), QString("."), QString(".."), QString("a/b"),
-                              QString("/"), QString("x") + QChar(0)})
+                               QString("/"), QString("x") + QChar(0)})
         EXPECT_FALSE(TitleRules::isSafeTitle(bad)) << bad.toStdString();
     for (const char* good : {"Talk", "...", ".hidden", "a\\b", "Запись 1", " spaced "})
         EXPECT_TRUE(TitleRules::isSafeTitle(QString::fromUtf8(good))) << good;
-    EXPECT_EQ(TitleRules::firstFree("Untitled %1", [](const QString& s) {
-                  return s == "Untitled 1" || s == "Untitled 3";
-              }),
-              "Untitled 2");
+    EXPECT_EQ(
+        TitleRules::firstFree(
+            "Untitled %1", [](const QString& s) { return s == "Untitled 1" || s == "Untitled 3"; }),
+        "Untitled 2");
 }

@@ -28,8 +28,10 @@ QString describeTree(const RecGroup* group)
             auto* i = static_cast<const RecItem*>(sub);
             QStringList marks;
             for (const auto& m : i->marks())
-                marks << QString("%1@%2%3").arg(m->markID()).arg(double(m->offset()), 0, 'g', 9).arg(
-                             quoted(m->descr()));
+                marks << QString("%1@%2%3")
+                             .arg(m->markID())
+                             .arg(double(m->offset()), 0, 'g', 9)
+                             .arg(quoted(m->descr()));
             parts << QString("I%1 %2 %3 %4 %5 L%6 {%7}")
                          .arg(i->ID())
                          .arg(quoted(i->title()), quoted(i->descr()), quoted(i->date()))

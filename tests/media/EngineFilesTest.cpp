@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/AacFileWriter.h"
+#include "media/MediaTestFiles.h"
 #include "media/QTMovie.h"
 
-#include "media/MediaTestFiles.h"
-
 #include <QFile>
-
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -20,8 +17,9 @@ QString record(MediaTestFiles& files, const QString& name, int rate, int frequen
     AacFileWriter writer;
     constexpr uint32_t kBuffer = 512;
     const AacFileWriter::Input input{48000, 1, 0, kBuffer};
-    if (writer.open(path, AacFileWriter::Output{"ipod", double(rate), 2}, input) != AacFileWriter::Result::Ok
-        || writer.start(false) != AacFileWriter::Result::Ok)
+    if (writer.open(path, AacFileWriter::Output{"ipod", double(rate), 2}, input) !=
+            AacFileWriter::Result::Ok ||
+        writer.start(false) != AacFileWriter::Result::Ok)
         return {};
     std::vector<float> buffer(kBuffer);
     const int64_t total = int64_t(seconds * 48000);
@@ -44,8 +42,10 @@ TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
     for (const int rate : {44100, 22050, 11025}) {
         SCOPED_TRACE(rate);
         const double frame = 1024.0 / rate;
-        const QString first = record(files, QStringLiteral("Untitled %1.m4a").arg(rate), rate, 440, 3.0);
-        const QString part = record(files, QStringLiteral("Untitled %1 1.m4a").arg(rate), rate, 880, 2.0);
+        const QString first =
+            record(files, QStringLiteral("Untitled %1.m4a").arg(rate), rate, 440, 3.0);
+        const QString part =
+            record(files, QStringLiteral("Untitled %1 1.m4a").arg(rate), rate, 880, 2.0);
         ASSERT_FALSE(first.isEmpty());
         ASSERT_FALSE(part.isEmpty());
 
@@ -62,12 +62,14 @@ TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
         continuation->setSelection(QTMakeTimeRange(QTMakeTime(0, rate), continuation->duration()));
         ASSERT_TRUE(recording->appendSelectionFromMovie(*continuation));
         const QString joined = files.path(QStringLiteral("joined %1.tmp").arg(rate));
-        ASSERT_TRUE(recording->writeToFile(joined, {.flatten = true})) << recording->lastError().toStdString();
+        ASSERT_TRUE(recording->writeToFile(joined, {.flatten = true}))
+            << recording->lastError().toStdString();
         std::vector<QByteArray> packets = MediaTestFiles::packets(first);
         const std::vector<QByteArray> more = MediaTestFiles::packets(part);
         packets.insert(packets.end(), more.begin(), more.end());
         EXPECT_EQ(MediaTestFiles::packets(joined), packets);
-        EXPECT_NEAR(QTMovie::fileDuration(joined), QTMovie::fileDuration(first) + QTMovie::fileDuration(part), frame);
+        EXPECT_NEAR(QTMovie::fileDuration(joined),
+                    QTMovie::fileDuration(first) + QTMovie::fileDuration(part), frame);
         EXPECT_NEAR(MediaTestFiles::frequencyAt(joined, 0.5, 2.0), 440, 4);
         EXPECT_NEAR(MediaTestFiles::frequencyAt(joined, 3.3, 1.4), 880, 4);
 
@@ -75,8 +77,10 @@ TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
         std::unique_ptr<QTMovie> whole = QTMovie::movieWithFile(joined);
         ASSERT_TRUE(whole);
         whole->setEditable(true);
-        ASSERT_TRUE(whole->deleteSegment(QTMakeTimeRange(QTMakeTime(0, rate), QTMakeTime(2 * rate, rate))));
-        ASSERT_TRUE(whole->deleteSegment(QTMakeTimeRange(QTMakeTime(2 * rate, rate), QTMakeTime(100 * rate, rate))));
+        ASSERT_TRUE(
+            whole->deleteSegment(QTMakeTimeRange(QTMakeTime(0, rate), QTMakeTime(2 * rate, rate))));
+        ASSERT_TRUE(whole->deleteSegment(
+            QTMakeTimeRange(QTMakeTime(2 * rate, rate), QTMakeTime(100 * rate, rate))));
         const QString piece = files.path(QStringLiteral("piece %1.m4a").arg(rate));
         ASSERT_TRUE(whole->writeToFile(piece, {.flatten = true}));
         EXPECT_NEAR(QTMovie::fileDuration(piece), 2.0, 2 * frame);

@@ -17,14 +17,16 @@ bool MediaTestFiles::ffmpeg(const QStringList& args)
 {
     QProcess process;
     process.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-nostdin", "-y"} + args);
-    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit
-        && process.exitCode() == 0;
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
 }
 
-QString MediaTestFiles::tone(const QString& name, int frequency, double seconds, const QStringList& codecArgs)
+QString MediaTestFiles::tone(const QString& name, int frequency, double seconds,
+                             const QStringList& codecArgs)
 {
     const QString out = path(name);
-    const QString source = QStringLiteral("sine=frequency=%1:duration=%2").arg(frequency).arg(seconds);
+    const QString source =
+        QStringLiteral("sine=frequency=%1:duration=%2").arg(frequency).arg(seconds);
     if (!ffmpeg(QStringList{"-f", "lavfi", "-i", source} + codecArgs + QStringList{out}))
         return {};
     return out;
@@ -33,15 +35,15 @@ QString MediaTestFiles::tone(const QString& name, int frequency, double seconds,
 QString MediaTestFiles::aac(const QString& name, int frequency, double seconds, int rate)
 {
     return tone(name, frequency, seconds,
-        {"-ac", "2", "-ar", QString::number(rate), "-c:a", "aac", "-f", "ipod"});
+                {"-ac", "2", "-ar", QString::number(rate), "-c:a", "aac", "-f", "ipod"});
 }
 
 double MediaTestFiles::frequencyAt(const QString& path, double from, double length)
 {
     QProcess process;
     process.start(QStringLiteral("ffmpeg"),
-        {"-v", "error", "-nostdin", "-i", path, "-ss", QString::number(from), "-t", QString::number(length), "-ac",
-            "1", "-ar", "44100", "-f", "f32le", "-"});
+                  {"-v", "error", "-nostdin", "-i", path, "-ss", QString::number(from), "-t",
+                   QString::number(length), "-ac", "1", "-ar", "44100", "-f", "f32le", "-"});
     if (!process.waitForFinished(60000))
         return 0.0;
     const QByteArray raw = process.readAllStandardOutput();
@@ -61,8 +63,8 @@ double MediaTestFiles::frequencyAt(const QString& path, double from, double leng
 std::vector<float> MediaTestFiles::decode(const QString& path)
 {
     QProcess process;
-    process.start(QStringLiteral("ffmpeg"),
-        {"-v", "error", "-nostdin", "-i", path, "-ac", "1", "-ar", "44100", "-f", "f32le", "-"});
+    process.start(QStringLiteral("ffmpeg"), {"-v", "error", "-nostdin", "-i", path, "-ac", "1",
+                                             "-ar", "44100", "-f", "f32le", "-"});
     process.waitForFinished(60000);
     const QByteArray raw = process.readAllStandardOutput();
     std::vector<float> samples(static_cast<size_t>(raw.size()) / sizeof(float));
@@ -73,8 +75,9 @@ std::vector<float> MediaTestFiles::decode(const QString& path)
 std::string MediaTestFiles::probe(const QString& path, const QString& entry)
 {
     QProcess process;
-    process.start(QStringLiteral("ffprobe"), {"-v", "error", "-select_streams", "a:0", "-show_entries",
-                                                 "stream=" + entry, "-of", "default=nw=1:nk=1", path});
+    process.start(QStringLiteral("ffprobe"),
+                  {"-v", "error", "-select_streams", "a:0", "-show_entries", "stream=" + entry,
+                   "-of", "default=nw=1:nk=1", path});
     process.waitForFinished(30000);
     return process.readAllStandardOutput().trimmed().toStdString();
 }

@@ -5,7 +5,6 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
-
 #include <string>
 #include <vector>
 

@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "media/MediaTestFiles.h"
 #include "media/QTMovie.h"
 
-#include "media/MediaTestFiles.h"
-
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -82,7 +80,8 @@ TEST(MovieEdit, JoinAcrossFormatsConvertsToTheFirstFilesFormat)
     EXPECT_NEAR(MediaTestFiles::frequencyAt(joined, 4.1, 0.8), 660, 3);
 
     // A first file that is no AAC at all: the join is AAC at its rate.
-    const QString w = files.tone("w.wav", 440, 1, {"-ac", "1", "-ar", "22050", "-c:a", "pcm_s16le"});
+    const QString w =
+        files.tone("w.wav", 440, 1, {"-ac", "1", "-ar", "22050", "-c:a", "pcm_s16le"});
     const QString fromWav = join(files, {w, a}, "fromwav.m4a");
     EXPECT_EQ(MediaTestFiles::probe(fromWav, "codec_name,sample_rate,channels"), "aac\n22050\n1");
     EXPECT_NEAR(QTMovie::fileDuration(fromWav), 3.0, 2 * 1024.0 / 22050);
@@ -94,8 +93,10 @@ TEST(MovieEdit, DeletingARangeAtStartMiddleAndEnd)
     MediaTestFiles files;
     // 2 s at 440 Hz, then 2 s at 880 Hz.
     const QString source = files.path("two.m4a");
-    ASSERT_TRUE(MediaTestFiles::ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-f", "lavfi", "-i",
-        "sine=frequency=880:duration=2", "-filter_complex", "concat=n=2:v=0:a=1", "-ac", "2", "-c:a", "aac", source}));
+    ASSERT_TRUE(
+        MediaTestFiles::ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-f", "lavfi",
+                                "-i", "sine=frequency=880:duration=2", "-filter_complex",
+                                "concat=n=2:v=0:a=1", "-ac", "2", "-c:a", "aac", source}));
     const QByteArray before = MediaTestFiles::contents(source);
 
     struct Cut
@@ -115,8 +116,8 @@ TEST(MovieEdit, DeletingARangeAtStartMiddleAndEnd)
         std::unique_ptr<QTMovie> movie = open(source);
         ASSERT_TRUE(movie);
         const int32_t scale = movie->timeScale();
-        const QTTimeRange range = QTMakeTimeRange(
-            QTMakeTime(int64_t(cut.from * scale), scale), QTMakeTime(int64_t(cut.length * scale), scale));
+        const QTTimeRange range = QTMakeTimeRange(QTMakeTime(int64_t(cut.from * scale), scale),
+                                                  QTMakeTime(int64_t(cut.length * scale), scale));
         EXPECT_FALSE(movie->deleteSegment(range)); // not editable yet
         EXPECT_NEAR(QTTimeInSeconds(movie->duration()), 4.0, kAacFrame);
         movie->setEditable(true);

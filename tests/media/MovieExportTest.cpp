@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "media/MediaTestFiles.h"
 #include "media/QTMovie.h"
 
-#include "media/MediaTestFiles.h"
-
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -50,11 +48,14 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
             return true;
         });
         const QString out = files.path(QString(name).replace('.', '_') + ".m4a");
-        ASSERT_TRUE(movie->writeToFile(out, exportAttributes())) << movie->lastError().toStdString();
+        ASSERT_TRUE(movie->writeToFile(out, exportAttributes()))
+            << movie->lastError().toStdString();
 
         const std::string rate = MediaTestFiles::probe(source, "sample_rate");
-        EXPECT_EQ(MediaTestFiles::probe(out, "codec_name,sample_rate,channels"), "aac\n" + rate + "\n2");
-        EXPECT_NEAR(QTMovie::fileDuration(out), QTTimeInSeconds(movie->duration()), 1024.0 / std::stod(rate));
+        EXPECT_EQ(MediaTestFiles::probe(out, "codec_name,sample_rate,channels"),
+                  "aac\n" + rate + "\n2");
+        EXPECT_NEAR(QTMovie::fileDuration(out), QTTimeInSeconds(movie->duration()),
+                    1024.0 / std::stod(rate));
         EXPECT_NEAR(MediaTestFiles::frequencyAt(out, 0.5, 3.0), 440, 3);
         EXPECT_EQ(progress.begins, 1);
         EXPECT_EQ(progress.ends, 1);
@@ -84,5 +85,6 @@ TEST(MovieExport, FailureAndCancelEndTheProgressOnceAndLeaveNoFile)
 
     EXPECT_FALSE(movie->writeToFile(files.path("x/y.m4a"), exportAttributes()));
     EXPECT_EQ(ends, 2);
-    EXPECT_FALSE(movie->writeToFile(files.path("z.m4a"), {.exportMovie = true, .exportType = 0x41494646}));
+    EXPECT_FALSE(
+        movie->writeToFile(files.path("z.m4a"), {.exportMovie = true, .exportType = 0x41494646}));
 }

@@ -1,20 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "media/QTMovie.h"
-
 #include "media/MediaTestFiles.h"
+#include "media/QTMovie.h"
 #include "support/PulseServer.h"
 
-#include <gtest/gtest.h>
-
 #include <QFile>
-
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cstring>
+#include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -94,7 +90,8 @@ TEST_F(MoviePlayback, PositionFollowsTheClockAndSeeksMoveIt)
 
 TEST_F(MoviePlayback, TheEndIsReportedAsRateZero)
 {
-    std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(m_files.aac("short.m4a", 440, 1.5, 22050));
+    std::unique_ptr<QTMovie> movie =
+        QTMovie::movieWithFile(m_files.aac("short.m4a", 440, 1.5, 22050));
     ASSERT_TRUE(movie);
     movie->setCurrentTime(QTMakeTime(1, 1));
     movie->play();
@@ -146,7 +143,8 @@ TEST_F(MoviePlayback, NoSoundServerLeavesTheMovieStoppedWithAMessage)
     const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
-    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(), sizeof(address.sun_path) - 1);
+    std::strncpy(address.sun_path, QFile::encodeName(socketPath).constData(),
+                 sizeof(address.sun_path) - 1);
     ASSERT_EQ(::bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
     ASSERT_EQ(::listen(listener, 4), 0);
     qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(socketPath));

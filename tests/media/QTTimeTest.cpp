@@ -10,8 +10,8 @@ TEST(QTTime, ComparesAcrossTimeScalesAndConvertsToSeconds)
     EXPECT_TRUE(QTMakeTime(1, 1000) < QTMakeTime(45, 44100));
     // Ten hours at 44.1 kHz against the same instant in nanoseconds: no overflow.
     EXPECT_EQ(QTTimeCompare(QTMakeTime(int64_t(36000) * 44100, 44100),
-                  QTMakeTime(int64_t(36000) * 1000000000, 1000000000)),
-        0);
+                            QTMakeTime(int64_t(36000) * 1000000000, 1000000000)),
+              0);
     EXPECT_DOUBLE_EQ(QTTimeInSeconds(QTMakeTime(66150, 44100)), 1.5);
     EXPECT_DOUBLE_EQ(QTTimeInSeconds(QTMakeTime(5, 0)), 0.0);
     EXPECT_EQ(QTMakeTimeScaled(QTMakeTime(3, 2), 44100).timeValue, 66150);

@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "media/MediaProber.h"
 #include "media/SegmentReader.h"
 
+#include "media/MediaProber.h"
 #include "media/MediaTestFiles.h"
 
-#include <gtest/gtest.h>
-
 #include <cmath>
+#include <gtest/gtest.h>
 
 namespace {
 
@@ -31,11 +30,14 @@ TEST(SegmentReader, SeeksAreSampleAccurateInEveryFormat)
 {
     MediaTestFiles files;
     const QString sweep = "aevalsrc=0.8*sin(2*PI*(300+300*t)*t):s=44100:d=4";
-    for (const QStringList& codec : {QStringList{"-c:a", "pcm_s16le", "x.wav"}, QStringList{"-c:a", "aac", "x.m4a"},
-             QStringList{"-c:a", "libmp3lame", "-b:a", "192k", "x.mp3"}, QStringList{"-c:a", "flac", "x.flac"}}) {
+    for (const QStringList& codec :
+         {QStringList{"-c:a", "pcm_s16le", "x.wav"}, QStringList{"-c:a", "aac", "x.m4a"},
+          QStringList{"-c:a", "libmp3lame", "-b:a", "192k", "x.mp3"},
+          QStringList{"-c:a", "flac", "x.flac"}}) {
         SCOPED_TRACE(codec.last().toStdString());
         const QString path = files.path(codec.last());
-        ASSERT_TRUE(MediaTestFiles::ffmpeg(QStringList{"-f", "lavfi", "-i", sweep} + codec.mid(0, codec.size() - 1) + QStringList{path}));
+        ASSERT_TRUE(MediaTestFiles::ffmpeg(QStringList{"-f", "lavfi", "-i", sweep} +
+                                           codec.mid(0, codec.size() - 1) + QStringList{path}));
         const MediaInfoPtr info = MediaProber::probe(path);
         ASSERT_TRUE(info);
         const MovieSegment whole{info, info->startSample, info->durationSamples};

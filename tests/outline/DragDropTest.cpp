@@ -17,10 +17,8 @@
 #include <QScrollArea>
 #include <QTemporaryDir>
 #include <QUrl>
-
-#include <optional>
-
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
 
@@ -51,7 +49,10 @@ struct DropDelegate : OutlineDelegate
     {
         return outline->groupPath(item) + (item->isGroup() ? "" : ".m4a");
     }
-    bool isFilesForImport(const QStringList& paths) const override { return !paths.first().startsWith(dir.path()); }
+    bool isFilesForImport(const QStringList& paths) const override
+    {
+        return !paths.first().startsWith(dir.path());
+    }
     bool importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override
     {
         drop = Drop{true, paths, nearItem, beforeItem};
@@ -75,7 +76,8 @@ protected:
         outline.setAppDelegate(&delegate);
         outline.setOutlineView(view, &scroll);
         outline.setModifierQuery([] { return 0u; });
-        view->setDragPerformer([this](const QStringList& paths, const QPoint&) { dragged << paths; });
+        view->setDragPerformer(
+            [this](const QStringList& paths, const QPoint&) { dragged << paths; });
         scroll.show();
         QApplication::processEvents();
     }
@@ -109,13 +111,14 @@ protected:
     }
     void press(QPointF at)
     {
-        QMouseEvent e(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
+        QMouseEvent e(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(view, &e);
     }
     void moveTo(QPointF at)
     {
-        QMouseEvent e(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent e(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+                      Qt::NoModifier);
         QApplication::sendEvent(view, &e);
     }
     // A drop of the paths at the point, as a file manager makes it.

@@ -10,7 +10,6 @@
 #include <QApplication>
 #include <QScrollArea>
 #include <QScrollBar>
-
 #include <gtest/gtest.h>
 
 namespace {

@@ -11,7 +11,6 @@
 #include <QApplication>
 #include <QScrollArea>
 #include <QStringList>
-
 #include <gtest/gtest.h>
 
 // Stands in for the application controller: counts what the outline asks

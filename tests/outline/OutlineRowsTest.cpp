@@ -38,10 +38,9 @@ protected:
 // Channel by channel within 2 of the expected colour.
 ::testing::AssertionResult near(const QColor& actual, const QColor& expected)
 {
-    const int d = std::max({std::abs(actual.red() - expected.red()),
-                            std::abs(actual.green() - expected.green()),
-                            std::abs(actual.blue() - expected.blue()),
-                            std::abs(actual.alpha() - expected.alpha())});
+    const int d = std::max(
+        {std::abs(actual.red() - expected.red()), std::abs(actual.green() - expected.green()),
+         std::abs(actual.blue() - expected.blue()), std::abs(actual.alpha() - expected.alpha())});
     if (d <= 2)
         return ::testing::AssertionSuccess();
     return ::testing::AssertionFailure() << actual.name(QColor::HexArgb).toStdString() << " is not "
@@ -64,7 +63,8 @@ TEST_F(Rows, LabelsAreIndentedByLevelAndFlatInSearchMode)
     ASSERT_EQ(row->width(), 300);
     ASSERT_EQ(row->dateField()->width(), 70);
     ASSERT_EQ(row->durationField()->width(), 50);
-    EXPECT_EQ(row->titleField()->geometry(), QRect(38, row->titleField()->y(), 187, row->titleField()->height()));
+    EXPECT_EQ(row->titleField()->geometry(),
+              QRect(38, row->titleField()->y(), 187, row->titleField()->height()));
     EXPECT_EQ(row->descrField()->x(), 38);
     EXPECT_EQ(row->descrField()->width(), 207);
 
@@ -108,7 +108,8 @@ TEST_F(Rows, RowsDrawSelectionSeparatorHighlightAndDropLine)
     cat->setSelected(true);
     img = picture(groupRow(cat));
     EXPECT_TRUE(near(img.pixelColor(3, gh / 2), rgba(0.4, 0.6, 1.0, 0.5)));
-    EXPECT_TRUE(near(img.pixelColor(3, 0), img.pixelColor(3, gh / 2))); // no highlight when selected
+    EXPECT_TRUE(
+        near(img.pixelColor(3, 0), img.pixelColor(3, gh / 2))); // no highlight when selected
 
     rec->showInsertLine(true, true);
     img = picture(itemRow(rec));
@@ -136,7 +137,8 @@ TEST_F(Rows, SingleClicksSelectAndOnlyTitleAndDescriptionEditOnDoubleClick)
     QTest::mouseDClick(row->durationField(), Qt::LeftButton, {}, centre(row->durationField()));
     EXPECT_FALSE(row->dateField()->isEditing());
     EXPECT_FALSE(row->durationField()->isEditing());
-    EXPECT_EQ(view->clickPos(), row->mapToParent(centre(row->durationField()) + row->durationField()->pos()));
+    EXPECT_EQ(view->clickPos(),
+              row->mapToParent(centre(row->durationField()) + row->durationField()->pos()));
 
     // Return commits the typed title through the rename.
     QTest::mouseDClick(row->titleField(), Qt::LeftButton, {}, centre(row->titleField()));

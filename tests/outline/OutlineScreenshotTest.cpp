@@ -14,7 +14,6 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QVBoxLayout>
-
 #include <cstdio>
 #include <functional>
 

@@ -1,9 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "playback/RecNavigController.h"
-
 #include "library/RecGroup.h"
 #include "media/QTMovie.h"
 #include "playback/PlaybackFixture.h"
+#include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
 #include "playback/SliderWithNotes.h"
 #include "playback/TimeView.h"
@@ -11,7 +10,6 @@
 #include "support/QtApp.h"
 
 #include <QFile>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -26,7 +24,8 @@ protected:
         qputenv("PULSE_SINK", PulseServer::instance().nullSinkName().toUtf8());
         qtApp();
         s_files = new ToneFiles;
-        const std::pair<const char*, double> tones[] = {{"short.m4a", 1.0}, {"ten.m4a", 10.0}, {"long.m4a", 40.0}};
+        const std::pair<const char*, double> tones[] = {
+            {"short.m4a", 1.0}, {"ten.m4a", 10.0}, {"long.m4a", 40.0}};
         for (auto [name, seconds] : tones)
             ASSERT_FALSE(s_files->make(name, seconds).isEmpty());
     }
@@ -186,7 +185,8 @@ TEST_F(NavigController, MarksAreAddedAtThePositionAndRemovedWhenSelected)
 
     c.removeNote(); // nothing selected
     EXPECT_EQ(rec.marks().size(), 2u);
-    ASSERT_TRUE(area.strip->processMouseClick(area.strip->noteRect(&area.strip->notes()->at(1)).center()));
+    ASSERT_TRUE(
+        area.strip->processMouseClick(area.strip->noteRect(&area.strip->notes()->at(1)).center()));
     c.removeNote();
     ASSERT_EQ(rec.marks().size(), 1u);
     EXPECT_EQ(rec.marks()[0]->markID(), 0);
@@ -212,7 +212,8 @@ TEST_F(NavigController, RecordingModeFollowsTheClockAndMarksTheGrowingEnd)
 
     ASSERT_TRUE(waitUntil([&] { return rec.duration() > before + 0.9; }, 3000));
     // Each refresh of the growing strip drops the selection.
-    ASSERT_TRUE(area.strip->processMouseClick(area.strip->noteRect(&area.strip->notes()->front()).center()));
+    ASSERT_TRUE(area.strip->processMouseClick(
+        area.strip->noteRect(&area.strip->notes()->front()).center()));
     EXPECT_TRUE(waitUntil([&] { return c.selectedMarkID() == -1; }, 1000));
     c.addNote();
     EXPECT_NEAR(rec.marks()[1]->offset(), rec.duration(), 0.01);

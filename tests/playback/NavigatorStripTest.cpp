@@ -14,9 +14,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-
 #include <gtest/gtest.h>
-
 #include <limits>
 
 namespace {
@@ -40,7 +38,8 @@ void click(QWidget* widget, QPoint at)
 {
     for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
         QMouseEvent event(type, QPointF(at), widget->mapToGlobal(QPointF(at)), Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
         QApplication::sendEvent(widget, &event);
     }
 }

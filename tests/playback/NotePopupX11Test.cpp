@@ -17,23 +17,23 @@
 #include <QImage>
 #include <QLabel>
 #include <QWindow>
-
-#include <gtest/gtest.h>
-
 #include <cstdio>
+#include <gtest/gtest.h>
 
 namespace {
 
 QString artefact(const QString& name)
 {
-    const QString dir = qEnvironmentVariable("VT_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/test-artefacts");
+    const QString dir =
+        qEnvironmentVariable("VT_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/test-artefacts");
     QDir().mkpath(dir);
     return dir + QLatin1Char('/') + name;
 }
 
 void pointerTo(QPoint global)
 {
-    XServer::instance().xdotool({"mousemove", QString::number(global.x()), QString::number(global.y())});
+    XServer::instance().xdotool(
+        {"mousemove", QString::number(global.x()), QString::number(global.y())});
 }
 
 bool isPaleYellow(const QColor& c)
@@ -59,7 +59,8 @@ TEST(NotePopupX11, OpensOverTheMarkerAndAClickEmptiesThePlaceholder)
     area.window.setWindowTitle(QStringLiteral("VoiceTray"));
     area.window.move(200, 300);
     area.window.show();
-    ASSERT_TRUE(waitUntil([&] { return area.window.isVisible() && area.window.windowHandle()->isExposed(); }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return area.window.isVisible() && area.window.windowHandle()->isExposed(); }));
     area.controller->setCurrentFile(&rec);
     ASSERT_EQ(area.strip->notes()->size(), 2u);
     const int saves = area.delegate.structChanges;
@@ -67,7 +68,8 @@ TEST(NotePopupX11, OpensOverTheMarkerAndAClickEmptiesThePlaceholder)
 
     const QRect first = area.strip->noteRect(area.strip->noteByID(0));
     pointerTo(area.strip->mapToGlobal(first.center()));
-    ASSERT_TRUE(waitUntil([&] { return area.strip->noteWindow() && area.strip->noteWindow()->isVisible(); }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return area.strip->noteWindow() && area.strip->noteWindow()->isVisible(); }));
     NoteWindow* window = area.strip->noteWindow();
     EXPECT_EQ(window->shownNoteID(), 0);
     EXPECT_EQ(area.strip->noteView()->text(), "Buy milk");
@@ -89,12 +91,14 @@ TEST(NotePopupX11, OpensOverTheMarkerAndAClickEmptiesThePlaceholder)
     // Onto the empty note, then up into its pop-up and a click into the field.
     const QRect second = area.strip->noteRect(area.strip->noteByID(1));
     pointerTo(area.strip->mapToGlobal(second.center()));
-    ASSERT_TRUE(waitUntil([&] { return area.strip->noteWindow() && area.strip->noteWindow()->shownNoteID() == 1; }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return area.strip->noteWindow() && area.strip->noteWindow()->shownNoteID() == 1; }));
     NoteTextField* field = area.strip->noteView()->noteField();
     EXPECT_EQ(field->text(), "Type Note Here");
     spin(300);
     const QPoint inField = field->mapToGlobal(field->rect().center());
-    XServer::instance().xdotool({"mousemove", QString::number(inField.x()), QString::number(inField.y()), "click", "1"});
+    XServer::instance().xdotool(
+        {"mousemove", QString::number(inField.x()), QString::number(inField.y()), "click", "1"});
     ASSERT_TRUE(waitUntil([&] { return field->hasFocus(); }));
     EXPECT_EQ(field->text(), "");
 

@@ -11,10 +11,8 @@
 #include <QProcess>
 
 PlaybackArea::PlaybackArea()
-    : strip(new RecNavigatorView(&window))
-    , slider(new SliderWithNotes(strip))
-    , timeView(new TimeView(&window))
-    , controller(std::make_unique<RecNavigController>())
+    : strip(new RecNavigatorView(&window)), slider(new SliderWithNotes(strip)),
+      timeView(new TimeView(&window)), controller(std::make_unique<RecNavigController>())
 {
     window.setGeometry(300, 300, 260, 110);
     strip->setGeometry(5, 5, 235, 50);
@@ -61,8 +59,8 @@ QString ToneFiles::make(const QString& name, double seconds)
     QProcess ffmpeg;
     ffmpeg.start(QStringLiteral("ffmpeg"),
                  {"-v", "error", "-y", "-f", "lavfi", "-i",
-                  QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds), "-ac", "2", "-c:a",
-                  "aac", "-b:a", "64k", file});
+                  QStringLiteral("sine=frequency=440:sample_rate=44100:duration=%1").arg(seconds),
+                  "-ac", "2", "-c:a", "aac", "-b:a", "64k", file});
     if (!ffmpeg.waitForFinished(60000) || ffmpeg.exitCode() != 0)
         return QString();
     return file;

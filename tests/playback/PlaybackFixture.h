@@ -7,7 +7,6 @@
 #include <QString>
 #include <QTemporaryDir>
 #include <QWidget>
-
 #include <functional>
 #include <memory>
 

@@ -5,7 +5,6 @@
 #include "support/QtApp.h"
 
 #include <QImage>
-
 #include <gtest/gtest.h>
 
 TEST(TimeViewTest, ShowsHoursMinutesAndTruncatedSeconds)

@@ -4,9 +4,7 @@
 
 #include <QGuiApplication>
 #include <QScreen>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace {
@@ -32,10 +30,10 @@ QPointF arrowTip(const ZwAttachedWindow& window)
     QPointF best = path.elementAt(0);
     for (int i = 0; i < path.elementCount(); ++i) {
         const QPointF p = path.elementAt(i);
-        const bool further = (group == AttachedSideGroup::Bottom && p.y() < best.y())
-            || (group == AttachedSideGroup::Top && p.y() > best.y())
-            || (group == AttachedSideGroup::Left && p.x() > best.x())
-            || (group == AttachedSideGroup::Right && p.x() < best.x());
+        const bool further = (group == AttachedSideGroup::Bottom && p.y() < best.y()) ||
+                             (group == AttachedSideGroup::Top && p.y() > best.y()) ||
+                             (group == AttachedSideGroup::Left && p.x() > best.x()) ||
+                             (group == AttachedSideGroup::Right && p.x() < best.x());
         if (further)
             best = p;
     }
@@ -52,7 +50,8 @@ TEST(AttachedWindow, WorkedExampleBelowThePoint)
     auto flipPoint = [&](QPointF p) { return QPointF(p.x(), screenHeight - p.y()); };
 
     auto view = content(300, 200);
-    auto window = ZwAttachedWindow::create(view.get(), flipPoint({500, 800}), AttachedSideBottom, 5.0);
+    auto window =
+        ZwAttachedWindow::create(view.get(), flipPoint({500, 800}), AttachedSideBottom, 5.0);
     ASSERT_TRUE(window);
     const QRectF frame = window->exactFrame();
     EXPECT_EQ(frame.size(), QSizeF(300, 216));
@@ -65,12 +64,13 @@ TEST(AttachedWindow, WorkedExampleBelowThePoint)
 
 TEST(AttachedWindow, EverySidePutsTheArrowTipAtTheDistance)
 {
-    struct Case {
+    struct Case
+    {
         AttachedSide side;
         QSizeF size;
-        QPointF tipOffset;   // from the point
-        QPointF viewOrigin;  // inside the window
-        qreal tipAlongEdge;  // from the window's left or top edge
+        QPointF tipOffset;  // from the point
+        QPointF viewOrigin; // inside the window
+        qreal tipAlongEdge; // from the window's left or top edge
     };
     const qreal d = 5, i = 10 + 8; // arrow inset: half the base plus the radius
     const QPointF p(600, 400);
@@ -99,16 +99,17 @@ TEST(AttachedWindow, EverySidePutsTheArrowTipAtTheDistance)
         const QPointF tip = arrowTip(*window);
         EXPECT_EQ(tip, p + c.tipOffset);
         const AttachedSideGroup group = attachedSideGroup(c.side);
-        const bool horizontalEdge = group == AttachedSideGroup::Top || group == AttachedSideGroup::Bottom;
+        const bool horizontalEdge =
+            group == AttachedSideGroup::Top || group == AttachedSideGroup::Bottom;
         const QPointF local = tip - window->exactFrame().topLeft();
         EXPECT_EQ(horizontalEdge ? local.x() : local.y(), c.tipAlongEdge);
 
         // The rendered arrow is filled just inside its tip.
         const QImage image = window->_backgroundColorPatternImage();
         const QPointF inward = group == AttachedSideGroup::Bottom ? QPointF(0, 3)
-            : group == AttachedSideGroup::Top                    ? QPointF(0, -3)
-            : group == AttachedSideGroup::Left                   ? QPointF(-3, 0)
-                                                                 : QPointF(3, 0);
+                               : group == AttachedSideGroup::Top  ? QPointF(0, -3)
+                               : group == AttachedSideGroup::Left ? QPointF(-3, 0)
+                                                                  : QPointF(3, 0);
         const QPointF probe = local + inward;
         EXPECT_GT(alphaAt(image, int(probe.x()), int(probe.y())), 0);
     }
@@ -119,7 +120,8 @@ TEST(AttachedWindow, AutomaticSideFitsTheScreen)
     QScreen* screen = QGuiApplication::primaryScreen();
     ASSERT_TRUE(screen);
     const QRect v = screen->availableGeometry();
-    struct Case {
+    struct Case
+    {
         QPoint point;
         QSize content;
         AttachedSide expected;
@@ -184,7 +186,8 @@ TEST(AttachedWindow, SettersClampToTheContent)
 TEST(AttachedWindow, CornersBesideTheArrowAndTheBorder)
 {
     auto view = content(120, 80);
-    auto window = ZwAttachedWindow::create(view.get(), QPointF(300, 300), AttachedSideBottomRight, 5.0);
+    auto window =
+        ZwAttachedWindow::create(view.get(), QPointF(300, 300), AttachedSideBottomRight, 5.0);
     ASSERT_TRUE(window);
     const int a = 16;
 

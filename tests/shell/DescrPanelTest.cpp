@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/DescrPanel.h"
+
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
-#include "shell/DescrPanel.h"
 #include "shell/DescrPanelController.h"
 #include "shell/DescrPanelDelegate.h"
 
@@ -9,16 +10,15 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
-
 #include <gtest/gtest.h>
-
 #include <memory>
 
 namespace {
 
 // Renames as the application controller does: a title another row of the
 // same category has is refused, and a rename saves.
-class TestController : public DescrPanelDelegate {
+class TestController : public DescrPanelDelegate
+{
 public:
     GeneralRecItem* chiefSelectedItem() const override { return chief; }
     bool renameItem(GeneralRecItem* item, const QString& title) override
@@ -48,7 +48,8 @@ public:
     int saves = 0;
 };
 
-struct Library {
+struct Library
+{
     Library()
     {
         meeting = new RecItem;

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/PreferencesView.h"
+
 #include "shell/DarkTheme.h"
 #include "shell/FloatSlider.h"
 #include "shell/PreferencesDelegate.h"
-#include "shell/PreferencesView.h"
 #include "shell/ThresholdIndicator.h"
 
 #include <QApplication>
@@ -13,20 +14,25 @@
 #include <QPainter>
 #include <QSlider>
 #include <QTemporaryDir>
-
 #include <gtest/gtest.h>
-
 #include <utility>
 
 namespace {
 
 // Stands in for the application controller, with the one rule of the engine
 // that matters here: the format cannot change while a capture runs.
-class TestController : public PreferencesDelegate {
+class TestController : public PreferencesDelegate
+{
 public:
     void setInputDevice(const QString& name) override { calls << "setInputDevice " + name; }
-    void outputFolderChanged(const QString& path) override { calls << "outputFolderChanged " + path; }
-    void setSkipSilence(bool skip) override { calls << QStringLiteral("setSkipSilence %1").arg(skip); }
+    void outputFolderChanged(const QString& path) override
+    {
+        calls << "outputFolderChanged " + path;
+    }
+    void setSkipSilence(bool skip) override
+    {
+        calls << QStringLiteral("setSkipSilence %1").arg(skip);
+    }
     void setSoundThreshold(float threshold) override { thresholds << threshold; }
     void setUseHotKeys(bool use) override { calls << QStringLiteral("setUseHotKeys %1").arg(use); }
     void setRecQuality(int quality) override
@@ -36,8 +42,16 @@ public:
         calls << QStringLiteral("setRecQuality %1").arg(quality);
     }
     bool isRecording() const override { return recording; }
-    void startPseudoRecord() override { capturing = true; calls << "startPseudoRecord"; }
-    void stopPseudoRecord() override { capturing = false; calls << "stopPseudoRecord"; }
+    void startPseudoRecord() override
+    {
+        capturing = true;
+        calls << "startPseudoRecord";
+    }
+    void stopPseudoRecord() override
+    {
+        capturing = false;
+        calls << "stopPseudoRecord";
+    }
     float inputLevel() const override { return level; }
 
     QStringList take() { return std::exchange(calls, {}); }
@@ -86,7 +100,8 @@ TEST(PreferencesView, QualityIsClampedAndReachesTheController)
     view.setRecQuality(7);
     EXPECT_EQ(view.qualitySlider()->value(), 3);
     view.setRecQuality(2);
-    EXPECT_EQ(controller.take(), QStringList({"setRecQuality 1", "setRecQuality 3", "setRecQuality 2"}));
+    EXPECT_EQ(controller.take(),
+              QStringList({"setRecQuality 1", "setRecQuality 3", "setRecQuality 2"}));
 }
 
 TEST(PreferencesView, LevelMeterRunsWhileShownWithSkippingOn)
@@ -170,15 +185,18 @@ TEST(PreferencesView, CaptureStopsAroundQualityAndDeviceChanges)
     controller.take();
 
     view.qualitySlider()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(controller.take(), QStringList({"stopPseudoRecord", "setRecQuality 3", "startPseudoRecord"}));
+    EXPECT_EQ(controller.take(),
+              QStringList({"stopPseudoRecord", "setRecQuality 3", "startPseudoRecord"}));
     view.setRecQuality(1);
-    EXPECT_EQ(controller.take(), QStringList({"stopPseudoRecord", "setRecQuality 1", "startPseudoRecord"}));
+    EXPECT_EQ(controller.take(),
+              QStringList({"stopPseudoRecord", "setRecQuality 1", "startPseudoRecord"}));
     EXPECT_TRUE(controller.messages.isEmpty());
     EXPECT_TRUE(view.isLevelShown());
 
     // Another device ends the capture; the meter starts again on it.
     userPicks(view.devicesPopUp(), 1);
-    EXPECT_EQ(controller.take(), QStringList({"stopPseudoRecord", "setInputDevice USB Headset", "startPseudoRecord"}));
+    EXPECT_EQ(controller.take(),
+              QStringList({"stopPseudoRecord", "setInputDevice USB Headset", "startPseudoRecord"}));
 
     // Skipping off: the quality changes without touching the capture.
     view.skipSilenceBtn()->click();

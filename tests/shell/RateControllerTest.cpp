@@ -7,13 +7,13 @@
 #include <QSettings>
 #include <QTimer>
 #include <QUrl>
-
 #include <gtest/gtest.h>
 
 namespace {
 
 // Receives the store links the controller opens.
-class StoreHandler : public QObject {
+class StoreHandler : public QObject
+{
     Q_OBJECT
 public slots:
     void open(const QUrl& url) { urls.append(url); }
@@ -22,7 +22,8 @@ public:
     QList<QUrl> urls;
 };
 
-class RateOffer : public ::testing::Test {
+class RateOffer : public ::testing::Test
+{
 protected:
     void SetUp() override
     {

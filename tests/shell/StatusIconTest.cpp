@@ -7,14 +7,13 @@
 #include <QPalette>
 #include <QScreen>
 #include <QSystemTrayIcon>
-
 #include <gtest/gtest.h>
-
 #include <vector>
 
 namespace {
 
-class TestController : public StatusItemController {
+class TestController : public StatusItemController
+{
 public:
     void toggleAttachedWindowAtPoint(QPoint point) override
     {

@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QMouseEvent>
-
 #include <gtest/gtest.h>
 
 namespace {
@@ -17,8 +16,10 @@ void click(QWidget* widget)
 {
     const QPointF at(widget->width() / 2.0, widget->height() / 2.0);
     const QPointF global = QPointF(widget->mapToGlobal(at.toPoint()));
-    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
-    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent press(QEvent::MouseButtonPress, at, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QMouseEvent release(QEvent::MouseButtonRelease, at, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
     QApplication::sendEvent(widget, &press);
     QApplication::sendEvent(widget, &release);
 }
@@ -104,9 +105,12 @@ TEST(SwitchToolbarBtn, ClickFlipsTheStateAndTheImage)
 TEST(BottomPanel, CapsAndRepeatedMiddle)
 {
     // Rendering at 1x so that pixels compare with the images directly.
-    const QImage left = Images::image(QStringLiteral("corner_left.png"), 1.0).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QImage right = Images::image(QStringLiteral("corner_right.png"), 1.0).convertToFormat(QImage::Format_ARGB32_Premultiplied);
-    const QImage middle = Images::image(QStringLiteral("panel.png"), 1.0).convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage left = Images::image(QStringLiteral("corner_left.png"), 1.0)
+                            .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage right = Images::image(QStringLiteral("corner_right.png"), 1.0)
+                             .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const QImage middle = Images::image(QStringLiteral("panel.png"), 1.0)
+                              .convertToFormat(QImage::Format_ARGB32_Premultiplied);
     ASSERT_EQ(left.width(), 8);
     ASSERT_EQ(middle.width(), 1);
 

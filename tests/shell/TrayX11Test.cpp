@@ -13,10 +13,8 @@
 #include <QLabel>
 #include <QScreen>
 #include <QSystemTrayIcon>
-
-#include <gtest/gtest.h>
-
 #include <functional>
+#include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
@@ -32,7 +30,8 @@ bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 8000)
 }
 
 // Opens and closes a pop-up at the icon as the application does.
-class PopupController : public StatusItemController {
+class PopupController : public StatusItemController
+{
 public:
     void toggleAttachedWindowAtPoint(QPoint point) override
     {
@@ -64,15 +63,17 @@ public:
 
 QString artefact(const QString& name)
 {
-    const QString dir = qEnvironmentVariable("VT_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/test-artefacts");
+    const QString dir =
+        qEnvironmentVariable("VT_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/test-artefacts");
     QDir().mkpath(dir);
     return dir + QLatin1Char('/') + name;
 }
 
 void click(const QPoint& at)
 {
-    XServer::instance().xdotool({QStringLiteral("mousemove"), QString::number(at.x()), QString::number(at.y()),
-                                 QStringLiteral("click"), QStringLiteral("1")});
+    XServer::instance().xdotool({QStringLiteral("mousemove"), QString::number(at.x()),
+                                 QString::number(at.y()), QStringLiteral("click"),
+                                 QStringLiteral("1")});
 }
 
 } // namespace

@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QStringList>
-
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -52,7 +51,7 @@ QString describe(const char* description)
     return QStringLiteral("\"device.description='%1'\"").arg(QString::fromLatin1(description));
 }
 
-}  // namespace
+} // namespace
 
 PulseServer& PulseServer::instance()
 {
@@ -66,7 +65,8 @@ PulseServer::PulseServer()
     if (!m_running) {
         QFile log(m_dir + QStringLiteral("/daemon.log"));
         if (log.open(QIODevice::ReadOnly))
-            std::fprintf(stderr, "PulseServer: daemon did not come up:\n%s\n", log.readAll().constData());
+            std::fprintf(stderr, "PulseServer: daemon did not come up:\n%s\n",
+                         log.readAll().constData());
         stop();
     }
 }
@@ -127,22 +127,25 @@ bool PulseServer::start()
 
     // The pipe sources create their FIFOs themselves and keep a read end open,
     // so they never block the daemon and deliver nothing while idle.
-    const QString script = QStringLiteral(
-        "load-module module-native-protocol-unix socket=%1 auth-anonymous=1\n"
-        "load-module module-null-sink sink_name=%2 sink_properties=%3\n"
-        "set-default-sink %2\n"
-        "load-module module-sine-source source_name=%4 rate=%5 frequency=%6\n"
-        "update-source-proplist %4 device.description=\"%7\"\n"
-        "load-module module-pipe-source source_name=%8 file=%9/mono.fifo format=float32le rate=%5 channels=1 "
-        "source_properties=%10\n"
-        "load-module module-pipe-source source_name=%11 file=%9/quad.fifo format=float32le rate=%5 channels=4 "
-        "source_properties=%12\n"
-        "set-default-source %4\n")
-        .arg(m_socketPath, QString::fromLatin1(kNullSink), describe(kNullDescr), QString::fromLatin1(kSineName))
-        .arg(pipeRate)
-        .arg(sineFrequency)
-        .arg(QString::fromLatin1(kSineDescr), QString::fromLatin1(kMonoName), m_dir, describe(kMonoDescr),
-             QString::fromLatin1(kQuadName), describe(kQuadDescr));
+    const QString script =
+        QStringLiteral("load-module module-native-protocol-unix socket=%1 auth-anonymous=1\n"
+                       "load-module module-null-sink sink_name=%2 sink_properties=%3\n"
+                       "set-default-sink %2\n"
+                       "load-module module-sine-source source_name=%4 rate=%5 frequency=%6\n"
+                       "update-source-proplist %4 device.description=\"%7\"\n"
+                       "load-module module-pipe-source source_name=%8 file=%9/mono.fifo "
+                       "format=float32le rate=%5 channels=1 "
+                       "source_properties=%10\n"
+                       "load-module module-pipe-source source_name=%11 file=%9/quad.fifo "
+                       "format=float32le rate=%5 channels=4 "
+                       "source_properties=%12\n"
+                       "set-default-source %4\n")
+            .arg(m_socketPath, QString::fromLatin1(kNullSink), describe(kNullDescr),
+                 QString::fromLatin1(kSineName))
+            .arg(pipeRate)
+            .arg(sineFrequency)
+            .arg(QString::fromLatin1(kSineDescr), QString::fromLatin1(kMonoName), m_dir,
+                 describe(kMonoDescr), QString::fromLatin1(kQuadName), describe(kQuadDescr));
     QFile scriptFile(m_dir + QStringLiteral("/daemon.pa"));
     if (!scriptFile.open(QIODevice::WriteOnly) || scriptFile.write(script.toUtf8()) < 0)
         return false;
@@ -180,9 +183,10 @@ bool PulseServer::start()
             ::dup2(devnull, STDOUT_FILENO);
             ::dup2(devnull, STDERR_FILENO);
         }
-        ::execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--system=no", "--exit-idle-time=-1",
-                 "--disallow-exit", "--use-pid-file=no", "--realtime=no", "--high-priority=no",
-                 "--log-level=warning", ("--log-target=" + logTarget).constData(), "-F", scriptPath.constData(),
+        ::execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--system=no",
+                 "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no", "--realtime=no",
+                 "--high-priority=no", "--log-level=warning",
+                 ("--log-target=" + logTarget).constData(), "-F", scriptPath.constData(),
                  static_cast<char*>(nullptr));
         ::_exit(127);
     }
@@ -200,8 +204,9 @@ bool PulseServer::start()
 
 bool PulseServer::waitUntilReady()
 {
-    const QStringList expected = {QStringLiteral("module-native-protocol-unix"), QStringLiteral("module-null-sink"),
-                                  QStringLiteral("module-sine-source"), QStringLiteral("module-pipe-source")};
+    const QStringList expected = {
+        QStringLiteral("module-native-protocol-unix"), QStringLiteral("module-null-sink"),
+        QStringLiteral("module-sine-source"), QStringLiteral("module-pipe-source")};
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
     while (std::chrono::steady_clock::now() < deadline) {
         int status = 0;

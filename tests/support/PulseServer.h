@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QString>
-
 #include <cstddef>
 #include <sys/types.h>
 

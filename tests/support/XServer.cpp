@@ -95,12 +95,12 @@ bool XServer::startTray()
     // On a loaded machine trayer now and then never maps its panel; a second
     // one started after the first is killed does.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        m_tray = spawn({QStringLiteral("trayer"), QStringLiteral("--edge"), QStringLiteral("top"),
-                        QStringLiteral("--align"), QStringLiteral("right"),
-                        QStringLiteral("--widthtype"), QStringLiteral("pixel"),
-                        QStringLiteral("--width"), QStringLiteral("100"),
-                        QStringLiteral("--height"), QStringLiteral("30"),
-                        QStringLiteral("--transparent"), QStringLiteral("false")});
+        m_tray =
+            spawn({QStringLiteral("trayer"), QStringLiteral("--edge"), QStringLiteral("top"),
+                   QStringLiteral("--align"), QStringLiteral("right"),
+                   QStringLiteral("--widthtype"), QStringLiteral("pixel"),
+                   QStringLiteral("--width"), QStringLiteral("100"), QStringLiteral("--height"),
+                   QStringLiteral("30"), QStringLiteral("--transparent"), QStringLiteral("false")});
         if (m_tray < 0)
             return false;
         // trayer claims the tray selection before it maps its panel, so a visible panel means a
