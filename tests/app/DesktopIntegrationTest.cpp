@@ -1,43 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start at login and the hand-over between a running VoiceTray and a later start.
 #include "app/AutostartEntry.h"
-#include "app/QnMessageBox.h"
-#include "app/RecorderAppDelegate.h"
 #include "app/SingleInstance.h"
 #include "shell/PreferencesView.h"
-#include "support/QtApp.h"
+#include "support/AppFixture.h"
 #include "support/TestFiles.h"
+#include "support/Wait.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QThread>
 #include <atomic>
-#include <gtest/gtest.h>
 
-namespace {
-
-// Keeps this thread's events going until the condition holds or 5 s pass.
-bool spinUntil(const std::function<bool()>& condition)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < 5000)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
-}
-
-} // namespace
+using StartAtLogin = AppFixture;
 
 TEST(AutostartEntry, WritesAValidEntryAndRemovesIt)
 {
-    qtApp();
     QTemporaryDir home;
     // A program path with the characters the Exec key must quote.
     const QString program = home.path() + "/my apps/100% \"voice\"$tray";
@@ -71,19 +53,12 @@ TEST(AutostartEntry, WritesAValidEntryAndRemovesIt)
     EXPECT_TRUE(entry.isEnabled());
 }
 
-TEST(AutostartEntry, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
+TEST_F(StartAtLogin, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
 {
-    QTemporaryDir home;
-    qputenv("HOME", home.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
-    qtApp();
-    QStringList messages;
-    setQnMessageBoxPresenter([&](const QString& text) { messages << text; });
     const QString path = home.path() + "/.config/autostart/" + AutostartEntry::kFileName;
     {
-        RecorderAppDelegate delegate;
-        ASSERT_EQ(delegate.autostartEntry().path(), path);
-        QCheckBox* box = delegate.prefView()->startAtLoginBtn();
+        ASSERT_EQ(app->autostartEntry().path(), path);
+        QCheckBox* box = app->prefView()->startAtLoginBtn();
         box->click();
         EXPECT_TRUE(QFile::exists(path));
         EXPECT_TRUE(
@@ -102,19 +77,12 @@ TEST(AutostartEntry, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
     }
     // A later start shows the entry's state.
     writeFile(path, AutostartEntry(path, "voicetray").contents().toUtf8());
-    {
-        RecorderAppDelegate delegate;
-        delegate.settings().setHideDescrWnd(true);
-        delegate.applicationDidFinishLaunching();
-        EXPECT_TRUE(delegate.prefView()->startAtLoginBtn()->isChecked());
-        delegate.applicationShouldTerminate();
-    }
-    setQnMessageBoxPresenter({});
+    relaunch();
+    EXPECT_TRUE(app->prefView()->startAtLoginBtn()->isChecked());
 }
 
 TEST(SingleInstance, OneHolderPerSessionTakesTheCommandsOfLaterStarts)
 {
-    qtApp();
     QTemporaryDir runtime;
     const QString name = runtime.path() + "/voicetray-test";
     SingleInstance first(name);
@@ -136,7 +104,7 @@ TEST(SingleInstance, OneHolderPerSessionTakesTheCommandsOfLaterStarts)
         answered = answered + 2 * (later.sendToRunning({}) ? 1 : 0);
     });
     sender->start();
-    ASSERT_TRUE(spinUntil([&] { return sender->isFinished(); }));
+    ASSERT_TRUE(waitUntil([&] { return sender->isFinished(); }));
     delete sender;
     EXPECT_EQ(answered, 3);
     ASSERT_EQ(received.size(), 2);
@@ -147,11 +115,14 @@ TEST(SingleInstance, OneHolderPerSessionTakesTheCommandsOfLaterStarts)
 TEST(SingleInstance, NamesDifferBySessionAndKeepToThePrivateFolder)
 {
     QTemporaryDir runtime;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
     qputenv("DISPLAY", ":7");
     const QString seven = SingleInstance::defaultServerName();
     qputenv("DISPLAY", ":8/../../x");
     const QString eight = SingleInstance::defaultServerName();
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    qunsetenv("DISPLAY");
     EXPECT_NE(seven, eight);
     EXPECT_TRUE(seven.startsWith(runtime.path() + "/io.github.voicetray.VoiceTray-"));
     EXPECT_EQ(QFileInfo(eight).path(), runtime.path());

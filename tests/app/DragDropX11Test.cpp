@@ -1,36 +1,26 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A row dragged with the real pointer on a private X display lands in a
 // category: the tree and the disk change together.
-#include "FilesFixture.h"
 #include "outline/RecOutlineView.h"
-#include "support/XServer.h"
+#include "support/AppFixture.h"
+#include "support/Media.h"
+#include "support/TestFiles.h"
+#include "support/Wait.h"
 
-#include <QApplication>
 #include <QProcess>
 #include <QWidget>
 #include <QWindow>
-#include <cstdio>
-#include <functional>
 
 namespace {
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < timeoutMs)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
-}
-
-using DragDropX11 = FilesFixture;
+using DragDropX11 = AppFixture;
 
 TEST_F(DragDropX11, ARowDraggedUnderAnExpandedCategoryMovesIntoIt)
 {
     RecGroup* cat = category("Cat");
     recording("X", cat);
     RecItem* a = recording("A");
-    // Without a tray the window opens on its own shortly after the start.
+    // The window opens on its own shortly after the start.
     QWidget* window = nullptr;
     ASSERT_TRUE(waitUntil(
         [&] { return (window = app->plainWindow() ? app->plainWindow() : app->window()); }));
@@ -59,20 +49,9 @@ TEST_F(DragDropX11, ARowDraggedUnderAnExpandedCategoryMovesIntoIt)
     EXPECT_TRUE(waitUntil([&] { return cat->subItems().size() == 2; }));
     xdotool.waitForFinished(5000);
     EXPECT_EQ(titles(cat), (QStringList{"A", "X"}));
-    EXPECT_EQ(fileBytes(out + "/Cat/A.m4a"), "A");
+    EXPECT_EQ(readFile(out + "/Cat/A.m4a"), "A");
     EXPECT_FALSE(QFileInfo::exists(out + "/A.m4a"));
     EXPECT_EQ(outline->findHighlightedItem(root()), nullptr);
 }
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (!XServer::instance().isRunning()) {
-        std::fprintf(stderr, "no X server\n");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
-}

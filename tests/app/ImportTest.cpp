@@ -1,9 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Importing files and folders, converting, and moving rows, with real files.
-#include "FilesFixture.h"
 #include "app/ProgressSheet.h"
 #include "outline/RecOutlineView.h"
+#include "support/AppFixture.h"
+#include "support/Media.h"
+#include "support/TestFiles.h"
 
+#include <QCoreApplication>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QLabel>
@@ -13,7 +16,12 @@
 
 namespace {
 
-using Import = FilesFixture;
+class Import : public AppFixture
+{
+protected:
+    // Files from outside the library.
+    const QString src = home.path() + "/src";
+};
 
 TEST_F(Import, FilesFromOutsideTheLibraryAreImportedFromInsideMoved)
 {
@@ -30,9 +38,9 @@ TEST_F(Import, ConvertsOtherFormatsUnderAFreeNameAndCopiesM4aUnchanged)
 {
     recording("Song");
     RecGroup* copies = category("Copies");
-    ASSERT_TRUE(makeAudio(src + "/Song.mp3", 3));
-    ASSERT_TRUE(makeAudio(src + "/song.M4A", 2, {"-c:a", "aac", "-f", "mp4"}));
-    writeText(src + "/notes.mp3", "not audio at all");
+    ASSERT_TRUE(makeTone(src + "/Song.mp3", 3, {"-ac", "2"}));
+    ASSERT_TRUE(makeTone(src + "/song.M4A", 2, {"-ac", "2", "-c:a", "aac", "-f", "mp4"}));
+    writeFile(src + "/notes.mp3", "not audio at all");
 
     ASSERT_TRUE(app->importFiles({src + "/Song.mp3", src + "/notes.mp3"}, nullptr, true));
     ASSERT_EQ(titles(root()), (QStringList{"Song", "Copies", "Song 1"}));
@@ -42,16 +50,16 @@ TEST_F(Import, ConvertsOtherFormatsUnderAFreeNameAndCopiesM4aUnchanged)
     ASSERT_TRUE(waitForConversions());
     EXPECT_NEAR(converted->duration(), 3.0, 0.05);
     EXPECT_NEAR(QTMovie::fileDuration(out + "/Song 1.m4a"), 3.0, 0.05);
-    EXPECT_TRUE(fileBytes(out + "/Song 1.m4a").mid(4, 4) == "ftyp");
+    EXPECT_TRUE(readFile(out + "/Song 1.m4a").mid(4, 4) == "ftyp");
     EXPECT_FALSE(QFileInfo::exists(out + "/notes.m4a"));
 
     // Dropped under the expanded category: it goes inside, copied byte for byte.
     ASSERT_TRUE(app->importFiles({src + "/song.M4A"}, copies, false));
     EXPECT_EQ(titles(copies), QStringList{"song"});
-    EXPECT_EQ(fileBytes(out + "/Copies/song.m4a"), fileBytes(src + "/song.M4A"));
+    EXPECT_EQ(readFile(out + "/Copies/song.m4a"), readFile(src + "/song.M4A"));
     EXPECT_NEAR(itemAt(copies, 0)->duration(), 2.0, 0.05);
     EXPECT_TRUE(app->filesForConvertion().isEmpty());
-    EXPECT_TRUE(fileBytes(out + "/RecordingsDB.xml").contains("Title=\"song\""));
+    EXPECT_TRUE(database().contains("Title=\"song\""));
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -59,8 +67,8 @@ TEST_F(Import, FolderTreesKeepTheirNestingAndNeverLoop)
 {
     // outer holds the library itself, a folder tree, a link back up and an empty folder.
     const QString outer = home.path() + "/outer";
-    ASSERT_TRUE(makeAudio(outer + "/Interviews/first.wav", 1));
-    ASSERT_TRUE(makeAudio(outer + "/Interviews/Later/second.flac", 1));
+    ASSERT_TRUE(makeTone(outer + "/Interviews/first.wav", 1, {"-ac", "2"}));
+    ASSERT_TRUE(makeTone(outer + "/Interviews/Later/second.flac", 1, {"-ac", "2"}));
     QDir().mkpath(outer + "/Interviews/Empty");
     ASSERT_TRUE(QFile::link(outer, outer + "/Interviews/Later/loop"));
     ASSERT_TRUE(QFile::link(outer + "/Interviews/first.wav", outer + "/Interviews/linked.wav"));
@@ -94,7 +102,7 @@ TEST_F(Import, FolderTreesKeepTheirNestingAndNeverLoop)
 TEST_F(Import, TheBarRunsToAHundredAcrossImportsAndWaitingConversionsFinish)
 {
     for (const char* name : {"a", "b", "c"})
-        ASSERT_TRUE(makeAudio(src + "/" + name + ".ogg", 8, {"-c:a", "libvorbis"}));
+        ASSERT_TRUE(makeTone(src + "/" + name + ".ogg", 8, {"-ac", "2", "-c:a", "libvorbis"}));
     QList<int> bar;
     QObject::connect(app->progressBar(), &QProgressBar::valueChanged, [&](int v) { bar << v; });
     QStringList durationOrder;
@@ -128,7 +136,7 @@ TEST_F(Import, TheBarRunsToAHundredAcrossImportsAndWaitingConversionsFinish)
 TEST_F(Import, AFileDroppedFromOutsideIsImportedAtTheMarker)
 {
     RecGroup* talks = category("Talks");
-    ASSERT_TRUE(makeAudio(src + "/memo.m4a", 1, {"-c:a", "aac"}));
+    ASSERT_TRUE(makeTone(src + "/memo.m4a", 1, {"-ac", "2", "-c:a", "aac"}));
     RecOutlineView* view = outline->outlineView();
     const QRect frame = view->frameOf(talks);
     // Just under the expanded category's row: into the category.
@@ -147,11 +155,11 @@ TEST_F(Import, AFileDroppedFromOutsideIsImportedAtTheMarker)
 
     EXPECT_TRUE(drop.isAccepted());
     EXPECT_EQ(titles(talks), QStringList{"memo"});
-    EXPECT_EQ(fileBytes(out + "/Talks/memo.m4a"), fileBytes(src + "/memo.m4a"));
+    EXPECT_EQ(readFile(out + "/Talks/memo.m4a"), readFile(src + "/memo.m4a"));
     EXPECT_FALSE(talks->insertLineVisible());
 }
 
-class Move : public FilesFixture
+class Move : public AppFixture
 {
 protected:
     QString pathOf(const GeneralRecItem* item) const { return app->restorePath(item); }
@@ -164,7 +172,7 @@ TEST_F(Move, WithinACategoryOnlyTheOrderChanges)
     RecItem* c = recording("C");
     EXPECT_TRUE(app->moveFiles({pathOf(c)}, a, true));
     EXPECT_EQ(titles(root()), (QStringList{"C", "A", "B"}));
-    EXPECT_EQ(fileBytes(out + "/C.m4a"), "C");
+    EXPECT_EQ(readFile(out + "/C.m4a"), "C");
     // Onto its own row: nothing, and false.
     EXPECT_FALSE(app->moveFiles({pathOf(a)}, a, false));
     EXPECT_EQ(titles(root()), (QStringList{"C", "A", "B"}));
@@ -179,15 +187,14 @@ TEST_F(Move, AfterAnExpandedCategoryGoesInsideBeforeItStaysOutside)
 
     EXPECT_TRUE(app->moveFiles({pathOf(a)}, cat, false));
     EXPECT_EQ(titles(cat), (QStringList{"A", "X"}));
-    EXPECT_EQ(fileBytes(out + "/Cat/A.m4a"), "A");
+    EXPECT_EQ(readFile(out + "/Cat/A.m4a"), "A");
     EXPECT_FALSE(QFileInfo::exists(out + "/A.m4a"));
     EXPECT_EQ(a->level(), 1);
 
     EXPECT_TRUE(app->moveFiles({pathOf(b)}, cat, true));
     EXPECT_EQ(titles(root()), (QStringList{"B", "Cat"}));
     EXPECT_TRUE(QFileInfo::exists(out + "/B.m4a"));
-    EXPECT_TRUE(fileBytes(out + "/RecordingsDB.xml").indexOf("Title=\"A\"") >
-                fileBytes(out + "/RecordingsDB.xml").indexOf("Title=\"Cat\""));
+    EXPECT_TRUE(database().indexOf("Title=\"A\"") > database().indexOf("Title=\"Cat\""));
 }
 
 TEST_F(Move, SeveralKeepTheirOrderAndTakenNamesGetNumbers)
@@ -203,8 +210,8 @@ TEST_F(Move, SeveralKeepTheirOrderAndTakenNamesGetNumbers)
 
     EXPECT_TRUE(app->moveFiles({pathOf(memo), pathOf(innerNotes)}, notes, true));
     EXPECT_EQ(titles(root()), (QStringList{"Memo", "Memo 1", "Notes 1", "Notes", "Cat"}));
-    EXPECT_EQ(fileBytes(out + "/Memo 1.m4a"), "Memo");
-    EXPECT_EQ(fileBytes(out + "/Notes 1/Inside.m4a"), "Inside");
+    EXPECT_EQ(readFile(out + "/Memo 1.m4a"), "Memo");
+    EXPECT_EQ(readFile(out + "/Notes 1/Inside.m4a"), "Inside");
     EXPECT_EQ(titles(groupAt(root(), 2)), QStringList{"Inside"});
 
     EXPECT_TRUE(app->moveFiles({pathOf(x), pathOf(last)}, notes, false));
@@ -228,7 +235,7 @@ TEST_F(Move, ACategoryNeverGoesIntoItselfOrBelowItself)
     // Moving the child up beside its parent is fine.
     EXPECT_TRUE(app->moveFiles({pathOf(child)}, parent, true));
     EXPECT_EQ(titles(root()), (QStringList{"Child", "Parent"}));
-    EXPECT_EQ(fileBytes(out + "/Child/Deep.m4a"), "Deep");
+    EXPECT_EQ(readFile(out + "/Child/Deep.m4a"), "Deep");
     EXPECT_EQ(deep->level(), 1);
 }
 

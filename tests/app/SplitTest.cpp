@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a recording at its time marks, with real files.
-#include "FilesFixture.h"
 #include "app/ProgressSheet.h"
+#include "support/AppFixture.h"
+#include "support/Media.h"
+#include "support/TestFiles.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -13,7 +15,7 @@ namespace {
 constexpr double kFrame = 1024.0 / 44100.0 + 0.002;
 constexpr double kTwoFrames = 2 * kFrame;
 
-class Split : public FilesFixture
+class Split : public AppFixture
 {
 protected:
     // A 40-second recording "Talk" with a description, opened in the player.
@@ -40,7 +42,7 @@ TEST_F(Split, MarksCutPiecesBesideTheRecordingWhichStaysAsItWas)
     RecItem* item = talk();
     item->addMarkAtTime(10.4f, "Introduction ends", 0);
     item->addMarkAtTime(25.0f, "Questions", 1);
-    const QByteArray original = fileBytes(out + "/Talk.m4a");
+    const QByteArray original = readFile(out + "/Talk.m4a");
     QList<int> barValues;
     QObject::connect(app->progressBar(), &QProgressBar::valueChanged,
                      [&](int v) { barValues << v; });
@@ -64,14 +66,14 @@ TEST_F(Split, MarksCutPiecesBesideTheRecordingWhichStaysAsItWas)
     EXPECT_EQ(outline->selectedItemsOfGroup(root()).size(), 3);
     EXPECT_EQ(outline->chiefSelectedItem(), itemAt(root(), 3));
     // The recording that was split keeps its file, marks and place.
-    EXPECT_EQ(fileBytes(out + "/Talk.m4a"), original);
+    EXPECT_EQ(readFile(out + "/Talk.m4a"), original);
     EXPECT_EQ(item->marks().size(), 2u);
     EXPECT_EQ(root()->subItems().first(), item);
     // The sheet said "Splitting...", counted up by thirds, and went away.
     EXPECT_EQ(app->progressTitle()->text(), "Splitting...");
     EXPECT_EQ(barValues, (QList<int>{0, 33, 67}));
     EXPECT_FALSE(app->progressPanel()->isSheetShown());
-    EXPECT_TRUE(fileBytes(out + "/RecordingsDB.xml").contains("Title=\"Talk 3\""));
+    EXPECT_TRUE(database().contains("Title=\"Talk 3\""));
 }
 
 TEST_F(Split, CutsAreWholeSecondsInTimeOrderAndNamesSkipTakenFiles)
@@ -82,12 +84,12 @@ TEST_F(Split, CutsAreWholeSecondsInTimeOrderAndNamesSkipTakenFiles)
     item->addMarkAtTime(0.0f, "At the start", 1);
     item->addMarkAtTime(12.9f, "Second", 2);
     item->addMarkAtTime(12.2f, "Never cut", 3);
-    writeText(out + "/Talk 1.m4a", "someone else's");
+    writeFile(out + "/Talk 1.m4a", "someone else's");
 
     splitOpen(item);
 
     ASSERT_EQ(titles(root()), (QStringList{"Talk", "Talk 2", "Talk 3", "Talk 4"}));
-    EXPECT_EQ(fileBytes(out + "/Talk 1.m4a"), "someone else's");
+    EXPECT_EQ(readFile(out + "/Talk 1.m4a"), "someone else's");
     EXPECT_NEAR(lengthOf("Talk 2"), 12.9, kFrame);
     EXPECT_NEAR(lengthOf("Talk 3"), 17.1, kTwoFrames);
     EXPECT_NEAR(lengthOf("Talk 4"), 10.0, kFrame);
@@ -123,7 +125,7 @@ TEST_F(Split, AFailureHalfWayKeepsThePiecesMadeAndSaysSo)
     // another program might do: the next piece cannot be cut.
     QObject::connect(app->progressBar(), &QProgressBar::valueChanged, [&](int v) {
         if (v > 0)
-            writeText(out + "/Talk.m4a", "no longer audio");
+            writeFile(out + "/Talk.m4a", "no longer audio");
     });
 
     splitOpen(item);
@@ -133,7 +135,7 @@ TEST_F(Split, AFailureHalfWayKeepsThePiecesMadeAndSaysSo)
     ASSERT_EQ(titles(root()), (QStringList{"Talk", "Talk 1"}));
     EXPECT_NEAR(lengthOf("Talk 1"), 10.0, kFrame);
     EXPECT_FALSE(QFileInfo::exists(out + "/Talk 2.m4a"));
-    EXPECT_TRUE(fileBytes(out + "/RecordingsDB.xml").contains("Title=\"Talk 1\""));
+    EXPECT_TRUE(database().contains("Title=\"Talk 1\""));
 }
 
 } // namespace

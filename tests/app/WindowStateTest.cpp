@@ -3,11 +3,6 @@
 // the private sound server: the toolbar in every state of the recorder, the
 // player and the selection; hiding when the user turns away; the editor panel.
 #include "app/MainView.h"
-#include "app/QnMessageBox.h"
-#include "app/RecorderAppDelegate.h"
-#include "library/RecGroup.h"
-#include "library/RecItem.h"
-#include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
 #include "playback/SliderWithNotes.h"
@@ -18,51 +13,31 @@
 #include "shell/PreferencesView.h"
 #include "shell/SwitchToolbarBtn.h"
 #include "shell/ToolbarButton.h"
+#include "support/AppFixture.h"
+#include "support/Media.h"
 #include "support/PulseServer.h"
-#include "support/XServer.h"
+#include "support/Wait.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
-#include <QProcess>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
 
 namespace {
 
-void spin(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-class WindowState : public ::testing::Test
+class WindowState : public AppFixture
 {
 protected:
+    void configure(Settings& settings) override
+    {
+        settings.setInputDevice(PulseServer::instance().sineSourceDescription());
+    }
     void SetUp() override
     {
-        qputenv("HOME", home.path().toUtf8());
-        qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
-        setQnMessageBoxPresenter([this](const QString& text) { messages << text; });
-        app = std::make_unique<RecorderAppDelegate>();
-        app->settings().setOutputFolder(home.path() + "/rec");
-        app->settings().setInputDevice(PulseServer::instance().sineSourceDescription());
-        app->applicationDidFinishLaunching();
-        spin(300); // the start-up timer opens the window
+        AppFixture::SetUp();
+        // The start-up timer opens the window at the icon.
+        ASSERT_TRUE(waitUntil([this] { return app->window() && app->window()->isVisible(); }));
+        ASSERT_NE(app->statusView(), nullptr) << "no system tray";
         view = app->mainView();
-        outline = app->outlineController();
         app->setPointerQuery([this] { return pointer; }, [this] { return buttons; });
-    }
-    void TearDown() override
-    {
-        app->applicationShouldTerminate();
-        app.reset();
-        setQnMessageBoxPresenter({});
     }
 
     // The enabled buttons, in toolbar order.
@@ -90,23 +65,8 @@ protected:
     {
         return button->image().toImage() == Images::pixmap(image).toImage();
     }
-    RecItem* tone(const QString& title)
-    {
-        const QString file = app->outputFolder() + "/" + title + ".m4a";
-        QDir().mkpath(app->outputFolder());
-        QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
-                                     "sine=frequency=440:duration=3", "-c:a", "aac", file});
-        RecItem* item = outline->createNewItem();
-        item->setTitle(title);
-        outline->addItem(item, outline->mainGroup());
-        return item;
-    }
 
-    QTemporaryDir home;
-    QStringList messages;
-    std::unique_ptr<RecorderAppDelegate> app;
     MainView* view = nullptr;
-    RecOutlineController* outline = nullptr;
     QPoint pointer;
     Qt::MouseButtons buttons = Qt::NoButton;
 };
@@ -117,14 +77,10 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
 {
     EXPECT_EQ(enabled(), (QStringList{"record", "addCategory", "prefs"}));
 
-    RecGroup* cat = outline->createNewGroup();
-    cat->setTitle("Cat");
-    QDir().mkpath(app->outputFolder() + "/Cat");
-    outline->addGroup(cat, outline->mainGroup());
-    outline->selectItem(cat);
+    outline->selectItem(category("Cat"));
     EXPECT_EQ(enabled(), (QStringList{"record", "addCategory", "delete", "prefs"}));
 
-    RecItem* talk = tone("Talk");
+    RecItem* talk = recording("Talk", nullptr, 3);
     outline->selectItem(talk);
     EXPECT_EQ(enabled(), (QStringList{"record", "continue", "addCategory", "delete", "prefs",
                                       "jumpBackward", "play", "jumpForward", "addMark"}));
@@ -169,22 +125,18 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
 
 TEST_F(WindowState, TheIconOpensAndClosesTheWindowOnTheMainPage)
 {
-    ASSERT_NE(app->statusView(), nullptr) << "no system tray";
-    ASSERT_TRUE(app->window() && app->window()->isVisible());
     app->showPrefs();
     app->statusView()->mouseDown();
     EXPECT_FALSE(app->window()->isVisible());
     app->statusView()->mouseDown();
     ASSERT_TRUE(app->window()->isVisible());
-    spin(400); // the slide back
+    EXPECT_TRUE(waitUntil([&] { return !app->backView()->isSliding(); }));
     EXPECT_EQ(app->backView()->currentView(), view);
 }
 
 TEST_F(WindowState, TurningAwayHidesTheWindowUnlessThePointerIsOnIt)
 {
-    ASSERT_NE(app->statusView(), nullptr) << "no system tray";
     ZwAttachedWindow* window = app->window();
-    ASSERT_TRUE(window && window->isVisible());
     const QRect frame = window->geometry();
 
     // A held left button delays the decision.
@@ -209,7 +161,6 @@ TEST_F(WindowState, TurningAwayHidesTheWindowUnlessThePointerIsOnIt)
 
 TEST_F(WindowState, TheEditorPanelRemembersWhenTheUserClosedIt)
 {
-    ASSERT_NE(app->statusView(), nullptr) << "no system tray";
     DescrPanel* panel = app->descrPanel();
     ASSERT_TRUE(panel->isVisible()); // shown at start-up by default
     EXPECT_TRUE(view->showDescrBtn->state());
@@ -257,46 +208,29 @@ TEST_F(WindowState, PreferencesDriveTheRealEngine)
     app->showPrefs();
     prefs->skipSilenceBtn()->click();
     ASSERT_TRUE(prefs->isLevelShown());
-    spin(600);
-    EXPECT_GT(app->inputLevel(), 0.5f);
+    EXPECT_TRUE(waitUntil([&] { return app->inputLevel() > 0.5f; }));
     prefs->setRecQuality(2); // no "Can't change output format..." while the meter runs
-    spin(300);
-    XServer::instance().screenshot(QString(qgetenv("VT_BINARY_DIR")) +
-                                   "/test-artefacts/preferences_meter.png");
     app->showMainView();
     EXPECT_FALSE(prefs->isLevelShown());
     EXPECT_FALSE(app->isRecording());
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
 }
 
-TEST_F(WindowState, AnotherOutputFolderStopsTheRecordingFirst)
+class HotKeysOff : public WindowState
 {
-    app->startStopRecording();
-    ASSERT_TRUE(app->isRecording());
-    spin(500);
-    const QString first = app->outputFolder();
-    app->outputFolderChanged(home.path() + "/other");
-    EXPECT_FALSE(app->isRecording());
-    EXPECT_TRUE(QFile::exists(first + "/Untitled 1.m4a"));
-    QFile db(first + "/RecordingsDB.xml");
-    ASSERT_TRUE(db.open(QIODevice::ReadOnly));
-    const QByteArray saved = db.readAll();
-    EXPECT_TRUE(saved.contains("Title=\"Untitled 1\""));
-    EXPECT_FALSE(saved.contains("Duration=\"0\""));
-    EXPECT_TRUE(outline->mainGroup()->subItems().isEmpty()); // the other folder's library
-}
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    if (!XServer::instance().isRunning() || !XServer::instance().startTray()) {
-        fprintf(stderr, "no X server with a tray\n");
-        return 1;
+protected:
+    void configure(Settings& settings) override { settings.setIgnoreGlobalHotKeys(true); }
+    bool grabbed() const
+    {
+        return app->hotKeys().allHotKeyResponders().at(0)->hotKeyEvent()->reference();
     }
-    PulseServer::instance();
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    QApplication::setOrganizationName("VoiceTray");
-    QApplication::setApplicationName("VoiceTray");
-    return RUN_ALL_TESTS();
+};
+
+TEST_F(HotKeysOff, TheStoredChoiceLeavesTheKeysFreeUntilTheUserTurnsThemOn)
+{
+    EXPECT_FALSE(grabbed());
+    EXPECT_FALSE(app->prefView()->useHotKeysBtn()->isChecked());
+    app->prefView()->useHotKeysBtn()->click();
+    EXPECT_TRUE(grabbed());
+    EXPECT_FALSE(app->settings().ignoreGlobalHotKeys());
 }

@@ -7,15 +7,7 @@
 #include <algorithm>
 #include <gtest/gtest.h>
 
-namespace {
-
-class IsSilenceTest : public ::testing::Test
-{
-protected:
-    void TearDown() override { SilenceSettings::soundThreshold = 0.2f; }
-};
-
-TEST_F(IsSilenceTest, LevelIsPeakToPeakOverAllChannels)
+TEST(Silence, LevelIsPeakToPeakOverAllChannels)
 {
     constexpr uint32_t frames = 64;
     auto list = KvAudioBufferList::allocate(2, frames * sizeof(float));
@@ -42,14 +34,10 @@ TEST_F(IsSilenceTest, LevelIsPeakToPeakOverAllChannels)
     EXPECT_NEAR(SilenceSettings::inputLevel(), 1.1f, 1e-6f);
     SilenceSettings::soundThreshold = 0.2f;
     EXPECT_TRUE(IsSilence(frames - 1, list.get()));
-}
 
-TEST_F(IsSilenceTest, AListWithoutBuffersHasLevelMinus200)
-{
+    // A list without buffers is silent at level -200.
     auto empty = KvAudioBufferList::allocate(0, 256);
     ASSERT_TRUE(empty);
     EXPECT_TRUE(IsSilence(64, empty.get()));
     EXPECT_FLOAT_EQ(SilenceSettings::inputLevel(), -200.0f);
 }
-
-} // namespace

@@ -7,7 +7,7 @@
 
 namespace {
 
-TEST(SpscRingBufferTest, WritesAndReadsWholeBlocksOrNothing)
+TEST(SpscRingBuffer, WritesAndReadsWholeBlocksOrNothing)
 {
     SpscRingBuffer ring(6);
     EXPECT_EQ(ring.capacity(), 8u);
@@ -31,7 +31,7 @@ TEST(SpscRingBufferTest, WritesAndReadsWholeBlocksOrNothing)
 
 // One producer and one consumer with blocks of changing sizes through a small
 // ring that wraps thousands of times: every sample arrives once and in order.
-TEST(SpscRingBufferTest, ProducerAndConsumerThreadsKeepEverySampleInOrder)
+TEST(SpscRingBuffer, ProducerAndConsumerThreadsKeepEverySampleInOrder)
 {
     constexpr size_t total = 2'000'000;
     SpscRingBuffer ring(1024);

@@ -1,18 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // VoiceTray as a user meets it: the real program in a system tray on a
-// private X display, recording from the test sound server.
+// private X display, recording from the test sound server, driven by the
+// pointer, the global hot keys and the voicetray command.
 #include "e2e/VoiceTrayProcess.h"
 #include "media/QTMovie.h"
-#include "support/PulseServer.h"
+#include "support/Artefacts.h"
+#include "support/Wait.h"
 #include "support/XServer.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QWidget>
 #include <gtest/gtest.h>
 
 namespace {
+
+QString program()
+{
+    return qEnvironmentVariable("VT_BINARY_DIR") + "/src/voicetray";
+}
 
 // The record button's centre: the first button of the toolbar, below the
 // arrow strip of the window.
@@ -21,98 +26,99 @@ QPoint recordButton(const QRect& popup)
     return popup.topLeft() + QPoint(8 + 13, 16 + 17);
 }
 
-bool saved(const VoiceTrayProcess& app, const QByteArray& title)
-{
-    const QByteArray db = app.database();
-    const int at = db.indexOf("Title=\"" + title + "\"");
-    return at >= 0 && !db.mid(at, 200).contains("Duration=\"0\"");
-}
-
 } // namespace
 
-TEST(EndToEnd, TrayClickRecordStopAndTheRecordingIsThere)
+TEST(CommandLine, HelpAndVersionNeedNoDisplay)
+{
+    QProcess voicetray;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    voicetray.setProcessEnvironment(env);
+    auto run = [&](const QStringList& args) {
+        voicetray.start(program(), args);
+        EXPECT_TRUE(voicetray.waitForFinished(10000));
+        return voicetray.exitCode();
+    };
+    EXPECT_EQ(run({"--help"}), 0);
+    const QByteArray help = voicetray.readAllStandardOutput();
+    for (const char* option : {"--record", "--continue", "--show", "--version"})
+        EXPECT_TRUE(help.contains(option)) << option;
+    // Qt's own options, as a session manager's restart passes them, are no error.
+    for (const QStringList& args :
+         {QStringList{"--version"}, QStringList{"-session", "1234abcd", "-reverse", "--version"}}) {
+        EXPECT_EQ(run(args), 0);
+        EXPECT_EQ(voicetray.readAllStandardOutput().trimmed(), "VoiceTray 0.1.0");
+    }
+    EXPECT_NE(run({"--no-such-option"}), 0);
+}
+
+TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
 {
     VoiceTrayProcess app;
-    ASSERT_TRUE(app.start());
+    const QString rec = app.outputFolder();
+    auto saved = [&](const QByteArray& title) {
+        const QByteArray db = app.database();
+        const int at = db.indexOf("Title=\"" + title + "\"");
+        return at >= 0 && !db.mid(at, 200).contains("Duration=\"0\"");
+    };
+    auto recorded = [&](const QString& file, double seconds) {
+        return waitUntil([&] { return QTMovie::fileDuration(file) >= seconds; });
+    };
+    XServer& x = XServer::instance();
+
+    // None runs: the first start records once it is up; the record button stops it.
+    ASSERT_TRUE(app.start({"--record"}));
+    const QString first = rec + "/Untitled 1.m4a";
+    ASSERT_TRUE(recorded(first, 1.0));
+    clickAt(recordButton(app.popupFrame()));
+    ASSERT_TRUE(waitUntil([&] { return saved("Untitled 1"); }));
+    const double firstLength = QTMovie::fileDuration(first);
+
+    // The icon closes the window; a second start opens it under the icon,
+    // quietly, and ends. Open already, it stays open.
     const QRect icon = app.trayIconFrame();
     ASSERT_FALSE(icon.isNull());
-
-    // Two clicks on the icon close the window opened at start-up and open it again.
     clickAt(icon.center());
     ASSERT_TRUE(waitUntil([&] { return app.popupFrame().isNull(); }));
-    clickAt(icon.center());
+    QByteArray errors;
+    EXPECT_EQ(app.run({}, &errors), 0);
+    EXPECT_TRUE(errors.isEmpty()) << errors.constData();
     ASSERT_TRUE(waitUntil([&] { return !app.popupFrame().isNull(); }));
     const QRect popup = app.popupFrame();
     EXPECT_EQ(popup.top(), icon.bottom() + 1 + 5); // the arrow's tip 5 px under the icon
     EXPECT_LE(popup.left(), icon.center().x());
     EXPECT_GE(popup.right(), icon.center().x());
+    EXPECT_EQ(app.run({"--show"}, &errors, nullptr, {"QT_LOGGING_RULES=voicetray.app.info=true"}),
+              0);
+    EXPECT_TRUE(errors.contains("Handed \"show\" to the running VoiceTray")) << errors.constData();
 
-    QElapsedTimer clock;
-    clickAt(recordButton(popup));
-    clock.start();
-    const QString file = app.outputFolder() + "/Untitled 1.m4a";
-    ASSERT_TRUE(waitUntil([&] { return QFile::exists(file); }));
-    pause(1000);
-    XServer::instance().screenshot(artefact("e2e_recording.png"));
-    pause(std::max<qint64>(0, 2000 - clock.elapsed()));
-    clickAt(recordButton(popup));
-    const double seconds = clock.elapsed() / 1000.0;
-    ASSERT_TRUE(waitUntil([&] { return saved(app, "Untitled 1"); }));
-    // The test's sine source runs ahead of the clock, so the file may be
-    // longer than the time the recording ran, never shorter.
-    EXPECT_GT(QTMovie::fileDuration(file), seconds - 0.3);
-    XServer::instance().screenshot(artefact("e2e_window.png"));
-}
-
-TEST(EndToEnd, HotKeysRecordAndContinueFromAnotherWindow)
-{
-    VoiceTrayProcess app;
-    ASSERT_TRUE(app.start());
+    // The command starts the next recording and the window stays as the show
+    // left it; the hot key stops the recording while another window has the focus.
+    const QString second = rec + "/Untitled 2.m4a";
+    ASSERT_EQ(app.run({"--record"}), 0);
+    ASSERT_TRUE(recorded(second, 1.0));
+    EXPECT_EQ(app.popupFrame(), popup);
     QWidget other;
     other.setWindowTitle("Another application");
     other.setGeometry(100, 300, 300, 200);
     other.show();
-    XServer::instance().xdotool({"search", "--name", "Another application", "windowactivate"});
-
-    XServer& x = XServer::instance();
-    const QString file = app.outputFolder() + "/Untitled 1.m4a";
+    x.xdotool({"search", "--sync", "--name", "Another application", "windowactivate"});
     x.xdotool({"key", "super+shift+r"});
-    ASSERT_TRUE(waitUntil([&] { return QFile::exists(file); }));
-    pause(1500);
-    x.xdotool({"key", "super+shift+r"});
-    ASSERT_TRUE(waitUntil([&] { return saved(app, "Untitled 1"); }));
-    const double first = QTMovie::fileDuration(file);
+    ASSERT_TRUE(waitUntil([&] { return saved("Untitled 2"); }));
 
-    // Continue the selected recording, then stop it with the other combination.
+    // The command continues the selected recording, the newest; the other
+    // hot key stops it and the part is joined.
+    const double before = QTMovie::fileDuration(second);
+    const QString part = rec + "/Untitled 2 1.m4a";
+    ASSERT_EQ(app.run({"--continue"}), 0);
+    ASSERT_TRUE(recorded(part, 1.0));
     x.xdotool({"key", "super+shift+c"});
-    ASSERT_TRUE(waitUntil([&] { return QFile::exists(app.outputFolder() + "/Untitled 1 1.m4a"); }));
-    pause(1500);
-    x.xdotool({"key", "super+shift+r"});
-    ASSERT_TRUE(waitUntil([&] {
-        return !QFile::exists(app.outputFolder() + "/Untitled 1 1.m4a") &&
-               QTMovie::fileDuration(file) > first + 1.0;
-    }));
+    ASSERT_TRUE(waitUntil(
+        [&] { return !QFile::exists(part) && QTMovie::fileDuration(second) > before + 1.0; }));
     EXPECT_TRUE(app.database().contains("Position in which the recording was continued"));
-}
-
-TEST(EndToEnd, WithHotKeysSwitchedOffNothingHappens)
-{
-    VoiceTrayProcess app(true);
-    ASSERT_TRUE(app.start());
-    XServer::instance().xdotool({"key", "super+shift+r"});
-    pause(1500);
-    EXPECT_FALSE(QFile::exists(app.outputFolder() + "/Untitled 1.m4a"));
-}
-
-int main(int argc, char** argv)
-{
-    ::testing::InitGoogleTest(&argc, argv);
-    if (!XServer::instance().isRunning() || !XServer::instance().startTray()) {
-        fprintf(stderr, "no X server with a tray\n");
-        return 1;
-    }
-    PulseServer::instance();
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    return RUN_ALL_TESTS();
+    EXPECT_DOUBLE_EQ(QTMovie::fileDuration(first), firstLength);
+    EXPECT_EQ(app.processCount(), 1);
+    if (HasFailure())
+        x.screenshot(artefact("e2e-failure.png"));
 }

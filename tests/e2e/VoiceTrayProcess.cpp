@@ -2,11 +2,10 @@
 #include "e2e/VoiceTrayProcess.h"
 
 #include "support/PulseServer.h"
+#include "support/Wait.h"
 #include "support/XServer.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -40,30 +39,6 @@ QList<QRect> windowFrames()
 }
 
 } // namespace
-
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < timeoutMs)
-        pause(50);
-    return condition();
-}
-
-void pause(int ms)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
-QString artefact(const QString& name)
-{
-    const QString dir = qEnvironmentVariable("VT_BINARY_DIR", QDir::tempPath()) + "/test-artefacts";
-    QDir().mkpath(dir);
-    return dir + "/" + name;
-}
 
 void clickAt(QPoint point)
 {

@@ -5,7 +5,6 @@
 #include <QRect>
 #include <QString>
 #include <QTemporaryDir>
-#include <functional>
 
 // The real voicetray program on the test display, recording from the test
 // sound server into a private home folder.
@@ -38,7 +37,5 @@ private:
     QProcess m_process;
 };
 
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 10000);
-void pause(int ms);
-QString artefact(const QString& name);
+// Moves the pointer there and clicks the left button.
 void clickAt(QPoint point);

@@ -3,9 +3,13 @@
 
 #include "HotKeyTestSupport.h"
 #include "hotkeys/HxModifierFlags.h"
+#include "support/Wait.h"
 #include "support/XServer.h"
 
+#include <QAbstractNativeEventFilter>
+#include <QCoreApplication>
 #include <gtest/gtest.h>
+#include <xcb/xcb.h>
 
 using namespace HxModifierFlags;
 
@@ -22,16 +26,61 @@ void key(const QString& combination, const QString& command = QStringLiteral("ke
     ASSERT_TRUE(ok) << qPrintable(combination);
 }
 
-// Presses a combination and gives the events time to arrive.
-void pressAndSettle(const QString& combination)
+// Counts the presses of an X key code that reach this process, repeats included.
+class KeyPresses : public QAbstractNativeEventFilter
 {
-    key(combination);
-    spinEventLoop(150);
-}
+public:
+    explicit KeyPresses(quint8 keycode) : m_keycode(keycode)
+    {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    ~KeyPresses() override { QCoreApplication::instance()->removeNativeEventFilter(this); }
+    bool nativeEventFilter(const QByteArray&, void* message, qintptr*) override
+    {
+        const auto* event = static_cast<xcb_generic_event_t*>(message);
+        if ((event->response_type & 0x7f) == XCB_KEY_PRESS &&
+            reinterpret_cast<const xcb_key_press_event_t*>(event)->detail == m_keycode)
+            ++count;
+        return false;
+    }
+    int count = 0;
+
+private:
+    quint8 m_keycode;
+};
+
+// A sentinel combination (Ctrl+Shift+F6) pressed after another one shows,
+// once it arrives, that whatever the other one does has been done. It is made
+// on first use: the application's hot keys must be the first to set the
+// signature.
+class GlobalHotKeys : public ::testing::Test
+{
+protected:
+    void pressAndSettle(const QString& combination)
+    {
+        key(combination);
+        settle();
+    }
+    void settle()
+    {
+        if (!m_sentinel) {
+            m_sentinel = HxHotKeyEvent::getHotKeyForKeyCode(97, Control | Shift);
+            ASSERT_TRUE(m_sentinel->setTarget(&m_target, QStringLiteral("released:"),
+                                              QStringLiteral("pressed:")));
+            ASSERT_TRUE(m_sentinel->setEnabled(true));
+        }
+        const qsizetype before = m_target.received.size();
+        key(QStringLiteral("ctrl+shift+F6"));
+        ASSERT_TRUE(waitUntil([&] { return m_target.received.size() > before; }));
+    }
+
+    RecordingTarget m_target{{QStringLiteral("pressed:")}};
+    HxHotKeyEventPtr m_sentinel;
+};
 
 } // namespace
 
-TEST(AppHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
+TEST_F(GlobalHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
 {
     OtherXClient other;
     other.showFocusedWindow();
@@ -64,10 +113,13 @@ TEST(AppHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
     EXPECT_FALSE(controller.isRecording());
 
     // A held combination is one press, whatever the key repeat does; releases do nothing.
-    key(QStringLiteral("super+shift+r"), QStringLiteral("keydown"));
-    spinEventLoop(900);
+    {
+        KeyPresses presses(kXR);
+        key(QStringLiteral("super+shift+r"), QStringLiteral("keydown"));
+        ASSERT_TRUE(waitUntil([&] { return presses.count >= 3; }));
+    }
     key(QStringLiteral("super+shift+r"), QStringLiteral("keyup"));
-    spinEventLoop(150);
+    settle();
     EXPECT_EQ(controller.actions.size(), 5);
     EXPECT_TRUE(controller.isRecording());
     pressAndSettle(QStringLiteral("super+shift+r"));
@@ -93,7 +145,7 @@ TEST(AppHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
     EXPECT_EQ(controller.actions.size(), 7);
 }
 
-TEST(AppHotKeys, SetUpSwitchedOffGrabsNothing)
+TEST_F(GlobalHotKeys, SetUpSwitchedOffGrabsNothing)
 {
     OtherXClient other;
     RecordingController controller;
@@ -107,7 +159,7 @@ TEST(AppHotKeys, SetUpSwitchedOffGrabsNothing)
     EXPECT_FALSE(other.canGrab(kXR, kXSuperShift));
 }
 
-TEST(AppHotKeys, CombinationHeldByAnotherClientFailsCleanly)
+TEST_F(GlobalHotKeys, CombinationHeldByAnotherClientFailsCleanly)
 {
     OtherXClient other;
     ASSERT_TRUE(other.grab(kXR, kXSuperShift));
@@ -128,7 +180,7 @@ TEST(AppHotKeys, CombinationHeldByAnotherClientFailsCleanly)
     other.ungrab(kXR, kXSuperShift);
 }
 
-TEST(AppHotKeys, ReleasesReachTheReleaseAction)
+TEST_F(GlobalHotKeys, ReleasesReachTheReleaseAction)
 {
     RecordingTarget target;
     const HxHotKeyEventPtr hotKey = HxHotKeyEvent::getHotKeyForKeyCode(122, Option);

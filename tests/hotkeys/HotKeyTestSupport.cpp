@@ -2,28 +2,10 @@
 #include "HotKeyTestSupport.h"
 
 #include "hotkeys/HxHotKeyEvent.h"
+#include "support/Wait.h"
 
-#include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QThread>
 #include <cstdlib>
 #include <xcb/xcb.h>
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(2);
-    }
-    return done();
-}
-
-void spinEventLoop(int ms)
-{
-    waitUntil([] { return false; }, ms);
-}
 
 AssertionRecorder::AssertionRecorder()
 {
@@ -148,15 +130,13 @@ void OtherXClient::showFocusedWindow()
     xcb_map_window(m_connection, m_window);
     std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     // The window manager maps it asynchronously; focus it once it is viewable.
-    for (int i = 0; i < 200; ++i) {
+    waitUntil([this] {
         xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
             m_connection, xcb_get_window_attributes(m_connection, m_window), nullptr);
         const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
         std::free(attributes);
-        if (viewable)
-            break;
-        QThread::msleep(10);
-    }
+        return viewable;
+    });
     xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, m_window, XCB_CURRENT_TIME);
     std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
 }

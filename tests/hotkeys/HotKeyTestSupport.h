@@ -7,12 +7,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <functional>
-
-// Runs the event loop until done() holds or timeoutMs passed; answers done().
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 3000);
-// Runs the event loop for ms milliseconds.
-void spinEventLoop(int ms);
 
 // Collects the assertion reports raised while it lives.
 class AssertionRecorder

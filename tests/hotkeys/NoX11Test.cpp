@@ -4,7 +4,6 @@
 #include "hotkeys/HxHotKeyControl.h"
 #include "hotkeys/HxKeyboardLayout.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
 
 TEST(NoX11, HotKeysReportOnceAndEverythingElseWorks)
@@ -32,13 +31,4 @@ TEST(NoX11, HotKeysReportOnceAndEverythingElseWorks)
     EXPECT_EQ(log.count(QStringLiteral("Could not install Event handler")), 1);
     EXPECT_EQ(log.count(QStringLiteral("Enable Failed")), 0);
     EXPECT_EQ(log.count(QStringLiteral("Disable Failed")), 0);
-}
-
-int main(int argc, char** argv)
-{
-    qunsetenv("DISPLAY");
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -1,29 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/RecordingsDBReader.h"
 #include "library/TreeFixture.h"
+#include "support/TestFiles.h"
 
-#include <QDir>
-#include <QFile>
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
-
-QString readText(const QString& path)
-{
-    QFile f(path);
-    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
-    return QString::fromUtf8(f.readAll()).trimmed();
-}
-
-void touch(const QString& path)
-{
-    QDir().mkpath(QFileInfo(path).absolutePath());
-    QFile f(path);
-    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
-}
 
 // Each data file names, in a "files:" comment, the recordings that exist on
 // disk beside it; the ".expected" file holds the tree that must load.
@@ -37,9 +22,8 @@ TEST_P(ReaderFiles, LoadsWhatTheFileAndTheDiskAllow)
 {
     const QString dataDir = QString(VT_DATA_DIR) + "/reader/";
     const QString xmlPath = dataDir + GetParam() + ".xml";
-    QFile xmlFile(xmlPath);
-    ASSERT_TRUE(xmlFile.open(QIODevice::ReadOnly));
-    const QByteArray xml = xmlFile.readAll();
+    const QByteArray xml = readFile(xmlPath);
+    ASSERT_FALSE(xml.isEmpty()) << xmlPath.toStdString();
 
     QTemporaryDir tmp;
     const QString out = tmp.path() + "/out";
@@ -47,12 +31,13 @@ TEST_P(ReaderFiles, LoadsWhatTheFileAndTheDiskAllow)
     const auto match = QRegularExpression("files: ([^>]*) -->").match(QString::fromUtf8(xml));
     if (match.hasMatch())
         for (const QString& f : match.captured(1).split(", "))
-            touch(out + "/" + f);
+            writeFile(out + "/" + f);
 
     RecGroup root(RecGroup::Bare);
     RecordingsDBReader reader(out, PlainFactory::add);
     reader.loadBytes(xml, &root);
-    EXPECT_EQ(describeTree(&root), readText(dataDir + GetParam() + ".expected"));
+    EXPECT_EQ(describeTree(&root),
+              QString::fromUtf8(readFile(dataDir + GetParam() + ".expected")).trimmed());
 }
 
 INSTANTIATE_TEST_SUITE_P(Database, ReaderFiles,
@@ -81,11 +66,8 @@ TEST(DatabaseReader, LeadingNumbersAndBooleans)
 TEST(DatabaseReader, HostileFilesLoadNothingAndFetchNothing)
 {
     QTemporaryDir tmp;
-    QFile secret(tmp.path() + "/secret.txt");
-    ASSERT_TRUE(secret.open(QIODevice::WriteOnly));
-    secret.write("SECRET");
-    secret.close();
-    touch(tmp.path() + "/A.m4a");
+    writeFile(tmp.path() + "/secret.txt", "SECRET");
+    writeFile(tmp.path() + "/A.m4a");
 
     const QByteArray external =
         "<?xml version=\"1.0\"?>\n<!DOCTYPE Recordings [<!ENTITY xxe SYSTEM \"file://" +
@@ -129,7 +111,7 @@ TEST(DatabaseReader, DeepNestingStopsAtTheDepthLimit)
 TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadWhatExists)
 {
     QTemporaryDir tmp;
-    touch(tmp.path() + "/Kept.m4a");
+    writeFile(tmp.path() + "/Kept.m4a");
     QByteArray xml = "<Recordings>\n";
     const QByteArray filler(400, 'x');
     int n = 0;

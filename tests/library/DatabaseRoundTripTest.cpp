@@ -3,10 +3,9 @@
 #include "library/RecordingsDBReader.h"
 #include "library/TreeFixture.h"
 #include "library/XMLCreator.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <csignal>
@@ -64,10 +63,7 @@ public:
                     item->addMarkAtTime(float(m_rng.generateDouble() * 1000), pick(),
                                         int(m_rng.bounded(0, 100)));
                 PlainFactory::add(item, group);
-                const QString file = LibraryPaths::restorePath(m_out, item, root);
-                QDir().mkpath(QFileInfo(file).absolutePath());
-                QFile f(file);
-                EXPECT_TRUE(f.open(QIODevice::WriteOnly)) << file.toStdString();
+                writeFile(LibraryPaths::restorePath(m_out, item, root));
             }
         }
     }
@@ -126,10 +122,7 @@ TEST(DatabaseRoundTrip, FailedSaveKeepsTheOldFile)
     const QString db = tmp.path() + "/RecordingsDB.xml";
     RecGroup root(RecGroup::Bare);
     ASSERT_TRUE(XMLCreator().createXML(&root, db));
-    QFile f(db);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    const QByteArray before = f.readAll();
-    f.close();
+    const QByteArray before = readFile(db);
 
     auto* item = new RecItem;
     item->setTitle("New");
@@ -145,16 +138,14 @@ TEST(DatabaseRoundTrip, FailedSaveKeepsTheOldFile)
     const bool saved = XMLCreator().createXML(&root, db);
     setrlimit(RLIMIT_FSIZE, &old);
     EXPECT_FALSE(saved);
-    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
-    EXPECT_EQ(f.readAll(), before);
+    EXPECT_EQ(readFile(db), before);
     EXPECT_EQ(QDir(tmp.path()).entryList(QDir::Files | QDir::Hidden).size(), 1);
 }
 
 TEST(DatabaseRoundTrip, SaveIntoAPathThatCannotBeAFolderFails)
 {
     QTemporaryDir tmp;
-    QFile blocker(tmp.path() + "/file");
-    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    writeFile(tmp.path() + "/file");
     RecGroup root(RecGroup::Bare);
     EXPECT_FALSE(XMLCreator().createXML(&root, tmp.path() + "/file/sub/RecordingsDB.xml"));
     EXPECT_FALSE(XMLCreator().createXML(nullptr, tmp.path() + "/x.xml"));

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/AacFileWriter.h"
-#include "media/MediaTestFiles.h"
 #include "media/QTMovie.h"
+#include "support/Media.h"
+#include "support/TestFiles.h"
 
-#include <QFile>
+#include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -11,9 +12,10 @@ namespace {
 
 // A recording as the engine writes it: mono capture buffers of a sine tone
 // through its AAC writer into fragmented MP4, at one of the preset rates.
-QString record(MediaTestFiles& files, const QString& name, int rate, int frequency, double seconds)
+QString record(const QTemporaryDir& files, const QString& name, int rate, int frequency,
+               double seconds)
 {
-    const QString path = files.path(name);
+    const QString path = files.filePath(name);
     AacFileWriter writer;
     constexpr uint32_t kBuffer = 512;
     const AacFileWriter::Input input{48000, 1, 0, kBuffer};
@@ -38,7 +40,7 @@ QString record(MediaTestFiles& files, const QString& name, int rate, int frequen
 
 TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
 {
-    MediaTestFiles files;
+    QTemporaryDir files;
     for (const int rate : {44100, 22050, 11025}) {
         SCOPED_TRACE(rate);
         const double frame = 1024.0 / rate;
@@ -61,17 +63,18 @@ TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
         recording->setEditable(true);
         continuation->setSelection(QTMakeTimeRange(QTMakeTime(0, rate), continuation->duration()));
         ASSERT_TRUE(recording->appendSelectionFromMovie(*continuation));
-        const QString joined = files.path(QStringLiteral("joined %1.tmp").arg(rate));
+        const QString joined = files.filePath(QStringLiteral("joined %1.tmp").arg(rate));
         ASSERT_TRUE(recording->writeToFile(joined, {.flatten = true}))
             << recording->lastError().toStdString();
-        std::vector<QByteArray> packets = MediaTestFiles::packets(first);
-        const std::vector<QByteArray> more = MediaTestFiles::packets(part);
-        packets.insert(packets.end(), more.begin(), more.end());
-        EXPECT_EQ(MediaTestFiles::packets(joined), packets);
+        std::vector<QByteArray> expected = packets(first);
+        const std::vector<QByteArray> more = packets(part);
+        expected.insert(expected.end(), more.begin(), more.end());
+        EXPECT_EQ(packets(joined), expected);
         EXPECT_NEAR(QTMovie::fileDuration(joined),
                     QTMovie::fileDuration(first) + QTMovie::fileDuration(part), frame);
-        EXPECT_NEAR(MediaTestFiles::frequencyAt(joined, 0.5, 2.0), 440, 4);
-        EXPECT_NEAR(MediaTestFiles::frequencyAt(joined, 3.3, 1.4), 880, 4);
+        const DecodedAudio audio = DecodedAudio::decode(joined);
+        EXPECT_NEAR(audio.frequencyAt(0.5, 2.0), 440, 4);
+        EXPECT_NEAR(audio.frequencyAt(3.3, 1.4), 880, 4);
 
         // A piece cut out of the joined file, as the split makes it.
         std::unique_ptr<QTMovie> whole = QTMovie::movieWithFile(joined);
@@ -81,23 +84,21 @@ TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
             whole->deleteSegment(QTMakeTimeRange(QTMakeTime(0, rate), QTMakeTime(2 * rate, rate))));
         ASSERT_TRUE(whole->deleteSegment(
             QTMakeTimeRange(QTMakeTime(2 * rate, rate), QTMakeTime(100 * rate, rate))));
-        const QString piece = files.path(QStringLiteral("piece %1.m4a").arg(rate));
+        const QString piece = files.filePath(QStringLiteral("piece %1.m4a").arg(rate));
         ASSERT_TRUE(whole->writeToFile(piece, {.flatten = true}));
         EXPECT_NEAR(QTMovie::fileDuration(piece), 2.0, 2 * frame);
         // The engine's fragmented files carry the encoder delay and padding as
         // sound (no edit list), so the tone of the part starts up to 0.15 s
         // after the join point at the lowest rate.
-        EXPECT_NEAR(MediaTestFiles::frequencyAt(piece, 0.1, 0.8), 440, 4);
-        EXPECT_NEAR(MediaTestFiles::frequencyAt(piece, 1.3, 0.6), 880, 4);
+        const DecodedAudio cut = DecodedAudio::decode(piece);
+        EXPECT_NEAR(cut.frequencyAt(0.1, 0.8), 440, 4);
+        EXPECT_NEAR(cut.frequencyAt(1.3, 0.6), 880, 4);
     }
 
     // A recording whose process was killed: the file ends inside a fragment.
-    const QByteArray bytes = MediaTestFiles::contents(files.path("Untitled 44100.m4a"));
-    const QString killed = files.path("killed.m4a");
-    QFile file(killed);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes.left(bytes.size() * 2 / 3));
-    file.close();
+    const QByteArray bytes = readFile(files.filePath("Untitled 44100.m4a"));
+    const QString killed = files.filePath("killed.m4a");
+    writeFile(killed, bytes.left(bytes.size() * 2 / 3));
     std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(killed);
     ASSERT_TRUE(movie);
     EXPECT_GT(QTTimeInSeconds(movie->duration()), 1.0);

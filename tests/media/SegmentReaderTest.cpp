@@ -2,8 +2,9 @@
 #include "media/SegmentReader.h"
 
 #include "media/MediaProber.h"
-#include "media/MediaTestFiles.h"
+#include "support/Media.h"
 
+#include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
 
@@ -28,21 +29,21 @@ std::vector<float> readAll(SegmentReader& reader)
 // command decodes at that offset. A sweep makes a shift of one sample show.
 TEST(SegmentReader, SeeksAreSampleAccurateInEveryFormat)
 {
-    MediaTestFiles files;
+    QTemporaryDir files;
     const QString sweep = "aevalsrc=0.8*sin(2*PI*(300+300*t)*t):s=44100:d=4";
     for (const QStringList& codec :
          {QStringList{"-c:a", "pcm_s16le", "x.wav"}, QStringList{"-c:a", "aac", "x.m4a"},
           QStringList{"-c:a", "libmp3lame", "-b:a", "192k", "x.mp3"},
           QStringList{"-c:a", "flac", "x.flac"}}) {
         SCOPED_TRACE(codec.last().toStdString());
-        const QString path = files.path(codec.last());
-        ASSERT_TRUE(MediaTestFiles::ffmpeg(QStringList{"-f", "lavfi", "-i", sweep} +
-                                           codec.mid(0, codec.size() - 1) + QStringList{path}));
+        const QString path = files.filePath(codec.last());
+        ASSERT_TRUE(ffmpeg(QStringList{"-f", "lavfi", "-i", sweep} +
+                           codec.mid(0, codec.size() - 1) + QStringList{path}));
         const MediaInfoPtr info = MediaProber::probe(path);
         ASSERT_TRUE(info);
         const MovieSegment whole{info, info->startSample, info->durationSamples};
 
-        const std::vector<float> reference = MediaTestFiles::decode(path);
+        const std::vector<float> reference = DecodedAudio::decode(path).channels.at(0);
         SegmentReader full({whole}, 44100, 1);
         ASSERT_TRUE(full.seek(0));
         EXPECT_EQ(int64_t(readAll(full).size()), full.length());

@@ -1,106 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where the drop marker goes, what a drag carries, and what a drop asks of
 // the application.
-#include "library/RecGroup.h"
-#include "library/RecItem.h"
-#include "outline/OutlineDelegate.h"
-#include "outline/RecOutlineController.h"
-#include "outline/RecOutlineView.h"
-#include "support/QtApp.h"
+#include "support/OutlineFixture.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QDragEnterEvent>
-#include <QFile>
 #include <QMimeData>
 #include <QMouseEvent>
-#include <QScrollArea>
-#include <QTemporaryDir>
 #include <QUrl>
-#include <gtest/gtest.h>
-#include <optional>
 
 namespace {
 
-// Stands in for the application controller: rows live under a temporary
-// folder, and the drops it is asked to take are written down.
-struct DropDelegate : OutlineDelegate
-{
-    QTemporaryDir dir;
-    RecOutlineController* outline = nullptr;
-    struct Drop
-    {
-        bool import;
-        QStringList paths;
-        GeneralRecItem* nearItem;
-        bool beforeItem;
-    };
-    std::optional<Drop> drop;
-
-    void structChanged() override {}
-    void chiefSelectedChanged() override {}
-    bool renameItem(GeneralRecItem*, const QString&) override { return false; }
-    bool isRecording() const override { return false; }
-    QString restorePath(const GeneralRecItem* item) const override
-    {
-        return dir.path() + pathBelowRoot(item);
-    }
-    QString pathBelowRoot(const GeneralRecItem* item) const
-    {
-        return outline->groupPath(item) + (item->isGroup() ? "" : ".m4a");
-    }
-    bool isFilesForImport(const QStringList& paths) const override
-    {
-        return !paths.first().startsWith(dir.path());
-    }
-    bool importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override
-    {
-        drop = Drop{true, paths, nearItem, beforeItem};
-        return true;
-    }
-    bool moveFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override
-    {
-        drop = Drop{false, paths, nearItem, beforeItem};
-        return true;
-    }
-};
-
-class DragDrop : public ::testing::Test
+class DragDrop : public OutlineFixture
 {
 protected:
-    void SetUp() override
-    {
-        delegate.outline = &outline;
-        scroll.setFrameShape(QFrame::NoFrame);
-        scroll.resize(300, 400);
-        outline.setAppDelegate(&delegate);
-        outline.setOutlineView(view, &scroll);
-        outline.setModifierQuery([] { return 0u; });
-        view->setDragPerformer(
-            [this](const QStringList& paths, const QPoint&) { dragged << paths; });
-        scroll.show();
-        QApplication::processEvents();
-    }
-    // Rows with their files or folders on disk.
-    RecGroup* group(const QString& title, RecGroup* parent = nullptr)
-    {
-        RecGroup* g = outline.createNewGroup();
-        g->setTitle(title);
-        g->setExpanded(true);
-        outline.addGroup(g, parent ? parent : outline.mainGroup());
-        QDir().mkpath(delegate.restorePath(g));
-        return g;
-    }
-    RecItem* item(const QString& title, RecGroup* parent = nullptr, bool withFile = true)
-    {
-        RecItem* i = outline.createNewItem();
-        i->setTitle(title);
-        outline.addItem(i, parent ? parent : outline.mainGroup());
-        QFile f(delegate.restorePath(i));
-        if (withFile && f.open(QIODevice::WriteOnly))
-            f.write("audio");
-        return i;
-    }
     // Which row shows the marker, and where.
     QString marker() const
     {
@@ -109,18 +22,15 @@ protected:
             return "none";
         return h->title() + (h->insertLineAtTop() ? " top" : " bottom");
     }
-    void press(QPointF at)
+    void mouse(QEvent::Type type, QPointF at)
     {
-        QMouseEvent e(QEvent::MouseButtonPress, at, view->mapToGlobal(at), Qt::LeftButton,
-                      Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(view, &e);
-    }
-    void moveTo(QPointF at)
-    {
-        QMouseEvent e(QEvent::MouseMove, at, view->mapToGlobal(at), Qt::NoButton, Qt::LeftButton,
+        QMouseEvent e(type, at, view->mapToGlobal(at),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);
         QApplication::sendEvent(view, &e);
     }
+    void press(QPointF at) { mouse(QEvent::MouseButtonPress, at); }
+    void moveTo(QPointF at) { mouse(QEvent::MouseMove, at); }
     // A drop of the paths at the point, as a file manager makes it.
     bool dropAt(const QStringList& paths, QPoint at)
     {
@@ -139,12 +49,6 @@ protected:
         return drop.isAccepted();
     }
 
-    QApplication& qt = qtApp();
-    DropDelegate delegate;
-    QScrollArea scroll;
-    RecOutlineView* view = new RecOutlineView;
-    RecOutlineController outline;
-    QList<QStringList> dragged;
     QString markerWhileDragging;
 };
 

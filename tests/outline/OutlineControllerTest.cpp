@@ -1,89 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "library/RecGroup.h"
-#include "library/RecItem.h"
-#include "outline/OutlineDelegate.h"
-#include "outline/RecOutlineController.h"
-#include "outline/RecOutlineView.h"
 #include "outline/RecRowView.h"
-#include "support/QtApp.h"
+#include "support/OutlineFixture.h"
 
 #include <QApplication>
-#include <QScrollArea>
 #include <QScrollBar>
-#include <gtest/gtest.h>
 
-namespace {
-
-struct Delegate : OutlineDelegate
-{
-    int saves = 0;
-    int chiefChanges = 0;
-    bool recording = false;
-    void structChanged() override { ++saves; }
-    void chiefSelectedChanged() override { ++chiefChanges; }
-    bool renameItem(GeneralRecItem*, const QString&) override { return true; }
-    bool isRecording() const override { return recording; }
-};
-
-class Outline : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        scroll.resize(300, 200);
-        outline.setAppDelegate(&delegate);
-        outline.setOutlineView(view, &scroll);
-        outline.setModifierQuery([this] { return modifiers; });
-        scroll.show();
-        QApplication::processEvents();
-    }
-
-    RecGroup* group(const QString& title, RecGroup* parent, bool expanded = true)
-    {
-        RecGroup* g = outline.createNewGroup();
-        g->setTitle(title);
-        g->setExpanded(expanded);
-        outline.addGroup(g, parent ? parent : outline.mainGroup());
-        return g;
-    }
-    RecItem* item(const QString& title, RecGroup* parent = nullptr)
-    {
-        RecItem* i = outline.createNewItem();
-        i->setTitle(title);
-        outline.addItem(i, parent ? parent : outline.mainGroup());
-        return i;
-    }
-    void click(GeneralRecItem* row, unsigned mods = 0)
-    {
-        modifiers = mods;
-        outline.onItemClick(row);
-        modifiers = 0;
-    }
-    QStringList selectedTitles()
-    {
-        QStringList titles;
-        for (GeneralRecItem* i : outline.selectedItemsOfGroup(outline.mainItem()))
-            titles << i->title();
-        return titles;
-    }
-
-    QApplication& app = qtApp();
-    Delegate delegate;
-    QScrollArea scroll;
-    RecOutlineView* view = new RecOutlineView;
-    RecOutlineController outline;
-    unsigned modifiers = 0;
-    static constexpr unsigned kCmd = RecOutlineController::kCommandKeyMask;
-    static constexpr unsigned kShift = RecOutlineController::kShiftKeyMask;
-};
-
-} // namespace
+using Outline = OutlineFixture;
 
 TEST_F(Outline, IdsPathsAndTheCurrentCategory)
 {
     EXPECT_EQ(outline.findMaxID(outline.mainGroup()), -1);
     EXPECT_EQ(outline.createNewID(), 0);
-    RecGroup* talks = group("Talks", nullptr);
+    RecGroup* talks = group("Talks");
     talks->setID(7);
     RecGroup* inner = group("B", talks);
     RecItem* talk = item("Talk", inner);
@@ -140,7 +68,7 @@ TEST_F(Outline, PlainAndCommandClicks)
 TEST_F(Outline, ShiftSelectsTheRangeInDocumentOrder)
 {
     RecItem* top = item("top");
-    RecGroup* cat = group("cat", nullptr);
+    RecGroup* cat = group("cat");
     RecItem* inside = item("inside", cat);
     RecItem* inside2 = item("inside2", cat);
     RecGroup* closed = group("closed", nullptr, false);
@@ -172,7 +100,7 @@ TEST_F(Outline, ShiftSelectsTheRangeInDocumentOrder)
 
 TEST_F(Outline, CollapsingMovesTheChiefAndSaves)
 {
-    RecGroup* cat = group("cat", nullptr);
+    RecGroup* cat = group("cat");
     RecItem* inside = item("inside", cat);
     RecItem* outside = item("outside");
     click(inside);
@@ -194,7 +122,7 @@ TEST_F(Outline, LayoutFillsTheViewAndStacksRowsFromTheTop)
     const int visible = scroll.viewport()->height();
     EXPECT_EQ(view->height(), visible); // empty library
 
-    RecGroup* cat = group("cat", nullptr);
+    RecGroup* cat = group("cat");
     RecItem* first = item("first", cat);
     RecItem* second = item("second");
     EXPECT_EQ(view->height(), visible);

@@ -4,9 +4,9 @@
 #define QTEST_QPA_MOUSE_HANDLING
 #include "outline/EditableLabel.h"
 #include "outline/ExpandButton.h"
-#include "outline/OutlineFixture.h"
 #include "outline/RecGroupView.h"
 #include "outline/RecItemView.h"
+#include "support/OutlineFixture.h"
 
 #include <QImage>
 #include <QLineEdit>
@@ -125,7 +125,8 @@ TEST_F(Rows, RowsDrawSelectionSeparatorHighlightAndDropLine)
 
 TEST_F(Rows, SingleClicksSelectAndOnlyTitleAndDescriptionEditOnDoubleClick)
 {
-    RecItem* first = item("First", nullptr, "old words");
+    RecItem* first = item("First");
+    first->setDescr("old words");
     RecItem* second = item("Second");
     RecItemView* row = itemRow(first);
 

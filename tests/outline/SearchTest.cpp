@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "outline/OutlineFixture.h"
 #include "outline/SearchController.h"
+#include "support/OutlineFixture.h"
 
 #include <QLineEdit>
 #include <QScrollBar>
@@ -17,7 +17,8 @@ protected:
         // Talkative category with nothing matching inside; Top at the end.
         talks = group("Talks");
         small = item("Small talk", talks);
-        plans = item("Plans", talks, "for the TALK next week");
+        plans = item("Plans", talks);
+        plans->setDescr("for the TALK next week");
         archive = group("Archive", nullptr, false);
         notes = item("Notes", archive);
         notes->addMarkAtTime(3, "intro", 0);
@@ -25,7 +26,8 @@ protected:
         old = item("Old", archive);
         talkative = group("Talkative");
         item("Quiet", talkative);
-        top = item("Top talk", nullptr, "talk again");
+        top = item("Top talk");
+        top->setDescr("talk again");
         top->addMarkAtTime(1, "talk", 0);
         controller = std::make_unique<SearchController>(&field, &outline);
     }

@@ -6,10 +6,12 @@
 #include "playback/RecNavigatorView.h"
 #include "playback/SliderWithNotes.h"
 #include "playback/TimeView.h"
+#include "support/Media.h"
 #include "support/PulseServer.h"
-#include "support/QtApp.h"
+#include "support/TestFiles.h"
+#include "support/Wait.h"
 
-#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
@@ -20,27 +22,25 @@ class NavigController : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        ASSERT_TRUE(PulseServer::instance().isRunning());
         qputenv("PULSE_SINK", PulseServer::instance().nullSinkName().toUtf8());
-        qtApp();
-        s_files = new ToneFiles;
+        s_files = new QTemporaryDir;
         const std::pair<const char*, double> tones[] = {
             {"short.m4a", 1.0}, {"ten.m4a", 10.0}, {"long.m4a", 40.0}};
         for (auto [name, seconds] : tones)
-            ASSERT_FALSE(s_files->make(name, seconds).isEmpty());
+            ASSERT_TRUE(makeTone(s_files->filePath(name), seconds, {"-ac", "2", "-c:a", "aac"}));
     }
     static void TearDownTestSuite() { delete s_files; }
 
-    RecItem& recording(const QString& file, double storedDuration)
+    RecItem& recording(const QString& file, double storedDuration, PlaybackArea* in = nullptr)
     {
         RecItem& item = *m_items.emplace_back(std::make_unique<RecItem>());
         item.setDuration(storedDuration);
-        area.delegate.paths[&item] = s_files->path(file);
+        (in ? in : &area)->delegate.paths[&item] = s_files->filePath(file);
         return item;
     }
     double moviePosition() { return QTTimeInSeconds(c.movie()->currentTime()); }
 
-    static inline ToneFiles* s_files = nullptr;
+    static inline QTemporaryDir* s_files = nullptr;
     std::vector<std::unique_ptr<RecItem>> m_items;
     PlaybackArea area;
     RecNavigController& c = *area.controller;
@@ -88,9 +88,7 @@ TEST_F(NavigController, WithoutAMovieMarksAreKeptButNotPlacedAndNothingPlays)
     EXPECT_TRUE(area.strip->noteRect(&area.strip->notes()->front()).isEmpty());
 
     // A file that is no audio: the slider stays usable, nothing plays, jumps or previews.
-    QFile bad(s_files->path("bad.m4a"));
-    ASSERT_TRUE(bad.open(QIODevice::WriteOnly) && bad.write(QByteArray(4096, 'x')) == 4096);
-    bad.close();
+    writeFile(s_files->filePath("bad.m4a"), QByteArray(4096, 'x'));
     RecItem& broken = recording("bad.m4a", 4.0);
     c.setCurrentFile(&broken);
     EXPECT_TRUE(area.slider->isEnabled());
@@ -108,9 +106,9 @@ TEST_F(NavigController, PlaysWithTheSliderAndClockFollowingAndStopsAtTheEnd)
     ASSERT_TRUE(c.play());
     EXPECT_TRUE(c.playbackTimerActive());
     // The null sink may take a moment before the first sound is heard.
-    EXPECT_TRUE(waitUntil([&] { return area.slider->doubleValue() > 0.2; }, 5000));
+    EXPECT_TRUE(waitUntil([&] { return area.slider->doubleValue() > 0.2; }));
     EXPECT_NEAR(area.timeView->time(), c.currentTime(), 1e-4);
-    ASSERT_TRUE(waitUntil([&] { return !c.playbackTimerActive(); }, 6000));
+    ASSERT_TRUE(waitUntil([&] { return !c.playbackTimerActive(); }));
     EXPECT_FALSE(c.playingNow());
     EXPECT_GT(area.delegate.buttonUpdates, updatesBefore);
 }
@@ -125,26 +123,30 @@ TEST_F(NavigController, ScrubbingWhilePausedPlaysAShortPreview)
     EXPECT_NEAR(area.timeView->time(), 5.0f, 0.01f);
     EXPECT_TRUE(c.playingNow());
     EXPECT_FALSE(c.playbackTimerActive());
-    EXPECT_TRUE(waitUntil([&] { return !c.playingNow(); }, 3000));
+    EXPECT_TRUE(waitUntil([&] { return !c.playingNow(); }));
     EXPECT_GT(area.delegate.buttonUpdates, updatesBefore);
 
     area.slider->setDoubleValue(1.0);
     c.scrubAudio(area.slider);
     EXPECT_FALSE(c.playingNow());
 
-    // Play during a preview turns it into playback, which the preview's end leaves alone.
+    // Play during a preview turns it into playback, which the preview's end
+    // leaves alone: a preview started later elsewhere has ended by then.
     area.slider->setDoubleValue(0.2);
     c.scrubAudio(area.slider);
     ASSERT_TRUE(c.play());
-    spin(1300);
+    PlaybackArea later;
+    later.controller->setCurrentFile(&recording("ten.m4a", 10.0, &later));
+    later.controller->scrubAudio(later.slider);
+    ASSERT_TRUE(waitUntil([&] { return !later.controller->playingNow(); }));
     EXPECT_TRUE(c.playingNow());
     // While the user holds the knob, playback does not pull it away.
     area.slider->setSliderDown(true);
     const double held = area.slider->doubleValue();
-    spin(200);
+    ASSERT_TRUE(waitForTimer(RecNavigController::kPlaybackInterval, 3));
     EXPECT_EQ(area.slider->doubleValue(), held);
     area.slider->setSliderDown(false);
-    EXPECT_TRUE(waitUntil([&] { return area.slider->doubleValue() > held; }, 1000));
+    EXPECT_TRUE(waitUntil([&] { return area.slider->doubleValue() > held; }));
     c.stop();
 }
 
@@ -210,11 +212,11 @@ TEST_F(NavigController, RecordingModeFollowsTheClockAndMarksTheGrowingEnd)
     EXPECT_NEAR(rec.marks()[0]->offset(), before, 1e-3);
     EXPECT_EQ(rec.marks()[0]->descr(), "Position in which the recording was continued");
 
-    ASSERT_TRUE(waitUntil([&] { return rec.duration() > before + 0.9; }, 3000));
+    ASSERT_TRUE(waitUntil([&] { return rec.duration() > before + 0.9; }));
     // Each refresh of the growing strip drops the selection.
     ASSERT_TRUE(area.strip->processMouseClick(
         area.strip->noteRect(&area.strip->notes()->front()).center()));
-    EXPECT_TRUE(waitUntil([&] { return c.selectedMarkID() == -1; }, 1000));
+    EXPECT_TRUE(waitUntil([&] { return c.selectedMarkID() == -1; }));
     c.addNote();
     EXPECT_NEAR(rec.marks()[1]->offset(), rec.duration(), 0.01);
 

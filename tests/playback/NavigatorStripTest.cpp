@@ -6,7 +6,7 @@
 #include "playback/RecNavigatorView.h"
 #include "playback/SliderWithNotes.h"
 #include "shell/NoteWindow.h"
-#include "support/QtApp.h"
+#include "support/Wait.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -49,7 +49,6 @@ class NavigatorStrip : public ::testing::Test
 protected:
     void SetUp() override
     {
-        qtApp();
         area = std::make_unique<PlaybackArea>();
         area->window.show();
         strip = area->strip;
@@ -60,7 +59,7 @@ protected:
     void hover(QPoint inStrip)
     {
         QCursor::setPos(strip->mapToGlobal(inStrip));
-        spin(30);
+        QApplication::processEvents();
     }
     void leaveStrip() { hover(QPoint(20, 250)); }
     QPoint centre(int markID) { return strip->noteRect(strip->noteByID(markID)).center(); }
@@ -131,8 +130,7 @@ TEST_F(NavigatorStrip, PopUpFollowsThePointerAndIsReplacedAndHidden)
     const QPoint marker = strip->mapToGlobal(strip->noteRect(strip->noteByID(1)).topLeft());
     EXPECT_LE(window->geometry().bottom(), marker.y());
     EXPECT_NEAR(window->geometry().center().x(), marker.x() + 4, 2);
-    spin(700);
-    EXPECT_EQ(strip->noteWindow(), window);
+    EXPECT_FALSE(strip->hidingTimerActive()); // nothing will take it away while the pointer rests
 
     hover(centre(2));
     ASSERT_NE(strip->noteWindow(), nullptr);
@@ -143,11 +141,11 @@ TEST_F(NavigatorStrip, PopUpFollowsThePointerAndIsReplacedAndHidden)
     // Off the marker onto the pop-up: it stays while the pointer is there.
     hover(QPoint(2, 2));
     QCursor::setPos(strip->noteWindow()->geometry().center());
-    spin(1200);
+    ASSERT_TRUE(waitForTimer(RecNavigatorView::kHidingInterval, 2));
     ASSERT_NE(strip->noteWindow(), nullptr);
     EXPECT_TRUE(strip->hidingTimerActive());
     leaveStrip();
-    EXPECT_TRUE(waitUntil([&] { return strip->noteWindow() == nullptr; }, 1500));
+    EXPECT_TRUE(waitUntil([&] { return strip->noteWindow() == nullptr; }));
     EXPECT_EQ(area->delegate.structChanges, 0);
 }
 
@@ -161,7 +159,7 @@ TEST_F(NavigatorStrip, AnEditReachesTheRecordingAndIsSavedWhenThePopUpGoes)
     strip->setNotes(list({mark(0, 0.25f, "", 10), mark(1, 0.5f, "old", 20)}));
     NoteTextField* field = strip->noteView()->noteField();
     auto focusField = [&] {
-        ASSERT_TRUE(waitUntil([&] { return field->isActiveWindow(); }, 1000));
+        ASSERT_TRUE(waitUntil([&] { return field->isActiveWindow(); }));
         field->setFocus(Qt::MouseFocusReason);
     };
 
@@ -188,7 +186,7 @@ TEST_F(NavigatorStrip, AnEditReachesTheRecordingAndIsSavedWhenThePopUpGoes)
     EXPECT_EQ(strip->noteWindow()->shownNoteID(), 0);
     EXPECT_EQ(area->delegate.structChanges, 1);
     leaveStrip();
-    ASSERT_TRUE(waitUntil([&] { return strip->noteWindow() == nullptr; }, 1500));
+    ASSERT_TRUE(waitUntil([&] { return strip->noteWindow() == nullptr; }));
     EXPECT_EQ(area->delegate.structChanges, 1);
 }
 
@@ -203,5 +201,5 @@ TEST_F(NavigatorStrip, ARefreshUnderTheRestingPointerKeepsThePopUpWithoutReopeni
     EXPECT_FALSE(strip->hidingTimerActive());
     // The marker moves away from under the pointer: the pop-up goes as if left.
     strip->setNotes(list({mark(1, 0.1f, "a")}));
-    EXPECT_TRUE(waitUntil([&] { return strip->noteWindow() == nullptr; }, 1500));
+    EXPECT_TRUE(waitUntil([&] { return strip->noteWindow() == nullptr; }));
 }

@@ -5,9 +5,7 @@
 
 #include <QHash>
 #include <QString>
-#include <QTemporaryDir>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
 class GeneralRecItem;
@@ -53,20 +51,4 @@ struct PlaybackArea
     SliderWithNotes* slider;
     TimeView* timeView;
     std::unique_ptr<RecNavigController> controller;
-};
-
-// Runs the event loop until the condition holds or the time is up.
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 5000);
-// Runs the event loop for a while.
-void spin(int ms);
-
-// Stereo AAC .m4a files of a sine tone, made by the ffmpeg command.
-class ToneFiles
-{
-public:
-    QString make(const QString& name, double seconds);
-    QString path(const QString& name) const { return m_dir.filePath(name); }
-
-private:
-    QTemporaryDir m_dir;
 };

@@ -1,17 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/PreferencesView.h"
 
-#include "shell/DarkTheme.h"
 #include "shell/FloatSlider.h"
 #include "shell/PreferencesDelegate.h"
 #include "shell/ThresholdIndicator.h"
+#include "support/Wait.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QPainter>
 #include <QSlider>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -64,14 +62,6 @@ public:
     float level = 0.0f;
 };
 
-void waitFor(const std::function<bool()>& done, int timeoutMs = 2000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs)
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-}
-
 bool isBarGreen(QRgb pixel)
 {
     return qGreen(pixel) > 150 && qRed(pixel) < 130 && qBlue(pixel) < 130;
@@ -119,7 +109,7 @@ TEST(PreferencesView, LevelMeterRunsWhileShownWithSkippingOn)
     view.setCurrent(true);
     EXPECT_EQ(controller.take(), QStringList({"startPseudoRecord"}));
     controller.level = 0.5f;
-    waitFor([&] { return view.levelIndicator()->doubleValue() > 0.0; });
+    ASSERT_TRUE(waitUntil([&] { return view.levelIndicator()->doubleValue() > 0.0; }));
     EXPECT_DOUBLE_EQ(view.levelIndicator()->doubleValue(), 15.0);
 
     // Back to the main page.
@@ -155,7 +145,7 @@ TEST(PreferencesView, RealRecordingFeedsTheMeterWithoutPseudoCapture)
     controller.recording = true;
     controller.level = 0.2f;
     view.setCurrent(true);
-    waitFor([&] { return view.levelIndicator()->doubleValue() > 0.0; });
+    ASSERT_TRUE(waitUntil([&] { return view.levelIndicator()->doubleValue() > 0.0; }));
     EXPECT_NEAR(view.levelIndicator()->doubleValue(), 6.0, 1e-5);
     view.setCurrent(false);
     EXPECT_EQ(controller.take(), QStringList({"setSkipSilence 1"}));
@@ -299,38 +289,4 @@ TEST(PreferencesView, ThresholdSliderMovesTheMarkAndKeepsTheStoredValue)
     view.thresholdSlider()->triggerAction(QAbstractSlider::SliderToMaximum);
     EXPECT_NEAR(controller.thresholds.last(), 20.0f / 30.0f, 1e-6);
     EXPECT_EQ(meter->markX(), meter->width() - 1);
-}
-
-TEST(PreferencesView, Screenshot)
-{
-    QTemporaryDir root;
-    ASSERT_TRUE(QDir().mkpath(root.filePath("Voice Recordings")));
-    TestController controller;
-    controller.level = 0.31f;
-    PreferencesView view;
-    DarkTheme::apply(&view);
-    view.setAppDelegate(&controller);
-    view.setInputDevices({"Built-in Audio Analog Stereo", "USB Headset"});
-    view.selectDevice("Built-in Audio Analog Stereo");
-    view.setOutputFolder(root.filePath("Voice Recordings"));
-    view.setSoundThreshold(0.2f);
-    view.setSkipSilence(true);
-    view.setRecQuality(2);
-    view.setUseHotKeys(true);
-    view.show();
-    view.setCurrent(true);
-    waitFor([&] { return view.levelIndicator()->doubleValue() > 0.0; });
-
-    // Over the pop-up window's own background.
-    QImage shot(view.size(), QImage::Format_ARGB32_Premultiplied);
-    shot.fill(QColor::fromRgbF(0.1f, 0.1f, 0.1f, 0.85f));
-    {
-        QPainter painter(&shot);
-        painter.drawPixmap(0, 0, view.grab());
-    }
-    EXPECT_EQ(shot.size(), QSize(PreferencesView::kWidth, PreferencesView::kHeight));
-    const QString dir = qEnvironmentVariable("VT_BINARY_DIR", QDir::tempPath()) + "/test-artifacts";
-    ASSERT_TRUE(QDir().mkpath(dir));
-    EXPECT_TRUE(shot.save(dir + "/preferences.png"));
-    view.setCurrent(false);
 }

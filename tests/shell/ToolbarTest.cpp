@@ -4,9 +4,9 @@
 #include "shell/PageContainer.h"
 #include "shell/SwitchToolbarBtn.h"
 #include "shell/ToolbarButton.h"
+#include "support/Wait.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QMouseEvent>
 #include <gtest/gtest.h>
 
@@ -152,11 +152,7 @@ TEST(PageContainer, PushSlidesTheNewPageIn)
     container.setCurrentView(prefs);
     ASSERT_TRUE(container.isSliding());
     EXPECT_EQ(prefs->pos(), QPoint(200, 0));
-    QElapsedTimer clock;
-    clock.start();
-    while (container.isSliding() && clock.elapsed() < 5000)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    EXPECT_FALSE(container.isSliding());
+    EXPECT_TRUE(waitUntil([&] { return !container.isSliding(); }));
     EXPECT_EQ(prefs->geometry(), QRect(0, 0, 200, 100));
     EXPECT_FALSE(main->isVisible());
 

@@ -5,29 +5,20 @@
 #include "shell/DarkTheme.h"
 #include "shell/StatusItemController.h"
 #include "shell/ZwAttachedWindow.h"
+#include "support/Artefacts.h"
+#include "support/Wait.h"
 #include "support/XServer.h"
 
 #include <QApplication>
-#include <QDir>
-#include <QElapsedTimer>
+#include <QImage>
 #include <QLabel>
 #include <QScreen>
 #include <QSystemTrayIcon>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
 
 namespace {
-
-bool waitUntil(const std::function<bool()>& condition, int timeoutMs = 8000)
-{
-    QElapsedTimer clock;
-    clock.start();
-    while (!condition() && clock.elapsed() < timeoutMs)
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    return condition();
-}
 
 // Opens and closes a pop-up at the icon as the application does.
 class PopupController : public StatusItemController
@@ -60,14 +51,6 @@ public:
     std::vector<QPoint> points;
     std::unique_ptr<ZwAttachedWindow> window;
 };
-
-QString artefact(const QString& name)
-{
-    const QString dir =
-        qEnvironmentVariable("VT_BINARY_DIR", QDir::tempPath()) + QStringLiteral("/test-artefacts");
-    QDir().mkpath(dir);
-    return dir + QLatin1Char('/') + name;
-}
 
 void click(const QPoint& at)
 {
@@ -105,19 +88,18 @@ TEST(TrayX11, IconClicksOpenAndCloseTheWindowBelowIt)
     EXPECT_TRUE(waitUntil([&] { return window.geometry().topLeft() == expected; }));
     EXPECT_EQ(window.size(), QSize(240, 136));
 
-    // Let the window manager map it and the window paint itself.
-    QElapsedTimer settle;
-    settle.start();
-    waitUntil([&] { return settle.elapsed() > 700; });
+    // Once the window manager mapped it and it painted itself, the screen shows it.
     const QString shot = artefact(QStringLiteral("shell_tray_open.png"));
-    ASSERT_TRUE(XServer::instance().screenshot(shot));
-    const QImage screen(shot);
-    ASSERT_FALSE(screen.isNull());
+    QImage screen;
     const QPoint origin = window.geometry().topLeft();
     auto isPanel = [&](int x, int y) {
         const QColor c = screen.pixelColor(x, y);
         return c.red() > 150 && c.green() < 80 && c.blue() < 80;
     };
+    ASSERT_TRUE(waitUntil([&] {
+        return XServer::instance().screenshot(shot) && screen.load(shot) &&
+               isPanel(origin.x() + 120, origin.y() + 70);
+    }));
     // Inside the arrow just under its tip, and in the body.
     EXPECT_TRUE(isPanel(anchor.x(), anchor.y() + 5 + 6));
     EXPECT_TRUE(isPanel(origin.x() + 120, origin.y() + 70));
@@ -132,16 +114,4 @@ TEST(TrayX11, IconClicksOpenAndCloseTheWindowBelowIt)
     ASSERT_TRUE(waitUntil([&] { return !window.isVisible(); }));
     EXPECT_FALSE(view.clicked());
     EXPECT_EQ(controller.points.size(), 2u);
-}
-
-int main(int argc, char** argv)
-{
-    if (!XServer::instance().isRunning()) {
-        std::fprintf(stderr, "no X server\n");
-        return 1;
-    }
-    qputenv("QT_QPA_PLATFORM", "xcb");
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
 }

@@ -40,6 +40,7 @@ XServer::XServer()
                  {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
                  QStringLiteral("window id"), kStartTimeoutMs))
         std::fprintf(stderr, "XServer: openbox did not come up on %s\n", qPrintable(m_display));
+    run(QStringLiteral("setxkbmap"), {QStringLiteral("us")});
 }
 
 XServer::~XServer()

@@ -5,11 +5,12 @@
 #include <QStringList>
 #include <sys/types.h>
 
-// A private X display for tests: Xvfb on a free display number, openbox as
-// window manager and, on request, trayer as system tray at the top edge.
+// A private X display for tests: Xvfb on a free display number with a US
+// keyboard layout, openbox as window manager and, on request, trayer as
+// system tray at the top edge.
 // The first call to instance() starts the server and sets DISPLAY in this
-// process's environment, so it must come before the QApplication is created;
-// a test that shows windows also sets QT_QPA_PLATFORM=xcb before that.
+// process's environment, so it must come before the QApplication is created
+// (the X11 option of vt_test() does both).
 // Everything started here is stopped when the process exits (and dies with
 // the process if it is killed). Main thread only.
 class XServer

@@ -1,0 +1,101 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/AppFixture.h"
+
+#include "app/ProgressSheet.h"
+#include "app/QnMessageBox.h"
+#include "app/Settings.h"
+#include "support/Media.h"
+#include "support/TestFiles.h"
+#include "support/Wait.h"
+
+#include <QDir>
+
+void AppFixture::SetUp()
+{
+    qputenv("HOME", home.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    QSettings().clear();
+    setQnMessageBoxPresenter([this](const QString& text) { messages << text; });
+    out = home.path() + "/outer/rec";
+    QDir().mkpath(out);
+    launch();
+}
+
+void AppFixture::TearDown()
+{
+    if (app && app->initialized())
+        app->applicationShouldTerminate();
+    app.reset();
+    setQnMessageBoxPresenter({});
+}
+
+void AppFixture::launch()
+{
+    app = std::make_unique<RecorderAppDelegate>();
+    app->settings().setOutputFolder(out);
+    configure(app->settings());
+    app->applicationDidFinishLaunching();
+    outline = app->outlineController();
+}
+
+void AppFixture::relaunch()
+{
+    app->applicationShouldTerminate();
+    app.reset();
+    launch();
+}
+
+RecGroup* AppFixture::category(const QString& title, RecGroup* parent, bool makeFolder)
+{
+    RecGroup* group = outline->createNewGroup();
+    group->setTitle(title);
+    group->setExpanded(true);
+    outline->addGroup(group, parent ? parent : root());
+    if (makeFolder)
+        QDir().mkpath(app->restorePath(group));
+    return group;
+}
+
+RecItem* AppFixture::recording(const QString& title, RecGroup* parent, double seconds)
+{
+    RecItem* item = outline->createNewItem();
+    item->setTitle(title);
+    outline->addItem(item, parent ? parent : root());
+    if (seconds > 0)
+        EXPECT_TRUE(makeTone(app->restorePath(item), seconds, {"-ac", "2", "-c:a", "aac"}));
+    else if (seconds == 0)
+        writeFile(app->restorePath(item), title.toUtf8());
+    return item;
+}
+
+QByteArray AppFixture::database() const
+{
+    return readFile(out + "/RecordingsDB.xml");
+}
+
+bool AppFixture::waitForConversions()
+{
+    return waitUntil(
+        [this] {
+            return app->filesForConvertion().isEmpty() && !app->progressPanel()->isSheetShown();
+        },
+        120000);
+}
+
+QStringList AppFixture::titles(const RecGroup* group)
+{
+    QStringList list;
+    for (const GeneralRecItem* sub : group->subItems())
+        list << sub->title();
+    return list;
+}
+
+RecItem* AppFixture::itemAt(const RecGroup* group, int index)
+{
+    return qobject_cast<RecItem*>(group->subItems().value(index));
+}
+
+RecGroup* AppFixture::groupAt(const RecGroup* group, int index)
+{
+    return qobject_cast<RecGroup*>(group->subItems().value(index));
+}

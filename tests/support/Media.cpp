@@ -1,0 +1,190 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "support/Media.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+#include <algorithm>
+#include <cmath>
+#include <memory>
+
+namespace {
+
+struct FormatCloser
+{
+    void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
+};
+struct CodecFreer
+{
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct PacketFreer
+{
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FrameFreer
+{
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
+
+// The file opened with its first audio stream found; null when it is no audio.
+FormatPtr openAudio(const QString& path, int* stream)
+{
+    AVFormatContext* raw = nullptr;
+    if (avformat_open_input(&raw, QFile::encodeName(path).constData(), nullptr, nullptr) < 0)
+        return nullptr;
+    FormatPtr format(raw);
+    if (avformat_find_stream_info(raw, nullptr) < 0)
+        return nullptr;
+    *stream = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    return *stream >= 0 ? std::move(format) : nullptr;
+}
+
+float sampleAt(const AVFrame* frame, size_t channel, size_t channels, int i)
+{
+    const size_t packed = size_t(i) * channels + channel;
+    switch (frame->format) {
+    case AV_SAMPLE_FMT_FLTP:
+        return reinterpret_cast<const float*>(frame->extended_data[channel])[i];
+    case AV_SAMPLE_FMT_FLT:
+        return reinterpret_cast<const float*>(frame->data[0])[packed];
+    case AV_SAMPLE_FMT_S16P:
+        return reinterpret_cast<const int16_t*>(frame->extended_data[channel])[i] / 32768.0f;
+    case AV_SAMPLE_FMT_S16:
+        return reinterpret_cast<const int16_t*>(frame->data[0])[packed] / 32768.0f;
+    case AV_SAMPLE_FMT_S32P:
+        return float(reinterpret_cast<const int32_t*>(frame->extended_data[channel])[i] /
+                     2147483648.0);
+    case AV_SAMPLE_FMT_S32:
+        return float(reinterpret_cast<const int32_t*>(frame->data[0])[packed] / 2147483648.0);
+    default:
+        return 0.0f;
+    }
+}
+
+} // namespace
+
+bool ffmpeg(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral("ffmpeg"), QStringList{"-v", "error", "-nostdin", "-y"} + args);
+    return process.waitForFinished(120000) && process.exitStatus() == QProcess::NormalExit &&
+           process.exitCode() == 0;
+}
+
+bool makeTone(const QString& path, double seconds, const QStringList& options, int frequency)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    const QString tone = QStringLiteral("sine=frequency=%1:sample_rate=44100:duration=%2")
+                             .arg(frequency)
+                             .arg(seconds);
+    return ffmpeg(QStringList{"-f", "lavfi", "-i", tone} + options + QStringList{path});
+}
+
+QString probe(const QString& path, const QString& entries)
+{
+    QProcess process;
+    process.start(QStringLiteral("ffprobe"),
+                  {"-v", "error", "-select_streams", "a:0", "-show_entries", "stream=" + entries,
+                   "-of", "default=nw=1:nk=1", path});
+    process.waitForFinished(30000);
+    return QString::fromUtf8(process.readAllStandardOutput().trimmed());
+}
+
+std::vector<QByteArray> packets(const QString& path)
+{
+    std::vector<QByteArray> result;
+    int stream = -1;
+    const FormatPtr format = openAudio(path, &stream);
+    const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    while (format && av_read_frame(format.get(), packet.get()) >= 0) {
+        if (packet->stream_index == stream)
+            result.emplace_back(reinterpret_cast<const char*>(packet->data), packet->size);
+        av_packet_unref(packet.get());
+    }
+    return result;
+}
+
+DecodedAudio DecodedAudio::decode(const QString& path)
+{
+    DecodedAudio result;
+    int stream = -1;
+    const FormatPtr format = openAudio(path, &stream);
+    if (!format)
+        return result;
+    const AVCodecParameters* parameters = format->streams[stream]->codecpar;
+    const AVCodec* decoder = avcodec_find_decoder(parameters->codec_id);
+    const std::unique_ptr<AVCodecContext, CodecFreer> codec(
+        decoder ? avcodec_alloc_context3(decoder) : nullptr);
+    if (!codec || avcodec_parameters_to_context(codec.get(), parameters) < 0 ||
+        avcodec_open2(codec.get(), decoder, nullptr) < 0)
+        return result;
+    result.codec = QString::fromLatin1(decoder->name);
+    result.sampleRate = codec->sample_rate;
+    result.channels.resize(size_t(codec->ch_layout.nb_channels));
+
+    const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
+    const std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
+    auto drain = [&] {
+        while (avcodec_receive_frame(codec.get(), frame.get()) == 0)
+            for (size_t c = 0; c < result.channels.size(); ++c)
+                for (int i = 0; i < frame->nb_samples; ++i)
+                    result.channels[c].push_back(
+                        sampleAt(frame.get(), c, result.channels.size(), i));
+    };
+    while (av_read_frame(format.get(), packet.get()) >= 0) {
+        if (packet->stream_index == stream && avcodec_send_packet(codec.get(), packet.get()) >= 0)
+            drain();
+        av_packet_unref(packet.get());
+    }
+    if (avcodec_send_packet(codec.get(), nullptr) >= 0)
+        drain();
+    result.ok = true;
+    return result;
+}
+
+double DecodedAudio::frequency(size_t channel, size_t from, size_t to) const
+{
+    const std::vector<float>& s = channels.at(channel);
+    to = std::min(to, s.size());
+    size_t first = 0;
+    size_t last = 0;
+    int crossings = 0;
+    for (size_t i = from + 1; i < to; ++i) {
+        if (s[i - 1] < 0.0f && s[i] >= 0.0f) {
+            if (crossings++ == 0)
+                first = i;
+            last = i;
+        }
+    }
+    return crossings < 2 ? 0.0 : (crossings - 1) * double(sampleRate) / double(last - first);
+}
+
+double DecodedAudio::frequencyAt(double from, double length) const
+{
+    return channels.empty()
+               ? 0.0
+               : frequency(0, size_t(from * sampleRate), size_t((from + length) * sampleRate));
+}
+
+float DecodedAudio::peak(size_t channel, size_t from, size_t to) const
+{
+    const std::vector<float>& s = channels.at(channel);
+    float p = 0.0f;
+    for (size_t i = from; i < std::min(to, s.size()); ++i)
+        p = std::max(p, std::fabs(s[i]));
+    return p;
+}
+
+double frequencyAt(const QString& path, double from, double length)
+{
+    return DecodedAudio::decode(path).frequencyAt(from, length);
+}

@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+#include <vector>
+
+// Audio files made and measured independently of the program's media layer:
+// inputs come from the ffmpeg command, measurements from FFmpeg's libraries.
+
+// Runs the ffmpeg command with the arguments (quiet, overwriting); true when it succeeded.
+bool ffmpeg(const QStringList& args);
+
+// A sine tone made by the ffmpeg command, making the folders on the way. The
+// options go between the input and the file (codec, rate, channels, muxer);
+// without them the extension decides, at 44100 Hz mono.
+bool makeTone(const QString& path, double seconds, const QStringList& options = {},
+              int frequency = 440);
+
+// Stream facts of the first audio stream as ffprobe reports them, one per line:
+// probe(file, "codec_name,sample_rate,channels") is "aac\n44100\n2".
+QString probe(const QString& path, const QString& entries);
+
+// The compressed packets of the file's audio stream, in order.
+std::vector<QByteArray> packets(const QString& path);
+
+// A whole audio file decoded into planar float samples at its own rate.
+struct DecodedAudio
+{
+    bool ok = false;
+    QString codec;
+    int sampleRate = 0;
+    std::vector<std::vector<float>> channels;
+
+    static DecodedAudio decode(const QString& path);
+
+    size_t frames() const { return channels.empty() ? 0 : channels.front().size(); }
+    double seconds() const { return sampleRate > 0 ? double(frames()) / sampleRate : 0.0; }
+    // The frequency of a tone in one channel between two frames, from its
+    // rising zero crossings; 0 when there is no tone.
+    double frequency(size_t channel, size_t from, size_t to) const;
+    // The same for a stretch given in seconds, in the first channel.
+    double frequencyAt(double from, double length) const;
+    // The largest absolute sample of one channel between two frames.
+    float peak(size_t channel, size_t from, size_t to) const;
+};
+
+// The frequency of the tone in a stretch of a file, in seconds.
+double frequencyAt(const QString& path, double from, double length);
