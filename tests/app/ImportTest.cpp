@@ -1,18 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Importing files and folders, converting, and moving rows, with real files.
 #include "app/ProgressSheet.h"
-#include "outline/RecOutlineView.h"
 #include "support/AppFixture.h"
 #include "support/Media.h"
 #include "support/TestFiles.h"
 
-#include <QCoreApplication>
-#include <QDragMoveEvent>
-#include <QDropEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QProgressBar>
-#include <QUrl>
 
 namespace {
 
@@ -131,32 +125,6 @@ TEST_F(Import, TheBarRunsToAHundredAcrossImportsAndWaitingConversionsFinish)
     EXPECT_EQ(durationOrder, (QStringList{"a", "b", "c"}));
     for (const char* name : {"a", "b", "c"})
         EXPECT_NEAR(QTMovie::fileDuration(out + "/" + name + ".m4a"), 8.0, 0.05);
-}
-
-TEST_F(Import, AFileDroppedFromOutsideIsImportedAtTheMarker)
-{
-    RecGroup* talks = category("Talks");
-    ASSERT_TRUE(makeTone(src + "/memo.m4a", 1, {"-ac", "2", "-c:a", "aac"}));
-    RecOutlineView* view = outline->outlineView();
-    const QRect frame = view->frameOf(talks);
-    // Just under the expanded category's row: into the category.
-    const QPoint at(20, frame.bottom() - 2);
-    QMimeData mime;
-    mime.setUrls({QUrl::fromLocalFile(src + "/memo.m4a")});
-    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view, &enter);
-    EXPECT_TRUE(enter.isAccepted());
-    QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view, &move);
-    EXPECT_TRUE(talks->insertLineVisible());
-    EXPECT_FALSE(talks->insertLineAtTop());
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-    QCoreApplication::sendEvent(view, &drop);
-
-    EXPECT_TRUE(drop.isAccepted());
-    EXPECT_EQ(titles(talks), QStringList{"memo"});
-    EXPECT_EQ(readFile(out + "/Talks/memo.m4a"), readFile(src + "/memo.m4a"));
-    EXPECT_FALSE(talks->insertLineVisible());
 }
 
 class Move : public AppFixture

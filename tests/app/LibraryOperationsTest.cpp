@@ -2,15 +2,11 @@
 // Clicks go through the window system as real ones do.
 #define QTEST_QPA_MOUSE_HANDLING
 #include "app/MainView.h"
-#include "outline/EditableLabel.h"
-#include "outline/RecItemView.h"
-#include "outline/RecOutlineView.h"
 #include "support/AppFixture.h"
 #include "support/TestFiles.h"
 
 #include <QDirIterator>
 #include <QLineEdit>
-#include <QTest>
 
 namespace {
 
@@ -192,32 +188,6 @@ TEST_F(Library, ARenamedCategoryKeepsItsRecordingsAcrossARestart)
     ASSERT_EQ(lectures->subItems().size(), 2);
     EXPECT_EQ(lectures->subItems()[0]->title(), "One");
     EXPECT_EQ(static_cast<RecGroup*>(lectures->subItems()[1])->subItems().size(), 1);
-}
-
-TEST_F(Library, ATitleTypedIntoTheRowRenamesTheFile)
-{
-    RecItem* talk = recording("Talk");
-    QWidget* window = app->mainView()->window();
-    window->show();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window));
-    auto* row = static_cast<RecItemView*>(app->mainView()->outlineView()->rowFor(talk));
-    EditableLabel* title = row->titleField();
-    QTest::mouseDClick(title, Qt::LeftButton, {}, title->rect().center());
-    ASSERT_TRUE(title->isEditing());
-    QTest::keyClicks(title->editor(), "Interview");
-    QTest::keyClick(title->editor(), Qt::Key_Return);
-    EXPECT_TRUE(QFileInfo::exists(out + "/Interview.m4a"));
-    EXPECT_EQ(title->text(), "Interview");
-    EXPECT_TRUE(database().contains("Title=\"Interview\""));
-
-    // Typing a slash is refused and the row shows the old title again.
-    QTest::mouseDClick(title, Qt::LeftButton, {}, title->rect().center());
-    QTest::keyClicks(title->editor(), "../up");
-    QTest::keyClick(title->editor(), Qt::Key_Return);
-    EXPECT_EQ(messages, QStringList{"Unable to rename the item"});
-    EXPECT_EQ(title->text(), "Interview");
-    EXPECT_EQ(listing(out), (QStringList{"Interview.m4a", "RecordingsDB.xml"}));
 }
 
 TEST_F(Library, DuringASearchNewRowsJoinTheRootAndEveryChangeIsSavedAtOnce)

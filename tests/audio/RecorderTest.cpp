@@ -172,48 +172,45 @@ TEST_F(Recorder, FourChannelsBecomeStereoWithTheFrontChannelsInPlace)
 TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
 {
     const QString sine = PulseServer::instance().sineSourceDescription();
-    const QString noDevice = QStringLiteral("Couldn't get default input device");
     const QString notStarted = QStringLiteral("Could not start recording");
-    m_recorder.setInputDevice(QStringLiteral("No Such Microphone"));
-    m_recorder.setOutputFilePath(path(QStringLiteral("a.m4a")));
-    m_recorder.start();
-    EXPECT_FALSE(m_recorder.isRecording());
-    EXPECT_EQ(m_messages, QStringList({noDevice, notStarted}));
-    // Device names are matched exactly.
-    m_messages.clear();
-    m_recorder.setInputDevice(sine.toUpper());
-    m_recorder.start();
-    EXPECT_FALSE(m_recorder.isRecording());
-    EXPECT_EQ(m_messages.value(0), noDevice);
-
-    m_messages.clear();
-    m_recorder.setInputDevice(sine);
-    m_recorder.setOutputFilePath(path(QStringLiteral("missing-folder/a.m4a")));
-    m_recorder.start();
-    EXPECT_FALSE(m_recorder.isRecording());
-    EXPECT_EQ(m_messages,
-              QStringList({QStringLiteral("Could not create the audio file"), notStarted}));
-
-    m_messages.clear();
     QVariantMap mp3 = KvSoundFileRecorder::outputFormatForHighQuality();
     mp3[KvAudioStreamFormat] = QStringLiteral(".mp3");
-    m_recorder.setOutputFormat(mp3);
-    m_recorder.setOutputFilePath(path(QStringLiteral("b.m4a")));
-    m_recorder.start();
-    EXPECT_EQ(m_messages.value(0), QStringLiteral("Could not set up data format for output file"));
-
-    m_messages.clear();
+    const struct
+    {
+        QString device;
+        QString file;
+        QVariantMap format;
+        QByteArray server;
+        QString message;
+    } cases[] = {
+        {"No Such Microphone", "a.m4a", {}, {}, "Couldn't get default input device"},
+        {sine.toUpper(), "a.m4a", {}, {}, "Couldn't get default input device"}, // names are exact
+        {sine, "missing-folder/a.m4a", {}, {}, "Could not create the audio file"},
+        {sine, "b.m4a", mp3, {}, "Could not set up data format for output file"},
+        {sine, "b.m4a", {}, "unix:/nonexistent/vt-native", "Couldn't open AudioUnit component"},
+    };
     const QByteArray server = qgetenv("PULSE_SERVER");
-    qputenv("PULSE_SERVER", "unix:/nonexistent/vt-native");
-    m_recorder.start();
-    EXPECT_TRUE(KvSoundFileRecorder::availableInputDevices().isEmpty());
-    EXPECT_TRUE(KvSoundFileRecorder::defaultInputDevice().isNull());
-    qputenv("PULSE_SERVER", server);
-    EXPECT_EQ(m_messages,
-              QStringList({QStringLiteral("Couldn't open AudioUnit component"), notStarted}));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.message.toStdString());
+        m_messages.clear();
+        m_recorder.setInputDevice(c.device);
+        m_recorder.setOutputFilePath(path(c.file));
+        m_recorder.setOutputFormat(
+            c.format.isEmpty() ? KvSoundFileRecorder::outputFormatForHighQuality() : c.format);
+        if (!c.server.isEmpty())
+            qputenv("PULSE_SERVER", c.server);
+        m_recorder.start();
+        EXPECT_FALSE(m_recorder.isRecording());
+        EXPECT_EQ(m_messages, QStringList({c.message, notStarted}));
+        if (!c.server.isEmpty()) {
+            EXPECT_TRUE(KvSoundFileRecorder::availableInputDevices().isEmpty());
+            EXPECT_TRUE(KvSoundFileRecorder::defaultInputDevice().isNull());
+            qputenv("PULSE_SERVER", server);
+        }
+    }
 
+    // Still usable; the format stays while the capture runs.
     m_messages.clear();
-    m_recorder.setQuality(3);
     const QString file = path(QStringLiteral("c.m4a"));
     m_recorder.setOutputFilePath(file);
     m_recorder.start();

@@ -5,53 +5,39 @@
 #include "support/Wait.h"
 #include "support/XServer.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QSettings>
 
 namespace {
 
-// Visible windows of the program with their frames, as xdotool sees them.
-QList<QRect> windowFrames()
+QString program()
+{
+    return qEnvironmentVariable("VT_BINARY_DIR") + "/src/voicetray";
+}
+
+// The first visible window of the program whose frame passes the test, as xdotool sees it.
+QRect windowFrame(const std::function<bool(const QRect&)>& test)
 {
     XServer& x = XServer::instance();
-    QList<QRect> frames;
     const QStringList ids = x.xdotool({"search", "--onlyvisible", "--class", "voicetray"})
                                 .split('\n', Qt::SkipEmptyParts);
     for (const QString& id : ids) {
-        const QString shell = x.xdotool({"getwindowgeometry", "--shell", id});
-        QRect r;
-        for (const QString& line : shell.split('\n')) {
-            const QString value = line.section('=', 1);
-            if (line.startsWith("X="))
-                r.moveLeft(value.toInt());
-            else if (line.startsWith("Y="))
-                r.moveTop(value.toInt());
-            else if (line.startsWith("WIDTH="))
-                r.setWidth(value.toInt());
-            else if (line.startsWith("HEIGHT="))
-                r.setHeight(value.toInt());
-        }
-        frames << r;
+        QHash<QString, int> values;
+        for (const QString& line : x.xdotool({"getwindowgeometry", "--shell", id}).split('\n'))
+            values[line.section('=', 0, 0)] = line.section('=', 1).toInt();
+        const QRect frame(values["X"], values["Y"], values["WIDTH"], values["HEIGHT"]);
+        if (test(frame))
+            return frame;
     }
-    return frames;
+    return QRect();
 }
 
 } // namespace
 
-void clickAt(QPoint point)
-{
-    XServer::instance().xdotool(
-        {"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
-}
-
-VoiceTrayProcess::VoiceTrayProcess(bool ignoreHotKeys)
+VoiceTrayProcess::VoiceTrayProcess()
 {
     QSettings settings(m_home.path() + "/.config/VoiceTray/VoiceTray.conf", QSettings::IniFormat);
     settings.setValue("OutputFolder", outputFolder());
     settings.setValue("InputDevice", PulseServer::instance().sineSourceDescription());
-    settings.setValue("IgnoreGlobalHotKeys", ignoreHotKeys);
     settings.setValue("HideDescrWnd", true);
 }
 
@@ -69,7 +55,6 @@ QProcessEnvironment VoiceTrayProcess::environment() const
     env.insert("HOME", m_home.path());
     env.insert("XDG_CONFIG_HOME", m_home.path() + "/.config");
     env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("DISPLAY", XServer::instance().display());
     return env;
 }
 
@@ -77,11 +62,11 @@ bool VoiceTrayProcess::start(const QStringList& arguments)
 {
     m_process.setProcessEnvironment(environment());
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
-    m_process.start(qEnvironmentVariable("VT_BINARY_DIR") + "/src/voicetray", arguments);
+    m_process.start(program(), arguments);
     return m_process.waitForStarted(5000) && waitUntil([this] { return !popupFrame().isNull(); });
 }
 
-int VoiceTrayProcess::run(const QStringList& arguments, QByteArray* errors, QByteArray* output,
+int VoiceTrayProcess::run(const QStringList& arguments, QByteArray* errors,
                           const QStringList& extraEnvironment)
 {
     QProcess second;
@@ -89,54 +74,26 @@ int VoiceTrayProcess::run(const QStringList& arguments, QByteArray* errors, QByt
     for (const QString& setting : extraEnvironment)
         env.insert(setting.section('=', 0, 0), setting.section('=', 1));
     second.setProcessEnvironment(env);
-    second.start(qEnvironmentVariable("VT_BINARY_DIR") + "/src/voicetray", arguments);
+    second.start(program(), arguments);
     // The running program answers from its event loop, which this keeps going.
-    const bool ended = second.waitForStarted(5000) &&
-                       waitUntil([&] { return second.state() == QProcess::NotRunning; });
-    if (!ended) {
+    if (!second.waitForStarted(5000) ||
+        !waitUntil([&] { return second.state() == QProcess::NotRunning; })) {
         second.kill();
         second.waitForFinished(5000);
         return -1;
     }
     if (errors)
         *errors = second.readAllStandardError();
-    if (output)
-        *output = second.readAllStandardOutput();
     return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
-}
-
-int VoiceTrayProcess::processCount() const
-{
-    const QByteArray home = "HOME=" + m_home.path().toLocal8Bit();
-    int count = 0;
-    for (const QString& pid : QDir("/proc").entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
-        if (QFileInfo(QFile::symLinkTarget("/proc/" + pid + "/exe")).fileName() != "voicetray")
-            continue;
-        QFile environ("/proc/" + pid + "/environ");
-        if (environ.open(QIODevice::ReadOnly) && environ.readAll().split('\0').contains(home))
-            ++count;
-    }
-    return count;
-}
-
-QByteArray VoiceTrayProcess::database() const
-{
-    QFile f(outputFolder() + "/RecordingsDB.xml");
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
 QRect VoiceTrayProcess::popupFrame() const
 {
-    for (const QRect& r : windowFrames())
-        if (r.width() > 200 && r.height() > 200)
-            return r;
-    return QRect();
+    return windowFrame([](const QRect& r) { return r.width() > 200 && r.height() > 200; });
 }
 
 QRect VoiceTrayProcess::trayIconFrame() const
 {
-    for (const QRect& r : windowFrames())
-        if (r.width() <= 64 && r.height() <= 64 && r.width() > 4)
-            return r;
-    return QRect();
+    return windowFrame(
+        [](const QRect& r) { return r.width() <= 64 && r.height() <= 64 && r.width() > 4; });
 }

@@ -3,28 +3,24 @@
 
 #include <QProcess>
 #include <QRect>
-#include <QString>
 #include <QTemporaryDir>
 
-// The real voicetray program on the test display, recording from the test
-// sound server into a private home folder.
+// The real voicetray program on the test display, recording from the sine
+// source of the test sound server into a private home folder.
 class VoiceTrayProcess
 {
 public:
-    explicit VoiceTrayProcess(bool ignoreHotKeys = false);
+    VoiceTrayProcess();
     ~VoiceTrayProcess();
 
     // Starts the program with the arguments and waits for its window.
     bool start(const QStringList& arguments = {});
-    // Starts the program once more with the same environment and waits until
-    // it ends; answers its exit status (-1 when it did not end within 10 s)
-    // and, when asked, what it wrote to stderr and stdout.
+    // Starts the program once more with the same environment (and the extra
+    // settings "NAME=value") and waits until it ends; answers its exit status,
+    // -1 when it did not end, and what it wrote to stderr.
     int run(const QStringList& arguments, QByteArray* errors = nullptr,
-            QByteArray* output = nullptr, const QStringList& extraEnvironment = {});
-    // The processes of the program running with this home folder.
-    int processCount() const;
+            const QStringList& extraEnvironment = {});
     QString outputFolder() const { return m_home.path() + "/rec"; }
-    QByteArray database() const;
     // The pop-up window's frame on screen, or a null rect while it is hidden.
     QRect popupFrame() const;
     // The tray icon's frame on screen.
@@ -36,6 +32,3 @@ private:
     QTemporaryDir m_home;
     QProcess m_process;
 };
-
-// Moves the pointer there and clicks the left button.
-void clickAt(QPoint point);

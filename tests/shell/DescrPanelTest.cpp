@@ -86,6 +86,24 @@ void typeDescr(QPlainTextEdit* field, const QString& text)
     field->insertPlainText(text);
 }
 
+// The panel on the library's "Meeting", wired to the stand-in controller.
+class Panel : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        app.chief = library.meeting;
+        app.panel = &controller;
+        controller.setAppDelegate(&app);
+        controller.setCurrentFile(library.meeting);
+    }
+
+    Library library;
+    DescrPanel panel;
+    DescrPanelController controller{&panel};
+    TestController app;
+};
+
 } // namespace
 
 TEST(DescrPanel, FollowsTheRowAndIsDisabledWithout)
@@ -117,17 +135,8 @@ TEST(DescrPanel, FollowsTheRowAndIsDisabledWithout)
     EXPECT_TRUE(panel.titleField()->text().isEmpty());
 }
 
-TEST(DescrPanel, RenameRoundTrips)
+TEST_F(Panel, RenameRoundTrips)
 {
-    Library library;
-    DescrPanel panel;
-    DescrPanelController controller(&panel);
-    TestController app;
-    app.chief = library.meeting;
-    app.panel = &controller;
-    controller.setAppDelegate(&app);
-    controller.setCurrentFile(library.meeting);
-
     // Return without a change: no rename, no save.
     pressReturn(panel.titleField());
     EXPECT_TRUE(app.renames.isEmpty());
@@ -152,17 +161,8 @@ TEST(DescrPanel, RenameRoundTrips)
     EXPECT_EQ(app.saves, 1);
 }
 
-TEST(DescrPanel, DescriptionIsCommittedWhenTheEditEnds)
+TEST_F(Panel, DescriptionIsCommittedWhenTheEditEnds)
 {
-    Library library;
-    DescrPanel panel;
-    DescrPanelController controller(&panel);
-    TestController app;
-    app.chief = library.meeting;
-    app.panel = &controller;
-    controller.setAppDelegate(&app);
-    controller.setCurrentFile(library.meeting);
-
     // The same text again saves nothing.
     controller.descrChanged();
     EXPECT_EQ(app.saves, 0);

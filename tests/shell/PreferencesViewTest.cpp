@@ -78,27 +78,19 @@ void userPicks(QComboBox* popUp, int index)
     emit popUp->activated(index);
 }
 
+class Preferences : public ::testing::Test
+{
+protected:
+    void SetUp() override { view.setAppDelegate(&controller); }
+
+    TestController controller;
+    PreferencesView view;
+};
+
 } // namespace
 
-TEST(PreferencesView, QualityIsClampedAndReachesTheController)
+TEST_F(Preferences, LevelMeterRunsWhileShownWithSkippingOn)
 {
-    TestController controller;
-    PreferencesView view;
-    view.setAppDelegate(&controller);
-    view.setRecQuality(0);
-    EXPECT_EQ(view.qualitySlider()->value(), 1);
-    view.setRecQuality(7);
-    EXPECT_EQ(view.qualitySlider()->value(), 3);
-    view.setRecQuality(2);
-    EXPECT_EQ(controller.take(),
-              QStringList({"setRecQuality 1", "setRecQuality 3", "setRecQuality 2"}));
-}
-
-TEST(PreferencesView, LevelMeterRunsWhileShownWithSkippingOn)
-{
-    TestController controller;
-    PreferencesView view;
-    view.setAppDelegate(&controller);
 
     // Skipping on while another page is shown starts nothing.
     view.setSkipSilence(true);
@@ -136,11 +128,8 @@ TEST(PreferencesView, LevelMeterRunsWhileShownWithSkippingOn)
     EXPECT_FALSE(controller.capturing);
 }
 
-TEST(PreferencesView, RealRecordingFeedsTheMeterWithoutPseudoCapture)
+TEST_F(Preferences, RealRecordingFeedsTheMeterWithoutPseudoCapture)
 {
-    TestController controller;
-    PreferencesView view;
-    view.setAppDelegate(&controller);
     view.setSkipSilence(true);
     controller.recording = true;
     controller.level = 0.2f;
@@ -161,11 +150,14 @@ TEST(PreferencesView, RealRecordingFeedsTheMeterWithoutPseudoCapture)
     EXPECT_EQ(controller.take(), QStringList({"startPseudoRecord", "startPseudoRecord"}));
 }
 
-TEST(PreferencesView, CaptureStopsAroundQualityAndDeviceChanges)
+TEST_F(Preferences, QualityIsClampedAndTheCaptureStopsAroundQualityAndDeviceChanges)
 {
-    TestController controller;
-    PreferencesView view;
-    view.setAppDelegate(&controller);
+    view.setRecQuality(0);
+    EXPECT_EQ(view.qualitySlider()->value(), 1);
+    view.setRecQuality(7);
+    EXPECT_EQ(view.qualitySlider()->value(), 3);
+    EXPECT_EQ(controller.take(), QStringList({"setRecQuality 1", "setRecQuality 3"}));
+    view.setRecQuality(2);
     view.setInputDevices({"Built-in Microphone", "USB Headset"});
     // A stored device that is not connected: no other device pretends to be it.
     view.selectDevice("usb headset");
@@ -195,7 +187,7 @@ TEST(PreferencesView, CaptureStopsAroundQualityAndDeviceChanges)
     EXPECT_EQ(controller.take(), QStringList({"setRecQuality 2"}));
 }
 
-TEST(PreferencesView, OutputFolderPopUpAndChooser)
+TEST_F(Preferences, OutputFolderPopUpAndChooser)
 {
     QTemporaryDir root;
     const QString folder = root.filePath("Voice Recordings");
@@ -203,9 +195,6 @@ TEST(PreferencesView, OutputFolderPopUpAndChooser)
     ASSERT_TRUE(QDir().mkpath(folder));
     ASSERT_TRUE(QDir().mkpath(other));
 
-    TestController controller;
-    PreferencesView view;
-    view.setAppDelegate(&controller);
     QString answer;
     QStringList startedIn;
     bool openDuringChooser = false;
@@ -267,11 +256,8 @@ TEST(ThresholdIndicator, MarkStandsWhereTheLevelReachesTheThreshold)
         EXPECT_TRUE(isMarkRed(image.pixel(120, row)));
 }
 
-TEST(PreferencesView, ThresholdSliderMovesTheMarkAndKeepsTheStoredValue)
+TEST_F(Preferences, ThresholdSliderMovesTheMarkAndKeepsTheStoredValue)
 {
-    TestController controller;
-    PreferencesView view;
-    view.setAppDelegate(&controller);
     view.setSkipSilence(true);
     // A value between two slider steps goes back to the controller unchanged.
     view.setSoundThreshold(0.4f);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/BottomPanel.h"
+#include "shell/DarkTheme.h"
 #include "shell/Images.h"
 #include "shell/PageContainer.h"
 #include "shell/SwitchToolbarBtn.h"
@@ -164,4 +165,14 @@ TEST(PageContainer, PushSlidesTheNewPageIn)
     EXPECT_EQ(container.currentView(), prefs);
     EXPECT_TRUE(main->isVisible());
     EXPECT_EQ(prefs->pos(), QPoint(-200, 0));
+}
+
+TEST(DarkTheme, DarkensAWindowAndStylesItsControls)
+{
+    QWidget window;
+    window.setAutoFillBackground(true);
+    window.resize(40, 40);
+    DarkTheme::apply(&window);
+    EXPECT_LT(grab(window).pixelColor(20, 20).value(), 60);
+    EXPECT_EQ(window.styleSheet(), DarkTheme::styleSheet());
 }

@@ -1,49 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/PulseServer.h"
 
-#include <QByteArray>
+#include "support/Wait.h"
+
 #include <QDir>
 #include <QFile>
-#include <QStringList>
+#include <QProcess>
 #include <cerrno>
-#include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/prctl.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
-#include <thread>
 #include <unistd.h>
 
 namespace {
 
-constexpr int kWriteTimeoutMs = 10000;
-
-const char* const kSineName = "vt_sine";
-const char* const kMonoName = "vt_mono_pipe";
-const char* const kQuadName = "vt_quad_pipe";
 const char* const kNullSink = "vt_null";
 const char* const kSineDescr = "VoiceTray Test Sine";
 const char* const kMonoDescr = "VoiceTray Test Mono Pipe";
 const char* const kQuadDescr = "VoiceTray Test Quad Pipe";
 const char* const kNullDescr = "VoiceTray Test Null Output";
-
-QString runCommand(const QString& command)
-{
-    QString out;
-    FILE* pipe = ::popen(command.toLocal8Bit().constData(), "r");
-    if (!pipe)
-        return out;
-    char line[512];
-    while (std::fgets(line, sizeof line, pipe))
-        out += QString::fromLocal8Bit(line);
-    ::pclose(pipe);
-    return out;
-}
 
 // Descriptions contain spaces; the module argument parser takes quotes.
 QString describe(const char* description)
@@ -63,9 +41,9 @@ PulseServer::PulseServer()
 {
     m_running = start();
     if (!m_running) {
-        QFile log(m_dir + QStringLiteral("/daemon.log"));
+        QFile log(m_dir.path() + QStringLiteral("/daemon.log"));
         if (log.open(QIODevice::ReadOnly))
-            std::fprintf(stderr, "PulseServer: daemon did not come up:\n%s\n",
+            std::fprintf(stderr, "PulseServer: the daemon did not come up:\n%s\n",
                          log.readAll().constData());
         stop();
     }
@@ -74,11 +52,6 @@ PulseServer::PulseServer()
 PulseServer::~PulseServer()
 {
     stop();
-}
-
-bool PulseServer::isRunning() const
-{
-    return m_running;
 }
 
 QString PulseServer::sineSourceDescription() const
@@ -108,61 +81,50 @@ QString PulseServer::nullSinkMonitorDescription() const
 
 QString PulseServer::serverAddress() const
 {
-    return QStringLiteral("unix:") + m_socketPath;
+    return QStringLiteral("unix:") + m_dir.path() + QStringLiteral("/runtime/native");
 }
 
 bool PulseServer::start()
 {
-    QByteArray pattern = QDir::tempPath().toLocal8Bit() + "/vt-pulse-XXXXXX";
-    if (!::mkdtemp(pattern.data()))
-        return false;
-    m_dir = QString::fromLocal8Bit(pattern);
-    const QString runtime = m_dir + QStringLiteral("/runtime");
-    const QString home = m_dir + QStringLiteral("/home");
-    const QString config = m_dir + QStringLiteral("/config");
-    for (const QString& d : {runtime, home, config})
-        QDir().mkpath(d);
-    ::chmod(runtime.toLocal8Bit().constData(), 0700);
-    m_socketPath = runtime + QStringLiteral("/native");
+    const QString dir = m_dir.path();
+    const QString runtime = dir + QStringLiteral("/runtime");
+    for (const char* sub : {"/runtime", "/home", "/config"})
+        QDir().mkpath(dir + QLatin1String(sub));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
     // The pipe sources create their FIFOs themselves and keep a read end open,
     // so they never block the daemon and deliver nothing while idle.
+    const QString pipe =
+        QStringLiteral("load-module module-pipe-source source_name=%1 file=%2/%3 "
+                       "format=float32le rate=%4 channels=%5 source_properties=%6\n");
     const QString script =
-        QStringLiteral("load-module module-native-protocol-unix socket=%1 auth-anonymous=1\n"
+        QStringLiteral("load-module module-native-protocol-unix socket=%1/native auth-anonymous=1\n"
                        "load-module module-null-sink sink_name=%2 sink_properties=%3\n"
                        "set-default-sink %2\n"
-                       "load-module module-sine-source source_name=%4 rate=%5 frequency=%6\n"
-                       "update-source-proplist %4 device.description=\"%7\"\n"
-                       "load-module module-pipe-source source_name=%8 file=%9/mono.fifo "
-                       "format=float32le rate=%5 channels=1 "
-                       "source_properties=%10\n"
-                       "load-module module-pipe-source source_name=%11 file=%9/quad.fifo "
-                       "format=float32le rate=%5 channels=4 "
-                       "source_properties=%12\n"
-                       "set-default-source %4\n")
-            .arg(m_socketPath, QString::fromLatin1(kNullSink), describe(kNullDescr),
-                 QString::fromLatin1(kSineName))
+                       "load-module module-sine-source source_name=vt_sine rate=%4 frequency=%5\n"
+                       "update-source-proplist vt_sine device.description=\"%6\"\n"
+                       "set-default-source vt_sine\n")
+            .arg(runtime, QString::fromLatin1(kNullSink), describe(kNullDescr))
             .arg(pipeRate)
             .arg(sineFrequency)
-            .arg(QString::fromLatin1(kSineDescr), QString::fromLatin1(kMonoName), m_dir,
-                 describe(kMonoDescr), QString::fromLatin1(kQuadName), describe(kQuadDescr));
-    QFile scriptFile(m_dir + QStringLiteral("/daemon.pa"));
-    if (!scriptFile.open(QIODevice::WriteOnly) || scriptFile.write(script.toUtf8()) < 0)
+            .arg(QString::fromLatin1(kSineDescr)) +
+        pipe.arg("vt_mono_pipe", dir, "mono.fifo").arg(pipeRate).arg(1).arg(describe(kMonoDescr)) +
+        pipe.arg("vt_quad_pipe", dir, "quad.fifo").arg(pipeRate).arg(4).arg(describe(kQuadDescr));
+    QFile scriptFile(dir + QStringLiteral("/daemon.pa"));
+    QFile clientConf(dir + QStringLiteral("/client.conf"));
+    if (!scriptFile.open(QIODevice::WriteOnly) || scriptFile.write(script.toUtf8()) < 0 ||
+        !clientConf.open(QIODevice::WriteOnly) || clientConf.write("autospawn = no\n") < 0)
         return false;
     scriptFile.close();
-
-    QFile clientConf(m_dir + QStringLiteral("/client.conf"));
-    if (!clientConf.open(QIODevice::WriteOnly) || clientConf.write("autospawn = no\n") < 0)
-        return false;
     clientConf.close();
 
+    // Everything the child needs is made before the fork.
     const QByteArray scriptPath = scriptFile.fileName().toLocal8Bit();
-    const QByteArray logTarget = "file:" + (m_dir + QStringLiteral("/daemon.log")).toLocal8Bit();
+    const QByteArray logTarget = "--log-target=file:" + (dir + "/daemon.log").toLocal8Bit();
     const QByteArray runtimeEnv = runtime.toLocal8Bit();
-    const QByteArray homeEnv = home.toLocal8Bit();
-    const QByteArray configEnv = config.toLocal8Bit();
+    const QByteArray homeEnv = (dir + "/home").toLocal8Bit();
+    const QByteArray configEnv = (dir + "/config").toLocal8Bit();
     const pid_t parent = ::getpid();
-
     m_pid = ::fork();
     if (m_pid < 0)
         return false;
@@ -174,65 +136,44 @@ bool PulseServer::start()
         ::setenv("HOME", homeEnv.constData(), 1);
         ::setenv("XDG_RUNTIME_DIR", runtimeEnv.constData(), 1);
         ::setenv("XDG_CONFIG_HOME", configEnv.constData(), 1);
-        ::unsetenv("PULSE_SERVER");
-        ::unsetenv("DISPLAY");
-        ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        for (const char* name : {"PULSE_SERVER", "DISPLAY", "DBUS_SESSION_BUS_ADDRESS"})
+            ::unsetenv(name);
         const int devnull = ::open("/dev/null", O_RDWR);
-        if (devnull >= 0) {
-            ::dup2(devnull, STDIN_FILENO);
-            ::dup2(devnull, STDOUT_FILENO);
-            ::dup2(devnull, STDERR_FILENO);
-        }
+        for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+            ::dup2(devnull, fd);
         ::execlp("pulseaudio", "pulseaudio", "-n", "--daemonize=no", "--system=no",
                  "--exit-idle-time=-1", "--disallow-exit", "--use-pid-file=no", "--realtime=no",
-                 "--high-priority=no", "--log-level=warning",
-                 ("--log-target=" + logTarget).constData(), "-F", scriptPath.constData(),
-                 static_cast<char*>(nullptr));
+                 "--high-priority=no", "--log-level=warning", logTarget.constData(), "-F",
+                 scriptPath.constData(), static_cast<char*>(nullptr));
         ::_exit(127);
     }
 
-    ::setenv("PULSE_SERVER", serverAddress().toLocal8Bit().constData(), 1);
-    ::setenv("XDG_RUNTIME_DIR", runtimeEnv.constData(), 1);
-    ::setenv("PULSE_CLIENTCONFIG", clientConf.fileName().toLocal8Bit().constData(), 1);
-    if (!waitUntilReady())
-        return false;
-
-    m_monoFd = openFifo(m_dir + QStringLiteral("/mono.fifo"));
-    m_quadFd = openFifo(m_dir + QStringLiteral("/quad.fifo"));
-    return m_monoFd >= 0 && m_quadFd >= 0;
-}
-
-bool PulseServer::waitUntilReady()
-{
-    const QStringList expected = {
-        QStringLiteral("module-native-protocol-unix"), QStringLiteral("module-null-sink"),
-        QStringLiteral("module-sine-source"), QStringLiteral("module-pipe-source")};
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
-    while (std::chrono::steady_clock::now() < deadline) {
-        int status = 0;
-        if (::waitpid(m_pid, &status, WNOHANG) == m_pid) {
-            m_pid = -1;
-            return false;
-        }
-        const QString modules = runCommand(QStringLiteral("pactl list short modules 2>/dev/null"));
-        bool all = modules.count(QStringLiteral("module-pipe-source")) == 2;
-        for (const QString& name : expected)
-            all = all && modules.contains(name);
-        if (all)
+    qputenv("PULSE_SERVER", serverAddress().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", runtimeEnv);
+    qputenv("PULSE_CLIENTCONFIG", clientConf.fileName().toLocal8Bit());
+    const bool ready = waitUntil([this] {
+        if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
+            m_pid = -1; // the daemon gave up
             return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    return false;
-}
-
-int PulseServer::openFifo(const QString& path) const
-{
-    // Non-blocking open succeeds because the daemon holds the read end; the
+        }
+        QProcess pactl;
+        pactl.start(QStringLiteral("pactl"), {"list", "short", "modules"});
+        pactl.waitForFinished();
+        const QByteArray modules = pactl.readAllStandardOutput();
+        return modules.count("module-pipe-source") == 2 && modules.contains("module-sine-source") &&
+               modules.contains("module-null-sink");
+    });
+    if (!ready || m_pid < 0)
+        return false;
+    // Non-blocking opens succeed because the daemon holds the read ends; the
     // writes themselves block.
-    const int fd = ::open(path.toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd >= 0)
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    return fd;
+    for (auto [fd, name] : {std::pair{&m_monoFd, "/mono.fifo"}, {&m_quadFd, "/quad.fifo"}}) {
+        *fd = ::open((dir + name).toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (*fd < 0)
+            return false;
+        ::fcntl(*fd, F_SETFL, ::fcntl(*fd, F_GETFL) & ~O_NONBLOCK);
+    }
+    return true;
 }
 
 bool PulseServer::writeAll(int fd, const void* data, size_t bytes)
@@ -242,19 +183,14 @@ bool PulseServer::writeAll(int fd, const void* data, size_t bytes)
         // A pipe source reads only while a stream records from it; give up
         // rather than hang a test that writes with nobody recording.
         pollfd pfd{fd, POLLOUT, 0};
-        const int ready = ::poll(&pfd, 1, kWriteTimeoutMs);
-        if (ready < 0 && errno == EINTR)
+        const int ready = ::poll(&pfd, 1, 10000);
+        const ssize_t n = ready > 0 ? ::write(fd, p, bytes) : -1;
+        if (n < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
-        if (ready <= 0)
+        if (n < 0)
             return false;
-        const ssize_t n = ::write(fd, p, bytes);
-        if (n < 0) {
-            if (errno == EINTR || errno == EAGAIN)
-                continue;
-            return false;
-        }
         p += n;
-        bytes -= static_cast<size_t>(n);
+        bytes -= size_t(n);
     }
     return fd >= 0;
 }
@@ -278,20 +214,11 @@ void PulseServer::stop()
     }
     if (m_pid > 0) {
         ::kill(m_pid, SIGTERM);
-        int status = 0;
-        bool gone = false;
-        for (int i = 0; i < 100 && !gone; ++i) {
-            gone = ::waitpid(m_pid, &status, WNOHANG) == m_pid;
-            if (!gone)
-                std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        }
-        if (!gone) {
+        if (!waitUntil([this] { return ::waitpid(m_pid, nullptr, WNOHANG) == m_pid; }, 2000)) {
             ::kill(m_pid, SIGKILL);
-            ::waitpid(m_pid, &status, 0);
+            ::waitpid(m_pid, nullptr, 0);
         }
         m_pid = -1;
     }
     m_running = false;
-    if (!m_dir.isEmpty())
-        QDir(m_dir).removeRecursively();
 }

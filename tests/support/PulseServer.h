@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
 #include <cstddef>
 #include <sys/types.h>
 
@@ -29,7 +30,7 @@ public:
 
     static PulseServer& instance();
 
-    bool isRunning() const;
+    bool isRunning() const { return m_running; }
 
     QString sineSourceDescription() const;
     QString monoPipeSourceDescription() const;
@@ -54,12 +55,9 @@ private:
 
     bool start();
     void stop();
-    bool waitUntilReady();
     static bool writeAll(int fd, const void* data, size_t bytes);
-    int openFifo(const QString& path) const;
 
-    QString m_dir;
-    QString m_socketPath;
+    QTemporaryDir m_dir;
     pid_t m_pid = -1;
     int m_monoFd = -1;
     int m_quadFd = -1;

@@ -1,27 +1,17 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/XServer.h"
 
-#include <QByteArray>
-#include <QElapsedTimer>
+#include "support/Wait.h"
+
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QThread>
-#include <cerrno>
 #include <csignal>
 #include <cstdio>
-#include <cstdlib>
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <vector>
-
-namespace {
-
-constexpr int kStartTimeoutMs = 15000;
-
-} // namespace
 
 XServer& XServer::instance()
 {
@@ -31,14 +21,28 @@ XServer& XServer::instance()
 
 XServer::XServer()
 {
-    if (!startServer())
+    int fds[2];
+    if (pipe2(fds, O_CLOEXEC) != 0)
         return;
+    // Xvfb picks a free display itself and writes its number to the pipe once it accepts clients.
+    m_xvfb = spawn({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten", "tcp"},
+                   fds[1]);
+    ::close(fds[1]);
+    QByteArray number;
+    char buffer[16];
+    for (ssize_t n = 0;
+         m_xvfb > 0 && !number.endsWith('\n') && (n = ::read(fds[0], buffer, sizeof buffer)) > 0;)
+        number.append(buffer, n);
+    ::close(fds[0]);
+    if (!number.endsWith('\n')) {
+        std::fprintf(stderr, "XServer: Xvfb did not start\n");
+        stop(m_xvfb);
+        return;
+    }
+    m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
     qputenv("DISPLAY", m_display.toLocal8Bit());
-    m_windowManager = spawn({QStringLiteral("openbox"), QStringLiteral("--sm-disable")});
-    if (m_windowManager < 0 ||
-        !waitFor(QStringLiteral("xprop"),
-                 {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
-                 QStringLiteral("window id"), kStartTimeoutMs))
+    m_windowManager = spawn({"openbox", "--sm-disable"});
+    if (!waitFor("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, "window id"))
         std::fprintf(stderr, "XServer: openbox did not come up on %s\n", qPrintable(m_display));
     run(QStringLiteral("setxkbmap"), {QStringLiteral("us")});
 }
@@ -50,66 +54,17 @@ XServer::~XServer()
     stop(m_xvfb);
 }
 
-bool XServer::startServer()
-{
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0)
-        return false;
-    // Xvfb picks a free display itself and writes its number to the pipe once it accepts clients.
-    m_xvfb = spawn({QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QStringLiteral("3"),
-                    QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24"),
-                    QStringLiteral("-nolisten"), QStringLiteral("tcp")},
-                   fds[1]);
-    close(fds[1]);
-    QByteArray number;
-    QElapsedTimer clock;
-    clock.start();
-    while (m_xvfb > 0 && !number.endsWith('\n') && clock.elapsed() < kStartTimeoutMs) {
-        pollfd p{fds[0], POLLIN, 0};
-        const int ready = poll(&p, 1, 100);
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready <= 0)
-            continue;
-        char buffer[16];
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        number.append(buffer, n);
-    }
-    close(fds[0]);
-    if (!number.endsWith('\n')) {
-        std::fprintf(stderr, "XServer: Xvfb did not start\n");
-        stop(m_xvfb);
-        return false;
-    }
-    m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
-    return true;
-}
-
 bool XServer::startTray()
 {
     if (m_tray > 0)
         return true;
-    if (!isRunning())
-        return false;
     // On a loaded machine trayer now and then never maps its panel; a second
-    // one started after the first is killed does.
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        m_tray =
-            spawn({QStringLiteral("trayer"), QStringLiteral("--edge"), QStringLiteral("top"),
-                   QStringLiteral("--align"), QStringLiteral("right"),
-                   QStringLiteral("--widthtype"), QStringLiteral("pixel"),
-                   QStringLiteral("--width"), QStringLiteral("100"), QStringLiteral("--height"),
-                   QStringLiteral("30"), QStringLiteral("--transparent"), QStringLiteral("false")});
-        if (m_tray < 0)
-            return false;
-        // trayer claims the tray selection before it maps its panel, so a visible panel means a
-        // usable tray.
-        if (waitFor(QStringLiteral("xdotool"),
-                    {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
-                     QStringLiteral("--class"), QStringLiteral("trayer")},
-                    QString(), kStartTimeoutMs))
+    // one started after the first is killed does. trayer claims the tray
+    // selection before it maps its panel, so a visible panel means a usable tray.
+    for (int attempt = 0; isRunning() && attempt < 2; ++attempt) {
+        m_tray = spawn({"trayer", "--edge", "top", "--align", "right", "--widthtype", "pixel",
+                        "--width", "100", "--height", "30", "--transparent", "false"});
+        if (waitFor("xdotool", {"search", "--onlyvisible", "--class", "trayer"}, QString()))
             return true;
         stop(m_tray);
     }
@@ -134,7 +89,6 @@ QString XServer::run(const QString& program, const QStringList& args, bool* ok) 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), m_display);
     process.setProcessEnvironment(env);
-    process.setProcessChannelMode(QProcess::SeparateChannels);
     process.start(program, args);
     const bool finished = process.waitForFinished(30000);
     if (!finished)
@@ -144,52 +98,40 @@ QString XServer::run(const QString& program, const QStringList& args, bool* ok) 
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
 }
 
-bool XServer::waitFor(const QString& program, const QStringList& args, const QString& expected,
-                      int timeoutMs) const
+bool XServer::waitFor(const QString& program, const QStringList& args,
+                      const QString& expected) const
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < timeoutMs) {
+    return waitUntil([&] {
         bool ok = false;
         const QString out = run(program, args, &ok);
-        if (ok && !out.isEmpty() && (expected.isEmpty() || out.contains(expected)))
-            return true;
-        QThread::msleep(50);
-    }
-    return false;
+        return ok && !out.isEmpty() && out.contains(expected);
+    });
 }
 
 pid_t XServer::spawn(const QStringList& command, int keepFd)
 {
-    // Everything the child needs is prepared before fork: after it only async-signal-safe calls.
+    // Everything the child needs is made before the fork: after it only async-signal-safe calls.
     std::vector<QByteArray> storage;
+    std::vector<char*> argv;
     for (const QString& part : command)
         storage.push_back(part.toLocal8Bit());
-    std::vector<char*> argv;
     for (QByteArray& part : storage)
         argv.push_back(part.data());
     argv.push_back(nullptr);
     const pid_t parent = getpid();
-
     const pid_t pid = fork();
     if (pid != 0)
         return pid;
-
     prctl(PR_SET_PDEATHSIG, SIGTERM);
     if (getppid() != parent)
         _exit(127);
     const int devNull = open("/dev/null", O_RDWR);
-    if (devNull >= 0) {
-        dup2(devNull, STDIN_FILENO);
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
-    }
-    if (keepFd >= 0) {
-        if (keepFd == 3)
-            fcntl(3, F_SETFD, 0);
-        else
-            dup2(keepFd, 3);
-    }
+    for (int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO})
+        dup2(devNull, fd);
+    if (keepFd == 3)
+        fcntl(3, F_SETFD, 0);
+    else if (keepFd >= 0)
+        dup2(keepFd, 3);
     execvp(argv[0], argv.data());
     _exit(127);
 }
@@ -199,14 +141,9 @@ void XServer::stop(pid_t& pid)
     if (pid <= 0)
         return;
     kill(pid, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid) {
-            pid = -1;
-            return;
-        }
-        usleep(20000);
+    if (!waitUntil([&] { return waitpid(pid, nullptr, WNOHANG) == pid; }, 2000)) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
     }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
     pid = -1;
 }

@@ -42,9 +42,8 @@ private:
     XServer();
     ~XServer();
 
-    bool startServer();
-    bool waitFor(const QString& program, const QStringList& args, const QString& expected,
-                 int timeoutMs) const;
+    // Runs the X client until its output holds the expected text.
+    bool waitFor(const QString& program, const QStringList& args, const QString& expected) const;
     static pid_t spawn(const QStringList& command, int keepFd = -1);
     static void stop(pid_t& pid);
 
