@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "HotKeyTestSupport.h"
 
-#include "hotkeys/HxHotKeyEvent.h"
 #include "support/Wait.h"
 
 #include <cstdlib>
@@ -9,82 +8,36 @@
 
 AssertionRecorder::AssertionRecorder()
 {
-    m_previous = HxAssertion::setHandler([this](const QString& message, const QString&,
-                                                const QString&) { messages.append(message); });
-}
-
-AssertionRecorder::~AssertionRecorder()
-{
-    HxAssertion::setHandler(m_previous);
+    m_previous = HxAssertion::setHandler(
+        [this](const QString& message, const QString&, const QString&) { messages << message; });
 }
 
 namespace {
 
-QStringList& logged()
-{
-    static QStringList messages;
-    return messages;
-}
-
-QtMessageHandler& previousHandler()
-{
-    static QtMessageHandler handler = nullptr;
-    return handler;
-}
-
-void recordMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
-{
-    logged().append(message);
-    if (previousHandler())
-        previousHandler()(type, context, message);
-}
+QStringList logged;
+QtMessageHandler previousHandler = nullptr;
 
 } // namespace
 
 LogRecorder::LogRecorder()
 {
-    logged().clear();
-    previousHandler() = qInstallMessageHandler(recordMessage);
+    logged.clear();
+    previousHandler = qInstallMessageHandler(
+        [](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+            logged << message;
+            if (previousHandler)
+                previousHandler(type, context, message);
+        });
 }
 
 LogRecorder::~LogRecorder()
 {
-    qInstallMessageHandler(previousHandler());
-}
-
-QStringList LogRecorder::messages() const
-{
-    return logged();
+    qInstallMessageHandler(previousHandler);
 }
 
 int LogRecorder::count(const QString& message) const
 {
-    return int(logged().count(message));
-}
-
-void RecordingController::startStopRecording(QObject*)
-{
-    actions.append(QStringLiteral("startStopRecording"));
-    setState(!m_recording, false);
-}
-
-void RecordingController::resumeStopRecording(QObject*)
-{
-    actions.append(QStringLiteral("resumeStopRecording"));
-    setState(!m_recording, !m_recording);
-}
-
-void RecordingController::setState(bool recording, bool continuation)
-{
-    m_recording = recording;
-    m_continuation = continuation;
-}
-
-RecordingTarget::RecordingTarget(QStringList handled) : m_handled(std::move(handled)) {}
-
-void RecordingTarget::performAction(const QString& action, HxHotKeyEvent* hotKey)
-{
-    received.append(action + QLatin1Char('/') + QString::number(hotKey->currentEventType()));
+    return int(logged.count(message));
 }
 
 OtherXClient::OtherXClient() : m_connection(xcb_connect(nullptr, nullptr))
@@ -124,19 +77,19 @@ bool OtherXClient::canGrab(quint8 xKeycode, quint16 mods)
 void OtherXClient::showFocusedWindow()
 {
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data;
-    m_window = xcb_generate_id(m_connection);
-    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, m_window, m_root, 100, 100, 300, 200, 0,
+    const xcb_window_t window = xcb_generate_id(m_connection);
+    xcb_create_window(m_connection, XCB_COPY_FROM_PARENT, window, m_root, 100, 100, 300, 200, 0,
                       XCB_WINDOW_CLASS_INPUT_OUTPUT, screen->root_visual, 0, nullptr);
-    xcb_map_window(m_connection, m_window);
+    xcb_map_window(m_connection, window);
     std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
     // The window manager maps it asynchronously; focus it once it is viewable.
-    waitUntil([this] {
+    waitUntil([&] {
         xcb_get_window_attributes_reply_t* attributes = xcb_get_window_attributes_reply(
-            m_connection, xcb_get_window_attributes(m_connection, m_window), nullptr);
+            m_connection, xcb_get_window_attributes(m_connection, window), nullptr);
         const bool viewable = attributes && attributes->map_state == XCB_MAP_STATE_VIEWABLE;
         std::free(attributes);
         return viewable;
     });
-    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, m_window, XCB_CURRENT_TIME);
+    xcb_set_input_focus(m_connection, XCB_INPUT_FOCUS_POINTER_ROOT, window, XCB_CURRENT_TIME);
     std::free(xcb_get_input_focus_reply(m_connection, xcb_get_input_focus(m_connection), nullptr));
 }

@@ -3,9 +3,9 @@
 
 #include "hotkeys/HotKeyController.h"
 #include "hotkeys/HxAssertion.h"
+#include "hotkeys/HxHotKeyEvent.h"
 #include "hotkeys/HxHotKeyTarget.h"
 
-#include <QString>
 #include <QStringList>
 
 // Collects the assertion reports raised while it lives.
@@ -13,20 +13,19 @@ class AssertionRecorder
 {
 public:
     AssertionRecorder();
-    ~AssertionRecorder();
+    ~AssertionRecorder() { HxAssertion::setHandler(m_previous); }
     QStringList messages;
 
 private:
     HxAssertion::Handler m_previous;
 };
 
-// Collects the log messages written while it lives.
+// Counts the log messages written while it lives.
 class LogRecorder
 {
 public:
     LogRecorder();
     ~LogRecorder();
-    QStringList messages() const;
     int count(const QString& message) const;
 };
 
@@ -35,40 +34,51 @@ public:
 class RecordingController : public HotKeyController
 {
 public:
-    bool isRecording() const override { return m_recording; }
-    bool continueRecording() const override { return m_continuation; }
-    void startStopRecording(QObject*) override;
-    void resumeStopRecording(QObject*) override;
+    bool isRecording() const override { return recording; }
+    bool continueRecording() const override { return continuation; }
+    void startStopRecording(QObject*) override
+    {
+        actions << QStringLiteral("startStopRecording");
+        continuation = false;
+        recording = !recording;
+    }
+    void resumeStopRecording(QObject*) override
+    {
+        actions << QStringLiteral("resumeStopRecording");
+        continuation = recording = !recording;
+    }
 
-    void setState(bool recording, bool continuation);
     QStringList actions;
-
-private:
-    bool m_recording = false;
-    bool m_continuation = false;
+    bool recording = false;
+    bool continuation = false;
 };
 
-// A target that writes down every action with the event type seen during it.
+// A target that writes down every action it takes as "action/eventType".
 class RecordingTarget : public HxHotKeyTarget
 {
 public:
-    explicit RecordingTarget(QStringList handled = {QStringLiteral("pressed:"),
-                                                    QStringLiteral("released:")});
+    explicit RecordingTarget(QStringList handled = {"pressed:", "released:"})
+        : m_handled(std::move(handled))
+    {
+    }
     bool respondsToAction(const QString& action) const override
     {
         return m_handled.contains(action);
     }
-    void performAction(const QString& action, HxHotKeyEvent* hotKey) override;
+    void performAction(const QString& action, HxHotKeyEvent* hotKey) override
+    {
+        received << action + '/' + QString::number(hotKey->currentEventType());
+    }
     bool targetWillChangeToObject(HxHotKeyTarget*, HxHotKeyEvent*) override { return allowChange; }
 
-    QStringList received; // "action/eventType"
+    QStringList received;
     bool allowChange = true;
 
 private:
     QStringList m_handled;
 };
 
-// A second X client on the fixture's display: grabs keys and owns a window.
+// A second X client on the test display: grabs keys and owns a window.
 class OtherXClient
 {
 public:
@@ -85,5 +95,4 @@ public:
 private:
     struct xcb_connection_t* m_connection;
     quint32 m_root = 0;
-    quint32 m_window = 0;
 };

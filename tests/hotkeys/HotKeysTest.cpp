@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "hotkeys/HxHotKeyEvent.h"
-
+// Hot keys on the test display: registration and dispatch, the keyboard
+// layout, and the field that captures a combination.
 #include "HotKeyTestSupport.h"
+#include "hotkeys/HxHotKeyControl.h"
 #include "hotkeys/HxHotKeyTargetList.h"
+#include "hotkeys/HxKeyboardLayout.h"
 #include "hotkeys/HxModifierFlags.h"
+#include "support/XServer.h"
 
-#include <QBuffer>
+#include <QApplication>
+#include <QButtonGroup>
 #include <QDataStream>
 #include <QKeyEvent>
+#include <QPushButton>
 #include <gtest/gtest.h>
 
 using namespace HxModifierFlags;
@@ -28,11 +33,18 @@ TEST(HxHotKeyEvent, IdentifiersAndModifierMappings)
     ASSERT_TRUE(r && c);
     EXPECT_EQ(r->hotKeyId(), 0x12000Fu);
     EXPECT_EQ(c->hotKeyId(), 0x120008u);
-    EXPECT_EQ(r->hash(), 15u ^ 0x120000u);
     EXPECT_FALSE(r->isEqual(c.get()));
     EXPECT_TRUE(r->isEqual(r.get()));
     EXPECT_EQ(HxHotKeyEvent::findHotKeyForId(0x12000F), r);
     EXPECT_EQ(HxHotKeyEvent::findHotKeyForKeyCode(8, 0x120000), c);
+    EXPECT_TRUE(HxHotKeyEvent::allHotKeyEvents().contains(r.get()));
+    EXPECT_EQ(r->stringValue(), "⇧⌘R");
+    EXPECT_EQ(r->character(), QChar('R'));
+    r->setTarget(nullptr, "released:");
+    EXPECT_EQ(r->description(), "{\n\tKey Combination: ⇧⌘R,\n\tEnabled: no\n"
+                                "\tKey Press Selector: (null)\n"
+                                "\tKey Release Selector: released:\n}\n");
+    EXPECT_TRUE(HxHotKeyEvent::registryDescription().contains(r->description()));
 
     EXPECT_EQ(HxCarbonModifierFlagsForCocoaModifierFlags(0x120000), 0x300u);
     EXPECT_EQ(HxCocoaModifierFlagsForCarbonModifierFlags(0x1900), 0x1C0000u);
@@ -173,9 +185,9 @@ TEST(HxHotKeyEvent, ArchivesRoundTrip)
     QCborMap keyed;
     QByteArray sequential;
     {
-        const HxHotKeyEventPtr hotKey = HxHotKeyEvent::hotKeyWithKeyCode(
-            kF5, Option | Shift, nullptr, QStringLiteral("released:"));
-        hotKey->setTarget(nullptr, QStringLiteral("released:"), QStringLiteral("pressed:"));
+        const HxHotKeyEventPtr hotKey =
+            HxHotKeyEvent::hotKeyWithKeyCode(kF5, Option | Shift, nullptr, "released:");
+        hotKey->setTarget(nullptr, "released:", "pressed:");
         plist = hotKey->propertyList();
         hotKey->encodeWithCoder(keyed);
         QDataStream out(&sequential, QIODevice::WriteOnly);
@@ -206,7 +218,7 @@ TEST(HxHotKeyEvent, ArchivesRoundTrip)
     {
         QDataStream out(&old, QIODevice::WriteOnly);
         out << QStringLiteral("HxHotKeyNoEvent") << qint32(0) << kF5 << quint16('x')
-            << quint32(Option | Shift) << QStringLiteral("released:") << QStringLiteral("pressed:");
+            << quint32(Option | Shift) << QString("released:") << QString("pressed:");
     }
     QDataStream oldIn(old);
     check(HxHotKeyEvent::hotKeyWithCoder(oldIn), true);
@@ -221,8 +233,7 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     AssertionRecorder assertions;
     RecordingTarget target;
     const HxHotKeyEventPtr hotKey = HxHotKeyEvent::getHotKeyForKeyCode(kF5, Control | Shift);
-    EXPECT_TRUE(
-        hotKey->setTarget(&target, QStringLiteral("released:"), QStringLiteral("pressed:")));
+    EXPECT_TRUE(hotKey->setTarget(&target, "released:", "pressed:"));
     hotKey->performHotKeyPressed();
     hotKey->performHotKeyReleased();
     EXPECT_EQ(target.received, (QStringList{"pressed:/1", "released:/2"}));
@@ -247,7 +258,7 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
 
     // A target that does not take the action and is no collection: nothing happens.
     RecordingTarget deaf{QStringList()};
-    ASSERT_TRUE(hotKey->setTarget(&deaf, QStringLiteral("released:"), QStringLiteral("pressed:")));
+    ASSERT_TRUE(hotKey->setTarget(&deaf, "released:", "pressed:"));
     hotKey->performHotKeyPressed();
     EXPECT_EQ(hotKey->currentEventType(), 0);
 
@@ -257,7 +268,7 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     list.append(&target);
     list.append(&deaf);
     list.append(&other);
-    ASSERT_TRUE(hotKey->setTarget(&list, QStringLiteral("released:"), QStringLiteral("pressed:")));
+    ASSERT_TRUE(hotKey->setTarget(&list, "released:", "pressed:"));
     hotKey->performHotKeyPressed();
     EXPECT_EQ(target.received.last(), "pressed:/1");
     EXPECT_EQ(other.received, QStringList{"pressed:/1"});
@@ -266,15 +277,14 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
 
     // A target that refuses to be replaced keeps the hot key; the same target again leaves it
     // disabled.
-    ASSERT_TRUE(
-        hotKey->setTarget(&target, QStringLiteral("released:"), QStringLiteral("pressed:")));
+    ASSERT_TRUE(hotKey->setTarget(&target, "released:", "pressed:"));
     target.allowChange = false;
     EXPECT_FALSE(hotKey->setTarget(&other, QStringLiteral("x:"), QString()));
     EXPECT_EQ(hotKey->target(), &target);
     EXPECT_EQ(hotKey->selectorPressed(), "pressed:");
     target.allowChange = true;
     ASSERT_TRUE(hotKey->setEnabled(true));
-    EXPECT_TRUE(hotKey->setTarget(&target, QStringLiteral("released:")));
+    EXPECT_TRUE(hotKey->setTarget(&target, "released:"));
     EXPECT_EQ(hotKey->target(), &target);
     EXPECT_EQ(hotKey->selectorPressed(), QString());
     EXPECT_FALSE(hotKey->isEnabled());
@@ -283,7 +293,7 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     // A target that goes away leaves no dangling reference behind.
     {
         RecordingTarget shortLived;
-        ASSERT_TRUE(hotKey->setTarget(&shortLived, QStringLiteral("released:")));
+        ASSERT_TRUE(hotKey->setTarget(&shortLived, "released:"));
     }
     EXPECT_EQ(hotKey->target(), nullptr);
     hotKey->performHotKeyPressed();
@@ -293,15 +303,178 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
                            "HxHotKeyEvent tried to perfrom release with no target"}));
 }
 
-TEST(HxHotKeyEvent, Description)
+namespace {
+
+std::unique_ptr<HxKeyboardLayout> layoutFor(const QString& name)
 {
-    const HxHotKeyEventPtr hotKey =
-        HxHotKeyEvent::hotKeyWithKeyCode(15, Command | Shift, nullptr, "released:");
-    EXPECT_EQ(hotKey->stringValue(), QString::fromUtf8("⇧⌘R"));
-    EXPECT_EQ(hotKey->character(), QChar('R'));
-    EXPECT_EQ(hotKey->description(), QString::fromUtf8("{\n\tKey Combination: ⇧⌘R,\n\tEnabled: no\n"
-                                                       "\tKey Press Selector: (null)\n"
-                                                       "\tKey Release Selector: released:\n}\n"));
-    EXPECT_TRUE(HxHotKeyEvent::registryDescription().contains(hotKey->description()));
-    EXPECT_TRUE(HxHotKeyEvent::allHotKeyEvents().contains(hotKey.get()));
+    bool ok = false;
+    XServer::instance().run(QStringLiteral("setxkbmap"), {name}, &ok);
+    EXPECT_TRUE(ok) << qPrintable(name);
+    return HxKeyboardLayout::fromCurrentLayout();
+}
+
+} // namespace
+
+TEST(HxKeyboardLayout, UsLayout)
+{
+    const std::unique_ptr<HxKeyboardLayout> us = layoutFor(QStringLiteral("us"));
+    ASSERT_TRUE(us);
+    EXPECT_EQ(us->characterForKeyCode(15), QChar('R'));
+    EXPECT_EQ(us->keyCodeForCharacter(QChar('r')), 15);
+    EXPECT_EQ(us->keyCodeForCharacter(QChar('R')), 15);
+    EXPECT_EQ(us->keyCodeForCharacter(QChar('c')), 8);
+    EXPECT_EQ(us->keyCodeForCharacter(QChar('5')), 23);       // main row
+    EXPECT_EQ(us->keyCodeForCharacter(QChar('5'), true), 87); // keypad
+    EXPECT_EQ(us->keyCodeForCharacter(QChar('/')), 44);
+    EXPECT_EQ(us->keyCodeForCharacter(QChar('/'), true), 75);
+    EXPECT_EQ(us->keyCodeForCharacter(QChar('.'), true),
+              65);                                        // of three keys, the lowest keypad one
+    EXPECT_EQ(us->keyCodeForCharacter(QChar(0x00E9)), 0); // é: no key on this layout
+    EXPECT_EQ(us->keyCodeForCharacter(QChar(0xF704)), 122);
+    EXPECT_EQ(us->characterForKeyCode(122), QChar(0xF704));
+    EXPECT_EQ(us->stringForCharacter(QChar('5'), Command | NumericPad), "⌘5");
+
+    EXPECT_EQ(us->stringForKeyCode(123, Control | Command), "⌃⌘←");
+    EXPECT_EQ(us->stringForKeyCode(15, 0), QStringLiteral("R"));
+    EXPECT_EQ(us->stringForKeyCode(15, Command | Shift | Option | Control), "⌃⌥⇧⌘R");
+    EXPECT_EQ(us->stringForKeyCode(111, Option | Command), "⌥⌘F12");
+    EXPECT_EQ(us->stringForKeyCode(18, Shift | Command), "⇧⌘1");
+    EXPECT_TRUE(us->stringForKeyCode(0x34, 0).isNull()); // a key code no keyboard has
+
+    // The reverse table: sorted, one entry per key.
+    const auto& mappings = us->mappings();
+    ASSERT_GT(mappings.size(), 60u);
+    for (size_t i = 1; i < mappings.size(); ++i) {
+        const auto& a = mappings[i - 1];
+        const auto& b = mappings[i];
+        EXPECT_TRUE(a.character < b.character ||
+                    (a.character == b.character && a.isKeyPad <= b.isKeyPad));
+        EXPECT_NE(a.keyCode, b.keyCode);
+    }
+}
+
+TEST(HxKeyboardLayout, SpecialKeys)
+{
+    const auto* first = HxKeyboardLayout::unmappedEntryForKeyCode(51);
+    const auto* last = HxKeyboardLayout::unmappedEntryForKeyCode(126);
+    ASSERT_TRUE(first && last);
+    EXPECT_EQ(first->character, 0xF728);
+    EXPECT_EQ(last->character, 0xF700);
+    EXPECT_EQ(HxKeyboardLayout::unmappedEntryForKeyCode(52), nullptr);
+    EXPECT_EQ(HxKeyboardLayout::unmappedEntryForKeyCode(0), nullptr);
+    EXPECT_EQ(HxKeyboardLayout::unmappedEntryForKeyCode(127), nullptr);
+    EXPECT_EQ(HxKeyboardLayout::characterForModifierFlags(Command | Shift | Option | Control),
+              "⌃⌥⇧⌘");
+}
+
+TEST(HxKeyboardLayout, FrenchLayoutMovesLetters)
+{
+    const std::unique_ptr<HxKeyboardLayout> fr = layoutFor(QStringLiteral("fr"));
+    ASSERT_TRUE(fr);
+    EXPECT_EQ(fr->keyCodeForCharacter(QChar('a')), 12); // the Q position
+    EXPECT_EQ(fr->keyCodeForCharacter(QChar('q')), 0);  // the A position
+    EXPECT_EQ(fr->characterForKeyCode(12), QChar('A'));
+    EXPECT_EQ(fr->characterForKeyCode(15), QChar('R'));
+    EXPECT_EQ(fr->stringForKeyCode(13, Command), "⌘Z");
+    // Unshifted, only the keypad gives digits here.
+    EXPECT_EQ(fr->keyCodeForCharacter(QChar('5')), 87);
+    layoutFor(QStringLiteral("us"));
+}
+
+namespace {
+
+constexpr quint32 kXR = 27; // X key codes of the fixture's keyboard
+constexpr quint32 kXF1 = 67;
+
+void press(QWidget* widget, quint32 xKeycode, Qt::KeyboardModifiers modifiers,
+           const QString& text = {})
+{
+    QKeyEvent event(QEvent::KeyPress, 0, modifiers, xKeycode, 0, 0, text);
+    QApplication::sendEvent(widget, &event);
+}
+
+} // namespace
+
+TEST(HxHotKeyControl, CapturesCombinationsWhileSilencingHotKeys)
+{
+    const HxHotKeyEventPtr registered = HxHotKeyEvent::getHotKeyForKeyCode(8, Control | Option);
+    ASSERT_TRUE(registered->setEnabled(true));
+    ASSERT_TRUE(registered->reference());
+
+    HxHotKeyControl control;
+    QPushButton toggle;
+    toggle.setCheckable(true);
+    QObject::connect(&toggle, &QPushButton::toggled, &control,
+                     [&] { control.readyForHotKeyEventChanged(&toggle); });
+    int activated = 0;
+    QObject::connect(&control, &HxHotKeyControl::activated, [&] { ++activated; });
+    EXPECT_TRUE(control.isReadOnly());
+    EXPECT_TRUE(control.requiresModifierKeys());
+    EXPECT_FALSE(control.readyForHotKeyEvent());
+
+    control.setText(QStringLiteral("old"));
+    toggle.setChecked(true);
+    EXPECT_TRUE(control.readyForHotKeyEvent());
+    EXPECT_TRUE(control.text().isEmpty());
+    EXPECT_FALSE(registered->reference()); // silenced while capturing
+    EXPECT_TRUE(registered->individualEnable());
+
+    press(&control, kXR, Qt::NoModifier, QStringLiteral("r")); // a plain letter is not a hot key
+    EXPECT_EQ(activated, 0);
+    EXPECT_TRUE(control.readyForHotKeyEvent());
+
+    press(&control, kXR, Qt::AltModifier, QStringLiteral("r"));
+    EXPECT_EQ(activated, 1);
+    EXPECT_EQ(control.keyCode(), 15);
+    EXPECT_EQ(control.modifierFlags(), Option);
+    EXPECT_EQ(control.text(), "⌥R");
+    EXPECT_EQ(control.character(), QChar('R'));
+    EXPECT_FALSE(control.readyForHotKeyEvent());
+    EXPECT_FALSE(toggle.isChecked());
+    EXPECT_TRUE(registered->reference()); // awake again
+    EXPECT_EQ(control.hotKeyEvent(), HxHotKeyEvent::getHotKeyForKeyCode(15, Option));
+
+    // Function keys need no modifier; staying ready takes several combinations.
+    control.setStayReadyForEvent(true);
+    toggle.setChecked(true);
+    press(&control, kXF1, Qt::NoModifier);
+    EXPECT_EQ(control.keyCode(), 122);
+    EXPECT_EQ(control.text(), QStringLiteral("F1"));
+    press(&control, kXR, Qt::MetaModifier | Qt::ShiftModifier, QStringLiteral("R"));
+    EXPECT_EQ(control.text(), "⇧⌘R");
+    EXPECT_EQ(activated, 3);
+    EXPECT_TRUE(control.readyForHotKeyEvent());
+    toggle.setChecked(false);
+    EXPECT_FALSE(control.readyForHotKeyEvent());
+    EXPECT_TRUE(registered->reference());
+
+    // Without modifier requirement a plain letter is taken.
+    control.setRequiresModifierKeys(false);
+    control.setStayReadyForEvent(false);
+    control.setReadyForHotKeyEvent(true);
+    press(&control, kXR, Qt::NoModifier, QStringLiteral("r"));
+    EXPECT_EQ(control.text(), QStringLiteral("R"));
+    EXPECT_FALSE(control.readyForHotKeyEvent());
+}
+
+TEST(HxHotKeyControl, ButtonGroupAndOtherSenders)
+{
+    HxHotKeyControl control;
+    QButtonGroup group;
+    QPushButton a;
+    QPushButton b;
+    a.setCheckable(true);
+    b.setCheckable(true);
+    group.addButton(&a);
+    group.addButton(&b);
+    group.setExclusive(false);
+    b.setChecked(true);
+    control.readyForHotKeyEventChanged(&group);
+    EXPECT_TRUE(control.readyForHotKeyEvent());
+    control.setReadyForHotKeyEvent(false);
+    EXPECT_FALSE(b.isChecked()); // the button that started capturing is switched off
+
+    QObject unrelated;
+    control.readyForHotKeyEventChanged(&unrelated);
+    EXPECT_FALSE(control.readyForHotKeyEvent());
 }
