@@ -133,39 +133,32 @@ protected:
     QString pathOf(const GeneralRecItem* item) const { return app->restorePath(item); }
 };
 
-TEST_F(Move, WithinACategoryOnlyTheOrderChanges)
+TEST_F(Move, BeforeOrAfterARowAndInsideAnExpandedCategory)
 {
     RecItem* a = recording("A");
     recording("B");
     RecItem* c = recording("C");
-    EXPECT_TRUE(app->moveFiles({pathOf(c)}, a, true));
-    EXPECT_EQ(titles(root()), (QStringList{"C", "A", "B"}));
-    EXPECT_EQ(readFile(out + "/C.m4a"), "C");
-    // Onto its own row: nothing, and false.
-    EXPECT_FALSE(app->moveFiles({pathOf(a)}, a, false));
-    EXPECT_EQ(titles(root()), (QStringList{"C", "A", "B"}));
-}
-
-TEST_F(Move, AfterAnExpandedCategoryGoesInsideBeforeItStaysOutside)
-{
-    RecItem* a = recording("A");
-    RecItem* b = recording("B");
     RecGroup* cat = category("Cat");
     recording("X", cat);
+    // Within a category only the order changes; onto its own row nothing does.
+    EXPECT_TRUE(app->moveFiles({pathOf(c)}, a, true));
+    EXPECT_FALSE(app->moveFiles({pathOf(a)}, a, false));
+    EXPECT_EQ(titles(root()), (QStringList{"C", "A", "B", "Cat"}));
+    EXPECT_EQ(readFile(out + "/C.m4a"), "C");
 
+    // After an expanded category: inside it; before it: outside.
     EXPECT_TRUE(app->moveFiles({pathOf(a)}, cat, false));
     EXPECT_EQ(titles(cat), (QStringList{"A", "X"}));
     EXPECT_EQ(readFile(out + "/Cat/A.m4a"), "A");
     EXPECT_FALSE(QFileInfo::exists(out + "/A.m4a"));
     EXPECT_EQ(a->level(), 1);
-
-    EXPECT_TRUE(app->moveFiles({pathOf(b)}, cat, true));
-    EXPECT_EQ(titles(root()), (QStringList{"B", "Cat"}));
-    EXPECT_TRUE(QFileInfo::exists(out + "/B.m4a"));
-    EXPECT_TRUE(database().indexOf("Title=\"A\"") > database().indexOf("Title=\"Cat\""));
+    EXPECT_TRUE(app->moveFiles({pathOf(a)}, cat, true));
+    EXPECT_EQ(titles(root()), (QStringList{"C", "B", "A", "Cat"}));
+    EXPECT_TRUE(QFileInfo::exists(out + "/A.m4a"));
+    EXPECT_LT(database().indexOf("Title=\"A\""), database().indexOf("Title=\"Cat\""));
 }
 
-TEST_F(Move, SeveralKeepTheirOrderAndTakenNamesGetNumbers)
+TEST_F(Move, SeveralKeepTheirOrderTakenNamesGetNumbersAndNoCategoryGoesBelowItself)
 {
     recording("Memo");
     RecGroup* notes = category("Notes");
@@ -173,7 +166,7 @@ TEST_F(Move, SeveralKeepTheirOrderAndTakenNamesGetNumbers)
     RecItem* x = recording("X", cat);
     RecItem* memo = recording("Memo", cat);
     RecGroup* innerNotes = category("Notes", cat);
-    recording("Inside", innerNotes);
+    RecItem* deep = recording("Inside", innerNotes);
     RecItem* last = recording("Last", cat);
 
     EXPECT_TRUE(app->moveFiles({pathOf(memo), pathOf(innerNotes)}, notes, true));
@@ -181,30 +174,22 @@ TEST_F(Move, SeveralKeepTheirOrderAndTakenNamesGetNumbers)
     EXPECT_EQ(readFile(out + "/Memo 1.m4a"), "Memo");
     EXPECT_EQ(readFile(out + "/Notes 1/Inside.m4a"), "Inside");
     EXPECT_EQ(titles(groupAt(root(), 2)), QStringList{"Inside"});
-
     EXPECT_TRUE(app->moveFiles({pathOf(x), pathOf(last)}, notes, false));
     EXPECT_EQ(titles(notes), (QStringList{"X", "Last"}));
     EXPECT_TRUE(cat->subItems().isEmpty());
-    EXPECT_TRUE(messages.isEmpty());
-}
 
-TEST_F(Move, ACategoryNeverGoesIntoItselfOrBelowItself)
-{
-    RecGroup* parent = category("Parent");
-    RecGroup* child = category("Child", parent);
-    RecItem* deep = recording("Deep", child);
-
-    EXPECT_FALSE(app->moveFiles({pathOf(parent)}, child, false));
-    EXPECT_FALSE(app->moveFiles({pathOf(parent)}, deep, true));
-    EXPECT_FALSE(app->moveFiles({pathOf(parent)}, parent, false));
-    EXPECT_EQ(titles(root()), QStringList{"Parent"});
-    EXPECT_EQ(titles(parent), QStringList{"Child"});
-    EXPECT_TRUE(QFileInfo::exists(out + "/Parent/Child/Deep.m4a"));
-    // Moving the child up beside its parent is fine.
-    EXPECT_TRUE(app->moveFiles({pathOf(child)}, parent, true));
-    EXPECT_EQ(titles(root()), (QStringList{"Child", "Parent"}));
-    EXPECT_EQ(readFile(out + "/Child/Deep.m4a"), "Deep");
+    // A category never goes into itself or below itself; beside its parent is fine.
+    RecGroup* moved = groupAt(root(), 2);
+    EXPECT_TRUE(app->moveFiles({pathOf(cat)}, moved, false));
+    EXPECT_FALSE(app->moveFiles({pathOf(moved)}, cat, false));
+    EXPECT_FALSE(app->moveFiles({pathOf(moved)}, deep, true));
+    EXPECT_FALSE(app->moveFiles({pathOf(moved)}, moved, false));
+    EXPECT_EQ(titles(moved), (QStringList{"Cat", "Inside"}));
+    EXPECT_TRUE(app->moveFiles({pathOf(cat)}, moved, true));
+    EXPECT_EQ(titles(root()), (QStringList{"Memo", "Memo 1", "Cat", "Notes 1", "Notes"}));
+    EXPECT_EQ(readFile(out + "/Notes 1/Inside.m4a"), "Inside");
     EXPECT_EQ(deep->level(), 1);
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 } // namespace

@@ -76,44 +76,32 @@ TEST_F(Split, MarksCutPiecesBesideTheRecordingWhichStaysAsItWas)
     EXPECT_TRUE(database().contains("Title=\"Talk 3\""));
 }
 
-TEST_F(Split, CutsAreWholeSecondsInTimeOrderAndNamesSkipTakenFiles)
+TEST_F(Split, CutsAreInTimeOrderAtWholeSecondsUpToTheEndAndNamesSkipTakenFiles)
 {
-    RecItem* item = talk();
-    // Out of order; a mark at 0; two marks in second 12, of which the first listed wins.
-    item->addMarkAtTime(30.0f, "Third", 0);
-    item->addMarkAtTime(0.0f, "At the start", 1);
-    item->addMarkAtTime(12.9f, "Second", 2);
-    item->addMarkAtTime(12.2f, "Never cut", 3);
+    // Marks out of order; one at 0 (no piece, no note); two in second 12, of
+    // which the first listed wins; one past the whole seconds of the file (40.5
+    // of 40.7) and one past its end.
+    RecItem* item = talk(40.7);
+    const double total = QTMovie::fileDuration(out + "/Talk.m4a");
+    const std::pair<float, const char*> marks[] = {{30.0f, "Third"},  {0.0f, "At the start"},
+                                                   {12.9f, "Second"}, {12.2f, "Never cut"},
+                                                   {40.5f, "Fourth"}, {55.0f, "Beyond"}};
+    for (int id = 0; const auto& [offset, note] : marks)
+        item->addMarkAtTime(offset, note, id++);
     writeFile(out + "/Talk 1.m4a", "someone else's");
 
     splitOpen(item);
 
-    ASSERT_EQ(titles(root()), (QStringList{"Talk", "Talk 2", "Talk 3", "Talk 4"}));
-    EXPECT_EQ(readFile(out + "/Talk 1.m4a"), "someone else's");
-    EXPECT_NEAR(lengthOf("Talk 2"), 12.9, kFrame);
-    EXPECT_NEAR(lengthOf("Talk 3"), 17.1, kTwoFrames);
-    EXPECT_NEAR(lengthOf("Talk 4"), 10.0, kFrame);
-    // The mark at 0 makes no piece and passes no note on.
-    EXPECT_EQ(itemAt(root(), 1)->descr(), "Lecture notes");
-    EXPECT_EQ(itemAt(root(), 2)->descr(), "Second\nLecture notes");
-    EXPECT_EQ(itemAt(root(), 3)->descr(), "Third\nLecture notes");
-}
-
-TEST_F(Split, PiecesEndAtTheirMarksAlsoPastTheWholeSecondsAndTheEnd)
-{
-    // 40.7 s: a mark at 40.5 lies past the whole seconds (40); one at 55 past the end.
-    RecItem* item = talk(40.7);
-    const double total = QTMovie::fileDuration(out + "/Talk.m4a");
-    item->addMarkAtTime(40.5f, "Last words", 0);
-    item->addMarkAtTime(55.0f, "Beyond", 1);
-
-    splitOpen(item);
-
     EXPECT_TRUE(messages.isEmpty());
-    ASSERT_EQ(titles(root()), (QStringList{"Talk", "Talk 1", "Talk 2"}));
-    EXPECT_NEAR(lengthOf("Talk 1"), 40.5, kFrame);
-    EXPECT_NEAR(lengthOf("Talk 2"), total - 40.5, kFrame);
-    EXPECT_EQ(itemAt(root(), 2)->descr(), "Last words\nLecture notes");
+    ASSERT_EQ(titles(root()), (QStringList{"Talk", "Talk 2", "Talk 3", "Talk 4", "Talk 5"}));
+    EXPECT_EQ(readFile(out + "/Talk 1.m4a"), "someone else's");
+    const double lengths[] = {12.9, 17.1, 10.5, total - 40.5};
+    const double tolerances[] = {kFrame, kTwoFrames, kTwoFrames, kFrame};
+    const char* notes[] = {"", "Second\n", "Third\n", "Fourth\n"};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_NEAR(lengthOf(QString("Talk %1").arg(i + 2)), lengths[i], tolerances[i]) << i;
+        EXPECT_EQ(itemAt(root(), i + 1)->descr(), QString(notes[i]) + "Lecture notes");
+    }
 }
 
 TEST_F(Split, AFailureHalfWayKeepsThePiecesMadeAndSaysSo)

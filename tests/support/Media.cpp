@@ -7,7 +7,6 @@
 #include <QProcess>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
 
@@ -21,17 +20,9 @@ struct FormatCloser
 {
     void operator()(AVFormatContext* f) const { avformat_close_input(&f); }
 };
-struct CodecFreer
-{
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
 struct PacketFreer
 {
     void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameFreer
-{
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
 };
 using FormatPtr = std::unique_ptr<AVFormatContext, FormatCloser>;
 
@@ -46,28 +37,6 @@ FormatPtr openAudio(const QString& path, int* stream)
         return nullptr;
     *stream = av_find_best_stream(raw, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     return *stream >= 0 ? std::move(format) : nullptr;
-}
-
-float sampleAt(const AVFrame* frame, size_t channel, size_t channels, int i)
-{
-    const size_t packed = size_t(i) * channels + channel;
-    switch (frame->format) {
-    case AV_SAMPLE_FMT_FLTP:
-        return reinterpret_cast<const float*>(frame->extended_data[channel])[i];
-    case AV_SAMPLE_FMT_FLT:
-        return reinterpret_cast<const float*>(frame->data[0])[packed];
-    case AV_SAMPLE_FMT_S16P:
-        return reinterpret_cast<const int16_t*>(frame->extended_data[channel])[i] / 32768.0f;
-    case AV_SAMPLE_FMT_S16:
-        return reinterpret_cast<const int16_t*>(frame->data[0])[packed] / 32768.0f;
-    case AV_SAMPLE_FMT_S32P:
-        return float(reinterpret_cast<const int32_t*>(frame->extended_data[channel])[i] /
-                     2147483648.0);
-    case AV_SAMPLE_FMT_S32:
-        return float(reinterpret_cast<const int32_t*>(frame->data[0])[packed] / 2147483648.0);
-    default:
-        return 0.0f;
-    }
 }
 
 } // namespace
@@ -116,37 +85,20 @@ std::vector<QByteArray> packets(const QString& path)
 DecodedAudio DecodedAudio::decode(const QString& path)
 {
     DecodedAudio result;
-    int stream = -1;
-    const FormatPtr format = openAudio(path, &stream);
-    if (!format)
+    const QStringList facts = probe(path, "codec_name,sample_rate,channels").split('\n');
+    QProcess process;
+    process.start(QStringLiteral("ffmpeg"),
+                  {"-v", "quiet", "-nostdin", "-i", path, "-f", "f32le", "-"});
+    if (facts.size() != 3 || !process.waitForFinished(120000))
         return result;
-    const AVCodecParameters* parameters = format->streams[stream]->codecpar;
-    const AVCodec* decoder = avcodec_find_decoder(parameters->codec_id);
-    const std::unique_ptr<AVCodecContext, CodecFreer> codec(
-        decoder ? avcodec_alloc_context3(decoder) : nullptr);
-    if (!codec || avcodec_parameters_to_context(codec.get(), parameters) < 0 ||
-        avcodec_open2(codec.get(), decoder, nullptr) < 0)
-        return result;
-    result.codec = QString::fromLatin1(decoder->name);
-    result.sampleRate = codec->sample_rate;
-    result.channels.resize(size_t(codec->ch_layout.nb_channels));
-
-    const std::unique_ptr<AVPacket, PacketFreer> packet(av_packet_alloc());
-    const std::unique_ptr<AVFrame, FrameFreer> frame(av_frame_alloc());
-    auto drain = [&] {
-        while (avcodec_receive_frame(codec.get(), frame.get()) == 0)
-            for (size_t c = 0; c < result.channels.size(); ++c)
-                for (int i = 0; i < frame->nb_samples; ++i)
-                    result.channels[c].push_back(
-                        sampleAt(frame.get(), c, result.channels.size(), i));
-    };
-    while (av_read_frame(format.get(), packet.get()) >= 0) {
-        if (packet->stream_index == stream && avcodec_send_packet(codec.get(), packet.get()) >= 0)
-            drain();
-        av_packet_unref(packet.get());
-    }
-    if (avcodec_send_packet(codec.get(), nullptr) >= 0)
-        drain();
+    const QByteArray raw = process.readAllStandardOutput();
+    result.codec = facts[0];
+    result.sampleRate = facts[1].toInt();
+    result.channels.resize(size_t(std::max(facts[2].toInt(), 1)));
+    const auto* samples = reinterpret_cast<const float*>(raw.constData());
+    const size_t count = size_t(raw.size()) / sizeof(float);
+    for (size_t i = 0; i < count; ++i)
+        result.channels[i % result.channels.size()].push_back(samples[i]);
     result.ok = true;
     return result;
 }

@@ -7,8 +7,8 @@
 #include <cstddef>
 #include <vector>
 
-// Audio files made and measured independently of the program's media layer:
-// inputs come from the ffmpeg command, measurements from FFmpeg's libraries.
+// Audio files made and measured independently of the program's media layer,
+// with the ffmpeg command and FFmpeg's libraries.
 
 // Runs the ffmpeg command with the arguments (quiet, overwriting); true when it succeeded.
 bool ffmpeg(const QStringList& args);
@@ -26,7 +26,8 @@ QString probe(const QString& path, const QString& entries);
 // The compressed packets of the file's audio stream, in order.
 std::vector<QByteArray> packets(const QString& path);
 
-// A whole audio file decoded into planar float samples at its own rate.
+// A whole audio file decoded by the ffmpeg command into float samples per
+// channel, at its own rate.
 struct DecodedAudio
 {
     bool ok = false;
