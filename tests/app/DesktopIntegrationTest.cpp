@@ -43,7 +43,6 @@ TEST(AutostartEntry, WritesAValidEntryAndRemovesIt)
     ASSERT_TRUE(entry.setEnabled(false));
     EXPECT_FALSE(QFile::exists(entry.path()));
     EXPECT_TRUE(entry.setEnabled(false)); // nothing there: already as asked
-
     // An entry the desktop's own settings switched off counts as off.
     writeFile(entry.path(), "[Desktop Entry]\nType=Application\nExec=voicetray\nHidden=true\n");
     EXPECT_FALSE(entry.isEnabled());
@@ -66,7 +65,6 @@ TEST_F(StartAtLogin, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
         box->click();
         EXPECT_FALSE(QFile::exists(path));
         EXPECT_FALSE(box->isChecked());
-
         // The autostart folder cannot be made: the user hears of it and the box stays off.
         QDir(home.path() + "/.config").removeRecursively();
         writeFile(home.path() + "/.config/autostart", "a file, not a folder");

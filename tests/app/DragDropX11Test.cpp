@@ -29,7 +29,6 @@ TEST_F(DragDropX11, ARowDraggedUnderAnExpandedCategoryMovesIntoIt)
         waitUntil([&] { return window->isVisible() && window->windowHandle()->isExposed(); }));
     RecOutlineView* view = outline->outlineView();
     ASSERT_TRUE(waitUntil([&] { return view->isVisible() && !view->frameOf(a).isNull(); }));
-
     // From the middle of "A" to 3 points above the bottom edge of "Cat".
     const QPoint from = view->mapToGlobal(view->frameOf(a).center());
     const QPoint to =

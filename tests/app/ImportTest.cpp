@@ -46,7 +46,6 @@ TEST_F(Import, ConvertsOtherFormatsUnderAFreeNameAndCopiesM4aUnchanged)
     EXPECT_NEAR(QTMovie::fileDuration(out + "/Song 1.m4a"), 3.0, 0.05);
     EXPECT_TRUE(readFile(out + "/Song 1.m4a").mid(4, 4) == "ftyp");
     EXPECT_FALSE(QFileInfo::exists(out + "/notes.m4a"));
-
     // Dropped under the expanded category: it goes inside, copied byte for byte.
     ASSERT_TRUE(app->importFiles({src + "/song.M4A"}, copies, false));
     EXPECT_EQ(titles(copies), QStringList{"song"});
@@ -85,7 +84,6 @@ TEST_F(Import, FolderTreesKeepTheirNestingAndNeverLoop)
     // The library was not copied into itself and the link was not followed.
     EXPECT_FALSE(QFileInfo::exists(out + "/outer/rec"));
     EXPECT_FALSE(QFileInfo::exists(out + "/outer/Interviews/Later/loop"));
-
     // A folder whose name is taken gets the first free number.
     ASSERT_TRUE(app->importFiles({outer + "/Interviews/Later"}, nullptr, true));
     ASSERT_TRUE(app->importFiles({outer + "/Interviews/Later"}, nullptr, true));
@@ -145,7 +143,6 @@ TEST_F(Move, BeforeOrAfterARowAndInsideAnExpandedCategory)
     EXPECT_FALSE(app->moveFiles({pathOf(a)}, a, false));
     EXPECT_EQ(titles(root()), (QStringList{"C", "A", "B", "Cat"}));
     EXPECT_EQ(readFile(out + "/C.m4a"), "C");
-
     // After an expanded category: inside it; before it: outside.
     EXPECT_TRUE(app->moveFiles({pathOf(a)}, cat, false));
     EXPECT_EQ(titles(cat), (QStringList{"A", "X"}));
@@ -177,7 +174,6 @@ TEST_F(Move, SeveralKeepTheirOrderTakenNamesGetNumbersAndNoCategoryGoesBelowItse
     EXPECT_TRUE(app->moveFiles({pathOf(x), pathOf(last)}, notes, false));
     EXPECT_EQ(titles(notes), (QStringList{"X", "Last"}));
     EXPECT_TRUE(cat->subItems().isEmpty());
-
     // A category never goes into itself or below itself; beside its parent is fine.
     RecGroup* moved = groupAt(root(), 2);
     EXPECT_TRUE(app->moveFiles({pathOf(cat)}, moved, false));

@@ -35,7 +35,6 @@ TEST_F(Library, NewCategoriesTakeTheFirstFreeNumberAndGetTheirFolder)
     EXPECT_TRUE(QFileInfo(out + "/Category 1").isDir());
     EXPECT_EQ(outline->chiefSelectedItem(), first);
     EXPECT_TRUE(database().contains("Title=\"Category 1\""));
-
     // Inside a category that holds "Category 1" and "category 2" (letter case ignored).
     RecGroup* parent = category("Parent");
     category("Category 1", parent);
@@ -48,7 +47,6 @@ TEST_F(Library, NewCategoriesTakeTheFirstFreeNumberAndGetTheirFolder)
     EXPECT_TRUE(QFileInfo(out + "/Parent/Category 3").isDir());
     EXPECT_TRUE(parent->isExpanded());
     EXPECT_TRUE(added->isExpanded());
-
     // A file where the parent's folder should be: nothing is added.
     RecGroup* blocked = category("Blocked", nullptr, false);
     writeFile(out + "/Blocked");
@@ -75,13 +73,11 @@ TEST_F(Library, DeletingRemovesRowsFilesAndFoldersAndSaves)
     EXPECT_EQ(outline->chiefSelectedItem(), nullptr);
     EXPECT_FALSE(database().contains("Talks"));
     EXPECT_TRUE(messages.isEmpty());
-
     // A recording whose file is already missing goes silently.
     EXPECT_FALSE(app->removeItem(gone));
     EXPECT_EQ(root()->subItems(), QList<GeneralRecItem*>{keep});
     EXPECT_FALSE(database().contains("gone"));
     EXPECT_TRUE(messages.isEmpty());
-
     // A category that is all there deletes cleanly.
     RecGroup* notes = category("Notes");
     recording("x", category("Inner", notes));
@@ -106,7 +102,6 @@ TEST_F(Library, NothingOutsideTheOutputFolderIsDeleted)
     EXPECT_FALSE(app->removeGroup(linked)); // the recording behind the link stays
     EXPECT_FALSE(QFileInfo(out + "/Linked").isSymLink());
     EXPECT_TRUE(QFileInfo::exists(outside + "/precious.m4a"));
-
     // Titles no folder can have, as a damaged library could give them.
     for (const QString& title : {QString(".."), QString("."), QString("../outside"), QString("")}) {
         RecGroup* bad = category("x", nullptr, false);
@@ -136,7 +131,6 @@ TEST_F(Library, RenamesMoveTheFileOrFolderOrPutTheOldTitleBack)
     EXPECT_EQ(messages, QStringList{"Item with the same name already exists in this category"});
     EXPECT_EQ(talk->title(), "Talk");
     EXPECT_EQ(listing(out), before);
-
     // Unsafe titles are refused before anything on disk changes.
     messages.clear();
     const QStringList unsafe{"", ".", "..", "a/b", "../Escaped", QString("nul") + QChar(0) + "x"};
@@ -148,7 +142,6 @@ TEST_F(Library, RenamesMoveTheFileOrFolderOrPutTheOldTitleBack)
     EXPECT_EQ(messages, QStringList(unsafe.size(), "Unable to rename the item"));
     EXPECT_EQ(listing(out), before);
     EXPECT_EQ(listing(home.path()).filter("Escaped"), QStringList{});
-
     // A recording whose file is missing cannot be renamed.
     messages.clear();
     QFile::remove(out + "/Other.m4a");
@@ -163,7 +156,6 @@ TEST_F(Library, RenamesMoveTheFileOrFolderOrPutTheOldTitleBack)
     EXPECT_TRUE(QFileInfo::exists(out + "/Lecture.m4a"));
     EXPECT_FALSE(QFileInfo::exists(out + "/Talk.m4a"));
     EXPECT_TRUE(database().contains("Title=\"Lecture\""));
-
     // A category without its folder is renamed in the library only.
     RecGroup* ghost = category("Ghost", nullptr, false);
     EXPECT_TRUE(app->renameItem(ghost, "Spirit"));
@@ -196,7 +188,6 @@ TEST_F(Library, DuringASearchNewRowsJoinTheRootAndEveryChangeIsSavedAtOnce)
     QLineEdit* field = app->mainView()->searchField();
     field->setText("talk");
     ASSERT_TRUE(outline->isSearchMode());
-
     // Where the recording workflow puts a recording with nothing chosen.
     RecGroup* target = outline->currentGroup();
     EXPECT_EQ(app->libraryPath(target), out);

@@ -70,7 +70,6 @@ TEST_F(Recording, NewRecordingsLandInTheChosenCategoryOrTheRootAlsoDuringASearch
     RecItem* second = record(0.3);
     EXPECT_EQ(second->parent(), inner);
     EXPECT_EQ(inner->subItems().last(), second);
-
     // Nothing chosen while a search shows: the library root, saved at once.
     app->mainView()->searchField()->setText("nothing matches this");
     ASSERT_TRUE(outline->isSearchMode());
@@ -142,7 +141,6 @@ TEST_F(Recording, ANewRecordingIgnoresTheContinuePress)
     EXPECT_FALSE(app->continueRecording());
     app->startStopRecording();
     EXPECT_FALSE(app->isRecording());
-
     // A continuation needs a recording chosen.
     outline->deselectAll();
     app->resumeStopRecording();
@@ -182,7 +180,6 @@ TEST_F(Recording, ChangingSkipSilenceQualityOrFolderStopsTheRecordingProperly)
     app->setRecQuality(1);
     EXPECT_FALSE(app->isRecording());
     EXPECT_EQ(app->settings().recQuality(), 1);
-
     // Another output folder: the length is saved into the old folder's library.
     app->startStopRecording();
     ASSERT_TRUE(captured(0.5));

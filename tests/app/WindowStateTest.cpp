@@ -39,7 +39,6 @@ protected:
         view = app->mainView();
         app->setPointerQuery([this] { return pointer; }, [this] { return buttons; });
     }
-
     // The enabled buttons, in toolbar order.
     QStringList enabled() const
     {
@@ -90,7 +89,6 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
     EXPECT_EQ(view->playBtn->toolTip(), "Stop");
     app->play();
     EXPECT_EQ(view->playBtn->toolTip(), "Play");
-
     // Marks make Split usable; a chosen mark makes Remove Mark usable.
     app->addNote();
     EXPECT_TRUE(enabled().contains("split"));
@@ -100,7 +98,6 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
     ASSERT_TRUE(strip->processMouseClick(marker.center()));
     app->updateButtonsState();
     EXPECT_TRUE(enabled().contains("removeMark"));
-
     // A new recording: only Stop, the marks and the editor switch.
     app->startStopRecording();
     ASSERT_TRUE(app->isRecording());
@@ -109,7 +106,6 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
     EXPECT_EQ(view->recordBtn->toolTip(), "Stop Recording (Cmd+Shift+R)");
     app->startStopRecording();
     EXPECT_EQ(view->recordBtn->toolTip(), "Start a New Recording (Cmd+Shift+R)");
-
     // A continuation: Continue shows Stop, Record its start image, disabled.
     outline->selectItem(talk);
     app->resumeStopRecording();
@@ -138,7 +134,6 @@ TEST_F(WindowState, TurningAwayHidesTheWindowUnlessThePointerIsOnIt)
 {
     ZwAttachedWindow* window = app->window();
     const QRect frame = window->geometry();
-
     // A held left button delays the decision.
     buttons = Qt::LeftButton;
     pointer = frame.center();
@@ -146,12 +141,10 @@ TEST_F(WindowState, TurningAwayHidesTheWindowUnlessThePointerIsOnIt)
     app->hideTimerFire();
     EXPECT_TRUE(app->hideTimer().isActive());
     buttons = Qt::NoButton;
-
     // Released over the body: the window stays.
     app->hideTimerFire();
     EXPECT_FALSE(app->hideTimer().isActive());
     EXPECT_TRUE(window->isVisible());
-
     // The arrow's strip does not count as the window.
     pointer = QPoint(frame.center().x(), frame.top() + 8);
     app->windowResignKey();
@@ -166,14 +159,12 @@ TEST_F(WindowState, TheEditorPanelRemembersWhenTheUserClosedIt)
     EXPECT_TRUE(view->showDescrBtn->state());
     // 10 points apart, give or take the window manager's frame.
     EXPECT_NEAR(app->window()->geometry().left() - panel->frameGeometry().right() - 1, 10, 2);
-
     // Hiding the window with the icon keeps the panel's switch and the default.
     app->statusView()->mouseDown();
     EXPECT_FALSE(panel->isVisible());
     EXPECT_FALSE(app->settings().hideDescrWnd());
     app->statusView()->mouseDown();
     EXPECT_TRUE(panel->isVisible());
-
     // Its own close box turns the switch off and is remembered.
     panel->close();
     EXPECT_FALSE(view->showDescrBtn->state());
@@ -196,13 +187,11 @@ TEST_F(WindowState, PreferencesDriveTheRealEngine)
     EXPECT_TRUE(offered.contains(PulseServer::instance().monoPipeSourceDescription()));
     EXPECT_EQ(prefs->devicesPopUp()->currentText(),
               PulseServer::instance().sineSourceDescription());
-
     // The quality is clamped on its way to the engine and the defaults.
     prefs->setRecQuality(0);
     EXPECT_EQ(app->settings().recQuality(), 1);
     prefs->setRecQuality(7);
     EXPECT_EQ(app->settings().recQuality(), 3);
-
     // The meter captures from the sine source while the page is shown with
     // skipping on, and stops when the page goes.
     app->showPrefs();

@@ -19,7 +19,6 @@ TEST(AacFileWriter, FullRingDropsAndCountsBuffers)
     ASSERT_EQ(writer.open(file, {QStringLiteral("ipod"), 22050, 2}, {44100, 2, 0, frames}),
               AacFileWriter::Result::Ok);
     ASSERT_EQ(writer.start(false), AacFileWriter::Result::Ok);
-
     // Five whole periods per buffer, so that repeating the buffer makes a clean tone.
     constexpr double frequency = 44100.0 * 5 / frames;
     auto buffers = KvAudioBufferList::allocate(2, frames * sizeof(float));
@@ -31,7 +30,6 @@ TEST(AacFileWriter, FullRingDropsAndCountsBuffers)
         accepted += writer.push(*buffers, frames) ? 1 : 0;
     EXPECT_LT(accepted, 1000u);
     EXPECT_EQ(writer.droppedBuffers(), 1000u - accepted);
-
     // Without its thread the writer is fed directly; close completes the file.
     const float* planes[] = {buffers->data(0), buffers->data(1)};
     for (int i = 0; i < 86; ++i)

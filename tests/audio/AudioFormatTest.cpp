@@ -41,7 +41,6 @@ TEST(AudioFormat, PresetsAndDictionariesConvertBothWays)
     const QVariantMap dictionary = KvDictionaryFromAudioStreamDescription(pcm);
     EXPECT_FALSE(dictionary.contains(KvAudioOutputFileFormat));
     EXPECT_EQ(KvAudioStreamDescriptionFromDictionary(dictionary), pcm);
-
     // A new recorder takes the middle preset; other numbers than 1 to 3 are ignored.
     KvSoundFileRecorder recorder;
     EXPECT_EQ(recorder.outputFormat(), middle);

@@ -70,7 +70,6 @@ protected:
     }
 
     QString path(const QString& name) const { return m_dir.filePath(name); }
-
     // Records the clock-paced tone of the mono pipe for a second and a bit;
     // answers how much of the tone was fed.
     double recordTone(const QString& file)
@@ -147,7 +146,6 @@ TEST_F(Recorder, FourChannelsBecomeStereoWithTheFrontChannelsInPlace)
     m_recorder.start();
     ASSERT_TRUE(m_recorder.isRecording());
     EXPECT_EQ(m_recorder.audioChannels(), 4u);
-
     // A second of 440 Hz in front left and 660 Hz in front right, then half
     // a second of silence: once that is taken, the tone has been captured.
     const std::vector<float> left = tone(kRate, 440.0);
@@ -208,7 +206,6 @@ TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
             qputenv("PULSE_SERVER", server);
         }
     }
-
     // Still usable; the format stays while the capture runs.
     m_messages.clear();
     const QString file = path(QStringLiteral("c.m4a"));
@@ -262,7 +259,6 @@ TEST_F(Recorder, NoticesFollowTheRecordingAndSettersStopItOnlyOnChange)
     EXPECT_TRUE(std::is_sorted(durations.begin(), durations.end()));
     EXPECT_GT(durations.last(), 0.3);
     EXPECT_LE(durations.last(), m_recorder.currSeconds());
-
     // Equal values leave the capture running; a new path stops it.
     m_recorder.setOutputFilePath(file);
     m_recorder.setInputDevice(PulseServer::instance().monoPipeSourceDescription());
@@ -274,7 +270,6 @@ TEST_F(Recorder, NoticesFollowTheRecordingAndSettersStopItOnlyOnChange)
     ASSERT_EQ(recording.count(), 2);
     EXPECT_FALSE(recording.at(1).at(0).toBool());
     EXPECT_GT(DecodedAudio::decode(file).seconds(), 0.2);
-
     // Turning silence skipping on ends a running capture too.
     m_recorder.start();
     ASSERT_TRUE(m_recorder.isRecording());

@@ -38,7 +38,6 @@ protected:
     {
         return std::vector<float>(buffers * m_buffer);
     }
-
     // Records the signal from the mono pipe and answers the decoded file. The
     // signal ends in more silence than the hold: once the pipe took that, the
     // capture has seen the rest.
@@ -101,7 +100,6 @@ TEST_F(SilenceSkip, AfterSoundExactly450SilentBuffersAreWritten)
     // The encoder adds up to one frame of 1024 samples of its own delay.
     EXPECT_GE(audio.frames(), expected);
     EXPECT_LE(audio.frames(), expected + 1024 + m_buffer / 2);
-
     // Where the tone starts, and the layout from there: tone, silence, tone, silence, tone.
     const auto& left = audio.channels[0];
     const size_t start = size_t(

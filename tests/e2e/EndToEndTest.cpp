@@ -62,7 +62,6 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
         return waitUntil([&] { return QTMovie::fileDuration(file) >= seconds; });
     };
     XServer& x = XServer::instance();
-
     // None runs: the first start records once it is up; the record button,
     // the first of the toolbar below the arrow's strip, stops it.
     ASSERT_TRUE(app.start({"--record"}));
@@ -71,7 +70,6 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
     clickAt(app.popupFrame().topLeft() + QPoint(8 + 13, 16 + 17));
     ASSERT_TRUE(waitUntil([&] { return saved("Untitled 1"); }));
     const double firstLength = QTMovie::fileDuration(first);
-
     // The icon closes the window; a second start opens it under the icon,
     // quietly, and ends. Open already, it stays open.
     const QRect icon = app.trayIconFrame();
@@ -86,7 +84,6 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
     EXPECT_EQ(popup.top(), icon.bottom() + 1 + 5); // the arrow's tip 5 px under the icon
     EXPECT_EQ(app.run({"--show"}, &errors, {"QT_LOGGING_RULES=voicetray.app.info=true"}), 0);
     EXPECT_TRUE(errors.contains("Handed \"show\" to the running VoiceTray")) << errors.constData();
-
     // On the screen (no compositor) the window is shaped: in the arrow's strip
     // only the arrow, under the icon, is painted; the black root shows beside
     // it and at the rounded corners.
@@ -104,7 +101,6 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
     EXPECT_TRUE(painted(popup.center().x(), popup.center().y()));
     EXPECT_FALSE(painted(popup.left(), popup.top() + 16));
     EXPECT_FALSE(painted(popup.left(), popup.bottom()));
-
     // The command starts the next recording and the window stays as the show
     // left it; the hot key stops the recording while another window has the focus.
     const QString second = rec + "/Untitled 2.m4a";
@@ -118,7 +114,6 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
     x.xdotool({"search", "--sync", "--name", "Another application", "windowactivate"});
     x.xdotool({"key", "super+shift+r"});
     ASSERT_TRUE(waitUntil([&] { return saved("Untitled 2"); }));
-
     // The command continues the selected recording, the newest; the other
     // hot key stops it and the part is joined.
     const double before = QTMovie::fileDuration(second);

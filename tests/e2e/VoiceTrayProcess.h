@@ -12,7 +12,6 @@ class VoiceTrayProcess
 public:
     VoiceTrayProcess();
     ~VoiceTrayProcess();
-
     // Starts the program with the arguments and waits for its window.
     bool start(const QStringList& arguments = {});
     // Starts the program once more with the same environment (and the extra

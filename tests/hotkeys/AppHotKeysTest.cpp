@@ -64,7 +64,6 @@ TEST(GlobalHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
     EXPECT_EQ(HxHotKeyEvent::signature(), hxFourCharCode("Hxhk"));
     EXPECT_FALSE(other.canGrab(kXR, kXSuperShift));
     EXPECT_FALSE(other.canGrab(kXC, kXSuperShift));
-
     // NumLock on does not hide a combination.
     const std::pair<const char*, bool> presses[] = {{"super+shift+r", true},
                                                     {"super+shift+r", false},
@@ -78,7 +77,6 @@ TEST(GlobalHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
     }
     EXPECT_EQ(controller.actions, (QStringList{"startStopRecording", "startStopRecording",
                                                "resumeStopRecording", "resumeStopRecording"}));
-
     // A held combination is one press, whatever the key repeat does, and its
     // release does nothing: the next press is the next action.
     {
@@ -91,7 +89,6 @@ TEST(GlobalHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
     ASSERT_TRUE(waitUntil([&] { return controller.actions.size() >= 6; }));
     EXPECT_EQ(controller.actions.size(), 6);
     EXPECT_FALSE(controller.isRecording());
-
     // Switched off, the combinations are free for others; shutdown frees them
     // and the registry for good.
     hotKeys.setUseHotKeys(false);
@@ -118,7 +115,6 @@ TEST(GlobalHotKeys, SetUpSwitchedOffGrabsNothingAndAHeldCombinationFailsCleanly)
         hotKeys.setUseHotKeys(true);
         EXPECT_FALSE(other.canGrab(kXR, kXSuperShift));
     }
-
     // Another client holds one combination: it keeps it, ours still works for the other.
     ASSERT_TRUE(other.grab(kXR, kXSuperShift));
     LogRecorder log;
@@ -192,7 +188,6 @@ TEST(HotKeyResponder, HandsItsHotKeyOnAndLetsGoOfIt)
     auto first = HotKeyResponder::hotKeyReponderWithController(&controller, hotKey);
     first->enable();
     EXPECT_TRUE(hotKey->isEnabled());
-
     // A second responder takes the hot key over; the first one lets go and no longer switches it.
     auto second = HotKeyResponder::hotKeyReponderWithController(&controller, hotKey);
     ASSERT_TRUE(second);
@@ -207,7 +202,6 @@ TEST(HotKeyResponder, HandsItsHotKeyOnAndLetsGoOfIt)
     EXPECT_FALSE(second->targetWillChangeToObject(first.get(), nullptr));
     ASSERT_EQ(assertions.messages.size(), 2);
     EXPECT_TRUE(assertions.messages[0].startsWith("Invalid parameter not satisfying: "));
-
     // With the last reference gone the combination is free again.
     hotKey.reset();
     second.reset();

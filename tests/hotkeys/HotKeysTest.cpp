@@ -93,7 +93,6 @@ TEST(HxHotKeyEvent, RegisteredExactlyWhenBothSwitchesAreOn)
     EXPECT_FALSE(hotKey->reference());
     EXPECT_TRUE(hotKey->setCollectiveEnabled(true));
     EXPECT_TRUE(hotKey->reference());
-
     // The collective switch leaves individually disabled hot keys alone.
     const HxHotKeyEventPtr idle = HxHotKeyEvent::getHotKeyForKeyCode(kF5, Control);
     EXPECT_TRUE(HxHotKeyEvent::setAllEnabled(false));
@@ -102,7 +101,6 @@ TEST(HxHotKeyEvent, RegisteredExactlyWhenBothSwitchesAreOn)
     EXPECT_TRUE(hotKey->reference());
     EXPECT_FALSE(idle->reference());
     EXPECT_TRUE(idle->collectiveEnable());
-
     // Letting go of the last reference ungrabs and leaves the registry.
     hotKey.reset();
     EXPECT_TRUE(other.canGrab(kXF5, kXCtrlOpt));
@@ -170,7 +168,6 @@ TEST(HxHotKeyEvent, CharactersAndKeyEventsNameKeysOfTheLayout)
         HxHotKeyEvent::hotKeyWithKeyCharacter(QChar('5'), Control | NumericPad);
     ASSERT_TRUE(keypad);
     EXPECT_EQ(keypad->keyCode(), 87);
-
     // X key code 27 is R; Qt's Meta is Command; the keypad bit is not part of a combination.
     const QKeyEvent press(QEvent::KeyPress, Qt::Key_R,
                           Qt::MetaModifier | Qt::ShiftModifier | Qt::KeypadModifier, 27, 0, 0);
@@ -212,7 +209,6 @@ TEST(HxHotKeyEvent, ArchivesRoundTrip)
     QDataStream in(sequential);
     check(HxHotKeyEvent::hotKeyWithCoder(in), true);
     EXPECT_FALSE(HxHotKeyEvent::hotKeyWithPropertyList({}));
-
     // The old class name at version 0 has a character after the key code.
     QByteArray old;
     {
@@ -222,7 +218,6 @@ TEST(HxHotKeyEvent, ArchivesRoundTrip)
     }
     QDataStream oldIn(old);
     check(HxHotKeyEvent::hotKeyWithCoder(oldIn), true);
-
     // A cut-off archive gives no hot key.
     QDataStream truncated(sequential.left(sequential.size() - 6));
     EXPECT_FALSE(HxHotKeyEvent::hotKeyWithCoder(truncated));
@@ -238,7 +233,6 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     hotKey->performHotKeyReleased();
     EXPECT_EQ(target.received, (QStringList{"pressed:/1", "released:/2"}));
     EXPECT_EQ(hotKey->currentEventType(), 0);
-
     // Events come in by signature and identifier.
     const quint32 sig = HxHotKeyEvent::signature();
     const quint32 keyb = HxHotKeyEvent::kEventClassKeyboard;
@@ -255,13 +249,11 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     EXPECT_EQ(assertions.messages, (QStringList{"Got event that is not a hot key event",
                                                 "Got hot key event with wrong signature"}));
     EXPECT_EQ(target.received.size(), 4);
-
     // A target that does not take the action and is no collection: nothing happens.
     RecordingTarget deaf{QStringList()};
     ASSERT_TRUE(hotKey->setTarget(&deaf, "released:", "pressed:"));
     hotKey->performHotKeyPressed();
     EXPECT_EQ(hotKey->currentEventType(), 0);
-
     // A collection passes the action to the elements that take it.
     RecordingTarget other;
     HxHotKeyTargetList list;
@@ -274,7 +266,6 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     EXPECT_EQ(other.received, QStringList{"pressed:/1"});
     EXPECT_TRUE(deaf.received.isEmpty());
     list.remove(&other);
-
     // A target that refuses to be replaced keeps the hot key; the same target again leaves it
     // disabled.
     ASSERT_TRUE(hotKey->setTarget(&target, "released:", "pressed:"));
@@ -289,7 +280,6 @@ TEST(HxHotKeyEvent, DispatchAndTargets)
     EXPECT_EQ(hotKey->selectorPressed(), QString());
     EXPECT_FALSE(hotKey->isEnabled());
     EXPECT_FALSE(hotKey->reference());
-
     // A target that goes away leaves no dangling reference behind.
     {
         RecordingTarget shortLived;
@@ -340,7 +330,6 @@ TEST(HxKeyboardLayout, UsLayout)
     EXPECT_EQ(us->stringForKeyCode(111, Option | Command), "⌥⌘F12");
     EXPECT_EQ(us->stringForKeyCode(18, Shift | Command), "⇧⌘1");
     EXPECT_TRUE(us->stringForKeyCode(0x34, 0).isNull()); // a key code no keyboard has
-
     // The reverse table: sorted, one entry per key.
     const auto& mappings = us->mappings();
     ASSERT_GT(mappings.size(), 60u);
@@ -433,7 +422,6 @@ TEST(HxHotKeyControl, CapturesCombinationsWhileSilencingHotKeys)
     EXPECT_FALSE(toggle.isChecked());
     EXPECT_TRUE(registered->reference()); // awake again
     EXPECT_EQ(control.hotKeyEvent(), HxHotKeyEvent::getHotKeyForKeyCode(15, Option));
-
     // Function keys need no modifier; staying ready takes several combinations.
     control.setStayReadyForEvent(true);
     toggle.setChecked(true);
@@ -447,7 +435,6 @@ TEST(HxHotKeyControl, CapturesCombinationsWhileSilencingHotKeys)
     toggle.setChecked(false);
     EXPECT_FALSE(control.readyForHotKeyEvent());
     EXPECT_TRUE(registered->reference());
-
     // Without modifier requirement a plain letter is taken.
     control.setRequiresModifierKeys(false);
     control.setStayReadyForEvent(false);

@@ -17,7 +17,6 @@ TEST(NoX11, HotKeysReportOnceAndEverythingElseWorks)
     hotKeys.setUseHotKeys(true);
     EXPECT_FALSE(HxHotKeyEvent::install());
     EXPECT_FALSE(hotKeys.allHotKeyResponders()[0]->hotKeyEvent()->setEnabled(true));
-
     // The actions still work when called directly, and the capture field stays usable.
     hotKeys.allHotKeyResponders()[0]->hotKeyEvent()->performHotKeyPressed();
     EXPECT_EQ(controller.actions, QStringList{"startStopRecording"});

@@ -45,7 +45,6 @@ TEST(Records, LevelsFollowTheTreeAndMoves)
     EXPECT_EQ(a->level(), 0);
     EXPECT_EQ(b->level(), 1);
     EXPECT_EQ(talk->level(), 2);
-
     // Moving a category to the top level carries its subtree along.
     a->removeSubItem(b);
     PlainFactory::add(b, &root);

@@ -58,7 +58,6 @@ TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
         EXPECT_EQ(recording->duration().timeScale, rate);
         EXPECT_NEAR(QTTimeInSeconds(recording->duration()), 3.0, 2 * frame);
         EXPECT_NEAR(QTTimeInSeconds(continuation->duration()), 2.0, 2 * frame);
-
         // The continuation joined to the recording: packets copied, length summed.
         recording->setEditable(true);
         continuation->setSelection(QTMakeTimeRange(QTMakeTime(0, rate), continuation->duration()));
@@ -75,7 +74,6 @@ TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
         const DecodedAudio audio = DecodedAudio::decode(joined);
         EXPECT_NEAR(audio.frequencyAt(0.5, 2.0), 440, 4);
         EXPECT_NEAR(audio.frequencyAt(3.3, 1.4), 880, 4);
-
         // A piece cut out of the joined file, as the split makes it.
         std::unique_ptr<QTMovie> whole = QTMovie::movieWithFile(joined);
         ASSERT_TRUE(whole);
@@ -94,7 +92,6 @@ TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
         EXPECT_NEAR(cut.frequencyAt(0.1, 0.8), 440, 4);
         EXPECT_NEAR(cut.frequencyAt(1.3, 0.6), 880, 4);
     }
-
     // A recording whose process was killed: the file ends inside a fragment.
     const QByteArray bytes = readFile(files.filePath("Untitled 44100.m4a"));
     const QString killed = files.filePath("killed.m4a");

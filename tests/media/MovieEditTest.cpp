@@ -61,7 +61,6 @@ TEST_F(MovieEdit, JoinOfOnePresetCopiesThePacketsUnchanged)
     const QString b = aac("b.m4a", 880, 2);
     const QByteArray aBytes = readFile(a);
     const QByteArray bBytes = readFile(b);
-
     // A temporary name without an audio extension, as the joins use.
     const QString joined = join({a, b}, "812345678.tmp");
     ASSERT_TRUE(QFile::exists(joined));
@@ -70,7 +69,6 @@ TEST_F(MovieEdit, JoinOfOnePresetCopiesThePacketsUnchanged)
     EXPECT_NEAR(audio.frequencyAt(0.5, 2.0), 440, 3);
     EXPECT_NEAR(audio.frequencyAt(3.2, 1.6), 880, 3);
     EXPECT_EQ(probe(joined, kFacts), "aac\n44100\n2");
-
     // Every packet of the recording, then every packet of the part after its
     // encoder delay, byte for byte: nothing was encoded again.
     std::vector<QByteArray> expected = packets(a);
@@ -94,7 +92,6 @@ TEST_F(MovieEdit, JoinAcrossFormatsConvertsToTheFirstFilesFormat)
     EXPECT_NEAR(audio.frequencyAt(0.2, 1.6), 440, 3);
     EXPECT_NEAR(audio.frequencyAt(2.2, 1.6), 880, 3);
     EXPECT_NEAR(audio.frequencyAt(4.1, 0.8), 660, 3);
-
     // A first file that is no AAC at all: the join is AAC at its rate.
     const QString w = dir.filePath("w.wav");
     ASSERT_TRUE(makeTone(w, 1, {"-ac", "1", "-ar", "22050", "-c:a", "pcm_s16le"}));
@@ -160,11 +157,9 @@ TEST_F(MovieEdit, WritingNeverTouchesASourceOrLeavesAHalfFile)
     const QString nowhere = dir.filePath("no such folder/out.m4a");
     EXPECT_FALSE(movie->writeToFile(nowhere, {.flatten = true}));
     EXPECT_FALSE(QFile::exists(nowhere));
-
     // Only self-contained files are written.
     EXPECT_FALSE(movie->writeToFile(dir.filePath("ref.m4a"), {}));
     EXPECT_FALSE(QFile::exists(dir.filePath("ref.m4a")));
-
     // A movie whose only source disappeared fails cleanly and leaves nothing.
     ASSERT_TRUE(QFile::rename(source, dir.filePath("moved.m4a")));
     EXPECT_FALSE(movie->writeToFile(dir.filePath("out.m4a"), {.flatten = true}));

@@ -58,21 +58,18 @@ TEST_F(MoviePlayback, PositionFollowsThePlayedSoundAndSeeksMoveIt)
     ASSERT_TRUE(m->lastError().isEmpty()) << m->lastError().toStdString();
     EXPECT_EQ(m->rate(), 1.0f);
     ASSERT_TRUE(audibleFrom(*m, 0.0));
-
     // The position moves on, and never faster than the sound can be heard.
     const double p1 = seconds(*m);
     QElapsedTimer clock;
     clock.start();
     ASSERT_TRUE(audibleFrom(*m, p1 + 0.5));
     EXPECT_LE(seconds(*m) - p1, clock.elapsed() / 1000.0 + 0.05);
-
     // A seek while playing: the position continues from there.
     m->setCurrentTime(QTMakeTime(8 * scale, scale));
     EXPECT_EQ(m->rate(), 1.0f);
     EXPECT_GE(seconds(*m), 8.0);
     ASSERT_TRUE(audibleFrom(*m, 8.0));
     EXPECT_LT(seconds(*m), 10.0);
-
     // Stopped, the position stays while another movie plays on; a seek while
     // paused lands on the very sample.
     m->stop();
@@ -97,7 +94,6 @@ TEST_F(MoviePlayback, TheEndIsReportedAsRateZero)
     ASSERT_EQ(m->rate(), 1.0f);
     EXPECT_TRUE(waitUntil([&] { return m->rate() == 0.0f; }));
     EXPECT_EQ(m->currentTime().timeValue, m->duration().timeValue);
-
     // Playing again from the end starts over.
     m->play();
     EXPECT_EQ(m->rate(), 1.0f);
@@ -136,7 +132,6 @@ TEST_F(MoviePlayback, NoSoundServerLeavesTheMovieStoppedWithAMessage)
     EXPECT_EQ(m->rate(), 0.0f);
     EXPECT_FALSE(m->lastError().isEmpty());
     EXPECT_EQ(m->currentTime().timeValue, 0);
-
     // A server that takes the connection and never answers: play gives up.
     const QString socketPath = dir.filePath("silent.sock");
     const int listener = ::socket(AF_UNIX, SOCK_STREAM, 0);
@@ -152,7 +147,6 @@ TEST_F(MoviePlayback, NoSoundServerLeavesTheMovieStoppedWithAMessage)
     ::close(listener);
     EXPECT_EQ(m->rate(), 0.0f);
     EXPECT_FALSE(m->lastError().isEmpty());
-
     // The next attempt reaches the server again.
     m->play();
     EXPECT_EQ(m->rate(), 1.0f);

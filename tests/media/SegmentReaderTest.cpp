@@ -59,7 +59,6 @@ TEST(SegmentReader, SeeksAreSampleAccurateInEveryFormat)
                 worst = std::max(worst, std::abs(piece[i] - reference[size_t(at) + i]));
             EXPECT_LT(worst, 0.01f) << "at " << at;
         }
-
         // A segment cut out of the middle reads exactly its samples.
         const MovieSegment middle{info, info->startSample + 30000, 20000};
         SegmentReader part({middle}, 44100, 1);

@@ -124,7 +124,6 @@ TEST_F(DragDrop, ADragStartsFivePointsFromThePressWithTheRowUnderThePointer)
     moveTo(at + QPointF(3.0, 4.0));
     ASSERT_EQ(dragged.size(), 1);
     EXPECT_EQ(dragged.first(), QStringList{delegate.restorePath(b)});
-
     // No press pending: no drag.
     dragged.clear();
     view->setClickPos(QPoint(-1, -1));
@@ -142,7 +141,6 @@ TEST_F(DragDrop, ADragCarriesTheSelectionOnlyWhenItStartsOnIt)
     outline.selectItem(cat);
     outline.addToSelection(inside);
     outline.addToSelection(noFile);
-
     // A selected category stands for what is in it; a row without a file is left out.
     EXPECT_EQ(outline.dragPaths(inside), QStringList{delegate.restorePath(cat)});
     EXPECT_EQ(outline.dragPaths(other), QStringList{delegate.restorePath(other)});

@@ -26,7 +26,6 @@ TEST_F(Outline, IdsPathsAndTheCurrentCategory)
     EXPECT_EQ(outline.currentGroup(), inner);
     outline.selectItem(talks);
     EXPECT_EQ(outline.currentGroup(), talks);
-
     // While a search is shown only the found recordings count.
     auto found = std::make_unique<RecGroup>(RecGroup::Bare, RecGroup::BorrowsSubItems);
     RecItem* hit = item("Hit");
@@ -82,7 +81,6 @@ TEST_F(Outline, ShiftSelectsTheRangeInDocumentOrder)
     EXPECT_EQ(selectedTitles(), (QStringList{"inside", "inside2", "closed", "bottom"}));
     EXPECT_TRUE(hidden->selected()); // inside a collapsed category within the range
     EXPECT_EQ(outline.chiefSelectedItem(), inside);
-
     // Backwards from the anchor, ending on a category row.
     click(cat, kShift);
     EXPECT_EQ(selectedTitles(), (QStringList{"cat"}));

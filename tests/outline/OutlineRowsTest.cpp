@@ -140,7 +140,6 @@ TEST_F(Rows, SingleClicksSelectAndOnlyTitleAndDescriptionEditOnDoubleClick)
     EXPECT_FALSE(row->durationField()->isEditing());
     EXPECT_EQ(view->clickPos(),
               row->mapToParent(centre(row->durationField()) + row->durationField()->pos()));
-
     // Return commits the typed title through the rename.
     QTest::mouseDClick(row->titleField(), Qt::LeftButton, {}, centre(row->titleField()));
     ASSERT_TRUE(row->titleField()->isEditing());
@@ -152,7 +151,6 @@ TEST_F(Rows, SingleClicksSelectAndOnlyTitleAndDescriptionEditOnDoubleClick)
     EXPECT_EQ(delegate.renames, QStringList{"Renamed"});
     EXPECT_EQ(first->title(), "Renamed");
     EXPECT_EQ(row->titleField()->text(), "Renamed");
-
     // A refused rename shows the old title again.
     delegate.acceptRenames = false;
     QTest::mouseDClick(row->titleField(), Qt::LeftButton, {}, centre(row->titleField()));
@@ -160,7 +158,6 @@ TEST_F(Rows, SingleClicksSelectAndOnlyTitleAndDescriptionEditOnDoubleClick)
     QTest::keyClick(row->titleField()->editor(), Qt::Key_Return);
     EXPECT_EQ(first->title(), "Renamed");
     EXPECT_EQ(row->titleField()->text(), "Renamed");
-
     // Escape cancels; nothing is saved.
     const int saves = delegate.saves;
     QTest::mouseDClick(row->descrField(), Qt::LeftButton, {}, centre(row->descrField()));
@@ -170,7 +167,6 @@ TEST_F(Rows, SingleClicksSelectAndOnlyTitleAndDescriptionEditOnDoubleClick)
     EXPECT_FALSE(row->descrField()->isEditing());
     EXPECT_EQ(first->descr(), "old words");
     EXPECT_EQ(delegate.saves, saves);
-
     // Clicking another row ends the edit and keeps what was typed.
     QTest::mouseDClick(row->descrField(), Qt::LeftButton, {}, centre(row->descrField()));
     QTest::keyClicks(row->descrField()->editor(), "new words");
@@ -188,7 +184,6 @@ TEST_F(Rows, AReleaseOverEmptySpaceDeselectsUnlessRecording)
     RecItem* rec = item("Rec", cat);
     QTest::mouseClick(groupRow(cat)->titleField(), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(outline.chiefSelectedItem(), cat);
-
     // The expand button collapses without selecting.
     QTest::mouseClick(groupRow(cat)->expandButton(), Qt::LeftButton);
     EXPECT_FALSE(cat->isExpanded());

@@ -61,7 +61,6 @@ TEST_F(NavigController, MakingARecordingCurrentCorrectsItsDurationAndPlacesItsMa
     const TimeMark& copy = area.strip->notes()->front();
     EXPECT_EQ(copy.descr(), "half");
     EXPECT_NEAR(copy.offsetPerc(), 5.0 / rec.duration(), 1e-6);
-
     // A category or the same recording change nothing; an agreeing duration is not saved.
     RecGroup group;
     c.setCurrentFile(&group);
@@ -86,7 +85,6 @@ TEST_F(NavigController, WithoutAMovieMarksAreKeptButNotPlacedAndNothingPlays)
     ASSERT_EQ(missing.marks().size(), 1u);
     EXPECT_EQ(missing.marks().front()->offset(), 0.0f);
     EXPECT_TRUE(area.strip->noteRect(&area.strip->notes()->front()).isEmpty());
-
     // A file that is no audio: the slider stays usable, nothing plays, jumps or previews.
     writeFile(s_files->filePath("bad.m4a"), QByteArray(4096, 'x'));
     RecItem& broken = recording("bad.m4a", 4.0);
@@ -129,7 +127,6 @@ TEST_F(NavigController, ScrubbingWhilePausedPlaysAShortPreview)
     area.slider->setDoubleValue(1.0);
     c.scrubAudio(area.slider);
     EXPECT_FALSE(c.playingNow());
-
     // Play during a preview turns it into playback, which the preview's end
     // leaves alone: a preview started later elsewhere has ended by then.
     area.slider->setDoubleValue(0.2);
@@ -201,7 +198,6 @@ TEST_F(NavigController, RecordingModeFollowsTheClockAndMarksTheGrowingEnd)
     RecItem& rec = recording("ten.m4a", 10.0);
     c.setCurrentFile(&rec);
     const double before = rec.duration();
-
     // Continuing: the slider is pinned at the end and the clock starts at the length.
     area.delegate.recording = true;
     c.setRecordingMode(true);

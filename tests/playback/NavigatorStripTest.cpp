@@ -54,7 +54,6 @@ protected:
         strip = area->strip;
         slider = area->slider;
     }
-
     // The platform delivers the pointer's moves, enters and leaves to the widgets under it.
     void hover(QPoint inStrip)
     {
@@ -89,7 +88,6 @@ TEST_F(NavigatorStrip, AClickInAnOverlapSelectsTheEarlierMarkWhileTheLaterIsDraw
     const QRect first = strip->noteRect(strip->noteByID(7));
     const QRect overlap = first & strip->noteRect(strip->noteByID(9));
     ASSERT_FALSE(overlap.isEmpty());
-
     // Through the slider, as the user clicks: the mark is selected and the knob stays.
     slider->setDoubleValue(0.1);
     int scrubs = 0;
@@ -99,7 +97,6 @@ TEST_F(NavigatorStrip, AClickInAnOverlapSelectsTheEarlierMarkWhileTheLaterIsDraw
     EXPECT_EQ(area->delegate.buttonUpdates, 1);
     EXPECT_DOUBLE_EQ(slider->doubleValue(), 0.1);
     EXPECT_EQ(scrubs, 0);
-
     // The selected (orange) earlier marker lies under the later plain one.
     QImage image(strip->size(), QImage::Format_ARGB32);
     strip->render(&image);
@@ -107,12 +104,10 @@ TEST_F(NavigatorStrip, AClickInAnOverlapSelectsTheEarlierMarkWhileTheLaterIsDraw
     const QColor onlyFirst = image.pixelColor(first.x() + 1, first.y() + 2);
     EXPECT_GT(onlyFirst.red() - onlyFirst.blue(), 80);
     EXPECT_LT(std::abs(inOverlap.red() - inOverlap.blue()), 30);
-
     // A click away from the markers moves the knob there and scrubs.
     click(slider, QPoint(slider->width() * 3 / 4, slider->height() / 2));
     EXPECT_NEAR(slider->doubleValue(), 0.75, 0.06);
     EXPECT_EQ(scrubs, 1);
-
     // Every new list loses the selection.
     strip->setNotes(list({mark(7, 0.50f)}));
     EXPECT_EQ(strip->selectedMarkID(), -1);
@@ -137,7 +132,6 @@ TEST_F(NavigatorStrip, PopUpFollowsThePointerAndIsReplacedAndHidden)
     EXPECT_EQ(strip->noteWindow()->shownNoteID(), 2);
     EXPECT_EQ(strip->noteView()->text(), "Type Note Here");
     EXPECT_EQ(strip->noteView()->positionField()->text(), "Position: 1m 5s");
-
     // Off the marker onto the pop-up: it stays while the pointer is there.
     hover(QPoint(2, 2));
     QCursor::setPos(strip->noteWindow()->geometry().center());
@@ -162,7 +156,6 @@ TEST_F(NavigatorStrip, AnEditReachesTheRecordingAndIsSavedWhenThePopUpGoes)
         ASSERT_TRUE(waitUntil([&] { return field->isActiveWindow(); }));
         field->setFocus(Qt::MouseFocusReason);
     };
-
     // The placeholder goes on focus and is never stored.
     hover(centre(0));
     focusField();
@@ -170,7 +163,6 @@ TEST_F(NavigatorStrip, AnEditReachesTheRecordingAndIsSavedWhenThePopUpGoes)
     strip->hideNote();
     EXPECT_EQ(rec.markByID(0)->descr(), "");
     EXPECT_EQ(area->delegate.structChanges, 0);
-
     // Typing goes into the recording's mark at once; the save waits for the pop-up to go.
     hover(centre(1));
     focusField();

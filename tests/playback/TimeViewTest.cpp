@@ -28,7 +28,6 @@ TEST(TimeView, CountsOnFromAContinuedLengthInRedAndPausesDuringSkippedSilence)
         return image.pixelColor(2, 16).red();
     };
     const int idleRed = backgroundRed();
-
     // The clock never runs ahead of the time that passed.
     delegate.recording = true;
     view.setTime(95);
@@ -39,7 +38,6 @@ TEST(TimeView, CountsOnFromAContinuedLengthInRedAndPausesDuringSkippedSilence)
     EXPECT_EQ(view.text(), "00:01:35");
     ASSERT_TRUE(waitUntil([&] { return view.time() > 95.0f; }));
     EXPECT_LE(view.time(), 95.0f + clock.elapsed() / 1000.0f + 0.05f);
-
     // Skipped silence pauses it over the ticks that follow.
     delegate.skipSilence = true;
     ASSERT_TRUE(waitUntil([&] { return !view.isCounting(); }));
@@ -51,7 +49,6 @@ TEST(TimeView, CountsOnFromAContinuedLengthInRedAndPausesDuringSkippedSilence)
     clock.restart();
     ASSERT_TRUE(waitUntil([&] { return view.time() > paused; }));
     EXPECT_LE(view.time() - paused, clock.elapsed() / 1000.0f + 0.05f);
-
     // Stopped, the last value stays on the normal background while another clock ticks on.
     view.stopRecording();
     const float last = view.time();

@@ -85,7 +85,6 @@ TEST(AttachedWindow, EverySidePutsTheArrowTipAtTheDistance)
             group == AttachedSideGroup::Top || group == AttachedSideGroup::Bottom;
         const QPointF local = tip - window->exactFrame().topLeft();
         EXPECT_EQ(horizontalEdge ? local.x() : local.y(), c.tipAlongEdge);
-
         // The rendered arrow is filled just inside its tip.
         const QImage image = window->_backgroundColorPatternImage();
         const QPointF inward = group == AttachedSideGroup::Bottom ? QPointF(0, 3)
@@ -136,7 +135,6 @@ TEST(AttachedWindow, SettersClampToTheContent)
     auto view = content(100, 60);
     auto window = ZwAttachedWindow::create(view.get(), QPointF(300, 300), AttachedSideBottom, 5.0);
     ASSERT_TRUE(window);
-
     // The border lies within the margin, which is 0 by default.
     window->setBorderWidth(3);
     EXPECT_EQ(window->borderWidth(), 0);
@@ -147,7 +145,6 @@ TEST(AttachedWindow, SettersClampToTheContent)
     EXPECT_EQ(window->viewFrame(), QRectF(10, 26, 100, 60));
     window->setBorderWidth(15);
     EXPECT_EQ(window->borderWidth(), 10);
-
     // Radius at most (2 m + min(w, h) - base) / 2 = (20 + 60 - 20) / 2.
     window->setCornerRadius(100);
     EXPECT_EQ(window->cornerRadius(), 30);
@@ -194,7 +191,6 @@ TEST(AttachedWindow, CornersBesideTheArrowAndTheBorder)
     // The other corners stay round.
     EXPECT_EQ(alphaAt(image, 119, a), 0);
     EXPECT_EQ(alphaAt(image, 0, a + 79), 0);
-
     // Without the arrow the strip stays but is empty.
     window->setHasArrow(false);
     image = window->_backgroundColorPatternImage();

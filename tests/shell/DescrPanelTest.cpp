@@ -125,7 +125,6 @@ TEST(DescrPanel, FollowsTheRowAndIsDisabledWithout)
     EXPECT_TRUE(panel.titleField()->text().isEmpty());
     EXPECT_TRUE(panel.descrField()->toPlainText().isEmpty());
     EXPECT_FALSE(panel.titleField()->isEnabled());
-
     // A row deleted while shown leaves the panel empty, not dangling.
     controller.setCurrentFile(library.lecture);
     library.root.removeSubItem(library.lecture);
@@ -148,7 +147,6 @@ TEST_F(Panel, RenameRoundTrips)
     EXPECT_EQ(library.meeting->title(), "Board Meeting");
     EXPECT_EQ(panel.titleField()->text(), "Board Meeting");
     EXPECT_EQ(app.saves, 1);
-
     // The name of another recording of the category is refused and the old
     // title comes back, also when the refusal's message takes the focus.
     typeTitle(panel.titleField(), "Lecture");
@@ -166,7 +164,6 @@ TEST_F(Panel, DescriptionIsCommittedWhenTheEditEnds)
     // The same text again saves nothing.
     controller.descrChanged();
     EXPECT_EQ(app.saves, 0);
-
     // The panel stops being the active window while the user types.
     typeDescr(panel.descrField(), "Weekly, with notes\non two lines");
     QEvent deactivate(QEvent::WindowDeactivate);
@@ -175,14 +172,12 @@ TEST_F(Panel, DescriptionIsCommittedWhenTheEditEnds)
     EXPECT_EQ(app.saves, 1);
     QApplication::sendEvent(&panel, &deactivate);
     EXPECT_EQ(app.saves, 1);
-
     // The field loses the focus.
     typeDescr(panel.descrField(), "Tab to the title");
     QFocusEvent focusOut(QEvent::FocusOut, Qt::TabFocusReason);
     QApplication::sendEvent(panel.descrField(), &focusOut);
     EXPECT_EQ(library.meeting->descr(), "Tab to the title");
     EXPECT_EQ(app.saves, 2);
-
     // A click on another row that arrives before the panel loses the focus:
     // the typing still belongs to the row it was typed for.
     typeDescr(panel.descrField(), "Typed for the meeting");
@@ -194,7 +189,6 @@ TEST_F(Panel, DescriptionIsCommittedWhenTheEditEnds)
     EXPECT_TRUE(library.lecture->descr().isEmpty());
     EXPECT_EQ(panel.titleField()->text(), "Lecture");
     EXPECT_TRUE(panel.descrField()->toPlainText().isEmpty());
-
     // A refresh of the same row keeps what is being typed.
     typeDescr(panel.descrField(), "Half typed");
     controller.setCurrentFile(library.lecture);

@@ -103,13 +103,11 @@ TEST_F(Preferences, LevelMeterRunsWhileShownWithSkippingOn)
     controller.level = 0.5f;
     ASSERT_TRUE(waitUntil([&] { return view.levelIndicator()->doubleValue() > 0.0; }));
     EXPECT_DOUBLE_EQ(view.levelIndicator()->doubleValue(), 15.0);
-
     // Back to the main page.
     view.setCurrent(false);
     EXPECT_EQ(controller.take(), QStringList({"stopPseudoRecord"}));
     EXPECT_FALSE(view.isLevelShown());
     EXPECT_EQ(view.levelIndicator()->doubleValue(), 0.0);
-
     // The user turns skipping off and on while the page is shown.
     view.setCurrent(true);
     controller.take();
@@ -119,7 +117,6 @@ TEST_F(Preferences, LevelMeterRunsWhileShownWithSkippingOn)
     EXPECT_EQ(view.levelIndicator()->doubleValue(), 0.0);
     view.skipSilenceBtn()->click();
     EXPECT_EQ(controller.take(), QStringList({"setSkipSilence 1", "startPseudoRecord"}));
-
     // Shown again while already shown: still one capture.
     view.setCurrent(true);
     view.setCurrent(false);
@@ -138,7 +135,6 @@ TEST_F(Preferences, RealRecordingFeedsTheMeterWithoutPseudoCapture)
     EXPECT_NEAR(view.levelIndicator()->doubleValue(), 6.0, 1e-5);
     view.setCurrent(false);
     EXPECT_EQ(controller.take(), QStringList({"setSkipSilence 1"}));
-
     // A recording started by hot key while the meter ran takes the capture
     // over; once it is done, showing the page again starts a new one.
     controller.recording = false;
@@ -174,12 +170,10 @@ TEST_F(Preferences, QualityIsClampedAndTheCaptureStopsAroundQualityAndDeviceChan
               QStringList({"stopPseudoRecord", "setRecQuality 1", "startPseudoRecord"}));
     EXPECT_TRUE(controller.messages.isEmpty());
     EXPECT_TRUE(view.isLevelShown());
-
     // Another device ends the capture; the meter starts again on it.
     userPicks(view.devicesPopUp(), 1);
     EXPECT_EQ(controller.take(),
               QStringList({"stopPseudoRecord", "setInputDevice USB Headset", "startPseudoRecord"}));
-
     // Skipping off: the quality changes without touching the capture.
     view.skipSilenceBtn()->click();
     controller.take();
@@ -213,11 +207,9 @@ TEST_F(Preferences, OutputFolderPopUpAndChooser)
     EXPECT_EQ(popUp->itemText(2), "Other...");
     EXPECT_TRUE(popUp->itemText(1).isEmpty());
     EXPECT_FALSE(popUp->itemIcon(0).isNull());
-
     // The folder's own item does nothing.
     userPicks(popUp, 0);
     EXPECT_TRUE(startedIn.isEmpty());
-
     // Cancelled: the old folder stays and nothing is sent.
     userPicks(popUp, 2);
     EXPECT_EQ(startedIn, QStringList({QDir::cleanPath(root.path())}));
@@ -242,7 +234,6 @@ TEST(ThresholdIndicator, MarkStandsWhereTheLevelReachesTheThreshold)
     meter.setThreshold(0.4f);
     EXPECT_NEAR(meter.threshold(), 0.4f, 1e-6);
     EXPECT_EQ(meter.markX(), 120);
-
     // A level equal to the threshold fills the meter up to the mark.
     meter.setDoubleValue(0.4 * ThresholdIndicator::kLevelScale);
     const QImage image = meter.grab().toImage();
@@ -270,7 +261,6 @@ TEST_F(Preferences, ThresholdSliderMovesTheMarkAndKeepsTheStoredValue)
     view.setSoundThreshold(0.4f);
     const ThresholdIndicator* meter = view.levelIndicator();
     EXPECT_NEAR(meter->markX(), int(meter->width() * 0.6), 1);
-
     // The user drags the handle to the end of the scale.
     view.thresholdSlider()->triggerAction(QAbstractSlider::SliderToMaximum);
     EXPECT_NEAR(controller.thresholds.last(), 20.0f / 30.0f, 1e-6);

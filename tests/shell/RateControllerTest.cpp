@@ -32,7 +32,6 @@ protected:
         controller.setClock([this] { return now; });
     }
     void TearDown() override { QDesktopServices::unsetUrlHandler(QStringLiteral("appstream")); }
-
     // Runs the offer; while the panel shows, `answer` is done to it.
     bool offer(std::function<void()> answer)
     {
@@ -78,7 +77,6 @@ TEST_F(RateOffer, ShownOnceAfterMoreThanThreeDaysClosingCountsAsDeclining)
     EXPECT_TRUE(QSettings().value(QStringLiteral("ASO")).toBool());
     EXPECT_TRUE(store.urls.isEmpty());
     EXPECT_EQ(QSettings().value(QStringLiteral("FSD")).toDouble(), first);
-
     // Never again.
     now = first + 10 * 259200;
     EXPECT_FALSE(offer([this] { controller.ratePanel()->close(); }));

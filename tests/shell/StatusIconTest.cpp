@@ -47,7 +47,6 @@ TEST(StatusIcon, ClicksOpenAndCloseTheWindowWithTheHighlight)
     // No tray geometry offscreen: the window opens at the pointer.
     ASSERT_EQ(controller.points.size(), 1u);
     EXPECT_EQ(controller.points[0], QCursor::pos());
-
     // The tray reports the click.
     emit tray.activated(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(controller.open);
@@ -122,7 +121,6 @@ TEST(StatusIcon, RedMicrophonePulsesWhileRecording)
     for (int tick = 0; tick < 4; ++tick)
         view.recTimerFire();
     EXPECT_GT(view.redMicFraction(), 0.5f);
-
     // The first tick after the recording stopped clears the icon and ends the timer.
     controller.recording = false;
     view.recTimerFire();

@@ -50,7 +50,6 @@ TEST(ToolbarButton, DisabledShowsItsOwnImageAndIgnoresClicks)
     EXPECT_EQ(button.size(), QSize(26, 26));
     QList<bool> clicks;
     QObject::connect(&button, &QAbstractButton::clicked, [&](bool on) { clicks.append(on); });
-
     // Without a disabled image the shown one stays.
     button.setEnabled(false);
     EXPECT_TRUE(sameImage(button.shownImage(), play));
@@ -62,7 +61,6 @@ TEST(ToolbarButton, DisabledShowsItsOwnImageAndIgnoresClicks)
     EXPECT_EQ(clicks.count(), 0);
     // The widget itself stays enabled, so its tool tip still shows.
     EXPECT_TRUE(button.QWidget::isEnabled());
-
     // A new image while disabled waits for the button to be enabled.
     button.setImage(stop);
     EXPECT_TRUE(sameImage(button.shownImage(), playDisabled));
@@ -123,7 +121,6 @@ TEST(BottomPanel, CapsAndRepeatedMiddle)
     EXPECT_EQ(image.copy(32, 0, 8, image.height()), right);
     for (int x = 8; x < 32; ++x)
         EXPECT_EQ(image.copy(x, 0, 1, image.height()), middle) << x;
-
     // Sixteen points or fewer: only the caps.
     panel.resize(16, panel.height());
     image = grab(panel);
@@ -140,7 +137,6 @@ TEST(PageContainer, PushSlidesTheNewPageIn)
     container.setCurrentView(main);
     EXPECT_EQ(container.currentView(), main);
     EXPECT_EQ(main->geometry(), QRect(0, 0, 200, 100));
-
     // Hidden: the switch is immediate.
     container.setCurrentView(prefs);
     EXPECT_FALSE(container.isSliding());
@@ -156,7 +152,6 @@ TEST(PageContainer, PushSlidesTheNewPageIn)
     EXPECT_TRUE(waitUntil([&] { return !container.isSliding(); }));
     EXPECT_EQ(prefs->geometry(), QRect(0, 0, 200, 100));
     EXPECT_FALSE(main->isVisible());
-
     // Back from the left; a second switch during the slide finishes the first.
     container.setDirection(PageContainer::Direction::FromLeft);
     container.setCurrentView(main);
