@@ -1,8 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/AutostartEntry.h"
+#include "app/SingleInstance.h"
+#include "shell/PreferencesView.h"
 #include "support/AppFixture.h"
 #include "support/TestFiles.h"
+#include "support/Wait.h"
 
+#include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QStandardPaths>
+#include <QThread>
+#include <atomic>
 
 using AppDelegate = AppFixture;
 
@@ -96,4 +107,116 @@ TEST_F(AppDelegate, AnUnreadableDatabaseIsSetAsideNotOverwritten)
     EXPECT_EQ(readFile(out + "/" + aside[0]), broken);
     EXPECT_TRUE(database().contains("New"));
     EXPECT_TRUE(messages.isEmpty());
+}
+
+// Start at login and the hand-over between a running VoiceTray and a later start.
+
+using StartAtLogin = AppFixture;
+
+TEST(AutostartEntry, WritesAValidEntryAndRemovesIt)
+{
+    QTemporaryDir home;
+    // A program path with the characters the Exec key must quote.
+    const QString program = home.path() + "/my apps/100% \"voice\"$tray";
+    AutostartEntry entry(home.path() + "/autostart/" + AutostartEntry::kFileName, program);
+    EXPECT_FALSE(entry.isEnabled());
+    ASSERT_TRUE(entry.setEnabled(true));
+    EXPECT_TRUE(entry.isEnabled());
+    const QByteArray text = readFile(entry.path());
+    EXPECT_TRUE(text.contains("Exec=\"" + home.path().toUtf8() +
+                              "/my apps/100%% \\\\\"voice\\\\\"\\\\$tray\"\n"))
+        << text.constData();
+    if (!QStandardPaths::findExecutable("desktop-file-validate").isEmpty()) {
+        QProcess validate;
+        validate.setProcessChannelMode(QProcess::MergedChannels);
+        validate.start("desktop-file-validate", {entry.path()});
+        ASSERT_TRUE(validate.waitForFinished(10000));
+        EXPECT_EQ(validate.exitCode(), 0);
+        EXPECT_EQ(validate.readAll().trimmed(), "") << text.constData();
+    }
+
+    ASSERT_TRUE(entry.setEnabled(false));
+    EXPECT_FALSE(QFile::exists(entry.path()));
+    EXPECT_TRUE(entry.setEnabled(false)); // nothing there: already as asked
+    // An entry the desktop's own settings switched off counts as off.
+    writeFile(entry.path(), "[Desktop Entry]\nType=Application\nExec=voicetray\nHidden=true\n");
+    EXPECT_FALSE(entry.isEnabled());
+    writeFile(entry.path(), "[Desktop Entry]\nExec=voicetray\nX-GNOME-Autostart-enabled=false\n");
+    EXPECT_FALSE(entry.isEnabled());
+    writeFile(entry.path(), "[Desktop Entry]\nExec=voicetray\n[Desktop Action x]\nHidden=true\n");
+    EXPECT_TRUE(entry.isEnabled());
+}
+
+TEST_F(StartAtLogin, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
+{
+    const QString path = home.path() + "/.config/autostart/" + AutostartEntry::kFileName;
+    {
+        ASSERT_EQ(app->autostartEntry().path(), path);
+        QCheckBox* box = app->prefView()->startAtLoginBtn();
+        box->click();
+        EXPECT_TRUE(QFile::exists(path));
+        EXPECT_TRUE(
+            readFile(path).contains("Exec=" + QCoreApplication::applicationFilePath().toUtf8()));
+        box->click();
+        EXPECT_FALSE(QFile::exists(path));
+        EXPECT_FALSE(box->isChecked());
+        // The autostart folder cannot be made: the user hears of it and the box stays off.
+        QDir(home.path() + "/.config").removeRecursively();
+        writeFile(home.path() + "/.config/autostart", "a file, not a folder");
+        box->click();
+        EXPECT_FALSE(box->isChecked());
+        EXPECT_EQ(messages, QStringList{"Unable to start VoiceTray at login"});
+        QFile::remove(home.path() + "/.config/autostart");
+    }
+    // A later start shows the entry's state.
+    writeFile(path, AutostartEntry(path, "voicetray").contents().toUtf8());
+    relaunch();
+    EXPECT_TRUE(app->prefView()->startAtLoginBtn()->isChecked());
+}
+
+TEST(SingleInstance, OneHolderPerSessionTakesTheCommandsOfLaterStarts)
+{
+    QTemporaryDir runtime;
+    const QString name = runtime.path() + "/voicetray-test";
+    SingleInstance first(name);
+    SingleInstance later(name);
+    // Nobody listens yet: a later start gives up after its time.
+    EXPECT_FALSE(later.sendToRunning({"record"}, 200));
+    ASSERT_TRUE(first.tryLock());
+    EXPECT_FALSE(later.tryLock());
+    // A socket left by a process that died does not stop the holder.
+    writeFile(name, "stale");
+    ASSERT_TRUE(first.listen());
+
+    QSignalSpy received(&first, &SingleInstance::commandsReceived);
+    // The later start blocks while it waits, so it runs on a thread of its
+    // own while this one answers.
+    std::atomic<int> answered{-1};
+    QThread* sender = QThread::create([&] {
+        answered = later.sendToRunning({"record", "show"}) ? 1 : 0;
+        answered = answered + 2 * (later.sendToRunning({}) ? 1 : 0);
+    });
+    sender->start();
+    ASSERT_TRUE(waitUntil([&] { return sender->isFinished(); }));
+    delete sender;
+    EXPECT_EQ(answered, 3);
+    ASSERT_EQ(received.size(), 2);
+    EXPECT_EQ(received[0][0].toStringList(), (QStringList{"record", "show"}));
+    EXPECT_EQ(received[1][0].toStringList(), QStringList());
+}
+
+TEST(SingleInstance, NamesDifferBySessionAndKeepToThePrivateFolder)
+{
+    QTemporaryDir runtime;
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toUtf8());
+    qputenv("DISPLAY", ":7");
+    const QString seven = SingleInstance::defaultServerName();
+    qputenv("DISPLAY", ":8/../../x");
+    const QString eight = SingleInstance::defaultServerName();
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    qunsetenv("DISPLAY");
+    EXPECT_NE(seven, eight);
+    EXPECT_TRUE(seven.startsWith(runtime.path() + "/io.github.voicetray.VoiceTray-"));
+    EXPECT_EQ(QFileInfo(eight).path(), runtime.path());
 }

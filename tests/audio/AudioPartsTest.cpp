@@ -1,0 +1,203 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The engine's parts without a sound server: formats, the silence rule, the
+// ring buffer and the AAC writer.
+#include "audio/AacFileWriter.h"
+#include "audio/IsSilence.h"
+#include "audio/KvAudioBufferList.h"
+#include "audio/KvAudioFormat.h"
+#include "audio/KvSoundFileRecorder.h"
+#include "audio/SilenceSettings.h"
+#include "audio/SpscRingBuffer.h"
+#include "support/Media.h"
+
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
+#include <gtest/gtest.h>
+#include <thread>
+#include <vector>
+
+TEST(AudioFormat, FourCharacterCodesAreMacRomanBigEndian)
+{
+    EXPECT_EQ(KvAudioStreamFormatIDFromString(QStringLiteral("aac ")), 0x61616320u);
+    EXPECT_EQ(KvAudioStreamFormatIDFromString(QStringLiteral("m4af")), KvAudioFileM4AType);
+    // Mac OS Roman has the copyright sign at 0xA9.
+    EXPECT_EQ(KvAudioStreamFormatIDFromString(QStringLiteral("\u00A9abc")), 0xA9616263u);
+    EXPECT_EQ(KvStringFromAudioStreamFormatID(0xA9616263u), QStringLiteral("\u00A9abc"));
+    EXPECT_EQ(KvStringFromAudioStreamFormatID(KvAudioFormatLinearPCM), QStringLiteral("lpcm"));
+    for (const QString& bad :
+         {QString(), QStringLiteral("aac"), QStringLiteral("aac  "), QStringLiteral("\u0436aac")})
+        EXPECT_EQ(KvAudioStreamFormatIDFromString(bad), 0u) << bad.toStdString();
+}
+
+TEST(AudioFormat, PresetsAndDictionariesConvertBothWays)
+{
+    const QVariantMap low = KvSoundFileRecorder::outputFormatForLowQuality();
+    const QVariantMap middle = KvSoundFileRecorder::outputFormatForMiddleQuality();
+    const QVariantMap high = KvSoundFileRecorder::outputFormatForHighQuality();
+    KvAudioStreamBasicDescription expected;
+    expected.mSampleRate = 44100.0;
+    expected.mFormatID = KvAudioFormatMPEG4AAC;
+    expected.mFramesPerPacket = 1024;
+    expected.mChannelsPerFrame = 2;
+    EXPECT_EQ(KvAudioStreamDescriptionFromDictionary(high), expected);
+    EXPECT_EQ(KvAudioOutputFileTypeFromDictionary(high), KvAudioFileM4AType);
+    EXPECT_EQ(KvAudioOutputFileTypeFromDictionary({}), KvAudioFileM4AType);
+    EXPECT_EQ(KvAudioStreamDescriptionFromDictionary({}), KvAudioStreamBasicDescription{});
+    // The presets differ in their rate only (the recorder's tests check the rates).
+    for (QVariantMap preset : {low, middle}) {
+        preset[KvAudioStreamSampleRate] = 44100.0;
+        EXPECT_EQ(preset, high);
+    }
+
+    const KvAudioStreamBasicDescription pcm{48000.0, KvAudioFormatLinearPCM, 41, 4, 1, 4, 6, 32};
+    const QVariantMap dictionary = KvDictionaryFromAudioStreamDescription(pcm);
+    EXPECT_FALSE(dictionary.contains(KvAudioOutputFileFormat));
+    EXPECT_EQ(KvAudioStreamDescriptionFromDictionary(dictionary), pcm);
+    // A new recorder takes the middle preset; other numbers than 1 to 3 are ignored.
+    KvSoundFileRecorder recorder;
+    EXPECT_EQ(recorder.outputFormat(), middle);
+    recorder.setQuality(4);
+    EXPECT_EQ(recorder.outputFormat(), middle);
+    recorder.setQuality(1);
+    recorder.setQuality(0);
+    EXPECT_EQ(recorder.outputFormat(), low);
+}
+
+TEST(Silence, LevelIsPeakToPeakOverAllChannels)
+{
+    constexpr uint32_t frames = 64;
+    auto list = KvAudioBufferList::allocate(2, frames * sizeof(float));
+    ASSERT_TRUE(list);
+    // A constant offset is no sound at all, whatever the threshold.
+    std::fill_n(list->data(0), frames, 0.1f);
+    std::fill_n(list->data(1), frames, 0.1f);
+    SilenceSettings::soundThreshold = 0.0f;
+    EXPECT_TRUE(IsSilence(frames, list.get()));
+    EXPECT_FLOAT_EQ(SilenceSettings::inputLevel(), 0.0f);
+    // -0.1 on one channel and +0.1 on the other: level 0.2, silent at 0.2 (equal counts as silent).
+    std::fill_n(list->data(0), frames, -0.1f);
+    SilenceSettings::soundThreshold = 0.2f;
+    EXPECT_TRUE(IsSilence(frames, list.get()));
+    EXPECT_NEAR(SilenceSettings::inputLevel(), 0.2f, 1e-6f);
+    SilenceSettings::soundThreshold = 0.19f;
+    EXPECT_FALSE(IsSilence(frames, list.get()));
+    // Only the first n frames count.
+    list->data(1)[frames - 1] = 1.0f;
+    EXPECT_FALSE(IsSilence(frames, list.get()));
+    EXPECT_NEAR(SilenceSettings::inputLevel(), 1.1f, 1e-6f);
+    SilenceSettings::soundThreshold = 0.2f;
+    EXPECT_TRUE(IsSilence(frames - 1, list.get()));
+    // A list without buffers is silent at level -200.
+    auto empty = KvAudioBufferList::allocate(0, 256);
+    ASSERT_TRUE(empty);
+    EXPECT_TRUE(IsSilence(64, empty.get()));
+    EXPECT_FLOAT_EQ(SilenceSettings::inputLevel(), -200.0f);
+}
+
+namespace {
+
+TEST(SpscRingBuffer, WritesAndReadsWholeBlocksOrNothing)
+{
+    SpscRingBuffer ring(6);
+    EXPECT_EQ(ring.capacity(), 8u);
+    const float a[] = {1, 2, 3};
+    const float b[] = {4, 5, 6};
+    const float* parts[] = {a, b};
+    EXPECT_TRUE(ring.write(parts, 2, 3));
+    EXPECT_FALSE(ring.write(a, 3)); // 6 + 3 > 8: nothing is written
+    EXPECT_EQ(ring.readAvailable(), 6u);
+
+    float out[8] = {};
+    EXPECT_FALSE(ring.read(out, 7));
+    ASSERT_TRUE(ring.read(out, 4));
+    EXPECT_EQ(std::vector<float>(out, out + 4), (std::vector<float>{1, 2, 3, 4}));
+    // This write wraps around the end of the storage.
+    EXPECT_TRUE(ring.write(parts, 2, 3));
+    ASSERT_TRUE(ring.read(out, 8));
+    EXPECT_EQ(std::vector<float>(out, out + 8), (std::vector<float>{5, 6, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(ring.readAvailable(), 0u);
+}
+
+// One producer and one consumer with blocks of changing sizes through a small
+// ring that wraps thousands of times: every sample arrives once and in order.
+TEST(SpscRingBuffer, ProducerAndConsumerThreadsKeepEverySampleInOrder)
+{
+    constexpr size_t total = 2'000'000;
+    SpscRingBuffer ring(1024);
+
+    std::thread producer([&] {
+        std::vector<float> block(300);
+        size_t next = 0;
+        size_t size = 1;
+        while (next < total) {
+            const size_t n = std::min(size, total - next);
+            for (size_t i = 0; i < n; ++i)
+                block[i] = static_cast<float>((next + i) % 16'777'216);
+            if (ring.write(block.data(), n)) {
+                next += n;
+                size = size % 293 + 7;
+            } else {
+                std::this_thread::yield();
+            }
+        }
+    });
+
+    std::vector<float> out(257);
+    size_t received = 0;
+    size_t size = 1;
+    bool inOrder = true;
+    while (received < total) {
+        const size_t n = std::min(size, total - received);
+        if (!ring.read(out.data(), n)) {
+            std::this_thread::yield();
+            continue;
+        }
+        for (size_t i = 0; i < n; ++i)
+            inOrder = inOrder && out[i] == static_cast<float>((received + i) % 16'777'216);
+        received += n;
+        size = size % 254 + 3;
+    }
+    producer.join();
+    EXPECT_TRUE(inOrder);
+    EXPECT_EQ(ring.readAvailable(), 0u);
+}
+
+} // namespace
+
+// A full ring drops the buffer instead of waiting, counts it, and what was
+// taken in still ends up in a complete file.
+TEST(AacFileWriter, FullRingDropsAndCountsBuffers)
+{
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("ring.m4a"));
+    constexpr uint32_t frames = 512;
+    AacFileWriter writer;
+    ASSERT_EQ(writer.open(file, {QStringLiteral("ipod"), 22050, 2}, {44100, 2, 0, frames}),
+              AacFileWriter::Result::Ok);
+    ASSERT_EQ(writer.start(false), AacFileWriter::Result::Ok);
+    // Five whole periods per buffer, so that repeating the buffer makes a clean tone.
+    constexpr double frequency = 44100.0 * 5 / frames;
+    auto buffers = KvAudioBufferList::allocate(2, frames * sizeof(float));
+    for (uint32_t i = 0; i < frames; ++i)
+        buffers->data(0)[i] = buffers->data(1)[i] =
+            0.5f * float(std::sin(2 * M_PI * frequency * i / 44100.0));
+    uint32_t accepted = 0;
+    for (int i = 0; i < 1000; ++i)
+        accepted += writer.push(*buffers, frames) ? 1 : 0;
+    EXPECT_LT(accepted, 1000u);
+    EXPECT_EQ(writer.droppedBuffers(), 1000u - accepted);
+    // Without its thread the writer is fed directly; close completes the file.
+    const float* planes[] = {buffers->data(0), buffers->data(1)};
+    for (int i = 0; i < 86; ++i)
+        writer.encodeBuffer(planes, frames);
+    writer.close();
+    writer.close();
+
+    const DecodedAudio audio = DecodedAudio::decode(file);
+    ASSERT_TRUE(audio.ok);
+    EXPECT_EQ(audio.sampleRate, 22050);
+    // The encoder adds its delay of 1024 samples and pads the last frame.
+    EXPECT_NEAR(audio.seconds(), 86.0 * frames / 44100.0 + 0.05, 0.05);
+    EXPECT_NEAR(audio.frequency(1, 2048, 20000), frequency, 3.0);
+}

@@ -1,0 +1,334 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Writing audio files: joins, cuts and exports, of files made by the ffmpeg command
+// and of recordings as the engine writes them.
+#include "audio/AacFileWriter.h"
+#include "media/QTMovie.h"
+#include "support/Media.h"
+#include "support/TestFiles.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <cmath>
+#include <gtest/gtest.h>
+
+namespace {
+
+constexpr double kAacFrame = 1024.0 / 44100;
+const QString kFacts = QStringLiteral("codec_name,sample_rate,channels");
+
+class MovieEdit : public ::testing::Test
+{
+protected:
+    // A stereo AAC tone at the rate, as the recorder writes them.
+    QString aac(const QString& name, int frequency, double seconds, int rate = 44100)
+    {
+        const QString path = dir.filePath(name);
+        EXPECT_TRUE(makeTone(path, seconds,
+                             {"-ac", "2", "-ar", QString::number(rate), "-c:a", "aac"}, frequency));
+        return path;
+    }
+    std::unique_ptr<QTMovie> open(const QString& path)
+    {
+        QString error;
+        std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(path, &error);
+        EXPECT_TRUE(movie) << path.toStdString() << ": " << error.toStdString();
+        return movie;
+    }
+    // The join as the recording workflow does it: each whole part appended to
+    // the first file, written flattened.
+    QString join(const QStringList& paths, const QString& name)
+    {
+        std::unique_ptr<QTMovie> first = open(paths.front());
+        if (!first)
+            return {};
+        first->setEditable(true);
+        for (qsizetype i = 1; i < paths.size(); ++i) {
+            std::unique_ptr<QTMovie> part = open(paths[i]);
+            if (!part)
+                return {};
+            part->setSelection(QTMakeTimeRange(QTMakeTime(0, part->timeScale()), part->duration()));
+            EXPECT_TRUE(first->appendSelectionFromMovie(*part));
+        }
+        const QString out = dir.filePath(name);
+        EXPECT_TRUE(first->writeToFile(out, {.flatten = true})) << first->lastError().toStdString();
+        return out;
+    }
+
+    QTemporaryDir dir;
+};
+
+} // namespace
+
+TEST_F(MovieEdit, JoinOfOnePresetCopiesThePacketsUnchanged)
+{
+    const QString a = aac("a.m4a", 440, 3);
+    const QString b = aac("b.m4a", 880, 2);
+    const QByteArray aBytes = readFile(a);
+    const QByteArray bBytes = readFile(b);
+    // A temporary name without an audio extension, as the joins use.
+    const QString joined = join({a, b}, "812345678.tmp");
+    ASSERT_TRUE(QFile::exists(joined));
+    EXPECT_NEAR(QTMovie::fileDuration(joined), 5.0, kAacFrame);
+    const DecodedAudio audio = DecodedAudio::decode(joined);
+    EXPECT_NEAR(audio.frequencyAt(0.5, 2.0), 440, 3);
+    EXPECT_NEAR(audio.frequencyAt(3.2, 1.6), 880, 3);
+    EXPECT_EQ(probe(joined, kFacts), "aac\n44100\n2");
+    // Every packet of the recording, then every packet of the part after its
+    // encoder delay, byte for byte: nothing was encoded again.
+    std::vector<QByteArray> expected = packets(a);
+    const std::vector<QByteArray> part = packets(b);
+    expected.insert(expected.end(), part.begin() + 1, part.end());
+    EXPECT_EQ(packets(joined), expected);
+    EXPECT_EQ(readFile(a), aBytes);
+    EXPECT_EQ(readFile(b), bBytes);
+}
+
+TEST_F(MovieEdit, JoinAcrossFormatsConvertsToTheFirstFilesFormat)
+{
+    const QString a = aac("a.m4a", 440, 2, 44100);
+    const QString b = aac("b.m4a", 880, 2, 22050);
+    const QString c = dir.filePath("c.flac");
+    ASSERT_TRUE(makeTone(c, 1, {"-ac", "1", "-ar", "48000", "-c:a", "flac"}, 660));
+    const QString joined = join({a, b, c}, "joined.m4a");
+    EXPECT_EQ(probe(joined, kFacts), "aac\n44100\n2");
+    EXPECT_NEAR(QTMovie::fileDuration(joined), 5.0, 2 * kAacFrame);
+    const DecodedAudio audio = DecodedAudio::decode(joined);
+    EXPECT_NEAR(audio.frequencyAt(0.2, 1.6), 440, 3);
+    EXPECT_NEAR(audio.frequencyAt(2.2, 1.6), 880, 3);
+    EXPECT_NEAR(audio.frequencyAt(4.1, 0.8), 660, 3);
+    // A first file that is no AAC at all: the join is AAC at its rate.
+    const QString w = dir.filePath("w.wav");
+    ASSERT_TRUE(makeTone(w, 1, {"-ac", "1", "-ar", "22050", "-c:a", "pcm_s16le"}));
+    const QString fromWav = join({w, a}, "fromwav.m4a");
+    EXPECT_EQ(probe(fromWav, kFacts), "aac\n22050\n1");
+    EXPECT_NEAR(QTMovie::fileDuration(fromWav), 3.0, 2 * 1024.0 / 22050);
+    EXPECT_NEAR(frequencyAt(fromWav, 1.3, 1.5), 440, 3);
+}
+
+TEST_F(MovieEdit, DeletingARangeAtStartMiddleAndEnd)
+{
+    // 2 s at 440 Hz, then 2 s at 880 Hz.
+    const QString source = dir.filePath("two.m4a");
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "sine=frequency=440:duration=2", "-f", "lavfi", "-i",
+                        "sine=frequency=880:duration=2", "-filter_complex", "concat=n=2:v=0:a=1",
+                        "-ac", "2", "-c:a", "aac", source}));
+    const QByteArray before = readFile(source);
+    struct Cut
+    {
+        const char* name;
+        double from, length;
+        double low440From, low440Length, high880From, high880Length;
+    };
+    // The last cut reaches far past the end, as cutting the tail of a piece does.
+    const Cut cuts[] = {
+        {"start.m4a", 0.0, 1.0, 0.1, 0.8, 1.2, 1.7},
+        {"middle.m4a", 1.5, 1.0, 0.1, 1.3, 1.6, 1.3},
+        {"end.m4a", 3.0, 100.0, 0.1, 1.8, 2.1, 0.8},
+    };
+    for (const Cut& cut : cuts) {
+        SCOPED_TRACE(cut.name);
+        std::unique_ptr<QTMovie> movie = open(source);
+        ASSERT_TRUE(movie);
+        const int32_t scale = movie->timeScale();
+        const QTTimeRange range = QTMakeTimeRange(QTMakeTime(int64_t(cut.from * scale), scale),
+                                                  QTMakeTime(int64_t(cut.length * scale), scale));
+        EXPECT_FALSE(movie->deleteSegment(range)); // not editable yet
+        EXPECT_NEAR(QTTimeInSeconds(movie->duration()), 4.0, kAacFrame);
+        movie->setEditable(true);
+        ASSERT_TRUE(movie->deleteSegment(range));
+        EXPECT_NEAR(QTTimeInSeconds(movie->duration()), 3.0, kAacFrame);
+        const QString out = dir.filePath(cut.name);
+        ASSERT_TRUE(movie->writeToFile(out, {.flatten = true})) << movie->lastError().toStdString();
+        EXPECT_NEAR(QTMovie::fileDuration(out), 3.0, 2 * kAacFrame);
+        const DecodedAudio audio = DecodedAudio::decode(out);
+        EXPECT_NEAR(audio.frequencyAt(cut.low440From, cut.low440Length), 440, 3);
+        EXPECT_NEAR(audio.frequencyAt(cut.high880From, cut.high880Length), 880, 3);
+    }
+    EXPECT_EQ(readFile(source), before);
+}
+
+TEST_F(MovieEdit, WritingNeverTouchesASourceOrLeavesAHalfFile)
+{
+    const QString source = aac("rec.m4a", 440, 2);
+    const QByteArray before = readFile(source);
+    std::unique_ptr<QTMovie> movie = open(source);
+    ASSERT_TRUE(movie);
+
+    EXPECT_FALSE(movie->writeToFile(source, {.flatten = true}));
+    EXPECT_FALSE(movie->lastError().isEmpty());
+    EXPECT_EQ(readFile(source), before);
+
+    const QString nowhere = dir.filePath("no such folder/out.m4a");
+    EXPECT_FALSE(movie->writeToFile(nowhere, {.flatten = true}));
+    EXPECT_FALSE(QFile::exists(nowhere));
+    // Only self-contained files are written.
+    EXPECT_FALSE(movie->writeToFile(dir.filePath("ref.m4a"), {}));
+    EXPECT_FALSE(QFile::exists(dir.filePath("ref.m4a")));
+    // A movie whose only source disappeared fails cleanly and leaves nothing.
+    ASSERT_TRUE(QFile::rename(source, dir.filePath("moved.m4a")));
+    EXPECT_FALSE(movie->writeToFile(dir.filePath("out.m4a"), {.flatten = true}));
+    EXPECT_FALSE(QFile::exists(dir.filePath("out.m4a")));
+}
+
+namespace {
+
+const QTMovie::WriteAttributes kExport{
+    .flatten = false, .exportMovie = true, .exportType = QTMovie::kFileTypeMPEG4};
+
+} // namespace
+
+TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
+{
+    const std::pair<QString, QStringList> sources[] = {
+        {"song.mp3", {"-ac", "2", "-ar", "44100", "-c:a", "libmp3lame"}},
+        {"memo.wav", {"-ac", "1", "-ar", "22050", "-c:a", "pcm_s16le"}},
+        {"take.flac", {"-ac", "2", "-ar", "48000", "-c:a", "flac"}},
+        {"talk.ogg", {"-ac", "1", "-ar", "44100", "-c:a", "libvorbis"}},
+    };
+    QTemporaryDir dir;
+    for (const auto& [name, args] : sources) {
+        SCOPED_TRACE(name.toStdString());
+        const QString source = dir.filePath(name);
+        ASSERT_TRUE(makeTone(source, 4, args));
+        const QByteArray before = readFile(source);
+        std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(source);
+        ASSERT_TRUE(movie);
+        int begins = 0;
+        int ends = 0;
+        std::vector<double> updates;
+        movie->setOperationCallback([&](QTMovie& m, QTMovieOperationPhase phase, double fraction) {
+            EXPECT_EQ(&m, movie.get());
+            if (phase == QTMovieOperationPhase::Begin)
+                ++begins;
+            else if (phase == QTMovieOperationPhase::End)
+                ++ends;
+            else
+                updates.push_back(fraction);
+            return true;
+        });
+        const QString out = dir.filePath(QString(name).replace('.', '_') + ".m4a");
+        ASSERT_TRUE(movie->writeToFile(out, kExport)) << movie->lastError().toStdString();
+
+        const QString rate = probe(source, "sample_rate");
+        EXPECT_EQ(probe(out, "codec_name,sample_rate,channels"), "aac\n" + rate + "\n2");
+        EXPECT_NEAR(QTMovie::fileDuration(out), QTTimeInSeconds(movie->duration()),
+                    1024.0 / rate.toDouble());
+        EXPECT_NEAR(frequencyAt(out, 0.5, 3.0), 440, 3);
+        EXPECT_EQ(begins, 1);
+        EXPECT_EQ(ends, 1);
+        ASSERT_FALSE(updates.empty());
+        EXPECT_TRUE(std::is_sorted(updates.begin(), updates.end()));
+        EXPECT_DOUBLE_EQ(updates.back(), 1.0);
+        EXPECT_EQ(readFile(source), before);
+    }
+}
+
+TEST(MovieExport, FailureAndCancelEndTheProgressOnceAndLeaveNoFile)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("song.mp3");
+    ASSERT_TRUE(makeTone(source, 3, {"-c:a", "libmp3lame"}));
+    std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(source);
+    ASSERT_TRUE(movie);
+    int ends = 0;
+    movie->setOperationCallback([&](QTMovie&, QTMovieOperationPhase phase, double fraction) {
+        if (phase == QTMovieOperationPhase::End)
+            ++ends;
+        return fraction < 0.5; // cancels halfway
+    });
+    const QString out = dir.filePath("song.m4a");
+    EXPECT_FALSE(movie->writeToFile(out, kExport));
+    EXPECT_EQ(ends, 1);
+    EXPECT_FALSE(QFile::exists(out));
+
+    EXPECT_FALSE(movie->writeToFile(dir.filePath("x/y.m4a"), kExport));
+    EXPECT_EQ(ends, 2);
+    EXPECT_FALSE(
+        movie->writeToFile(dir.filePath("z.m4a"), {.exportMovie = true, .exportType = 0x41494646}));
+}
+
+namespace {
+
+// A recording as the engine writes it: mono capture buffers of a sine tone
+// through its AAC writer into fragmented MP4, at one of the preset rates.
+QString record(const QTemporaryDir& files, const QString& name, int rate, int frequency,
+               double seconds)
+{
+    const QString path = files.filePath(name);
+    AacFileWriter writer;
+    constexpr uint32_t kBuffer = 512;
+    const AacFileWriter::Input input{48000, 1, 0, kBuffer};
+    if (writer.open(path, AacFileWriter::Output{"ipod", double(rate), 2}, input) !=
+            AacFileWriter::Result::Ok ||
+        writer.start(false) != AacFileWriter::Result::Ok)
+        return {};
+    std::vector<float> buffer(kBuffer);
+    const int64_t total = int64_t(seconds * 48000);
+    for (int64_t at = 0; at < total; at += kBuffer) {
+        for (uint32_t i = 0; i < kBuffer; ++i)
+            buffer[i] = 0.5f * float(std::sin(2 * M_PI * frequency * double(at + i) / 48000));
+        const float* planes[] = {buffer.data()};
+        if (!writer.encodeBuffer(planes, kBuffer))
+            return {};
+    }
+    writer.close();
+    return path;
+}
+
+} // namespace
+
+TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
+{
+    QTemporaryDir files;
+    for (const int rate : {44100, 22050, 11025}) {
+        SCOPED_TRACE(rate);
+        const double frame = 1024.0 / rate;
+        const QString first =
+            record(files, QStringLiteral("Untitled %1.m4a").arg(rate), rate, 440, 3.0);
+        const QString part =
+            record(files, QStringLiteral("Untitled %1 1.m4a").arg(rate), rate, 880, 2.0);
+        ASSERT_FALSE(first.isEmpty());
+        ASSERT_FALSE(part.isEmpty());
+
+        std::unique_ptr<QTMovie> recording = QTMovie::movieWithFile(first);
+        std::unique_ptr<QTMovie> continuation = QTMovie::movieWithFile(part);
+        ASSERT_TRUE(recording);
+        ASSERT_TRUE(continuation);
+        EXPECT_EQ(recording->duration().timeScale, rate);
+        EXPECT_NEAR(QTTimeInSeconds(recording->duration()), 3.0, 2 * frame);
+        EXPECT_NEAR(QTTimeInSeconds(continuation->duration()), 2.0, 2 * frame);
+        // The continuation joined to the recording: packets copied, length summed.
+        recording->setEditable(true);
+        continuation->setSelection(QTMakeTimeRange(QTMakeTime(0, rate), continuation->duration()));
+        ASSERT_TRUE(recording->appendSelectionFromMovie(*continuation));
+        const QString joined = files.filePath(QStringLiteral("joined %1.tmp").arg(rate));
+        ASSERT_TRUE(recording->writeToFile(joined, {.flatten = true}))
+            << recording->lastError().toStdString();
+        std::vector<QByteArray> expected = packets(first);
+        const std::vector<QByteArray> more = packets(part);
+        expected.insert(expected.end(), more.begin(), more.end());
+        EXPECT_EQ(packets(joined), expected);
+        EXPECT_NEAR(QTMovie::fileDuration(joined),
+                    QTMovie::fileDuration(first) + QTMovie::fileDuration(part), frame);
+        const DecodedAudio audio = DecodedAudio::decode(joined);
+        EXPECT_NEAR(audio.frequencyAt(0.5, 2.0), 440, 4);
+        EXPECT_NEAR(audio.frequencyAt(3.3, 1.4), 880, 4);
+        // A piece cut out of the joined file, as the split makes it.
+        std::unique_ptr<QTMovie> whole = QTMovie::movieWithFile(joined);
+        ASSERT_TRUE(whole);
+        whole->setEditable(true);
+        ASSERT_TRUE(
+            whole->deleteSegment(QTMakeTimeRange(QTMakeTime(0, rate), QTMakeTime(2 * rate, rate))));
+        ASSERT_TRUE(whole->deleteSegment(
+            QTMakeTimeRange(QTMakeTime(2 * rate, rate), QTMakeTime(100 * rate, rate))));
+        const QString piece = files.filePath(QStringLiteral("piece %1.m4a").arg(rate));
+        ASSERT_TRUE(whole->writeToFile(piece, {.flatten = true}));
+        EXPECT_NEAR(QTMovie::fileDuration(piece), 2.0, 2 * frame);
+        // The engine's fragmented files carry the encoder delay and padding as
+        // sound (no edit list), so the tone of the part starts up to 0.15 s
+        // after the join point at the lowest rate.
+        const DecodedAudio cut = DecodedAudio::decode(piece);
+        EXPECT_NEAR(cut.frequencyAt(0.1, 0.8), 440, 4);
+        EXPECT_NEAR(cut.frequencyAt(1.3, 0.6), 880, 4);
+    }
+}
