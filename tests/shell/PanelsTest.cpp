@@ -38,36 +38,22 @@ class PrefsController : public PreferencesDelegate
 {
 public:
     void setInputDevice(const QString& name) override { calls << "setInputDevice " + name; }
-    void outputFolderChanged(const QString& path) override
-    {
-        calls << "outputFolderChanged " + path;
-    }
-    void setSkipSilence(bool skip) override
-    {
-        calls << QStringLiteral("setSkipSilence %1").arg(skip);
-    }
+    void outputFolderChanged(const QString& path) override { calls << "outputFolder " + path; }
+    void setSkipSilence(bool skip) override { calls << QString("setSkipSilence %1").arg(skip); }
     void setSoundThreshold(float threshold) override { thresholds << threshold; }
-    void setUseHotKeys(bool use) override { calls << QStringLiteral("setUseHotKeys %1").arg(use); }
+    void setUseHotKeys(bool use) override { calls << QString("setUseHotKeys %1").arg(use); }
     void setRecQuality(int quality) override
     {
         if (capturing)
             messages << "Can't change output format when recording has already started.";
-        calls << QStringLiteral("setRecQuality %1").arg(quality);
+        calls << QString("setRecQuality %1").arg(quality);
     }
     bool isRecording() const override { return recording; }
-    void startPseudoRecord() override
-    {
-        capturing = true;
-        calls << "startPseudoRecord";
-    }
-    void stopPseudoRecord() override
-    {
-        capturing = false;
-        calls << "stopPseudoRecord";
-    }
+    void startPseudoRecord() override { calls << "startPseudoRecord", capturing = true; }
+    void stopPseudoRecord() override { calls << "stopPseudoRecord", capturing = false; }
     float inputLevel() const override { return level; }
-
-    QStringList take() { return std::exchange(calls, {}); }
+    // The calls since the last time, joined.
+    QString take() { return std::exchange(calls, {}).join(", "); }
 
     QStringList calls;
     QStringList messages;
@@ -109,47 +95,44 @@ TEST_F(Preferences, LevelMeterRunsWhileShownWithSkippingOn)
 
     // Skipping on while another page is shown starts nothing.
     view.setSkipSilence(true);
-    EXPECT_EQ(controller.take(), QStringList({"setSkipSilence 1"}));
+    EXPECT_EQ(controller.take(), "setSkipSilence 1");
     EXPECT_TRUE(view.thresholdSlider()->isEnabled());
     EXPECT_FALSE(view.isLevelShown());
 
     view.setCurrent(true);
-    EXPECT_EQ(controller.take(), QStringList({"startPseudoRecord"}));
+    EXPECT_EQ(controller.take(), "startPseudoRecord");
     controller.level = 0.5f;
     ASSERT_TRUE(waitUntil([&] { return view.levelIndicator()->doubleValue() > 0.0; }));
     EXPECT_DOUBLE_EQ(view.levelIndicator()->doubleValue(), 15.0);
     // Back to the main page.
     view.setCurrent(false);
-    EXPECT_EQ(controller.take(), QStringList({"stopPseudoRecord"}));
+    EXPECT_EQ(controller.take(), "stopPseudoRecord");
     EXPECT_FALSE(view.isLevelShown());
     EXPECT_EQ(view.levelIndicator()->doubleValue(), 0.0);
     // The user turns skipping off and on while the page is shown.
     view.setCurrent(true);
     controller.take();
     view.skipSilenceBtn()->click();
-    EXPECT_EQ(controller.take(), QStringList({"setSkipSilence 0", "stopPseudoRecord"}));
+    EXPECT_EQ(controller.take(), "setSkipSilence 0, stopPseudoRecord");
     EXPECT_FALSE(view.thresholdSlider()->isEnabled());
     EXPECT_EQ(view.levelIndicator()->doubleValue(), 0.0);
     view.skipSilenceBtn()->click();
-    EXPECT_EQ(controller.take(), QStringList({"setSkipSilence 1", "startPseudoRecord"}));
+    EXPECT_EQ(controller.take(), "setSkipSilence 1, startPseudoRecord");
     // Shown again while already shown: still one capture.
     view.setCurrent(true);
     view.setCurrent(false);
     view.setCurrent(false);
-    EXPECT_EQ(controller.take(), QStringList({"stopPseudoRecord"}));
+    EXPECT_EQ(controller.take(), "stopPseudoRecord");
     EXPECT_FALSE(controller.capturing);
-}
 
-TEST_F(Preferences, RealRecordingFeedsTheMeterWithoutPseudoCapture)
-{
-    view.setSkipSilence(true);
+    // A real recording feeds the meter without a capture of its own.
     controller.recording = true;
     controller.level = 0.2f;
     view.setCurrent(true);
     ASSERT_TRUE(waitUntil([&] { return view.levelIndicator()->doubleValue() > 0.0; }));
     EXPECT_NEAR(view.levelIndicator()->doubleValue(), 6.0, 1e-5);
     view.setCurrent(false);
-    EXPECT_EQ(controller.take(), QStringList({"setSkipSilence 1"}));
+    EXPECT_EQ(controller.take(), "");
     // A recording started by hot key while the meter ran takes the capture
     // over; once it is done, showing the page again starts a new one.
     controller.recording = false;
@@ -158,7 +141,7 @@ TEST_F(Preferences, RealRecordingFeedsTheMeterWithoutPseudoCapture)
     view.setCurrent(false);
     controller.recording = false;
     view.setCurrent(true);
-    EXPECT_EQ(controller.take(), QStringList({"startPseudoRecord", "startPseudoRecord"}));
+    EXPECT_EQ(controller.take(), "startPseudoRecord, startPseudoRecord");
 }
 
 TEST_F(Preferences, QualityIsClampedAndTheCaptureStopsAroundQualityAndDeviceChanges)
@@ -167,7 +150,7 @@ TEST_F(Preferences, QualityIsClampedAndTheCaptureStopsAroundQualityAndDeviceChan
     EXPECT_EQ(view.qualitySlider()->value(), 1);
     view.setRecQuality(7);
     EXPECT_EQ(view.qualitySlider()->value(), 3);
-    EXPECT_EQ(controller.take(), QStringList({"setRecQuality 1", "setRecQuality 3"}));
+    EXPECT_EQ(controller.take(), "setRecQuality 1, setRecQuality 3");
     view.setRecQuality(2);
     view.setInputDevices({"Built-in Microphone", "USB Headset"});
     // A stored device that is not connected: no other device pretends to be it.
@@ -178,22 +161,19 @@ TEST_F(Preferences, QualityIsClampedAndTheCaptureStopsAroundQualityAndDeviceChan
     controller.take();
 
     view.qualitySlider()->triggerAction(QAbstractSlider::SliderSingleStepAdd);
-    EXPECT_EQ(controller.take(),
-              QStringList({"stopPseudoRecord", "setRecQuality 3", "startPseudoRecord"}));
+    EXPECT_EQ(controller.take(), "stopPseudoRecord, setRecQuality 3, startPseudoRecord");
     view.setRecQuality(1);
-    EXPECT_EQ(controller.take(),
-              QStringList({"stopPseudoRecord", "setRecQuality 1", "startPseudoRecord"}));
+    EXPECT_EQ(controller.take(), "stopPseudoRecord, setRecQuality 1, startPseudoRecord");
     EXPECT_TRUE(controller.messages.isEmpty());
     EXPECT_TRUE(view.isLevelShown());
     // Another device ends the capture; the meter starts again on it.
     userPicks(view.devicesPopUp(), 1);
-    EXPECT_EQ(controller.take(),
-              QStringList({"stopPseudoRecord", "setInputDevice USB Headset", "startPseudoRecord"}));
+    EXPECT_EQ(controller.take(), "stopPseudoRecord, setInputDevice USB Headset, startPseudoRecord");
     // Skipping off: the quality changes without touching the capture.
     view.skipSilenceBtn()->click();
     controller.take();
     view.setRecQuality(2);
-    EXPECT_EQ(controller.take(), QStringList({"setRecQuality 2"}));
+    EXPECT_EQ(controller.take(), "setRecQuality 2");
 }
 
 TEST_F(Preferences, OutputFolderPopUpAndChooser)
@@ -238,28 +218,7 @@ TEST_F(Preferences, OutputFolderPopUpAndChooser)
     EXPECT_EQ(view.outputFolder(), other);
     EXPECT_EQ(popUp->itemText(0), "Elsewhere");
     EXPECT_EQ(popUp->currentIndex(), 0);
-    EXPECT_EQ(controller.take(), QStringList({"outputFolderChanged " + other}));
-}
-
-TEST(ThresholdIndicator, MarkStandsWhereTheLevelReachesTheThreshold)
-{
-    ThresholdIndicator meter;
-    meter.resize(200, 12);
-    EXPECT_FLOAT_EQ(meter.markFraction(), 0.15f);
-    meter.setThreshold(0.4f);
-    EXPECT_NEAR(meter.threshold(), 0.4f, 1e-6);
-    EXPECT_EQ(meter.markX(), 120);
-    // A level equal to the threshold fills the meter up to the mark.
-    meter.setDoubleValue(0.4 * ThresholdIndicator::kLevelScale);
-    const QImage image = meter.grab().toImage();
-    const int y = image.height() / 2;
-    EXPECT_TRUE(isMarkRed(image.pixel(120, y)));
-    EXPECT_FALSE(isMarkRed(image.pixel(119, y)));
-    EXPECT_FALSE(isMarkRed(image.pixel(121, y)));
-    EXPECT_TRUE(isBarGreen(image.pixel(110, y)));
-    EXPECT_FALSE(isBarGreen(image.pixel(130, y)));
-    for (int row : {0, image.height() - 1})
-        EXPECT_TRUE(isMarkRed(image.pixel(120, row)));
+    EXPECT_EQ(controller.take(), "outputFolder " + other);
 }
 
 TEST_F(Preferences, ThresholdSliderMovesTheMarkAndKeepsTheStoredValue)
@@ -321,10 +280,8 @@ struct Library
 {
     Library()
     {
-        meeting = new RecItem;
         meeting->setTitle("Meeting");
         meeting->setDescr("Weekly");
-        lecture = new RecItem;
         lecture->setTitle("Lecture");
         for (RecItem* item : {meeting, lecture}) {
             root.addSubItem(item);
@@ -332,9 +289,17 @@ struct Library
         }
     }
     RecGroup root{RecGroup::WithExpandButton};
-    RecItem* meeting;
-    RecItem* lecture;
+    RecItem* meeting = new RecItem;
+    RecItem* lecture = new RecItem;
 };
+
+// What the panel shows: title, description, and whether it can be edited.
+QString shown(const DescrPanel& panel)
+{
+    return panel.titleField()->text() + " / " + panel.descrField()->toPlainText() +
+           (panel.titleField()->isEnabled() && panel.descrField()->isEnabled() ? " / editable"
+                                                                               : "");
+}
 
 void pressReturn(QWidget* field)
 {
@@ -380,27 +345,17 @@ TEST(DescrPanel, FollowsTheRowAndIsDisabledWithout)
     Library library;
     DescrPanel panel;
     DescrPanelController controller(&panel);
-    EXPECT_TRUE(panel.titleField()->text().isEmpty());
-    EXPECT_FALSE(panel.titleField()->isEnabled());
-    EXPECT_FALSE(panel.descrField()->isEnabled());
-
+    EXPECT_EQ(shown(panel), " / ");
     controller.setCurrentFile(library.meeting);
-    EXPECT_EQ(panel.titleField()->text(), "Meeting");
-    EXPECT_EQ(panel.descrField()->toPlainText(), "Weekly");
-    EXPECT_TRUE(panel.titleField()->isEnabled());
-    EXPECT_TRUE(panel.descrField()->isEnabled());
-
+    EXPECT_EQ(shown(panel), "Meeting / Weekly / editable");
     controller.setCurrentFile(nullptr);
-    EXPECT_TRUE(panel.titleField()->text().isEmpty());
-    EXPECT_TRUE(panel.descrField()->toPlainText().isEmpty());
-    EXPECT_FALSE(panel.titleField()->isEnabled());
+    EXPECT_EQ(shown(panel), " / ");
     // A row deleted while shown leaves the panel empty, not dangling.
     controller.setCurrentFile(library.lecture);
     library.root.removeSubItem(library.lecture);
     delete library.lecture;
     EXPECT_EQ(controller.currentRec(), nullptr);
-    EXPECT_FALSE(panel.titleField()->isEnabled());
-    EXPECT_TRUE(panel.titleField()->text().isEmpty());
+    EXPECT_EQ(shown(panel), " / ");
 }
 
 TEST_F(Panel, RenameRoundTrips)
@@ -414,7 +369,7 @@ TEST_F(Panel, RenameRoundTrips)
     pressReturn(panel.titleField());
     EXPECT_EQ(app.renames, QStringList({"Board Meeting"}));
     EXPECT_EQ(library.meeting->title(), "Board Meeting");
-    EXPECT_EQ(panel.titleField()->text(), "Board Meeting");
+    EXPECT_EQ(shown(panel), "Board Meeting / Weekly / editable");
     EXPECT_EQ(app.saves, 1);
     // The name of another recording of the category is refused and the old
     // title comes back, also when the refusal's message takes the focus.
@@ -422,7 +377,7 @@ TEST_F(Panel, RenameRoundTrips)
     pressReturn(panel.titleField());
     EXPECT_EQ(app.refusals.size(), 1);
     EXPECT_EQ(library.meeting->title(), "Board Meeting");
-    EXPECT_EQ(panel.titleField()->text(), "Board Meeting");
+    EXPECT_EQ(shown(panel), "Board Meeting / Weekly / editable");
     controller.windowResignKey();
     EXPECT_EQ(app.renames.size(), 2);
     EXPECT_EQ(app.saves, 1);
@@ -453,15 +408,35 @@ TEST_F(Panel, DescriptionIsCommittedWhenTheEditEnds)
     typeTitle(panel.titleField(), "Standup");
     app.chief = library.lecture;
     controller.setCurrentFile(library.lecture);
-    EXPECT_EQ(library.meeting->descr(), "Typed for the meeting");
-    EXPECT_EQ(library.meeting->title(), "Standup");
+    EXPECT_EQ(library.meeting->title() + " / " + library.meeting->descr(),
+              "Standup / Typed for the meeting");
     EXPECT_TRUE(library.lecture->descr().isEmpty());
-    EXPECT_EQ(panel.titleField()->text(), "Lecture");
-    EXPECT_TRUE(panel.descrField()->toPlainText().isEmpty());
+    EXPECT_EQ(shown(panel), "Lecture /  / editable");
     // A refresh of the same row keeps what is being typed.
     typeDescr(panel.descrField(), "Half typed");
     controller.setCurrentFile(library.lecture);
     EXPECT_EQ(panel.descrField()->toPlainText(), "Half typed");
+}
+
+TEST(ThresholdIndicator, MarkStandsWhereTheLevelReachesTheThreshold)
+{
+    ThresholdIndicator meter;
+    meter.resize(200, 12);
+    EXPECT_FLOAT_EQ(meter.markFraction(), 0.15f);
+    meter.setThreshold(0.4f);
+    EXPECT_NEAR(meter.threshold(), 0.4f, 1e-6);
+    EXPECT_EQ(meter.markX(), 120);
+    // A level equal to the threshold fills the meter up to the mark.
+    meter.setDoubleValue(0.4 * ThresholdIndicator::kLevelScale);
+    const QImage image = meter.grab().toImage();
+    const int y = image.height() / 2;
+    EXPECT_TRUE(isMarkRed(image.pixel(120, y)));
+    EXPECT_FALSE(isMarkRed(image.pixel(119, y)));
+    EXPECT_FALSE(isMarkRed(image.pixel(121, y)));
+    EXPECT_TRUE(isBarGreen(image.pixel(110, y)));
+    EXPECT_FALSE(isBarGreen(image.pixel(130, y)));
+    for (int row : {0, image.height() - 1})
+        EXPECT_TRUE(isMarkRed(image.pixel(120, row)));
 }
 
 namespace {
@@ -483,10 +458,10 @@ protected:
     void SetUp() override
     {
         QSettings().clear();
-        QDesktopServices::setUrlHandler(QStringLiteral("appstream"), &store, "open");
+        QDesktopServices::setUrlHandler("appstream", &store, "open");
         controller.setClock([this] { return now; });
     }
-    void TearDown() override { QDesktopServices::unsetUrlHandler(QStringLiteral("appstream")); }
+    void TearDown() override { QDesktopServices::unsetUrlHandler("appstream"); }
     // Runs the offer; while the panel shows, `answer` is done to it.
     bool offer(std::function<void()> answer)
     {
@@ -511,40 +486,33 @@ protected:
 
 } // namespace
 
-TEST_F(RateOffer, FirstLaunchOnlyRecordsTheDate)
+TEST_F(RateOffer, FirstLaunchRecordsTheDateAndTheOfferComesOnceAfterThreeDays)
 {
     EXPECT_FALSE(offer([] {}));
-    EXPECT_EQ(QSettings().value(QStringLiteral("FSD")).toDouble(), now);
-    EXPECT_FALSE(QSettings().contains(QStringLiteral("ASO")));
-}
-
-TEST_F(RateOffer, ShownOnceAfterMoreThanThreeDaysClosingCountsAsDeclining)
-{
-    const double first = now;
-    QSettings().setValue(QStringLiteral("FSD"), first);
-
+    const double first = QSettings().value("FSD").toDouble();
+    EXPECT_EQ(first, now);
+    EXPECT_FALSE(QSettings().contains("ASO"));
     now = first + 259200;
     EXPECT_FALSE(offer([] {}));
-    EXPECT_FALSE(QSettings().value(QStringLiteral("ASO")).toBool());
-
+    EXPECT_FALSE(QSettings().value("ASO").toBool());
+    // Closing the panel counts as declining: never again.
     now = first + 259201;
     EXPECT_TRUE(offer([this] { controller.ratePanel()->close(); }));
-    EXPECT_TRUE(QSettings().value(QStringLiteral("ASO")).toBool());
+    EXPECT_TRUE(QSettings().value("ASO").toBool());
     EXPECT_TRUE(store.urls.isEmpty());
-    EXPECT_EQ(QSettings().value(QStringLiteral("FSD")).toDouble(), first);
-    // Never again.
+    EXPECT_EQ(QSettings().value("FSD").toDouble(), first);
     now = first + 10 * 259200;
     EXPECT_FALSE(offer([this] { controller.ratePanel()->close(); }));
 }
 
 TEST_F(RateOffer, RateButtonOpensTheStorePage)
 {
-    QSettings().setValue(QStringLiteral("FSD"), now - 400000);
+    QSettings().setValue("FSD", now - 400000);
     EXPECT_TRUE(controller.rateBtn()->isDefault());
     EXPECT_TRUE(offer([this] { controller.rateBtn()->click(); }));
     ASSERT_EQ(store.urls.size(), 1);
     EXPECT_EQ(store.urls[0], QUrl(QStringLiteral("appstream://io.github.voicetray.VoiceTray")));
-    EXPECT_TRUE(QSettings().value(QStringLiteral("ASO")).toBool());
+    EXPECT_TRUE(QSettings().value("ASO").toBool());
     EXPECT_FALSE(controller.ratePanel()->isVisible());
 }
 

@@ -90,6 +90,15 @@ QStringList AppFixture::titles(const RecGroup* group)
     return list;
 }
 
+QString AppFixture::tree(const RecGroup* group) const
+{
+    QStringList rows;
+    for (const GeneralRecItem* sub : (group ? group : root())->subItems())
+        rows << (sub->isGroup() ? sub->title() + '[' + tree(static_cast<const RecGroup*>(sub)) + ']'
+                                : sub->title());
+    return rows.join(' ');
+}
+
 RecItem* AppFixture::itemAt(const RecGroup* group, int index)
 {
     return qobject_cast<RecItem*>(group->subItems().value(index));

@@ -49,6 +49,9 @@ protected:
     bool waitForConversions();
 
     static QStringList titles(const RecGroup* group);
+    // The tree under the group (the root by default) on one line, categories
+    // with their rows in brackets: "Talks[One Inner[Two]] Memo".
+    QString tree(const RecGroup* group = nullptr) const;
     static RecItem* itemAt(const RecGroup* group, int index);
     static RecGroup* groupAt(const RecGroup* group, int index);
 
