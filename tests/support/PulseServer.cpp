@@ -17,16 +17,10 @@
 
 namespace {
 
-const char* const kNullSink = "vt_null";
-const char* const kSineDescr = "VoiceTray Test Sine";
-const char* const kMonoDescr = "VoiceTray Test Mono Pipe";
-const char* const kQuadDescr = "VoiceTray Test Quad Pipe";
-const char* const kNullDescr = "VoiceTray Test Null Output";
-
 // Descriptions contain spaces; the module argument parser takes quotes.
-QString describe(const char* description)
+QString describe(const QString& description)
 {
-    return QStringLiteral("\"device.description='%1'\"").arg(QString::fromLatin1(description));
+    return QStringLiteral("\"device.description='%1'\"").arg(description);
 }
 
 } // namespace
@@ -54,31 +48,6 @@ PulseServer::~PulseServer()
     stop();
 }
 
-QString PulseServer::sineSourceDescription() const
-{
-    return QString::fromLatin1(kSineDescr);
-}
-
-QString PulseServer::monoPipeSourceDescription() const
-{
-    return QString::fromLatin1(kMonoDescr);
-}
-
-QString PulseServer::quadPipeSourceDescription() const
-{
-    return QString::fromLatin1(kQuadDescr);
-}
-
-QString PulseServer::nullSinkName() const
-{
-    return QString::fromLatin1(kNullSink);
-}
-
-QString PulseServer::nullSinkMonitorDescription() const
-{
-    return QStringLiteral("Monitor of ") + QString::fromLatin1(kNullDescr);
-}
-
 QString PulseServer::serverAddress() const
 {
     return QStringLiteral("unix:") + m_dir.path() + QStringLiteral("/runtime/native");
@@ -104,12 +73,19 @@ bool PulseServer::start()
                        "load-module module-sine-source source_name=vt_sine rate=%4 frequency=%5\n"
                        "update-source-proplist vt_sine device.description=\"%6\"\n"
                        "set-default-source vt_sine\n")
-            .arg(runtime, QString::fromLatin1(kNullSink), describe(kNullDescr))
+            .arg(runtime, nullSinkName(),
+                 describe(nullSinkMonitorDescription().mid(QStringLiteral("Monitor of ").size())))
             .arg(pipeRate)
             .arg(sineFrequency)
-            .arg(QString::fromLatin1(kSineDescr)) +
-        pipe.arg("vt_mono_pipe", dir, "mono.fifo").arg(pipeRate).arg(1).arg(describe(kMonoDescr)) +
-        pipe.arg("vt_quad_pipe", dir, "quad.fifo").arg(pipeRate).arg(4).arg(describe(kQuadDescr));
+            .arg(sineSourceDescription()) +
+        pipe.arg("vt_mono_pipe", dir, "mono.fifo")
+            .arg(pipeRate)
+            .arg(1)
+            .arg(describe(monoPipeSourceDescription())) +
+        pipe.arg("vt_quad_pipe", dir, "quad.fifo")
+            .arg(pipeRate)
+            .arg(4)
+            .arg(describe(quadPipeSourceDescription()));
     QFile scriptFile(dir + QStringLiteral("/daemon.pa"));
     QFile clientConf(dir + QStringLiteral("/client.conf"));
     if (!scriptFile.open(QIODevice::WriteOnly) || scriptFile.write(script.toUtf8()) < 0 ||

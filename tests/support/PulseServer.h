@@ -32,11 +32,14 @@ public:
 
     bool isRunning() const { return m_running; }
 
-    QString sineSourceDescription() const;
-    QString monoPipeSourceDescription() const;
-    QString quadPipeSourceDescription() const;
-    QString nullSinkName() const;
-    QString nullSinkMonitorDescription() const;
+    QString sineSourceDescription() const { return QStringLiteral("VoiceTray Test Sine"); }
+    QString monoPipeSourceDescription() const { return QStringLiteral("VoiceTray Test Mono Pipe"); }
+    QString quadPipeSourceDescription() const { return QStringLiteral("VoiceTray Test Quad Pipe"); }
+    QString nullSinkName() const { return QStringLiteral("vt_null"); }
+    QString nullSinkMonitorDescription() const
+    {
+        return QStringLiteral("Monitor of VoiceTray Test Null Output");
+    }
     // The value PULSE_SERVER was given, e.g. "unix:/tmp/.../pulse/native".
     QString serverAddress() const;
 
