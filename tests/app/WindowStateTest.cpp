@@ -20,6 +20,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QProcess>
+#include <QSystemTrayIcon>
 #include <QWidget>
 #include <QWindow>
 
@@ -276,3 +277,15 @@ TEST_F(DragDropX11, ARowDraggedUnderAnExpandedCategoryMovesIntoIt)
 }
 
 } // namespace
+
+// The icon's place in a real tray: the window hangs under its middle.
+TEST(TrayIcon, AnchorsTheWindowUnderTheMiddleOfTheIcon)
+{
+    QSystemTrayIcon tray(Images::icon("microphone.png"));
+    CustomView view(&tray, nullptr);
+    tray.show();
+    ASSERT_TRUE(waitUntil([&] { return !tray.geometry().isEmpty() && tray.geometry().x() > 0; }));
+    const QRect icon = tray.geometry();
+    EXPECT_EQ(view.anchorPoint(), QPoint(icon.x() + icon.width() / 2, icon.y() + icon.height()));
+    EXPECT_EQ(view.windowSide(), AttachedSideBottom);
+}

@@ -100,16 +100,23 @@ TEST_F(SilenceSkip, AfterSoundExactly450SilentBuffersAreWritten)
     // The encoder adds up to one frame of 1024 samples of its own delay.
     EXPECT_GE(audio.frames(), expected);
     EXPECT_LE(audio.frames(), expected + 1024 + m_buffer / 2);
-    // Where the tone starts, and the layout from there: tone, silence, tone, silence, tone.
+    // Where each tone starts: exactly a tone and 450 buffers after the one before.
     const auto& left = audio.channels[0];
-    const size_t start = size_t(
-        std::find_if(left.begin(), left.end(), [](float s) { return std::fabs(s) > 0.05f; }) -
-        left.begin());
-    ASSERT_LT(start, 2048u);
+    auto onset = [&](size_t from) {
+        return size_t(std::find_if(left.begin() + long(from), left.end(),
+                                   [](float s) { return std::fabs(s) > 0.05f; }) -
+                      left.begin());
+    };
     const size_t gap = kHold * m_buffer;
+    size_t at = onset(0);
+    ASSERT_LT(at, 2048u);
     for (size_t t = 0; t < 3; ++t) {
-        const size_t at = start + t * (toneLength + gap);
         EXPECT_NEAR(audio.frequency(0, at + 1024, at + toneLength - 1024), 440.0, 3.0) << t;
         EXPECT_LT(audio.peak(0, at + toneLength + 2048, at + toneLength + gap - 2048), 0.01f) << t;
+        const size_t next = onset(at + toneLength + 2048);
+        if (t < 2) {
+            EXPECT_NEAR(double(next - at), double(toneLength + gap), 64.0) << t;
+        }
+        at = next;
     }
 }
