@@ -66,7 +66,7 @@ TEST(TimeView, CountsOnFromAContinuedLengthInRedAndPausesDuringSkippedSilence)
     TimeView other;
     other.setAppDelegate(&delegate);
     other.startRecording();
-    ASSERT_TRUE(waitForTimer(TimeView::kTimeInterval, 2));
+    ASSERT_TRUE(waitForTimer(TimeView::kTimeInterval, 4));
     EXPECT_EQ(view.time(), last);
     EXPECT_EQ(backgroundRed(), idleRed);
 }
