@@ -157,6 +157,7 @@ TEST_F(RecorderTest, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
     m_recorder.setOutputFilePath(path(QStringLiteral("b.m4a")));
     m_recorder.start();
     EXPECT_EQ(m_messages.value(0), QStringLiteral("Could not set up data format for output file"));
+    EXPECT_FALSE(QFile::exists(path(QStringLiteral("b.m4a"))));
 
     m_messages.clear();
     const QByteArray server = qgetenv("PULSE_SERVER");
@@ -184,6 +185,38 @@ TEST_F(RecorderTest, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
     const DecodedAudio audio = DecodedAudio::decode(file);
     EXPECT_EQ(audio.sampleRate, 44100);
     EXPECT_GT(audio.seconds(), 0.2);
+}
+
+// A hung server (stopped, still taking connections) ends each wait at the
+// answer timeout with that step's message; what was recorded stays playable.
+TEST_F(RecorderTest, HungServerFailsWithMessagesInsteadOfHanging)
+{
+    PulseServer& server = PulseServer::instance();
+    const QString file = path(QStringLiteral("hung.m4a"));
+    m_recorder.setInputDevice(server.monoPipeSourceDescription());
+    m_recorder.setOutputFilePath(file);
+    m_recorder.start();
+    ASSERT_TRUE(m_recorder.isRecording());
+    {
+        MonoPipeFeeder feeder;
+        spinFor(500);
+    }
+    server.pause();
+    m_recorder.stop();
+    EXPECT_FALSE(m_recorder.isRecording());
+    EXPECT_EQ(m_messages, QStringList(QStringLiteral("Could not stop recording")));
+    EXPECT_GT(DecodedAudio::decode(file).seconds(), 0.2);
+
+    m_messages.clear();
+    m_recorder.start();
+    EXPECT_FALSE(m_recorder.isRecording());
+    EXPECT_TRUE(KvSoundFileRecorder::availableInputDevices().isEmpty());
+    server.resume();
+    EXPECT_EQ(m_messages, QStringList({QStringLiteral("Couldn't open AudioUnit component"),
+                                       QStringLiteral("Could not start recording")}));
+    m_recorder.start();
+    EXPECT_TRUE(m_recorder.isRecording());
+    m_recorder.stop();
 }
 
 TEST_F(RecorderTest, NoticesFollowTheRecordingAndSettersStopItOnlyOnChange)

@@ -161,3 +161,27 @@ TEST_F(MoviePlayback, NoSoundServerLeavesTheMovieStoppedWithAMessage)
     EXPECT_EQ(movie->rate(), 1.0f);
     movie->stop();
 }
+
+TEST_F(MoviePlayback, HungServerEndsPlayingAndTheNextStartFailsWithAMessage)
+{
+    PulseServer& server = PulseServer::instance();
+    std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(m_files.aac("hung.m4a", 440, 30));
+    ASSERT_TRUE(movie);
+    movie->play();
+    ASSERT_TRUE(waitUntilAudible(*movie, 0.0));
+
+    // A stopped server takes no more samples: the player gives up on it.
+    server.pause();
+    const auto deadline = Clock::now() + std::chrono::seconds(60);
+    while (movie->rate() != 0.0f && Clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(movie->rate(), 0.0f);
+    movie->play();
+    server.resume();
+    EXPECT_EQ(movie->rate(), 0.0f);
+    EXPECT_EQ(movie->lastError(), QStringLiteral("Unable to open the audio output"));
+
+    movie->play();
+    EXPECT_EQ(movie->rate(), 1.0f);
+    movie->stop();
+}
