@@ -94,12 +94,11 @@ RecGroup* RecorderAppDelegate::dropTarget(GeneralRecItem* nearItem, bool beforeI
 {
     if (!nearItem)
         return forMove ? nullptr : m_outlineController->mainGroup();
-    if (!beforeItem && nearItem->isGroup() && static_cast<RecGroup*>(nearItem)->isExpanded() &&
-        (!forMove || allowInGrouping))
-        return static_cast<RecGroup*>(nearItem);
-    auto* parent = static_cast<RecGroup*>(nearItem->parent());
+    RecGroup* category = nearItem->asGroup();
+    if (!beforeItem && category && category->isExpanded() && (!forMove || allowInGrouping))
+        return category;
     // A row listed among search results has the results as no parent of its own.
-    return parent && parent->isGroup() ? parent : nullptr;
+    return nearItem->parent() ? nearItem->parent()->asGroup() : nullptr;
 }
 
 bool RecorderAppDelegate::importFiles(const QStringList& paths, GeneralRecItem* nearItem,
@@ -145,10 +144,12 @@ bool RecorderAppDelegate::importFolder(const QString& source, const QString& des
     const QString title = QFileInfo(target).fileName();
     if (!TitleRules::isSafeTitle(title) || !QDir().mkpath(target))
         return false;
-    RecGroup* category = m_outlineController->createNewGroup();
-    category->setTitle(title);
-    category->setExpanded(true);
-    m_outlineController->addGroup(category, group);
+    auto made = m_outlineController->createNewGroup();
+    made->setTitle(title);
+    made->setExpanded(true);
+    RecGroup* category = m_outlineController->addGroup(std::move(made), group);
+    if (!category)
+        return false;
     m_outlineController->addToSelection(category);
     const QStringList names = QDir(source).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
@@ -188,11 +189,10 @@ bool RecorderAppDelegate::importFile(const QString& source, const QString& desti
     } else if (!convert(source, target)) {
         return false;
     }
-    RecItem* item = m_outlineController->createNewItem();
+    auto item = m_outlineController->createNewItem();
     item->setTitle(title);
     item->setDuration(fileDuration(target));
-    m_outlineController->addItem(item, group);
-    m_outlineController->addToSelection(item);
+    m_outlineController->addToSelection(m_outlineController->addItem(std::move(item), group));
     return true;
 }
 
@@ -256,13 +256,13 @@ void RecorderAppDelegate::conversionFinished(const QString& destination, bool ok
     movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, 1.0);
     movieShouldContinueOperation(QTMovieOperationPhase::End, 1.0);
     m_filesForConvertion.erase(it);
-    GeneralRecItem* item = findItemByPath(destination, m_outlineController->mainGroup());
-    if (item && !item->isGroup()) {
+    GeneralRecItem* row = findItemByPath(destination, m_outlineController->mainGroup());
+    if (RecItem* item = row ? row->asItem() : nullptr) {
         // A row whose file could not be written would stand for nothing.
         if (!ok && !QFileInfo::exists(destination)) {
             m_outlineController->removeItem(item);
         } else {
-            static_cast<RecItem*>(item)->setDuration(fileDuration(destination));
+            item->setDuration(fileDuration(destination));
             structChanged();
         }
     }
@@ -349,19 +349,16 @@ GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecIte
         if (item->title() != title)
             item->setTitle(title);
     }
-    static_cast<RecGroup*>(item->parent())->removeSubItem(item);
+    std::unique_ptr<GeneralRecItem> moving = item->parent()->asGroup()->removeSubItem(item);
     item->setParent(target);
-    bool placed = false;
     if (beforeItem)
-        placed = target->insertItemBefore(item, nearItem);
+        moving = target->insertItemBefore(std::move(moving), nearItem);
     else if (target == nearItem)
-        placed = target->subItems().isEmpty()
-                     ? false
-                     : target->insertItemBefore(item, target->subItems().first());
+        moving = target->insertItemBefore(std::move(moving), target->subItems().value(0));
     else
-        placed = target->insertItemAfter(item, nearItem);
-    if (!placed)
-        target->addSubItem(item);
+        moving = target->insertItemAfter(std::move(moving), nearItem);
+    // Where the row it should go beside is not in the category, it goes last.
+    target->addSubItem(std::move(moving));
     m_outlineController->arrangeItems();
     structChanged();
     return item;

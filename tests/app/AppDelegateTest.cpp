@@ -37,10 +37,11 @@ protected:
     RecItem* addRecording(const QString& title)
     {
         RecOutlineController* outline = delegate->outlineController();
-        RecItem* item = outline->createNewItem();
+        auto owned = outline->createNewItem();
+        RecItem* item = owned.get();
         item->setTitle(title);
         writeFile(delegate->outputFolder() + "/" + title + ".m4a", "");
-        outline->addItem(item, outline->mainGroup());
+        outline->addItem(std::move(owned), outline->mainGroup());
         return item;
     }
 
@@ -104,9 +105,10 @@ TEST_F(AppDelegate, AFailedSaveShowsItsMessageAndKeepsTheTree)
     delegate->settings().setOutputFolder(blocker + "/rec");
     delegate->applicationDidFinishLaunching();
     RecOutlineController* outline = delegate->outlineController();
-    RecGroup* cat = outline->createNewGroup();
+    auto owned = outline->createNewGroup();
+    RecGroup* cat = owned.get();
     cat->setTitle("Cat");
-    outline->addGroup(cat, outline->mainGroup());
+    outline->addGroup(std::move(owned), outline->mainGroup());
     EXPECT_EQ(messages, QStringList{"Unable to save the structure of recordings"});
     EXPECT_EQ(outline->mainGroup()->subItems().size(), 1);
 }

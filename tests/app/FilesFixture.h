@@ -82,10 +82,11 @@ protected:
     RecGroup* root() const { return outline->mainGroup(); }
     RecGroup* category(const QString& title, RecGroup* parent = nullptr)
     {
-        RecGroup* g = outline->createNewGroup();
+        auto owned = outline->createNewGroup();
+        RecGroup* g = owned.get();
         g->setTitle(title);
         g->setExpanded(true);
-        outline->addGroup(g, parent ? parent : root());
+        outline->addGroup(std::move(owned), parent ? parent : root());
         QDir().mkpath(app->restorePath(g));
         return g;
     }
@@ -93,9 +94,10 @@ protected:
     // bytes when no length is given.
     RecItem* recording(const QString& title, RecGroup* parent = nullptr, double seconds = 0)
     {
-        RecItem* i = outline->createNewItem();
+        auto owned = outline->createNewItem();
+        RecItem* i = owned.get();
         i->setTitle(title);
-        outline->addItem(i, parent ? parent : root());
+        outline->addItem(std::move(owned), parent ? parent : root());
         if (seconds > 0)
             EXPECT_TRUE(makeAudio(app->restorePath(i), seconds, {"-c:a", "aac"}));
         else

@@ -66,19 +66,21 @@ protected:
 
     RecGroup* category(const QString& title, RecGroup* parent = nullptr, bool makeFolder = true)
     {
-        RecGroup* g = outline->createNewGroup();
+        auto owned = outline->createNewGroup();
+        RecGroup* g = owned.get();
         g->setTitle(title);
         g->setExpanded(true);
-        outline->addGroup(g, parent ? parent : root());
+        outline->addGroup(std::move(owned), parent ? parent : root());
         if (makeFolder)
             QDir().mkpath(app->restorePath(g));
         return g;
     }
     RecItem* recording(const QString& title, RecGroup* parent = nullptr, bool makeFile = true)
     {
-        RecItem* i = outline->createNewItem();
+        auto owned = outline->createNewItem();
+        RecItem* i = owned.get();
         i->setTitle(title);
-        outline->addItem(i, parent ? parent : root());
+        outline->addItem(std::move(owned), parent ? parent : root());
         if (makeFile)
             writeFile(app->restorePath(i));
         return i;

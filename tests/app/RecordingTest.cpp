@@ -69,11 +69,12 @@ protected:
     }
     RecGroup* category(const QString& title, RecGroup* parent)
     {
-        RecGroup* g = outline->createNewGroup();
+        auto owned = outline->createNewGroup();
+        RecGroup* g = owned.get();
         g->setTitle(title);
         g->setExpanded(true);
         QDir().mkpath(delegate->restorePath(parent) + "/" + title);
-        outline->addGroup(g, parent);
+        outline->addGroup(std::move(owned), parent);
         return g;
     }
 

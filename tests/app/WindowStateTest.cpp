@@ -96,9 +96,10 @@ protected:
         QDir().mkpath(app->outputFolder());
         QProcess::execute("ffmpeg", {"-v", "error", "-y", "-f", "lavfi", "-i",
                                      "sine=frequency=440:duration=3", "-c:a", "aac", file});
-        RecItem* item = outline->createNewItem();
+        auto owned = outline->createNewItem();
+        RecItem* item = owned.get();
         item->setTitle(title);
-        outline->addItem(item, outline->mainGroup());
+        outline->addItem(std::move(owned), outline->mainGroup());
         return item;
     }
 
@@ -117,10 +118,11 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
 {
     EXPECT_EQ(enabled(), (QStringList{"record", "addCategory", "prefs"}));
 
-    RecGroup* cat = outline->createNewGroup();
+    auto owned = outline->createNewGroup();
+    RecGroup* cat = owned.get();
     cat->setTitle("Cat");
     QDir().mkpath(app->outputFolder() + "/Cat");
-    outline->addGroup(cat, outline->mainGroup());
+    outline->addGroup(std::move(owned), outline->mainGroup());
     outline->selectItem(cat);
     EXPECT_EQ(enabled(), (QStringList{"record", "addCategory", "delete", "prefs"}));
 

@@ -50,7 +50,7 @@ TEST_P(ReaderFiles, LoadsWhatTheFileAndTheDiskAllow)
             touch(out + "/" + f);
 
     RecGroup root(RecGroup::Bare);
-    RecordingsDBReader reader(out, PlainFactory::add);
+    RecordingsDBReader reader(out, PlainFactory::attach);
     reader.loadBytes(xml, &root);
     EXPECT_EQ(describeTree(&root), readText(dataDir + GetParam() + ".expected"));
 }
@@ -100,7 +100,7 @@ TEST(DatabaseReader, HostileFilesLoadNothingAndFetchNothing)
 
     for (const QByteArray& bytes : {external, garbage, QByteArray(), QByteArray("<")}) {
         RecGroup root(RecGroup::Bare);
-        RecordingsDBReader(tmp.path(), PlainFactory::add).loadBytes(bytes, &root);
+        RecordingsDBReader(tmp.path(), PlainFactory::attach).loadBytes(bytes, &root);
         EXPECT_FALSE(describeTree(&root).contains("SECRET"));
     }
 }
@@ -118,7 +118,7 @@ TEST(DatabaseReader, DeepNestingStopsAtTheDepthLimit)
 
     RecGroup root(RecGroup::Bare);
     QTemporaryDir tmp;
-    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::add).loadBytes(xml, &root));
+    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::attach).loadBytes(xml, &root));
     int depth = 0;
     for (const RecGroup* g = &root; !g->subItems().isEmpty();
          g = static_cast<const RecGroup*>(g->subItems().first()))
@@ -141,6 +141,6 @@ TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadWhatExists)
     xml += "<Item ID=\"0\" Title=\"Kept\" Description=\"\" CreateDate=\"\" Duration=\"2\"/>\n"
            "</Recordings>\n";
     RecGroup root(RecGroup::Bare);
-    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::add).loadBytes(xml, &root));
+    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::attach).loadBytes(xml, &root));
     EXPECT_EQ(describeTree(&root), "I0 'Kept' '' '' 2 L0 {}");
 }

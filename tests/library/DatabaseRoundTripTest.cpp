@@ -94,7 +94,7 @@ TEST(DatabaseRoundTrip, RandomTreesLoadBackExactly)
         ASSERT_TRUE(XMLCreator().createXML(&saved, db));
 
         RecGroup loaded(RecGroup::Bare);
-        ASSERT_TRUE(RecordingsDBReader(out, PlainFactory::add).load(db, &loaded));
+        ASSERT_TRUE(RecordingsDBReader(out, PlainFactory::attach).load(db, &loaded));
         ASSERT_EQ(describeTree(&loaded), describeTree(&saved)) << "seed " << seed;
     }
 }

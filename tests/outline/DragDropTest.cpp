@@ -84,18 +84,20 @@ protected:
     // Rows with their files or folders on disk.
     RecGroup* group(const QString& title, RecGroup* parent = nullptr)
     {
-        RecGroup* g = outline.createNewGroup();
+        auto owned = outline.createNewGroup();
+        RecGroup* g = owned.get();
         g->setTitle(title);
         g->setExpanded(true);
-        outline.addGroup(g, parent ? parent : outline.mainGroup());
+        outline.addGroup(std::move(owned), parent ? parent : outline.mainGroup());
         QDir().mkpath(delegate.restorePath(g));
         return g;
     }
     RecItem* item(const QString& title, RecGroup* parent = nullptr, bool withFile = true)
     {
-        RecItem* i = outline.createNewItem();
+        auto owned = outline.createNewItem();
+        RecItem* i = owned.get();
         i->setTitle(title);
-        outline.addItem(i, parent ? parent : outline.mainGroup());
+        outline.addItem(std::move(owned), parent ? parent : outline.mainGroup());
         QFile f(delegate.restorePath(i));
         if (withFile && f.open(QIODevice::WriteOnly))
             f.write("audio");

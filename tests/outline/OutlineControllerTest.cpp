@@ -40,17 +40,19 @@ protected:
 
     RecGroup* group(const QString& title, RecGroup* parent, bool expanded = true)
     {
-        RecGroup* g = outline.createNewGroup();
+        auto owned = outline.createNewGroup();
+        RecGroup* g = owned.get();
         g->setTitle(title);
         g->setExpanded(expanded);
-        outline.addGroup(g, parent ? parent : outline.mainGroup());
+        outline.addGroup(std::move(owned), parent ? parent : outline.mainGroup());
         return g;
     }
     RecItem* item(const QString& title, RecGroup* parent = nullptr)
     {
-        RecItem* i = outline.createNewItem();
+        auto owned = outline.createNewItem();
+        RecItem* i = owned.get();
         i->setTitle(title);
-        outline.addItem(i, parent ? parent : outline.mainGroup());
+        outline.addItem(std::move(owned), parent ? parent : outline.mainGroup());
         return i;
     }
     void click(GeneralRecItem* row, unsigned mods = 0)
@@ -100,10 +102,10 @@ TEST_F(Outline, IdsPathsAndTheCurrentCategory)
     EXPECT_EQ(outline.currentGroup(), talks);
 
     // While a search is shown only the found recordings count.
-    auto found = std::make_unique<RecGroup>(RecGroup::Bare, RecGroup::BorrowsSubItems);
+    auto found = std::make_unique<RecGroup>(RecGroup::Bare);
     RecItem* hit = item("Hit");
     hit->setID(3);
-    found->addSubItem(hit);
+    found->listSubItem(hit);
     outline.setSearchGroup(std::move(found));
     EXPECT_EQ(outline.createNewID(), 4);
     outline.setSearchGroup(nullptr);

@@ -50,18 +50,20 @@ protected:
 
     RecGroup* group(const QString& title, RecGroup* parent = nullptr, bool expanded = true)
     {
-        RecGroup* g = outline.createNewGroup();
+        auto owned = outline.createNewGroup();
+        RecGroup* g = owned.get();
         g->setTitle(title);
         g->setExpanded(expanded);
-        outline.addGroup(g, parent ? parent : outline.mainGroup());
+        outline.addGroup(std::move(owned), parent ? parent : outline.mainGroup());
         return g;
     }
     RecItem* item(const QString& title, RecGroup* parent = nullptr, const QString& descr = "")
     {
-        RecItem* i = outline.createNewItem();
+        auto owned = outline.createNewItem();
+        RecItem* i = owned.get();
         i->setTitle(title);
         i->setDescr(descr);
-        outline.addItem(i, parent ? parent : outline.mainGroup());
+        outline.addItem(std::move(owned), parent ? parent : outline.mainGroup());
         return i;
     }
     QStringList titles(const QList<GeneralRecItem*>& items) const

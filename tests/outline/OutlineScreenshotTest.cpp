@@ -62,19 +62,21 @@ TEST(OutlineX11, NestedCategoriesWithASelectedAndAnEditedRow)
     DarkTheme::apply(&window);
 
     auto group = [&](const QString& title, RecGroup* parent, bool expanded) {
-        RecGroup* g = outline.createNewGroup();
+        auto owned = outline.createNewGroup();
+        RecGroup* g = owned.get();
         g->setTitle(title);
         g->setExpanded(expanded);
-        outline.addGroup(g, parent ? parent : outline.mainGroup());
+        outline.addGroup(std::move(owned), parent ? parent : outline.mainGroup());
         return g;
     };
     auto item = [&](const QString& title, RecGroup* parent, const QString& descr, double seconds) {
-        RecItem* i = outline.createNewItem();
+        auto owned = outline.createNewItem();
+        RecItem* i = owned.get();
         i->setTitle(title);
         i->setDescr(descr);
         i->setDate("03/14 09:26");
         i->setDuration(seconds);
-        outline.addItem(i, parent ? parent : outline.mainGroup());
+        outline.addItem(std::move(owned), parent ? parent : outline.mainGroup());
         return i;
     };
     RecGroup* talks = group("Talks", nullptr, true);

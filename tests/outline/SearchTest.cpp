@@ -125,9 +125,10 @@ TEST_F(Search, ARowMadeDuringASearchGoesToTheLibraryRootAndIsShown)
     ASSERT_EQ(outline.chiefSelectedItem(), nullptr);
     RecGroup* target = outline.currentGroup();
     EXPECT_EQ(target, outline.mainGroup());
-    RecItem* recording = outline.createNewItem();
+    auto owned = outline.createNewItem();
+    RecItem* recording = owned.get();
     recording->setTitle("Untitled 1");
-    outline.addItem(recording, outline.searchGroup()); // even when asked for the results
+    outline.addItem(std::move(owned), outline.searchGroup()); // even when asked for the results
     EXPECT_EQ(recording->parent(), outline.mainGroup());
     EXPECT_EQ(outline.mainGroup()->subItems().last(), recording);
     EXPECT_EQ(shownTitles().last(), "Untitled 1");

@@ -57,10 +57,8 @@ struct Library
         meeting->setDescr("Weekly");
         lecture = new RecItem;
         lecture->setTitle("Lecture");
-        for (RecItem* item : {meeting, lecture}) {
-            root.addSubItem(item);
-            item->setParent(&root);
-        }
+        for (RecItem* item : {meeting, lecture})
+            root.addSubItem(std::unique_ptr<RecItem>(item))->setParent(&root);
     }
     RecGroup root{RecGroup::WithExpandButton};
     RecItem* meeting;
@@ -110,8 +108,7 @@ TEST(DescrPanel, FollowsTheRowAndIsDisabledWithout)
 
     // A row deleted while shown leaves the panel empty, not dangling.
     controller.setCurrentFile(library.lecture);
-    library.root.removeSubItem(library.lecture);
-    delete library.lecture;
+    library.root.removeSubItem(library.lecture).reset();
     EXPECT_EQ(controller.currentRec(), nullptr);
     EXPECT_FALSE(panel.titleField()->isEnabled());
     EXPECT_TRUE(panel.titleField()->text().isEmpty());
