@@ -65,12 +65,7 @@ bool RecorderAppDelegate::isOutputFolderOrInside(const QString& path) const
 
 bool RecorderAppDelegate::isPathTaken(const QString& path) const
 {
-    if (pathExists(path))
-        return true;
-    for (const Conversion& c : m_filesForConvertion)
-        if (c.destination.compare(path, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    return pathExists(path) || m_conversions.isDestination(path);
 }
 
 QWidget* RecorderAppDelegate::sheetWindow() const
@@ -109,8 +104,7 @@ bool RecorderAppDelegate::importFiles(const QStringList& paths, GeneralRecItem* 
     m_outlineController->deselectAll();
     // Conversions still waiting go on (their rows are already in the tree);
     // the bar then runs across them and the new ones together.
-    if (m_filesForConvertion.empty())
-        m_nTotalFilesToConvert = 0;
+    m_conversions.beginRun();
     RecGroup* target = dropTarget(nearItem, beforeItem, true, false);
     const QString folder = libraryPath(target);
     if (folder.isNull() || !QDir().mkpath(folder))
@@ -201,30 +195,14 @@ bool RecorderAppDelegate::convert(const QString& source, const QString& destinat
     if (source.isNull() || destination.isNull() || !QFileInfo(source).isFile() ||
         isPathTaken(destination) || !QTMovie::canInitWithFile(source))
         return false;
-    m_filesForConvertion.push_back(Conversion{source, destination});
-    ++m_nTotalFilesToConvert;
-    if (!m_conversionQueue) {
-        m_conversionQueue = std::make_unique<ConversionQueue>();
-        connect(m_conversionQueue.get(), &ConversionQueue::loaded, this,
-                [this](const QString& destination) { audioLoadCompleate(destination); });
-        connect(m_conversionQueue.get(), &ConversionQueue::progress, this,
-                [this](const QString&, double fraction) {
-                    movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, fraction);
-                });
-        connect(m_conversionQueue.get(), &ConversionQueue::finished, this,
-                &RecorderAppDelegate::conversionFinished);
-    }
-    m_conversionQueue->enqueue(source, destination);
+    m_conversions.start(source, destination);
     return true;
 }
 
 void RecorderAppDelegate::audioLoadCompleate(const QString& destination)
 {
-    const bool known =
-        std::any_of(m_filesForConvertion.begin(), m_filesForConvertion.end(),
-                    [&](const Conversion& c) { return c.destination == destination; });
-    if (!known) {
-        if (m_filesForConvertion.empty())
+    if (!m_conversions.contains(destination)) {
+        if (m_conversions.remaining() == 0)
             m_progressPanel->endSheet();
         return;
     }
@@ -237,8 +215,8 @@ void RecorderAppDelegate::audioLoadCompleate(const QString& destination)
 
 bool RecorderAppDelegate::movieShouldContinueOperation(QTMovieOperationPhase phase, double fraction)
 {
-    const int total = m_nTotalFilesToConvert;
-    const int remaining = static_cast<int>(m_filesForConvertion.size());
+    const int total = m_conversions.total();
+    const int remaining = m_conversions.remaining();
     if (phase == QTMovieOperationPhase::UpdatePercent && total > 0)
         m_progressPanel->setProgress((total - remaining) * 100.0 / total +
                                      fraction * 100.0 / total);
@@ -249,13 +227,11 @@ bool RecorderAppDelegate::movieShouldContinueOperation(QTMovieOperationPhase pha
 
 void RecorderAppDelegate::conversionFinished(const QString& destination, bool ok)
 {
-    auto it = std::find_if(m_filesForConvertion.begin(), m_filesForConvertion.end(),
-                           [&](const Conversion& c) { return c.destination == destination; });
-    if (it == m_filesForConvertion.end())
+    if (!m_conversions.contains(destination))
         return;
     movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, 1.0);
     movieShouldContinueOperation(QTMovieOperationPhase::End, 1.0);
-    m_filesForConvertion.erase(it);
+    m_conversions.finish(destination);
     GeneralRecItem* row = findItemByPath(destination, m_outlineController->mainGroup());
     if (RecItem* item = row ? row->asItem() : nullptr) {
         // A row whose file could not be written would stand for nothing.
@@ -266,16 +242,8 @@ void RecorderAppDelegate::conversionFinished(const QString& destination, bool ok
             structChanged();
         }
     }
-    if (m_filesForConvertion.empty())
+    if (m_conversions.remaining() == 0)
         m_progressPanel->endSheet();
-}
-
-QStringList RecorderAppDelegate::filesForConvertion() const
-{
-    QStringList destinations;
-    for (const Conversion& c : m_filesForConvertion)
-        destinations << c.destination;
-    return destinations;
 }
 
 double RecorderAppDelegate::fileDuration(const QString& path)
