@@ -96,13 +96,18 @@ bool PulseConnection::isReady() const
 
 bool PulseConnection::waitUntil(const Lock&, const std::function<bool()>& done) const
 {
+    if (done())
+        return true;
     Deadline deadline{this, false};
     pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_mainloop.get());
     timeval when{};
     pa_gettimeofday(&when);
     pa_timeval_add(&when, static_cast<pa_usec_t>(kAnswerTimeout.count()) * PA_USEC_PER_MSEC);
     pa_time_event* timer = api->time_new(api, &when, deadlinePassed, &deadline);
-    bool finished = done();
+    // A wait that could not be bounded is not begun.
+    if (!timer)
+        return false;
+    bool finished = false;
     while (!finished && !deadline.passed) {
         pa_threaded_mainloop_wait(m_mainloop.get());
         finished = done();

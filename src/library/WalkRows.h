@@ -27,7 +27,10 @@ template <typename Visit> bool walkRows(const RecGroup* group, Visit&& visit)
             visit(row);
         else
             step = visit(row);
-        if (step == Walk::Stop || (step == Walk::Into && !walkRows(row->asGroup(), visit)))
+        if (step == Walk::Stop)
+            return false;
+        if (step == Walk::Into && row->isGroup() &&
+            !walkRows(static_cast<const RecGroup*>(row), visit))
             return false;
     }
     return true;
