@@ -74,9 +74,10 @@ void BM_SplitHourAt20Marks(benchmark::State& state)
         const QString library = freshLibrary("split");
         QFile::copy(g_work + "/hour.m4a", library + "/Hour.m4a");
         RecOutlineController* outline = g_app->outlineController();
-        RecItem* item = outline->createNewItem();
+        auto owned = outline->createNewItem();
+        RecItem* item = owned.get();
         item->setTitle("Hour");
-        outline->addItem(item, outline->mainGroup());
+        outline->addItem(std::move(owned), outline->mainGroup());
         for (int i = 0; i < kMarks; ++i)
             item->addMarkAtTime(static_cast<float>(markAt(i)), QString("Mark %1").arg(i), i);
         outline->selectItem(item);

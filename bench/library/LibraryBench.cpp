@@ -33,19 +33,21 @@ struct Library
         outline.setOutlineView(new RecOutlineView, &scroll);
         RecGroup* root = outline.mainGroup();
         for (int c = 0; c < kCategories; ++c) {
-            RecGroup* cat = outline.createNewGroup();
+            auto owned = outline.createNewGroup();
+            RecGroup* cat = owned.get();
             cat->setTitle(QString("Category %1").arg(c));
             cat->setExpanded(true);
-            outline.insertRow(cat, root);
+            outline.insertRow(std::move(owned), root);
             QDir().mkpath(dir.path() + "/" + cat->title());
             for (int i = 0; i < kRecordings / kCategories; ++i) {
-                RecItem* item = outline.createNewItem();
+                auto ownedItem = outline.createNewItem();
+                RecItem* item = ownedItem.get();
                 item->setTitle(QString("Untitled %1").arg(i));
                 item->setDescr("A meeting about the quarterly figures");
                 item->setDuration(61.5 + i);
                 for (int m = 0; m < 5; ++m)
                     item->addMarkAtTime(m * 10.5f, "note text at this mark", m);
-                outline.insertRow(item, cat);
+                outline.insertRow(std::move(ownedItem), cat);
                 QFile(LibraryPaths::restorePath(dir.path(), item, root)).open(QIODevice::WriteOnly);
             }
         }
@@ -61,10 +63,9 @@ Library& library()
     return *g_library;
 }
 
-void attachPlain(GeneralRecItem* item, RecGroup* group)
+void attachPlain(std::unique_ptr<GeneralRecItem> item, RecGroup* group)
 {
-    group->addSubItem(item);
-    item->setParent(group);
+    group->addSubItem(std::move(item))->setParent(group);
 }
 
 void BM_Save(benchmark::State& state)
@@ -101,8 +102,9 @@ void BM_LoadIntoOutline(benchmark::State& state)
         auto outline = std::make_unique<RecOutlineController>();
         outline->setOutlineView(new RecOutlineView, scroll.get());
         RecOutlineController* controller = outline.get();
-        RecordingsDBReader(lib.dir.path(), [controller](GeneralRecItem* item, RecGroup* group) {
-            controller->insertRow(item, group);
+        RecordingsDBReader(lib.dir.path(), [controller](std::unique_ptr<GeneralRecItem> item,
+                                                        RecGroup* group) {
+            controller->insertRow(std::move(item), group);
         }).load(lib.db(), controller->mainGroup());
         controller->arrangeItems();
         state.PauseTiming();

@@ -32,18 +32,20 @@ struct Library
         RecGroup* root = outline.mainGroup();
         int n = 0;
         for (int c = 0; c < kCategories; ++c) {
-            RecGroup* cat = outline.createNewGroup();
+            auto owned = outline.createNewGroup();
+            RecGroup* cat = owned.get();
             cat->setTitle(QString("Category %1").arg(c));
             cat->setExpanded(true);
-            outline.insertRow(cat, root);
+            outline.insertRow(std::move(owned), root);
             for (int i = 0; i < kRecordings / kCategories; ++i, ++n) {
-                RecItem* item = outline.createNewItem();
+                auto ownedItem = outline.createNewItem();
+                RecItem* item = ownedItem.get();
                 item->setTitle(QString("Untitled %1").arg(n));
                 item->setDescr("A meeting about the quarterly figures");
                 item->setDuration(61.5 + i);
                 for (int m = 0; m < 5; ++m)
                     item->addMarkAtTime(m * 10.5f, QString("note %1 on slide %2").arg(m).arg(n), m);
-                outline.insertRow(item, cat);
+                outline.insertRow(std::move(ownedItem), cat);
             }
         }
         outline.arrangeItems();
@@ -93,10 +95,11 @@ void BM_LayoutAfterAddition(benchmark::State& state)
     auto* cat = static_cast<RecGroup*>(lib.outline.mainGroup()->subItems()[kCategories / 2]);
     for (auto _ : state) {
         state.PauseTiming();
-        RecItem* item = lib.outline.createNewItem();
+        auto owned = lib.outline.createNewItem();
+        RecItem* item = owned.get();
         item->setTitle("Untitled new");
         state.ResumeTiming();
-        lib.outline.addItem(item, cat);
+        lib.outline.addItem(std::move(owned), cat);
         state.PauseTiming();
         lib.outline.removeItem(item);
         state.ResumeTiming();

@@ -28,24 +28,29 @@
 
 RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     : QObject(parent), m_backView(std::make_unique<PageContainer>()),
-      m_mainView(new MainView(m_backView.get())), m_prefView(new PreferencesView(m_backView.get())),
+      m_mainView(std::make_unique<MainView>(m_backView.get())),
+      m_prefView(std::make_unique<PreferencesView>(m_backView.get())),
       m_descrPanel(std::make_unique<DescrPanel>()),
-      m_panelController(new DescrPanelController(m_descrPanel.get(), this)),
-      m_outlineController(new RecOutlineController(this)),
-      m_searchController(new SearchController(m_mainView->searchField(), m_outlineController,
-                                              m_outlineController)),
-      m_recorder(new KvSoundFileRecorder(this)), m_recNavigatorView(new RecNavigatorView),
-      m_recSlider(new SliderWithNotes(m_recNavigatorView)), m_timeView(new TimeView),
-      m_recNavigController(new RecNavigController(this)),
-      m_rateController(new RateController(this)), m_pointerPosition([] { return QCursor::pos(); }),
+      m_panelController(std::make_unique<DescrPanelController>(m_descrPanel.get())),
+      m_outlineController(std::make_unique<RecOutlineController>()),
+      m_searchController(
+          std::make_unique<SearchController>(m_mainView->searchField(), m_outlineController.get())),
+      m_recorder(std::make_unique<KvSoundFileRecorder>()),
+      m_recNavigatorView(std::make_unique<RecNavigatorView>()),
+      m_recSlider(std::make_unique<SliderWithNotes>(m_recNavigatorView.get())),
+      m_timeView(std::make_unique<TimeView>()),
+      m_recNavigController(std::make_unique<RecNavigController>()),
+      m_rateController(std::make_unique<RateController>()),
+      m_pointerPosition([] { return QCursor::pos(); }),
       m_mouseButtons([] { return QGuiApplication::mouseButtons(); })
 {
     m_backView->resize(m_mainView->size());
     // Only the page the container shows is visible.
     m_prefView->hide();
     m_prefView->setAppDelegate(this);
-    connect(m_prefView, &PreferencesView::backClicked, this, &RecorderAppDelegate::showMainView);
-    connect(m_prefView, &PreferencesView::startAtLoginChanged, this,
+    connect(m_prefView.get(), &PreferencesView::backClicked, this,
+            &RecorderAppDelegate::showMainView);
+    connect(m_prefView.get(), &PreferencesView::startAtLoginChanged, this,
             &RecorderAppDelegate::setStartAtLogin);
     m_panelController->setAppDelegate(this);
     connect(m_descrPanel.get(), &DescrPanel::windowWillClose, this,
@@ -56,30 +61,36 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     // The marks strip lies over the position slider.
     m_recNavigatorView->setFixedHeight(34);
     m_recSlider->setGeometry(8, 14, MainView::kWidth - 36, 18);
-    m_mainView->navigatorArea()->addWidget(m_recNavigatorView);
-    m_mainView->clockArea()->addWidget(m_timeView);
+    m_mainView->navigatorArea()->addWidget(m_recNavigatorView.get());
+    m_mainView->clockArea()->addWidget(m_timeView.get());
     m_recNavigatorView->setAppDelegate(this);
-    m_recNavigatorView->setRecNavigController(m_recNavigController);
-    m_recNavigatorView->setRecSlider(m_recSlider);
+    m_recNavigatorView->setRecNavigController(m_recNavigController.get());
+    m_recNavigatorView->setRecSlider(m_recSlider.get());
     m_timeView->setAppDelegate(this);
     m_recNavigController->setAppDelegate(this);
-    m_recNavigController->setRecNavigatorView(m_recNavigatorView);
-    m_recNavigController->setRecSlider(m_recSlider);
-    m_recNavigController->setTimeView(m_timeView);
+    m_recNavigController->setRecNavigatorView(m_recNavigatorView.get());
+    m_recNavigController->setRecSlider(m_recSlider.get());
+    m_recNavigController->setTimeView(m_timeView.get());
 
-    connect(m_recorder, &KvSoundFileRecorder::userMessage, this,
+    connect(m_recorder.get(), &KvSoundFileRecorder::userMessage, this,
             [](const QString& text) { QnMessageBox(text); });
+    ConversionQueue& conversions = m_conversions.queue();
+    connect(&conversions, &ConversionQueue::loaded, this,
+            [this](const QString& destination) { audioLoadCompleate(destination); });
+    connect(&conversions, &ConversionQueue::progress, this,
+            [this](const QString&, double fraction) {
+                movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, fraction);
+            });
+    connect(&conversions, &ConversionQueue::finished, this,
+            &RecorderAppDelegate::conversionFinished);
     m_hideTimer.setInterval(100);
     connect(&m_hideTimer, &QTimer::timeout, this, &RecorderAppDelegate::hideTimerFire);
 }
 
 RecorderAppDelegate::~RecorderAppDelegate()
 {
+    // The player lets go of its recording before the tree that holds it goes.
     m_recNavigController->setCurrentFile(nullptr);
-    // The rows live in the main view; the tree goes first so that no record
-    // outlives its row's parent.
-    delete m_outlineController;
-    m_attachedWindow.reset();
 }
 
 void RecorderAppDelegate::applicationDidFinishLaunching()
@@ -91,16 +102,16 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
         m_statusItem = std::make_unique<QSystemTrayIcon>();
         m_statusItem->setIcon(Images::icon("microphone.png"));
         m_statusItem->setToolTip("VoiceTray");
-        m_statusView = new CustomView(m_statusItem.get(), this, this);
+        m_statusView = std::make_unique<CustomView>(m_statusItem.get(), this);
         // A click opens the window; the menu is the way to quit.
-        auto* menu = new QMenu(m_mainView);
+        auto* menu = new QMenu(m_mainView.get());
         menu->addAction("Quit VoiceTray", qApp, &QCoreApplication::quit);
         m_statusItem->setContextMenu(menu);
         m_statusItem->show();
     }
 
-    m_currentView = m_mainView;
-    m_backView->setCurrentView(m_mainView);
+    m_currentView = m_mainView.get();
+    m_backView->setCurrentView(m_mainView.get());
 
     setupInputDevice();
     setupOutputFolder();
@@ -151,7 +162,7 @@ bool RecorderAppDelegate::applicationShouldTerminate()
     m_hideTimer.stop();
     if (m_statusItem)
         m_statusItem->hide();
-    m_statusView = nullptr;
+    m_statusView.reset();
     m_statusItem.reset();
     m_hotKeys.release();
     m_descrPanel->hide();

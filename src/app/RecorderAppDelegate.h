@@ -2,7 +2,7 @@
 #pragma once
 
 #include "app/AutostartEntry.h"
-#include "app/ConversionQueue.h"
+#include "app/PendingConversions.h"
 #include "app/ProgressSheet.h"
 #include "app/Settings.h"
 #include "hotkeys/AppHotKeys.h"
@@ -153,8 +153,8 @@ public:
     GeneralRecItem* moveFile(const QString& path, GeneralRecItem* nearItem, bool beforeItem,
                              bool allowInGrouping);
     // The destinations of the conversions not yet written, in the order they were started.
-    QStringList filesForConvertion() const;
-    int nTotalFilesToConvert() const { return m_nTotalFilesToConvert; }
+    QStringList filesForConvertion() const { return m_conversions.destinations(); }
+    int nTotalFilesToConvert() const { return m_conversions.total(); }
 
     // OutlineDelegate
     void structChanged() override;
@@ -191,19 +191,19 @@ public:
     void setPointerQuery(std::function<QPoint()> position,
                          std::function<Qt::MouseButtons()> buttons);
 
-    RecOutlineController* outlineController() const { return m_outlineController; }
-    KvSoundFileRecorder* recorder() const { return m_recorder; }
-    RecNavigController* recNavigController() const { return m_recNavigController; }
-    TimeView* timeView() const { return m_timeView; }
-    RecNavigatorView* recNavigatorView() const { return m_recNavigatorView; }
-    SliderWithNotes* recSlider() const { return m_recSlider; }
+    RecOutlineController* outlineController() const { return m_outlineController.get(); }
+    KvSoundFileRecorder* recorder() const { return m_recorder.get(); }
+    RecNavigController* recNavigController() const { return m_recNavigController.get(); }
+    TimeView* timeView() const { return m_timeView.get(); }
+    RecNavigatorView* recNavigatorView() const { return m_recNavigatorView.get(); }
+    SliderWithNotes* recSlider() const { return m_recSlider.get(); }
     const AppHotKeys& hotKeys() const { return m_hotKeys; }
-    MainView* mainView() const { return m_mainView; }
-    PreferencesView* prefView() const { return m_prefView; }
+    MainView* mainView() const { return m_mainView.get(); }
+    PreferencesView* prefView() const { return m_prefView.get(); }
     DescrPanel* descrPanel() const { return m_descrPanel.get(); }
-    DescrPanelController* panelController() const { return m_panelController; }
+    DescrPanelController* panelController() const { return m_panelController.get(); }
     PageContainer* backView() const { return m_backView.get(); }
-    CustomView* statusView() const { return m_statusView; }
+    CustomView* statusView() const { return m_statusView.get(); }
     QTimer& hideTimer() { return m_hideTimer; }
 
 private:
@@ -216,28 +216,31 @@ private:
     // chosen that is the library root, not the list of results.
     RecGroup* newRecordingGroup() const;
 
+    // Every part is owned here and declared in the order it is made, so that
+    // it goes in the reverse order: a widget before the one that holds it,
+    // the tree's rows before the view they are shown in.
     Settings m_settings;
     AutostartEntry m_autostart;
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
-    CustomView* m_statusView = nullptr;
+    std::unique_ptr<CustomView> m_statusView;
     std::unique_ptr<ZwAttachedWindow> m_attachedWindow;
     std::unique_ptr<QWidget> m_plainWindow;
     std::unique_ptr<PageContainer> m_backView;
-    MainView* m_mainView;
-    PreferencesView* m_prefView;
+    std::unique_ptr<MainView> m_mainView;
+    std::unique_ptr<PreferencesView> m_prefView;
     std::unique_ptr<DescrPanel> m_descrPanel;
-    DescrPanelController* m_panelController;
-    RecOutlineController* m_outlineController;
-    SearchController* m_searchController;
-    KvSoundFileRecorder* m_recorder;
-    RecNavigatorView* m_recNavigatorView;
-    SliderWithNotes* m_recSlider;
-    TimeView* m_timeView;
-    RecNavigController* m_recNavigController;
+    std::unique_ptr<DescrPanelController> m_panelController;
+    std::unique_ptr<RecOutlineController> m_outlineController;
+    std::unique_ptr<SearchController> m_searchController;
+    std::unique_ptr<KvSoundFileRecorder> m_recorder;
+    std::unique_ptr<RecNavigatorView> m_recNavigatorView;
+    std::unique_ptr<SliderWithNotes> m_recSlider;
+    std::unique_ptr<TimeView> m_timeView;
+    std::unique_ptr<RecNavigController> m_recNavigController;
     AppHotKeys m_hotKeys;
     QString m_resumingRecPath;
     QPointer<RecGroup> m_resumingRecGroup;
-    RateController* m_rateController;
+    std::unique_ptr<RateController> m_rateController;
     QWidget* m_currentView = nullptr;
     QTimer m_hideTimer;
     std::function<QPoint()> m_pointerPosition;
@@ -246,11 +249,6 @@ private:
     bool m_recordResuming = false;
 
     // Split, import and moving.
-    struct Conversion
-    {
-        QString source;
-        QString destination;
-    };
     // The category a drop lands in, or null.
     RecGroup* dropTarget(GeneralRecItem* nearItem, bool beforeItem, bool allowInGrouping,
                          bool forMove) const;
@@ -260,8 +258,6 @@ private:
     void conversionFinished(const QString& destination, bool ok);
     QWidget* sheetWindow() const;
     std::unique_ptr<ProgressSheet> m_progressPanel = std::make_unique<ProgressSheet>();
-    std::vector<Conversion> m_filesForConvertion;
-    int m_nTotalFilesToConvert = 0;
     // Last: its worker stops before anything it reports to goes away.
-    std::unique_ptr<ConversionQueue> m_conversionQueue;
+    PendingConversions m_conversions;
 };

@@ -21,9 +21,10 @@ void RecorderAppDelegate::setupRecordingsList()
         return;
     const QByteArray bytes = file.readAll();
     file.close();
-    RecordingsDBReader reader(outputFolder(), [this](GeneralRecItem* item, RecGroup* group) {
-        m_outlineController->insertRow(item, group);
-    });
+    RecordingsDBReader reader(outputFolder(),
+                              [this](std::unique_ptr<GeneralRecItem> item, RecGroup* group) {
+                                  m_outlineController->insertRow(std::move(item), group);
+                              });
     if (!reader.loadBytes(bytes, m_outlineController->mainGroup())) {
         // Kept aside so that the next save does not wipe notes and
         // descriptions that a repaired file could still give back.

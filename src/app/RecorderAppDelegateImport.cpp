@@ -65,12 +65,7 @@ bool RecorderAppDelegate::isOutputFolderOrInside(const QString& path) const
 
 bool RecorderAppDelegate::isPathTaken(const QString& path) const
 {
-    if (pathExists(path))
-        return true;
-    for (const Conversion& c : m_filesForConvertion)
-        if (c.destination.compare(path, Qt::CaseInsensitive) == 0)
-            return true;
-    return false;
+    return pathExists(path) || m_conversions.isDestination(path);
 }
 
 QWidget* RecorderAppDelegate::sheetWindow() const
@@ -94,12 +89,11 @@ RecGroup* RecorderAppDelegate::dropTarget(GeneralRecItem* nearItem, bool beforeI
 {
     if (!nearItem)
         return forMove ? nullptr : m_outlineController->mainGroup();
-    if (!beforeItem && nearItem->isGroup() && static_cast<RecGroup*>(nearItem)->isExpanded() &&
-        (!forMove || allowInGrouping))
-        return static_cast<RecGroup*>(nearItem);
-    auto* parent = static_cast<RecGroup*>(nearItem->parent());
+    RecGroup* category = nearItem->asGroup();
+    if (!beforeItem && category && category->isExpanded() && (!forMove || allowInGrouping))
+        return category;
     // A row listed among search results has the results as no parent of its own.
-    return parent && parent->isGroup() ? parent : nullptr;
+    return nearItem->parent() ? nearItem->parent()->asGroup() : nullptr;
 }
 
 bool RecorderAppDelegate::importFiles(const QStringList& paths, GeneralRecItem* nearItem,
@@ -110,8 +104,7 @@ bool RecorderAppDelegate::importFiles(const QStringList& paths, GeneralRecItem* 
     m_outlineController->deselectAll();
     // Conversions still waiting go on (their rows are already in the tree);
     // the bar then runs across them and the new ones together.
-    if (m_filesForConvertion.empty())
-        m_nTotalFilesToConvert = 0;
+    m_conversions.beginRun();
     RecGroup* target = dropTarget(nearItem, beforeItem, true, false);
     const QString folder = libraryPath(target);
     if (folder.isNull() || !QDir().mkpath(folder))
@@ -145,10 +138,12 @@ bool RecorderAppDelegate::importFolder(const QString& source, const QString& des
     const QString title = QFileInfo(target).fileName();
     if (!TitleRules::isSafeTitle(title) || !QDir().mkpath(target))
         return false;
-    RecGroup* category = m_outlineController->createNewGroup();
-    category->setTitle(title);
-    category->setExpanded(true);
-    m_outlineController->addGroup(category, group);
+    auto made = m_outlineController->createNewGroup();
+    made->setTitle(title);
+    made->setExpanded(true);
+    RecGroup* category = m_outlineController->addGroup(std::move(made), group);
+    if (!category)
+        return false;
     m_outlineController->addToSelection(category);
     const QStringList names = QDir(source).entryList(
         QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
@@ -188,11 +183,10 @@ bool RecorderAppDelegate::importFile(const QString& source, const QString& desti
     } else if (!convert(source, target)) {
         return false;
     }
-    RecItem* item = m_outlineController->createNewItem();
+    auto item = m_outlineController->createNewItem();
     item->setTitle(title);
     item->setDuration(fileDuration(target));
-    m_outlineController->addItem(item, group);
-    m_outlineController->addToSelection(item);
+    m_outlineController->addToSelection(m_outlineController->addItem(std::move(item), group));
     return true;
 }
 
@@ -201,30 +195,14 @@ bool RecorderAppDelegate::convert(const QString& source, const QString& destinat
     if (source.isNull() || destination.isNull() || !QFileInfo(source).isFile() ||
         isPathTaken(destination) || !QTMovie::canInitWithFile(source))
         return false;
-    m_filesForConvertion.push_back(Conversion{source, destination});
-    ++m_nTotalFilesToConvert;
-    if (!m_conversionQueue) {
-        m_conversionQueue = std::make_unique<ConversionQueue>();
-        connect(m_conversionQueue.get(), &ConversionQueue::loaded, this,
-                [this](const QString& destination) { audioLoadCompleate(destination); });
-        connect(m_conversionQueue.get(), &ConversionQueue::progress, this,
-                [this](const QString&, double fraction) {
-                    movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, fraction);
-                });
-        connect(m_conversionQueue.get(), &ConversionQueue::finished, this,
-                &RecorderAppDelegate::conversionFinished);
-    }
-    m_conversionQueue->enqueue(source, destination);
+    m_conversions.start(source, destination);
     return true;
 }
 
 void RecorderAppDelegate::audioLoadCompleate(const QString& destination)
 {
-    const bool known =
-        std::any_of(m_filesForConvertion.begin(), m_filesForConvertion.end(),
-                    [&](const Conversion& c) { return c.destination == destination; });
-    if (!known) {
-        if (m_filesForConvertion.empty())
+    if (!m_conversions.contains(destination)) {
+        if (m_conversions.remaining() == 0)
             m_progressPanel->endSheet();
         return;
     }
@@ -237,8 +215,8 @@ void RecorderAppDelegate::audioLoadCompleate(const QString& destination)
 
 bool RecorderAppDelegate::movieShouldContinueOperation(QTMovieOperationPhase phase, double fraction)
 {
-    const int total = m_nTotalFilesToConvert;
-    const int remaining = static_cast<int>(m_filesForConvertion.size());
+    const int total = m_conversions.total();
+    const int remaining = m_conversions.remaining();
     if (phase == QTMovieOperationPhase::UpdatePercent && total > 0)
         m_progressPanel->setProgress((total - remaining) * 100.0 / total +
                                      fraction * 100.0 / total);
@@ -249,33 +227,23 @@ bool RecorderAppDelegate::movieShouldContinueOperation(QTMovieOperationPhase pha
 
 void RecorderAppDelegate::conversionFinished(const QString& destination, bool ok)
 {
-    auto it = std::find_if(m_filesForConvertion.begin(), m_filesForConvertion.end(),
-                           [&](const Conversion& c) { return c.destination == destination; });
-    if (it == m_filesForConvertion.end())
+    if (!m_conversions.contains(destination))
         return;
     movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, 1.0);
     movieShouldContinueOperation(QTMovieOperationPhase::End, 1.0);
-    m_filesForConvertion.erase(it);
-    GeneralRecItem* item = findItemByPath(destination, m_outlineController->mainGroup());
-    if (item && !item->isGroup()) {
+    m_conversions.finish(destination);
+    GeneralRecItem* row = findItemByPath(destination, m_outlineController->mainGroup());
+    if (RecItem* item = row ? row->asItem() : nullptr) {
         // A row whose file could not be written would stand for nothing.
         if (!ok && !QFileInfo::exists(destination)) {
             m_outlineController->removeItem(item);
         } else {
-            static_cast<RecItem*>(item)->setDuration(fileDuration(destination));
+            item->setDuration(fileDuration(destination));
             structChanged();
         }
     }
-    if (m_filesForConvertion.empty())
+    if (m_conversions.remaining() == 0)
         m_progressPanel->endSheet();
-}
-
-QStringList RecorderAppDelegate::filesForConvertion() const
-{
-    QStringList destinations;
-    for (const Conversion& c : m_filesForConvertion)
-        destinations << c.destination;
-    return destinations;
 }
 
 double RecorderAppDelegate::fileDuration(const QString& path)
@@ -349,19 +317,16 @@ GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecIte
         if (item->title() != title)
             item->setTitle(title);
     }
-    static_cast<RecGroup*>(item->parent())->removeSubItem(item);
+    std::unique_ptr<GeneralRecItem> moving = item->parent()->asGroup()->removeSubItem(item);
     item->setParent(target);
-    bool placed = false;
     if (beforeItem)
-        placed = target->insertItemBefore(item, nearItem);
+        moving = target->insertItemBefore(std::move(moving), nearItem);
     else if (target == nearItem)
-        placed = target->subItems().isEmpty()
-                     ? false
-                     : target->insertItemBefore(item, target->subItems().first());
+        moving = target->insertItemBefore(std::move(moving), target->subItems().value(0));
     else
-        placed = target->insertItemAfter(item, nearItem);
-    if (!placed)
-        target->addSubItem(item);
+        moving = target->insertItemAfter(std::move(moving), nearItem);
+    // Where the row it should go beside is not in the category, it goes last.
+    target->addSubItem(std::move(moving));
     m_outlineController->arrangeItems();
     structChanged();
     return item;

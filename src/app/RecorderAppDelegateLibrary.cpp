@@ -6,6 +6,7 @@
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
+#include "library/WalkRows.h"
 #include "outline/RecOutlineController.h"
 
 #include <QDir>
@@ -97,12 +98,11 @@ void RecorderAppDelegate::addGroup()
         QnMessageBox("Unable to create a new category");
         return;
     }
-    RecGroup* group = m_outlineController->createNewGroup();
+    auto group = m_outlineController->createNewGroup();
     group->setTitle(title);
     group->setExpanded(true);
     parent->setExpanded(true);
-    m_outlineController->addGroup(group, parent);
-    m_outlineController->selectItem(group);
+    m_outlineController->selectItem(m_outlineController->addGroup(std::move(group), parent));
 }
 
 void RecorderAppDelegate::addItem()
@@ -111,10 +111,9 @@ void RecorderAppDelegate::addItem()
     if (!parent)
         return;
     parent->setExpanded(true);
-    RecItem* item = m_outlineController->createNewItem();
+    auto item = m_outlineController->createNewItem();
     item->setTitle("Untitled");
-    m_outlineController->addItem(item, parent);
-    m_outlineController->selectItem(item);
+    m_outlineController->selectItem(m_outlineController->addItem(std::move(item), parent));
 }
 
 void RecorderAppDelegate::removeSelected()
@@ -128,10 +127,10 @@ void RecorderAppDelegate::removeSelected()
     for (const QPointer<GeneralRecItem>& row : rows) {
         if (!row)
             continue;
-        if (row->isGroup())
-            removeGroup(static_cast<RecGroup*>(row.data()));
+        if (RecGroup* group = row->asGroup())
+            removeGroup(group);
         else
-            removeItem(static_cast<RecItem*>(row.data()));
+            removeItem(row->asItem());
     }
     m_outlineController->deselectAll();
 }
@@ -152,12 +151,10 @@ bool RecorderAppDelegate::removeGroup(RecGroup* group)
     bool ok = true;
     const QList<GeneralRecItem*> subItems = group->subItems();
     for (GeneralRecItem* sub : subItems) {
-        if (!sub)
-            continue;
-        if (sub->isGroup())
-            ok = removeGroup(static_cast<RecGroup*>(sub)) && ok;
+        if (RecGroup* category = sub->asGroup())
+            ok = removeGroup(category) && ok;
         else
-            ok = removeItem(static_cast<RecItem*>(sub)) && ok;
+            ok = removeItem(sub->asItem()) && ok;
     }
     const QString path = libraryPath(group);
     m_outlineController->removeItem(group);
@@ -206,16 +203,14 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
 GeneralRecItem* RecorderAppDelegate::findItemByPath(const QString& path,
                                                     const RecGroup* group) const
 {
-    if (path.isNull() || !group)
+    if (path.isNull())
         return nullptr;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        if (restorePath(sub).compare(path, Qt::CaseInsensitive) == 0)
-            return sub;
-        if (sub->isGroup())
-            if (GeneralRecItem* found = findItemByPath(path, static_cast<const RecGroup*>(sub)))
-                return found;
-    }
-    return nullptr;
+    GeneralRecItem* found = nullptr;
+    walkRows(group, [&](GeneralRecItem* row) {
+        if (restorePath(row).compare(path, Qt::CaseInsensitive) != 0)
+            return Walk::Into;
+        found = row;
+        return Walk::Stop;
+    });
+    return found;
 }

@@ -129,16 +129,13 @@ void RecorderAppDelegate::startStopRecording(QObject*)
     if (m_statusView)
         m_statusView->recordingStarted();
 
-    RecItem* row = m_outlineController->createNewItem();
-    row->setTitle(QFileInfo(path).completeBaseName());
     RecGroup* group = newRecordingGroup();
-    if (!group) {
-        delete row;
+    if (!group)
         return;
-    }
+    auto row = m_outlineController->createNewItem();
+    row->setTitle(QFileInfo(path).completeBaseName());
     group->setExpanded(true);
-    m_outlineController->addItem(row, group);
-    m_outlineController->selectItem(row);
+    m_outlineController->selectItem(m_outlineController->addItem(std::move(row), group));
     m_recNavigController->setRecordingMode(true);
     m_timeView->startRecording();
     updateButtonsState();
@@ -166,14 +163,12 @@ void RecorderAppDelegate::resumeStopRecording(QObject*)
             QFile::remove(part);
         } else {
             // The part is kept as a recording of its own: no audio is lost.
-            RecItem* row = m_outlineController->createNewItem();
-            row->setTitle(QFileInfo(part).completeBaseName());
             if (m_resumingRecGroup) {
+                auto row = m_outlineController->createNewItem();
+                row->setTitle(QFileInfo(part).completeBaseName());
                 m_resumingRecGroup->setExpanded(true);
-                m_outlineController->addItem(row, m_resumingRecGroup);
-                m_outlineController->selectItem(row);
-            } else {
-                delete row;
+                m_outlineController->selectItem(
+                    m_outlineController->addItem(std::move(row), m_resumingRecGroup));
             }
         }
         QTimer::singleShot(100, this, &RecorderAppDelegate::updateCurrentItemInfo);
@@ -187,7 +182,7 @@ void RecorderAppDelegate::resumeStopRecording(QObject*)
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
     GeneralRecItem* row = m_outlineController->chiefSelectedItem();
-    if (!row || row->isGroup())
+    if (!row || !row->asItem())
         return;
     const QString path = restorePath(row);
     if (path.isNull())

@@ -46,7 +46,7 @@ void RecorderAppDelegate::split()
     progressTitle()->setText("Splitting...");
     m_progressPanel->beginSheet(sheetWindow());
     const double step = 100.0 / static_cast<double>(cuts.size() + 1);
-    auto* target = static_cast<RecGroup*>(item->parent());
+    RecGroup* target = item->parent()->asGroup();
     // Marks may lie beyond the end of a recording that was shortened; a cut
     // there ends the last piece at the true end.
     const double total = fileDuration(path);
@@ -57,13 +57,12 @@ void RecorderAppDelegate::split()
                });
     };
     const auto addPiece = [&](const QString& piecePath, const QString& note) {
-        RecItem* piece = m_outlineController->createNewItem();
+        auto piece = m_outlineController->createNewItem();
         piece->setTitle(QFileInfo(piecePath).completeBaseName());
         piece->setDate(item->date());
         piece->setDescr(note.isEmpty() ? item->descr() : note + "\n" + item->descr());
         piece->setDuration(fileDuration(piecePath));
-        m_outlineController->addItem(piece, target);
-        m_outlineController->addToSelection(piece);
+        m_outlineController->addToSelection(m_outlineController->addItem(std::move(piece), target));
     };
     const auto fail = [&] {
         m_progressPanel->endSheet();

@@ -62,7 +62,7 @@ void RecorderAppDelegate::toggleAttachedWindowAtPoint(QPoint point)
     if (m_attachedWindow && m_attachedWindow->isVisible()) {
         m_descrPanel->hide();
         m_attachedWindow->hide();
-        switchToView(m_mainView);
+        switchToView(m_mainView.get());
         return;
     }
     // Made anew at each opening, so the window lands under the icon wherever
@@ -125,14 +125,14 @@ GeneralRecItem* RecorderAppDelegate::chiefSelectedItem() const
 
 void RecorderAppDelegate::switchToView(QWidget* view)
 {
-    if (view == m_prefView)
+    if (view == m_prefView.get())
         m_backView->setDirection(PageContainer::Direction::FromRight);
-    else if (view == m_mainView)
+    else if (view == m_mainView.get())
         m_backView->setDirection(PageContainer::Direction::FromLeft);
     else
         return;
     setCurrentView(view);
-    m_prefView->setCurrent(view == m_prefView);
+    m_prefView->setCurrent(view == m_prefView.get());
 }
 
 void RecorderAppDelegate::setCurrentView(QWidget* view)
@@ -143,12 +143,12 @@ void RecorderAppDelegate::setCurrentView(QWidget* view)
 
 void RecorderAppDelegate::showPrefs()
 {
-    switchToView(m_prefView);
+    switchToView(m_prefView.get());
 }
 
 void RecorderAppDelegate::showMainView()
 {
-    switchToView(m_mainView);
+    switchToView(m_mainView.get());
 }
 
 void RecorderAppDelegate::windowResignKey()
@@ -183,7 +183,7 @@ void RecorderAppDelegate::hideTimerFire()
 
 void RecorderAppDelegate::setupButtons()
 {
-    MainView* v = m_mainView;
+    MainView* v = m_mainView.get();
     const std::pair<ToolbarButton*, const char*> disabled[] = {
         {v->playBtn, "play_disabled.png"},
         {v->jumpForward, "play_right_disabled.png"},
@@ -273,7 +273,7 @@ void RecorderAppDelegate::updateButtonsState()
     updatePlayBtnState();
     updateRecBtnState();
     updateContinueRecBtnState();
-    MainView* v = m_mainView;
+    MainView* v = m_mainView.get();
     const bool rec = isRecording();
     const RecItem* current = m_recNavigController->currentFile();
     const bool hasMarks = current && !current->marks().empty();

@@ -16,6 +16,7 @@ extern "C" {
 
 #include <algorithm>
 #include <chrono>
+#include <pulse/channelmap.h>
 #include <system_error>
 
 namespace {
@@ -43,7 +44,66 @@ int64_t bitRateFor(double sampleRate, uint32_t channels)
     return std::min(wanted, limit);
 }
 
+uint64_t ffmpegChannel(pa_channel_position_t position)
+{
+    switch (position) {
+    case PA_CHANNEL_POSITION_MONO:
+    case PA_CHANNEL_POSITION_FRONT_CENTER:
+        return AV_CH_FRONT_CENTER;
+    case PA_CHANNEL_POSITION_FRONT_LEFT:
+        return AV_CH_FRONT_LEFT;
+    case PA_CHANNEL_POSITION_FRONT_RIGHT:
+        return AV_CH_FRONT_RIGHT;
+    case PA_CHANNEL_POSITION_REAR_CENTER:
+        return AV_CH_BACK_CENTER;
+    case PA_CHANNEL_POSITION_REAR_LEFT:
+        return AV_CH_BACK_LEFT;
+    case PA_CHANNEL_POSITION_REAR_RIGHT:
+        return AV_CH_BACK_RIGHT;
+    case PA_CHANNEL_POSITION_LFE:
+        return AV_CH_LOW_FREQUENCY;
+    case PA_CHANNEL_POSITION_FRONT_LEFT_OF_CENTER:
+        return AV_CH_FRONT_LEFT_OF_CENTER;
+    case PA_CHANNEL_POSITION_FRONT_RIGHT_OF_CENTER:
+        return AV_CH_FRONT_RIGHT_OF_CENTER;
+    case PA_CHANNEL_POSITION_SIDE_LEFT:
+        return AV_CH_SIDE_LEFT;
+    case PA_CHANNEL_POSITION_SIDE_RIGHT:
+        return AV_CH_SIDE_RIGHT;
+    case PA_CHANNEL_POSITION_TOP_CENTER:
+        return AV_CH_TOP_CENTER;
+    case PA_CHANNEL_POSITION_TOP_FRONT_LEFT:
+        return AV_CH_TOP_FRONT_LEFT;
+    case PA_CHANNEL_POSITION_TOP_FRONT_RIGHT:
+        return AV_CH_TOP_FRONT_RIGHT;
+    case PA_CHANNEL_POSITION_TOP_FRONT_CENTER:
+        return AV_CH_TOP_FRONT_CENTER;
+    case PA_CHANNEL_POSITION_TOP_REAR_LEFT:
+        return AV_CH_TOP_BACK_LEFT;
+    case PA_CHANNEL_POSITION_TOP_REAR_RIGHT:
+        return AV_CH_TOP_BACK_RIGHT;
+    case PA_CHANNEL_POSITION_TOP_REAR_CENTER:
+        return AV_CH_TOP_BACK_CENTER;
+    default:
+        return 0;
+    }
+}
+
 } // namespace
+
+uint64_t AacFileWriter::channelMask(const pa_channel_map& map)
+{
+    uint64_t mask = 0;
+    for (uint8_t i = 0; i < map.channels; ++i) {
+        const uint64_t bit = ffmpegChannel(map.map[i]);
+        // FFmpeg's native order runs by bit; a map in another order or with
+        // an unknown position is left to FFmpeg's default layout.
+        if (bit == 0 || bit <= mask)
+            return 0;
+        mask |= bit;
+    }
+    return mask;
+}
 
 AacFileWriter::AacFileWriter()
 {
@@ -59,23 +119,53 @@ AacFileWriter::Result AacFileWriter::open(const QString& path, const Output& out
                                           const Input& input)
 {
     release();
-    m_input = input;
-    const QByteArray muxer = output.muxer.toUtf8();
-    const QByteArray file = path.toUtf8();
-    if (path.isEmpty() ||
-        avformat_alloc_output_context2(&m_format, nullptr, muxer.constData(), file.constData()) < 0)
-        return Result::CannotCreateFile;
-    if (avio_open(&m_format->pb, file.constData(), AVIO_FLAG_WRITE) < 0)
-        return Result::CannotCreateFile;
+    const Result result = setUp(path, output, input);
+    if (result != Result::Ok)
+        release();
+    return result;
+}
 
+AacFileWriter::Result AacFileWriter::setUp(const QString& path, const Output& output,
+                                           const Input& input)
+{
+    m_input = input;
+    if (path.isEmpty())
+        return Result::CannotCreateFile;
     const auto outRate = static_cast<int>(output.sampleRate);
     if (outRate <= 0 || output.channels < 1 || output.channels > 2 || input.sampleRate <= 0 ||
         input.channels < 1 || input.channels > 8 || input.bufferFrames == 0)
         return Result::BadFormat;
+    const QByteArray muxer = output.muxer.toUtf8();
+    const QByteArray file = path.toUtf8();
+    AVFormatContext* format = nullptr;
+    if (avformat_alloc_output_context2(&format, nullptr, muxer.constData(), file.constData()) < 0)
+        return Result::CannotCreateFile;
+    m_format.reset(format);
+    if (const Result result = openEncoder(output, input); result != Result::Ok)
+        return result;
 
+    const size_t bufferSamples = static_cast<size_t>(input.bufferFrames) * input.channels;
+    const auto ringSamples = static_cast<size_t>(input.sampleRate * kRingSeconds) * input.channels;
+    m_ring = std::make_unique<SpscRingBuffer>(std::max(ringSamples, 8 * bufferSamples));
+    m_readBuffer.assign(bufferSamples, 0.0f);
+    m_readPlanes.resize(input.channels);
+    for (uint32_t c = 0; c < input.channels; ++c)
+        m_readPlanes[c] = m_readBuffer.data() + static_cast<size_t>(c) * input.bufferFrames;
+
+    AVIOContext* io = nullptr;
+    if (avio_open(&io, file.constData(), AVIO_FLAG_WRITE) < 0)
+        return Result::CannotCreateFile;
+    m_file.reset(io);
+    m_format->pb = io;
+    return Result::Ok;
+}
+
+AacFileWriter::Result AacFileWriter::openEncoder(const Output& output, const Input& input)
+{
+    const auto outRate = static_cast<int>(output.sampleRate);
     const AVCodec* encoder = avcodec_find_encoder(AV_CODEC_ID_AAC);
-    m_stream = encoder ? avformat_new_stream(m_format, nullptr) : nullptr;
-    m_codec = m_stream ? avcodec_alloc_context3(encoder) : nullptr;
+    m_stream = encoder ? avformat_new_stream(m_format.get(), nullptr) : nullptr;
+    m_codec.reset(m_stream ? avcodec_alloc_context3(encoder) : nullptr);
     if (!m_codec)
         return Result::BadFormat;
     m_codec->sample_fmt = AV_SAMPLE_FMT_FLTP;
@@ -85,63 +175,60 @@ AacFileWriter::Result AacFileWriter::open(const QString& path, const Output& out
     m_codec->time_base = AVRational{1, outRate};
     if (m_format->oformat->flags & AVFMT_GLOBALHEADER)
         m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(m_codec, encoder, nullptr) < 0 ||
-        avcodec_parameters_from_context(m_stream->codecpar, m_codec) < 0)
+    if (avcodec_open2(m_codec.get(), encoder, nullptr) < 0 ||
+        avcodec_parameters_from_context(m_stream->codecpar, m_codec.get()) < 0)
         return Result::BadFormat;
     m_stream->time_base = m_codec->time_base;
 
     AVChannelLayout inLayout = layoutFor(input.channels, input.channelMask);
-    const int swrResult = swr_alloc_set_opts2(&m_resampler, &m_codec->ch_layout, AV_SAMPLE_FMT_FLTP,
-                                              outRate, &inLayout, AV_SAMPLE_FMT_FLTP,
-                                              static_cast<int>(input.sampleRate), 0, nullptr);
+    SwrContext* resampler = nullptr;
+    const int swrResult =
+        swr_alloc_set_opts2(&resampler, &m_codec->ch_layout, AV_SAMPLE_FMT_FLTP, outRate, &inLayout,
+                            AV_SAMPLE_FMT_FLTP, static_cast<int>(input.sampleRate), 0, nullptr);
     av_channel_layout_uninit(&inLayout);
-    if (swrResult < 0 || swr_init(m_resampler) < 0)
+    m_resampler.reset(resampler);
+    if (swrResult < 0 || swr_init(m_resampler.get()) < 0)
         return Result::BadFormat;
 
     const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 1024;
     m_convertedCapacity =
-        swr_get_out_samples(m_resampler, static_cast<int>(input.bufferFrames)) + frameSize;
-    m_fifo =
-        av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, static_cast<int>(output.channels), 4 * frameSize);
-    m_frame = av_frame_alloc();
-    m_packet = av_packet_alloc();
-    if (!m_fifo || !m_frame || !m_packet ||
-        av_samples_alloc_array_and_samples(&m_converted, nullptr, static_cast<int>(output.channels),
-                                           m_convertedCapacity, AV_SAMPLE_FMT_FLTP, 0) < 0)
+        swr_get_out_samples(m_resampler.get(), static_cast<int>(input.bufferFrames)) + frameSize;
+    m_fifo.reset(
+        av_audio_fifo_alloc(AV_SAMPLE_FMT_FLTP, static_cast<int>(output.channels), 4 * frameSize));
+    m_frame.reset(av_frame_alloc());
+    m_packet.reset(av_packet_alloc());
+    uint8_t** converted = nullptr;
+    const int planes =
+        av_samples_alloc_array_and_samples(&converted, nullptr, static_cast<int>(output.channels),
+                                           m_convertedCapacity, AV_SAMPLE_FMT_FLTP, 0);
+    m_converted.reset(converted);
+    if (!m_fifo || !m_frame || !m_packet || planes < 0)
         return Result::BadFormat;
     m_frame->nb_samples = frameSize;
     m_frame->format = AV_SAMPLE_FMT_FLTP;
     m_frame->sample_rate = outRate;
     if (av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout) < 0 ||
-        av_frame_get_buffer(m_frame, 0) < 0)
+        av_frame_get_buffer(m_frame.get(), 0) < 0)
         return Result::BadFormat;
-
-    const size_t bufferSamples = static_cast<size_t>(input.bufferFrames) * input.channels;
-    const auto ringSamples = static_cast<size_t>(input.sampleRate * kRingSeconds) * input.channels;
-    m_ring = std::make_unique<SpscRingBuffer>(std::max(ringSamples, 8 * bufferSamples));
-    m_readBuffer.assign(bufferSamples, 0.0f);
-    m_readPlanes.resize(input.channels);
-    for (uint32_t c = 0; c < input.channels; ++c)
-        m_readPlanes[c] = m_readBuffer.data() + static_cast<size_t>(c) * input.bufferFrames;
     return Result::Ok;
 }
 
 AacFileWriter::Result AacFileWriter::start(bool runThread)
 {
-    if (!m_format || !m_codec || !m_ring || m_headerWritten)
+    if (!m_file || m_headerWritten)
         return Result::CannotStartWriting;
-    AVDictionary* options = nullptr;
     // Fragments of about a second, each pushed to the file as soon as it is
     // complete: the muxer otherwise keeps some 256 KB buffered.
-    av_dict_set(&options, "movflags", "empty_moov+default_base_moof", 0);
-    av_dict_set_int(&options, "frag_duration", kFragmentMicroseconds, 0);
-    av_dict_set(&options, "flush_packets", "1", 0);
-    const int result = avformat_write_header(m_format, &options);
-    av_dict_free(&options);
-    if (result < 0)
+    FFmpegPtr<AVDictionary> options;
+    if (!setOption(options, "movflags", "empty_moov+default_base_moof") ||
+        !setOption(options, "frag_duration", kFragmentMicroseconds) ||
+        !setOption(options, "flush_packets", "1") ||
+        withOptions(options, [this](AVDictionary** dictionary) {
+            return avformat_write_header(m_format.get(), dictionary);
+        }) < 0)
         return Result::CannotStartWriting;
     m_headerWritten = true;
-    avio_flush(m_format->pb);
+    avio_flush(m_file.get());
     if (!runThread)
         return Result::Ok;
     m_stopRequested.store(false);
@@ -189,10 +276,11 @@ bool AacFileWriter::convert(const uint8_t* const* planes, int frames)
 {
     if (m_failed)
         return false;
-    const int converted = swr_convert(m_resampler, m_converted, m_convertedCapacity,
+    const int converted = swr_convert(m_resampler.get(), m_converted.get(), m_convertedCapacity,
                                       const_cast<const uint8_t**>(planes), frames);
     if (converted < 0 ||
-        av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(m_converted), converted) < converted) {
+        av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void**>(m_converted.get()), converted) <
+            converted) {
         m_failed = true;
         return false;
     }
@@ -202,36 +290,36 @@ bool AacFileWriter::convert(const uint8_t* const* planes, int frames)
 bool AacFileWriter::encodeFromFifo(bool flushAll)
 {
     const int frameSize = m_codec->frame_size > 0 ? m_codec->frame_size : 1024;
-    while (!m_failed && (av_audio_fifo_size(m_fifo) >= frameSize ||
-                         (flushAll && av_audio_fifo_size(m_fifo) > 0))) {
-        if (av_frame_make_writable(m_frame) < 0) {
+    while (!m_failed && (av_audio_fifo_size(m_fifo.get()) >= frameSize ||
+                         (flushAll && av_audio_fifo_size(m_fifo.get()) > 0))) {
+        if (av_frame_make_writable(m_frame.get()) < 0) {
             m_failed = true;
             break;
         }
-        const int n = std::min(frameSize, av_audio_fifo_size(m_fifo));
+        const int n = std::min(frameSize, av_audio_fifo_size(m_fifo.get()));
         m_frame->nb_samples = n;
-        if (av_audio_fifo_read(m_fifo, reinterpret_cast<void**>(m_frame->data), n) < n) {
+        if (av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void**>(m_frame->data), n) < n) {
             m_failed = true;
             break;
         }
         m_frame->pts = m_nextPts;
         m_nextPts += n;
-        sendFrame(m_frame);
+        sendFrame(m_frame.get());
     }
     return !m_failed;
 }
 
 bool AacFileWriter::sendFrame(AVFrame* frame)
 {
-    if (avcodec_send_frame(m_codec, frame) < 0) {
+    if (avcodec_send_frame(m_codec.get(), frame) < 0) {
         m_failed = true;
         return false;
     }
-    while (avcodec_receive_packet(m_codec, m_packet) == 0) {
+    while (avcodec_receive_packet(m_codec.get(), m_packet.get()) == 0) {
         m_packet->stream_index = m_stream->index;
-        av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
-        if (av_interleaved_write_frame(m_format, m_packet) < 0) {
-            av_packet_unref(m_packet);
+        av_packet_rescale_ts(m_packet.get(), m_codec->time_base, m_stream->time_base);
+        if (av_interleaved_write_frame(m_format.get(), m_packet.get()) < 0) {
+            av_packet_unref(m_packet.get());
             m_failed = true;
             return false;
         }
@@ -245,15 +333,16 @@ void AacFileWriter::finish()
         return;
     if (!m_failed) {
         const int converted =
-            swr_convert(m_resampler, m_converted, m_convertedCapacity, nullptr, 0);
+            swr_convert(m_resampler.get(), m_converted.get(), m_convertedCapacity, nullptr, 0);
         if (converted > 0)
-            av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(m_converted), converted);
+            av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void**>(m_converted.get()),
+                                converted);
         encodeFromFifo(true);
         sendFrame(nullptr);
     }
     if (m_failed)
         qCWarning(lcAudio, "Recording: encoding or writing failed; the file ends early");
-    if (av_write_trailer(m_format) < 0)
+    if (av_write_trailer(m_format.get()) < 0)
         qCWarning(lcAudio, "Recording: the end of the file could not be written");
     m_headerWritten = false;
 }
@@ -273,25 +362,16 @@ void AacFileWriter::close()
 
 void AacFileWriter::release()
 {
-    if (m_format) {
-        if (m_format->pb)
-            avio_closep(&m_format->pb);
-        avformat_free_context(m_format);
-        m_format = nullptr;
-        m_stream = nullptr;
-    }
-    avcodec_free_context(&m_codec);
-    swr_free(&m_resampler);
-    if (m_fifo) {
-        av_audio_fifo_free(m_fifo);
-        m_fifo = nullptr;
-    }
-    av_frame_free(&m_frame);
-    av_packet_free(&m_packet);
-    if (m_converted) {
-        av_freep(&m_converted[0]);
-        av_freep(&m_converted);
-    }
+    // The muxer goes before the file it wrote to.
+    m_format.reset();
+    m_stream = nullptr;
+    m_file.reset();
+    m_codec.reset();
+    m_resampler.reset();
+    m_fifo.reset();
+    m_frame.reset();
+    m_packet.reset();
+    m_converted.reset();
     m_convertedCapacity = 0;
     m_nextPts = 0;
     m_headerWritten = false;

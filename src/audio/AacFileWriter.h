@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/FFmpegPtr.h"
 #include "audio/SpscRingBuffer.h"
 
 #include <QString>
@@ -10,13 +11,8 @@
 #include <thread>
 #include <vector>
 
-struct AVAudioFifo;
-struct AVCodecContext;
-struct AVFormatContext;
-struct AVFrame;
-struct AVPacket;
 struct AVStream;
-struct SwrContext;
+struct pa_channel_map;
 class KvAudioBufferList;
 
 // Writes planar float capture buffers as AAC into a fragmented MP4 file on a
@@ -56,8 +52,13 @@ public:
     AacFileWriter(const AacFileWriter&) = delete;
     AacFileWriter& operator=(const AacFileWriter&) = delete;
 
-    // Main thread. Creates the file (erasing one of that name), the resampler
-    // and the encoder.
+    // FFmpeg channel mask for a sound server channel map; 0 when a position
+    // has no counterpart or the order differs from FFmpeg's.
+    static uint64_t channelMask(const pa_channel_map& map);
+
+    // Main thread. Sets up the encoder and the resampler, and only then
+    // creates the file (erasing one of that name), so that a refused format
+    // leaves no file behind.
     Result open(const QString& path, const Output& output, const Input& input);
     // Main thread. Writes the header and starts the writer thread; without
     // the thread the caller feeds encodeBuffer() itself (benchmarks).
@@ -78,20 +79,23 @@ public:
 
 private:
     void run();
+    Result setUp(const QString& path, const Output& output, const Input& input);
+    Result openEncoder(const Output& output, const Input& input);
     bool convert(const uint8_t* const* planes, int frames);
     bool encodeFromFifo(bool flushAll);
     bool sendFrame(AVFrame* frame);
     void finish();
     void release();
 
-    AVFormatContext* m_format = nullptr;
+    FileOutputPtr m_file;
+    OutputFormatPtr m_format;
     AVStream* m_stream = nullptr;
-    AVCodecContext* m_codec = nullptr;
-    SwrContext* m_resampler = nullptr;
-    AVAudioFifo* m_fifo = nullptr;
-    AVFrame* m_frame = nullptr;
-    AVPacket* m_packet = nullptr;
-    uint8_t** m_converted = nullptr;
+    FFmpegPtr<AVCodecContext> m_codec;
+    FFmpegPtr<SwrContext> m_resampler;
+    FFmpegPtr<AVAudioFifo> m_fifo;
+    FFmpegPtr<AVFrame> m_frame;
+    FFmpegPtr<AVPacket> m_packet;
+    FFmpegPtr<uint8_t*> m_converted;
     int m_convertedCapacity = 0;
     int64_t m_nextPts = 0;
     bool m_headerWritten = false;

@@ -6,6 +6,9 @@
 #include <vector>
 
 // Capture buffers: one block of 32-bit float samples per channel.
+// Threads: made and freed on the main thread while no capture runs. During a
+// capture only the sound server's thread touches the samples: the capture
+// stream fills the blocks and the capture callback reads them.
 class KvAudioBufferList
 {
 public:

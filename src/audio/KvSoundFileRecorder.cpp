@@ -5,7 +5,8 @@
 #include "audio/IsSilence.h"
 #include "audio/KvAudioBufferList.h"
 #include "audio/PulseCapture.h"
-#include "audio/PulseContext.h"
+#include "audio/PulseConnection.h"
+#include "audio/PulseSources.h"
 #include "audio/SilenceSettings.h"
 
 #include <QMetaMethod>
@@ -105,9 +106,9 @@ QVariantMap KvSoundFileRecorder::outputFormatForHighQuality()
 
 QStringList KvSoundFileRecorder::availableInputDevices()
 {
-    PulseContext server;
+    PulseConnection server;
     std::vector<PulseSourceInfo> sources;
-    if (!server.connect() || !server.sources(sources))
+    if (!server.connect() || !PulseSources(server).all(sources))
         return {};
     QStringList names;
     for (const PulseSourceInfo& source : sources)
@@ -117,9 +118,10 @@ QStringList KvSoundFileRecorder::availableInputDevices()
 
 QString KvSoundFileRecorder::defaultInputDevice()
 {
-    PulseContext server;
+    PulseConnection server;
+    PulseSources sources(server);
     PulseSourceInfo source;
-    if (!server.connect() || !server.sourceByName(server.defaultSourceName(), source))
+    if (!server.connect() || !sources.sourceByName(sources.defaultSourceName(), source))
         return {};
     return source.description;
 }
@@ -215,7 +217,7 @@ void KvSoundFileRecorder::setPseudoRecord(bool pseudo)
 bool KvSoundFileRecorder::findSource(const QString& description, QString& sourceName)
 {
     std::vector<PulseSourceInfo> sources;
-    if (!m_server->sources(sources))
+    if (!PulseSources(*m_server).all(sources))
         return false;
     const auto found = std::find_if(sources.begin(), sources.end(), [&](const PulseSourceInfo& s) {
         return s.description == description;
@@ -229,84 +231,72 @@ bool KvSoundFileRecorder::findSource(const QString& description, QString& source
 QString KvSoundFileRecorder::configureAU()
 {
     m_audioUnit.reset();
-    m_server = std::make_unique<PulseContext>();
-    if (!m_server->connect()) {
-        m_server.reset();
+    m_server = std::make_unique<PulseConnection>();
+    if (!m_server->connect())
         return QStringLiteral("Couldn't open AudioUnit component");
-    }
 
+    PulseSources sources(*m_server);
     QString sourceName;
     if (!m_inputDeviceName.isNull()) {
         if (!findSource(m_inputDeviceName, sourceName))
             sourceName.clear();
     } else {
-        sourceName = m_server->defaultSourceName();
+        sourceName = sources.defaultSourceName();
     }
     PulseSourceInfo source;
-    if (sourceName.isEmpty() || !m_server->sourceByName(sourceName, source)) {
-        cleanUp();
+    if (sourceName.isEmpty() || !sources.sourceByName(sourceName, source))
         return QStringLiteral("Couldn't get default input device");
-    }
     m_inputDeviceID = sourceName;
 
-    if (!pa_sample_spec_valid(&source.sampleSpec)) {
-        cleanUp();
+    if (!pa_sample_spec_valid(&source.sampleSpec))
         return QStringLiteral("Could not install render callback on our AudioUnit");
-    }
-    m_deviceFormat = KvAudioStreamBasicDescription{};
-    m_deviceFormat.mSampleRate = source.sampleSpec.rate;
-    m_deviceFormat.mFormatID = KvAudioFormatLinearPCM;
-    m_deviceFormat.mChannelsPerFrame = source.sampleSpec.channels;
+    m_deviceFormat = KvAudioStreamBasicDescription{
+        .mSampleRate = static_cast<double>(source.sampleSpec.rate),
+        .mFormatID = KvAudioFormatLinearPCM,
+        .mChannelsPerFrame = source.sampleSpec.channels,
+    };
 
     m_audioChannels = std::clamp<uint32_t>(source.sampleSpec.channels, 2, kMaxCaptureChannels);
     m_actualOutputFormat = KvAudioStreamBasicDescription{
-        m_deviceFormat.mSampleRate,
-        KvAudioFormatLinearPCM,
-        KvAudioFormatFlagIsFloat | KvAudioFormatFlagIsPacked | KvAudioFormatFlagIsNonInterleaved,
-        4,
-        1,
-        4,
-        m_audioChannels,
-        32,
+        .mSampleRate = m_deviceFormat.mSampleRate,
+        .mFormatID = KvAudioFormatLinearPCM,
+        .mFormatFlags = KvAudioFormatFlagIsFloat | KvAudioFormatFlagIsPacked |
+                        KvAudioFormatFlagIsNonInterleaved,
+        .mBytesPerPacket = sizeof(float),
+        .mFramesPerPacket = 1,
+        .mBytesPerFrame = sizeof(float),
+        .mChannelsPerFrame = m_audioChannels,
+        .mBitsPerChannel = 8 * sizeof(float),
     };
 
-    pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, source.sampleSpec.rate,
-                        static_cast<uint8_t>(m_audioChannels)};
-    if (!pa_sample_spec_valid(&spec)) {
-        cleanUp();
+    const pa_sample_spec spec{
+        .format = PA_SAMPLE_FLOAT32NE,
+        .rate = source.sampleSpec.rate,
+        .channels = static_cast<uint8_t>(m_audioChannels),
+    };
+    if (!pa_sample_spec_valid(&spec))
         return QStringLiteral("Could not change the stream format of the output device");
-    }
 
     m_audioUnit = std::make_unique<PulseCapture>(*m_server);
-    if (!m_audioUnit->createStream(spec, source.channelMap)) {
-        cleanUp();
+    if (!m_audioUnit->createStream(spec, source.channelMap))
         return QStringLiteral("Couldn't set EnableIO property on the audio unit");
-    }
     m_audioUnit->setBufferProc(AudioInputProc, this);
 
     const auto requestedFrames = static_cast<uint32_t>(
         std::lround(std::max(1.0, m_deviceFormat.mSampleRate * kBufferSeconds)));
-    if (!m_audioUnit->connect(sourceName, requestedFrames)) {
-        cleanUp();
+    if (!m_audioUnit->connect(sourceName, requestedFrames))
         return QStringLiteral("Failed to hook up input device to our AudioUnit");
-    }
-    if (!m_audioUnit->waitUntilReady()) {
-        cleanUp();
+    if (!m_audioUnit->waitUntilReady())
         return QStringLiteral("Could not initialize the AudioUnit");
-    }
     m_audioSamples = m_audioUnit->fragmentFrames();
-    if (m_audioSamples == 0) {
-        cleanUp();
+    if (m_audioSamples == 0)
         return QStringLiteral("Could not determine audio sample size");
-    }
     m_audioBuffer = KvAudioBufferList::allocate(
         m_audioChannels, m_actualOutputFormat.mBytesPerFrame * m_audioSamples);
-    if (!m_audioBuffer) {
-        cleanUp();
+    if (!m_audioBuffer)
         return QStringLiteral("Could not allocate buffers for recording");
-    }
     m_audioUnit->setBufferList(m_audioBuffer.get(), m_audioSamples);
-    m_channelMask = m_audioUnit->ffmpegChannelMask();
+    m_channelMask = AacFileWriter::channelMask(m_audioUnit->channelMap());
     return {};
 }
 
@@ -322,15 +312,23 @@ QString KvSoundFileRecorder::setupAudioFile()
         return QStringLiteral("Could not create the audio file");
     const KvAudioStreamBasicDescription description =
         KvAudioStreamDescriptionFromDictionary(m_outputFormat);
+    // Refused before the writer creates the file, so that nothing is left behind.
+    if (description.mFormatID != KvAudioFormatMPEG4AAC)
+        return QStringLiteral("Could not set up data format for output file");
 
     auto writer = std::make_unique<AacFileWriter>();
-    const AacFileWriter::Output output{muxer, description.mSampleRate,
-                                       description.mChannelsPerFrame};
-    const AacFileWriter::Input input{m_actualOutputFormat.mSampleRate, m_audioChannels,
-                                     m_channelMask, m_audioSamples};
+    const AacFileWriter::Output output{
+        .muxer = muxer,
+        .sampleRate = description.mSampleRate,
+        .channels = description.mChannelsPerFrame,
+    };
+    const AacFileWriter::Input input{
+        .sampleRate = m_actualOutputFormat.mSampleRate,
+        .channels = m_audioChannels,
+        .channelMask = m_channelMask,
+        .bufferFrames = m_audioSamples,
+    };
     AacFileWriter::Result result = writer->open(m_outputFilePath, output, input);
-    if (result == AacFileWriter::Result::Ok && description.mFormatID != KvAudioFormatMPEG4AAC)
-        result = AacFileWriter::Result::BadFormat;
     if (result == AacFileWriter::Result::Ok)
         result = writer->start();
     switch (result) {

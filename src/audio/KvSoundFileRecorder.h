@@ -15,7 +15,7 @@
 class AacFileWriter;
 class KvAudioBufferList;
 class PulseCapture;
-class PulseContext;
+class PulseConnection;
 
 // Capture thread: handles one complete capture buffer of the recorder given
 // as context (silence rule, pseudo-record mode, hand-over to the writer).
@@ -104,7 +104,7 @@ private:
     void notifyDelegateOfTimeChange();
 
     std::unique_ptr<KvAudioBufferList> m_audioBuffer;
-    std::unique_ptr<PulseContext> m_server;
+    std::unique_ptr<PulseConnection> m_server;
     std::unique_ptr<PulseCapture> m_audioUnit;
     std::unique_ptr<AacFileWriter> m_outputAudioFile;
     QString m_outputFilePath;

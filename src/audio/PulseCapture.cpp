@@ -2,23 +2,17 @@
 #include "audio/PulseCapture.h"
 
 #include "audio/KvAudioBufferList.h"
-
-#include <pulse/operation.h>
-#include <pulse/stream.h>
-#include <pulse/thread-mainloop.h>
-
-extern "C" {
-#include <libavutil/channel_layout.h>
-}
+#include "audio/PulseConnection.h"
 
 #include <algorithm>
 #include <ctime>
+#include <pulse/stream.h>
 
 namespace {
 
 struct CorkResult
 {
-    pa_threaded_mainloop* mainloop = nullptr;
+    const PulseConnection* connection = nullptr;
     int success = 0;
 };
 
@@ -26,57 +20,12 @@ void corkDone(pa_stream*, int success, void* userdata)
 {
     auto* result = static_cast<CorkResult*>(userdata);
     result->success = success;
-    pa_threaded_mainloop_signal(result->mainloop, 0);
-}
-
-uint64_t ffmpegChannel(pa_channel_position_t position)
-{
-    switch (position) {
-    case PA_CHANNEL_POSITION_MONO:
-    case PA_CHANNEL_POSITION_FRONT_CENTER:
-        return AV_CH_FRONT_CENTER;
-    case PA_CHANNEL_POSITION_FRONT_LEFT:
-        return AV_CH_FRONT_LEFT;
-    case PA_CHANNEL_POSITION_FRONT_RIGHT:
-        return AV_CH_FRONT_RIGHT;
-    case PA_CHANNEL_POSITION_REAR_CENTER:
-        return AV_CH_BACK_CENTER;
-    case PA_CHANNEL_POSITION_REAR_LEFT:
-        return AV_CH_BACK_LEFT;
-    case PA_CHANNEL_POSITION_REAR_RIGHT:
-        return AV_CH_BACK_RIGHT;
-    case PA_CHANNEL_POSITION_LFE:
-        return AV_CH_LOW_FREQUENCY;
-    case PA_CHANNEL_POSITION_FRONT_LEFT_OF_CENTER:
-        return AV_CH_FRONT_LEFT_OF_CENTER;
-    case PA_CHANNEL_POSITION_FRONT_RIGHT_OF_CENTER:
-        return AV_CH_FRONT_RIGHT_OF_CENTER;
-    case PA_CHANNEL_POSITION_SIDE_LEFT:
-        return AV_CH_SIDE_LEFT;
-    case PA_CHANNEL_POSITION_SIDE_RIGHT:
-        return AV_CH_SIDE_RIGHT;
-    case PA_CHANNEL_POSITION_TOP_CENTER:
-        return AV_CH_TOP_CENTER;
-    case PA_CHANNEL_POSITION_TOP_FRONT_LEFT:
-        return AV_CH_TOP_FRONT_LEFT;
-    case PA_CHANNEL_POSITION_TOP_FRONT_RIGHT:
-        return AV_CH_TOP_FRONT_RIGHT;
-    case PA_CHANNEL_POSITION_TOP_FRONT_CENTER:
-        return AV_CH_TOP_FRONT_CENTER;
-    case PA_CHANNEL_POSITION_TOP_REAR_LEFT:
-        return AV_CH_TOP_BACK_LEFT;
-    case PA_CHANNEL_POSITION_TOP_REAR_RIGHT:
-        return AV_CH_TOP_BACK_RIGHT;
-    case PA_CHANNEL_POSITION_TOP_REAR_CENTER:
-        return AV_CH_TOP_BACK_CENTER;
-    default:
-        return 0;
-    }
+    result->connection->wake();
 }
 
 } // namespace
 
-PulseCapture::PulseCapture(PulseContext& context) : m_context(context) {}
+PulseCapture::PulseCapture(PulseConnection& connection) : m_connection(connection) {}
 
 PulseCapture::~PulseCapture()
 {
@@ -97,14 +46,13 @@ bool PulseCapture::createStream(const pa_sample_spec& spec, const pa_channel_map
     else if (!pa_channel_map_init_auto(&m_channelMap, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return false;
     m_channels = spec.channels;
-    pa_threaded_mainloop_lock(m_context.mainloop());
-    m_stream = pa_stream_new(m_context.context(), "VoiceTray recording", &spec, &m_channelMap);
-    if (m_stream) {
-        pa_stream_set_state_callback(m_stream, stateCallback, this);
-        pa_stream_set_read_callback(m_stream, readCallback, this);
-    }
-    pa_threaded_mainloop_unlock(m_context.mainloop());
-    return m_stream != nullptr;
+    PulseConnection::Lock lock(m_connection);
+    m_stream = pa_stream_new(m_connection.context(), "VoiceTray recording", &spec, &m_channelMap);
+    if (!m_stream)
+        return false;
+    pa_stream_set_state_callback(m_stream, stateCallback, this);
+    pa_stream_set_read_callback(m_stream, readCallback, this);
+    return true;
 }
 
 void PulseCapture::setBufferProc(BufferProc proc, void* context)
@@ -118,67 +66,54 @@ bool PulseCapture::connect(const QString& sourceName, uint32_t requestedFrames)
     if (!m_stream)
         return false;
     const QByteArray name = sourceName.toUtf8();
-    pa_buffer_attr attr{};
-    attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(-1);
-    attr.prebuf = static_cast<uint32_t>(-1);
-    attr.minreq = static_cast<uint32_t>(-1);
-    attr.fragsize = requestedFrames * m_channels * sizeof(float);
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED);
-    pa_threaded_mainloop_lock(m_context.mainloop());
-    const int result = pa_stream_connect_record(m_stream, name.constData(), &attr, flags);
-    pa_threaded_mainloop_unlock(m_context.mainloop());
-    return result >= 0;
+    const pa_buffer_attr attr{
+        .maxlength = static_cast<uint32_t>(-1),
+        .tlength = static_cast<uint32_t>(-1),
+        .prebuf = static_cast<uint32_t>(-1),
+        .minreq = static_cast<uint32_t>(-1),
+        .fragsize = static_cast<uint32_t>(requestedFrames * m_channels * sizeof(float)),
+    };
+    PulseConnection::Lock lock(m_connection);
+    return pa_stream_connect_record(m_stream, name.constData(), &attr, PA_STREAM_START_CORKED) >= 0;
 }
 
 bool PulseCapture::waitUntilReady()
 {
     if (!m_stream)
         return false;
-    pa_threaded_mainloop_lock(m_context.mainloop());
-    pa_stream_state_t state = pa_stream_get_state(m_stream);
-    while (state == PA_STREAM_CREATING || state == PA_STREAM_UNCONNECTED) {
-        pa_threaded_mainloop_wait(m_context.mainloop());
-        state = pa_stream_get_state(m_stream);
-    }
-    pa_threaded_mainloop_unlock(m_context.mainloop());
-    return state == PA_STREAM_READY;
+    PulseConnection::Lock lock(m_connection);
+    m_connection.waitUntil(lock, [this] {
+        const pa_stream_state_t state = pa_stream_get_state(m_stream);
+        return state != PA_STREAM_CREATING && state != PA_STREAM_UNCONNECTED;
+    });
+    return pa_stream_get_state(m_stream) == PA_STREAM_READY;
 }
 
 uint32_t PulseCapture::fragmentFrames() const
 {
     if (!m_stream || m_channels == 0)
         return 0;
-    pa_threaded_mainloop_lock(m_context.mainloop());
+    PulseConnection::Lock lock(m_connection);
     const pa_buffer_attr* attr = pa_stream_get_buffer_attr(m_stream);
-    const uint32_t frames =
-        attr ? attr->fragsize / (m_channels * static_cast<uint32_t>(sizeof(float))) : 0;
-    pa_threaded_mainloop_unlock(m_context.mainloop());
-    return frames;
+    return attr ? attr->fragsize / (m_channels * static_cast<uint32_t>(sizeof(float))) : 0;
 }
 
 void PulseCapture::setBufferList(KvAudioBufferList* buffers, uint32_t bufferFrames)
 {
-    pa_threaded_mainloop_lock(m_context.mainloop());
+    PulseConnection::Lock lock(m_connection);
     m_buffers = buffers;
     m_bufferFrames = bufferFrames;
     m_filled = 0;
-    pa_threaded_mainloop_unlock(m_context.mainloop());
 }
 
 bool PulseCapture::cork(bool paused)
 {
     if (!m_stream)
         return false;
-    CorkResult result{m_context.mainloop(), 0};
-    pa_threaded_mainloop_lock(m_context.mainloop());
-    pa_operation* operation = pa_stream_cork(m_stream, paused ? 1 : 0, corkDone, &result);
-    if (operation) {
-        while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING)
-            pa_threaded_mainloop_wait(m_context.mainloop());
-        pa_operation_unref(operation);
-    }
-    pa_threaded_mainloop_unlock(m_context.mainloop());
+    CorkResult result{&m_connection, 0};
+    PulseConnection::Lock lock(m_connection);
+    m_connection.waitFor(
+        lock, PulseOperationPtr(pa_stream_cork(m_stream, paused ? 1 : 0, corkDone, &result)));
     return result.success != 0;
 }
 
@@ -192,34 +127,19 @@ bool PulseCapture::stop()
     if (!m_stream)
         return true;
     const bool corked = cork(true);
-    pa_threaded_mainloop_lock(m_context.mainloop());
+    PulseConnection::Lock lock(m_connection);
     pa_stream_set_read_callback(m_stream, nullptr, nullptr);
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
     pa_stream_disconnect(m_stream);
     pa_stream_unref(m_stream);
     m_stream = nullptr;
     m_filled = 0;
-    pa_threaded_mainloop_unlock(m_context.mainloop());
     return corked;
-}
-
-uint64_t PulseCapture::ffmpegChannelMask() const
-{
-    uint64_t mask = 0;
-    for (uint8_t i = 0; i < m_channelMap.channels; ++i) {
-        const uint64_t bit = ffmpegChannel(m_channelMap.map[i]);
-        // FFmpeg's native order runs by bit; a map in another order or with
-        // an unknown position is left to FFmpeg's default layout.
-        if (bit == 0 || bit <= mask)
-            return 0;
-        mask |= bit;
-    }
-    return mask;
 }
 
 void PulseCapture::stateCallback(pa_stream*, void* userdata)
 {
-    pa_threaded_mainloop_signal(static_cast<PulseCapture*>(userdata)->m_context.mainloop(), 0);
+    static_cast<PulseCapture*>(userdata)->m_connection.wake();
 }
 
 void PulseCapture::readCallback(pa_stream* stream, size_t, void* userdata)

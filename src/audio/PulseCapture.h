@@ -1,18 +1,20 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "audio/PulseContext.h"
-
 #include <QString>
 #include <cstdint>
+#include <pulse/channelmap.h>
+#include <pulse/sample.h>
 
 struct pa_stream;
 class KvAudioBufferList;
+class PulseConnection;
 
 // A record stream on one source. The stream's read callback, on the
 // mainloop thread, de-interleaves the delivered samples into the given
 // buffer list and calls the buffer procedure each time one buffer of
-// bufferFrames() frames is complete. Main thread only, except where noted.
+// bufferFrames() frames is complete. Every wait for the server ends at the
+// connection's answer timeout. Main thread only, except where noted.
 class PulseCapture
 {
 public:
@@ -20,7 +22,7 @@ public:
     // CLOCK_MONOTONIC in nanoseconds when it was completed.
     using BufferProc = int (*)(void* context, uint64_t timeStampNanos, uint32_t frameCount);
 
-    explicit PulseCapture(PulseContext& context);
+    explicit PulseCapture(PulseConnection& connection);
     ~PulseCapture();
 
     PulseCapture(const PulseCapture&) = delete;
@@ -41,9 +43,7 @@ public:
     // After stop() returns the callback no longer runs.
     bool stop();
 
-    // FFmpeg channel mask for the stream's channel map; 0 when a position
-    // has no counterpart or the order differs from FFmpeg's.
-    uint64_t ffmpegChannelMask() const;
+    const pa_channel_map& channelMap() const { return m_channelMap; }
 
     static uint64_t monotonicNanos();
 
@@ -53,7 +53,7 @@ private:
     void consume(const float* interleaved, size_t frames);
     bool cork(bool paused);
 
-    PulseContext& m_context;
+    PulseConnection& m_connection;
     pa_stream* m_stream = nullptr;
     pa_channel_map m_channelMap{};
     uint32_t m_channels = 0;

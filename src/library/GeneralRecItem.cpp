@@ -1,9 +1,32 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/GeneralRecItem.h"
 
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+
 GeneralRecItem::GeneralRecItem(bool isGroup) : m_isGroup(isGroup) {}
 
 GeneralRecItem::~GeneralRecItem() = default;
+
+RecGroup* GeneralRecItem::asGroup()
+{
+    return m_isGroup ? static_cast<RecGroup*>(this) : nullptr;
+}
+
+const RecGroup* GeneralRecItem::asGroup() const
+{
+    return m_isGroup ? static_cast<const RecGroup*>(this) : nullptr;
+}
+
+RecItem* GeneralRecItem::asItem()
+{
+    return m_isGroup ? nullptr : static_cast<RecItem*>(this);
+}
+
+const RecItem* GeneralRecItem::asItem() const
+{
+    return m_isGroup ? nullptr : static_cast<const RecItem*>(this);
+}
 
 void GeneralRecItem::setSelected(bool selected)
 {

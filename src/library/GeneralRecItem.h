@@ -4,6 +4,9 @@
 #include <QObject>
 #include <QString>
 
+class RecGroup;
+class RecItem;
+
 // What categories and recordings share: identifier, tree link, depth,
 // selection and the title bookkeeping. The row widget that shows a record
 // listens to changed().
@@ -14,6 +17,11 @@ public:
     ~GeneralRecItem() override;
 
     bool isGroup() const { return m_isGroup; }
+    // The row as a category or as a recording; null when it is the other kind.
+    RecGroup* asGroup();
+    const RecGroup* asGroup() const;
+    RecItem* asItem();
+    const RecItem* asItem() const;
     bool selected() const { return m_selected; }
     void setSelected(bool selected);
 

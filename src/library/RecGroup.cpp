@@ -1,15 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/RecGroup.h"
 
-RecGroup::RecGroup(Kind kind, Ownership ownership)
-    : GeneralRecItem(true), m_kind(kind), m_ownership(ownership)
-{
-}
+#include <algorithm>
+
+RecGroup::RecGroup(Kind kind) : GeneralRecItem(true), m_kind(kind) {}
 
 RecGroup::~RecGroup()
 {
-    if (m_ownership == OwnsSubItems)
-        qDeleteAll(m_subItems);
+    // While its rows go, the category already lists none of them.
+    m_subItems.clear();
+    m_owned.clear();
 }
 
 void RecGroup::setDescr(const QString& descr)
@@ -18,36 +18,59 @@ void RecGroup::setDescr(const QString& descr)
     notify();
 }
 
-void RecGroup::addSubItem(GeneralRecItem* item)
+void RecGroup::adopt(std::unique_ptr<GeneralRecItem> item, qsizetype index)
+{
+    if (!item)
+        return;
+    m_subItems.insert(index, item.get());
+    m_owned.push_back(std::move(item));
+}
+
+std::unique_ptr<GeneralRecItem> RecGroup::insertItemAt(std::unique_ptr<GeneralRecItem> item,
+                                                       const GeneralRecItem* reference, int shift)
+{
+    const qsizetype index = reference ? m_subItems.indexOf(reference) : -1;
+    if (index < 0)
+        return item;
+    adopt(std::move(item), index + shift);
+    return nullptr;
+}
+
+std::unique_ptr<GeneralRecItem> RecGroup::insertItemBefore(std::unique_ptr<GeneralRecItem> item,
+                                                           const GeneralRecItem* reference)
+{
+    return insertItemAt(std::move(item), reference, 0);
+}
+
+std::unique_ptr<GeneralRecItem> RecGroup::insertItemAfter(std::unique_ptr<GeneralRecItem> item,
+                                                          const GeneralRecItem* reference)
+{
+    return insertItemAt(std::move(item), reference, 1);
+}
+
+std::unique_ptr<GeneralRecItem> RecGroup::removeSubItem(GeneralRecItem* item)
+{
+    const auto owned = std::find_if(m_owned.begin(), m_owned.end(),
+                                    [item](const auto& row) { return row.get() == item; });
+    if (!item || owned == m_owned.end())
+        return nullptr;
+    std::unique_ptr<GeneralRecItem> taken = std::move(*owned);
+    m_owned.erase(owned);
+    m_subItems.removeOne(item);
+    return taken;
+}
+
+void RecGroup::listSubItem(GeneralRecItem* item)
 {
     if (item)
         m_subItems.append(item);
 }
 
-bool RecGroup::insertItemAt(GeneralRecItem* item, GeneralRecItem* reference, int shift)
+void RecGroup::unlistSubItem(GeneralRecItem* item)
 {
-    if (!item || !reference)
-        return false;
-    const qsizetype index = m_subItems.indexOf(reference);
-    if (index < 0)
-        return false;
-    m_subItems.insert(index + shift, item);
-    return true;
-}
-
-bool RecGroup::insertItemBefore(GeneralRecItem* item, GeneralRecItem* reference)
-{
-    return insertItemAt(item, reference, 0);
-}
-
-bool RecGroup::insertItemAfter(GeneralRecItem* item, GeneralRecItem* reference)
-{
-    return insertItemAt(item, reference, 1);
-}
-
-void RecGroup::removeSubItem(GeneralRecItem* item)
-{
-    if (item)
+    const bool owned = std::any_of(m_owned.begin(), m_owned.end(),
+                                   [item](const auto& row) { return row.get() == item; });
+    if (!owned)
         m_subItems.removeOne(item);
 }
 
@@ -56,7 +79,7 @@ GeneralRecItem* RecGroup::subItemByTitle(const QString& title) const
     if (title.isNull())
         return nullptr;
     for (GeneralRecItem* item : m_subItems)
-        if (item && item->title().compare(title, Qt::CaseInsensitive) == 0)
+        if (item->title().compare(title, Qt::CaseInsensitive) == 0)
             return item;
     return nullptr;
 }
@@ -67,8 +90,6 @@ void RecGroup::setExpanded(bool expanded)
         return;
     m_expanded = expanded;
     for (GeneralRecItem* item : m_subItems) {
-        if (!item)
-            continue;
         item->setHidden(!expanded || isHidden());
         if (!expanded)
             item->setSelected(false);
@@ -81,14 +102,12 @@ void RecGroup::setHidden(bool hidden)
     GeneralRecItem::setHidden(hidden);
     const bool hideChildren = hidden || !isExpanded();
     for (GeneralRecItem* item : m_subItems)
-        if (item)
-            item->setHidden(hideChildren);
+        item->setHidden(hideChildren);
 }
 
 void RecGroup::recalcLevel()
 {
     GeneralRecItem::recalcLevel();
     for (GeneralRecItem* item : m_subItems)
-        if (item)
-            item->recalcLevel();
+        item->recalcLevel();
 }

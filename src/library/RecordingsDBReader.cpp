@@ -32,10 +32,11 @@ qsizetype skipDigits(QStringView text, qsizetype i)
 
 namespace {
 
-void attachPlain(GeneralRecItem* item, RecGroup* group)
+template <typename Row> Row* attachPlain(std::unique_ptr<Row> row, RecGroup* group)
 {
-    group->addSubItem(item);
-    item->setParent(group);
+    Row* added = group->addSubItem(std::move(row));
+    added->setParent(group);
+    return added;
 }
 
 } // namespace
@@ -131,11 +132,8 @@ bool RecordingsDBReader::loadBytes(const QByteArray& bytes, RecGroup* root)
         xml.readNext();
     if (!hasRoot || xml.hasError())
         return false;
-    while (!loaded.subItems().isEmpty()) {
-        GeneralRecItem* item = loaded.subItems().first();
-        loaded.removeSubItem(item);
-        m_attach(item, root);
-    }
+    while (!loaded.subItems().isEmpty())
+        m_attach(loaded.removeSubItem(loaded.subItems().first()), root);
     return true;
 }
 
@@ -164,7 +162,7 @@ void RecordingsDBReader::addItem(QXmlStreamReader& xml, RecGroup* group)
         xml.skipCurrentElement();
         return;
     }
-    auto* item = new RecItem;
+    auto item = std::make_unique<RecItem>();
     while (xml.readNextStartElement()) {
         if (xml.name() == u"Mark") {
             const QXmlStreamAttributes m = xml.attributes();
@@ -179,7 +177,7 @@ void RecordingsDBReader::addItem(QXmlStreamReader& xml, RecGroup* group)
     item->setDescr(attrs.value("Description").toString());
     item->setDate(attrs.value("CreateDate").toString());
     item->setDuration(leadingDouble(attrs.value("Duration")));
-    attachPlain(item, group);
+    attachPlain(std::move(item), group);
 }
 
 void RecordingsDBReader::addGroup(QXmlStreamReader& xml, RecGroup* group, int depth)
@@ -192,11 +190,10 @@ void RecordingsDBReader::addGroup(QXmlStreamReader& xml, RecGroup* group, int de
         xml.skipCurrentElement();
         return;
     }
-    auto* sub = new RecGroup(RecGroup::WithExpandButton);
+    auto sub = std::make_unique<RecGroup>(RecGroup::WithExpandButton);
     sub->setTitle(title);
     sub->setDescr(attrs.value("Description").toString());
     sub->setID(leadingInt(attrs.value("ID")));
     sub->setExpanded(leadingBool(attrs.value("Expanded")));
-    attachPlain(sub, group);
-    addElements(xml, sub, depth + 1);
+    addElements(xml, attachPlain(std::move(sub), group), depth + 1);
 }

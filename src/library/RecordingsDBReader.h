@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class GeneralRecItem;
 class QXmlStreamReader;
@@ -19,7 +20,7 @@ public:
 
     // Puts a top-level record (with its subtree) into the tree; the outline
     // passes its own row insertion.
-    using Attach = std::function<void(GeneralRecItem* item, RecGroup* group)>;
+    using Attach = std::function<void(std::unique_ptr<GeneralRecItem> item, RecGroup* group)>;
 
     RecordingsDBReader(const QString& outputFolder, Attach attach);
 

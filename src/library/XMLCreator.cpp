@@ -72,12 +72,10 @@ void XMLCreator::saveGroup(const RecGroup* group, QXmlStreamWriter& xml)
     if (!group)
         return;
     for (const GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        if (sub->isGroup())
-            saveGroupItem(static_cast<const RecGroup*>(sub), xml);
+        if (const RecGroup* category = sub->asGroup())
+            saveGroupItem(category, xml);
         else
-            saveItem(static_cast<const RecItem*>(sub), xml);
+            saveItem(sub->asItem(), xml);
     }
 }
 

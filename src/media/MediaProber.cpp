@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/MediaProber.h"
 
+#include "audio/FFmpegPtr.h"
 #include "media/MediaSource.h"
 
 #include <QFileInfo>
@@ -31,7 +32,10 @@ struct Extent
 // every container, and it stops at the last whole packet of a cut-off file.
 Extent scanExtent(MediaSource& source)
 {
-    AVPacket* packet = av_packet_alloc();
+    const FFmpegPtr<AVPacket> owned(av_packet_alloc());
+    AVPacket* packet = owned.get();
+    if (!packet)
+        return {};
     const int frameSize = source.codecParameters()->frame_size;
     int64_t end = 0;
     int64_t begin = INT64_MAX;
@@ -62,7 +66,6 @@ Extent scanExtent(MediaSource& source)
         }
         av_packet_unref(packet);
     }
-    av_packet_free(&packet);
     if (begin == INT64_MAX)
         return {};
     begin = std::clamp<int64_t>(begin, 0, end);

@@ -31,8 +31,7 @@ MediaSource::~MediaSource()
 
 void MediaSource::close()
 {
-    if (m_format)
-        avformat_close_input(&m_format);
+    m_format.reset();
     m_streamIndex = -1;
 }
 
@@ -49,26 +48,28 @@ QString MediaSource::open(const QString& path)
     if (info.size() == 0)
         return QStringLiteral("The file is empty");
 
-    AVDictionary* options = nullptr;
-    av_dict_set_int(&options, "probesize", kProbeBytes, 0);
+    FFmpegPtr<AVDictionary> options;
     // Only local files: a playlist disguised as audio must not make the
     // program reach out to the network or run other protocols.
-    av_dict_set(&options, "protocol_whitelist", "file", 0);
+    if (!setOption(options, "probesize", kProbeBytes) ||
+        !setOption(options, "protocol_whitelist", "file"))
+        return QStringLiteral("The file is not an audio file");
     // The file: prefix keeps a name such as "concat:x|y" a plain file name.
     const QByteArray local = "file:" + QFile::encodeName(QFileInfo(path).absoluteFilePath());
-    const int rc = avformat_open_input(&m_format, local.constData(), nullptr, &options);
-    av_dict_free(&options);
-    if (rc < 0) {
-        m_format = nullptr;
+    // On failure FFmpeg frees the context and leaves the pointer null.
+    AVFormatContext* format = nullptr;
+    if (withOptions(options, [&](AVDictionary** dictionary) {
+            return avformat_open_input(&format, local.constData(), nullptr, dictionary);
+        }) < 0)
         return QStringLiteral("The file is not an audio file");
-    }
+    m_format.reset(format);
     m_format->probesize = kProbeBytes;
     m_format->max_analyze_duration = kAnalyzeMicroseconds;
-    if (avformat_find_stream_info(m_format, nullptr) < 0) {
+    if (avformat_find_stream_info(m_format.get(), nullptr) < 0) {
         close();
         return QStringLiteral("The file is damaged");
     }
-    m_streamIndex = av_find_best_stream(m_format, AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
+    m_streamIndex = av_find_best_stream(m_format.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
     if (m_streamIndex < 0) {
         close();
         return QStringLiteral("The file has no audio");
@@ -120,7 +121,7 @@ bool MediaSource::readPacket(AVPacket* packet)
     if (!m_format)
         return false;
     for (;;) {
-        if (av_read_frame(m_format, packet) < 0)
+        if (av_read_frame(m_format.get(), packet) < 0)
             return false;
         if (packet->stream_index == m_streamIndex)
             return true;
@@ -132,8 +133,8 @@ bool MediaSource::seekToSample(int64_t sample)
 {
     if (!m_format)
         return false;
-    if (sample > 0 &&
-        av_seek_frame(m_format, m_streamIndex, toTimestamp(sample), AVSEEK_FLAG_BACKWARD) >= 0)
+    if (sample > 0 && av_seek_frame(m_format.get(), m_streamIndex, toTimestamp(sample),
+                                    AVSEEK_FLAG_BACKWARD) >= 0)
         return true;
     // From the very start, or where the demuxer cannot seek: read again from byte 0.
     const QString path = m_path;

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/FFmpegPtr.h"
+
 #include <QString>
 #include <cstdint>
 
-struct AVFormatContext;
 struct AVStream;
 struct AVPacket;
 struct AVCodecParameters;
@@ -24,7 +25,7 @@ public:
     void close();
 
     bool isOpen() const { return m_format != nullptr; }
-    AVFormatContext* format() const { return m_format; }
+    AVFormatContext* format() const { return m_format.get(); }
     AVStream* stream() const;
     const AVCodecParameters* codecParameters() const;
     int sampleRate() const;
@@ -41,7 +42,7 @@ public:
     bool seekToSample(int64_t sample);
 
 private:
-    AVFormatContext* m_format = nullptr;
+    InputFormatPtr m_format;
     int m_streamIndex = -1;
     QString m_path;
 };

@@ -29,17 +29,9 @@ QString sameFile(const QString& a, const QString& b)
 } // namespace
 
 MovieWriter::MovieWriter(std::vector<MovieSegment> segments, int sampleRate, int channels)
-    : m_segments(std::move(segments)), m_rate(sampleRate), m_channels(channels)
+    : m_segments(std::move(segments)), m_rate(sampleRate), m_channels(channels),
+      m_held(av_packet_alloc())
 {
-    m_held = av_packet_alloc();
-}
-
-MovieWriter::~MovieWriter()
-{
-    avcodec_free_context(&m_encoder);
-    av_packet_free(&m_held);
-    if (m_format)
-        avformat_free_context(m_format);
 }
 
 QString MovieWriter::write(const QString& destination)
@@ -55,23 +47,22 @@ QString MovieWriter::write(const QString& destination)
     }
     SaveFileIO file(destination);
     AVIOContext* io = file.open();
-    if (!io)
-        return QStringLiteral("Unable to create the file");
     // The destination is often a temporary name, so the container is named, not guessed.
-    if (avformat_alloc_output_context2(&m_format, nullptr, "ipod", nullptr) < 0 || !m_format)
+    AVFormatContext* format = nullptr;
+    if (!io || !m_held || avformat_alloc_output_context2(&format, nullptr, "ipod", nullptr) < 0)
         return QStringLiteral("Unable to create the file");
+    m_format.reset(format);
     m_format->pb = io;
     m_error = writeSegments();
     if (m_error.isEmpty() && !file.commit())
         m_error = QStringLiteral("Unable to write the file");
-    avformat_free_context(m_format);
-    m_format = nullptr;
+    m_format.reset();
     return m_error;
 }
 
 QString MovieWriter::writeSegments()
 {
-    m_stream = avformat_new_stream(m_format, nullptr);
+    m_stream = avformat_new_stream(m_format.get(), nullptr);
     if (!m_stream)
         return QStringLiteral("Unable to create the file");
     const MediaInfo& first = *m_segments.front().source;
@@ -81,12 +72,14 @@ QString MovieWriter::writeSegments()
         const QString error = source.open(first.path);
         if (!error.isEmpty())
             return error;
-        avcodec_parameters_copy(m_stream->codecpar, source.codecParameters());
+        if (avcodec_parameters_copy(m_stream->codecpar, source.codecParameters()) < 0)
+            return QStringLiteral("Unable to create the file");
         m_stream->codecpar->codec_tag = 0;
     } else {
         if (!openEncoder())
             return QStringLiteral("Unable to start the AAC encoder");
-        avcodec_parameters_from_context(m_stream->codecpar, m_encoder);
+        if (avcodec_parameters_from_context(m_stream->codecpar, m_encoder.get()) < 0)
+            return QStringLiteral("Unable to create the file");
     }
     m_output.codecId = m_stream->codecpar->codec_id;
     m_output.sampleRate = m_rate;
@@ -94,7 +87,7 @@ QString MovieWriter::writeSegments()
     m_output.extradata = QByteArray(reinterpret_cast<const char*>(m_stream->codecpar->extradata),
                                     m_stream->codecpar->extradata_size);
     m_stream->time_base = AVRational{1, m_rate};
-    if (avformat_write_header(m_format, nullptr) < 0)
+    if (avformat_write_header(m_format.get(), nullptr) < 0)
         return QStringLiteral("Unable to write the file");
 
     for (const MovieSegment& segment : m_segments) {
@@ -105,7 +98,7 @@ QString MovieWriter::writeSegments()
     }
     if (!finishEncoder() || !writeHeld(AV_NOPTS_VALUE))
         return m_error.isEmpty() ? QStringLiteral("Unable to write the file") : m_error;
-    if (av_write_trailer(m_format) < 0)
+    if (av_write_trailer(m_format.get()) < 0)
         return QStringLiteral("Unable to write the file");
     return {};
 }
@@ -115,16 +108,17 @@ bool MovieWriter::openEncoder()
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_AAC);
     if (!codec)
         return false;
-    avcodec_free_context(&m_encoder);
-    m_encoder = avcodec_alloc_context3(codec);
+    m_encoder.reset(avcodec_alloc_context3(codec));
+    if (!m_encoder)
+        return false;
     m_encoder->sample_rate = m_rate;
     av_channel_layout_default(&m_encoder->ch_layout, m_channels);
     m_encoder->sample_fmt = AV_SAMPLE_FMT_FLTP;
     m_encoder->bit_rate = static_cast<int64_t>(kBitRatePerChannel) * m_channels;
     m_encoder->time_base = AVRational{1, m_rate};
     m_encoder->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (avcodec_open2(m_encoder, codec, nullptr) < 0) {
-        avcodec_free_context(&m_encoder);
+    if (avcodec_open2(m_encoder.get(), codec, nullptr) < 0) {
+        m_encoder.reset();
         return false;
     }
     m_runStart = m_cursor;
@@ -147,8 +141,9 @@ bool MovieWriter::copySegment(const MovieSegment& segment)
     // Pre-roll packets (encoder delay) are kept only at the head of the output,
     // where the container's edit list hides them again.
     const bool keepPreroll = !m_wroteAny && from <= segment.source->startSample;
-    AVPacket* packet = av_packet_alloc();
-    bool ok = true;
+    const FFmpegPtr<AVPacket> owned(av_packet_alloc());
+    AVPacket* packet = owned.get();
+    bool ok = packet != nullptr;
     bool first = true;
     while (ok && source.readPacket(packet)) {
         const int64_t ts = packet->pts != AV_NOPTS_VALUE ? packet->pts : packet->dts;
@@ -176,7 +171,6 @@ bool MovieWriter::copySegment(const MovieSegment& segment)
         }
         av_packet_unref(packet);
     }
-    av_packet_free(&packet);
     return ok;
 }
 
@@ -211,8 +205,9 @@ bool MovieWriter::encodeFrames(bool flush)
 {
     const int frameSize = m_encoder->frame_size > 0 ? m_encoder->frame_size : 1024;
     size_t offset = 0;
-    AVFrame* frame = av_frame_alloc();
-    bool ok = true;
+    const FFmpegPtr<AVFrame> owned(av_frame_alloc());
+    AVFrame* frame = owned.get();
+    bool ok = frame != nullptr;
     while (ok) {
         const size_t available = (m_fifo.size() - offset) / m_channels;
         if (available == 0 || (available < static_cast<size_t>(frameSize) && !flush))
@@ -221,8 +216,8 @@ bool MovieWriter::encodeFrames(bool flush)
         frame->nb_samples = count;
         frame->format = AV_SAMPLE_FMT_FLTP;
         frame->sample_rate = m_rate;
-        av_channel_layout_copy(&frame->ch_layout, &m_encoder->ch_layout);
-        if (av_frame_get_buffer(frame, 0) < 0) {
+        if (av_channel_layout_copy(&frame->ch_layout, &m_encoder->ch_layout) < 0 ||
+            av_frame_get_buffer(frame, 0) < 0) {
             ok = false;
             break;
         }
@@ -238,18 +233,18 @@ bool MovieWriter::encodeFrames(bool flush)
         ok = sendEncoded(frame);
         av_frame_unref(frame);
     }
-    av_frame_free(&frame);
     m_fifo.erase(m_fifo.begin(), m_fifo.begin() + static_cast<std::ptrdiff_t>(offset));
     return ok;
 }
 
 bool MovieWriter::sendEncoded(AVFrame* frame)
 {
-    if (avcodec_send_frame(m_encoder, frame) < 0)
+    if (avcodec_send_frame(m_encoder.get(), frame) < 0)
         return false;
-    AVPacket* packet = av_packet_alloc();
-    bool ok = true;
-    while (ok && avcodec_receive_packet(m_encoder, packet) >= 0) {
+    const FFmpegPtr<AVPacket> owned(av_packet_alloc());
+    AVPacket* packet = owned.get();
+    bool ok = packet != nullptr;
+    while (ok && avcodec_receive_packet(m_encoder.get(), packet) >= 0) {
         // The encoder's own delay is dropped mid-file; the head of the file
         // keeps it for the container's edit list to hide.
         if (packet->pts >= 0 || m_runAtStart) {
@@ -259,7 +254,6 @@ bool MovieWriter::sendEncoded(AVFrame* frame)
         }
         av_packet_unref(packet);
     }
-    av_packet_free(&packet);
     return ok;
 }
 
@@ -269,7 +263,7 @@ bool MovieWriter::finishEncoder()
         return true;
     bool ok = encodeFrames(true) && sendEncoded(nullptr);
     m_cursor = m_runStart + m_encoderFed;
-    avcodec_free_context(&m_encoder);
+    m_encoder.reset();
     return ok;
 }
 
@@ -279,8 +273,8 @@ bool MovieWriter::emitPacket(AVPacket* packet, int64_t pts, int64_t duration)
     // short last frame of a source get a whole frame's length mid-file.
     if (m_haveHeld && !writeHeld(pts))
         return false;
-    av_packet_unref(m_held);
-    if (av_packet_ref(m_held, packet) < 0)
+    av_packet_unref(m_held.get());
+    if (av_packet_ref(m_held.get(), packet) < 0)
         return false;
     m_held->pts = m_held->dts = pts;
     m_held->duration = duration;
@@ -297,12 +291,12 @@ bool MovieWriter::writeHeld(int64_t nextPts)
     m_haveHeld = false;
     if (nextPts != AV_NOPTS_VALUE && nextPts > m_held->pts)
         m_held->duration = nextPts - m_held->pts;
-    av_packet_rescale_ts(m_held, AVRational{1, m_rate}, m_stream->time_base);
-    if (av_write_frame(m_format, m_held) < 0) {
+    av_packet_rescale_ts(m_held.get(), AVRational{1, m_rate}, m_stream->time_base);
+    if (av_write_frame(m_format.get(), m_held.get()) < 0) {
         m_error = QStringLiteral("Unable to write the file");
         return false;
     }
-    av_packet_unref(m_held);
+    av_packet_unref(m_held.get());
     return reportProgress();
 }
 

@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/FFmpegPtr.h"
 #include "media/MediaInfo.h"
 
 #include <QString>
 #include <functional>
 #include <vector>
 
-struct AVCodecContext;
-struct AVFormatContext;
-struct AVFrame;
-struct AVPacket;
 struct AVStream;
 
 // Writes a list of segments as one self-contained AAC .m4a file.
@@ -26,7 +23,6 @@ public:
     using Progress = std::function<bool(double fraction)>;
 
     MovieWriter(std::vector<MovieSegment> segments, int sampleRate, int channels);
-    ~MovieWriter();
     MovieWriter(const MovieWriter&) = delete;
     MovieWriter& operator=(const MovieWriter&) = delete;
 
@@ -56,10 +52,10 @@ private:
     Progress m_progress;
 
     MediaInfo m_output;
-    AVFormatContext* m_format = nullptr;
+    OutputFormatPtr m_format;
     AVStream* m_stream = nullptr;
-    AVCodecContext* m_encoder = nullptr;
-    AVPacket* m_held = nullptr;
+    FFmpegPtr<AVCodecContext> m_encoder;
+    FFmpegPtr<AVPacket> m_held;
     bool m_haveHeld = false;
     bool m_wroteAny = false;
     int64_t m_cursor = 0; // output samples laid down so far

@@ -5,8 +5,6 @@
 #include <pulse/pulseaudio.h>
 
 namespace {
-// A server that accepts the connection but never answers must not hang the caller.
-constexpr int kAnswerTimeoutMs = 5000;
 // Short enough that a seek is heard at once, long enough not to underrun.
 constexpr pa_usec_t kTargetLatency = 150 * 1000;
 } // namespace
@@ -14,80 +12,45 @@ constexpr pa_usec_t kTargetLatency = 150 * 1000;
 PulsePlaybackStream::~PulsePlaybackStream()
 {
     close();
-    if (m_mainloop) {
-        pa_threaded_mainloop_lock(m_mainloop);
-        if (m_context) {
-            pa_context_disconnect(m_context);
-            pa_context_unref(m_context);
-            m_context = nullptr;
-        }
-        pa_threaded_mainloop_unlock(m_mainloop);
-        pa_threaded_mainloop_stop(m_mainloop);
-        pa_threaded_mainloop_free(m_mainloop);
-    }
 }
 
-void PulsePlaybackStream::contextState(pa_context*, void* self)
+void PulsePlaybackStream::streamNotify(pa_stream*, void* connection)
 {
-    pa_threaded_mainloop_signal(static_cast<PulsePlaybackStream*>(self)->m_mainloop, 0);
+    PulseConnection::wakeCallback(connection);
 }
 
-void PulsePlaybackStream::streamNotify(pa_stream*, void* self)
+void PulsePlaybackStream::streamRequest(pa_stream*, size_t, void* connection)
 {
-    pa_threaded_mainloop_signal(static_cast<PulsePlaybackStream*>(self)->m_mainloop, 0);
-}
-
-void PulsePlaybackStream::streamRequest(pa_stream*, size_t, void* self)
-{
-    pa_threaded_mainloop_signal(static_cast<PulsePlaybackStream*>(self)->m_mainloop, 0);
+    PulseConnection::wakeCallback(connection);
 }
 
 void PulsePlaybackStream::drained(pa_stream*, int, void* self)
 {
     auto* stream = static_cast<PulsePlaybackStream*>(self);
     stream->m_drained = true;
-    pa_threaded_mainloop_signal(stream->m_mainloop, 0);
+    stream->m_connection->wake();
 }
 
-bool PulsePlaybackStream::connect(QString* error)
+QString PulsePlaybackStream::connect()
 {
-    if (m_context && pa_context_get_state(m_context) == PA_CONTEXT_READY)
-        return true;
-    if (!m_mainloop) {
-        m_mainloop = pa_threaded_mainloop_new();
-        if (!m_mainloop || pa_threaded_mainloop_start(m_mainloop) < 0) {
-            *error = QStringLiteral("Unable to start the audio output");
-            return false;
-        }
+    if (m_connection && m_connection->isReady())
+        return {};
+    m_connection = std::make_unique<PulseConnection>();
+    if (!m_connection->start()) {
+        m_connection.reset();
+        return QStringLiteral("Unable to start the audio output");
     }
-    pa_threaded_mainloop_lock(m_mainloop);
-    if (m_context) {
-        pa_context_disconnect(m_context);
-        pa_context_unref(m_context);
+    if (!m_connection->connect()) {
+        m_connection.reset();
+        return QStringLiteral("Unable to connect to the sound server");
     }
-    m_context = pa_context_new(pa_threaded_mainloop_get_api(m_mainloop), "VoiceTray");
-    bool ready = false;
-    if (m_context) {
-        pa_context_set_state_callback(m_context, &PulsePlaybackStream::contextState, this);
-        if (pa_context_connect(m_context, nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
-            waitUntil([this] {
-                return !PA_CONTEXT_IS_GOOD(pa_context_get_state(m_context)) ||
-                       pa_context_get_state(m_context) == PA_CONTEXT_READY;
-            });
-            ready = pa_context_get_state(m_context) == PA_CONTEXT_READY;
-        }
-    }
-    pa_threaded_mainloop_unlock(m_mainloop);
-    if (!ready)
-        *error = QStringLiteral("Unable to connect to the sound server");
-    return ready;
+    return {};
 }
 
 QString PulsePlaybackStream::open(int rate, int channels)
 {
     close();
-    QString error;
-    if (!connect(&error))
+    if (const QString error = connect(); !error.isEmpty())
         return error;
     m_rate = rate;
     m_channels = channels;
@@ -96,32 +59,40 @@ QString PulsePlaybackStream::open(int rate, int channels)
     m_writtenFrames = 0;
     m_heardFrames = 0;
 
-    pa_sample_spec spec{};
-    spec.format = PA_SAMPLE_FLOAT32NE;
-    spec.rate = static_cast<uint32_t>(rate);
-    spec.channels = static_cast<uint8_t>(channels);
+    const pa_sample_spec spec{
+        .format = PA_SAMPLE_FLOAT32NE,
+        .rate = static_cast<uint32_t>(rate),
+        .channels = static_cast<uint8_t>(channels),
+    };
     pa_channel_map map;
     pa_channel_map_init_extend(&map, spec.channels, PA_CHANNEL_MAP_DEFAULT);
-    pa_buffer_attr attr{};
-    attr.maxlength = static_cast<uint32_t>(-1);
-    attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatency, &spec));
-    attr.prebuf = static_cast<uint32_t>(-1);
-    attr.minreq = static_cast<uint32_t>(-1);
-    attr.fragsize = static_cast<uint32_t>(-1);
+    const pa_buffer_attr attr{
+        .maxlength = static_cast<uint32_t>(-1),
+        .tlength = static_cast<uint32_t>(pa_usec_to_bytes(kTargetLatency, &spec)),
+        .prebuf = static_cast<uint32_t>(-1),
+        .minreq = static_cast<uint32_t>(-1),
+        .fragsize = static_cast<uint32_t>(-1),
+    };
 
-    pa_threaded_mainloop_lock(m_mainloop);
-    m_stream = pa_stream_new(m_context, "Playback", &spec, &map);
     bool ok = false;
-    if (m_stream) {
-        pa_stream_set_state_callback(m_stream, &PulsePlaybackStream::streamNotify, this);
-        pa_stream_set_write_callback(m_stream, &PulsePlaybackStream::streamRequest, this);
-        pa_stream_set_latency_update_callback(m_stream, &PulsePlaybackStream::streamNotify, this);
-        const auto flags =
-            static_cast<pa_stream_flags_t>(PA_STREAM_AUTO_TIMING_UPDATE | PA_STREAM_ADJUST_LATENCY);
-        if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) >= 0)
-            ok = waitForStream();
+    {
+        PulseConnection::Lock lock(*m_connection);
+        m_stream = pa_stream_new(m_connection->context(), "Playback", &spec, &map);
+        if (m_stream) {
+            PulseConnection* connection = m_connection.get();
+            pa_stream_set_state_callback(m_stream, &PulsePlaybackStream::streamNotify, connection);
+            pa_stream_set_write_callback(m_stream, &PulsePlaybackStream::streamRequest, connection);
+            pa_stream_set_latency_update_callback(m_stream, &PulsePlaybackStream::streamNotify,
+                                                  connection);
+            const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_AUTO_TIMING_UPDATE |
+                                                              PA_STREAM_ADJUST_LATENCY);
+            if (pa_stream_connect_playback(m_stream, nullptr, &attr, flags, nullptr, nullptr) >= 0)
+                ok = m_connection->waitUntil(lock, [this] {
+                    const pa_stream_state_t state = pa_stream_get_state(m_stream);
+                    return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
+                }) && pa_stream_get_state(m_stream) == PA_STREAM_READY;
+        }
     }
-    pa_threaded_mainloop_unlock(m_mainloop);
     if (!ok) {
         close();
         return QStringLiteral("Unable to open the audio output");
@@ -129,67 +100,36 @@ QString PulsePlaybackStream::open(int rate, int channels)
     return {};
 }
 
-bool PulsePlaybackStream::waitForStream()
-{
-    waitUntil([this] {
-        const pa_stream_state_t state = pa_stream_get_state(m_stream);
-        return state == PA_STREAM_READY || !PA_STREAM_IS_GOOD(state);
-    });
-    return pa_stream_get_state(m_stream) == PA_STREAM_READY;
-}
-
-void PulsePlaybackStream::waitUntil(const std::function<bool()>& done)
-{
-    struct Wait
-    {
-        pa_threaded_mainloop* mainloop;
-        bool expired;
-    } wait{m_mainloop, false};
-    pa_mainloop_api* api = pa_threaded_mainloop_get_api(m_mainloop);
-    timeval deadline{};
-    pa_gettimeofday(&deadline);
-    pa_timeval_add(&deadline, static_cast<pa_usec_t>(kAnswerTimeoutMs) * 1000);
-    pa_time_event* timer = api->time_new(
-        api, &deadline,
-        [](pa_mainloop_api*, pa_time_event*, const timeval*, void* data) {
-            auto* w = static_cast<Wait*>(data);
-            w->expired = true;
-            pa_threaded_mainloop_signal(w->mainloop, 0);
-        },
-        &wait);
-    while (!done() && !wait.expired)
-        pa_threaded_mainloop_wait(m_mainloop);
-    api->time_free(timer);
-}
-
 void PulsePlaybackStream::close()
 {
     if (!m_stream)
         return;
     interrupt();
-    pa_threaded_mainloop_lock(m_mainloop);
+    PulseConnection::Lock lock(*m_connection);
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
     pa_stream_set_write_callback(m_stream, nullptr, nullptr);
     pa_stream_set_latency_update_callback(m_stream, nullptr, nullptr);
-    if (m_timingUpdate) {
-        pa_operation_cancel(m_timingUpdate);
-        pa_operation_unref(m_timingUpdate);
-        m_timingUpdate = nullptr;
-    }
+    if (m_timingUpdate)
+        pa_operation_cancel(m_timingUpdate.get());
+    m_timingUpdate.reset();
     pa_stream_disconnect(m_stream);
     pa_stream_unref(m_stream);
     m_stream = nullptr;
-    pa_threaded_mainloop_unlock(m_mainloop);
 }
 
 void PulsePlaybackStream::interrupt()
 {
     m_interrupted = true;
-    if (m_mainloop) {
-        pa_threaded_mainloop_lock(m_mainloop);
-        pa_threaded_mainloop_signal(m_mainloop, 0);
-        pa_threaded_mainloop_unlock(m_mainloop);
+    if (m_connection) {
+        PulseConnection::Lock lock(*m_connection);
+        m_connection->wake();
     }
+}
+
+// Mainloop locked.
+bool PulsePlaybackStream::streamGone() const
+{
+    return m_interrupted || pa_stream_get_state(m_stream) != PA_STREAM_READY;
 }
 
 bool PulsePlaybackStream::write(const float* samples, int64_t frames)
@@ -197,52 +137,38 @@ bool PulsePlaybackStream::write(const float* samples, int64_t frames)
     const size_t frameBytes = sizeof(float) * static_cast<size_t>(m_channels);
     size_t left = static_cast<size_t>(frames) * frameBytes;
     const auto* data = reinterpret_cast<const uint8_t*>(samples);
-    pa_threaded_mainloop_lock(m_mainloop);
-    bool ok = true;
+    const auto room = [this, frameBytes] {
+        const size_t writable = pa_stream_writable_size(m_stream);
+        return writable == static_cast<size_t>(-1) ? 0 : writable - writable % frameBytes;
+    };
+    PulseConnection::Lock lock(*m_connection);
     while (left > 0) {
-        if (m_interrupted || pa_stream_get_state(m_stream) != PA_STREAM_READY) {
-            ok = false;
-            break;
-        }
-        size_t room = pa_stream_writable_size(m_stream);
-        room -= room % frameBytes;
-        if (room == 0 || room == static_cast<size_t>(-1)) {
-            pa_threaded_mainloop_wait(m_mainloop);
-            continue;
-        }
-        const size_t bytes = std::min(room, left);
-        if (pa_stream_write(m_stream, data, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0) {
-            ok = false;
-            break;
-        }
+        // A server that stops asking for samples is as gone as one that closed the stream.
+        if (!m_connection->waitUntil(lock, [&] { return streamGone() || room() > 0; }) ||
+            streamGone())
+            return false;
+        const size_t bytes = std::min(room(), left);
+        if (pa_stream_write(m_stream, data, bytes, nullptr, 0, PA_SEEK_RELATIVE) < 0)
+            return false;
         data += bytes;
         left -= bytes;
         m_writtenFrames += static_cast<int64_t>(bytes / frameBytes);
     }
-    pa_threaded_mainloop_unlock(m_mainloop);
-    return ok;
+    return true;
 }
 
 bool PulsePlaybackStream::drain()
 {
-    pa_threaded_mainloop_lock(m_mainloop);
+    PulseConnection::Lock lock(*m_connection);
     m_drained = false;
-    pa_operation* operation = pa_stream_drain(m_stream, &PulsePlaybackStream::drained, this);
-    bool ok = operation != nullptr;
-    while (ok && !m_drained) {
-        if (m_interrupted || pa_stream_get_state(m_stream) != PA_STREAM_READY) {
-            ok = false;
-            break;
-        }
-        pa_threaded_mainloop_wait(m_mainloop);
-    }
-    if (operation) {
-        if (!m_drained)
-            pa_operation_cancel(operation);
-        pa_operation_unref(operation);
-    }
-    pa_threaded_mainloop_unlock(m_mainloop);
-    return ok;
+    PulseOperationPtr operation(pa_stream_drain(m_stream, &PulsePlaybackStream::drained, this));
+    if (!operation)
+        return false;
+    const bool drained =
+        m_connection->waitUntil(lock, [this] { return m_drained || streamGone(); }) && m_drained;
+    if (!drained)
+        pa_operation_cancel(operation.get());
+    return drained;
 }
 
 int64_t PulsePlaybackStream::playedFrames() const
@@ -250,27 +176,25 @@ int64_t PulsePlaybackStream::playedFrames() const
     if (!m_stream)
         return 0;
     int64_t usec = 0;
-    pa_threaded_mainloop_lock(m_mainloop);
-    // The stream's own interpolation runs on from the moment the stream is
-    // connected, even while the sink has not started to play it, and then
-    // holds back to stay monotonic. So the clock is taken from the timing
-    // info directly: the read index less what the sink still holds, moved
-    // on by the age of the info only while the stream really plays.
-    if (const pa_timing_info* info = pa_stream_get_timing_info(m_stream)) {
-        const pa_sample_spec* spec = pa_stream_get_sample_spec(m_stream);
-        usec = info->read_index > 0 ? static_cast<int64_t>(pa_bytes_to_usec(
-                                          static_cast<uint64_t>(info->read_index), spec))
-                                    : 0;
-        usec -= static_cast<int64_t>(info->sink_usec);
-        if (info->playing)
-            usec += static_cast<int64_t>(pa_timeval_age(&info->timestamp));
+    {
+        PulseConnection::Lock lock(*m_connection);
+        // The stream's own interpolation runs on from the moment the stream is
+        // connected, even while the sink has not started to play it, and then
+        // holds back to stay monotonic. So the clock is taken from the timing
+        // info directly: the read index less what the sink still holds, moved
+        // on by the age of the info only while the stream really plays.
+        if (const pa_timing_info* info = pa_stream_get_timing_info(m_stream)) {
+            const pa_sample_spec* spec = pa_stream_get_sample_spec(m_stream);
+            usec = info->read_index > 0 ? static_cast<int64_t>(pa_bytes_to_usec(
+                                              static_cast<uint64_t>(info->read_index), spec))
+                                        : 0;
+            usec -= static_cast<int64_t>(info->sink_usec);
+            if (info->playing)
+                usec += static_cast<int64_t>(pa_timeval_age(&info->timestamp));
+        }
+        if (!m_timingUpdate || pa_operation_get_state(m_timingUpdate.get()) != PA_OPERATION_RUNNING)
+            m_timingUpdate.reset(pa_stream_update_timing_info(m_stream, nullptr, nullptr));
     }
-    if (!m_timingUpdate || pa_operation_get_state(m_timingUpdate) != PA_OPERATION_RUNNING) {
-        if (m_timingUpdate)
-            pa_operation_unref(m_timingUpdate);
-        m_timingUpdate = pa_stream_update_timing_info(m_stream, nullptr, nullptr);
-    }
-    pa_threaded_mainloop_unlock(m_mainloop);
     const int64_t frames = std::max<int64_t>(0, usec) * m_rate / 1000000;
     // Never back, and never ahead of what was handed over.
     int64_t heard = std::max(m_heardFrames.load(), std::min(frames, m_writtenFrames.load()));

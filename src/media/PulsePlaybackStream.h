@@ -1,19 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/PulseConnection.h"
+
 #include <QString>
 #include <atomic>
 #include <cstdint>
-#include <functional>
+#include <memory>
 
-struct pa_context;
-struct pa_operation;
 struct pa_stream;
-struct pa_threaded_mainloop;
 
 // One PulseAudio playback stream of interleaved float samples to the default
 // sink. The connection to the server is made once and kept; each open()
-// makes a fresh stream whose clock starts at 0.
+// makes a fresh stream whose clock starts at 0. Every wait for the server
+// ends at the connection's answer timeout.
 class PulsePlaybackStream
 {
 public:
@@ -27,7 +27,8 @@ public:
     // Main thread, after the writing thread has finished.
     void close();
 
-    // Writing thread: blocks until the server has room; false once interrupted.
+    // Writing thread: blocks until the server has room; false once
+    // interrupted or when the server stops taking samples.
     bool write(const float* samples, int64_t frames);
     // Writing thread: returns once everything written has been played.
     bool drain();
@@ -40,17 +41,13 @@ public:
     int64_t writtenFrames() const { return m_writtenFrames; }
 
 private:
-    bool connect(QString* error);
-    bool waitForStream();
-    // Mainloop locked: waits for done() or the answer timeout.
-    void waitUntil(const std::function<bool()>& done);
-    static void contextState(pa_context* context, void* self);
-    static void streamNotify(pa_stream* stream, void* self);
-    static void streamRequest(pa_stream* stream, size_t bytes, void* self);
+    QString connect();
+    bool streamGone() const;
+    static void streamNotify(pa_stream* stream, void* connection);
+    static void streamRequest(pa_stream* stream, size_t bytes, void* connection);
     static void drained(pa_stream* stream, int success, void* self);
 
-    pa_threaded_mainloop* m_mainloop = nullptr;
-    pa_context* m_context = nullptr;
+    std::unique_ptr<PulseConnection> m_connection;
     pa_stream* m_stream = nullptr;
     int m_rate = 0;
     int m_channels = 0;
@@ -58,5 +55,5 @@ private:
     bool m_drained = false;
     std::atomic<int64_t> m_writtenFrames{0};
     mutable std::atomic<int64_t> m_heardFrames{0};
-    mutable pa_operation* m_timingUpdate = nullptr; // guarded by the mainloop lock
+    mutable PulseOperationPtr m_timingUpdate; // guarded by the mainloop lock
 };

@@ -13,34 +13,26 @@ constexpr int kBufferSize = 64 * 1024;
 
 SaveFileIO::SaveFileIO(const QString& path) : m_file(path) {}
 
-SaveFileIO::~SaveFileIO()
-{
-    if (m_io) {
-        av_freep(&m_io->buffer);
-        avio_context_free(&m_io);
-    }
-    // Without commit() the temporary file is removed by QSaveFile.
-}
-
 AVIOContext* SaveFileIO::open()
 {
     if (!m_file.open(QIODevice::WriteOnly))
         return nullptr;
-    auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferSize));
+    FFmpegPtr<uint8_t> buffer(static_cast<uint8_t*>(av_malloc(kBufferSize)));
     if (!buffer)
         return nullptr;
-    m_io = avio_alloc_context(buffer, kBufferSize, 1, this, nullptr, &SaveFileIO::writePacket,
-                              &SaveFileIO::seek);
-    if (!m_io)
-        av_free(buffer);
-    return m_io;
+    m_io.reset(avio_alloc_context(buffer.get(), kBufferSize, 1, this, nullptr,
+                                  &SaveFileIO::writePacket, &SaveFileIO::seek));
+    // The context owns the buffer from here on.
+    if (m_io)
+        buffer.release();
+    return m_io.get();
 }
 
 bool SaveFileIO::commit()
 {
     if (!m_io)
         return false;
-    avio_flush(m_io);
+    avio_flush(m_io.get());
     if (m_failed || m_io->error < 0) {
         m_file.cancelWriting();
         return false;

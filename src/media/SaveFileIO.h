@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/FFmpegPtr.h"
+
 #include <QSaveFile>
 #include <QString>
-
-struct AVIOContext;
 
 // An FFmpeg output that writes into a QSaveFile: nothing appears at the
 // destination until commit(), and an existing file there stays whole
@@ -12,8 +12,8 @@ struct AVIOContext;
 class SaveFileIO
 {
 public:
+    // Without commit() the temporary file is removed.
     explicit SaveFileIO(const QString& path);
-    ~SaveFileIO();
     SaveFileIO(const SaveFileIO&) = delete;
     SaveFileIO& operator=(const SaveFileIO&) = delete;
 
@@ -27,6 +27,6 @@ private:
     static int64_t seek(void* opaque, int64_t offset, int whence);
 
     QSaveFile m_file;
-    AVIOContext* m_io = nullptr;
+    CustomOutputPtr m_io;
     bool m_failed = false;
 };

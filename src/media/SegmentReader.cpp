@@ -24,19 +24,13 @@ constexpr int64_t kLengthSlack = 4096;
 } // namespace
 
 SegmentReader::SegmentReader(std::vector<MovieSegment> segments, int rate, int channels)
-    : m_segments(std::move(segments)), m_rate(rate), m_channels(channels)
+    : m_segments(std::move(segments)), m_rate(rate), m_channels(channels),
+      m_packet(av_packet_alloc()), m_frame(av_frame_alloc())
 {
-    m_packet = av_packet_alloc();
-    m_frame = av_frame_alloc();
     m_segment = m_segments.size();
 }
 
-SegmentReader::~SegmentReader()
-{
-    closeSegment();
-    av_frame_free(&m_frame);
-    av_packet_free(&m_packet);
-}
+SegmentReader::~SegmentReader() = default;
 
 int64_t SegmentReader::segmentOutputLength(const MovieSegment& segment) const
 {
@@ -70,8 +64,8 @@ bool SegmentReader::seek(int64_t sample)
 
 void SegmentReader::closeSegment()
 {
-    avcodec_free_context(&m_decoder);
-    swr_free(&m_resampler);
+    m_decoder.reset();
+    m_resampler.reset();
     m_source.close();
 }
 
@@ -87,17 +81,22 @@ bool SegmentReader::openSegment(size_t index, int64_t outputOffset)
     m_outputLeft = segmentOutputLength(segment) - outputOffset;
     m_inputDone = false;
 
+    if (!m_packet || !m_frame) {
+        m_error = QStringLiteral("Out of memory");
+        return false;
+    }
     m_error = m_source.open(segment.source->path);
     if (!m_error.isEmpty())
         return false;
     const AVCodec* codec = avcodec_find_decoder(m_source.codecParameters()->codec_id);
-    m_decoder = codec ? avcodec_alloc_context3(codec) : nullptr;
-    if (!m_decoder || avcodec_parameters_to_context(m_decoder, m_source.codecParameters()) < 0) {
+    m_decoder.reset(codec ? avcodec_alloc_context3(codec) : nullptr);
+    if (!m_decoder ||
+        avcodec_parameters_to_context(m_decoder.get(), m_source.codecParameters()) < 0) {
         m_error = QStringLiteral("The audio format is not supported");
         return false;
     }
     m_decoder->pkt_timebase = m_source.stream()->time_base;
-    if (avcodec_open2(m_decoder, codec, nullptr) < 0) {
+    if (avcodec_open2(m_decoder.get(), codec, nullptr) < 0) {
         m_error = QStringLiteral("The audio format is not supported");
         return false;
     }
@@ -133,13 +132,15 @@ void SegmentReader::convertFrame(AVFrame* frame)
             av_channel_layout_copy(&in, &frame->ch_layout);
         AVChannelLayout out{};
         av_channel_layout_default(&out, m_channels);
-        const int rc = swr_alloc_set_opts2(&m_resampler, &out, AV_SAMPLE_FMT_FLT, m_rate, &in,
+        SwrContext* resampler = nullptr;
+        const int rc = swr_alloc_set_opts2(&resampler, &out, AV_SAMPLE_FMT_FLT, m_rate, &in,
                                            static_cast<AVSampleFormat>(frame->format),
                                            frame->sample_rate, 0, nullptr);
         av_channel_layout_uninit(&in);
         av_channel_layout_uninit(&out);
-        if (rc < 0 || swr_init(m_resampler) < 0) {
-            swr_free(&m_resampler);
+        m_resampler.reset(resampler);
+        if (rc < 0 || swr_init(m_resampler.get()) < 0) {
+            m_resampler.reset();
             m_error = QStringLiteral("The audio format is not supported");
             m_inputDone = true;
             return;
@@ -158,11 +159,11 @@ void SegmentReader::convertFrame(AVFrame* frame)
     m_sourceLeft -= keep;
     m_skipSource = std::max(m_skipSource, position + head + keep);
 
-    const int capacity = swr_get_out_samples(m_resampler, static_cast<int>(keep));
+    const int capacity = swr_get_out_samples(m_resampler.get(), static_cast<int>(keep));
     const size_t base = m_pending.size();
     m_pending.resize(base + static_cast<size_t>(std::max(0, capacity)) * m_channels);
     uint8_t* out = reinterpret_cast<uint8_t*>(m_pending.data() + base);
-    const int made = swr_convert(m_resampler, &out, capacity, planes, static_cast<int>(keep));
+    const int made = swr_convert(m_resampler.get(), &out, capacity, planes, static_cast<int>(keep));
     takeOutput(base, made);
     if (m_sourceLeft <= 0)
         m_inputDone = true;
@@ -171,12 +172,12 @@ void SegmentReader::convertFrame(AVFrame* frame)
 void SegmentReader::flushResampler()
 {
     if (m_resampler) {
-        const int capacity = swr_get_out_samples(m_resampler, 0);
+        const int capacity = swr_get_out_samples(m_resampler.get(), 0);
         if (capacity > 0) {
             const size_t base = m_pending.size();
             m_pending.resize(base + static_cast<size_t>(capacity) * m_channels);
             uint8_t* out = reinterpret_cast<uint8_t*>(m_pending.data() + base);
-            const int made = swr_convert(m_resampler, &out, capacity, nullptr, 0);
+            const int made = swr_convert(m_resampler.get(), &out, capacity, nullptr, 0);
             takeOutput(base, made);
         }
     }
@@ -200,26 +201,26 @@ bool SegmentReader::decodeMore()
     bool draining = false;
     while (!m_inputDone) {
         if (!draining) {
-            if (m_source.readPacket(m_packet)) {
-                const int rc = avcodec_send_packet(m_decoder, m_packet);
-                av_packet_unref(m_packet);
+            if (m_source.readPacket(m_packet.get())) {
+                const int rc = avcodec_send_packet(m_decoder.get(), m_packet.get());
+                av_packet_unref(m_packet.get());
                 if (rc < 0 && rc != AVERROR(EAGAIN))
                     continue; // a damaged packet: skip it, the timestamps keep the place
             } else {
-                avcodec_send_packet(m_decoder, nullptr);
+                avcodec_send_packet(m_decoder.get(), nullptr);
                 draining = true;
             }
         }
         bool gotFrame = false;
         for (;;) {
-            const int rc = avcodec_receive_frame(m_decoder, m_frame);
+            const int rc = avcodec_receive_frame(m_decoder.get(), m_frame.get());
             if (rc < 0) {
                 if (rc == AVERROR_EOF)
                     m_inputDone = true;
                 break;
             }
-            convertFrame(m_frame);
-            av_frame_unref(m_frame);
+            convertFrame(m_frame.get());
+            av_frame_unref(m_frame.get());
             gotFrame = true;
             if (m_inputDone)
                 break;

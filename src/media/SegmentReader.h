@@ -1,17 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/FFmpegPtr.h"
 #include "media/MediaInfo.h"
 #include "media/MediaSource.h"
 
 #include <QString>
 #include <cstdint>
 #include <vector>
-
-struct AVCodecContext;
-struct AVFrame;
-struct AVPacket;
-struct SwrContext;
 
 // Decodes a list of segments into one run of interleaved float samples at a
 // chosen rate and channel count, cut exactly at the segment edges.
@@ -51,10 +47,10 @@ private:
 
     size_t m_segment = 0;
     MediaSource m_source;
-    AVCodecContext* m_decoder = nullptr;
-    SwrContext* m_resampler = nullptr;
-    AVPacket* m_packet = nullptr;
-    AVFrame* m_frame = nullptr;
+    FFmpegPtr<AVCodecContext> m_decoder;
+    FFmpegPtr<SwrContext> m_resampler;
+    FFmpegPtr<AVPacket> m_packet;
+    FFmpegPtr<AVFrame> m_frame;
     int64_t m_skipSource = 0; // source samples to drop before the wanted start
     int64_t m_nextSource = 0; // source position of the next decoded sample
     int64_t m_sourceLeft = 0; // source samples still wanted from this segment

@@ -32,7 +32,7 @@ RecGroupView::RecGroupView(RecGroup* group, RecOutlineController* controller, QW
 
 void RecGroupView::updateFromItem()
 {
-    auto* group = static_cast<RecGroup*>(m_item);
+    const RecGroup* group = m_item->asGroup();
     m_titleField->setText(group->title());
     m_expandButton->setChecked(group->isExpanded());
     placeControls();

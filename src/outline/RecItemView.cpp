@@ -42,7 +42,7 @@ RecItemView::RecItemView(RecItem* item, RecOutlineController* controller, QWidge
 
 void RecItemView::updateFromItem()
 {
-    auto* item = static_cast<RecItem*>(m_item);
+    const RecItem* item = m_item->asItem();
     m_titleField->setText(item->title());
     m_dateField->setText(item->date());
     m_descrField->setText(item->descr());

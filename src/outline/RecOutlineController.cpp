@@ -4,6 +4,7 @@
 #include "library/LibraryPaths.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
+#include "library/WalkRows.h"
 #include "outline/OutlineDelegate.h"
 #include "outline/RecGroupView.h"
 #include "outline/RecItemView.h"
@@ -27,6 +28,13 @@ unsigned systemModifiers()
     if (mods & Qt::ShiftModifier)
         flags |= RecOutlineController::kShiftKeyMask;
     return flags;
+}
+
+// Rows inside a collapsed category take no room.
+Walk intoExpanded(const GeneralRecItem* row)
+{
+    const RecGroup* group = row->asGroup();
+    return group && !group->isExpanded() ? Walk::Over : Walk::Into;
 }
 
 } // namespace
@@ -96,13 +104,13 @@ void RecOutlineController::setSearchResults(const std::optional<QList<RecItem*>>
     setSearchGroup(nullptr);
     if (results) {
         m_mainGroup->setHidden(true);
-        auto found = std::make_unique<RecGroup>(RecGroup::Bare, RecGroup::BorrowsSubItems);
+        auto found = std::make_unique<RecGroup>(RecGroup::Bare);
         found->setHidden(true);
         for (RecItem* item : *results) {
             if (!item)
                 continue;
             item->setHidden(false);
-            found->addSubItem(item);
+            found->listSubItem(item);
         }
         setSearchGroup(std::move(found));
     } else {
@@ -121,16 +129,8 @@ void RecOutlineController::setSearchResults(const std::optional<QList<RecItem*>>
 
 int RecOutlineController::findMaxID(const RecGroup* group) const
 {
-    if (!group)
-        return -1;
     int maxID = -1;
-    for (const GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        maxID = std::max(maxID, sub->ID());
-        if (sub->isGroup())
-            maxID = std::max(maxID, findMaxID(static_cast<const RecGroup*>(sub)));
-    }
+    walkRows(group, [&maxID](const GeneralRecItem* row) { maxID = std::max(maxID, row->ID()); });
     return maxID;
 }
 
@@ -139,29 +139,31 @@ int RecOutlineController::createNewID() const
     return findMaxID(mainItem()) + 1;
 }
 
-RecGroup* RecOutlineController::createNewGroup()
+std::unique_ptr<RecGroup> RecOutlineController::createNewGroup()
 {
-    auto* group = new RecGroup(RecGroup::WithExpandButton);
+    auto group = std::make_unique<RecGroup>(RecGroup::WithExpandButton);
     group->setID(createNewID());
     return group;
 }
 
-RecItem* RecOutlineController::createNewItem()
+std::unique_ptr<RecItem> RecOutlineController::createNewItem()
 {
-    auto* item = new RecItem;
+    auto item = std::make_unique<RecItem>();
     item->setID(createNewID());
     item->setDate(QDateTime::currentDateTime().toString("MM/dd HH:mm"));
     return item;
 }
 
-void RecOutlineController::insertRow(GeneralRecItem* item, RecGroup* group)
+GeneralRecItem* RecOutlineController::insertRow(std::unique_ptr<GeneralRecItem> item,
+                                                RecGroup* group)
 {
     if (!item || !group || !m_outlineView)
-        return;
+        return nullptr;
     if (group == m_searchGroup.get())
         group = m_mainGroup.get();
-    group->addSubItem(item);
-    item->setParent(group);
+    GeneralRecItem* row = group->addSubItem(std::move(item));
+    row->setParent(group);
+    return row;
 }
 
 bool RecOutlineController::isListedAsResult(const GeneralRecItem* item) const
@@ -172,29 +174,30 @@ bool RecOutlineController::isListedAsResult(const GeneralRecItem* item) const
     return false;
 }
 
-void RecOutlineController::addRow(GeneralRecItem* item, RecGroup* group)
+GeneralRecItem* RecOutlineController::addRow(std::unique_ptr<GeneralRecItem> item, RecGroup* group)
 {
-    if (!item || !group || !m_outlineView)
-        return;
-    insertRow(item, group);
+    GeneralRecItem* row = insertRow(std::move(item), group);
+    if (!row)
+        return nullptr;
     // A row added while a search is shown is listed with the results, so the
     // user sees the recording or category just made.
     if (m_searchGroup && !isListedAsResult(group)) {
-        item->setHidden(false);
-        m_searchGroup->addSubItem(item);
+        row->setHidden(false);
+        m_searchGroup->listSubItem(row);
     }
     arrangeItems();
     structChanged();
+    return row;
 }
 
-void RecOutlineController::addGroup(RecGroup* group, RecGroup* parent)
+RecGroup* RecOutlineController::addGroup(std::unique_ptr<RecGroup> group, RecGroup* parent)
 {
-    addRow(group, parent);
+    return static_cast<RecGroup*>(addRow(std::move(group), parent));
 }
 
-void RecOutlineController::addItem(RecItem* item, RecGroup* group)
+RecItem* RecOutlineController::addItem(std::unique_ptr<RecItem> item, RecGroup* group)
 {
-    addRow(item, group);
+    return static_cast<RecItem*>(addRow(std::move(item), group));
 }
 
 void RecOutlineController::removeItem(GeneralRecItem* item)
@@ -203,15 +206,16 @@ void RecOutlineController::removeItem(GeneralRecItem* item)
         return;
     if (item == m_chiefSelectedItem)
         setChiefSelectedItem(nullptr);
-    auto* parent = static_cast<RecGroup*>(item->parent());
+    RecGroup* parent = item->parent() ? item->parent()->asGroup() : nullptr;
     if (!parent)
         return;
-    parent->removeSubItem(item);
-    if (m_searchGroup)
-        m_searchGroup->removeSubItem(item);
-    if (m_outlineView)
-        m_outlineView->removeRows(item);
-    delete item;
+    {
+        const std::unique_ptr<GeneralRecItem> removed = parent->removeSubItem(item);
+        if (m_searchGroup)
+            m_searchGroup->unlistSubItem(item);
+        if (m_outlineView)
+            m_outlineView->removeRows(item);
+    }
     arrangeItems();
     structChanged();
 }
@@ -221,12 +225,11 @@ void RecOutlineController::clear()
     deselectAll();
     while (!m_mainGroup->subItems().isEmpty()) {
         GeneralRecItem* first = m_mainGroup->subItems().first();
-        m_mainGroup->removeSubItem(first);
+        const std::unique_ptr<GeneralRecItem> removed = m_mainGroup->removeSubItem(first);
         if (m_searchGroup)
-            m_searchGroup->removeSubItem(first);
+            m_searchGroup->unlistSubItem(first);
         if (m_outlineView)
             m_outlineView->removeRows(first);
-        delete first;
     }
 }
 
@@ -234,9 +237,9 @@ RecGroup* RecOutlineController::currentGroup() const
 {
     if (!m_chiefSelectedItem)
         return m_mainGroup.get();
-    if (m_chiefSelectedItem->isGroup())
-        return static_cast<RecGroup*>(m_chiefSelectedItem);
-    return static_cast<RecGroup*>(m_chiefSelectedItem->parent());
+    if (RecGroup* group = m_chiefSelectedItem->asGroup())
+        return group;
+    return m_chiefSelectedItem->parent()->asGroup();
 }
 
 QString RecOutlineController::groupPath(const GeneralRecItem* item) const
@@ -246,18 +249,17 @@ QString RecOutlineController::groupPath(const GeneralRecItem* item) const
 
 GeneralRecItem* RecOutlineController::itemByLabel(const QObject* label, RecGroup* group) const
 {
-    if (!label || !group || !m_outlineView)
+    if (!label || !m_outlineView)
         return nullptr;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        if (RecRowView* row = m_outlineView->existingRowFor(sub); row && row->isOwner(label))
-            return sub;
-        if (sub->isGroup())
-            if (GeneralRecItem* found = itemByLabel(label, static_cast<RecGroup*>(sub)))
-                return found;
-    }
-    return nullptr;
+    GeneralRecItem* found = nullptr;
+    walkRows(group, [&](GeneralRecItem* row) {
+        const RecRowView* view = m_outlineView->existingRowFor(row);
+        if (!view || !view->isOwner(label))
+            return Walk::Into;
+        found = row;
+        return Walk::Stop;
+    });
+    return found;
 }
 
 int RecOutlineController::rowHeight(const GeneralRecItem* item) const
@@ -270,13 +272,10 @@ int RecOutlineController::groupHeight(const RecGroup* group) const
     if (!group || !group->isExpanded())
         return 0;
     int h = 0;
-    for (const GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        h += rowHeight(sub);
-        if (sub->isGroup())
-            h += groupHeight(static_cast<const RecGroup*>(sub));
-    }
+    walkRows(group, [&](const GeneralRecItem* row) {
+        h += rowHeight(row);
+        return intoExpanded(row);
+    });
     return h;
 }
 
@@ -304,18 +303,18 @@ int RecOutlineController::arrangeGroup(RecGroup* group, int x, int y)
 {
     if (!group)
         return y;
+    // Setting the state again brings the rows' hidden flags in line with it.
     group->setExpanded(group->isExpanded());
     if (!group->isExpanded())
         return y;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        const int h = rowHeight(sub);
-        m_outlineView->setRowFrame(sub, QRect(x, y, m_outlineView->width(), h));
+    walkRows(group, [&](GeneralRecItem* row) {
+        const int h = rowHeight(row);
+        m_outlineView->setRowFrame(row, QRect(x, y, m_outlineView->width(), h));
         y += h;
-        if (sub->isGroup())
-            y = arrangeGroup(static_cast<RecGroup*>(sub), x, y);
-    }
+        if (RecGroup* category = row->asGroup())
+            category->setExpanded(category->isExpanded());
+        return intoExpanded(row);
+    });
     return y;
 }
 
@@ -345,13 +344,7 @@ void RecOutlineController::onItemDClick(GeneralRecItem*) {}
 int RecOutlineController::countSelected(const RecGroup* group) const
 {
     int n = 0;
-    for (const GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        n += sub->selected() ? 1 : 0;
-        if (sub->isGroup())
-            n += countSelected(static_cast<const RecGroup*>(sub));
-    }
+    walkRows(group, [&n](const GeneralRecItem* row) { n += row->selected() ? 1 : 0; });
     return n;
 }
 
@@ -392,53 +385,38 @@ void RecOutlineController::deselectAll()
 
 void RecOutlineController::deselectGroup(RecGroup* group)
 {
-    if (!group)
-        return;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        sub->setSelected(false);
-        if (sub->isGroup())
-            deselectGroup(static_cast<RecGroup*>(sub));
-    }
+    walkRows(group, [](GeneralRecItem* row) { row->setSelected(false); });
 }
 
 void RecOutlineController::selectRange(GeneralRecItem* a, GeneralRecItem* b, bool* selecting,
                                        RecGroup* group)
 {
-    if (!a || !b || a == b || !selecting || !group)
+    if (!a || !b || a == b || !selecting)
         return;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        if (sub == a || sub == b) {
-            sub->setSelected(true);
-            if (*selecting) {
-                *selecting = false;
-                return;
-            }
-            *selecting = true;
-        } else if (*selecting) {
-            sub->setSelected(true);
+    walkRows(group, [&](GeneralRecItem* row) {
+        const bool end = row == a || row == b;
+        if (end && *selecting) {
+            row->setSelected(true);
+            *selecting = false;
+            return Walk::Stop;
         }
-        if (sub->isGroup())
-            selectRange(a, b, selecting, static_cast<RecGroup*>(sub));
-    }
+        *selecting = *selecting || end;
+        if (*selecting)
+            row->setSelected(true);
+        return Walk::Into;
+    });
 }
 
 QList<GeneralRecItem*> RecOutlineController::selectedItemsOfGroup(const RecGroup* group) const
 {
     QList<GeneralRecItem*> result;
-    if (!group)
-        return result;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        if (sub->selected())
-            result.append(sub);
-        else if (sub->isGroup())
-            result.append(selectedItemsOfGroup(static_cast<const RecGroup*>(sub)));
-    }
+    // A selected category stands for its rows.
+    walkRows(group, [&result](GeneralRecItem* row) {
+        if (!row->selected())
+            return Walk::Into;
+        result.append(row);
+        return Walk::Over;
+    });
     return result;
 }
 
@@ -456,9 +434,10 @@ bool RecOutlineController::isRecording() const
 
 void RecOutlineController::expandGroup(GeneralRecItem* item, bool state)
 {
-    if (!item || !item->isGroup())
+    RecGroup* group = item ? item->asGroup() : nullptr;
+    if (!group)
         return;
-    static_cast<RecGroup*>(item)->setExpanded(state);
+    group->setExpanded(state);
     const QList<GeneralRecItem*> selected = selectedItemsOfGroup(mainItem());
     if (selected.isEmpty())
         setChiefSelectedItem(nullptr);

@@ -52,14 +52,17 @@ public:
 
     int findMaxID(const RecGroup* group) const;
     int createNewID() const;
-    RecGroup* createNewGroup();
-    RecItem* createNewItem();
-    void addGroup(RecGroup* group, RecGroup* parent);
-    void addItem(RecItem* item, RecGroup* group);
+    std::unique_ptr<RecGroup> createNewGroup();
+    std::unique_ptr<RecItem> createNewItem();
+    // Adding gives the tree the row, lays out and saves; answers the row, or
+    // null when it could not be added (the row is then gone).
+    RecGroup* addGroup(std::unique_ptr<RecGroup> group, RecGroup* parent);
+    RecItem* addItem(std::unique_ptr<RecItem> item, RecGroup* group);
     // Puts a row into a category without layout or saving; callers that add
     // many rows at once lay out and save once at the end. A row meant for the
-    // search results goes into the library root.
-    void insertRow(GeneralRecItem* item, RecGroup* group);
+    // search results goes into the library root. Answers as addGroup().
+    GeneralRecItem* insertRow(std::unique_ptr<GeneralRecItem> item, RecGroup* group);
+    // Takes the row out of the tree and deletes it.
     void removeItem(GeneralRecItem* item);
     void clear();
 
@@ -120,7 +123,7 @@ protected:
 
 private:
     int rowHeight(const GeneralRecItem* item) const;
-    void addRow(GeneralRecItem* item, RecGroup* group);
+    GeneralRecItem* addRow(std::unique_ptr<GeneralRecItem> item, RecGroup* group);
     // Whether the record or one of its categories is shown among the results.
     bool isListedAsResult(const GeneralRecItem* item) const;
     int countSelected(const RecGroup* group) const;

@@ -1,100 +1,75 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where a drop lands in the outline, and handing drops to the application.
 #include "library/RecGroup.h"
+#include "library/WalkRows.h"
 #include "outline/OutlineDelegate.h"
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
 
 #include <QFileInfo>
 #include <cstdlib>
+#include <functional>
+
+namespace {
+
+// The first row, in document order, for which the test holds.
+GeneralRecItem* firstRow(const RecGroup* group,
+                         const std::function<bool(const GeneralRecItem*)>& test)
+{
+    GeneralRecItem* found = nullptr;
+    walkRows(group, [&](GeneralRecItem* row) {
+        if (!test(row))
+            return Walk::Into;
+        found = row;
+        return Walk::Stop;
+    });
+    return found;
+}
+
+} // namespace
 
 void RecOutlineController::hideInsertPoint(RecGroup* group)
 {
-    if (!group)
-        return;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        sub->showInsertLine(false, false);
-        if (sub->isGroup())
-            hideInsertPoint(static_cast<RecGroup*>(sub));
-    }
+    walkRows(group, [](GeneralRecItem* row) { row->showInsertLine(false, false); });
 }
 
 GeneralRecItem* RecOutlineController::findTopItem(RecGroup* group) const
 {
-    if (!group)
-        return nullptr;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        if (!sub->isHidden())
-            return sub;
-        if (sub->isGroup())
-            if (GeneralRecItem* found = findTopItem(static_cast<RecGroup*>(sub)))
-                return found;
-    }
-    return nullptr;
+    return firstRow(group, [](const GeneralRecItem* row) { return !row->isHidden(); });
 }
 
 GeneralRecItem* RecOutlineController::findNearestItem(RecGroup* group, const QPoint& point) const
 {
-    if (!group || !m_outlineView)
+    if (!m_outlineView)
         return nullptr;
-    const auto distance = [&](const GeneralRecItem* item) {
-        const QRect frame = m_outlineView->frameOf(item);
-        return std::abs(point.y() - (frame.y() + frame.height()));
-    };
     GeneralRecItem* candidate = nullptr;
     int best = 0;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub || sub->isHidden() || m_outlineView->frameOf(sub).isNull())
-            continue;
-        const int d = distance(sub);
-        if (!candidate || d < best) {
-            candidate = sub;
-            best = d;
+    walkRows(group, [&](GeneralRecItem* row) {
+        const QRect frame = m_outlineView->frameOf(row);
+        if (row->isHidden() || frame.isNull())
+            return Walk::Over;
+        const int distance = std::abs(point.y() - (frame.y() + frame.height()));
+        if (!candidate || distance < best) {
+            candidate = row;
+            best = distance;
         }
-        if (sub->isGroup())
-            if (GeneralRecItem* inner = findNearestItem(static_cast<RecGroup*>(sub), point);
-                inner && distance(inner) < best) {
-                candidate = inner;
-                best = distance(inner);
-            }
-    }
+        return Walk::Into;
+    });
     return candidate;
 }
 
 GeneralRecItem* RecOutlineController::findHighlightedItem(RecGroup* group) const
 {
-    if (!group)
-        return nullptr;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        if (sub->insertLineVisible())
-            return sub;
-        if (sub->isGroup())
-            if (GeneralRecItem* found = findHighlightedItem(static_cast<RecGroup*>(sub)))
-                return found;
-    }
-    return nullptr;
+    return firstRow(group, [](const GeneralRecItem* row) { return row->insertLineVisible(); });
 }
 
 GeneralRecItem* RecOutlineController::itemByPos(const QPoint& point, RecGroup* group) const
 {
-    if (!group || !m_outlineView)
+    if (!m_outlineView)
         return nullptr;
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        if (!sub->isHidden() && m_outlineView->frameOf(sub).contains(point))
-            return sub;
-        if (sub->isGroup())
-            if (GeneralRecItem* found = itemByPos(point, static_cast<RecGroup*>(sub)))
-                return found;
-    }
-    return nullptr;
+    return firstRow(group, [&](const GeneralRecItem* row) {
+        return !row->isHidden() && m_outlineView->frameOf(row).contains(point);
+    });
 }
 
 void RecOutlineController::highlightInsertPoint(const QPoint& point)

@@ -3,6 +3,7 @@
 
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
+#include "library/WalkRows.h"
 #include "outline/OutlineDelegate.h"
 #include "outline/RecGroupView.h"
 #include "outline/RecItemView.h"
@@ -73,10 +74,10 @@ RecRowView* RecOutlineView::rowFor(GeneralRecItem* item)
     if (RecRowView* row = m_rows.value(item))
         return row;
     RecRowView* row = nullptr;
-    if (item->isGroup())
-        row = new RecGroupView(static_cast<RecGroup*>(item), m_controller, this);
+    if (RecGroup* group = item->asGroup())
+        row = new RecGroupView(group, m_controller, this);
     else
-        row = new RecItemView(static_cast<RecItem*>(item), m_controller, this);
+        row = new RecItemView(item->asItem(), m_controller, this);
     m_rows.insert(item, row);
     if (m_frames.contains(item)) {
         row->setGeometry(m_frames.value(item));
@@ -94,12 +95,12 @@ void RecOutlineView::removeRows(GeneralRecItem* item)
 {
     if (!item)
         return;
-    if (item->isGroup())
-        for (GeneralRecItem* sub : static_cast<RecGroup*>(item)->subItems())
-            removeRows(sub);
-    m_frames.remove(item);
-    if (RecRowView* row = m_rows.take(item))
-        delete row;
+    const auto forget = [this](GeneralRecItem* row) {
+        m_frames.remove(row);
+        delete m_rows.take(row);
+    };
+    walkRows(item->asGroup(), forget);
+    forget(item);
 }
 
 void RecOutlineView::paintEvent(QPaintEvent* event)

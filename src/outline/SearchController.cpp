@@ -3,6 +3,7 @@
 
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
+#include "library/WalkRows.h"
 #include "outline/RecOutlineController.h"
 
 #include <QLineEdit>
@@ -60,17 +61,10 @@ QList<RecItem*> SearchController::search(const QString& text, const RecGroup* gr
 void SearchController::searchGroup(const QStringMatcher& matcher, const RecGroup* group,
                                    QList<RecItem*>& found)
 {
-    for (GeneralRecItem* sub : group->subItems()) {
-        if (!sub)
-            continue;
-        if (sub->isGroup()) {
-            searchGroup(matcher, static_cast<const RecGroup*>(sub), found);
-            continue;
-        }
-        auto* item = static_cast<RecItem*>(sub);
-        if (itemMatches(matcher, item))
+    walkRows(group, [&](GeneralRecItem* row) {
+        if (RecItem* item = row->asItem(); item && itemMatches(matcher, item))
             found.append(item);
-    }
+    });
 }
 
 bool SearchController::stringContain(const QString& string, const QString& text)

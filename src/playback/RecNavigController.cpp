@@ -55,9 +55,7 @@ bool RecNavigController::waitUntilLoaded(QTMovie& movie)
 
 void RecNavigController::setCurrentFile(GeneralRecItem* item)
 {
-    if (item && item->isGroup())
-        return;
-    RecItem* rec = qobject_cast<RecItem*>(item);
+    RecItem* rec = item ? item->asItem() : nullptr;
     if (item && !rec)
         return;
     QString path;

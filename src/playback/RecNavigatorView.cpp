@@ -219,7 +219,9 @@ void RecNavigatorView::leaveEvent(QEvent* event)
 
 bool RecNavigatorView::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_recSlider && event->type() == QEvent::MouseMove) {
+    // The type first: a slider being destroyed still sends events through
+    // this filter, and is no longer a slider to compare with.
+    if (event->type() == QEvent::MouseMove && watched == m_recSlider) {
         const auto* move = static_cast<QMouseEvent*>(event);
         trackPointer(m_recSlider->mapTo(this, move->position().toPoint()));
     }

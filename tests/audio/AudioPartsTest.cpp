@@ -9,7 +9,9 @@
 #include "audio/SilenceSettings.h"
 #include "audio/SpscRingBuffer.h"
 #include "support/Media.h"
+#include "support/TestFiles.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cmath>
@@ -200,4 +202,34 @@ TEST(AacFileWriter, FullRingDropsAndCountsBuffers)
     // The encoder adds its delay of 1024 samples and pads the last frame.
     EXPECT_NEAR(audio.seconds(), 86.0 * frames / 44100.0 + 0.05, 0.05);
     EXPECT_NEAR(audio.frequency(1, 2048, 20000), frequency, 3.0);
+}
+
+// A format the writer refuses creates no file, and one already there keeps its contents.
+TEST(AacFileWriter, RefusedFormatLeavesNoFile)
+{
+    QTemporaryDir dir;
+    const QString fresh = dir.filePath(QStringLiteral("fresh.m4a"));
+    const QString kept = dir.filePath(QStringLiteral("kept.m4a"));
+    writeFile(kept, "earlier recording");
+    const struct
+    {
+        AacFileWriter::Output output;
+        AacFileWriter::Input input;
+    } refused[] = {
+        {{QStringLiteral("ipod"), 22050, 3}, {44100, 2, 0, 512}}, // three output channels
+        {{QStringLiteral("ipod"), 0, 2}, {44100, 2, 0, 512}},     // no output rate
+        {{QStringLiteral("ipod"), 22050, 2}, {44100, 9, 0, 512}}, // nine input channels
+        {{QStringLiteral("ipod"), 22050, 2}, {44100, 2, 0, 0}},   // empty buffers
+        {{QStringLiteral("ipod"), 96, 2}, {44100, 2, 0, 512}},    // a rate AAC cannot encode
+    };
+    for (const auto& [output, input] : refused) {
+        SCOPED_TRACE(output.sampleRate);
+        for (const QString& file : {fresh, kept}) {
+            AacFileWriter writer;
+            EXPECT_EQ(writer.open(file, output, input), AacFileWriter::Result::BadFormat);
+            EXPECT_EQ(writer.start(false), AacFileWriter::Result::CannotStartWriting);
+        }
+        EXPECT_FALSE(QFile::exists(fresh));
+        EXPECT_EQ(readFile(kept), "earlier recording");
+    }
 }

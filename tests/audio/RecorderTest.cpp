@@ -202,6 +202,9 @@ TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
         m_recorder.start();
         EXPECT_FALSE(m_recorder.isRecording());
         EXPECT_EQ(m_messages, QStringList({c.message, notStarted}));
+        if (!c.format.isEmpty()) {
+            EXPECT_FALSE(QFile::exists(path(c.file))); // a refused format makes no file
+        }
         if (!c.server.isEmpty()) {
             EXPECT_TRUE(KvSoundFileRecorder::availableInputDevices().isEmpty());
             EXPECT_TRUE(KvSoundFileRecorder::defaultInputDevice().isNull());
@@ -224,6 +227,38 @@ TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
     const DecodedAudio audio = DecodedAudio::decode(file);
     EXPECT_EQ(audio.sampleRate, 44100);
     EXPECT_GT(audio.seconds(), 0.2);
+}
+
+// A hung server (stopped, still taking connections) ends each wait at the
+// answer timeout with that step's message; what was recorded stays playable.
+TEST_F(Recorder, HungServerFailsWithMessagesInsteadOfHanging)
+{
+    PulseServer& server = PulseServer::instance();
+    const QString file = path(QStringLiteral("hung.m4a"));
+    m_recorder.setInputDevice(server.monoPipeSourceDescription());
+    m_recorder.setOutputFilePath(file);
+    m_recorder.start();
+    ASSERT_TRUE(m_recorder.isRecording());
+    {
+        MonoPipeFeeder feeder;
+        ASSERT_TRUE(waitUntil([&] { return feeder.seconds() >= 0.5; }));
+    }
+    server.pause();
+    m_recorder.stop();
+    EXPECT_FALSE(m_recorder.isRecording());
+    EXPECT_EQ(m_messages, QStringList(QStringLiteral("Could not stop recording")));
+    EXPECT_GT(DecodedAudio::decode(file).seconds(), 0.2);
+
+    m_messages.clear();
+    m_recorder.start();
+    EXPECT_FALSE(m_recorder.isRecording());
+    EXPECT_TRUE(KvSoundFileRecorder::availableInputDevices().isEmpty());
+    server.resume();
+    EXPECT_EQ(m_messages, QStringList({QStringLiteral("Couldn't open AudioUnit component"),
+                                       QStringLiteral("Could not start recording")}));
+    m_recorder.start();
+    EXPECT_TRUE(m_recorder.isRecording());
+    m_recorder.stop();
 }
 
 TEST_F(Recorder, NoticesFollowTheRecordingAndSettersStopItOnlyOnChange)

@@ -30,7 +30,7 @@ TEST(DatabaseReader, LoadsWhatEachDataFileAndTheDiskAllow)
             for (const QString& f : match.captured(1).split(", "))
                 writeFile(out.filePath(f));
         RecGroup root(RecGroup::Bare);
-        RecordingsDBReader(out.path(), PlainFactory::add).loadBytes(xml, &root);
+        RecordingsDBReader(out.path(), PlainFactory::attach).loadBytes(xml, &root);
         const QString expected = data.filePath(QString(name).replace(".xml", ".expected"));
         EXPECT_EQ(describeTree(&root), QString::fromUtf8(readFile(expected)).trimmed());
     }
@@ -69,7 +69,7 @@ TEST(DatabaseReader, HostileFilesLoadNothingAndFetchNothing)
 
     for (const QByteArray& bytes : {external, garbage, QByteArray(), QByteArray("<")}) {
         RecGroup root(RecGroup::Bare);
-        RecordingsDBReader(tmp.path(), PlainFactory::add).loadBytes(bytes, &root);
+        RecordingsDBReader(tmp.path(), PlainFactory::attach).loadBytes(bytes, &root);
         EXPECT_FALSE(describeTree(&root).contains("SECRET"));
     }
 }
@@ -87,7 +87,7 @@ TEST(DatabaseReader, DeepNestingStopsAtTheDepthLimit)
 
     RecGroup root(RecGroup::Bare);
     QTemporaryDir tmp;
-    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::add).loadBytes(xml, &root));
+    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::attach).loadBytes(xml, &root));
     int depth = 0;
     for (const RecGroup* g = &root; !g->subItems().isEmpty();
          g = static_cast<const RecGroup*>(g->subItems().first()))
@@ -110,7 +110,7 @@ TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadWhatExists)
     xml += "<Item ID=\"0\" Title=\"Kept\" Description=\"\" CreateDate=\"\" Duration=\"2\"/>\n"
            "</Recordings>\n";
     RecGroup root(RecGroup::Bare);
-    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::add).loadBytes(xml, &root));
+    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::attach).loadBytes(xml, &root));
     EXPECT_EQ(describeTree(&root), "I0 'Kept' '' '' 2 L0 {}");
 }
 
@@ -192,7 +192,7 @@ TEST(DatabaseRoundTrip, RandomTreesLoadBackExactly)
         ASSERT_TRUE(XMLCreator().createXML(&saved, db));
 
         RecGroup loaded(RecGroup::Bare);
-        ASSERT_TRUE(RecordingsDBReader(out, PlainFactory::add).load(db, &loaded));
+        ASSERT_TRUE(RecordingsDBReader(out, PlainFactory::attach).load(db, &loaded));
         ASSERT_EQ(describeTree(&loaded), describeTree(&saved)) << "seed " << seed;
     }
 }

@@ -46,8 +46,7 @@ TEST(Records, LevelsFollowTheTreeAndMoves)
     EXPECT_EQ(b->level(), 1);
     EXPECT_EQ(talk->level(), 2);
     // Moving a category to the top level carries its subtree along.
-    a->removeSubItem(b);
-    PlainFactory::add(b, &root);
+    PlainFactory::attach(a->removeSubItem(b), &root);
     b->recalcLevel();
     EXPECT_EQ(b->level(), 0);
     EXPECT_EQ(talk->level(), 1);
@@ -68,13 +67,14 @@ TEST(Records, SubItemsByTitleAndInsertion)
 
     auto* first = new RecItem;
     auto* last = new RecItem;
-    EXPECT_TRUE(root.insertItemBefore(first, talk));
-    EXPECT_TRUE(root.insertItemAfter(last, talk));
+    EXPECT_EQ(root.insertItemBefore(std::unique_ptr<GeneralRecItem>(first), talk), nullptr);
+    EXPECT_EQ(root.insertItemAfter(std::unique_ptr<GeneralRecItem>(last), talk), nullptr);
     EXPECT_EQ(root.subItems(), (QList<GeneralRecItem*>{first, talk, last}));
-    // Before a row of another category: nothing.
+    // Before a row of another category: nothing, and the row comes back.
     RecItem stranger;
-    RecItem item;
-    EXPECT_FALSE(root.insertItemBefore(&item, &stranger));
+    auto item = std::make_unique<RecItem>();
+    RecItem* row = item.get();
+    EXPECT_EQ(root.insertItemBefore(std::move(item), &stranger).get(), row);
     EXPECT_EQ(root.subItems().size(), 3);
 }
 

@@ -10,10 +10,14 @@
 class PlainFactory
 {
 public:
+    // The group takes the row made with new.
     static void add(GeneralRecItem* item, RecGroup* group)
     {
-        group->addSubItem(item);
-        item->setParent(group);
+        attach(std::unique_ptr<GeneralRecItem>(item), group);
+    }
+    static void attach(std::unique_ptr<GeneralRecItem> item, RecGroup* group)
+    {
+        group->addSubItem(std::move(item))->setParent(group);
     }
 };
 

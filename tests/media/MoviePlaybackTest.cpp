@@ -154,3 +154,22 @@ TEST_F(MoviePlayback, NoSoundServerLeavesTheMovieStoppedWithAMessage)
     EXPECT_EQ(m->rate(), 1.0f);
     m->stop();
 }
+
+TEST_F(MoviePlayback, HungServerEndsPlayingAndTheNextStartFailsWithAMessage)
+{
+    PulseServer& server = PulseServer::instance();
+    const std::unique_ptr<QTMovie> m = movie("hung.m4a", 30);
+    ASSERT_TRUE(m);
+    m->play();
+    ASSERT_TRUE(audibleFrom(*m, 0.0));
+    // A stopped server takes no more samples: the player gives up on it.
+    server.pause();
+    EXPECT_TRUE(waitUntil([&] { return m->rate() == 0.0f; }, 60000));
+    m->play();
+    server.resume();
+    EXPECT_EQ(m->rate(), 0.0f);
+    EXPECT_EQ(m->lastError(), QStringLiteral("Unable to open the audio output"));
+    m->play();
+    EXPECT_EQ(m->rate(), 1.0f);
+    m->stop();
+}

@@ -29,10 +29,10 @@ TEST_F(Outline, IdsPathsAndTheCurrentCategory)
     outline.selectItem(talks);
     EXPECT_EQ(outline.currentGroup(), talks);
     // While a search is shown only the found recordings count.
-    auto found = std::make_unique<RecGroup>(RecGroup::Bare, RecGroup::BorrowsSubItems);
+    auto found = std::make_unique<RecGroup>(RecGroup::Bare);
     RecItem* hit = item("Hit");
     hit->setID(3);
-    found->addSubItem(hit);
+    found->listSubItem(hit);
     outline.setSearchGroup(std::move(found));
     EXPECT_EQ(outline.createNewID(), 4);
     outline.setSearchGroup(nullptr);
@@ -278,9 +278,10 @@ TEST_F(Search, ARowMadeDuringASearchGoesToTheLibraryRootAndIsShown)
     ASSERT_EQ(outline.chiefSelectedItem(), nullptr);
     RecGroup* target = outline.currentGroup();
     EXPECT_EQ(target, outline.mainGroup());
-    RecItem* recording = outline.createNewItem();
+    auto owned = outline.createNewItem();
+    RecItem* recording = owned.get();
     recording->setTitle("Untitled 1");
-    outline.addItem(recording, outline.searchGroup()); // even when asked for the results
+    outline.addItem(std::move(owned), outline.searchGroup()); // even when asked for the results
     EXPECT_EQ(recording->parent(), outline.mainGroup());
     EXPECT_EQ(outline.mainGroup()->subItems().last(), recording);
     EXPECT_EQ(shownTitles().last(), "Untitled 1");

@@ -283,10 +283,8 @@ struct Library
         meeting->setTitle("Meeting");
         meeting->setDescr("Weekly");
         lecture->setTitle("Lecture");
-        for (RecItem* item : {meeting, lecture}) {
-            root.addSubItem(item);
-            item->setParent(&root);
-        }
+        for (RecItem* item : {meeting, lecture})
+            root.addSubItem(std::unique_ptr<RecItem>(item))->setParent(&root);
     }
     RecGroup root{RecGroup::WithExpandButton};
     RecItem* meeting = new RecItem;
@@ -352,8 +350,7 @@ TEST(DescrPanel, FollowsTheRowAndIsDisabledWithout)
     EXPECT_EQ(shown(panel), " / ");
     // A row deleted while shown leaves the panel empty, not dangling.
     controller.setCurrentFile(library.lecture);
-    library.root.removeSubItem(library.lecture);
-    delete library.lecture;
+    library.root.removeSubItem(library.lecture).reset();
     EXPECT_EQ(controller.currentRec(), nullptr);
     EXPECT_EQ(shown(panel), " / ");
 }

@@ -47,10 +47,11 @@ void AppFixture::relaunch()
 
 RecGroup* AppFixture::category(const QString& title, RecGroup* parent, bool makeFolder)
 {
-    RecGroup* group = outline->createNewGroup();
+    auto owned = outline->createNewGroup();
+    RecGroup* group = owned.get();
     group->setTitle(title);
     group->setExpanded(true);
-    outline->addGroup(group, parent ? parent : root());
+    outline->addGroup(std::move(owned), parent ? parent : root());
     if (makeFolder)
         QDir().mkpath(app->restorePath(group));
     return group;
@@ -58,9 +59,10 @@ RecGroup* AppFixture::category(const QString& title, RecGroup* parent, bool make
 
 RecItem* AppFixture::recording(const QString& title, RecGroup* parent, double seconds)
 {
-    RecItem* item = outline->createNewItem();
+    auto owned = outline->createNewItem();
+    RecItem* item = owned.get();
     item->setTitle(title);
-    outline->addItem(item, parent ? parent : root());
+    outline->addItem(std::move(owned), parent ? parent : root());
     if (seconds > 0)
         EXPECT_TRUE(makeTone(app->restorePath(item), seconds, {"-ac", "2", "-c:a", "aac"}));
     else if (seconds == 0)

@@ -52,19 +52,21 @@ void OutlineFixture::SetUp()
 
 RecGroup* OutlineFixture::group(const QString& title, RecGroup* parent, bool expanded)
 {
-    RecGroup* g = outline.createNewGroup();
+    auto owned = outline.createNewGroup();
+    RecGroup* g = owned.get();
     g->setTitle(title);
     g->setExpanded(expanded);
-    outline.addGroup(g, parent ? parent : outline.mainGroup());
+    outline.addGroup(std::move(owned), parent ? parent : outline.mainGroup());
     QDir().mkpath(delegate.restorePath(g));
     return g;
 }
 
 RecItem* OutlineFixture::item(const QString& title, RecGroup* parent, bool withFile)
 {
-    RecItem* i = outline.createNewItem();
+    auto owned = outline.createNewItem();
+    RecItem* i = owned.get();
     i->setTitle(title);
-    outline.addItem(i, parent ? parent : outline.mainGroup());
+    outline.addItem(std::move(owned), parent ? parent : outline.mainGroup());
     if (withFile)
         writeFile(delegate.restorePath(i));
     return i;

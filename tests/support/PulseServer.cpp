@@ -181,6 +181,20 @@ bool PulseServer::writeQuadPipe(const float* interleaved, size_t frames)
     return writeAll(m_quadFd, interleaved, frames * 4 * sizeof(float));
 }
 
+void PulseServer::pause()
+{
+    int status = 0;
+    if (m_pid > 0 && ::kill(m_pid, SIGSTOP) == 0)
+        ::waitpid(m_pid, &status, WUNTRACED);
+}
+
+void PulseServer::resume()
+{
+    int status = 0;
+    if (m_pid > 0 && ::kill(m_pid, SIGCONT) == 0)
+        ::waitpid(m_pid, &status, WCONTINUED);
+}
+
 void PulseServer::stop()
 {
     for (int* fd : {&m_monoFd, &m_quadFd}) {

@@ -49,6 +49,11 @@ public:
     bool writeMonoPipe(const float* samples, size_t frames);
     bool writeQuadPipe(const float* interleaved, size_t frames);
 
+    // Stops the daemon (SIGSTOP): like a hung server it still takes
+    // connections and answers nothing. resume() lets it go on.
+    void pause();
+    void resume();
+
     PulseServer(const PulseServer&) = delete;
     PulseServer& operator=(const PulseServer&) = delete;
 

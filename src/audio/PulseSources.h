@@ -1,0 +1,35 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <pulse/channelmap.h>
+#include <pulse/sample.h>
+#include <vector>
+
+class PulseConnection;
+
+struct PulseSourceInfo
+{
+    QString name;
+    QString description;
+    pa_sample_spec sampleSpec{};
+    pa_channel_map channelMap{};
+};
+
+// The questions about sources that the recorder asks the server. Each waits
+// for the answer at most the connection's answer timeout. Main thread only.
+class PulseSources
+{
+public:
+    explicit PulseSources(PulseConnection& connection) : m_connection(connection) {}
+
+    // Every source, monitors of outputs included, in the server's order;
+    // false when the list cannot be read.
+    bool all(std::vector<PulseSourceInfo>& result);
+    // The server's default source name; empty when there is none.
+    QString defaultSourceName();
+    bool sourceByName(const QString& name, PulseSourceInfo& result);
+
+private:
+    PulseConnection& m_connection;
+};
