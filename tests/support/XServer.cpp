@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/XServer.h"
 
+#include "support/ChildProcess.h"
+
 #include <QByteArray>
 #include <QElapsedTimer>
 #include <QProcess>
@@ -34,7 +36,7 @@ XServer::XServer()
     if (!startServer())
         return;
     qputenv("DISPLAY", m_display.toLocal8Bit());
-    m_windowManager = spawn({QStringLiteral("openbox"), QStringLiteral("--sm-disable")});
+    m_windowManager = spawnChild({QStringLiteral("openbox"), QStringLiteral("--sm-disable")});
     if (m_windowManager < 0 ||
         !waitFor(QStringLiteral("xprop"),
                  {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
@@ -45,9 +47,9 @@ XServer::XServer()
 
 XServer::~XServer()
 {
-    stop(m_tray);
-    stop(m_windowManager);
-    stop(m_xvfb);
+    stopChild(m_tray);
+    stopChild(m_windowManager);
+    stopChild(m_xvfb);
 }
 
 bool XServer::startServer()
@@ -56,52 +58,56 @@ bool XServer::startServer()
     if (pipe2(fds, O_CLOEXEC) != 0)
         return false;
     // Xvfb picks a free display itself and writes its number to the pipe once it accepts clients.
-    m_xvfb = spawn({QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QStringLiteral("3"),
+    m_xvfb =
+        spawnChild({QStringLiteral("Xvfb"), QStringLiteral("-displayfd"), QStringLiteral("3"),
                     QStringLiteral("-screen"), QStringLiteral("0"), QStringLiteral("1280x800x24"),
                     QStringLiteral("-nolisten"), QStringLiteral("tcp")},
                    fds[1]);
     close(fds[1]);
-    QByteArray number;
-    QElapsedTimer clock;
-    clock.start();
-    while (m_xvfb > 0 && !number.endsWith('\n') && clock.elapsed() < kStartTimeoutMs) {
-        pollfd p{fds[0], POLLIN, 0};
-        const int ready = poll(&p, 1, 100);
-        if (ready < 0 && errno != EINTR)
-            break;
-        if (ready <= 0)
-            continue;
-        char buffer[16];
-        const ssize_t n = read(fds[0], buffer, sizeof buffer);
-        if (n <= 0)
-            break;
-        number.append(buffer, n);
-    }
+    const QByteArray number = m_xvfb > 0 ? readLine(fds[0], kStartTimeoutMs) : QByteArray();
     close(fds[0]);
     if (!number.endsWith('\n')) {
         std::fprintf(stderr, "XServer: Xvfb did not start\n");
-        stop(m_xvfb);
+        stopChild(m_xvfb);
         return false;
     }
     m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
     return true;
 }
 
-bool XServer::startTray()
+bool XServer::startTray(TrayEdge edge)
 {
     if (m_tray > 0)
         return true;
     if (!isRunning())
         return false;
+    // Along a horizontal edge the tray sits at the right end, along a vertical one at the bottom,
+    // where desktops put theirs.
+    const bool vertical = edge == TrayEdge::Left || edge == TrayEdge::Right;
+    const char* names[] = {"top", "bottom", "left", "right"};
+    const QStringList command{QStringLiteral("trayer"),
+                              QStringLiteral("--edge"),
+                              QString::fromLatin1(names[int(edge)]),
+                              QStringLiteral("--align"),
+                              vertical ? QStringLiteral("bottom") : QStringLiteral("right"),
+                              QStringLiteral("--widthtype"),
+                              QStringLiteral("pixel"),
+                              QStringLiteral("--width"),
+                              vertical ? QStringLiteral("30") : QStringLiteral("100"),
+                              QStringLiteral("--heighttype"),
+                              QStringLiteral("pixel"),
+                              QStringLiteral("--height"),
+                              vertical ? QStringLiteral("100") : QStringLiteral("30"),
+                              QStringLiteral("--SetDockType"),
+                              QStringLiteral("true"),
+                              QStringLiteral("--SetPartialStrut"),
+                              QStringLiteral("true"),
+                              QStringLiteral("--transparent"),
+                              QStringLiteral("false")};
     // On a loaded machine trayer now and then never maps its panel; a second
     // one started after the first is killed does.
     for (int attempt = 0; attempt < 2; ++attempt) {
-        m_tray =
-            spawn({QStringLiteral("trayer"), QStringLiteral("--edge"), QStringLiteral("top"),
-                   QStringLiteral("--align"), QStringLiteral("right"),
-                   QStringLiteral("--widthtype"), QStringLiteral("pixel"),
-                   QStringLiteral("--width"), QStringLiteral("100"), QStringLiteral("--height"),
-                   QStringLiteral("30"), QStringLiteral("--transparent"), QStringLiteral("false")});
+        m_tray = spawnChild(command);
         if (m_tray < 0)
             return false;
         // trayer claims the tray selection before it maps its panel, so a visible panel means a
@@ -111,7 +117,7 @@ bool XServer::startTray()
                      QStringLiteral("--class"), QStringLiteral("trayer")},
                     QString(), kStartTimeoutMs))
             return true;
-        stop(m_tray);
+        stopChild(m_tray);
     }
     return false;
 }
@@ -157,56 +163,4 @@ bool XServer::waitFor(const QString& program, const QStringList& args, const QSt
         QThread::msleep(50);
     }
     return false;
-}
-
-pid_t XServer::spawn(const QStringList& command, int keepFd)
-{
-    // Everything the child needs is prepared before fork: after it only async-signal-safe calls.
-    std::vector<QByteArray> storage;
-    for (const QString& part : command)
-        storage.push_back(part.toLocal8Bit());
-    std::vector<char*> argv;
-    for (QByteArray& part : storage)
-        argv.push_back(part.data());
-    argv.push_back(nullptr);
-    const pid_t parent = getpid();
-
-    const pid_t pid = fork();
-    if (pid != 0)
-        return pid;
-
-    prctl(PR_SET_PDEATHSIG, SIGTERM);
-    if (getppid() != parent)
-        _exit(127);
-    const int devNull = open("/dev/null", O_RDWR);
-    if (devNull >= 0) {
-        dup2(devNull, STDIN_FILENO);
-        dup2(devNull, STDOUT_FILENO);
-        dup2(devNull, STDERR_FILENO);
-    }
-    if (keepFd >= 0) {
-        if (keepFd == 3)
-            fcntl(3, F_SETFD, 0);
-        else
-            dup2(keepFd, 3);
-    }
-    execvp(argv[0], argv.data());
-    _exit(127);
-}
-
-void XServer::stop(pid_t& pid)
-{
-    if (pid <= 0)
-        return;
-    kill(pid, SIGTERM);
-    for (int i = 0; i < 100; ++i) {
-        if (waitpid(pid, nullptr, WNOHANG) == pid) {
-            pid = -1;
-            return;
-        }
-        usleep(20000);
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    pid = -1;
 }
