@@ -106,9 +106,9 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
     ASSERT_TRUE(app->isRecording());
     EXPECT_EQ(enabled(), (QStringList{"record", "addMark"}));
     EXPECT_TRUE(shows(view->recordBtn, "stop.png"));
-    EXPECT_EQ(view->recordBtn->toolTip(), "Stop Recording (Cmd+Shift+R)");
+    EXPECT_EQ(view->recordBtn->toolTip(), "Stop Recording (Super+Shift+R)");
     app->startStopRecording();
-    EXPECT_EQ(view->recordBtn->toolTip(), "Start a New Recording (Cmd+Shift+R)");
+    EXPECT_EQ(view->recordBtn->toolTip(), "Start a New Recording (Super+Shift+R)");
 
     // A continuation: Continue shows Stop, Record its start image, disabled.
     outline->selectItem(talk);
@@ -116,10 +116,10 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
     ASSERT_TRUE(app->continueRecording());
     EXPECT_EQ(enabled(), (QStringList{"continue", "addMark"}));
     EXPECT_TRUE(shows(view->continueBtn, "stop_continue.png"));
-    EXPECT_EQ(view->continueBtn->toolTip(), "Stop Recording (Cmd+Shift+C)");
+    EXPECT_EQ(view->continueBtn->toolTip(), "Stop Recording (Super+Shift+C)");
     EXPECT_TRUE(shows(view->recordBtn, "record.png"));
     app->resumeStopRecording();
-    EXPECT_EQ(view->continueBtn->toolTip(), "Continue Recording (Cmd+Shift+C)");
+    EXPECT_EQ(view->continueBtn->toolTip(), "Continue Recording (Super+Shift+C)");
     EXPECT_TRUE(messages.isEmpty());
 }
 

@@ -2,7 +2,6 @@
 #include "shell/CustomView.h"
 #include "shell/StatusItemController.h"
 
-#include <QCursor>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
@@ -15,16 +14,18 @@ namespace {
 class TestController : public StatusItemController
 {
 public:
-    void toggleAttachedWindowAtPoint(QPoint point) override
+    void toggleAttachedWindowAtPoint(QPoint point, AttachedSide) override
     {
         points.push_back(point);
         open = !open;
     }
     bool isRecording() const override { return recording; }
+    double recordingTime() const override { return seconds; }
 
     std::vector<QPoint> points;
     bool open = false;
     bool recording = false;
+    double seconds = 0;
 };
 
 } // namespace
@@ -44,9 +45,11 @@ TEST(StatusIcon, ClicksOpenAndCloseTheWindowWithTheHighlight)
     EXPECT_TRUE(view.clicked());
     EXPECT_EQ(view.renderIcon(1.0).pixelColor(2, 15), highlight);
     EXPECT_EQ(view.renderIcon(2.0).pixelColor(4, 30), highlight);
-    // No tray geometry offscreen: the window opens at the pointer.
+    // The tray does not tell where the icon is offscreen, and no panel
+    // reserves a strip: the window hangs from the screen's top right corner.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     ASSERT_EQ(controller.points.size(), 1u);
-    EXPECT_EQ(controller.points[0], QCursor::pos());
+    EXPECT_EQ(controller.points[0], QPoint(area.right(), area.top()));
 
     // The tray reports the click.
     emit tray.activated(QSystemTrayIcon::Trigger);
@@ -60,19 +63,45 @@ TEST(StatusIcon, ClicksOpenAndCloseTheWindowWithTheHighlight)
     EXPECT_EQ(controller.points.size(), 3u);
 }
 
-TEST(StatusIcon, WindowOpensOnTheSideWhereItFits)
+TEST(StatusIcon, TheWindowHangsFromTheIconAwayFromThePanel)
 {
-    // Without a tray the pointer stands for the icon.
-    QScreen* screen = QGuiApplication::primaryScreen();
-    ASSERT_TRUE(screen);
-    const QRect area = screen->geometry();
-    TestController controller;
-    CustomView view(nullptr, &controller);
-    QCursor::setPos(area.center().x(), area.top() + 10);
-    EXPECT_EQ(view.windowSide(), AttachedSideBottom);
-    QCursor::setPos(area.center().x(), area.bottom() - 10);
-    EXPECT_EQ(view.anchorPoint(), QPoint(area.center().x(), area.bottom() - 10));
-    EXPECT_EQ(view.windowSide(), AttachedSideTop);
+    const QRect screen(0, 0, 1280, 800);
+    const QRect top(0, 30, 1280, 770), bottom(0, 0, 1280, 770);
+    const QRect left(30, 0, 1250, 800), right(0, 0, 1250, 800);
+    const QRect second(1280, 0, 1920, 1080), secondWork(1280, 0, 1920, 1040);
+    const QRect noIcon;
+    const std::optional<QPoint> noClick;
+    struct Row
+    {
+        QRect icon;
+        std::optional<QPoint> click;
+        QRect screen;
+        QRect work;
+        QPoint point;
+        AttachedSide side;
+    };
+    const Row rows[] = {
+        // The tray tells where its icon is; a panel without a strip counts by the nearest edge.
+        {{1250, 0, 30, 30}, noClick, screen, top, {1265, 30}, AttachedSideBottom},
+        {{1250, 770, 30, 30}, noClick, screen, bottom, {1265, 770}, AttachedSideTop},
+        {{0, 770, 30, 30}, noClick, screen, left, {30, 785}, AttachedSideRight},
+        {{1250, 770, 30, 30}, noClick, screen, right, {1250, 785}, AttachedSideLeft},
+        {{1250, 0, 30, 30}, noClick, screen, screen, {1265, 30}, AttachedSideBottom},
+        {{3170, 1040, 30, 40}, noClick, second, secondWork, {3185, 1040}, AttachedSideTop},
+        // A tray over D-Bus: the work area's corner on the panel's edge, or the
+        // click's place on the panel, never the pointer elsewhere.
+        {noIcon, noClick, screen, bottom, {1279, 770}, AttachedSideTop},
+        {noIcon, noClick, screen, left, {30, 799}, AttachedSideRight},
+        {noIcon, noClick, screen, screen, {1279, 0}, AttachedSideBottom},
+        {noIcon, QPoint(400, 785), screen, bottom, {400, 770}, AttachedSideTop},
+        {noIcon, QPoint(400, 300), screen, bottom, {1279, 770}, AttachedSideTop},
+        {noIcon, noClick, second, secondWork, {3199, 1040}, AttachedSideTop},
+    };
+    for (const Row& row : rows) {
+        const TrayAnchor anchor = TrayAnchor::compute(row.icon, row.click, row.screen, row.work);
+        EXPECT_EQ(anchor.point, row.point) << row.icon.x() << "," << row.work.x();
+        EXPECT_EQ(anchor.side, row.side) << row.point.x() << "," << row.point.y();
+    }
 }
 
 TEST(StatusIcon, ShowAndHideKeepTheHighlightInStep)
@@ -130,4 +159,27 @@ TEST(StatusIcon, RedMicrophonePulsesWhileRecording)
     EXPECT_TRUE(view.increaseFraction());
     EXPECT_FALSE(view.isPulsing());
     EXPECT_EQ(view.renderIcon(1.0).pixelColor(15, 8), before);
+}
+
+TEST(StatusIcon, TheTrayGetsNewPicturesOnlyAndTheToolTipTellsTheLength)
+{
+    TestController controller;
+    QSystemTrayIcon tray;
+    CustomView view(&tray, &controller);
+    EXPECT_EQ(tray.toolTip(), "VoiceTray");
+    controller.recording = true;
+    controller.seconds = 3725;
+    view.recordingStarted();
+    // One pulse: 20 ticks, of which the 7 at full opacity look the same.
+    int pictures = 0;
+    for (int tick = 0; tick < 20; ++tick) {
+        const qint64 before = tray.icon().cacheKey();
+        view.recTimerFire();
+        pictures += tray.icon().cacheKey() != before;
+    }
+    EXPECT_EQ(pictures, 14);
+    EXPECT_EQ(tray.toolTip(), "VoiceTray: recording 01:02:05");
+    controller.recording = false;
+    view.recTimerFire();
+    EXPECT_EQ(tray.toolTip(), "VoiceTray");
 }

@@ -24,7 +24,7 @@ namespace {
 class PopupController : public StatusItemController
 {
 public:
-    void toggleAttachedWindowAtPoint(QPoint point) override
+    void toggleAttachedWindowAtPoint(QPoint point, AttachedSide) override
     {
         points.push_back(point);
         if (!window) {
@@ -74,7 +74,7 @@ TEST(TrayX11, IconClicksOpenAndCloseTheWindowBelowIt)
     ASSERT_TRUE(waitUntil([&] { return !tray.geometry().isEmpty() && tray.geometry().x() > 0; }));
     const QRect icon = tray.geometry();
     const QPoint anchor(icon.x() + icon.width() / 2, icon.y() + icon.height());
-    EXPECT_EQ(view.anchorPoint(), anchor);
+    EXPECT_EQ(view.anchor().point, anchor);
 
     click(icon.center());
     ASSERT_TRUE(waitUntil([&] { return controller.window && controller.window->isVisible(); }));
