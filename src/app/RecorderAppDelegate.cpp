@@ -25,6 +25,7 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 
@@ -32,6 +33,8 @@ namespace {
 
 // How long VoiceTray waits at start-up for the session's panel and its tray.
 constexpr int kTrayPatienceMs = 60000;
+// How often the start-up looks, 0.1 s apart, whether the icon has its place.
+constexpr int kPlacingTries = 20;
 
 } // namespace
 
@@ -66,7 +69,6 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     connect(&m_trayWatcher, &TrayWatcher::patienceRanOut, this, [this] {
         qCInfo(lcApp, "No system tray came: VoiceTray shows a plain window");
         showPlainWindow();
-        setupOtherPreferences();
         m_rateController->offerRateApp();
     });
     m_panelController->setAppDelegate(this);
@@ -150,6 +152,11 @@ void RecorderAppDelegate::setupStatusItem()
 void RecorderAppDelegate::showAtStartupTimerFire()
 {
     if (m_statusView) {
+        // Until its tray has taken it in, the icon does not know its place.
+        if (!m_statusView->isPlaced() && ++m_placingTries < kPlacingTries) {
+            QTimer::singleShot(100, this, &RecorderAppDelegate::showAtStartupTimerFire);
+            return;
+        }
         m_statusView->showWindow();
         setupOtherPreferences();
         m_rateController->offerRateApp();
@@ -162,17 +169,25 @@ void RecorderAppDelegate::showAtStartupTimerFire()
 
 QWidget* RecorderAppDelegate::showPlainWindow()
 {
-    if (!m_plainWindow) {
-        m_plainWindow = std::make_unique<QWidget>();
-        m_plainWindow->setWindowTitle("VoiceTray");
-        auto* layout = new QVBoxLayout(m_plainWindow.get());
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(m_backView.get());
-        // Closing the only window of a program without a tray icon quits it.
-        m_quitWhenClosed =
-            connect(qApp, &QGuiApplication::lastWindowClosed, qApp, &QCoreApplication::quit);
+    if (m_plainWindow) {
+        m_plainWindow->show();
+        return m_plainWindow.get();
     }
+    m_plainWindow = std::make_unique<QWidget>();
+    m_plainWindow->setWindowTitle("VoiceTray");
+    auto* layout = new QVBoxLayout(m_plainWindow.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_backView.get());
+    // As large as the pages, in the middle of the screen, where the editor finds it.
+    QRect frame(QPoint(), m_backView->size());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frame.moveCenter(screen->availableGeometry().center());
+    m_plainWindow->setGeometry(frame);
+    // Closing the only window of a program without a tray icon quits it.
+    m_quitWhenClosed =
+        connect(qApp, &QGuiApplication::lastWindowClosed, qApp, &QCoreApplication::quit);
     m_plainWindow->show();
+    setupOtherPreferences();
     return m_plainWindow.get();
 }
 
@@ -186,9 +201,9 @@ void RecorderAppDelegate::moveToTray()
         m_plainWindow.reset();
     }
     setupStatusItem();
-    m_statusView->showWindow();
-    setupOtherPreferences();
-    m_rateController->offerRateApp();
+    // Opens the pop-up as the start-up does, once the icon has its place.
+    m_placingTries = 0;
+    QTimer::singleShot(100, this, &RecorderAppDelegate::showAtStartupTimerFire);
 }
 
 bool RecorderAppDelegate::applicationShouldTerminate()

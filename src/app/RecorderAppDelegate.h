@@ -255,6 +255,7 @@ private:
     QWidget* m_currentView = nullptr;
     QTimer m_hideTimer;
     TrayWatcher m_trayWatcher;
+    int m_placingTries = 0;
     QMetaObject::Connection m_quitWhenClosed;
     std::function<QPoint()> m_pointerPosition;
     std::function<Qt::MouseButtons()> m_mouseButtons;

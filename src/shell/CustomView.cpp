@@ -65,6 +65,12 @@ TrayAnchor CustomView::anchor(const std::optional<QPoint>& click) const
     return TrayAnchor::forIcon(m_trayIcon ? m_trayIcon->geometry() : QRect(), click);
 }
 
+bool CustomView::isPlaced() const
+{
+    const QRect frame = m_trayIcon ? m_trayIcon->geometry() : QRect();
+    return frame.isEmpty() || frame.topLeft() != QPoint(0, 0);
+}
+
 void CustomView::mouseDown()
 {
     toggle(anchor());

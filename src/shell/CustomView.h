@@ -40,6 +40,9 @@ public:
     // Where the main window hangs from the icon; click is the pointer's
     // place when the user clicked the icon.
     TrayAnchor anchor(const std::optional<QPoint>& click = std::nullopt) const;
+    // False while an XEmbed tray has not yet taken the icon in: until then it
+    // reports the screen's origin. A tray over D-Bus never tells a place.
+    bool isPlaced() const;
 
 public slots:
     void mouseDown();

@@ -159,6 +159,41 @@ TEST_F(WindowState, TurningAwayHidesTheWindowUnlessThePointerIsOnIt)
     EXPECT_FALSE(app->window()->isVisible());
 }
 
+TEST_F(WindowState, TheBodyKeepsTheWindowOpenWhateverSideItsArrowIsOn)
+{
+    for (AttachedSide side :
+         {AttachedSideBottom, AttachedSideTop, AttachedSideLeft, AttachedSideRight}) {
+        // Opened by the icon, then again on the side under test.
+        if (!app->window()->isVisible())
+            app->statusView()->showWindow();
+        app->toggleAttachedWindowAtPoint(QPoint(640, 400), side);
+        app->toggleAttachedWindowAtPoint(QPoint(640, 400), side);
+        const QRect f = app->window()->geometry();
+        const AttachedSideGroup group = attachedSideGroup(app->window()->side());
+        ASSERT_EQ(group, attachedSideGroup(side));
+        // 8 points in from each edge of the body, then on the arrow's strip beside the arrow.
+        const int top = f.top() + (group == AttachedSideGroup::Bottom ? 16 : 0) + 8;
+        const int bottom = f.bottom() - (group == AttachedSideGroup::Top ? 16 : 0) - 8;
+        const int left = f.left() + (group == AttachedSideGroup::Right ? 16 : 0) + 8;
+        const int right = f.right() - (group == AttachedSideGroup::Left ? 16 : 0) - 8;
+        for (QPoint body : {QPoint(f.center().x(), top), QPoint(f.center().x(), bottom),
+                            QPoint(left, f.center().y()), QPoint(right, f.center().y())}) {
+            pointer = body;
+            app->windowResignKey();
+            app->hideTimerFire();
+            EXPECT_TRUE(app->window()->isVisible()) << side << ": " << body.x() << "," << body.y();
+        }
+        const QPoint strip[] = {{f.right() - 8, f.top() + 30},
+                                {f.left() + 30, f.top() + 8},
+                                {f.left() + 8, f.top() + 30},
+                                {f.left() + 30, f.bottom() - 8}};
+        pointer = strip[int(group)];
+        app->windowResignKey();
+        app->hideTimerFire();
+        EXPECT_FALSE(app->window()->isVisible()) << side;
+    }
+}
+
 TEST_F(WindowState, TheEditorPanelRemembersWhenTheUserClosedIt)
 {
     DescrPanel* panel = app->descrPanel();

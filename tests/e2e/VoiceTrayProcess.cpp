@@ -12,13 +12,14 @@
 
 namespace {
 
-// Visible windows of the program with their frames, as xdotool sees them.
-QList<QRect> windowFrames()
+// Visible windows of the program (or those the search names) with their
+// frames, as xdotool sees them.
+QList<QRect> windowFrames(const QStringList& search = {"--class", "voicetray"})
 {
     XServer& x = XServer::instance();
     QList<QRect> frames;
-    const QStringList ids = x.xdotool({"search", "--onlyvisible", "--class", "voicetray"})
-                                .split('\n', Qt::SkipEmptyParts);
+    const QStringList ids =
+        x.xdotool(QStringList{"search", "--onlyvisible"} + search).split('\n', Qt::SkipEmptyParts);
     for (const QString& id : ids) {
         const QString shell = x.xdotool({"getwindowgeometry", "--shell", id});
         QRect r;
@@ -47,7 +48,12 @@ void clickAt(QPoint point)
 }
 
 VoiceTrayProcess::VoiceTrayProcess(bool ignoreHotKeys)
+    : m_environment(QProcessEnvironment::systemEnvironment())
 {
+    m_environment.insert("HOME", m_home.path());
+    m_environment.insert("XDG_CONFIG_HOME", m_home.path() + "/.config");
+    m_environment.insert("QT_QPA_PLATFORM", "xcb");
+    m_environment.insert("DISPLAY", XServer::instance().display());
     QSettings settings(m_home.path() + "/.config/VoiceTray/VoiceTray.conf", QSettings::IniFormat);
     settings.setValue("OutputFolder", outputFolder());
     settings.setValue("InputDevice", PulseServer::instance().sineSourceDescription());
@@ -63,29 +69,34 @@ VoiceTrayProcess::~VoiceTrayProcess()
     m_process.waitForFinished(5000);
 }
 
-QProcessEnvironment VoiceTrayProcess::environment() const
+void VoiceTrayProcess::setSetting(const QString& key, const QVariant& value)
 {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", m_home.path());
-    env.insert("XDG_CONFIG_HOME", m_home.path() + "/.config");
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("DISPLAY", XServer::instance().display());
-    return env;
+    QSettings(m_home.path() + "/.config/VoiceTray/VoiceTray.conf", QSettings::IniFormat)
+        .setValue(key, value);
 }
 
-bool VoiceTrayProcess::start(const QStringList& arguments)
+void VoiceTrayProcess::setEnvironment(const QString& name, const QString& value)
 {
-    m_process.setProcessEnvironment(environment());
+    if (value.isEmpty())
+        m_environment.remove(name);
+    else
+        m_environment.insert(name, value);
+}
+
+bool VoiceTrayProcess::start(const QStringList& arguments, bool waitForWindow)
+{
+    m_process.setProcessEnvironment(m_environment);
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
     m_process.start(qEnvironmentVariable("VT_BINARY_DIR") + "/src/voicetray", arguments);
-    return m_process.waitForStarted(5000) && waitUntil([this] { return !popupFrame().isNull(); });
+    return m_process.waitForStarted(5000) &&
+           (!waitForWindow || waitUntil([this] { return !popupFrame().isNull(); }));
 }
 
 int VoiceTrayProcess::run(const QStringList& arguments, QByteArray* errors, QByteArray* output,
                           const QStringList& extraEnvironment)
 {
     QProcess second;
-    QProcessEnvironment env = environment();
+    QProcessEnvironment env = m_environment;
     for (const QString& setting : extraEnvironment)
         env.insert(setting.section('=', 0, 0), setting.section('=', 1));
     second.setProcessEnvironment(env);
@@ -125,12 +136,23 @@ QByteArray VoiceTrayProcess::database() const
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+QList<QRect> VoiceTrayProcess::mainWindowFrames() const
+{
+    QList<QRect> frames;
+    for (const QRect& r : windowFrames())
+        if (r.width() > 300 && r.height() > 400)
+            frames << r;
+    return frames;
+}
+
 QRect VoiceTrayProcess::popupFrame() const
 {
-    for (const QRect& r : windowFrames())
-        if (r.width() > 200 && r.height() > 200)
-            return r;
-    return QRect();
+    return mainWindowFrames().value(0);
+}
+
+QRect VoiceTrayProcess::editorFrame() const
+{
+    return windowFrames({"--name", "^Recordings Editor$"}).value(0);
 }
 
 QRect VoiceTrayProcess::trayIconFrame() const

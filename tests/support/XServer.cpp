@@ -81,29 +81,14 @@ bool XServer::startTray(TrayEdge edge)
         return true;
     if (!isRunning())
         return false;
-    // Along a horizontal edge the tray sits at the right end, along a vertical one at the bottom,
-    // where desktops put theirs.
-    const bool vertical = edge == TrayEdge::Left || edge == TrayEdge::Right;
+    // Along a horizontal edge the tray sits at the right end, along a vertical one at the bottom
+    // (trayer's "right"), where desktops put theirs; for a vertical edge trayer turns the panel.
     const char* names[] = {"top", "bottom", "left", "right"};
-    const QStringList command{QStringLiteral("trayer"),
-                              QStringLiteral("--edge"),
-                              QString::fromLatin1(names[int(edge)]),
-                              QStringLiteral("--align"),
-                              vertical ? QStringLiteral("bottom") : QStringLiteral("right"),
-                              QStringLiteral("--widthtype"),
-                              QStringLiteral("pixel"),
-                              QStringLiteral("--width"),
-                              vertical ? QStringLiteral("30") : QStringLiteral("100"),
-                              QStringLiteral("--heighttype"),
-                              QStringLiteral("pixel"),
-                              QStringLiteral("--height"),
-                              vertical ? QStringLiteral("100") : QStringLiteral("30"),
-                              QStringLiteral("--SetDockType"),
-                              QStringLiteral("true"),
-                              QStringLiteral("--SetPartialStrut"),
-                              QStringLiteral("true"),
-                              QStringLiteral("--transparent"),
-                              QStringLiteral("false")};
+    const QStringList command =
+        QStringLiteral("trayer --edge %1 --align right --widthtype pixel --width 100 --height 30 "
+                       "--SetDockType true --SetPartialStrut true --transparent false")
+            .arg(QString::fromLatin1(names[int(edge)]))
+            .split(QLatin1Char(' '));
     // On a loaded machine trayer now and then never maps its panel; a second
     // one started after the first is killed does.
     for (int attempt = 0; attempt < 2; ++attempt) {
@@ -120,6 +105,18 @@ bool XServer::startTray(TrayEdge edge)
         stopChild(m_tray);
     }
     return false;
+}
+
+QRect XServer::workArea() const
+{
+    const QStringList values =
+        run(QStringLiteral("xprop"), {QStringLiteral("-root"), QStringLiteral("_NET_WORKAREA")})
+            .section(QLatin1Char('='), 1)
+            .split(QLatin1Char(','));
+    if (values.size() < 4)
+        return {};
+    return QRect(values[0].trimmed().toInt(), values[1].trimmed().toInt(),
+                 values[2].trimmed().toInt(), values[3].trimmed().toInt());
 }
 
 bool XServer::screenshot(const QString& path) const

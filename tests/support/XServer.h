@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <sys/types.h>
@@ -36,6 +37,10 @@ public:
 
     // Starts trayer once; answers whether a system tray is in place.
     bool startTray(TrayEdge edge = TrayEdge::Top);
+
+    // The screen less the strips that panels reserve, as the window manager
+    // publishes it; null when it does not.
+    QRect workArea() const;
 
     // Writes a picture of the whole screen (any format ImageMagick knows by the extension).
     bool screenshot(const QString& path) const;
