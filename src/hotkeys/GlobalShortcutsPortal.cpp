@@ -19,12 +19,17 @@ const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcut
 const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString kSessionInterface = QStringLiteral("org.freedesktop.portal.Session");
 
-// One shortcut as the portal's methods and answers carry it: (sa{sv}).
-struct PortalShortcut
+using PortalShortcut = GlobalShortcutsPortal::WireShortcut;
+
+// Portals answer a path as a string or as an object path.
+QString pathOf(const QVariant& value)
 {
-    QString id;
-    QVariantMap properties;
-};
+    if (value.canConvert<QDBusObjectPath>())
+        return value.value<QDBusObjectPath>().path();
+    return value.toString();
+}
+
+} // namespace
 
 QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut)
 {
@@ -41,18 +46,6 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& s
     argument.endStructure();
     return argument;
 }
-
-// Portals answer a path as a string or as an object path.
-QString pathOf(const QVariant& value)
-{
-    if (value.canConvert<QDBusObjectPath>())
-        return value.value<QDBusObjectPath>().path();
-    return value.toString();
-}
-
-} // namespace
-
-Q_DECLARE_METATYPE(PortalShortcut)
 
 GlobalShortcutsPortal::GlobalShortcutsPortal(const QDBusConnection& bus, QObject* parent)
     : QObject(parent), m_bus(bus)

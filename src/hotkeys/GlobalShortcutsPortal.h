@@ -7,7 +7,9 @@
 #include <QMap>
 #include <QObject>
 #include <QString>
+#include <QVariantMap>
 
+class QDBusArgument;
 class QDBusMessage;
 
 // The desktop's global shortcuts portal (org.freedesktop.portal.GlobalShortcuts
@@ -37,6 +39,12 @@ public:
         QString description;
         // As the shortcuts specification writes it ("LOGO+SHIFT+r"); may be empty.
         QString preferredTrigger;
+    };
+    // One shortcut as the portal's methods and answers carry it: (sa{sv}).
+    struct WireShortcut
+    {
+        QString id;
+        QVariantMap properties;
     };
 
     explicit GlobalShortcutsPortal(const QDBusConnection& bus = QDBusConnection::sessionBus(),
@@ -94,3 +102,8 @@ private:
     QString m_refusal;
     int m_tokens = 0;
 };
+
+Q_DECLARE_METATYPE(GlobalShortcutsPortal::WireShortcut)
+QDBusArgument& operator<<(QDBusArgument& argument, const GlobalShortcutsPortal::WireShortcut& s);
+const QDBusArgument& operator>>(const QDBusArgument& argument,
+                                GlobalShortcutsPortal::WireShortcut& s);

@@ -2,6 +2,7 @@
 // The hot keys as the desktop provides them: through its global shortcuts
 // portal (a fake one on the private session bus) on a Wayland session, and
 // through X11 grabs where another program holds a combination.
+#include "hotkeys/GlobalShortcutsPortal.h"
 #include "hotkeys/HotKeyTestSupport.h"
 #include "hotkeys/HxHotKeyControl.h"
 #include "hotkeys/HxModifierFlags.h"
@@ -24,74 +25,38 @@
 
 using namespace HxModifierFlags;
 
+using PortalShortcut = GlobalShortcutsPortal::WireShortcut;
+
 namespace {
 
-const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
-const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
+const QString kPath = "/org/freedesktop/portal/desktop";
+const QString kInterface = "org.freedesktop.portal.GlobalShortcuts";
 constexpr quint8 kXR = 27;
 
-struct PortalShortcut
-{
-    QString id;
-    QVariantMap properties;
-};
-
-QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcut& shortcut)
-{
-    argument.beginStructure();
-    argument << shortcut.id << shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& shortcut)
-{
-    argument.beginStructure();
-    argument >> shortcut.id >> shortcut.properties;
-    argument.endStructure();
-    return argument;
-}
-
-} // namespace
-
-Q_DECLARE_METATYPE(PortalShortcut)
-
-namespace {
-
-// The desktop's portal as a test plays it: each request is answered at once;
-// a bind gets the preferred triggers as the desktop's own names for the
-// keys, or, with `refuse`, the user's cancel in the desktop's dialog.
+// The desktop's portal as a test plays it: every request is answered at once;
+// a bind reports the preferred triggers as the keys it bound or, with
+// `refuse`, the user's cancel in the desktop's dialog.
 class FakePortal
 {
 public:
-    FakePortal()
-    {
-        qDBusRegisterMetaType<PortalShortcut>();
-        qDBusRegisterMetaType<QList<PortalShortcut>>();
-        m_service.addObject(kPath, QStringLiteral("<interface name=\"%1\"/>").arg(kInterface),
-                            [this](const QDBusMessage& call) { return answer(call); });
-        EXPECT_TRUE(m_service.registerName());
-    }
     // Each bind's shortcuts as "id=preferred trigger".
     QList<QStringList> binds() const
     {
         QList<QStringList> binds;
         for (const QDBusMessage& call : m_service.calls())
-            if (call.member() == QLatin1String("BindShortcuts")) {
-                QStringList shortcuts;
-                for (const PortalShortcut& s :
-                     qdbus_cast<QList<PortalShortcut>>(call.arguments().value(1)))
-                    shortcuts << s.id + "=" + s.properties.value("preferred_trigger").toString();
-                binds << shortcuts;
+            if (call.member() == "BindShortcuts") {
+                binds.append(QStringList());
+                for (const PortalShortcut& s : shortcuts(call))
+                    binds.last() << s.id + "=" + s.properties["preferred_trigger"].toString();
             }
         return binds;
     }
-    // The desktop saw the user press the shortcut.
+    // The user pressed the shortcut.
     void activate(const QString& id)
     {
         QString session;
         for (const QDBusMessage& call : m_service.calls())
-            if (call.member() == QLatin1String("CreateSession"))
+            if (call.member() == "CreateSession")
                 session = path(call, "session", "session_handle_token");
         QDBusMessage signal = QDBusMessage::createSignal(kPath, kInterface, "Activated");
         signal << QVariant::fromValue(QDBusObjectPath(session)) << id << qulonglong(0)
@@ -102,6 +67,11 @@ public:
     std::atomic<bool> refuse = false;
 
 private:
+    static QList<PortalShortcut> shortcuts(const QDBusMessage& call)
+    {
+        return qdbus_cast<QList<PortalShortcut>>(call.arguments().value(1));
+    }
+    // The object a request or session of the caller gets, named by its token.
     static QString path(const QDBusMessage& call, const QString& kind, const QString& token)
     {
         const QVariantMap options = qdbus_cast<QVariantMap>(call.arguments().constLast());
@@ -110,51 +80,53 @@ private:
     }
     QDBusMessage answer(const QDBusMessage& call)
     {
-        if (call.interface() == QLatin1String("org.freedesktop.DBus.Properties"))
+        if (call.interface() == "org.freedesktop.DBus.Properties")
             return FakeDBusService::propertyReply(call, kInterface, {{"version", 1u}});
-        const QString request = path(call, "request", "handle_token");
         uint response = 0;
         QVariantMap results;
-        if (call.member() == QLatin1String("CreateSession")) {
+        if (call.member() == "CreateSession") {
             results["session_handle"] = path(call, "session", "session_handle_token");
         } else if (refuse) {
             response = 1;
         } else {
             QList<PortalShortcut> bound;
-            for (PortalShortcut s : qdbus_cast<QList<PortalShortcut>>(call.arguments().value(1)))
+            for (const PortalShortcut& s : shortcuts(call))
                 bound.append({s.id,
                               {{"trigger_description",
                                 "Meta+" + s.properties["preferred_trigger"].toString()}}});
             results["shortcuts"] = QVariant::fromValue(bound);
         }
+        const QString request = path(call, "request", "handle_token");
         QDBusMessage signal =
             QDBusMessage::createSignal(request, "org.freedesktop.portal.Request", "Response");
-        signal << response << results;
-        m_service.send(signal);
+        m_service.send(signal << response << results);
         return call.createReply(QVariant::fromValue(QDBusObjectPath(request)));
     }
 
-    FakeDBusService m_service{QStringLiteral("org.freedesktop.portal.Desktop")};
+    FakeDBusService m_service{"org.freedesktop.portal.Desktop", kPath,
+                              "<interface name=\"" + kInterface + "\"/>",
+                              [this](const QDBusMessage& call) { return answer(call); }};
 };
 
-class PortalHotKeys : public AppFixture
+class DesktopHotKeys : public AppFixture
 {
 protected:
-    void SetUp() override
-    {
-        qputenv("XDG_SESSION_TYPE", "wayland");
-        AppFixture::SetUp();
-    }
-    void TearDown() override
-    {
-        AppFixture::TearDown();
-        qunsetenv("XDG_SESSION_TYPE");
-    }
     void configure(Settings& settings) override
     {
         settings.setInputDevice(PulseServer::instance().sineSourceDescription());
     }
     QString status() const { return app->prefView()->hotKeys()->statusLabel()->text(); }
+};
+
+class PortalHotKeys : public DesktopHotKeys
+{
+protected:
+    void SetUp() override
+    {
+        qputenv("XDG_SESSION_TYPE", "wayland");
+        DesktopHotKeys::SetUp();
+        qunsetenv("XDG_SESSION_TYPE");
+    }
 
     FakePortal portal;
 };
@@ -169,12 +141,11 @@ TEST_F(PortalHotKeys, TheDesktopBindsTheKeysAndItsActivationsRecord)
     EXPECT_EQ(portal.binds(),
               (QList<QStringList>{{"record=LOGO+SHIFT+r", "continue=LOGO+SHIFT+c"}}));
     // No X11 grab beside the portal, where a press would come twice.
-    OtherXClient other;
-    EXPECT_TRUE(other.canGrab(kXR, XMod4 | XShift));
+    EXPECT_TRUE(OtherXClient().canGrab(kXR, XMod4 | XShift));
 
     portal.activate("record");
     ASSERT_TRUE(waitUntil([&] { return app->isRecording(); }));
-    portal.activate("continue"); // stops the new recording through the action that started it
+    portal.activate("continue"); // stops it through the action that started it
     ASSERT_TRUE(waitUntil([&] { return !app->isRecording(); }));
     EXPECT_TRUE(database().contains("Title=\"Untitled 1\""));
 
@@ -187,17 +158,13 @@ TEST_F(PortalHotKeys, TheDesktopBindsTheKeysAndItsActivationsRecord)
     EXPECT_TRUE(messages.isEmpty());
 }
 
-class TakenHotKey : public AppFixture
+class TakenHotKey : public DesktopHotKeys
 {
 protected:
     void SetUp() override
     {
         ASSERT_TRUE(other.grab(kXR, XMod4 | XShift));
-        AppFixture::SetUp();
-    }
-    void configure(Settings& settings) override
-    {
-        settings.setInputDevice(PulseServer::instance().sineSourceDescription());
+        DesktopHotKeys::SetUp();
     }
 
     OtherXClient other;
@@ -205,26 +172,24 @@ protected:
 
 TEST_F(TakenHotKey, ThePreferencesNameItAndAnotherCombinationWorksAfterARestart)
 {
-    HotKeyPreferences* prefs = app->prefView()->hotKeys();
-    EXPECT_TRUE(prefs->statusLabel()->text().startsWith(
-        "Super+Shift+R is taken by another program: choose another combination, or bind "
-        "\"voicetray --record\""))
-        << prefs->statusLabel()->text().toStdString();
+    EXPECT_TRUE(status().startsWith("Super+Shift+R is taken by another program: choose another "
+                                    "combination, or bind \"voicetray --record\""))
+        << status().toStdString();
 
     // Super+Alt+R typed into the capture field.
+    HotKeyPreferences* prefs = app->prefView()->hotKeys();
     prefs->changeButton(0)->click();
     QKeyEvent press(QEvent::KeyPress, Qt::Key_R, Qt::MetaModifier | Qt::AltModifier, kXR, 0, 0,
                     "r");
     QApplication::sendEvent(prefs->control(0), &press);
     EXPECT_FALSE(prefs->changeButton(0)->isChecked());
     EXPECT_EQ(prefs->control(0)->text(), "Super+Alt+R");
-    EXPECT_TRUE(prefs->statusLabel()->text().startsWith("Provided by X11: Super+Alt+R starts"));
+    EXPECT_TRUE(status().startsWith("Provided by X11: Super+Alt+R starts"));
 
-    XServer& x = XServer::instance();
-    x.xdotool({"key", "super+alt+r"});
-    ASSERT_TRUE(waitUntil([&] { return app->isRecording(); }));
-    x.xdotool({"key", "super+alt+r"});
-    ASSERT_TRUE(waitUntil([&] { return !app->isRecording(); }));
+    for (bool recording : {true, false}) {
+        XServer::instance().xdotool({"key", "super+alt+r"});
+        ASSERT_TRUE(waitUntil([&] { return app->isRecording() == recording; }));
+    }
 
     relaunch();
     EXPECT_EQ(app->prefView()->hotKeys()->control(0)->text(), "Super+Alt+R");

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Start at login and the hand-over between a running VoiceTray and a later start.
 #include "app/AutostartEntry.h"
-#include "app/PlatformChoice.h"
 #include "app/SingleInstance.h"
 #include "shell/PreferencesView.h"
 #include "support/AppFixture.h"
@@ -127,27 +126,4 @@ TEST(SingleInstance, NamesDifferBySessionAndKeepToThePrivateFolder)
     EXPECT_NE(seven, eight);
     EXPECT_TRUE(seven.startsWith(runtime.path() + "/io.github.voicetray.VoiceTray-"));
     EXPECT_EQ(QFileInfo(eight).path(), runtime.path());
-}
-
-TEST(PlatformChoice, X11ThroughXWaylandUnlessTheUserChose)
-{
-    struct Row
-    {
-        QStringList environment;
-        QByteArray platform;
-    };
-    const Row rows[] = {
-        {{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0", "DISPLAY=:1"}, "xcb"},
-        {{"WAYLAND_DISPLAY=wayland-0", "DISPLAY=:1"}, "xcb"},
-        {{"XDG_SESSION_TYPE=wayland", "DISPLAY=:1", "QT_QPA_PLATFORM=wayland"}, ""},
-        {{"XDG_SESSION_TYPE=wayland", "WAYLAND_DISPLAY=wayland-0"}, ""}, // no XWayland
-        {{"XDG_SESSION_TYPE=x11", "DISPLAY=:0"}, ""},
-    };
-    for (const Row& row : rows) {
-        QProcessEnvironment environment;
-        for (const QString& setting : row.environment)
-            environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
-        EXPECT_EQ(PlatformChoice::platformFor(environment), row.platform)
-            << row.environment.join(' ').toStdString();
-    }
 }

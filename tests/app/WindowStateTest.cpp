@@ -161,36 +161,29 @@ TEST_F(WindowState, TurningAwayHidesTheWindowUnlessThePointerIsOnIt)
 
 TEST_F(WindowState, TheBodyKeepsTheWindowOpenWhateverSideItsArrowIsOn)
 {
-    for (AttachedSide side :
-         {AttachedSideBottom, AttachedSideTop, AttachedSideLeft, AttachedSideRight}) {
-        // Opened by the icon, then again on the side under test.
+    for (int group = 0; group < 4; ++group) {
+        // Opened by the icon, then again with its arrow strip on the edge under test.
         if (!app->window()->isVisible())
             app->statusView()->showWindow();
-        app->toggleAttachedWindowAtPoint(QPoint(640, 400), side);
-        app->toggleAttachedWindowAtPoint(QPoint(640, 400), side);
+        for (int twice = 0; twice < 2; ++twice)
+            app->toggleAttachedWindowAtPoint(QPoint(640, 400), AttachedSide(group));
         const QRect f = app->window()->geometry();
-        const AttachedSideGroup group = attachedSideGroup(app->window()->side());
-        ASSERT_EQ(group, attachedSideGroup(side));
-        // 8 points in from each edge of the body, then on the arrow's strip beside the arrow.
-        const int top = f.top() + (group == AttachedSideGroup::Bottom ? 16 : 0) + 8;
-        const int bottom = f.bottom() - (group == AttachedSideGroup::Top ? 16 : 0) - 8;
-        const int left = f.left() + (group == AttachedSideGroup::Right ? 16 : 0) + 8;
-        const int right = f.right() - (group == AttachedSideGroup::Left ? 16 : 0) - 8;
-        for (QPoint body : {QPoint(f.center().x(), top), QPoint(f.center().x(), bottom),
-                            QPoint(left, f.center().y()), QPoint(right, f.center().y())}) {
-            pointer = body;
+        const QMargins strip(group == 2 ? 16 : 0, group == 1 ? 16 : 0, group == 0 ? 16 : 0,
+                             group == 3 ? 16 : 0);
+        const QRect body = f.marginsRemoved(strip).marginsRemoved(QMargins(8, 8, 8, 8));
+        const QPoint beside[] = {{f.right() - 8, f.top() + 30},
+                                 {f.left() + 30, f.top() + 8},
+                                 {f.left() + 8, f.top() + 30},
+                                 {f.left() + 30, f.bottom() - 8}};
+        // Each edge of the body counts; the strip beside the arrow does not.
+        for (QPoint p : {QPoint(f.center().x(), body.top()), QPoint(f.center().x(), body.bottom()),
+                         QPoint(body.left(), f.center().y()), QPoint(body.right(), f.center().y()),
+                         beside[group]}) {
+            pointer = p;
             app->windowResignKey();
             app->hideTimerFire();
-            EXPECT_TRUE(app->window()->isVisible()) << side << ": " << body.x() << "," << body.y();
+            EXPECT_EQ(app->window()->isVisible(), body.contains(p)) << group << ": " << p.x();
         }
-        const QPoint strip[] = {{f.right() - 8, f.top() + 30},
-                                {f.left() + 30, f.top() + 8},
-                                {f.left() + 8, f.top() + 30},
-                                {f.left() + 30, f.bottom() - 8}};
-        pointer = strip[int(group)];
-        app->windowResignKey();
-        app->hideTimerFire();
-        EXPECT_FALSE(app->window()->isVisible()) << side;
     }
 }
 

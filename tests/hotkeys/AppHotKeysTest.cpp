@@ -260,31 +260,3 @@ TEST(HotKeyResponder, HandsItsHotKeyOnAndLetsGoOfIt)
     EXPECT_FALSE(HxHotKeyEvent::findHotKeyForId(0x16000F));
     EXPECT_TRUE(other.canGrab(kXR, XMod4 | XShift | XControl));
 }
-
-TEST(HotKeyCombination, TextsAndTheSettingsArchive)
-{
-    struct Row
-    {
-        HotKeyCombination combination;
-        const char* text;
-        const char* trigger;
-    };
-    const Row rows[] = {{{15, Command | Shift}, "Super+Shift+R", "LOGO+SHIFT+r"},
-                        {{8, Control | Option}, "Ctrl+Alt+C", "CTRL+ALT+c"},
-                        {{122, 0}, "F1", "F1"}};
-    for (const Row& row : rows) {
-        EXPECT_TRUE(row.combination.isValid()) << row.text;
-        EXPECT_EQ(row.combination.text(), row.text);
-        EXPECT_EQ(row.combination.portalTrigger(), row.trigger);
-        EXPECT_EQ(HotKeyCombination::fromArchive(row.combination.archive()), row.combination);
-    }
-    // A plain letter, a stray bit or a key the keyboard lacks is no hot key,
-    // and bytes that hold none give nothing.
-    for (const HotKeyCombination& invalid :
-         {HotKeyCombination{15, 0}, HotKeyCombination{15, Command | NumericPad},
-          HotKeyCombination{200, Command}}) {
-        EXPECT_FALSE(invalid.isValid()) << invalid.keyCode;
-        EXPECT_FALSE(HotKeyCombination::fromArchive(invalid.archive()));
-    }
-    EXPECT_FALSE(HotKeyCombination::fromArchive("not an archive"));
-}

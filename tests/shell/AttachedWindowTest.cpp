@@ -149,37 +149,6 @@ TEST(AttachedWindow, AutomaticSideFitsTheScreen)
     }
 }
 
-TEST(AttachedWindow, FitInsideKeepsTheArrowsEdgeAndMovesAsLittleAsItMust)
-{
-    const QRect area(0, 0, 1280, 800);
-    struct Row
-    {
-        QPoint point;
-        AttachedSide side;
-        AttachedSide fitted;
-        QPointF tip;
-    };
-    const Row rows[] = {
-        {{640, 30}, AttachedSideBottom, AttachedSideBottom, {640, 35}},
-        // At the right end the arrow moves to the window's end, and 3 points
-        // beside the point where even that sticks out.
-        {{1265, 30}, AttachedSideBottom, AttachedSideBottomLeft, {1262, 35}},
-        {{20, 770}, AttachedSideTop, AttachedSideTopRight, {20, 765}},
-        {{30, 785}, AttachedSideRight, AttachedSideRightTop, {35, 782}},
-        {{1250, 400}, AttachedSideLeft, AttachedSideLeft, {1245, 400}},
-    };
-    for (const Row& row : rows) {
-        auto view = content(300, 200);
-        auto window = ZwAttachedWindow::create(view.get(), row.point, row.side, 5.0);
-        window->fitInside(area);
-        EXPECT_EQ(window->side(), row.fitted) << row.point.x();
-        EXPECT_TRUE(QRectF(area).contains(window->exactFrame())) << row.point.x();
-        const QPointF tip = arrowTip(*window);
-        EXPECT_NEAR(tip.x(), row.tip.x(), 0.01) << row.point.x();
-        EXPECT_NEAR(tip.y(), row.tip.y(), 0.01) << row.point.x();
-    }
-}
-
 TEST(AttachedWindow, SettersClampToTheContent)
 {
     auto view = content(100, 60);

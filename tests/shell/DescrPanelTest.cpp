@@ -200,24 +200,3 @@ TEST(DescrPanel, DescriptionIsCommittedWhenTheEditEnds)
     controller.setCurrentFile(library.lecture);
     EXPECT_EQ(panel.descrField()->toPlainText(), "Half typed");
 }
-
-TEST(DescrPanel, OpensBesideTheWindowWhereItFitsOnTheScreen)
-{
-    const QSize panel(252, 300);
-    struct Row
-    {
-        QRect window;
-        int top;
-        QRect area;
-        QPoint at;
-    };
-    const Row rows[] = {
-        {{940, 210, 340, 556}, 226, {0, 0, 1280, 770}, {678, 226}}, // left of it
-        {{35, 100, 356, 540}, 100, {30, 0, 1250, 800}, {401, 100}}, // no room left: right
-        {{100, 0, 1100, 500}, 16, {0, 0, 1280, 800}, {0, 16}},      // neither: more room, inside
-        {{940, 500, 340, 200}, 700, {0, 0, 1280, 770}, {678, 470}}, // kept above the panel
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(DescrPanel::besideWindow(row.window, row.top, panel, row.area), row.at)
-            << row.window.x();
-}

@@ -18,9 +18,7 @@ DBusSession::DBusSession()
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return;
-    m_daemon = spawnChild({QStringLiteral("dbus-daemon"), QStringLiteral("--session"),
-                           QStringLiteral("--nofork"), QStringLiteral("--print-address=3")},
-                          fds[1]);
+    m_daemon = spawnChild({"dbus-daemon", "--session", "--nofork", "--print-address=3"}, fds[1]);
     close(fds[1]);
     const QByteArray address = m_daemon > 0 ? readLine(fds[0], 15000) : QByteArray();
     close(fds[0]);
@@ -29,7 +27,6 @@ DBusSession::DBusSession()
         stopChild(m_daemon);
         return;
     }
-    m_address = QString::fromLocal8Bit(address.trimmed());
     qputenv("DBUS_SESSION_BUS_ADDRESS", address.trimmed());
 }
 

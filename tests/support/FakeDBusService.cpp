@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/FakeDBusService.h"
 
-#include <QDBusConnectionInterface>
+#include <QDBusVariant>
 #include <QDBusVirtualObject>
 #include <QMutexLocker>
 
@@ -34,41 +34,25 @@ private:
     Handler m_handler;
 };
 
-FakeDBusService::FakeDBusService(const QString& name)
-    : m_name(name), m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus,
-                                                               QStringLiteral("fake ") + name))
+FakeDBusService::FakeDBusService(const QString& name, const QString& path,
+                                 const QString& introspection, Handler handler)
+    : m_name(name), m_path(path),
+      m_connection(QDBusConnection::connectToBus(QDBusConnection::SessionBus, "fake " + name)),
+      m_object(std::make_unique<Object>(this, introspection, std::move(handler)))
 {
     m_thread.start();
+    m_object->moveToThread(&m_thread);
+    m_connection.registerVirtualObject(path, m_object.get());
+    m_registered = m_connection.registerService(name);
 }
 
 FakeDBusService::~FakeDBusService()
 {
     m_connection.unregisterService(m_name);
-    for (auto [path, object] : std::as_const(m_objects)) {
-        m_connection.unregisterObject(path);
-        object->deleteLater();
-    }
+    m_connection.unregisterObject(m_path);
     m_thread.quit();
     m_thread.wait();
-    QDBusConnection::disconnectFromBus(QStringLiteral("fake ") + m_name);
-}
-
-void FakeDBusService::addObject(const QString& path, const QString& introspection, Handler handler)
-{
-    auto* object = new Object(this, introspection, std::move(handler));
-    object->moveToThread(&m_thread);
-    m_objects.append({path, object});
-    m_connection.registerVirtualObject(path, object);
-}
-
-bool FakeDBusService::registerName()
-{
-    return m_connection.registerService(m_name);
-}
-
-bool FakeDBusService::send(const QDBusMessage& message)
-{
-    return m_connection.send(message);
+    QDBusConnection::disconnectFromBus("fake " + m_name);
 }
 
 QList<QDBusMessage> FakeDBusService::calls() const
@@ -81,11 +65,12 @@ QDBusMessage FakeDBusService::propertyReply(const QDBusMessage& call, const QStr
                                             const QVariantMap& properties)
 {
     const QVariantList args = call.arguments();
-    if (call.member() == QLatin1String("Get") && args.value(0).toString() == interface &&
-        properties.contains(args.value(1).toString()))
-        return call.createReply(
-            QVariant::fromValue(QDBusVariant(properties.value(args.value(1).toString()))));
-    if (call.member() == QLatin1String("GetAll") && args.value(0).toString() == interface)
+    const QString name = args.value(1).toString();
+    if (args.value(0).toString() != interface)
+        return call.createErrorReply(QDBusError::UnknownInterface, interface);
+    if (call.member() == QLatin1String("GetAll"))
         return call.createReply(properties);
-    return call.createErrorReply(QDBusError::UnknownProperty, QStringLiteral("no such property"));
+    if (!properties.contains(name))
+        return call.createErrorReply(QDBusError::UnknownProperty, name);
+    return call.createReply(QVariant::fromValue(QDBusVariant(properties.value(name))));
 }

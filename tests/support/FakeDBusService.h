@@ -5,38 +5,33 @@
 #include <QDBusMessage>
 #include <QList>
 #include <QMutex>
-#include <QPair>
-#include <QString>
 #include <QThread>
 #include <functional>
+#include <memory>
+
+class QDBusVirtualObject;
 
 // A desktop service written by a test: it owns a name on the session bus and
-// answers the method calls to its objects on a thread of its own, so that the
+// answers the method calls to one object on a thread of its own, so that the
 // program under test may call it with blocking calls from its main thread.
-// Construct and use it on the test's main thread; the handlers run on the
-// service's thread.
+// The handler runs on that thread, everything else on the test's.
 class FakeDBusService
 {
 public:
-    // Answers one method call with the reply to send (an error reply too).
+    // The reply to one method call (an error reply too).
     using Handler = std::function<QDBusMessage(const QDBusMessage& call)>;
 
-    explicit FakeDBusService(const QString& name);
+    // introspection: the object's <interface> elements, for callers that introspect first.
+    FakeDBusService(const QString& name, const QString& path, const QString& introspection,
+                    Handler handler);
     ~FakeDBusService();
-    FakeDBusService(const FakeDBusService&) = delete;
-    FakeDBusService& operator=(const FakeDBusService&) = delete;
 
-    // Serves an object: the introspection data lists its interfaces
-    // (<interface> elements) for callers that introspect first.
-    void addObject(const QString& path, const QString& introspection, Handler handler);
-    // Claims the name; false when the bus refused it.
-    bool registerName();
-    // Sends a message (a signal, say) from the service's connection; any thread.
-    bool send(const QDBusMessage& message);
+    bool isRegistered() const { return m_registered; }
+    // Sends a message (a signal) from the service; any thread.
+    void send(const QDBusMessage& message) { m_connection.send(message); }
     // Every method call received so far, in order.
     QList<QDBusMessage> calls() const;
-    // The answer to Properties.Get or GetAll for the interface from a table of
-    // its properties; an error for any other property.
+    // The reply to Properties.Get or GetAll for the interface from a table of its properties.
     static QDBusMessage propertyReply(const QDBusMessage& call, const QString& interface,
                                       const QVariantMap& properties);
 
@@ -44,9 +39,11 @@ private:
     class Object;
 
     QString m_name;
+    QString m_path;
     QDBusConnection m_connection;
     QThread m_thread;
-    QList<QPair<QString, Object*>> m_objects;
+    std::unique_ptr<Object> m_object;
+    bool m_registered = false;
     mutable QMutex m_mutex;
     QList<QDBusMessage> m_calls;
 };
