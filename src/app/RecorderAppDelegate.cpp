@@ -28,6 +28,7 @@
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -125,11 +126,15 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
     setupHotKeys();
     m_prefView->setStartAtLogin(m_autostart.isEnabled());
 
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                if (state != Qt::ApplicationActive)
-                    windowResignKey();
-            });
+    // VoiceTray resigns being active when the focus leaves its windows for
+    // another program's. A window that went meanwhile does not count: the
+    // plain window that a tray appearing later replaced is no turning away.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        const bool resigned = !focus && m_lastFocus;
+        m_lastFocus = focus;
+        if (resigned)
+            windowResignKey();
+    });
     QTimer::singleShot(100, this, &RecorderAppDelegate::showAtStartupTimerFire);
 
     m_initialized = true;
@@ -213,7 +218,7 @@ bool RecorderAppDelegate::applicationShouldTerminate()
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
     stopRecording();
-    disconnect(qApp, &QGuiApplication::applicationStateChanged, this, nullptr);
+    disconnect(qApp, &QGuiApplication::focusWindowChanged, this, nullptr);
     m_hideTimer.stop();
     m_trayWatcher.stop();
     if (m_statusItem)

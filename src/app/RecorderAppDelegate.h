@@ -37,6 +37,7 @@ class MainView;
 class PageContainer;
 class QSystemTrayIcon;
 class QWidget;
+class QWindow;
 class RecGroup;
 class RecItem;
 class RateController;
@@ -256,6 +257,8 @@ private:
     QTimer m_hideTimer;
     TrayWatcher m_trayWatcher;
     int m_placingTries = 0;
+    // The window of VoiceTray that had the focus last, while it exists.
+    QPointer<QWindow> m_lastFocus;
     QMetaObject::Connection m_quitWhenClosed;
     std::function<QPoint()> m_pointerPosition;
     std::function<Qt::MouseButtons()> m_mouseButtons;

@@ -16,10 +16,12 @@ enum class Edge
     Right
 };
 
-// The panel strip the point lies in; for a point inside the work area (a
-// panel that reserves no strip) the nearest edge of the screen.
-Edge edgeAt(QPoint p, const QRect& screen, const QRect& work)
+// The panel strip the icon lies in; for an icon inside the work area (a
+// panel that reserves no strip) the nearest edge of the screen, a horizontal
+// one where the icon sits in a corner.
+Edge edgeAt(const QRect& icon, const QRect& screen, const QRect& work)
 {
+    const QPoint p = icon.center();
     if (p.y() < work.top())
         return Edge::Top;
     if (p.y() > work.bottom())
@@ -28,8 +30,8 @@ Edge edgeAt(QPoint p, const QRect& screen, const QRect& work)
         return Edge::Left;
     if (p.x() > work.right())
         return Edge::Right;
-    const std::array<int, 4> distance{p.y() - screen.top(), screen.bottom() - p.y(),
-                                      p.x() - screen.left(), screen.right() - p.x()};
+    const std::array<int, 4> distance{icon.top() - screen.top(), screen.bottom() - icon.bottom(),
+                                      icon.left() - screen.left(), screen.right() - icon.right()};
     return Edge(std::min_element(distance.begin(), distance.end()) - distance.begin());
 }
 
@@ -53,7 +55,7 @@ TrayAnchor TrayAnchor::compute(const QRect& icon, const std::optional<QPoint>& c
     TrayAnchor anchor;
     anchor.workArea = workArea;
     if (!icon.isEmpty()) {
-        const Edge edge = edgeAt(icon.center(), screen, workArea);
+        const Edge edge = edgeAt(icon, screen, workArea);
         const int cx = icon.x() + icon.width() / 2;
         const int cy = icon.y() + icon.height() / 2;
         const QPoint points[] = {{cx, icon.y() + icon.height()},
@@ -66,7 +68,8 @@ TrayAnchor TrayAnchor::compute(const QRect& icon, const std::optional<QPoint>& c
     }
     // A click on the panel tells where the icon is along it.
     const bool onPanel = click && screen.contains(*click) && !workArea.contains(*click);
-    const Edge edge = onPanel ? edgeAt(*click, screen, workArea) : widestStrip(screen, workArea);
+    const Edge edge = onPanel ? edgeAt(QRect(*click, QSize(1, 1)), screen, workArea)
+                              : widestStrip(screen, workArea);
     const int x = onPanel ? click->x() : workArea.right();
     const int y = onPanel ? click->y() : workArea.bottom();
     const QPoint points[] = {{x, workArea.top()},

@@ -63,7 +63,9 @@ int main(int argc, char** argv)
     }
 #endif
     QTemporaryDir settings;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    // The programs' native format has a path of its own, also on Linux.
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, settings.path());
     Application::setOrganizationName(QStringLiteral("VoiceTray"));
     Application::setApplicationName(QStringLiteral("VoiceTray"));
     Application app(argc, argv);
