@@ -129,11 +129,14 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
     // VoiceTray resigns being active when the focus leaves its windows for
     // another program's. A window that went meanwhile does not count: the
     // plain window that a tray appearing later replaced is no turning away.
+    // The focus coming back before the hide timer decided keeps the window.
     connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
         const bool resigned = !focus && m_lastFocus;
         m_lastFocus = focus;
         if (resigned)
             windowResignKey();
+        else if (focus)
+            m_hideTimer.stop();
     });
     QTimer::singleShot(100, this, &RecorderAppDelegate::showAtStartupTimerFire);
 
