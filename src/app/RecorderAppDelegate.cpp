@@ -186,7 +186,8 @@ QWidget* RecorderAppDelegate::showPlainWindow()
     auto* layout = new QVBoxLayout(m_plainWindow.get());
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_backView.get());
-    // As large as the pages, in the middle of the screen, where the editor finds it.
+    // As large as the pages, and placed by VoiceTray itself (mid-screen), so
+    // that the editor opens beside it before the window manager has placed it.
     QRect frame(QPoint(), m_backView->size());
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         frame.moveCenter(screen->availableGeometry().center());

@@ -37,7 +37,7 @@ public:
     {
         QString id;
         QString description;
-        // As the shortcuts specification writes it ("LOGO+SHIFT+r"); may be empty.
+        // As freedesktop.org shortcut triggers are written ("LOGO+SHIFT+r"); may be empty.
         QString preferredTrigger;
     };
     // One shortcut as the portal's methods and answers carry it: (sa{sv}).
