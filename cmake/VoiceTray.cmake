@@ -9,7 +9,7 @@ function(vt_library name)
   target_link_libraries(vt_${name} PUBLIC ${ARG_LINK})
 endfunction()
 
-# vt_test(NAME SOURCES <...> LINK <...> [CORE] [X11] [TRAY] [PULSE] [ARGS <...>]
+# vt_test(NAME SOURCES <...> LINK <...> [CORE] [X11] [TRAY] [PULSE] [DBUS] [ARGS <...>]
 #         [TIMEOUT <s>] [LABELS <...>])
 # One test program test_NAME with the shared main of tests/support/TestMain.cpp,
 # compiled for the options:
@@ -17,14 +17,15 @@ endfunction()
 #   X11    Qt on the private X display (Xvfb, openbox); else offscreen, without DISPLAY
 #   TRAY   X11 with trayer as system tray
 #   PULSE  the private PulseAudio daemon
+#   DBUS   a private D-Bus session bus
 # It runs as the test NAME with the ARGS (a --gtest_filter, say); vt_test_run()
 # runs it once more in a process of its own.
 function(vt_test name)
-  cmake_parse_arguments(ARG "CORE;X11;TRAY;PULSE" "TIMEOUT" "SOURCES;LINK;LABELS;ARGS" ${ARGN})
+  cmake_parse_arguments(ARG "CORE;X11;TRAY;PULSE;DBUS" "TIMEOUT" "SOURCES;LINK;LABELS;ARGS" ${ARGN})
   add_executable(test_${name} ${ARG_SOURCES} ${PROJECT_SOURCE_DIR}/tests/support/TestMain.cpp)
   target_link_libraries(test_${name} PRIVATE ${ARG_LINK} vt_test_support GTest::gtest GTest::gmock)
   target_include_directories(test_${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests)
-  foreach(option CORE X11 TRAY PULSE)
+  foreach(option CORE X11 TRAY PULSE DBUS)
     if(ARG_${option})
       target_compile_definitions(test_${name} PRIVATE VT_TEST_${option})
     endif()

@@ -1,24 +1,37 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-3.0-or-later
-# Installs the Debian packages that VoiceTray needs to build, run and test.
+# Installs the Debian packages that VoiceTray needs.
 # Usage: scripts/deps.sh [run|test]
+#   run   (the default) what building and running need. The program talks to
+#         the desktop's sound server through the PulseAudio client library,
+#         which PipeWire desktops (Debian 12's default) serve as well, so no
+#         sound server is installed.
+#   test  adds what the tests need: their own PulseAudio daemon, X server,
+#         window manager, tray, D-Bus bus, Wayland compositor and tools.
 set -euo pipefail
 
+mode=${1:-run}
 run_pkgs=(
   cmake ninja-build g++ ccache pkg-config
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins libqt6svg6
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
-  libpulse-dev pulseaudio pulseaudio-utils
+  libpulse-dev
   libxkbcommon-dev libxkbcommon-x11-dev libxcb1-dev
   fonts-dejavu-core
 )
 test_pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
-  ffmpeg xvfb openbox trayer xdotool imagemagick x11-xkb-utils x11-utils
+  pulseaudio pulseaudio-utils ffmpeg
+  xvfb openbox trayer xdotool imagemagick x11-xkb-utils x11-utils
+  dbus-daemon weston xwayland
   desktop-file-utils appstream dpkg-dev clang-format
 )
 
-pkgs=("${run_pkgs[@]}" "${test_pkgs[@]}")
+case "$mode" in
+  run) pkgs=("${run_pkgs[@]}") ;;
+  test) pkgs=("${run_pkgs[@]}" "${test_pkgs[@]}") ;;
+  *) echo "Usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${pkgs[@]}"; do

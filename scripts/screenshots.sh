@@ -7,7 +7,7 @@
 # and xdotool as the user.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh test
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/voicetray-ccache}"
 build=build/screenshots
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVT_BUILD_TESTS=OFF \

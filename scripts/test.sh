@@ -5,7 +5,7 @@
 # The tests start their own PulseAudio daemon and X server.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/deps.sh
+scripts/deps.sh test
 
 # Unformatted code fails the run before anything is built.
 git ls-files -z '*.cpp' '*.h' | xargs -0 clang-format --dry-run --Werror

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/CommandDispatcher.h"
 #include "app/CommandLine.h"
+#include "app/PlatformChoice.h"
 #include "app/RecorderAppDelegate.h"
 #include "app/SingleInstance.h"
 #include "shell/DarkTheme.h"
@@ -26,6 +27,7 @@ int main(int argc, char** argv)
             return instance.sendToRunning(commands) ? 0 : 1;
     }
 
+    PlatformChoice::apply();
     QApplication app(argc, argv);
     QApplication::setDesktopFileName("io.github.voicetray.VoiceTray");
     // Closing the pop-up or the editor must not end a tray program.
@@ -40,8 +42,8 @@ int main(int argc, char** argv)
                      &CommandDispatcher::commandsReceived);
     instance.listen();
     delegate.applicationDidFinishLaunching();
-    // The window opens at start-up anyway; recording starts once the loop runs.
-    commands.removeAll(QString::fromLatin1(CommandLine::kShow));
+    // Once the loop runs. The pop-up opens at start-up anyway; "--show" also
+    // opens the plain window at once where VoiceTray still waits for a tray.
     QTimer::singleShot(0, &dispatcher, [&dispatcher, commands] { dispatcher.perform(commands); });
     return app.exec();
 }

@@ -49,7 +49,8 @@ void CommandDispatcher::showWindow()
         m_appDelegate.statusView()->showWindow();
         window = m_appDelegate.window();
     } else if (!m_appDelegate.statusView()) {
-        window = m_appDelegate.plainWindow();
+        // Also while VoiceTray still waits for a tray: the user asked for the window.
+        window = m_appDelegate.showPlainWindow();
     }
     if (!window)
         return;

@@ -19,7 +19,7 @@ public:
     // A later start sent these: with no words it asks for the window.
     void commandsReceived(const QStringList& commands);
     // Opens the pop-up window under the tray icon, or the plain window where
-    // there is no tray, and brings it to the front.
+    // there is no tray (yet), and brings it to the front.
     void showWindow();
 
 private:

@@ -53,11 +53,11 @@ QStringList CommandLine::process(const QStringList& arguments)
     const QCommandLineOption record(
         QString::fromLatin1(kRecord),
         QStringLiteral(
-            "Start a new recording, or stop the one that runs (the Cmd+Shift+R hot key)."));
+            "Start a new recording, or stop the one that runs (the Super+Shift+R hot key)."));
     const QCommandLineOption resume(
         QString::fromLatin1(kContinue),
         QStringLiteral(
-            "Continue the selected recording, or stop recording (the Cmd+Shift+C hot key)."));
+            "Continue the selected recording, or stop recording (the Super+Shift+C hot key)."));
     const QCommandLineOption show(QString::fromLatin1(kShow),
                                   QStringLiteral("Open the VoiceTray window."));
     parser.addOptions({record, resume, show});

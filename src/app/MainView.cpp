@@ -43,8 +43,8 @@ MainView::MainView(QWidget* parent) : QWidget(parent)
 
     auto* top = new BottomPanel(this);
     QHBoxLayout* topRow = rowIn(top);
-    recordBtn = button("record", "Start a New Recording (Cmd+Shift+R)", topRow);
-    continueBtn = button("record_continue", "Continue Recording (Cmd+Shift+C)", topRow);
+    recordBtn = button("record", "Start a New Recording (Super+Shift+R)", topRow);
+    continueBtn = button("record_continue", "Continue Recording (Super+Shift+C)", topRow);
     topRow->addStretch();
     addCategoryBtn = button("add_category", "Add Category", topRow);
     deleteBtn = button("delete", "Delete", topRow);

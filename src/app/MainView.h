@@ -19,7 +19,7 @@ class MainView : public QWidget
     Q_OBJECT
 public:
     static constexpr int kWidth = 340;
-    static constexpr int kHeight = 470;
+    static constexpr int kHeight = 540;
 
     explicit MainView(QWidget* parent = nullptr);
 

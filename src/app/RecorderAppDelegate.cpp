@@ -2,7 +2,9 @@
 // Start-up, settings and shutdown.
 #include "app/RecorderAppDelegate.h"
 
+#include "app/AppLog.h"
 #include "app/MainView.h"
+#include "app/PlatformChoice.h"
 #include "app/QnMessageBox.h"
 #include "audio/KvSoundFileRecorder.h"
 #include "library/RecGroup.h"
@@ -15,7 +17,7 @@
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
 #include "shell/DescrPanelController.h"
-#include "shell/Images.h"
+#include "shell/HotKeyPreferences.h"
 #include "shell/PageContainer.h"
 #include "shell/PreferencesView.h"
 #include "shell/RateController.h"
@@ -23,8 +25,19 @@
 #include <QCursor>
 #include <QGuiApplication>
 #include <QMenu>
+#include <QScreen>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
+#include <QWindow>
+
+namespace {
+
+// How long VoiceTray waits at start-up for the session's panel and its tray.
+constexpr int kTrayPatienceMs = 60000;
+// How often the start-up looks, 0.1 s apart, whether the icon has its place.
+constexpr int kPlacingTries = 20;
+
+} // namespace
 
 RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     : QObject(parent), m_backView(std::make_unique<PageContainer>()),
@@ -52,6 +65,18 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
             &RecorderAppDelegate::showMainView);
     connect(m_prefView.get(), &PreferencesView::startAtLoginChanged, this,
             &RecorderAppDelegate::setStartAtLogin);
+    connect(m_prefView->hotKeys(), &HotKeyPreferences::combinationChosen, this,
+            [this](int action, quint16 keyCode, quint32 modifierFlags) {
+                setHotKey(action == 0 ? AppHotKeys::Action::Record : AppHotKeys::Action::Continue,
+                          {keyCode, modifierFlags});
+            });
+    connect(&m_hotKeys, &AppHotKeys::statusChanged, this, &RecorderAppDelegate::hotKeysChanged);
+    connect(&m_trayWatcher, &TrayWatcher::trayAppeared, this, &RecorderAppDelegate::moveToTray);
+    connect(&m_trayWatcher, &TrayWatcher::patienceRanOut, this, [this] {
+        qCInfo(lcApp, "No system tray came: VoiceTray shows a plain window");
+        showPlainWindow();
+        m_rateController->offerRateApp();
+    });
     m_panelController->setAppDelegate(this);
     connect(m_descrPanel.get(), &DescrPanel::windowWillClose, this,
             &RecorderAppDelegate::descrWindowWillClose);
@@ -98,17 +123,8 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
     m_initialized = false;
     m_recordResuming = false;
 
-    if (QSystemTrayIcon::isSystemTrayAvailable()) {
-        m_statusItem = std::make_unique<QSystemTrayIcon>();
-        m_statusItem->setIcon(Images::icon("microphone.png"));
-        m_statusItem->setToolTip("VoiceTray");
-        m_statusView = std::make_unique<CustomView>(m_statusItem.get(), this);
-        // A click opens the window; the menu is the way to quit.
-        auto* menu = new QMenu(m_mainView.get());
-        menu->addAction("Quit VoiceTray", qApp, &QCoreApplication::quit);
-        m_statusItem->setContextMenu(menu);
-        m_statusItem->show();
-    }
+    if (TrayWatcher::isTrayAvailable())
+        setupStatusItem();
 
     m_currentView = m_mainView.get();
     m_backView->setCurrentView(m_mainView.get());
@@ -121,34 +137,93 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
     setupHotKeys();
     m_prefView->setStartAtLogin(m_autostart.isEnabled());
 
-    connect(qApp, &QGuiApplication::applicationStateChanged, this,
-            [this](Qt::ApplicationState state) {
-                if (state != Qt::ApplicationActive)
-                    windowResignKey();
-            });
+    // VoiceTray resigns being active when the focus leaves its windows for
+    // another program's. A window that went meanwhile does not count: the
+    // plain window that a tray appearing later replaced is no turning away.
+    // The focus coming back before the hide timer decided keeps the window.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focus) {
+        const bool resigned = !focus && m_lastFocus;
+        m_lastFocus = focus;
+        if (resigned)
+            windowResignKey();
+        else if (focus)
+            m_hideTimer.stop();
+    });
     QTimer::singleShot(100, this, &RecorderAppDelegate::showAtStartupTimerFire);
 
     m_initialized = true;
     updateButtonsState();
 }
 
+void RecorderAppDelegate::setupStatusItem()
+{
+    m_statusItem = std::make_unique<QSystemTrayIcon>();
+    m_statusView = std::make_unique<CustomView>(m_statusItem.get(), this);
+    // A click opens the window; the menu is the way to quit.
+    auto* menu = new QMenu(m_mainView.get());
+    menu->addAction("Quit VoiceTray", qApp, &QCoreApplication::quit);
+    m_statusItem->setContextMenu(menu);
+    m_statusItem->show();
+    if (isRecording())
+        m_statusView->recordingStarted();
+}
+
 void RecorderAppDelegate::showAtStartupTimerFire()
 {
     if (m_statusView) {
-        m_statusView->mouseDown();
+        // Until its tray has taken it in, the icon does not know its place.
+        if (!m_statusView->isPlaced() && ++m_placingTries < kPlacingTries) {
+            QTimer::singleShot(100, this, &RecorderAppDelegate::showAtStartupTimerFire);
+            return;
+        }
+        m_statusView->showWindow();
         setupOtherPreferences();
-    } else {
-        // Without a system tray the window is an ordinary one.
-        m_plainWindow = std::make_unique<QWidget>();
-        m_plainWindow->setWindowTitle("VoiceTray");
-        auto* layout = new QVBoxLayout(m_plainWindow.get());
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->addWidget(m_backView.get());
-        m_plainWindow->show();
-        // Closing the only window of a program without a tray icon quits it.
-        connect(qApp, &QGuiApplication::lastWindowClosed, qApp, &QCoreApplication::quit);
+        m_rateController->offerRateApp();
+        return;
     }
-    m_rateController->offerRateApp();
+    // The session's panel often starts after the programs of the login.
+    qCInfo(lcApp, "No system tray yet: waiting up to a minute for one");
+    m_trayWatcher.start(kTrayPatienceMs);
+}
+
+QWidget* RecorderAppDelegate::showPlainWindow()
+{
+    if (m_plainWindow) {
+        m_plainWindow->show();
+        return m_plainWindow.get();
+    }
+    m_plainWindow = std::make_unique<QWidget>();
+    m_plainWindow->setWindowTitle("VoiceTray");
+    auto* layout = new QVBoxLayout(m_plainWindow.get());
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_backView.get());
+    // As large as the pages, and placed by VoiceTray itself (mid-screen), so
+    // that the editor opens beside it before the window manager has placed it.
+    QRect frame(QPoint(), m_backView->size());
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        frame.moveCenter(screen->availableGeometry().center());
+    m_plainWindow->setGeometry(frame);
+    // Closing the only window of a program without a tray icon quits it.
+    m_quitWhenClosed =
+        connect(qApp, &QGuiApplication::lastWindowClosed, qApp, &QCoreApplication::quit);
+    m_plainWindow->show();
+    setupOtherPreferences();
+    return m_plainWindow.get();
+}
+
+void RecorderAppDelegate::moveToTray()
+{
+    qCInfo(lcApp, "A system tray appeared: the window moves there");
+    disconnect(m_quitWhenClosed);
+    if (m_plainWindow) {
+        m_descrPanel->hide();
+        m_backView->setParent(nullptr);
+        m_plainWindow.reset();
+    }
+    setupStatusItem();
+    // Opens the pop-up as the start-up does, once the icon has its place.
+    m_placingTries = 0;
+    QTimer::singleShot(100, this, &RecorderAppDelegate::showAtStartupTimerFire);
 }
 
 bool RecorderAppDelegate::applicationShouldTerminate()
@@ -158,8 +233,9 @@ bool RecorderAppDelegate::applicationShouldTerminate()
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
     stopRecording();
-    disconnect(qApp, &QGuiApplication::applicationStateChanged, this, nullptr);
+    disconnect(qApp, &QGuiApplication::focusWindowChanged, this, nullptr);
     m_hideTimer.stop();
+    m_trayWatcher.stop();
     if (m_statusItem)
         m_statusItem->hide();
     m_statusView.reset();
@@ -207,8 +283,38 @@ void RecorderAppDelegate::setupRecordingSettings()
 
 void RecorderAppDelegate::setupHotKeys()
 {
+    // On Wayland X11 grabs see keys only while a VoiceTray window is active.
+    m_hotKeys.setPreferPortal(PlatformChoice::isWaylandSession());
+    for (auto [action, key] : {std::pair{AppHotKeys::Action::Record, Settings::kRecordHotKey},
+                               std::pair{AppHotKeys::Action::Continue, Settings::kContinueHotKey}})
+        if (const auto chosen = HotKeyCombination::fromArchive(m_settings.hotKeyArchive(key)))
+            m_hotKeys.setInitialCombination(action, *chosen);
     m_hotKeys.setupHotKeys(this, !m_settings.ignoreGlobalHotKeys());
     m_prefView->setUseHotKeys(!m_settings.ignoreGlobalHotKeys());
+    hotKeysChanged();
+}
+
+bool RecorderAppDelegate::setHotKey(AppHotKeys::Action action, const HotKeyCombination& combination)
+{
+    if (!m_hotKeys.setCombination(action, combination)) {
+        hotKeysChanged();
+        return false;
+    }
+    m_settings.setHotKeyArchive(action == AppHotKeys::Action::Record ? Settings::kRecordHotKey
+                                                                     : Settings::kContinueHotKey,
+                                combination.archive());
+    return true;
+}
+
+void RecorderAppDelegate::hotKeysChanged()
+{
+    HotKeyPreferences* prefs = m_prefView->hotKeys();
+    prefs->setStatus(m_hotKeys.status());
+    prefs->setCombinationText(0, m_hotKeys.combination(AppHotKeys::Action::Record).text());
+    prefs->setCombinationText(1, m_hotKeys.combination(AppHotKeys::Action::Continue).text());
+    // The tool tips of the record buttons name the combinations.
+    if (m_initialized)
+        updateButtonsState();
 }
 
 void RecorderAppDelegate::setInputDevice(const QString& name)

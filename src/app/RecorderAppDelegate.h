@@ -13,6 +13,7 @@
 #include "shell/DescrPanelDelegate.h"
 #include "shell/PreferencesDelegate.h"
 #include "shell/StatusItemController.h"
+#include "shell/TrayWatcher.h"
 #include "shell/ZwAttachedWindow.h"
 
 #include <QObject>
@@ -36,6 +37,7 @@ class MainView;
 class PageContainer;
 class QSystemTrayIcon;
 class QWidget;
+class QWindow;
 class RecGroup;
 class RecItem;
 class RateController;
@@ -75,6 +77,9 @@ public:
     void setupRecordingSettings();
     void setupOtherPreferences();
     void setupHotKeys();
+    // Gives a hot key another combination at once and keeps it in the
+    // settings; false (nothing changes) for a combination it cannot take.
+    bool setHotKey(AppHotKeys::Action action, const HotKeyCombination& combination);
     void setInputDevice(const QString& name) override;
     void setSkipSilence(bool skip) override;
     void setSoundThreshold(float threshold) override;
@@ -163,7 +168,8 @@ public:
     QString restorePath(const GeneralRecItem* item) const override;
 
     // The pop-up window.
-    void toggleAttachedWindowAtPoint(QPoint point) override;
+    void toggleAttachedWindowAtPoint(QPoint point, AttachedSide side) override;
+    double recordingTime() const override;
     void switchToView(QWidget* view);
     void showPrefs();
     void showMainView();
@@ -187,6 +193,8 @@ public:
     ZwAttachedWindow* window() const override { return m_attachedWindow.get(); }
     // Where the window shows when the desktop has no system tray.
     QWidget* plainWindow() const { return m_plainWindow.get(); }
+    // Shows the plain window, made when needed (no tray, or none yet).
+    QWidget* showPlainWindow();
     // Reads the pointer and the mouse buttons; tests may supply their own.
     void setPointerQuery(std::function<QPoint()> position,
                          std::function<Qt::MouseButtons()> buttons);
@@ -208,9 +216,16 @@ public:
 
 private:
     void showAtStartupTimerFire();
+    void setupStatusItem();
+    // A tray appeared after the start: the window moves there.
+    void moveToTray();
     void setCurrentView(QWidget* view);
-    void showAttachedWindow(QPoint point);
+    void showAttachedWindow(QPoint point, AttachedSide side);
+    // The window in use: the pop-up, else the plain window; null before either.
+    QWidget* mainWindow() const;
     void placeDescrPanel();
+    // Shows how the hot keys are provided and their combinations.
+    void hotKeysChanged();
     void saveLibrary();
     // The category a new recording goes into: during a search with nothing
     // chosen that is the library root, not the list of results.
@@ -243,6 +258,11 @@ private:
     std::unique_ptr<RateController> m_rateController;
     QWidget* m_currentView = nullptr;
     QTimer m_hideTimer;
+    TrayWatcher m_trayWatcher;
+    int m_placingTries = 0;
+    // The window of VoiceTray that had the focus last, while it exists.
+    QPointer<QWindow> m_lastFocus;
+    QMetaObject::Connection m_quitWhenClosed;
     std::function<QPoint()> m_pointerPosition;
     std::function<Qt::MouseButtons()> m_mouseButtons;
     bool m_initialized = false;

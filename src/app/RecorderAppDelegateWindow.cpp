@@ -5,6 +5,7 @@
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
+#include "playback/TimeView.h"
 #include "shell/AttachedSide.h"
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
@@ -19,13 +20,6 @@
 #include <QGuiApplication>
 #include <QScreen>
 
-namespace {
-
-// The strip of the window that holds its arrow.
-constexpr int kArrowStrip = 16;
-
-} // namespace
-
 void RecorderAppDelegate::setPointerQuery(std::function<QPoint()> position,
                                           std::function<Qt::MouseButtons()> buttons)
 {
@@ -33,31 +27,22 @@ void RecorderAppDelegate::setPointerQuery(std::function<QPoint()> position,
     m_mouseButtons = std::move(buttons);
 }
 
-void RecorderAppDelegate::showAttachedWindow(QPoint point)
+void RecorderAppDelegate::showAttachedWindow(QPoint point, AttachedSide side)
 {
     m_attachedWindow.reset();
-    m_attachedWindow =
-        ZwAttachedWindow::create(m_backView.get(), point, AttachedSideAutomatic, 5.0);
-    // An icon at the very edge of the screen would push the window past it:
-    // the arrow then points a few pixels beside the icon instead.
+    m_attachedWindow = ZwAttachedWindow::create(m_backView.get(), point, side, 5.0);
+    // Wholly inside the work area of the icon's screen, clear of the panels.
     const QScreen* screen = QGuiApplication::screenAt(point);
-    const QRect frame = m_attachedWindow->geometry();
-    if (screen && !screen->availableGeometry().contains(frame)) {
-        const QRect area = screen->availableGeometry();
-        const int dx =
-            std::max(0, area.left() - frame.left()) - std::max(0, frame.right() - area.right());
-        if (dx != 0) {
-            m_attachedWindow.reset();
-            m_attachedWindow = ZwAttachedWindow::create(m_backView.get(), point + QPoint(dx, 0),
-                                                        AttachedSideAutomatic, 5.0);
-        }
-    }
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        m_attachedWindow->fitInside(screen->availableGeometry());
     m_attachedWindow->show();
     m_attachedWindow->raise();
     m_attachedWindow->activateWindow();
 }
 
-void RecorderAppDelegate::toggleAttachedWindowAtPoint(QPoint point)
+void RecorderAppDelegate::toggleAttachedWindowAtPoint(QPoint point, AttachedSide side)
 {
     if (m_attachedWindow && m_attachedWindow->isVisible()) {
         m_descrPanel->hide();
@@ -67,7 +52,7 @@ void RecorderAppDelegate::toggleAttachedWindowAtPoint(QPoint point)
     }
     // Made anew at each opening, so the window lands under the icon wherever
     // the tray is now, on the side where it fits.
-    showAttachedWindow(point);
+    showAttachedWindow(point, side);
     if (m_mainView->showDescrBtn->state() && !m_descrPanel->isVisible()) {
         placeDescrPanel();
         m_descrPanel->show();
@@ -75,11 +60,32 @@ void RecorderAppDelegate::toggleAttachedWindowAtPoint(QPoint point)
     }
 }
 
+double RecorderAppDelegate::recordingTime() const
+{
+    return m_timeView->time();
+}
+
+QWidget* RecorderAppDelegate::mainWindow() const
+{
+    if (m_attachedWindow)
+        return m_attachedWindow.get();
+    return m_plainWindow.get();
+}
+
 void RecorderAppDelegate::placeDescrPanel()
 {
-    // Left of the window, its top level with the window's body below the arrow.
-    const QRect frame = m_attachedWindow->geometry();
-    m_descrPanel->move(frame.x() - m_descrPanel->width() - 10, frame.y() + 16);
+    QWidget* window = mainWindow();
+    const QRect frame = window->frameGeometry();
+    // Its top level with the top of the window's body, below the arrow strip.
+    int top = frame.top();
+    if (window == m_attachedWindow.get())
+        top += qRound(m_attachedWindow->viewFrame().top() - m_attachedWindow->viewMargin());
+    const QScreen* screen = QGuiApplication::screenAt(frame.center());
+    if (!screen)
+        screen = window->screen();
+    const QRect area = screen ? screen->availableGeometry() : frame;
+    m_descrPanel->move(
+        DescrPanel::besideWindow(frame, top, m_descrPanel->frameGeometry().size(), area));
 }
 
 void RecorderAppDelegate::showHideDescr(bool on)
@@ -90,7 +96,7 @@ void RecorderAppDelegate::showHideDescr(bool on)
 
 void RecorderAppDelegate::showDescrWnd(bool show)
 {
-    if (!m_attachedWindow)
+    if (!mainWindow())
         return;
     m_mainView->showDescrBtn->setState(show);
     if (show) {
@@ -111,9 +117,9 @@ void RecorderAppDelegate::descrWindowWillClose()
         return;
     m_mainView->showDescrBtn->setState(false);
     m_mainView->showDescrBtn->setToolTip("Show Recordings Editor");
-    if (m_attachedWindow) {
-        m_attachedWindow->raise();
-        m_attachedWindow->activateWindow();
+    if (QWidget* window = mainWindow()) {
+        window->raise();
+        window->activateWindow();
     }
     m_settings.setHideDescrWnd(true);
 }
@@ -166,13 +172,9 @@ void RecorderAppDelegate::hideTimerFire()
     if (!m_attachedWindow)
         return;
     const QPoint local = m_attachedWindow->mapFromGlobal(m_pointerPosition());
-    QRect body = m_attachedWindow->rect();
-    // The arrow's strip does not count as the window.
-    if (attachedSideGroup(m_attachedWindow->side()) == AttachedSideGroup::Bottom)
-        body.setTop(kArrowStrip);
-    else
-        body.setBottom(body.bottom() - kArrowStrip);
-    if (body.contains(local))
+    // The window's body, on whichever side its arrow strip lies, is what counts.
+    const qreal m = m_attachedWindow->viewMargin();
+    if (m_attachedWindow->viewFrame().adjusted(-m, -m, m, m).contains(local))
         return;
     if (m_descrPanel->isVisible() &&
         m_descrPanel->rect().contains(m_descrPanel->mapFromGlobal(m_pointerPosition())))
@@ -304,7 +306,9 @@ void RecorderAppDelegate::updateRecBtnState()
     const bool stop = rec && !m_recordResuming;
     b->setImage(Images::pixmap(stop ? "stop.png" : "record.png"));
     b->setAlternateImage(Images::pixmap(stop ? "stop_pressed.png" : "record_pressed.png"));
-    b->setToolTip(stop ? "Stop Recording (Cmd+Shift+R)" : "Start a New Recording (Cmd+Shift+R)");
+    const QString keys = m_hotKeys.combination(AppHotKeys::Action::Record).text();
+    b->setToolTip(stop ? tr("Stop Recording (%1)").arg(keys)
+                       : tr("Start a New Recording (%1)").arg(keys));
     b->setEnabled(!rec || !m_recordResuming);
 }
 
@@ -316,6 +320,8 @@ void RecorderAppDelegate::updateContinueRecBtnState()
     b->setImage(Images::pixmap(stop ? "stop_continue.png" : "record_continue.png"));
     b->setAlternateImage(
         Images::pixmap(stop ? "stop_continue_pressed.png" : "record_continue_pressed.png"));
-    b->setToolTip(stop ? "Stop Recording (Cmd+Shift+C)" : "Continue Recording (Cmd+Shift+C)");
+    const QString keys = m_hotKeys.combination(AppHotKeys::Action::Continue).text();
+    b->setToolTip(stop ? tr("Stop Recording (%1)").arg(keys)
+                       : tr("Continue Recording (%1)").arg(keys));
     b->setEnabled((!rec && m_recNavigController->currentFile()) || stop);
 }

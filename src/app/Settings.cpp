@@ -81,3 +81,13 @@ void Settings::setHideDescrWnd(bool hide)
 {
     m_store.setValue(kHideDescrWnd, hide);
 }
+
+QByteArray Settings::hotKeyArchive(const char* key) const
+{
+    return m_store.value(key).toByteArray();
+}
+
+void Settings::setHotKeyArchive(const char* key, const QByteArray& archive)
+{
+    m_store.setValue(key, archive);
+}

@@ -17,6 +17,10 @@ public:
     static constexpr const char* kHideDescrWnd = "HideDescrWnd";
     static constexpr const char* kFirstStartDate = "FSD";
     static constexpr const char* kAppStoreOffered = "ASO";
+    // The combinations the user chose for the two hot keys, in the hot key
+    // registry's archive form.
+    static constexpr const char* kRecordHotKey = "RecordHotKey";
+    static constexpr const char* kContinueHotKey = "ContinueHotKey";
 
     // The stored folder, else "Voice Recordings" in the user's music folder.
     QString outputFolder() const;
@@ -36,6 +40,9 @@ public:
     void setIgnoreGlobalHotKeys(bool ignore);
     bool hideDescrWnd() const;
     void setHideDescrWnd(bool hide);
+    // Empty when the user kept the default combination.
+    QByteArray hotKeyArchive(const char* key) const;
+    void setHotKeyArchive(const char* key, const QByteArray& archive);
 
     QSettings& store() { return m_store; }
 

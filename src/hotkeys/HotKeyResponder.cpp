@@ -12,8 +12,9 @@ constexpr quint16 kKeyCodeC = 8;
 
 } // namespace
 
-HotKeyResponder::HotKeyResponder(HotKeyController* controller, HxHotKeyEventPtr hotKey)
-    : m_controller(controller), m_hotKey(std::move(hotKey))
+HotKeyResponder::HotKeyResponder(HotKeyController* controller, HxHotKeyEventPtr hotKey,
+                                 Action action)
+    : m_controller(controller), m_hotKey(std::move(hotKey)), m_action(action)
 {
 }
 
@@ -22,7 +23,20 @@ HotKeyResponder::hotKeyReponderWithController(HotKeyController* controller, HxHo
 {
     if (!hotKey)
         return nullptr;
-    std::unique_ptr<HotKeyResponder> responder(new HotKeyResponder(controller, hotKey));
+    const quint16 keyCode = hotKey->keyCode();
+    const Action action = keyCode == kKeyCodeR   ? Action::Record
+                          : keyCode == kKeyCodeC ? Action::Continue
+                                                 : Action::None;
+    return hotKeyReponderWithController(controller, std::move(hotKey), action);
+}
+
+std::unique_ptr<HotKeyResponder>
+HotKeyResponder::hotKeyReponderWithController(HotKeyController* controller, HxHotKeyEventPtr hotKey,
+                                              Action action)
+{
+    if (!hotKey)
+        return nullptr;
+    std::unique_ptr<HotKeyResponder> responder(new HotKeyResponder(controller, hotKey, action));
     if (!hotKey->setTarget(responder.get(), kReleaseAction, kPressAction))
         return nullptr;
     return responder;
@@ -48,21 +62,24 @@ void HotKeyResponder::disable()
 
 void HotKeyResponder::hotKeyPressed(HxHotKeyEvent* hotKey)
 {
-    if (!hotKey || !m_controller)
-        return;
-    const quint16 keyCode = hotKey->keyCode();
-    if (keyCode != kKeyCodeR && keyCode != kKeyCodeC)
+    if (hotKey)
+        press(m_controller, m_action);
+}
+
+void HotKeyResponder::press(HotKeyController* controller, Action action)
+{
+    if (!controller || action == Action::None)
         return;
     // While something records, either combination stops it through the action that started it.
-    if (m_controller->isRecording()) {
-        if (m_controller->continueRecording())
-            m_controller->resumeStopRecording(nullptr);
+    if (controller->isRecording()) {
+        if (controller->continueRecording())
+            controller->resumeStopRecording(nullptr);
         else
-            m_controller->startStopRecording(nullptr);
-    } else if (keyCode == kKeyCodeR) {
-        m_controller->startStopRecording(nullptr);
+            controller->startStopRecording(nullptr);
+    } else if (action == Action::Record) {
+        controller->startStopRecording(nullptr);
     } else {
-        m_controller->resumeStopRecording(nullptr);
+        controller->resumeStopRecording(nullptr);
     }
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "hotkeys/HxHotKeyControl.h"
 
+#include "hotkeys/HotKeyCombination.h"
 #include "hotkeys/HxKeyboardLayout.h"
 #include "hotkeys/HxModifierFlags.h"
 #include "hotkeys/HxVirtualKeyTable.h"
@@ -84,7 +85,8 @@ void HxHotKeyControl::keyPressEvent(QKeyEvent* event)
         return;
     m_keyCode = keyCode;
     m_modifierFlags = flags;
-    setText(layout->stringForKeyCode(m_keyCode, m_modifierFlags));
+    // Shown as a Linux desktop writes it ("Super+Shift+R"), not in Mac symbols.
+    setText(HotKeyCombination{m_keyCode, m_modifierFlags}.text());
     emit activated();
     if (!m_stayReadyForEvent)
         setReadyForHotKeyEvent(false);

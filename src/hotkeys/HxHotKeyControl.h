@@ -9,7 +9,7 @@
 class QAbstractButton;
 
 // A field that captures a key combination typed by the user and shows it
-// (⌥⌘R). While it captures, every hot key is silenced so that typing a
+// (Super+Alt+R). While it captures, every hot key is silenced so that typing a
 // registered combination reaches the field. Main thread only.
 class HxHotKeyControl : public QLineEdit
 {

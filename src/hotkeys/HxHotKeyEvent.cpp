@@ -18,10 +18,6 @@
 
 namespace {
 
-const QString kKeyCodeKey = QStringLiteral("KeyCodeKey");
-const QString kModifierFlagsKey = QStringLiteral("ModifierFlagsKey");
-const QString kSelectorPressedKey = QStringLiteral("SelectorPressedCodeKey");
-const QString kSelectorReleasedKey = QStringLiteral("SelectorReleasedCodeKey");
 const QString kClassName = QStringLiteral("HxHotKeyEvent");
 const QString kOldClassName = QStringLiteral("HxHotKeyNoEvent");
 

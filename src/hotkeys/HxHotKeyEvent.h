@@ -56,6 +56,11 @@ public:
     static constexpr quint32 kEventHotKeyReleased = 6;
     static constexpr int kEventParameterNotFound = -9870;
     static constexpr qint32 kClassVersion = 1;
+    // The keys of the property list and of the keyed archive.
+    static inline const QString kKeyCodeKey = QStringLiteral("KeyCodeKey");
+    static inline const QString kModifierFlagsKey = QStringLiteral("ModifierFlagsKey");
+    static inline const QString kSelectorPressedKey = QStringLiteral("SelectorPressedCodeKey");
+    static inline const QString kSelectorReleasedKey = QStringLiteral("SelectorReleasedCodeKey");
 
     ~HxHotKeyEvent();
     HxHotKeyEvent(const HxHotKeyEvent&) = delete;

@@ -182,6 +182,17 @@ QString HxKeyboardLayout::stringForKeyCode(quint16 keyCode, quint32 modifierFlag
     return (text + produced).toUpper();
 }
 
+QString HxKeyboardLayout::keysymName(quint16 keyCode) const
+{
+    const quint8 xKeycode = HxVirtualKeyTable::xKeycodeForKeyCode(keyCode);
+    const xkb_keysym_t keysym =
+        xKeycode ? xkb_state_key_get_one_sym(m_state, xKeycode) : xkb_keysym_t(XKB_KEY_NoSymbol);
+    char name[64];
+    if (keysym == XKB_KEY_NoSymbol || xkb_keysym_get_name(keysym, name, sizeof name) <= 0)
+        return {};
+    return QString::fromLatin1(name);
+}
+
 QString HxKeyboardLayout::stringForCharacter(QChar character, quint32 modifierFlags)
 {
     return stringForKeyCode(

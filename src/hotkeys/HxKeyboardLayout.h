@@ -51,6 +51,9 @@ public:
     quint16 keyCodeForCharacter(QChar character, bool numericPad = false);
     // Null when the key cannot be translated.
     QString stringForKeyCode(quint16 keyCode, quint32 modifierFlags) const;
+    // The key's symbol name as xkbcommon spells it without modifiers ("r",
+    // "F1", "Left"); null when the key gives none.
+    QString keysymName(quint16 keyCode) const;
     QString stringForCharacter(QChar character, quint32 modifierFlags);
 
     void generateMappings();

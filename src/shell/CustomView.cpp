@@ -10,7 +10,6 @@
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
-#include <QScreen>
 #include <QSystemTrayIcon>
 #include <algorithm>
 
@@ -30,8 +29,9 @@ CustomView::CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controll
                     // double click.
                     if (reason == QSystemTrayIcon::Trigger ||
                         reason == QSystemTrayIcon::DoubleClick)
-                        mouseDown();
+                        toggle(anchor(QCursor::pos()));
                 });
+        m_trayIcon->setToolTip(QStringLiteral("VoiceTray"));
     }
     redraw();
 }
@@ -60,33 +60,26 @@ QImage CustomView::renderIcon(qreal devicePixelRatio) const
     return icon;
 }
 
-bool CustomView::inLowerHalf(QPoint point) const
+TrayAnchor CustomView::anchor(const std::optional<QPoint>& click) const
 {
-    QScreen* screen = QGuiApplication::screenAt(point);
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    return screen && point.y() > screen->geometry().center().y();
+    return TrayAnchor::forIcon(m_trayIcon ? m_trayIcon->geometry() : QRect(), click);
 }
 
-QPoint CustomView::anchorPoint() const
+bool CustomView::isPlaced() const
 {
     const QRect frame = m_trayIcon ? m_trayIcon->geometry() : QRect();
-    if (frame.isEmpty())
-        return QCursor::pos();
-    if (inLowerHalf(frame.center()))
-        return QPoint(frame.x() + frame.width() / 2, frame.y());
-    return QPoint(frame.x() + frame.width() / 2, frame.y() + frame.height());
-}
-
-AttachedSide CustomView::windowSide() const
-{
-    return inLowerHalf(anchorPoint()) ? AttachedSideTop : AttachedSideBottom;
+    return frame.isEmpty() || frame.topLeft() != QPoint(0, 0);
 }
 
 void CustomView::mouseDown()
 {
+    toggle(anchor());
+}
+
+void CustomView::toggle(const TrayAnchor& anchor)
+{
     if (m_controller)
-        m_controller->toggleAttachedWindowAtPoint(anchorPoint());
+        m_controller->toggleAttachedWindowAtPoint(anchor.point, anchor.side);
     m_clicked = !m_clicked;
     redraw();
 }
@@ -120,6 +113,7 @@ void CustomView::recTimerFire()
         m_redMicFraction = 0.0f;
         m_increaseFraction = true;
         redraw();
+        updateToolTip();
         return;
     }
     m_redMicFraction += m_increaseFraction ? 0.15f : -0.15f;
@@ -130,12 +124,35 @@ void CustomView::recTimerFire()
         m_increaseFraction = true;
     }
     redraw();
+    updateToolTip();
+}
+
+void CustomView::updateToolTip()
+{
+    if (!m_trayIcon)
+        return;
+    QString text = QStringLiteral("VoiceTray");
+    if (m_recTimer.isActive() && m_controller) {
+        const int seconds = int(m_controller->recordingTime());
+        text = tr("VoiceTray: recording %1:%2:%3")
+                   .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+                   .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                   .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    }
+    // A tray over D-Bus sends every change to the panel.
+    if (m_trayIcon->toolTip() != text)
+        m_trayIcon->setToolTip(text);
 }
 
 void CustomView::redraw()
 {
     if (!m_trayIcon)
         return;
+    // Opacities above 1 draw as 1: the same picture is not sent again.
+    const std::pair<bool, float> shown{m_clicked, std::min(m_redMicFraction, 1.0f)};
+    if (m_shown == shown)
+        return;
+    m_shown = shown;
     QIcon icon;
     icon.addPixmap(QPixmap::fromImage(renderIcon(1.0)));
     icon.addPixmap(QPixmap::fromImage(renderIcon(2.0)));

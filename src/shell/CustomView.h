@@ -1,20 +1,23 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "shell/AttachedSide.h"
+#include "shell/TrayAnchor.h"
 
 #include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <optional>
+#include <utility>
 
 class QSystemTrayIcon;
 class StatusItemController;
 
 // The status icon: a microphone in the system tray. A click opens or closes
 // the main window; while the window is open the icon is highlighted, and
-// while a recording runs a red microphone fades in and out over it.
-// Main thread only.
+// while a recording runs a red microphone fades in and out over it and the
+// tool tip tells the recording's length. The tray gets a new picture only
+// when the picture changes. Main thread only.
 class CustomView : public QObject
 {
     Q_OBJECT
@@ -23,7 +26,7 @@ public:
     static constexpr int kWidth = 30;
     static constexpr int kHeight = 30;
 
-    // The tray icon may be null (no tray): the window then opens at the pointer.
+    // The tray icon may be null (no tray).
     CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controller,
                QObject* parent = nullptr);
 
@@ -34,14 +37,12 @@ public:
 
     // The icon as shown now, at the given device pixel ratio.
     QImage renderIcon(qreal devicePixelRatio) const;
-    // Where the main window's arrow points: the bottom centre of the tray
-    // icon in screen coordinates, or its top centre when the icon sits in the
-    // lower half of its screen (a panel at the bottom); the pointer position
-    // when the tray does not tell where the icon is.
-    QPoint anchorPoint() const;
-    // The side on which the main window fits at anchorPoint(): below it, or
-    // above it for a panel at the bottom of the screen.
-    AttachedSide windowSide() const;
+    // Where the main window hangs from the icon; click is the pointer's
+    // place when the user clicked the icon.
+    TrayAnchor anchor(const std::optional<QPoint>& click = std::nullopt) const;
+    // False while an XEmbed tray has not yet taken the icon in: until then it
+    // reports the screen's origin. A tray over D-Bus never tells a place.
+    bool isPlaced() const;
 
 public slots:
     void mouseDown();
@@ -53,8 +54,9 @@ public slots:
     void recTimerFire();
 
 private:
+    void toggle(const TrayAnchor& anchor);
     void redraw();
-    bool inLowerHalf(QPoint point) const;
+    void updateToolTip();
 
     QPointer<QSystemTrayIcon> m_trayIcon;
     StatusItemController* m_controller;
@@ -66,4 +68,6 @@ private:
     float m_redMicFraction = 0.0f;
     bool m_increaseFraction = true;
     QTimer m_recTimer;
+    // What the picture given to the tray shows: highlight, red opacity.
+    std::optional<std::pair<bool, float>> m_shown;
 };

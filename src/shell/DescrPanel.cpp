@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
+#include <algorithm>
 
 DescrPanel::DescrPanel(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
@@ -47,4 +48,20 @@ void DescrPanel::closeEvent(QCloseEvent* event)
 {
     emit windowWillClose();
     event->accept();
+}
+
+QPoint DescrPanel::besideWindow(const QRect& window, int top, const QSize& panel, const QRect& area)
+{
+    constexpr int kGap = 10;
+    const int left = window.left() - kGap - panel.width();
+    const int right = window.right() + 1 + kGap;
+    const bool leftFits = left >= area.left();
+    const bool rightFits = right + panel.width() - 1 <= area.right();
+    int x = left;
+    if (!leftFits && (rightFits || area.right() - window.right() > window.left() - area.left()))
+        x = right;
+    x = std::clamp(x, area.left(), std::max(area.left(), area.right() + 1 - panel.width()));
+    const int y =
+        std::clamp(top, area.top(), std::max(area.top(), area.bottom() + 1 - panel.height()));
+    return QPoint(x, y);
 }

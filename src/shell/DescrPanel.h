@@ -18,6 +18,12 @@ public:
 
     explicit DescrPanel(QWidget* parent = nullptr);
 
+    // Where a panel of the given frame size goes beside a window's frame: 10
+    // points to its left where that fits inside the area (the screen's work
+    // area), else to its right, else on the side with more room; its top
+    // level with the given one, moved into the area where it would stick out.
+    static QPoint besideWindow(const QRect& window, int top, const QSize& panel, const QRect& area);
+
     QLineEdit* titleField() const { return m_titleField; }
     QPlainTextEdit* descrField() const { return m_descrField; }
 

@@ -3,6 +3,7 @@
 
 #include "shell/BottomPanel.h"
 #include "shell/FloatSlider.h"
+#include "shell/HotKeyPreferences.h"
 #include "shell/Images.h"
 #include "shell/PreferencesDelegate.h"
 #include "shell/ThresholdIndicator.h"
@@ -121,7 +122,7 @@ PreferencesView::PreferencesView(QWidget* parent)
       m_thresholdSlider(new FloatSlider(0.0, kThresholdMaximum, kThresholdSteps, this)),
       m_levelIndicator(new ThresholdIndicator(this)),
       m_useHotKeysBtn(new QCheckBox(QStringLiteral("Use global hot keys"), this)),
-      m_qualitySlider(new QSlider(Qt::Horizontal, this)),
+      m_hotKeys(new HotKeyPreferences(this)), m_qualitySlider(new QSlider(Qt::Horizontal, this)),
       m_startAtLoginBtn(new QCheckBox(QStringLiteral("Start VoiceTray at login"), this)),
       m_backBtn(new ToolbarButton(Images::pixmap(QStringLiteral("back.png")), this)),
       m_folderChooser(defaultChooser)
@@ -228,11 +229,8 @@ void PreferencesView::buildLayout()
 
     grid->addWidget(caption(QStringLiteral("Hot Keys"), this), row++, 0, 1, 2);
     grid->addWidget(m_useHotKeysBtn, row++, 0, 1, 2);
-    QLabel* hotKeysHint = hint(QStringLiteral("Cmd+Shift+R starts a new recording and Cmd+Shift+C "
-                                              "continues the selected one, from any application."),
-                               this);
-    hotKeysHint->setContentsMargins(kCheckIndent, 0, 0, 0);
-    grid->addWidget(hotKeysHint, row++, 0, 1, 2);
+    m_hotKeys->setContentsMargins(kCheckIndent, 0, 0, 0);
+    grid->addWidget(m_hotKeys, row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 4);
     grid->addWidget(m_startAtLoginBtn, row++, 0, 1, 2);
     grid->setRowStretch(row, 1);

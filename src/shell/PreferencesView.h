@@ -7,6 +7,7 @@
 #include <functional>
 
 class FloatSlider;
+class HotKeyPreferences;
 class PreferencesDelegate;
 class QCheckBox;
 class QComboBox;
@@ -17,16 +18,16 @@ class ToolbarButton;
 
 // The preferences page of the pop-up window: input device, output folder,
 // silence skipping with its threshold and a live level meter, global hot keys
-// and recording quality. It keeps no settings of its own: every change goes
-// at once to the application controller, and the controller fills the page
-// through the setters, each of which also passes its value on as the user's
-// change would. Main thread only.
+// with their combinations and how they are provided, and recording quality. It keeps no settings of
+// its own: every change goes at once to the application controller, and the controller fills the
+// page through the setters, each of which also passes its value on as the user's change would. Main
+// thread only.
 class PreferencesView : public QWidget
 {
     Q_OBJECT
 public:
     static constexpr int kWidth = 340;
-    static constexpr int kHeight = 470;
+    static constexpr int kHeight = 540;
     // The polling period of the level meter, in milliseconds.
     static constexpr int kLevelInterval = 50;
     static constexpr const char* kOtherTitle = "Other...";
@@ -74,6 +75,8 @@ public:
     FloatSlider* thresholdSlider() const { return m_thresholdSlider; }
     ThresholdIndicator* levelIndicator() const { return m_levelIndicator; }
     QCheckBox* useHotKeysBtn() const { return m_useHotKeysBtn; }
+    // How the hot keys are provided and their two combinations.
+    HotKeyPreferences* hotKeys() const { return m_hotKeys; }
     QSlider* qualitySlider() const { return m_qualitySlider; }
     QCheckBox* startAtLoginBtn() const { return m_startAtLoginBtn; }
     ToolbarButton* backBtn() const { return m_backBtn; }
@@ -104,6 +107,7 @@ private:
     FloatSlider* m_thresholdSlider;
     ThresholdIndicator* m_levelIndicator;
     QCheckBox* m_useHotKeysBtn;
+    HotKeyPreferences* m_hotKeys;
     QSlider* m_qualitySlider;
     QCheckBox* m_startAtLoginBtn;
     QString m_outputFolder;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "shell/AttachedSide.h"
+
 #include <QPoint>
 
 // What the status icon needs of the application controller.
@@ -9,7 +11,9 @@ class StatusItemController
 public:
     virtual ~StatusItemController() = default;
     // Opens the main window with its arrow at the point (screen coordinates),
-    // or closes it when it is open.
-    virtual void toggleAttachedWindowAtPoint(QPoint point) = 0;
+    // on that side of it, or closes it when it is open.
+    virtual void toggleAttachedWindowAtPoint(QPoint point, AttachedSide side) = 0;
     virtual bool isRecording() const = 0;
+    // How long the running recording is, in seconds, as the clock shows it.
+    virtual double recordingTime() const { return 0; }
 };

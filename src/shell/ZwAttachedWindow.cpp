@@ -114,39 +114,26 @@ AttachedSide ZwAttachedWindow::_bestSideForAutomaticPosition() const
     return side;
 }
 
-void ZwAttachedWindow::_updateGeometry()
+QRectF ZwAttachedWindow::frameForSide(AttachedSide side) const
 {
     const qreal m = m_viewMargin;
     const qreal a = m_arrowHeight;
     const qreal d = m_distance;
     const QSizeF size = viewSize();
-
-    m_viewFrame = QRectF(m, m, size.width(), size.height());
     qreal width = size.width() + 2 * m;
     qreal height = size.height() + 2 * m;
     // The arrow strip lies on the edge facing the point, even without an arrow.
-    switch (attachedSideGroup(m_side)) {
-    case AttachedSideGroup::Left:
+    const AttachedSideGroup group = attachedSideGroup(side);
+    if (group == AttachedSideGroup::Left || group == AttachedSideGroup::Right)
         width += a;
-        break;
-    case AttachedSideGroup::Bottom:
+    else
         height += a;
-        m_viewFrame.moveTop(m_viewFrame.top() + a);
-        break;
-    case AttachedSideGroup::Right:
-        width += a;
-        m_viewFrame.moveLeft(m_viewFrame.left() + a);
-        break;
-    case AttachedSideGroup::Top:
-        height += a;
-        break;
-    }
 
     const QPointF p = screenPoint();
     const qreal i = _arrowInset();
     qreal x = 0;
     qreal y = 0;
-    switch (m_side) {
+    switch (side) {
     case AttachedSideLeft:
         x = p.x() - width - d;
         y = p.y() - height / 2;
@@ -198,11 +185,80 @@ void ZwAttachedWindow::_updateGeometry()
     case AttachedSideAutomatic:
         break;
     }
+    return QRectF(x, y, width, height);
+}
 
-    m_exactFrame = QRectF(x, y, width, height);
-    setGeometry(QRect(qRound(x), qRound(y), qRound(width), qRound(height)));
+void ZwAttachedWindow::_updateGeometry()
+{
+    const qreal m = m_viewMargin;
+    const qreal a = m_arrowHeight;
+    const QSizeF size = viewSize();
+    m_viewFrame = QRectF(m, m, size.width(), size.height());
+    const AttachedSideGroup group = attachedSideGroup(m_side);
+    if (group == AttachedSideGroup::Bottom)
+        m_viewFrame.moveTop(m_viewFrame.top() + a);
+    else if (group == AttachedSideGroup::Right)
+        m_viewFrame.moveLeft(m_viewFrame.left() + a);
+
+    m_exactFrame = frameForSide(m_side);
+    const QRectF& f = m_exactFrame;
+    setGeometry(QRect(qRound(f.x()), qRound(f.y()), qRound(f.width()), qRound(f.height())));
     if (m_view)
         m_view->setGeometry(m_viewFrame.toRect());
+}
+
+void ZwAttachedWindow::fitInside(const QRect& area)
+{
+    if (area.isEmpty())
+        return;
+    const QRectF bounds(area);
+    const bool alongX = attachedSideGroup(m_side) == AttachedSideGroup::Bottom ||
+                        attachedSideGroup(m_side) == AttachedSideGroup::Top;
+    AttachedSide candidates[3];
+    switch (attachedSideGroup(m_side)) {
+    case AttachedSideGroup::Bottom:
+        candidates[0] = AttachedSideBottom;
+        candidates[1] = AttachedSideBottomLeft;
+        candidates[2] = AttachedSideBottomRight;
+        break;
+    case AttachedSideGroup::Top:
+        candidates[0] = AttachedSideTop;
+        candidates[1] = AttachedSideTopLeft;
+        candidates[2] = AttachedSideTopRight;
+        break;
+    case AttachedSideGroup::Left:
+        candidates[0] = AttachedSideLeft;
+        candidates[1] = AttachedSideLeftTop;
+        candidates[2] = AttachedSideLeftBottom;
+        break;
+    case AttachedSideGroup::Right:
+        candidates[0] = AttachedSideRight;
+        candidates[1] = AttachedSideRightTop;
+        candidates[2] = AttachedSideRightBottom;
+        break;
+    }
+    // The centred arrow where the window fits, else an arrow near one end;
+    // where none fits, the side that sticks out least, moved inside: its
+    // arrow then points a little beside the point.
+    AttachedSide best = m_side;
+    qreal bestShift = 0;
+    qreal bestOverflow = -1;
+    for (AttachedSide side : candidates) {
+        const QRectF f = frameForSide(side);
+        const qreal before = alongX ? bounds.left() - f.left() : bounds.top() - f.top();
+        const qreal after = alongX ? f.right() - bounds.right() : f.bottom() - bounds.bottom();
+        const qreal overflow = std::max(before, 0.0) + std::max(after, 0.0);
+        if (bestOverflow < 0 || overflow < bestOverflow) {
+            best = side;
+            bestOverflow = overflow;
+            bestShift = std::max(before, 0.0) - std::max(after, 0.0);
+        }
+        if (overflow == 0)
+            break;
+    }
+    m_side = best;
+    m_point += alongX ? QPointF(bestShift, 0) : QPointF(0, bestShift);
+    _redisplay();
 }
 
 void ZwAttachedWindow::_appendArrowToPath(QPainterPath& path) const

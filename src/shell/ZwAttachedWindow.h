@@ -88,6 +88,12 @@ public:
     // to whole pixels.
     QRectF exactFrame() const { return m_exactFrame; }
 
+    // Keeps the window inside the area (a screen's work area): of the sides
+    // that keep the arrow on the same edge, the centred one if the window fits
+    // there, else one with the arrow near an end; if none fits, the point
+    // moves along the edge by what the window sticks out.
+    void fitInside(const QRect& area);
+
     // The outline in the window's own coordinates.
     QPainterPath _backgroundPath() const;
     // The window's background as drawn: outline filled and bordered.
@@ -120,6 +126,8 @@ protected:
 private:
     AttachedSide _bestSideForAutomaticPosition() const;
     void _updateGeometry();
+    // The window's frame on screen for a side, as _updateGeometry() places it.
+    QRectF frameForSide(AttachedSide side) const;
     void _updateBackground();
     void _appendArrowToPath(QPainterPath& path) const;
     void _redisplay();

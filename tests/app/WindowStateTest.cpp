@@ -110,19 +110,19 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
     ASSERT_TRUE(app->isRecording());
     EXPECT_EQ(enabled(), (QStringList{"record", "addMark"}));
     EXPECT_TRUE(shows(view->recordBtn, "stop.png"));
-    EXPECT_EQ(view->recordBtn->toolTip(), "Stop Recording (Cmd+Shift+R)");
+    EXPECT_EQ(view->recordBtn->toolTip(), "Stop Recording (Super+Shift+R)");
     app->startStopRecording();
-    EXPECT_EQ(view->recordBtn->toolTip(), "Start a New Recording (Cmd+Shift+R)");
+    EXPECT_EQ(view->recordBtn->toolTip(), "Start a New Recording (Super+Shift+R)");
     // A continuation: Continue shows Stop, Record its start image, disabled.
     outline->selectItem(talk);
     app->resumeStopRecording();
     ASSERT_TRUE(app->continueRecording());
     EXPECT_EQ(enabled(), (QStringList{"continue", "addMark"}));
     EXPECT_TRUE(shows(view->continueBtn, "stop_continue.png"));
-    EXPECT_EQ(view->continueBtn->toolTip(), "Stop Recording (Cmd+Shift+C)");
+    EXPECT_EQ(view->continueBtn->toolTip(), "Stop Recording (Super+Shift+C)");
     EXPECT_TRUE(shows(view->recordBtn, "record.png"));
     app->resumeStopRecording();
-    EXPECT_EQ(view->continueBtn->toolTip(), "Continue Recording (Cmd+Shift+C)");
+    EXPECT_EQ(view->continueBtn->toolTip(), "Continue Recording (Super+Shift+C)");
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -157,6 +157,34 @@ TEST_F(WindowState, TurningAwayHidesTheWindowUnlessThePointerIsOnIt)
     app->windowResignKey();
     app->hideTimerFire();
     EXPECT_FALSE(app->window()->isVisible());
+}
+
+TEST_F(WindowState, TheBodyKeepsTheWindowOpenWhateverSideItsArrowIsOn)
+{
+    for (int group = 0; group < 4; ++group) {
+        // Opened by the icon, then again with its arrow strip on the edge under test.
+        if (!app->window()->isVisible())
+            app->statusView()->showWindow();
+        for (int twice = 0; twice < 2; ++twice)
+            app->toggleAttachedWindowAtPoint(QPoint(640, 400), AttachedSide(group));
+        const QRect f = app->window()->geometry();
+        const QMargins strip(group == 2 ? 16 : 0, group == 1 ? 16 : 0, group == 0 ? 16 : 0,
+                             group == 3 ? 16 : 0);
+        const QRect body = f.marginsRemoved(strip).marginsRemoved(QMargins(8, 8, 8, 8));
+        const QPoint beside[] = {{f.right() - 8, f.top() + 30},
+                                 {f.left() + 30, f.top() + 8},
+                                 {f.left() + 8, f.top() + 30},
+                                 {f.left() + 30, f.bottom() - 8}};
+        // Each edge of the body counts; the strip beside the arrow does not.
+        for (QPoint p : {QPoint(f.center().x(), body.top()), QPoint(f.center().x(), body.bottom()),
+                         QPoint(body.left(), f.center().y()), QPoint(body.right(), f.center().y()),
+                         beside[group]}) {
+            pointer = p;
+            app->windowResignKey();
+            app->hideTimerFire();
+            EXPECT_EQ(app->window()->isVisible(), body.contains(p)) << group << ": " << p.x();
+        }
+    }
 }
 
 TEST_F(WindowState, TheEditorPanelRemembersWhenTheUserClosedIt)
@@ -286,6 +314,6 @@ TEST(TrayIcon, AnchorsTheWindowUnderTheMiddleOfTheIcon)
     tray.show();
     ASSERT_TRUE(waitUntil([&] { return !tray.geometry().isEmpty() && tray.geometry().x() > 0; }));
     const QRect icon = tray.geometry();
-    EXPECT_EQ(view.anchorPoint(), QPoint(icon.x() + icon.width() / 2, icon.y() + icon.height()));
-    EXPECT_EQ(view.windowSide(), AttachedSideBottom);
+    EXPECT_EQ(view.anchor().point, QPoint(icon.x() + icon.width() / 2, icon.y() + icon.height()));
+    EXPECT_EQ(view.anchor().side, AttachedSideBottom);
 }

@@ -4,13 +4,13 @@
 #include "shell/StatusItemController.h"
 #include "shell/ZwAttachedWindow.h"
 
-#include <QCursor>
 #include <QGuiApplication>
 #include <QPalette>
 #include <QScreen>
 #include <QSystemTrayIcon>
 #include <gtest/gtest.h>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -247,16 +247,18 @@ namespace {
 class TestController : public StatusItemController
 {
 public:
-    void toggleAttachedWindowAtPoint(QPoint point) override
+    void toggleAttachedWindowAtPoint(QPoint point, AttachedSide) override
     {
         points.push_back(point);
         open = !open;
     }
     bool isRecording() const override { return recording; }
+    double recordingTime() const override { return seconds; }
 
     std::vector<QPoint> points;
     bool open = false;
     bool recording = false;
+    double seconds = 0;
 };
 
 } // namespace
@@ -276,9 +278,11 @@ TEST(StatusIcon, ClicksOpenAndCloseTheWindowWithTheHighlight)
     EXPECT_TRUE(view.clicked());
     EXPECT_EQ(view.renderIcon(1.0).pixelColor(2, 15), highlight);
     EXPECT_EQ(view.renderIcon(2.0).pixelColor(4, 30), highlight);
-    // No tray geometry offscreen: the window opens at the pointer.
+    // The tray does not tell where the icon is offscreen, and no panel
+    // reserves a strip: the window hangs from the screen's top right corner.
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
     ASSERT_EQ(controller.points.size(), 1u);
-    EXPECT_EQ(controller.points[0], QCursor::pos());
+    EXPECT_EQ(controller.points[0], QPoint(area.right(), area.top()));
     // The tray reports the click.
     emit tray.activated(QSystemTrayIcon::Trigger);
     EXPECT_FALSE(controller.open);
@@ -291,19 +295,34 @@ TEST(StatusIcon, ClicksOpenAndCloseTheWindowWithTheHighlight)
     EXPECT_EQ(controller.points.size(), 3u);
 }
 
-TEST(StatusIcon, WindowOpensOnTheSideWhereItFits)
+TEST(StatusIcon, TheWindowHangsFromTheIconAwayFromThePanel)
 {
-    // Without a tray the pointer stands for the icon.
-    QScreen* screen = QGuiApplication::primaryScreen();
-    ASSERT_TRUE(screen);
-    const QRect area = screen->geometry();
-    TestController controller;
-    CustomView view(nullptr, &controller);
-    QCursor::setPos(area.center().x(), area.top() + 10);
-    EXPECT_EQ(view.windowSide(), AttachedSideBottom);
-    QCursor::setPos(area.center().x(), area.bottom() - 10);
-    EXPECT_EQ(view.anchorPoint(), QPoint(area.center().x(), area.bottom() - 10));
-    EXPECT_EQ(view.windowSide(), AttachedSideTop);
+    // What the tests of the real program do not show: a panel without a
+    // strip of its own, trays over D-Bus that do not tell where their icon
+    // is on other edges, a click, a second screen.
+    const QRect screen(0, 0, 1280, 800), bottom(0, 0, 1280, 770), left(30, 0, 1250, 800);
+    const QRect second(1280, 0, 1920, 1080), secondWork(1280, 0, 1920, 1040);
+    struct Row
+    {
+        QRect icon;
+        std::optional<QPoint> click;
+        QRect screen, work;
+        QPoint point;
+        AttachedSide side;
+    } rows[] = {
+        {{1250, 0, 30, 30}, {}, screen, screen, {1265, 30}, AttachedSideBottom},
+        {{3170, 1040, 30, 40}, {}, second, secondWork, {3185, 1040}, AttachedSideTop},
+        {{}, {}, screen, screen, {1279, 0}, AttachedSideBottom},
+        {{}, {}, screen, left, {30, 799}, AttachedSideRight},
+        {{}, {}, second, secondWork, {3199, 1040}, AttachedSideTop},
+        {{}, QPoint(400, 785), screen, bottom, {400, 770}, AttachedSideTop},
+        {{}, QPoint(400, 300), screen, bottom, {1279, 770}, AttachedSideTop},
+    };
+    for (const Row& row : rows) {
+        const TrayAnchor anchor = TrayAnchor::compute(row.icon, row.click, row.screen, row.work);
+        EXPECT_EQ(anchor.point, row.point);
+        EXPECT_EQ(anchor.side, row.side) << row.point.x() << "," << row.point.y();
+    }
 }
 
 TEST(StatusIcon, ShowAndHideKeepTheHighlightInStep)
@@ -360,4 +379,27 @@ TEST(StatusIcon, RedMicrophonePulsesWhileRecording)
     EXPECT_TRUE(view.increaseFraction());
     EXPECT_FALSE(view.isPulsing());
     EXPECT_EQ(view.renderIcon(1.0).pixelColor(15, 8), before);
+}
+
+TEST(StatusIcon, TheTrayGetsNewPicturesOnlyAndTheToolTipTellsTheLength)
+{
+    TestController controller;
+    QSystemTrayIcon tray;
+    CustomView view(&tray, &controller);
+    EXPECT_EQ(tray.toolTip(), "VoiceTray");
+    controller.recording = true;
+    controller.seconds = 3725;
+    view.recordingStarted();
+    // One pulse: 20 ticks, of which the 7 at full opacity look the same.
+    int pictures = 0;
+    for (int tick = 0; tick < 20; ++tick) {
+        const qint64 before = tray.icon().cacheKey();
+        view.recTimerFire();
+        pictures += tray.icon().cacheKey() != before;
+    }
+    EXPECT_EQ(pictures, 14);
+    EXPECT_EQ(tray.toolTip(), "VoiceTray: recording 01:02:05");
+    controller.recording = false;
+    view.recTimerFire();
+    EXPECT_EQ(tray.toolTip(), "VoiceTray");
 }

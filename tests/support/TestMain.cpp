@@ -6,7 +6,9 @@
 //                  offscreen platform with no DISPLAY at all
 //   VT_TEST_TRAY   trayer as system tray on that display
 //   VT_TEST_PULSE  the private PulseAudio daemon, started before anything else
+//   VT_TEST_DBUS   a private D-Bus session bus
 // The settings of every program go to a private folder that is removed at the end.
+#include "support/DBusSession.h"
 #include "support/PulseServer.h"
 #include "support/XServer.h"
 
@@ -43,6 +45,17 @@ int main(int argc, char** argv)
     qunsetenv("DISPLAY");
     qputenv("QT_QPA_PLATFORM", "offscreen");
 #endif
+    // The desktop session the tests were started from takes no part.
+    qunsetenv("WAYLAND_DISPLAY");
+    qunsetenv("XDG_SESSION_TYPE");
+#ifdef VT_TEST_DBUS
+    if (!DBusSession::instance().isRunning()) {
+        std::fprintf(stderr, "The private session bus did not start\n");
+        return 1;
+    }
+#else
+    qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+#endif
 #ifdef VT_TEST_PULSE
     if (!PulseServer::instance().isRunning()) {
         std::fprintf(stderr, "The private sound server did not start\n");
@@ -50,7 +63,9 @@ int main(int argc, char** argv)
     }
 #endif
     QTemporaryDir settings;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
+    // The programs' native format has a path of its own, also on Linux.
+    for (QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        QSettings::setPath(format, QSettings::UserScope, settings.path());
     Application::setOrganizationName(QStringLiteral("VoiceTray"));
     Application::setApplicationName(QStringLiteral("VoiceTray"));
     Application app(argc, argv);

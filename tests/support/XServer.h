@@ -1,13 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QRect>
 #include <QString>
 #include <QStringList>
 #include <sys/types.h>
 
-// A private X display for tests: Xvfb on a free display number with a US
-// keyboard layout, openbox as window manager and, on request, trayer as
-// system tray at the top edge.
+// A private X display for tests: Xvfb (1280 x 800) on a free display number
+// with a US keyboard layout, openbox as window manager and, on request,
+// trayer as system tray: a 30-pixel panel that reserves its strip of the
+// screen, at the top edge unless told otherwise.
 // The first call to instance() starts the server and sets DISPLAY in this
 // process's environment, so it must come before the QApplication is created
 // (the X11 option of vt_test() does both).
@@ -16,6 +18,14 @@
 class XServer
 {
 public:
+    enum class TrayEdge
+    {
+        Top,
+        Bottom,
+        Left,
+        Right
+    };
+
     static XServer& instance();
 
     XServer(const XServer&) = delete;
@@ -26,7 +36,11 @@ public:
     bool isRunning() const { return !m_display.isEmpty(); }
 
     // Starts trayer once; answers whether a system tray is in place.
-    bool startTray();
+    bool startTray(TrayEdge edge = TrayEdge::Top);
+
+    // The screen less the strips that panels reserve, as the window manager
+    // publishes it; null when it does not.
+    QRect workArea() const;
 
     // Writes a picture of the whole screen (any format ImageMagick knows by the extension).
     bool screenshot(const QString& path) const;
@@ -44,8 +58,6 @@ private:
 
     // Runs the X client until its output holds the expected text.
     bool waitFor(const QString& program, const QStringList& args, const QString& expected) const;
-    static pid_t spawn(const QStringList& command, int keepFd = -1);
-    static void stop(pid_t& pid);
 
     QString m_display;
     pid_t m_xvfb = -1;

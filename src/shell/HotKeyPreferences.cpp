@@ -1,0 +1,61 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "shell/HotKeyPreferences.h"
+
+#include "hotkeys/HxHotKeyControl.h"
+
+#include <QGridLayout>
+#include <QLabel>
+#include <QPushButton>
+
+HotKeyPreferences::HotKeyPreferences(QWidget* parent) : QWidget(parent), m_status(new QLabel(this))
+{
+    m_status->setWordWrap(true);
+    QFont small = m_status->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_status->setFont(small);
+    m_status->setStyleSheet(QStringLiteral("color: #98989d;"));
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setHorizontalSpacing(6);
+    grid->setVerticalSpacing(4);
+    grid->setColumnStretch(1, 1);
+    grid->addWidget(m_status, 0, 0, 1, 3);
+    const QString names[kActions] = {tr("New recording"), tr("Continue")};
+    for (int action = 0; action < kActions; ++action) {
+        auto* name = new QLabel(names[action], this);
+        name->setStyleSheet(QStringLiteral("color: #ececec;"));
+        auto* control = new HxHotKeyControl(this);
+        auto* button = new QPushButton(tr("Change"), this);
+        button->setCheckable(true);
+        button->setToolTip(tr("Press the new keys, with Super, Ctrl, Alt or Shift"));
+        m_controls[action] = control;
+        m_buttons[action] = button;
+        grid->addWidget(name, action + 1, 0);
+        grid->addWidget(control, action + 1, 1);
+        grid->addWidget(button, action + 1, 2);
+
+        connect(button, &QPushButton::toggled, control, [this, action, control, button] {
+            control->readyForHotKeyEventChanged(button);
+            if (control->readyForHotKeyEvent())
+                control->setFocus();
+            else
+                control->setText(m_texts[action]);
+        });
+        connect(control, &HxHotKeyControl::activated, this, [this, action, control] {
+            emit combinationChosen(action, control->keyCode(), control->modifierFlags());
+        });
+    }
+}
+
+void HotKeyPreferences::setCombinationText(int action, const QString& text)
+{
+    m_texts.at(action) = text;
+    if (!m_controls.at(action)->readyForHotKeyEvent())
+        m_controls[action]->setText(text);
+}
+
+void HotKeyPreferences::setStatus(const QString& text)
+{
+    m_status->setText(text);
+}

@@ -1,0 +1,183 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// VoiceTray on the desktops of today, as a user meets it: a panel that starts
+// after it at any edge of the screen, a StatusNotifier tray (a fake watcher
+// with its host on a private session bus) and a Wayland session (Weston,
+// headless, with XWayland).
+#include "support/Artefacts.h"
+#include "support/ChildProcess.h"
+#include "support/FakeDBusService.h"
+#include "support/VoiceTrayProcess.h"
+#include "support/Wait.h"
+#include "support/XServer.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QFile>
+#include <QImage>
+#include <gtest/gtest.h>
+
+using Edge = XServer::TrayEdge;
+
+namespace {
+
+// Where the pop-up's arrow lies along its edge on the screen: the middle of
+// the window's pixels on a line across its arrow strip, 8 pixels in from the
+// tip; -1 while the screen does not show it.
+int arrowAlong(const QRect& popup, Edge edge)
+{
+    QImage screen;
+    const QString shot = artefact("desktop-arrow.png");
+    if (!XServer::instance().screenshot(shot) || !screen.load(shot))
+        return -1;
+    const bool row = edge == Edge::Bottom;
+    int first = -1, last = -1;
+    for (int i = 0; i < (row ? popup.width() : popup.height()); ++i) {
+        const QPoint p = row ? QPoint(popup.left() + i, popup.bottom() - 8)
+                             : QPoint(edge == Edge::Left ? popup.left() + 8 : popup.right() - 8,
+                                      popup.top() + i);
+        if (qGray(screen.pixel(p)) > 8)
+            last = i, first = first < 0 ? i : first;
+    }
+    return first < 0 ? -1 : (row ? popup.left() : popup.top()) + (first + last) / 2;
+}
+
+class Placement : public ::testing::TestWithParam<Edge>
+{
+};
+
+} // namespace
+
+TEST_P(Placement, ThePlainWindowMovesToALaterTrayAndHangsFromItsIconInsideTheWorkArea)
+{
+    const Edge edge = GetParam();
+    XServer& x = XServer::instance();
+    VoiceTrayProcess app;
+    app.setSetting("HideDescrWnd", false);
+    // VoiceTray waits for a tray; "--show" opens the plain window meanwhile, the editor beside it.
+    ASSERT_TRUE(app.start({"--show"}));
+    QRect editor, plain = app.popupFrame();
+    ASSERT_TRUE(waitUntil([&] { return !(editor = app.editorFrame()).isNull(); }));
+    EXPECT_TRUE(app.trayIconFrame().isNull());
+    EXPECT_TRUE(editor.right() < plain.left() && plain.left() - editor.right() < 30);
+    EXPECT_LT(std::abs(editor.top() - plain.top()), 30);
+
+    // The panel comes: the pop-up, the only main window now, hangs from the
+    // icon 5 pixels away, inside the work area; the editor beside it.
+    ASSERT_TRUE(x.startTray(edge));
+    QRect work, icon, popup;
+    auto hangs = [&] {
+        switch (edge) {
+        case Edge::Bottom:
+            return popup.bottom() + 1 + 5 == icon.top();
+        case Edge::Left:
+            return popup.left() - 5 == icon.right() + 1;
+        default:
+            return popup.right() + 1 + 5 == icon.left();
+        }
+    };
+    EXPECT_TRUE(waitUntil([&] {
+        work = x.workArea();
+        icon = app.trayIconFrame();
+        popup = app.popupFrame();
+        editor = app.editorFrame();
+        return !icon.isNull() && app.mainWindowFrames().size() == 1 && hangs() &&
+               !editor.isNull() && !editor.intersects(popup) && work.contains(popup);
+    }));
+    EXPECT_TRUE(work.contains(editor));
+    int along = -1;
+    EXPECT_TRUE(waitUntil([&] { return (along = arrowAlong(popup, edge)) >= 0; }));
+    const bool alongX = edge == Edge::Bottom;
+    EXPECT_TRUE(along >= (alongX ? icon.left() : icon.top()) &&
+                along <= (alongX ? icon.right() : icon.bottom()))
+        << along;
+    if (HasFailure())
+        x.screenshot(artefact(QString("placement-failure-%1.png").arg(int(edge))));
+}
+
+INSTANTIATE_TEST_SUITE_P(Edges, Placement,
+                         ::testing::Values(Edge::Bottom, Edge::Left, Edge::Right));
+
+TEST(StatusNotifierTray, ThePopUpHangsFromTheWorkAreasCornerOnThePanelsSide)
+{
+    const QString watcherName = "org.kde.StatusNotifierWatcher";
+    FakeDBusService watcher(watcherName, "/StatusNotifierWatcher",
+                            "<interface name=\"" + watcherName +
+                                "\"><property name=\"IsStatusNotifierHostRegistered\""
+                                " type=\"b\" access=\"read\"/></interface>",
+                            [&](const QDBusMessage& call) {
+                                if (call.interface() == "org.freedesktop.DBus.Properties")
+                                    return FakeDBusService::propertyReply(
+                                        call, watcherName,
+                                        {{"IsStatusNotifierHostRegistered", true}});
+                                return call.createReply(); // RegisterStatusNotifierItem
+                            });
+    ASSERT_TRUE(watcher.isRegistered());
+    // The panel's host reports a click on the item that registered.
+    auto click = [&] {
+        QString item;
+        for (const QDBusMessage& call : watcher.calls())
+            if (call.member() == "RegisterStatusNotifierItem")
+                item = call.arguments().value(0).toString();
+        QDBusMessage activate = QDBusMessage::createMethodCall(
+            item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate");
+        return QDBusConnection::sessionBus().call(activate << 0 << 0).type() ==
+               QDBusMessage::ReplyMessage;
+    };
+
+    // A panel at the bottom that reserves its strip; Qt takes the D-Bus tray
+    // over its XEmbed one, and that does not tell where the icon is.
+    XServer& x = XServer::instance();
+    ASSERT_TRUE(x.startTray(Edge::Bottom));
+    QRect work;
+    ASSERT_TRUE(waitUntil([&] { return (work = x.workArea()).height() == 770; }));
+    VoiceTrayProcess app;
+    ASSERT_TRUE(app.start());
+    EXPECT_TRUE(app.trayIconFrame().isNull());
+    const QRect corner = app.popupFrame();
+    EXPECT_EQ(corner.right(), work.right());
+    EXPECT_EQ(corner.bottom() + 1 + 5, work.bottom() + 1);
+
+    // A click on the item closes it; "--show" opens it at the corner again, not at the pointer.
+    x.xdotool({"mousemove", "300", "300"});
+    ASSERT_TRUE(click());
+    ASSERT_TRUE(waitUntil([&] { return app.popupFrame().isNull(); }));
+    EXPECT_EQ(app.run({"--show"}), 0);
+    EXPECT_TRUE(waitUntil([&] { return app.popupFrame() == corner; }));
+    if (HasFailure())
+        x.screenshot(artefact("status-notifier-failure.png"));
+}
+
+TEST(Wayland, VoiceTrayRunsThroughXWayland)
+{
+    // Weston without a screen; XWayland starts for the first X client.
+    const QString socket = QString("vt-wayland-%1").arg(QCoreApplication::applicationPid());
+    const QString log = artefact(socket + ".log");
+    QFile::remove(log);
+    pid_t weston = spawnChild({"weston", "--backend=headless-backend.so", "--socket=" + socket,
+                               "--xwayland", "--idle-time=0", "--log=" + log});
+    QString display;
+    ASSERT_TRUE(waitUntil([&] {
+        QFile file(log);
+        const QByteArray text = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        const qsizetype at = text.indexOf("xserver listening on display ");
+        display = at < 0 ? QString() : QString(text.mid(at + 29).split('\n').value(0)).trimmed();
+        return !display.isEmpty();
+    }));
+
+    VoiceTrayProcess app;
+    for (auto [name, value] :
+         {std::pair{"WAYLAND_DISPLAY", socket}, std::pair{"XDG_SESSION_TYPE", QString("wayland")},
+          std::pair{"DISPLAY", display}, std::pair{"QT_QPA_PLATFORM", QString()}})
+        app.setEnvironment(name, value);
+    ASSERT_TRUE(app.start({"--show"}, false));
+    // Its window shows on XWayland's display: Qt's X11 platform was chosen.
+    QProcess xdotool;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    xdotool.setProcessEnvironment(env);
+    EXPECT_TRUE(waitUntil([&] {
+        xdotool.start("xdotool", {"search", "--onlyvisible", "--class", "voicetray"});
+        return xdotool.waitForFinished(10000) && !xdotool.readAllStandardOutput().isEmpty();
+    }));
+    stopChild(weston);
+}

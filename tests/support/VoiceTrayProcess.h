@@ -1,0 +1,43 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QList>
+#include <QProcess>
+#include <QRect>
+#include <QString>
+#include <QTemporaryDir>
+#include <QVariant>
+
+// The real voicetray program on the test display, recording from the sine
+// source of the test sound server into a private home folder. Main thread only.
+class VoiceTrayProcess
+{
+public:
+    VoiceTrayProcess();
+    ~VoiceTrayProcess();
+    // A setting of the program, before start().
+    void setSetting(const QString& key, const QVariant& value);
+    // An environment variable of the program (none for an empty value), before start().
+    void setEnvironment(const QString& name, const QString& value);
+    // Starts the program with the arguments and, unless told otherwise, waits for its window.
+    bool start(const QStringList& arguments = {}, bool waitForWindow = true);
+    // Starts the program once more with the same environment (and the extra
+    // settings "NAME=value") and waits until it ends; answers its exit status,
+    // -1 when it did not end, and what it wrote to stderr.
+    int run(const QStringList& arguments, QByteArray* errors = nullptr,
+            const QStringList& extraEnvironment = {});
+    QString outputFolder() const { return m_home.path() + "/rec"; }
+    // The frames of its large windows on screen: the pop-up or the plain window.
+    QList<QRect> mainWindowFrames() const;
+    // The pop-up window's frame on screen, or a null rect while it is hidden.
+    QRect popupFrame() const { return mainWindowFrames().value(0); }
+    // The Recordings Editor's frame, or a null rect while it is hidden.
+    QRect editorFrame() const;
+    // The tray icon's frame on screen.
+    QRect trayIconFrame() const;
+
+private:
+    QTemporaryDir m_home;
+    QProcess m_process;
+    QProcessEnvironment m_environment;
+};
