@@ -10,12 +10,13 @@ run_pkgs=(
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libpulse-dev pulseaudio pulseaudio-utils
   libxkbcommon-dev libxkbcommon-x11-dev libxcb1-dev
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n xdg-utils
   fonts-dejavu-core
 )
 test_pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   ffmpeg xvfb openbox trayer xdotool imagemagick x11-xkb-utils x11-utils
-  desktop-file-utils appstream dpkg-dev clang-format
+  desktop-file-utils appstream dpkg-dev clang-format python3
 )
 
 pkgs=("${run_pkgs[@]}" "${test_pkgs[@]}")

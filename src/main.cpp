@@ -3,6 +3,7 @@
 #include "app/CommandLine.h"
 #include "app/RecorderAppDelegate.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "shell/DarkTheme.h"
 
 #include <QApplication>
@@ -21,12 +22,14 @@ int main(int argc, char** argv)
     QStringList commands;
     {
         QCoreApplication core(argc, argv);
+        const Translations helpTexts;
         commands = CommandLine::process(QCoreApplication::arguments());
         if (!instance.tryLock())
             return instance.sendToRunning(commands) ? 0 : 1;
     }
 
     QApplication app(argc, argv);
+    const Translations translations;
     QApplication::setDesktopFileName("io.github.voicetray.VoiceTray");
     // Closing the pop-up or the editor must not end a tray program.
     QApplication::setQuitOnLastWindowClosed(false);

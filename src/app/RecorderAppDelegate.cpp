@@ -94,7 +94,7 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
         m_statusView = new CustomView(m_statusItem.get(), this, this);
         // A click opens the window; the menu is the way to quit.
         auto* menu = new QMenu(m_mainView);
-        menu->addAction("Quit VoiceTray", qApp, &QCoreApplication::quit);
+        menu->addAction(tr("Quit VoiceTray"), qApp, &QCoreApplication::quit);
         m_statusItem->setContextMenu(menu);
         m_statusItem->show();
     }
@@ -244,8 +244,8 @@ void RecorderAppDelegate::setUseHotKeys(bool use)
 void RecorderAppDelegate::setStartAtLogin(bool start)
 {
     if (!m_autostart.setEnabled(start))
-        QnMessageBox(start ? "Unable to start VoiceTray at login"
-                           : "Unable to stop starting VoiceTray at login");
+        QnMessageBox(start ? tr("Unable to start VoiceTray at login")
+                           : tr("Unable to stop starting VoiceTray at login"));
     m_prefView->setStartAtLogin(m_autostart.isEnabled());
 }
 

@@ -94,13 +94,13 @@ void RecorderAppDelegate::showDescrWnd(bool show)
         return;
     m_mainView->showDescrBtn->setState(show);
     if (show) {
-        m_mainView->showDescrBtn->setToolTip("Hide Recordings Editor");
+        m_mainView->showDescrBtn->setToolTip(tr("Hide Recordings Editor"));
         placeDescrPanel();
         m_descrPanel->show();
         m_descrPanel->raise();
         m_descrPanel->activateWindow();
     } else {
-        m_mainView->showDescrBtn->setToolTip("Show Recordings Editor");
+        m_mainView->showDescrBtn->setToolTip(tr("Show Recordings Editor"));
         m_descrPanel->close();
     }
 }
@@ -110,7 +110,7 @@ void RecorderAppDelegate::descrWindowWillClose()
     if (!m_descrPanel->isVisible())
         return;
     m_mainView->showDescrBtn->setState(false);
-    m_mainView->showDescrBtn->setToolTip("Show Recordings Editor");
+    m_mainView->showDescrBtn->setToolTip(tr("Show Recordings Editor"));
     if (m_attachedWindow) {
         m_attachedWindow->raise();
         m_attachedWindow->activateWindow();
@@ -293,7 +293,7 @@ void RecorderAppDelegate::updatePlayBtnState()
     const bool playing = m_recNavigController->playingNow();
     b->setImage(Images::pixmap(playing ? "stop_playing.png" : "play.png"));
     b->setAlternateImage(Images::pixmap(playing ? "stop_playing_pressed.png" : "play_pressed.png"));
-    b->setToolTip(playing ? "Stop" : "Play");
+    b->setToolTip(playing ? tr("Stop") : tr("Play"));
     b->setEnabled(m_recNavigController->currentFile() && !isRecording());
 }
 
@@ -304,7 +304,8 @@ void RecorderAppDelegate::updateRecBtnState()
     const bool stop = rec && !m_recordResuming;
     b->setImage(Images::pixmap(stop ? "stop.png" : "record.png"));
     b->setAlternateImage(Images::pixmap(stop ? "stop_pressed.png" : "record_pressed.png"));
-    b->setToolTip(stop ? "Stop Recording (Cmd+Shift+R)" : "Start a New Recording (Cmd+Shift+R)");
+    b->setToolTip(stop ? tr("Stop Recording (Cmd+Shift+R)")
+                       : tr("Start a New Recording (Cmd+Shift+R)"));
     b->setEnabled(!rec || !m_recordResuming);
 }
 
@@ -316,6 +317,7 @@ void RecorderAppDelegate::updateContinueRecBtnState()
     b->setImage(Images::pixmap(stop ? "stop_continue.png" : "record_continue.png"));
     b->setAlternateImage(
         Images::pixmap(stop ? "stop_continue_pressed.png" : "record_continue_pressed.png"));
-    b->setToolTip(stop ? "Stop Recording (Cmd+Shift+C)" : "Continue Recording (Cmd+Shift+C)");
+    b->setToolTip(stop ? tr("Stop Recording (Cmd+Shift+C)")
+                       : tr("Continue Recording (Cmd+Shift+C)"));
     b->setEnabled((!rec && m_recNavigController->currentFile()) || stop);
 }

@@ -11,6 +11,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 }
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <ctime>
 
@@ -97,8 +98,11 @@ bool PulseCapture::createStream(const pa_sample_spec& spec, const pa_channel_map
     else if (!pa_channel_map_init_auto(&m_channelMap, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return false;
     m_channels = spec.channels;
+    // The sound settings of the desktop list the stream by this name.
+    const QByteArray name =
+        QCoreApplication::translate("PulseCapture", "VoiceTray recording").toUtf8();
     pa_threaded_mainloop_lock(m_context.mainloop());
-    m_stream = pa_stream_new(m_context.context(), "VoiceTray recording", &spec, &m_channelMap);
+    m_stream = pa_stream_new(m_context.context(), name.constData(), &spec, &m_channelMap);
     if (m_stream) {
         pa_stream_set_state_callback(m_stream, stateCallback, this);
         pa_stream_set_read_callback(m_stream, readCallback, this);

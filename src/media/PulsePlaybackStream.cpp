@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/PulsePlaybackStream.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <pulse/pulseaudio.h>
 
@@ -109,8 +110,10 @@ QString PulsePlaybackStream::open(int rate, int channels)
     attr.minreq = static_cast<uint32_t>(-1);
     attr.fragsize = static_cast<uint32_t>(-1);
 
+    // The sound settings of the desktop list the stream by this name.
+    const QByteArray name = QCoreApplication::translate("PulsePlaybackStream", "Playback").toUtf8();
     pa_threaded_mainloop_lock(m_mainloop);
-    m_stream = pa_stream_new(m_context, "Playback", &spec, &map);
+    m_stream = pa_stream_new(m_context, name.constData(), &spec, &map);
     bool ok = false;
     if (m_stream) {
         pa_stream_set_state_callback(m_stream, &PulsePlaybackStream::streamNotify, this);
