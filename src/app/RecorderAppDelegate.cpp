@@ -4,9 +4,12 @@
 
 #include "app/MainView.h"
 #include "app/QnMessageBox.h"
+#include "app/WindowKeyHandler.h"
 #include "audio/KvSoundFileRecorder.h"
 #include "library/RecGroup.h"
+#include "outline/EmptyLibraryHint.h"
 #include "outline/RecOutlineController.h"
+#include "outline/RecOutlineView.h"
 #include "outline/SearchController.h"
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
@@ -71,6 +74,7 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
             [](const QString& text) { QnMessageBox(text); });
     m_hideTimer.setInterval(100);
     connect(&m_hideTimer, &QTimer::timeout, this, &RecorderAppDelegate::hideTimerFire);
+    new WindowKeyHandler(this);
 }
 
 RecorderAppDelegate::~RecorderAppDelegate()
@@ -134,6 +138,7 @@ void RecorderAppDelegate::showAtStartupTimerFire()
         layout->setContentsMargins(0, 0, 0, 0);
         layout->addWidget(m_backView.get());
         m_plainWindow->show();
+        m_mainView->outlineView()->setFocus(Qt::ActiveWindowFocusReason);
         // Closing the only window of a program without a tray icon quits it.
         connect(qApp, &QGuiApplication::lastWindowClosed, qApp, &QCoreApplication::quit);
     }
@@ -198,6 +203,12 @@ void RecorderAppDelegate::setupHotKeys()
 {
     m_hotKeys.setupHotKeys(this, !m_settings.ignoreGlobalHotKeys());
     m_prefView->setUseHotKeys(!m_settings.ignoreGlobalHotKeys());
+    updateEmptyLibraryHint();
+}
+
+void RecorderAppDelegate::updateEmptyLibraryHint()
+{
+    m_mainView->outlineView()->emptyHint()->setRecordKeys(m_hotKeys.recordKeysText());
 }
 
 void RecorderAppDelegate::setInputDevice(const QString& name)
@@ -239,6 +250,7 @@ void RecorderAppDelegate::setUseHotKeys(bool use)
 {
     m_settings.setIgnoreGlobalHotKeys(!use);
     m_hotKeys.setUseHotKeys(use);
+    updateEmptyLibraryHint();
 }
 
 void RecorderAppDelegate::setStartAtLogin(bool start)

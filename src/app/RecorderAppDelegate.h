@@ -75,6 +75,9 @@ public:
     void setupRecordingSettings();
     void setupOtherPreferences();
     void setupHotKeys();
+    // The empty library's hint names the hot key that starts a recording
+    // while it is in use.
+    void updateEmptyLibraryHint();
     void setInputDevice(const QString& name) override;
     void setSkipSilence(bool skip) override;
     void setSoundThreshold(float threshold) override;

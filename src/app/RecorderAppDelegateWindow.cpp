@@ -4,6 +4,7 @@
 #include "app/RecorderAppDelegate.h"
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
+#include "outline/RecOutlineView.h"
 #include "playback/RecNavigController.h"
 #include "shell/AttachedSide.h"
 #include "shell/CustomView.h"
@@ -55,6 +56,8 @@ void RecorderAppDelegate::showAttachedWindow(QPoint point)
     m_attachedWindow->show();
     m_attachedWindow->raise();
     m_attachedWindow->activateWindow();
+    // The keys go to the outline first, not to the Record button.
+    m_mainView->outlineView()->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void RecorderAppDelegate::toggleAttachedWindowAtPoint(QPoint point)

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "hotkeys/AppHotKeys.h"
 
+#include "hotkeys/HxModifierFlags.h"
+
 AppHotKeys::~AppHotKeys()
 {
     release();
@@ -33,6 +35,26 @@ void AppHotKeys::setUseHotKeys(bool flag)
         else
             responder->disable();
     }
+}
+
+QString AppHotKeys::recordKeysText() const
+{
+    const HxHotKeyEvent* hotKey =
+        m_allHotKeyResponders.empty() ? nullptr : m_allHotKeyResponders.front()->hotKeyEvent();
+    if (!hotKey || !hotKey->isEnabled() || hotKey->character().isNull())
+        return QString();
+    const quint32 flags = hotKey->modifierFlags();
+    QStringList keys;
+    if (flags & HxModifierFlags::Command)
+        keys << tr("Super");
+    if (flags & HxModifierFlags::Control)
+        keys << tr("Ctrl");
+    if (flags & HxModifierFlags::Option)
+        keys << tr("Alt");
+    if (flags & HxModifierFlags::Shift)
+        keys << tr("Shift");
+    keys << hotKey->character().toUpper();
+    return keys.join(QLatin1Char('+'));
 }
 
 void AppHotKeys::release()

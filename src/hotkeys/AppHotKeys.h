@@ -3,6 +3,7 @@
 
 #include "hotkeys/HotKeyResponder.h"
 
+#include <QCoreApplication>
 #include <memory>
 #include <vector>
 
@@ -13,6 +14,8 @@ class HotKeyController;
 // Main thread only.
 class AppHotKeys
 {
+    Q_DECLARE_TR_FUNCTIONS(AppHotKeys)
+
 public:
     static constexpr quint32 kSignature = hxFourCharCode("Hxhk");
     static constexpr quint16 kKeyCodeR = 15;
@@ -32,6 +35,9 @@ public:
     void setUseHotKeys(bool flag);
     // Releases and forgets both hot keys (at shutdown).
     void release();
+    // The combination that starts a new recording as the user types it
+    // ("Super+Shift+R") while it is grabbed; empty when it is not.
+    QString recordKeysText() const;
 
     const std::vector<std::unique_ptr<HotKeyResponder>>& allHotKeyResponders() const
     {
