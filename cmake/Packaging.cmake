@@ -24,6 +24,7 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The xcb platform plugin: Qt loads it, nothing links it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
-# A sound server to record from: PulseAudio or PipeWire's PulseAudio service.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse")
+# A sound server to record from: PulseAudio or PipeWire's PulseAudio service;
+# Qt's own texts in the user's language; xdg-utils to open links.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, qt6-translations-l10n, xdg-utils")
 include(CPack)

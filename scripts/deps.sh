@@ -17,6 +17,7 @@ run_pkgs=(
   libavformat-dev libavcodec-dev libswresample-dev libavutil-dev
   libpulse-dev
   libxkbcommon-dev libxkbcommon-x11-dev libxcb1-dev
+  qt6-l10n-tools qt6-tools-dev qt6-translations-l10n xdg-utils
   fonts-dejavu-core
 )
 test_pkgs=(
@@ -24,7 +25,7 @@ test_pkgs=(
   pulseaudio pulseaudio-utils ffmpeg
   xvfb openbox trayer xdotool imagemagick x11-xkb-utils x11-utils
   dbus-daemon weston xwayland
-  desktop-file-utils appstream dpkg-dev clang-format
+  desktop-file-utils appstream dpkg-dev clang-format python3
 )
 
 case "$mode" in

@@ -4,6 +4,7 @@
 #include "app/PlatformChoice.h"
 #include "app/RecorderAppDelegate.h"
 #include "app/SingleInstance.h"
+#include "app/Translations.h"
 #include "shell/DarkTheme.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     QStringList commands;
     {
         QCoreApplication core(argc, argv);
+        const Translations helpTexts;
         commands = CommandLine::process(QCoreApplication::arguments());
         if (!instance.tryLock())
             return instance.sendToRunning(commands) ? 0 : 1;
@@ -29,6 +31,7 @@ int main(int argc, char** argv)
 
     PlatformChoice::apply();
     QApplication app(argc, argv);
+    const Translations translations;
     QApplication::setDesktopFileName("io.github.voicetray.VoiceTray");
     // Closing the pop-up or the editor must not end a tray program.
     QApplication::setQuitOnLastWindowClosed(false);

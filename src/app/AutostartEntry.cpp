@@ -77,12 +77,12 @@ QString AutostartEntry::contents() const
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
                           "Name=VoiceTray\n"
-                          "Comment=Record voice notes from the system tray\n"
-                          "Exec=%1\n"
+                          "Comment=%1\n"
+                          "Exec=%2\n"
                           "Icon=io.github.voicetray.VoiceTray\n"
                           "Terminal=false\n"
                           "X-GNOME-Autostart-enabled=true\n")
-        .arg(execArgument(m_executable));
+        .arg(tr("Record voice notes from the system tray"), execArgument(m_executable));
 }
 
 bool AutostartEntry::setEnabled(bool enabled)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 // The user's XDG autostart entry that starts VoiceTray at login:
@@ -8,6 +9,8 @@
 // is the setting: present and not switched off means on. Main thread only.
 class AutostartEntry
 {
+    Q_DECLARE_TR_FUNCTIONS(AutostartEntry)
+
 public:
     static constexpr const char* kFileName = "io.github.voicetray.VoiceTray.desktop";
 

@@ -44,22 +44,19 @@ QStringList CommandLine::process(const QStringList& arguments)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
-        QStringLiteral("A voice recorder in the system tray.\n\n"
-                       "While VoiceTray runs, starting it again hands the options to the "
-                       "running program; without options its window opens. When none runs, "
-                       "VoiceTray starts and then carries out the options."));
+        tr("A voice recorder in the system tray.\n\n"
+           "While VoiceTray runs, starting it again hands the options to the "
+           "running program; without options its window opens. When none runs, "
+           "VoiceTray starts and then carries out the options."));
     parser.addHelpOption();
     parser.addVersionOption();
     const QCommandLineOption record(
         QString::fromLatin1(kRecord),
-        QStringLiteral(
-            "Start a new recording, or stop the one that runs (the Super+Shift+R hot key)."));
+        tr("Start a new recording, or stop the one that runs (the Super+Shift+R hot key)."));
     const QCommandLineOption resume(
         QString::fromLatin1(kContinue),
-        QStringLiteral(
-            "Continue the selected recording, or stop recording (the Super+Shift+C hot key)."));
-    const QCommandLineOption show(QString::fromLatin1(kShow),
-                                  QStringLiteral("Open the VoiceTray window."));
+        tr("Continue the selected recording, or stop recording (the Super+Shift+C hot key)."));
+    const QCommandLineOption show(QString::fromLatin1(kShow), tr("Open the VoiceTray window."));
     parser.addOptions({record, resume, show});
     parser.process(withoutQtOptions(arguments));
     // optionNames() keeps the order (and repetitions) of the command line.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -8,6 +9,8 @@
 // that a running VoiceTray carries out (see CommandDispatcher).
 class CommandLine
 {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+
 public:
     static constexpr const char* kRecord = "record";
     static constexpr const char* kContinue = "continue";

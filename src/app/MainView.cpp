@@ -43,32 +43,37 @@ MainView::MainView(QWidget* parent) : QWidget(parent)
 
     auto* top = new BottomPanel(this);
     QHBoxLayout* topRow = rowIn(top);
-    recordBtn = button("record", "Start a New Recording (Super+Shift+R)", topRow);
-    continueBtn = button("record_continue", "Continue Recording (Super+Shift+C)", topRow);
+    recordBtn = button("record", tr("Start a New Recording (Super+Shift+R)"), topRow);
+    continueBtn = button("record_continue", tr("Continue Recording (Super+Shift+C)"), topRow);
     topRow->addStretch();
-    addCategoryBtn = button("add_category", "Add Category", topRow);
-    deleteBtn = button("delete", "Delete", topRow);
-    splitBtn = button("split", "Split at Marks", topRow);
+    addCategoryBtn = button("add_category", tr("Add Category"), topRow);
+    deleteBtn = button("delete", tr("Delete"), topRow);
+    splitBtn = button("split", tr("Split at Marks"), topRow);
     topRow->addStretch();
     showDescrBtn = new SwitchToolbarBtn(this);
     showDescrBtn->setImage(Images::pixmap("editor.png"));
     showDescrBtn->setAlternateImage(Images::pixmap("editor_on.png"));
-    showDescrBtn->setToolTip("Show Recordings Editor");
+    showDescrBtn->setToolTip(tr("Show Recordings Editor"));
+    // Named for what it switches; its tool tip says which way.
+    showDescrBtn->setAccessibleName(tr("Recordings Editor"));
     topRow->addWidget(showDescrBtn);
-    prefsBtn = button("preferences", "Preferences", topRow);
+    prefsBtn = button("preferences", tr("Preferences"), topRow);
     column->addWidget(top);
 
     auto* searchBack = new SearchBackView(this);
     auto* searchRow = new QHBoxLayout(searchBack);
     searchRow->setContentsMargins(6, 0, 6, 0);
     m_searchField = new QLineEdit(searchBack);
-    m_searchField->setPlaceholderText("Search");
+    m_searchField->setPlaceholderText(tr("Search"));
+    m_searchField->setAccessibleName(tr("Search"));
     m_searchField->setClearButtonEnabled(true);
     searchRow->addWidget(m_searchField);
     column->addWidget(searchBack);
 
     m_scrollView = new QScrollArea(this);
     m_scrollView->setFrameShape(QFrame::NoFrame);
+    // The outline inside takes the focus itself.
+    m_scrollView->setFocusPolicy(Qt::NoFocus);
     m_outlineView = new RecOutlineView;
     column->addWidget(m_scrollView, 1);
 
@@ -78,12 +83,12 @@ MainView::MainView(QWidget* parent) : QWidget(parent)
 
     auto* bottom = new BottomPanel(this);
     QHBoxLayout* bottomRow = rowIn(bottom);
-    jumpBackward = button("play_left", "Jump Backward 30 Seconds", bottomRow);
-    playBtn = button("play", "Play", bottomRow);
-    jumpForward = button("play_right", "Jump Forward 30 Seconds", bottomRow);
+    jumpBackward = button("play_left", tr("Jump Backward 30 Seconds"), bottomRow);
+    playBtn = button("play", tr("Play"), bottomRow);
+    jumpForward = button("play_right", tr("Jump Forward 30 Seconds"), bottomRow);
     m_clockArea = new QHBoxLayout;
     bottomRow->addLayout(m_clockArea, 1);
-    addMarkBtn = button("add_marker", "Add Mark", bottomRow);
-    removeMarkBtn = button("delete_marker", "Remove Mark", bottomRow);
+    addMarkBtn = button("add_marker", tr("Add Mark"), bottomRow);
+    removeMarkBtn = button("delete_marker", tr("Remove Mark"), bottomRow);
     column->addWidget(bottom);
 }

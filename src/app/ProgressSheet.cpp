@@ -20,6 +20,8 @@ ProgressSheet::ProgressSheet(QWidget* parent)
     layout->addWidget(m_progressBar);
     m_progressBar->setRange(0, 100);
     m_progressBar->setTextVisible(false);
+    // The title names the bar for screen readers.
+    m_progressTitle->setBuddy(m_progressBar);
 }
 
 void ProgressSheet::beginSheet(QWidget* window)

@@ -6,9 +6,12 @@
 #include "app/MainView.h"
 #include "app/PlatformChoice.h"
 #include "app/QnMessageBox.h"
+#include "app/WindowKeyHandler.h"
 #include "audio/KvSoundFileRecorder.h"
 #include "library/RecGroup.h"
+#include "outline/EmptyLibraryHint.h"
 #include "outline/RecOutlineController.h"
+#include "outline/RecOutlineView.h"
 #include "outline/SearchController.h"
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
@@ -110,6 +113,7 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
             &RecorderAppDelegate::conversionFinished);
     m_hideTimer.setInterval(100);
     connect(&m_hideTimer, &QTimer::timeout, this, &RecorderAppDelegate::hideTimerFire);
+    m_windowKeys = std::make_unique<WindowKeyHandler>(this);
 }
 
 RecorderAppDelegate::~RecorderAppDelegate()
@@ -161,7 +165,7 @@ void RecorderAppDelegate::setupStatusItem()
     m_statusView = std::make_unique<CustomView>(m_statusItem.get(), this);
     // A click opens the window; the menu is the way to quit.
     auto* menu = new QMenu(m_mainView.get());
-    menu->addAction("Quit VoiceTray", qApp, &QCoreApplication::quit);
+    menu->addAction(tr("Quit VoiceTray"), qApp, &QCoreApplication::quit);
     m_statusItem->setContextMenu(menu);
     m_statusItem->show();
     if (isRecording())
@@ -207,6 +211,7 @@ QWidget* RecorderAppDelegate::showPlainWindow()
     m_quitWhenClosed =
         connect(qApp, &QGuiApplication::lastWindowClosed, qApp, &QCoreApplication::quit);
     m_plainWindow->show();
+    m_mainView->outlineView()->setFocus(Qt::ActiveWindowFocusReason);
     setupOtherPreferences();
     return m_plainWindow.get();
 }
@@ -312,6 +317,7 @@ void RecorderAppDelegate::hotKeysChanged()
     prefs->setStatus(m_hotKeys.status());
     prefs->setCombinationText(0, m_hotKeys.combination(AppHotKeys::Action::Record).text());
     prefs->setCombinationText(1, m_hotKeys.combination(AppHotKeys::Action::Continue).text());
+    m_mainView->outlineView()->emptyHint()->setRecordKeys(m_hotKeys.recordKeysText());
     // The tool tips of the record buttons name the combinations.
     if (m_initialized)
         updateButtonsState();
@@ -361,8 +367,8 @@ void RecorderAppDelegate::setUseHotKeys(bool use)
 void RecorderAppDelegate::setStartAtLogin(bool start)
 {
     if (!m_autostart.setEnabled(start))
-        QnMessageBox(start ? "Unable to start VoiceTray at login"
-                           : "Unable to stop starting VoiceTray at login");
+        QnMessageBox(start ? tr("Unable to start VoiceTray at login")
+                           : tr("Unable to stop starting VoiceTray at login"));
     m_prefView->setStartAtLogin(m_autostart.isEnabled());
 }
 

@@ -33,6 +33,7 @@ class RecNavigController;
 class RecNavigatorView;
 class SliderWithNotes;
 class TimeView;
+class WindowKeyHandler;
 class MainView;
 class PageContainer;
 class QSystemTrayIcon;
@@ -256,6 +257,7 @@ private:
     QString m_resumingRecPath;
     QPointer<RecGroup> m_resumingRecGroup;
     std::unique_ptr<RateController> m_rateController;
+    std::unique_ptr<WindowKeyHandler> m_windowKeys;
     QWidget* m_currentView = nullptr;
     QTimer m_hideTimer;
     TrayWatcher m_trayWatcher;

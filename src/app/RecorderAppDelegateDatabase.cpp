@@ -49,7 +49,7 @@ void RecorderAppDelegate::saveLibrary()
 {
     if (!XMLCreator().createXML(m_outlineController->mainGroup(),
                                 LibraryPaths::databasePath(outputFolder())))
-        QnMessageBox("Unable to save the structure of recordings");
+        QnMessageBox(tr("Unable to save the structure of recordings"));
     m_panelController->setCurrentFile(m_outlineController->chiefSelectedItem());
 }
 

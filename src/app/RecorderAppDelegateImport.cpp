@@ -208,7 +208,7 @@ void RecorderAppDelegate::audioLoadCompleate(const QString& destination)
     }
     if (!m_progressPanel->isSheetShown()) {
         m_progressPanel->setProgress(0);
-        progressTitle()->setText("Importing...");
+        progressTitle()->setText(tr("Importing..."));
         m_progressPanel->beginSheet(sheetWindow());
     }
 }

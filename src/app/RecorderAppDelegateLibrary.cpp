@@ -90,12 +90,14 @@ void RecorderAppDelegate::addGroup()
     RecGroup* parent = m_outlineController->currentGroup();
     if (!parent)
         return;
-    const QString title = TitleRules::firstFree(
-        "Category %1", [parent](const QString& t) { return parent->subItemByTitle(t) != nullptr; });
+    const QString title =
+        TitleRules::firstFree(tr("Category") + QStringLiteral(" %1"), [parent](const QString& t) {
+            return parent->subItemByTitle(t) != nullptr;
+        });
     const QString parentPath = libraryPath(parent);
     const QString folder = parentPath + "/" + title;
     if (parentPath.isNull() || !liesInside(folder, outputFolder()) || !QDir().mkpath(folder)) {
-        QnMessageBox("Unable to create a new category");
+        QnMessageBox(tr("Unable to create a new category"));
         return;
     }
     auto group = m_outlineController->createNewGroup();
@@ -112,7 +114,7 @@ void RecorderAppDelegate::addItem()
         return;
     parent->setExpanded(true);
     auto item = m_outlineController->createNewItem();
-    item->setTitle("Untitled");
+    item->setTitle(tr("Untitled"));
     m_outlineController->selectItem(m_outlineController->addItem(std::move(item), parent));
 }
 
@@ -172,7 +174,7 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
     const QString folder = libraryPath(item->parent());
     if (folder.isNull() || !TitleRules::isSafeTitle(old) || !TitleRules::isSafeTitle(title)) {
         item->setTitle(old);
-        QnMessageBox("Unable to rename the item");
+        QnMessageBox(tr("Unable to rename the item"));
         return false;
     }
     const QString extension = item->isGroup() ? "" : ".m4a";
@@ -180,19 +182,19 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
     const QString newPath = folder + "/" + title + extension;
     if (!liesInside(oldPath, outputFolder())) {
         item->setTitle(old);
-        QnMessageBox("Unable to rename the item");
+        QnMessageBox(tr("Unable to rename the item"));
         return false;
     }
     if (pathExists(newPath)) {
         item->setTitle(old);
-        QnMessageBox("Item with the same name already exists in this category");
+        QnMessageBox(tr("Item with the same name already exists in this category"));
         return false;
     }
     // A category without a folder has nothing to move.
     const bool missingFolder = item->isGroup() && !QFileInfo(oldPath).isDir();
     if (!missingFolder && !QDir().rename(oldPath, newPath)) {
         item->setTitle(old);
-        QnMessageBox("Unable to rename the item");
+        QnMessageBox(tr("Unable to rename the item"));
         return false;
     }
     item->setTitle(title);

@@ -33,13 +33,14 @@ QString RecorderAppDelegate::newRecordPath()
         return QString();
     folder += m_outlineController->groupPath(newRecordingGroup());
     if (!QDir().mkpath(folder)) {
-        QnMessageBox("Unable to create a folder, try to change the path to the recordings in "
-                     "the preferences");
+        QnMessageBox(tr("Unable to create a folder, try to change the path to the recordings in "
+                        "the preferences"));
         return QString();
     }
-    return folder + "/" + TitleRules::firstFree("Untitled %1.m4a", [&folder](const QString& name) {
-               return QFileInfo::exists(folder + "/" + name);
-           });
+    return folder + "/" +
+           TitleRules::firstFree(
+               tr("Untitled") + QStringLiteral(" %1.m4a"),
+               [&folder](const QString& name) { return QFileInfo::exists(folder + "/" + name); });
 }
 
 QString RecorderAppDelegate::resumeRecordPath(const QString& path)
@@ -173,7 +174,7 @@ void RecorderAppDelegate::resumeStopRecording(QObject*)
         }
         QTimer::singleShot(100, this, &RecorderAppDelegate::updateCurrentItemInfo);
         if (!joined)
-            QnMessageBox("Unable to combine recordings");
+            QnMessageBox(tr("Unable to combine recordings"));
         updateButtonsState();
         return;
     }

@@ -43,7 +43,7 @@ void RecorderAppDelegate::split()
 
     m_outlineController->deselectAll();
     m_progressPanel->setProgress(0);
-    progressTitle()->setText("Splitting...");
+    progressTitle()->setText(tr("Splitting..."));
     m_progressPanel->beginSheet(sheetWindow());
     const double step = 100.0 / static_cast<double>(cuts.size() + 1);
     RecGroup* target = item->parent()->asGroup();
@@ -66,7 +66,7 @@ void RecorderAppDelegate::split()
     };
     const auto fail = [&] {
         m_progressPanel->endSheet();
-        QnMessageBox("Unable to split recording");
+        QnMessageBox(tr("Unable to split recording"));
     };
 
     int i = 0;

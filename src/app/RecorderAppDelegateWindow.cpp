@@ -4,6 +4,7 @@
 #include "app/RecorderAppDelegate.h"
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
+#include "outline/RecOutlineView.h"
 #include "playback/RecNavigController.h"
 #include "playback/TimeView.h"
 #include "shell/AttachedSide.h"
@@ -40,6 +41,8 @@ void RecorderAppDelegate::showAttachedWindow(QPoint point, AttachedSide side)
     m_attachedWindow->show();
     m_attachedWindow->raise();
     m_attachedWindow->activateWindow();
+    // The keys go to the outline first, not to the Record button.
+    m_mainView->outlineView()->setFocus(Qt::ActiveWindowFocusReason);
 }
 
 void RecorderAppDelegate::toggleAttachedWindowAtPoint(QPoint point, AttachedSide side)
@@ -100,13 +103,13 @@ void RecorderAppDelegate::showDescrWnd(bool show)
         return;
     m_mainView->showDescrBtn->setState(show);
     if (show) {
-        m_mainView->showDescrBtn->setToolTip("Hide Recordings Editor");
+        m_mainView->showDescrBtn->setToolTip(tr("Hide Recordings Editor"));
         placeDescrPanel();
         m_descrPanel->show();
         m_descrPanel->raise();
         m_descrPanel->activateWindow();
     } else {
-        m_mainView->showDescrBtn->setToolTip("Show Recordings Editor");
+        m_mainView->showDescrBtn->setToolTip(tr("Show Recordings Editor"));
         m_descrPanel->close();
     }
 }
@@ -116,7 +119,7 @@ void RecorderAppDelegate::descrWindowWillClose()
     if (!m_descrPanel->isVisible())
         return;
     m_mainView->showDescrBtn->setState(false);
-    m_mainView->showDescrBtn->setToolTip("Show Recordings Editor");
+    m_mainView->showDescrBtn->setToolTip(tr("Show Recordings Editor"));
     if (QWidget* window = mainWindow()) {
         window->raise();
         window->activateWindow();
@@ -295,7 +298,7 @@ void RecorderAppDelegate::updatePlayBtnState()
     const bool playing = m_recNavigController->playingNow();
     b->setImage(Images::pixmap(playing ? "stop_playing.png" : "play.png"));
     b->setAlternateImage(Images::pixmap(playing ? "stop_playing_pressed.png" : "play_pressed.png"));
-    b->setToolTip(playing ? "Stop" : "Play");
+    b->setToolTip(playing ? tr("Stop") : tr("Play"));
     b->setEnabled(m_recNavigController->currentFile() && !isRecording());
 }
 

@@ -146,8 +146,7 @@ void KvSoundFileRecorder::setQuality(int quality)
 void KvSoundFileRecorder::setOutputFormat(const QVariantMap& format)
 {
     if (m_isRecording) {
-        emit userMessage(
-            QStringLiteral("Can't change output format when recording has already started."));
+        emit userMessage(tr("Can't change output format when recording has already started."));
         return;
     }
     if (format == m_outputFormat)
@@ -233,7 +232,7 @@ QString KvSoundFileRecorder::configureAU()
     m_audioUnit.reset();
     m_server = std::make_unique<PulseConnection>();
     if (!m_server->connect())
-        return QStringLiteral("Couldn't open AudioUnit component");
+        return tr("Couldn't open AudioUnit component");
 
     PulseSources sources(*m_server);
     QString sourceName;
@@ -245,11 +244,11 @@ QString KvSoundFileRecorder::configureAU()
     }
     PulseSourceInfo source;
     if (sourceName.isEmpty() || !sources.sourceByName(sourceName, source))
-        return QStringLiteral("Couldn't get default input device");
+        return tr("Couldn't get default input device");
     m_inputDeviceID = sourceName;
 
     if (!pa_sample_spec_valid(&source.sampleSpec))
-        return QStringLiteral("Could not install render callback on our AudioUnit");
+        return tr("Could not install render callback on our AudioUnit");
     m_deviceFormat = KvAudioStreamBasicDescription{
         .mSampleRate = static_cast<double>(source.sampleSpec.rate),
         .mFormatID = KvAudioFormatLinearPCM,
@@ -275,26 +274,26 @@ QString KvSoundFileRecorder::configureAU()
         .channels = static_cast<uint8_t>(m_audioChannels),
     };
     if (!pa_sample_spec_valid(&spec))
-        return QStringLiteral("Could not change the stream format of the output device");
+        return tr("Could not change the stream format of the output device");
 
     m_audioUnit = std::make_unique<PulseCapture>(*m_server);
     if (!m_audioUnit->createStream(spec, source.channelMap))
-        return QStringLiteral("Couldn't set EnableIO property on the audio unit");
+        return tr("Couldn't set EnableIO property on the audio unit");
     m_audioUnit->setBufferProc(AudioInputProc, this);
 
     const auto requestedFrames = static_cast<uint32_t>(
         std::lround(std::max(1.0, m_deviceFormat.mSampleRate * kBufferSeconds)));
     if (!m_audioUnit->connect(sourceName, requestedFrames))
-        return QStringLiteral("Failed to hook up input device to our AudioUnit");
+        return tr("Failed to hook up input device to our AudioUnit");
     if (!m_audioUnit->waitUntilReady())
-        return QStringLiteral("Could not initialize the AudioUnit");
+        return tr("Could not initialize the AudioUnit");
     m_audioSamples = m_audioUnit->fragmentFrames();
     if (m_audioSamples == 0)
-        return QStringLiteral("Could not determine audio sample size");
+        return tr("Could not determine audio sample size");
     m_audioBuffer = KvAudioBufferList::allocate(
         m_audioChannels, m_actualOutputFormat.mBytesPerFrame * m_audioSamples);
     if (!m_audioBuffer)
-        return QStringLiteral("Could not allocate buffers for recording");
+        return tr("Could not allocate buffers for recording");
     m_audioUnit->setBufferList(m_audioBuffer.get(), m_audioSamples);
     m_channelMask = AacFileWriter::channelMask(m_audioUnit->channelMap());
     return {};
@@ -309,12 +308,12 @@ QString KvSoundFileRecorder::setupAudioFile()
     else if (fileType == KvAudioFileMPEG4Type)
         muxer = QStringLiteral("mp4");
     else
-        return QStringLiteral("Could not create the audio file");
+        return tr("Could not create the audio file");
     const KvAudioStreamBasicDescription description =
         KvAudioStreamDescriptionFromDictionary(m_outputFormat);
     // Refused before the writer creates the file, so that nothing is left behind.
     if (description.mFormatID != KvAudioFormatMPEG4AAC)
-        return QStringLiteral("Could not set up data format for output file");
+        return tr("Could not set up data format for output file");
 
     auto writer = std::make_unique<AacFileWriter>();
     const AacFileWriter::Output output{
@@ -335,11 +334,11 @@ QString KvSoundFileRecorder::setupAudioFile()
     case AacFileWriter::Result::Ok:
         break;
     case AacFileWriter::Result::CannotCreateFile:
-        return QStringLiteral("Could not create the audio file");
+        return tr("Could not create the audio file");
     case AacFileWriter::Result::BadFormat:
-        return QStringLiteral("Could not set up data format for output file");
+        return tr("Could not set up data format for output file");
     case AacFileWriter::Result::CannotStartWriting:
-        return QStringLiteral("Could not initialize asynchronous writing");
+        return tr("Could not initialize asynchronous writing");
     }
     m_outputAudioFile = std::move(writer);
     return {};
@@ -369,7 +368,7 @@ void KvSoundFileRecorder::start(QObject*)
     m_delegateWantsTimeChanges = isSignalConnected(
         QMetaMethod::fromSignal(&KvSoundFileRecorder::soundFileRecorderReachedDuration));
     if (!m_audioUnit || !m_audioUnit->start()) {
-        emit userMessage(QStringLiteral("Could not start recording"));
+        emit userMessage(tr("Could not start recording"));
         return;
     }
     if (m_delegateWantsTimeChanges)
@@ -383,7 +382,7 @@ void KvSoundFileRecorder::stop(QObject*)
     if (!m_isRecording)
         return;
     if (m_audioUnit && !m_audioUnit->stop())
-        emit userMessage(QStringLiteral("Could not stop recording"));
+        emit userMessage(tr("Could not stop recording"));
     m_timeNoticeTimer.stop();
     setRecording(false);
     emit soundFileRecorderWasStopped(this);

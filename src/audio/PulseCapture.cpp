@@ -4,6 +4,7 @@
 #include "audio/KvAudioBufferList.h"
 #include "audio/PulseConnection.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <ctime>
 #include <pulse/stream.h>
@@ -46,8 +47,11 @@ bool PulseCapture::createStream(const pa_sample_spec& spec, const pa_channel_map
     else if (!pa_channel_map_init_auto(&m_channelMap, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return false;
     m_channels = spec.channels;
+    // The sound settings of the desktop list the stream by this name.
+    const QByteArray name =
+        QCoreApplication::translate("PulseCapture", "VoiceTray recording").toUtf8();
     PulseConnection::Lock lock(m_connection);
-    m_stream = pa_stream_new(m_connection.context(), "VoiceTray recording", &spec, &m_channelMap);
+    m_stream = pa_stream_new(m_connection.context(), name.constData(), &spec, &m_channelMap);
     if (!m_stream)
         return false;
     pa_stream_set_state_callback(m_stream, stateCallback, this);

@@ -138,6 +138,20 @@ bool AppHotKeys::setCombination(Action action, const HotKeyCombination& combinat
     return true;
 }
 
+QString AppHotKeys::recordKeysText() const
+{
+    if (!m_use)
+        return QString();
+    if (portalDecides())
+        return m_portal->state() == GlobalShortcutsPortal::State::Bound
+                   ? m_portal->triggers().value(kRecordId)
+                   : QString();
+    const HxHotKeyEvent* hotKey = m_allHotKeyResponders.empty() || !m_allHotKeyResponders.front()
+                                      ? nullptr
+                                      : m_allHotKeyResponders.front()->hotKeyEvent();
+    return hotKey && hotKey->isEnabled() ? m_combinations[0].text() : QString();
+}
+
 void AppHotKeys::release()
 {
     m_use = false;

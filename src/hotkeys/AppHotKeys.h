@@ -55,6 +55,10 @@ public:
     HotKeyCombination combination(Action action) const;
     // Releases and forgets both hot keys (at shutdown).
     void release();
+    // The combination that starts a new recording as the user types it
+    // ("Super+Shift+R") while it reaches VoiceTray: grabbed, or bound by the
+    // desktop's portal (then as the desktop names it); empty when it does not.
+    QString recordKeysText() const;
 
     const std::vector<std::unique_ptr<HotKeyResponder>>& allHotKeyResponders() const
     {

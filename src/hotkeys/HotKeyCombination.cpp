@@ -8,6 +8,7 @@
 
 #include <QCborMap>
 #include <QCborValue>
+#include <QCoreApplication>
 #include <QStringList>
 
 using namespace HxModifierFlags;
@@ -21,11 +22,13 @@ struct ModifierName
     const char* trigger;
 };
 
-// Super first, as desktops write it.
-constexpr ModifierName kModifiers[] = {{Command, "Super", "LOGO"},
-                                       {Control, "Ctrl", "CTRL"},
-                                       {Option, "Alt", "ALT"},
-                                       {Shift, "Shift", "SHIFT"}};
+// Super first, as desktops write it; the names of the keys in the user's
+// language, the portal's always in English.
+constexpr ModifierName kModifiers[] = {
+    {Command, QT_TRANSLATE_NOOP("HotKeyCombination", "Super"), "LOGO"},
+    {Control, QT_TRANSLATE_NOOP("HotKeyCombination", "Ctrl"), "CTRL"},
+    {Option, QT_TRANSLATE_NOOP("HotKeyCombination", "Alt"), "ALT"},
+    {Shift, QT_TRANSLATE_NOOP("HotKeyCombination", "Shift"), "SHIFT"}};
 
 } // namespace
 
@@ -41,8 +44,8 @@ QString HotKeyCombination::text() const
     QStringList parts;
     for (const ModifierName& m : kModifiers)
         if (modifierFlags & m.flag)
-            parts << QString::fromLatin1(m.text);
-    const HxKeyboardLayout* layout = HxKeyboardLayout::keyboardLayout();
+            parts << QCoreApplication::translate("HotKeyCombination", m.text);
+    const HxKeyboardLayout* layout = HxKeyboardLayout::layoutForNames();
     const QString key = layout ? layout->stringForKeyCode(keyCode, 0) : QString();
     parts << (key.isEmpty() ? QStringLiteral("#%1").arg(keyCode) : key);
     return parts.join(QLatin1Char('+'));
@@ -54,7 +57,7 @@ QString HotKeyCombination::portalTrigger() const
     for (const ModifierName& m : kModifiers)
         if (modifierFlags & m.flag)
             parts << QString::fromLatin1(m.trigger);
-    const HxKeyboardLayout* layout = HxKeyboardLayout::keyboardLayout();
+    const HxKeyboardLayout* layout = HxKeyboardLayout::layoutForNames();
     const QString key = layout ? layout->keysymName(keyCode) : QString();
     if (key.isEmpty())
         return {};

@@ -94,6 +94,27 @@ HxKeyboardLayout* HxKeyboardLayout::keyboardLayout()
     return shared.get();
 }
 
+const HxKeyboardLayout* HxKeyboardLayout::layoutForNames()
+{
+    if (const HxKeyboardLayout* shared = keyboardLayout())
+        return shared;
+    static const std::unique_ptr<HxKeyboardLayout> fallback = [] {
+        xkb_context* context = xkb_context_new(XKB_CONTEXT_NO_FLAGS);
+        const xkb_rule_names us{nullptr, nullptr, "us", nullptr, nullptr};
+        xkb_keymap* keymap =
+            context ? xkb_keymap_new_from_names(context, &us, XKB_KEYMAP_COMPILE_NO_FLAGS)
+                    : nullptr;
+        xkb_state* state = keymap ? xkb_state_new(keymap) : nullptr;
+        if (!state) {
+            xkb_keymap_unref(keymap);
+            xkb_context_unref(context);
+            return std::unique_ptr<HxKeyboardLayout>();
+        }
+        return std::unique_ptr<HxKeyboardLayout>(new HxKeyboardLayout(context, keymap, state));
+    }();
+    return fallback.get();
+}
+
 std::unique_ptr<HxKeyboardLayout> HxKeyboardLayout::fromCurrentLayout()
 {
     xcb_connection_t* connection = nullptr;

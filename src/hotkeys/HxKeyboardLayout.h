@@ -42,6 +42,10 @@ public:
     // The shared layout, made on first use from the X server's layout and
     // kept for the process; null when there is no X server to ask.
     static HxKeyboardLayout* keyboardLayout();
+    // The shared layout where there is one, else the US layout of the
+    // keyboard data's defaults: for naming keys to the user where no X
+    // server tells its layout. Null only when even that cannot be read.
+    static const HxKeyboardLayout* layoutForNames();
     // A new layout object for the X server's current layout, or null.
     static std::unique_ptr<HxKeyboardLayout> fromCurrentLayout();
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/PulsePlaybackStream.h"
 
+#include <QCoreApplication>
 #include <algorithm>
 #include <pulse/pulseaudio.h>
 
@@ -74,10 +75,12 @@ QString PulsePlaybackStream::open(int rate, int channels)
         .fragsize = static_cast<uint32_t>(-1),
     };
 
+    // The sound settings of the desktop list the stream by this name.
+    const QByteArray name = QCoreApplication::translate("PulsePlaybackStream", "Playback").toUtf8();
     bool ok = false;
     {
         PulseConnection::Lock lock(*m_connection);
-        m_stream = pa_stream_new(m_connection->context(), "Playback", &spec, &map);
+        m_stream = pa_stream_new(m_connection->context(), name.constData(), &spec, &map);
         if (m_stream) {
             PulseConnection* connection = m_connection.get();
             pa_stream_set_state_callback(m_stream, &PulsePlaybackStream::streamNotify, connection);

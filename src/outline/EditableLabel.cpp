@@ -55,7 +55,6 @@ void EditableLabel::beginEditing()
     m_editor->setFont(font());
     m_editor->setGeometry(rect());
     m_editor->installEventFilter(this);
-    connect(m_editor, &QLineEdit::returnPressed, this, [this] { endEditing(true); });
     m_editor->selectAll();
     m_editor->show();
     m_editor->setFocus(Qt::MouseFocusReason);
@@ -129,14 +128,34 @@ void EditableLabel::mouseReleaseEvent(QMouseEvent* event)
     event->ignore();
 }
 
+void EditableLabel::keyPressEvent(QKeyEvent* event)
+{
+    // Keys the editor leaves alone (arrows at the ends of the text, Delete at
+    // its end) must not move the selection or delete rows behind it.
+    if (m_editor)
+        event->accept();
+    else
+        event->ignore();
+}
+
 bool EditableLabel::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != m_editor)
         return QWidget::eventFilter(watched, event);
-    if (event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        endEditing(false);
-        return true;
+    if (event->type() == QEvent::KeyPress) {
+        // Escape cancels and Return commits here, so that neither goes on to
+        // the outline, where Return would open the editor again.
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_Escape:
+            endEditing(false);
+            return true;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            endEditing(true);
+            return true;
+        default:
+            break;
+        }
     }
     if (event->type() == QEvent::FocusOut &&
         static_cast<QFocusEvent*>(event)->reason() != Qt::PopupFocusReason)

@@ -8,7 +8,8 @@ class QLineEdit;
 // A text of an outline row that the user can edit in place. At rest it only
 // paints its text and leaves single clicks to its row; a double-click on an
 // editable label opens an editor over it that commits on Return or when it
-// loses focus and cancels on Escape. Main thread only.
+// loses focus and cancels on Escape; while it is open, no key reaches the row.
+// Main thread only.
 class EditableLabel : public QWidget
 {
     Q_OBJECT
@@ -40,6 +41,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

@@ -18,6 +18,7 @@ public:
 
     void placeControls() override;
     bool isOwner(const QObject* label) const override;
+    EditableLabel* titleLabel() const override { return m_titleField; }
     EditableLabel* titleField() const { return m_titleField; }
     ExpandButton* expandButton() const { return m_expandButton; }
 

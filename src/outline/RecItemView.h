@@ -20,6 +20,7 @@ public:
 
     void placeControls() override;
     bool isOwner(const QObject* label) const override;
+    EditableLabel* titleLabel() const override { return m_titleField; }
     EditableLabel* titleField() const { return m_titleField; }
     EditableLabel* dateField() const { return m_dateField; }
     EditableLabel* descrField() const { return m_descrField; }

@@ -5,7 +5,9 @@
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/WalkRows.h"
+#include "outline/EmptyLibraryHint.h"
 #include "outline/OutlineDelegate.h"
+#include "outline/OutlineKeyHandler.h"
 #include "outline/RecGroupView.h"
 #include "outline/RecItemView.h"
 #include "outline/RecOutlineView.h"
@@ -41,7 +43,7 @@ Walk intoExpanded(const GeneralRecItem* row)
 
 RecOutlineController::RecOutlineController(QObject* parent)
     : QObject(parent), m_mainGroup(std::make_unique<RecGroup>(RecGroup::Bare)),
-      m_modifierQuery(systemModifiers)
+      m_modifierQuery(systemModifiers), m_keyHandler(new OutlineKeyHandler(this))
 {
     m_mainGroup->setHidden(true);
     m_mainGroup->setExpanded(true);
@@ -60,8 +62,10 @@ void RecOutlineController::setOutlineView(RecOutlineView* view, QScrollArea* scr
 {
     m_outlineView = view;
     m_scrollView = scrollView;
-    if (view)
+    if (view) {
         view->setController(this);
+        view->installEventFilter(m_keyHandler);
+    }
     if (scrollView) {
         scrollView->setWidget(view);
         // Rows without a background let the window's dark panel show through.
@@ -295,6 +299,7 @@ void RecOutlineController::arrangeItems()
     m_outlineView->resize(width, height);
     m_outlineView->clearFrames();
     arrangeGroup(root, 0, 1);
+    m_outlineView->emptyHint()->setVisible(m_mainGroup->subItems().isEmpty());
     m_outlineView->realizeVisibleRows();
     m_outlineView->update();
 }
@@ -320,9 +325,13 @@ int RecOutlineController::arrangeGroup(RecGroup* group, int x, int y)
 
 void RecOutlineController::onItemClick(GeneralRecItem* item)
 {
+    clickItem(item, m_modifierQuery ? m_modifierQuery() : 0);
+}
+
+void RecOutlineController::clickItem(GeneralRecItem* item, unsigned modifiers)
+{
     if (!item || isRecording())
         return;
-    const unsigned modifiers = m_modifierQuery ? m_modifierQuery() : 0;
     if (modifiers & kCommandKeyMask) {
         if (item->selected())
             removeFromSelection(item);
@@ -423,6 +432,8 @@ QList<GeneralRecItem*> RecOutlineController::selectedItemsOfGroup(const RecGroup
 void RecOutlineController::setChiefSelectedItem(GeneralRecItem* item)
 {
     m_chiefSelectedItem = item;
+    if (m_outlineView)
+        m_outlineView->setCurrentItem(item);
     if (m_appDelegate)
         m_appDelegate->chiefSelectedChanged();
 }

@@ -14,12 +14,14 @@
 
 class GeneralRecItem;
 class OutlineDelegate;
+class OutlineKeyHandler;
 class QScrollArea;
 class RecGroup;
 class RecItem;
 
 // Owns the library tree as shown: layout, selection with its chief row,
-// expansion, and making, adding and removing rows. Main thread only.
+// expansion, and making, adding and removing rows; its key handler moves
+// through the rows. Main thread only.
 class RecOutlineController : public QObject
 {
     Q_OBJECT
@@ -36,6 +38,7 @@ public:
     void setOutlineView(RecOutlineView* view, QScrollArea* scrollView);
     RecOutlineView* outlineView() const { return m_outlineView; }
     QScrollArea* scrollView() const { return m_scrollView; }
+    OutlineKeyHandler* keyHandler() const { return m_keyHandler; }
     // Reads the modifier state at click time; tests may supply their own.
     void setModifierQuery(std::function<unsigned()> query) { m_modifierQuery = std::move(query); }
 
@@ -78,6 +81,8 @@ public:
     int arrangeGroup(RecGroup* group, int x, int y);
 
     void onItemClick(GeneralRecItem* item);
+    // A click with the given modifier bits, as the keys make it.
+    void clickItem(GeneralRecItem* item, unsigned modifiers);
     void onItemDClick(GeneralRecItem* item);
     void selectItem(GeneralRecItem* item);
     void addToSelection(GeneralRecItem* item);
@@ -138,4 +143,5 @@ private:
     // Where the tree was scrolled to when a search began.
     int m_treeScrollValue = 0;
     std::function<unsigned()> m_modifierQuery;
+    OutlineKeyHandler* m_keyHandler;
 };

@@ -4,11 +4,15 @@
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/WalkRows.h"
+#include "outline/EmptyLibraryHint.h"
+#include "outline/OutlineAccessible.h"
 #include "outline/OutlineDelegate.h"
+#include "outline/OutlineRowAccessible.h"
 #include "outline/RecGroupView.h"
 #include "outline/RecItemView.h"
 #include "outline/RecOutlineController.h"
 
+#include <QAccessible>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QFileIconProvider>
@@ -25,9 +29,72 @@ constexpr int kMargin = 200;
 const QColor kTopEdge = QColor::fromRgbF(0.051f, 0.051f, 0.051f, 1.0f);
 } // namespace
 
-RecOutlineView::RecOutlineView(QWidget* parent) : QWidget(parent)
+RecOutlineView::RecOutlineView(QWidget* parent)
+    : QWidget(parent), m_emptyHint(new EmptyLibraryHint(this))
 {
+    OutlineAccessible::installFactory();
     setAcceptDrops(true);
+    setFocusPolicy(Qt::StrongFocus);
+    setAccessibleName(tr("Recordings"));
+    m_emptyHint->hide();
+}
+
+void RecOutlineView::setCurrentItem(GeneralRecItem* item)
+{
+    if (item == m_currentItem)
+        return;
+    const GeneralRecItem* old = m_currentItem;
+    m_currentItem = item;
+    updateRow(old);
+    updateRow(item);
+    if (hasFocus())
+        announceCurrentItem();
+}
+
+void RecOutlineView::setFocusRingShown(bool shown)
+{
+    if (shown == m_focusRing)
+        return;
+    m_focusRing = shown;
+    updateRow(m_currentItem);
+}
+
+void RecOutlineView::updateRow(const GeneralRecItem* item)
+{
+    if (RecRowView* row = item ? m_rows.value(item) : nullptr)
+        row->update();
+}
+
+void RecOutlineView::announceCurrentItem()
+{
+    if (!QAccessible::isActive() || !m_currentItem)
+        return;
+    QAccessibleEvent event(OutlineRowAccessible::of(this, m_currentItem), QAccessible::Focus);
+    QAccessible::updateAccessibility(&event);
+}
+
+void RecOutlineView::resizeEvent(QResizeEvent*)
+{
+    m_emptyHint->setGeometry(rect());
+}
+
+void RecOutlineView::focusInEvent(QFocusEvent* event)
+{
+    // A ring for those who arrive by the keyboard, not for every click; the
+    // end of an edit or the window's return keep what was there.
+    const Qt::FocusReason reason = event->reason();
+    if (reason == Qt::TabFocusReason || reason == Qt::BacktabFocusReason ||
+        reason == Qt::ShortcutFocusReason)
+        m_focusRing = true;
+    else if (reason == Qt::MouseFocusReason)
+        m_focusRing = false;
+    updateRow(m_currentItem);
+    announceCurrentItem();
+}
+
+void RecOutlineView::focusOutEvent(QFocusEvent*)
+{
+    updateRow(m_currentItem);
 }
 
 void RecOutlineView::clearFrames()
@@ -114,6 +181,7 @@ void RecOutlineView::paintEvent(QPaintEvent* event)
 
 void RecOutlineView::mousePressEvent(QMouseEvent* event)
 {
+    setFocusRingShown(false);
     m_clickPos = event->position().toPoint();
     event->accept();
 }

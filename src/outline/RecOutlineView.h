@@ -1,20 +1,25 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "library/GeneralRecItem.h"
+
 #include <QHash>
 #include <QPoint>
+#include <QPointer>
 #include <QRect>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
 
-class GeneralRecItem;
+class EmptyLibraryHint;
 class RecOutlineController;
 class RecRowView;
 
 // The document view of the outline. The controller gives every shown record
 // a frame; row widgets exist only for frames near the visible area, so a
 // library of any size lays out and scrolls at the cost of one screen of rows.
+// The view takes the keyboard focus for the whole outline; screen readers
+// see it as a tree of its records.
 class RecOutlineView : public QWidget
 {
     Q_OBJECT
@@ -39,6 +44,18 @@ public:
     // Takes the record's row, and for a category every row under it, out of the view.
     void removeRows(GeneralRecItem* item);
 
+    // The row the keys act from: the chief selected row, or the end that a
+    // range made with Shift and the arrow keys has reached.
+    GeneralRecItem* currentItem() const { return m_currentItem; }
+    void setCurrentItem(GeneralRecItem* item);
+    // The current row shows the focus ring while the outline has the focus
+    // and the user is working it with the keyboard; a click hides the ring.
+    bool showsFocusRing() const { return m_focusRing && hasFocus(); }
+    void setFocusRingShown(bool shown);
+
+    // Shown over the outline while the library has no rows.
+    EmptyLibraryHint* emptyHint() const { return m_emptyHint; }
+
     // Where the last mouse press on the outline began, in the view's own
     // coordinates; (-1, -1) when no press is pending.
     QPoint clickPos() const { return m_clickPos; }
@@ -57,6 +74,9 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -67,10 +87,16 @@ protected:
 
 private:
     QRect visibleArea() const;
+    void updateRow(const GeneralRecItem* item);
+    // Tells screen readers which row has the focus.
+    void announceCurrentItem();
 
     RecOutlineController* m_controller = nullptr;
     QHash<const GeneralRecItem*, QRect> m_frames;
     QHash<const GeneralRecItem*, RecRowView*> m_rows;
     QPoint m_clickPos{-1, -1};
+    QPointer<GeneralRecItem> m_currentItem;
+    bool m_focusRing = false;
+    EmptyLibraryHint* m_emptyHint;
     std::function<void(const QStringList&, const QPoint&)> m_dragPerformer;
 };

@@ -5,6 +5,7 @@
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
 
+#include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -19,6 +20,15 @@ RecRowView::RecRowView(GeneralRecItem* item, RecOutlineController* controller, Q
     connect(item, &GeneralRecItem::changed, this, &RecRowView::updateFromItem);
 }
 
+void RecRowView::focusInEvent(QFocusEvent* event)
+{
+    // A click or the end of an edit gives the focus to the row; the keys
+    // are the outline's. (Not a focus proxy: Shift+Tab would then stop at
+    // every row.)
+    if (parentWidget())
+        parentWidget()->setFocus(event->reason());
+}
+
 void RecRowView::updateFromItem()
 {
     setToolTip(m_item->prevTitle());
@@ -27,8 +37,10 @@ void RecRowView::updateFromItem()
 
 void RecRowView::mousePressEvent(QMouseEvent* event)
 {
-    if (auto* view = qobject_cast<RecOutlineView*>(parentWidget()))
+    if (auto* view = qobject_cast<RecOutlineView*>(parentWidget())) {
         view->setClickPos(mapToParent(event->position().toPoint()));
+        view->setFocusRingShown(false);
+    }
     m_doubleClickPending = false;
     event->accept();
 }
@@ -68,6 +80,16 @@ void RecRowView::drawInsertLine(QPainter& p)
     p.drawLine(QPointF(0, y), QPointF(width(), y));
 }
 
+void RecRowView::drawFocusRing(QPainter& p)
+{
+    const auto* view = qobject_cast<const RecOutlineView*>(parentWidget());
+    if (!view || view->currentItem() != m_item || !view->showsFocusRing())
+        return;
+    p.setPen(QPen(palette().color(QPalette::Highlight), 2));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(QRectF(rect()).adjusted(1, 1, -1, -1));
+}
+
 void RecRowView::paintEvent(QPaintEvent*)
 {
     QPainter p(this);
@@ -76,6 +98,7 @@ void RecRowView::paintEvent(QPaintEvent*)
     p.drawLine(QPointF(0, height() - 0.5), QPointF(width(), height() - 0.5));
     drawHighlight(p);
     drawInsertLine(p);
+    drawFocusRing(p);
 }
 
 void RecRowView::resizeEvent(QResizeEvent*)

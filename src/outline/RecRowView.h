@@ -3,12 +3,14 @@
 
 #include <QWidget>
 
+class EditableLabel;
 class GeneralRecItem;
 class RecOutlineController;
 
 // The row that shows one record in the outline; it follows the record's
 // changes, draws the selection, separator and drop marker, and hands clicks
 // to the controller. Rows are made only for records near the visible area.
+// The keyboard focus of a row is the outline's.
 class RecRowView : public QWidget
 {
     Q_OBJECT
@@ -20,6 +22,8 @@ public:
     virtual void placeControls() = 0;
     // Whether the label belongs to this row.
     virtual bool isOwner(const QObject* label) const = 0;
+    // The title, edited in place.
+    virtual EditableLabel* titleLabel() const = 0;
 
     // The left edge of a row's controls: 10 points, plus 14 per level.
     static int indent(int level) { return level <= 0 ? 10 : 10 + 14 * level; }
@@ -32,10 +36,12 @@ protected:
     // Lines drawn over the separator, such as a category's top highlight.
     virtual void drawHighlight(QPainter& p);
     void drawInsertLine(QPainter& p);
+    void drawFocusRing(QPainter& p);
 
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 

@@ -3,15 +3,15 @@
 
 #include <QFocusEvent>
 
-const QString& NoteTextField::placeholder()
+QString NoteTextField::placeholder()
 {
-    static const QString text = QStringLiteral("Type Note Here");
-    return text;
+    return tr("Type Note Here");
 }
 
 NoteTextField::NoteTextField(QWidget* parent) : QLineEdit(parent)
 {
     setFrame(false);
+    setAccessibleName(tr("Note"));
     setAttribute(Qt::WA_MacShowFocusRect, false);
     // Only a click puts the caret here: a pop-up that opens keeps the placeholder.
     setFocusPolicy(Qt::ClickFocus);

@@ -10,7 +10,7 @@ class NoteTextField : public QLineEdit
 {
     Q_OBJECT
 public:
-    static const QString& placeholder();
+    static QString placeholder();
 
     explicit NoteTextField(QWidget* parent = nullptr);
 

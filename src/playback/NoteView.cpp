@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/NoteView.h"
 
+#include "library/RecItem.h"
 #include "playback/NoteTextField.h"
 
 #include <QLabel>
@@ -53,13 +54,5 @@ void NoteView::setOffset(int seconds)
 
 QString NoteView::positionText(int seconds)
 {
-    const int hours = seconds / 3600;
-    const int rest = seconds - 3600 * hours;
-    const int minutes = rest / 60;
-    const int secs = rest - 60 * minutes;
-    if (seconds >= 3600)
-        return QString::asprintf("Position: %dh %dm %ds", hours, minutes, secs);
-    if (rest >= 60)
-        return QString::asprintf("Position: %dm %ds", minutes, secs);
-    return QString::asprintf("Position: %ds", secs);
+    return tr("Position: %1").arg(RecItem::durationText(seconds));
 }

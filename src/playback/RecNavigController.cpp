@@ -22,10 +22,9 @@ RecNavigController::RecNavigController(QObject* parent) : QObject(parent)
 
 RecNavigController::~RecNavigController() = default;
 
-const QString& RecNavigController::continueNoteText()
+QString RecNavigController::continueNoteText()
 {
-    static const QString text = QStringLiteral("Position in which the recording was continued");
-    return text;
+    return tr("Position in which the recording was continued");
 }
 
 void RecNavigController::setRecSlider(SliderWithNotes* slider)

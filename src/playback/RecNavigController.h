@@ -75,7 +75,7 @@ public:
     void durationTimerFire();
     double curFileDuration() const;
 
-    static const QString& continueNoteText();
+    static QString continueNoteText();
 
 private:
     void addNoteWithDescr(const QString& descr);

@@ -21,6 +21,7 @@ RecNavigatorView::RecNavigatorView(QWidget* parent)
       m_noteView(std::make_unique<NoteView>())
 {
     setMouseTracking(true);
+    setAccessibleName(tr("Time Marks"));
     m_hidingTimer.setInterval(kHidingInterval);
     connect(&m_hidingTimer, &QTimer::timeout, this, &RecNavigatorView::hidingTimerFire);
     connect(m_noteView->noteField(), &QLineEdit::textEdited, this,

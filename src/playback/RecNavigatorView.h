@@ -2,6 +2,7 @@
 #pragma once
 
 #include "library/TimeMark.h"
+#include "playback/SliderWithNotes.h"
 
 #include <QImage>
 #include <QPointer>
@@ -17,7 +18,6 @@ class NoteView;
 class NoteWindow;
 class PlaybackDelegate;
 class RecNavigController;
-class SliderWithNotes;
 
 // The strip under and around the position slider: draws the time marks of the
 // current recording as markers along the slider's top edge, selects one on a

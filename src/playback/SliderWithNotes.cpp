@@ -18,6 +18,7 @@ SliderWithNotes::SliderWithNotes(QWidget* parent) : QSlider(Qt::Horizontal, pare
     setSingleStep(kSteps / 200);
     // Hover over the slider's top edge reaches the markers drawn there.
     setMouseTracking(true);
+    setAccessibleName(tr("Playback Position"));
     connect(this, &QSlider::valueChanged, this, &SliderWithNotes::knobMoved);
 }
 

@@ -10,6 +10,7 @@ TimeView::TimeView(QWidget* parent)
     : QWidget(parent), m_backImage(Images::image(QStringLiteral("time.png"))),
       m_redBackImage(Images::image(QStringLiteral("time_red.png")))
 {
+    setAccessibleName(tr("Time"));
     m_timeTimer.setInterval(kTimeInterval);
     connect(&m_timeTimer, &QTimer::timeout, this, &TimeView::timeTimerFire);
 }

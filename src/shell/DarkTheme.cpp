@@ -59,6 +59,7 @@ QPushButton:default {
 }
 QPushButton:default:pressed { background: #2a6bd1; }
 QPushButton:disabled { color: #7a7a7e; background: #2e2e32; border-color: rgba(0, 0, 0, 0.35); }
+QPushButton:focus { border: 1px solid #9ec5ff; }
 
 QCheckBox { color: #ececec; spacing: 7px; }
 QCheckBox:disabled { color: #7a7a7e; }
@@ -68,6 +69,7 @@ QCheckBox::indicator {
     background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 rgba(255,255,255,0.10), stop:1 rgba(255,255,255,0.04));
 }
 QCheckBox::indicator:hover { border-color: rgba(255, 255, 255, 0.50); }
+QCheckBox::indicator:focus { border-color: #3d8bff; }
 QCheckBox::indicator:checked {
     border: 1px solid #1f5fc4; image: url(:/images/check.png);
     background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #5aa0ff, stop:1 #2f7bef);
@@ -89,6 +91,7 @@ QSlider::handle:horizontal {
     border: 1px solid rgba(0, 0, 0, 0.6);
     background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fafafa, stop:1 #c8c8cc);
 }
+QSlider::handle:horizontal:focus { border: 2px solid #3d8bff; }
 QSlider::handle:horizontal:pressed { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #e0e0e4, stop:1 #b0b0b6); }
 QSlider::sub-page:horizontal:disabled { background: #4a4a4e; }
 QSlider::handle:horizontal:disabled { background: #6a6a6e; }
@@ -113,6 +116,7 @@ QComboBox {
     border: 1px solid rgba(0, 0, 0, 0.55);
     background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #4c4c50, stop:1 #38383c);
 }
+QComboBox:focus { border-color: #3d8bff; }
 QComboBox::drop-down { border: none; width: 20px; }
 QComboBox::down-arrow { image: url(:/images/arrow_down.png); width: 10px; height: 6px; }
 QComboBox QAbstractItemView {

@@ -14,7 +14,7 @@ DescrPanel::DescrPanel(QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
       m_titleField(new QLineEdit(this)), m_descrField(new QPlainTextEdit(this))
 {
-    setWindowTitle(QStringLiteral("Recordings Editor"));
+    setWindowTitle(tr("Recordings Editor"));
     resize(kWidth, kHeight);
     setMinimumSize(200, 180);
     DarkTheme::apply(this);
@@ -25,15 +25,17 @@ DescrPanel::DescrPanel(QWidget* parent)
     auto* column = new QVBoxLayout(this);
     column->setContentsMargins(12, 12, 12, 12);
     column->setSpacing(6);
-    const auto caption = [this](const QString& text) {
+    // Each caption names its field for screen readers.
+    const auto caption = [this](const QString& text, QWidget* field) {
         auto* label = new QLabel(text, this);
         label->setStyleSheet(QStringLiteral("color: #b0b0b4;"));
+        label->setBuddy(field);
         return label;
     };
-    column->addWidget(caption(QStringLiteral("Title")));
+    column->addWidget(caption(tr("Title"), m_titleField));
     column->addWidget(m_titleField);
     column->addSpacing(4);
-    column->addWidget(caption(QStringLiteral("Description")));
+    column->addWidget(caption(tr("Description"), m_descrField));
     column->addWidget(m_descrField, 1);
 }
 

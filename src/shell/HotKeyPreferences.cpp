@@ -26,6 +26,8 @@ HotKeyPreferences::HotKeyPreferences(QWidget* parent) : QWidget(parent), m_statu
         auto* name = new QLabel(names[action], this);
         name->setStyleSheet(QStringLiteral("color: #ececec;"));
         auto* control = new HxHotKeyControl(this);
+        // Screen readers name the field by its label.
+        name->setBuddy(control);
         auto* button = new QPushButton(tr("Change"), this);
         button->setCheckable(true);
         button->setToolTip(tr("Press the new keys, with Super, Ctrl, Alt or Shift"));

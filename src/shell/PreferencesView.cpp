@@ -43,11 +43,11 @@ constexpr int kHandleInset = 7;
 
 QString defaultChooser(QWidget* parent, const QString& startFolder)
 {
-    QFileDialog dialog(parent, QStringLiteral("Choose a Folder for Recordings"), startFolder);
+    QFileDialog dialog(parent, PreferencesView::tr("Choose a Folder for Recordings"), startFolder);
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly, true);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setLabelText(QFileDialog::Accept, QStringLiteral("Choose"));
+    dialog.setLabelText(QFileDialog::Accept, PreferencesView::tr("Choose"));
     if (dialog.exec() != QDialog::Accepted)
         return {};
     return dialog.selectedFiles().value(0);
@@ -86,10 +86,12 @@ QLabel* caption(const QString& text, QWidget* parent)
 }
 
 // The page's texts carry their colours themselves, so they read on the dark
-// window whether or not the application's palette is the dark one.
-QLabel* formLabel(const QString& text, QWidget* parent)
+// window whether or not the application's palette is the dark one. The label
+// names its field for screen readers.
+QLabel* formLabel(const QString& text, QWidget* field, QWidget* parent)
 {
     auto* label = new QLabel(text, parent);
+    label->setBuddy(field);
     label->setFixedWidth(kLabelWidth);
     label->setStyleSheet(QStringLiteral("color: #ececec;"));
     return label;
@@ -118,12 +120,12 @@ QFrame* separator(QWidget* parent)
 
 PreferencesView::PreferencesView(QWidget* parent)
     : QWidget(parent), m_devicesPopUp(new QComboBox(this)), m_outputPopUp(new QComboBox(this)),
-      m_skipSilenceBtn(new QCheckBox(QStringLiteral("Skip silence"), this)),
+      m_skipSilenceBtn(new QCheckBox(tr("Skip silence"), this)),
       m_thresholdSlider(new FloatSlider(0.0, kThresholdMaximum, kThresholdSteps, this)),
       m_levelIndicator(new ThresholdIndicator(this)),
-      m_useHotKeysBtn(new QCheckBox(QStringLiteral("Use global hot keys"), this)),
+      m_useHotKeysBtn(new QCheckBox(tr("Use global hot keys"), this)),
       m_hotKeys(new HotKeyPreferences(this)), m_qualitySlider(new QSlider(Qt::Horizontal, this)),
-      m_startAtLoginBtn(new QCheckBox(QStringLiteral("Start VoiceTray at login"), this)),
+      m_startAtLoginBtn(new QCheckBox(tr("Start VoiceTray at login"), this)),
       m_backBtn(new ToolbarButton(Images::pixmap(QStringLiteral("back.png")), this)),
       m_folderChooser(defaultChooser)
 {
@@ -142,7 +144,7 @@ PreferencesView::PreferencesView(QWidget* parent)
     // A drag across all three presets restarts the capture once, on release.
     m_qualitySlider->setTracking(false);
     m_backBtn->setAlternateImage(Images::pixmap(QStringLiteral("back_pressed.png")));
-    m_backBtn->setToolTip(QStringLiteral("Back"));
+    m_backBtn->setToolTip(tr("Back"));
 
     connect(m_devicesPopUp, &QComboBox::activated, this, &PreferencesView::inputDeviceChanged);
     connect(m_outputPopUp, &QComboBox::activated, this, &PreferencesView::outputFolderChanged);
@@ -167,7 +169,7 @@ void PreferencesView::buildLayout()
     auto* headerRow = new QHBoxLayout(header);
     headerRow->setContentsMargins(BottomPanel::kCapWidth, 3, BottomPanel::kCapWidth, 3);
     headerRow->addWidget(m_backBtn);
-    auto* title = new QLabel(QStringLiteral("Preferences"), header);
+    auto* title = new QLabel(tr("Preferences"), header);
     QFont titleFont = title->font();
     titleFont.setBold(true);
     title->setFont(titleFont);
@@ -185,17 +187,16 @@ void PreferencesView::buildLayout()
     grid->setColumnStretch(1, 1);
     int row = 0;
 
-    grid->addWidget(caption(QStringLiteral("Recording"), this), row++, 0, 1, 2);
-    grid->addWidget(formLabel(QStringLiteral("Input device"), this), row, 0);
+    grid->addWidget(caption(tr("Recording"), this), row++, 0, 1, 2);
+    grid->addWidget(formLabel(tr("Input device"), m_devicesPopUp, this), row, 0);
     grid->addWidget(m_devicesPopUp, row++, 1);
-    grid->addWidget(formLabel(QStringLiteral("Save in"), this), row, 0);
+    grid->addWidget(formLabel(tr("Save in"), m_outputPopUp, this), row, 0);
     grid->addWidget(m_outputPopUp, row++, 1);
-    grid->addWidget(formLabel(QStringLiteral("Quality"), this), row, 0);
+    grid->addWidget(formLabel(tr("Quality"), m_qualitySlider, this), row, 0);
     grid->addWidget(m_qualitySlider, row++, 1);
     auto* presets = new QHBoxLayout;
     presets->setContentsMargins(0, 0, 0, 0);
-    const QStringList presetNames{QStringLiteral("Low"), QStringLiteral("Medium"),
-                                  QStringLiteral("High")};
+    const QStringList presetNames{tr("Low"), tr("Medium"), tr("High")};
     const Qt::Alignment presetAlign[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight};
     for (int i = 0; i < presetNames.size(); ++i) {
         QLabel* name = hint(presetNames[i], this);
@@ -208,26 +209,25 @@ void PreferencesView::buildLayout()
     grid->addWidget(separator(this), row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 4);
 
-    grid->addWidget(caption(QStringLiteral("Silence"), this), row++, 0, 1, 2);
+    grid->addWidget(caption(tr("Silence"), this), row++, 0, 1, 2);
     grid->addWidget(m_skipSilenceBtn, row++, 0, 1, 2);
-    grid->addWidget(formLabel(QStringLiteral("Threshold"), this), row, 0);
+    grid->addWidget(formLabel(tr("Threshold"), m_thresholdSlider, this), row, 0);
     grid->addWidget(m_thresholdSlider, row++, 1);
-    grid->addWidget(formLabel(QStringLiteral("Input level"), this), row, 0);
+    grid->addWidget(formLabel(tr("Input level"), m_levelIndicator, this), row, 0);
     auto* meterRow = new QHBoxLayout;
     meterRow->setContentsMargins(kHandleInset, 0, kHandleInset, 0);
     meterRow->addWidget(m_levelIndicator);
     grid->addLayout(meterRow, row++, 1);
-    QLabel* silenceHint =
-        hint(QStringLiteral("Long quiet stretches are left out of the recording. "
-                            "Sound that stays left of the red mark counts as quiet."),
-             this);
+    QLabel* silenceHint = hint(tr("Long quiet stretches are left out of the recording. "
+                                  "Sound that stays left of the red mark counts as quiet."),
+                               this);
     silenceHint->setContentsMargins(kCheckIndent, 0, 0, 0);
     grid->addWidget(silenceHint, row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 4);
     grid->addWidget(separator(this), row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 4);
 
-    grid->addWidget(caption(QStringLiteral("Hot Keys"), this), row++, 0, 1, 2);
+    grid->addWidget(caption(tr("Hot Keys"), this), row++, 0, 1, 2);
     grid->addWidget(m_useHotKeysBtn, row++, 0, 1, 2);
     m_hotKeys->setContentsMargins(kCheckIndent, 0, 0, 0);
     grid->addWidget(m_hotKeys, row++, 0, 1, 2);
@@ -275,7 +275,7 @@ void PreferencesView::setOutputFolder(const QString& path)
     m_outputPopUp->addItem(folderIcon(clean), title);
     m_outputPopUp->setItemData(0, QDir::toNativeSeparators(clean), Qt::ToolTipRole);
     m_outputPopUp->insertSeparator(1);
-    m_outputPopUp->addItem(QString::fromLatin1(kOtherTitle));
+    m_outputPopUp->addItem(tr(kOtherTitle));
     m_outputPopUp->setCurrentIndex(0);
     m_outputPopUp->setToolTip(QDir::toNativeSeparators(clean));
 }

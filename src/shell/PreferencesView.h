@@ -30,7 +30,7 @@ public:
     static constexpr int kHeight = 540;
     // The polling period of the level meter, in milliseconds.
     static constexpr int kLevelInterval = 50;
-    static constexpr const char* kOtherTitle = "Other...";
+    static constexpr const char* kOtherTitle = QT_TR_NOOP("Other...");
 
     // Asks the user for a folder, starting in the given one; answers the
     // chosen folder, or an empty string when the user cancelled.

@@ -2,17 +2,19 @@
 #include "shell/RateController.h"
 
 #include "shell/Images.h"
+#include "shell/LinkOpener.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QEvent>
+#include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSettings>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -22,7 +24,8 @@ const QString kOfferShownKey = QStringLiteral("ASO");
 } // namespace
 
 RateController::RateController(QObject* parent)
-    : QObject(parent), m_now([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; })
+    : QObject(parent), m_now([] { return double(QDateTime::currentMSecsSinceEpoch()) / 1000.0; }),
+      m_linkOpener(LinkOpener::open)
 {
     buildPanel();
 }
@@ -38,6 +41,30 @@ RateController::~RateController()
 void RateController::setClock(std::function<double()> now)
 {
     m_now = std::move(now);
+}
+
+void RateController::setLinkOpener(std::function<bool(const QUrl&)> opener)
+{
+    m_linkOpener = std::move(opener);
+}
+
+QUrl RateController::storePage()
+{
+    return QUrl(QStringLiteral("appstream://io.github.voicetray.VoiceTray"));
+}
+
+QUrl RateController::homePage()
+{
+    QFile metainfo(QStringLiteral(":/metainfo/io.github.voicetray.VoiceTray.metainfo.xml"));
+    if (!metainfo.open(QIODevice::ReadOnly))
+        return QUrl();
+    QXmlStreamReader xml(&metainfo);
+    while (!xml.atEnd()) {
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"url" &&
+            xml.attributes().value(QStringLiteral("type")) == u"homepage")
+            return QUrl(xml.readElementText().trimmed());
+    }
+    return QUrl();
 }
 
 void RateController::buildPanel()
@@ -96,15 +123,18 @@ void RateController::offerRateApp()
         return;
     }
     if (now - first > kDelaySeconds) {
+        m_ratingFailed = false;
         m_ratePanel->exec();
-        defaults.setValue(kOfferShownKey, true);
-        defaults.sync();
+        if (!m_ratingFailed) {
+            defaults.setValue(kOfferShownKey, true);
+            defaults.sync();
+        }
     }
 }
 
 void RateController::rateApp()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("appstream://io.github.voicetray.VoiceTray")));
+    m_ratingFailed = !m_linkOpener(storePage()) && !m_linkOpener(homePage());
     if (m_ratePanel)
         m_ratePanel->accept();
 }

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/SwitchToolbarBtn.h"
 
+#include "shell/FocusRing.h"
 #include "shell/Images.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 SwitchToolbarBtn::SwitchToolbarBtn(QWidget* parent)
@@ -10,7 +12,7 @@ SwitchToolbarBtn::SwitchToolbarBtn(QWidget* parent)
       m_alternateImage(Images::pixmap(QStringLiteral("editor_on.png")))
 {
     setCheckable(true);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
 }
 
 void SwitchToolbarBtn::setImage(const QPixmap& image)
@@ -41,10 +43,19 @@ QSize SwitchToolbarBtn::sizeHint() const
 void SwitchToolbarBtn::paintEvent(QPaintEvent*)
 {
     const QPixmap image = shownImage();
-    if (image.isNull())
-        return;
     QPainter painter(this);
-    const QSizeF size = QSizeF(image.size()) / image.devicePixelRatio();
-    painter.drawPixmap(
-        QPointF((width() - size.width()) / 2, (height() - size.height()) / 2).toPoint(), image);
+    if (!image.isNull()) {
+        const QSizeF size = QSizeF(image.size()) / image.devicePixelRatio();
+        painter.drawPixmap(
+            QPointF((width() - size.width()) / 2, (height() - size.height()) / 2).toPoint(), image);
+    }
+    FocusRing::paint(painter, this);
+}
+
+void SwitchToolbarBtn::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter)
+        click();
+    else
+        QAbstractButton::keyPressEvent(event);
 }

@@ -6,7 +6,8 @@
 
 // The on/off image button of the toolbar: it shows its image while off and
 // its alternate image while on (and the other one while pressed). A click
-// flips the state, then emits clicked(on). Main thread only.
+// flips the state, then emits clicked(on); so do Space and Return once Tab
+// has given it the focus. Main thread only.
 class SwitchToolbarBtn : public QAbstractButton
 {
     Q_OBJECT
@@ -28,6 +29,7 @@ public:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     QPixmap m_image;

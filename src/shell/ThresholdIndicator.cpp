@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ThresholdIndicator.h"
 
+#include "shell/ThresholdIndicatorAccessible.h"
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -9,6 +11,7 @@
 
 ThresholdIndicator::ThresholdIndicator(QWidget* parent) : QWidget(parent)
 {
+    ThresholdIndicatorAccessible::installFactory();
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
 }
 

@@ -1,6 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ToolbarButton.h"
 
+#include "shell/FocusRing.h"
+#include "shell/ToolbarButtonAccessible.h"
+
+#include <QAccessible>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
@@ -10,7 +14,9 @@ ToolbarButton::ToolbarButton(QWidget* parent) : ToolbarButton(QPixmap(), parent)
 ToolbarButton::ToolbarButton(const QPixmap& image, QWidget* parent)
     : QAbstractButton(parent), m_enabled(image), m_shown(image)
 {
-    setFocusPolicy(Qt::NoFocus);
+    ToolbarButtonAccessible::installFactory();
+    // Tab reaches the usable buttons; a click leaves the focus where it was.
+    setFocusPolicy(Qt::TabFocus);
     setCursor(Qt::ArrowCursor);
 }
 
@@ -37,13 +43,21 @@ void ToolbarButton::setAlternateImage(const QPixmap& image)
 
 void ToolbarButton::setEnabled(bool enabled)
 {
+    const bool changed = enabled != m_isEnabled;
     m_isEnabled = enabled;
     const QPixmap& next = enabled ? m_enabled : m_disabled;
     if (!next.isNull())
         m_shown = next;
     if (!enabled)
         setDown(false);
+    setFocusPolicy(enabled ? Qt::TabFocus : Qt::NoFocus);
     update();
+    if (changed && QAccessible::isActive()) {
+        QAccessible::State disabled;
+        disabled.disabled = true;
+        QAccessibleStateChangeEvent event(this, disabled);
+        QAccessible::updateAccessibility(&event);
+    }
 }
 
 QSize ToolbarButton::sizeHint() const
@@ -58,13 +72,26 @@ void ToolbarButton::paintEvent(QPaintEvent*)
 {
     const QPixmap& image =
         (isDown() && m_isEnabled && !m_alternate.isNull()) ? m_alternate : m_shown;
-    if (image.isNull())
-        return;
     QPainter painter(this);
+    if (image.isNull()) {
+        FocusRing::paint(painter, this);
+        return;
+    }
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
     const QSizeF size = QSizeF(image.size()) / image.devicePixelRatio();
     const QPointF origin((width() - size.width()) / 2, (height() - size.height()) / 2);
     painter.drawPixmap(QRectF(origin, size).toRect().topLeft(), image);
+    FocusRing::paint(painter, this);
+}
+
+bool ToolbarButton::event(QEvent* event)
+{
+    // Screen readers name the button by its tool tip, which follows the state.
+    if (event->type() == QEvent::ToolTipChange && QAccessible::isActive()) {
+        QAccessibleEvent changed(this, QAccessible::NameChanged);
+        QAccessible::updateAccessibility(&changed);
+    }
+    return QAbstractButton::event(event);
 }
 
 void ToolbarButton::mousePressEvent(QMouseEvent* event)
@@ -89,6 +116,10 @@ void ToolbarButton::keyPressEvent(QKeyEvent* event)
 {
     if (!m_isEnabled) {
         event->accept();
+        return;
+    }
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        click();
         return;
     }
     QAbstractButton::keyPressEvent(event);

@@ -6,7 +6,8 @@
 
 // An image button of the toolbar. While disabled it shows its own disabled
 // picture instead of a dimmed one and ignores clicks; its enabled state is its
-// own, so the button stays able to show a tool tip. Main thread only.
+// own, so the button stays able to show a tool tip. Tab gives an enabled
+// button the focus; Space and Return then press it. Main thread only.
 class ToolbarButton : public QAbstractButton
 {
     Q_OBJECT
@@ -35,6 +36,7 @@ public:
     QSize sizeHint() const override;
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;

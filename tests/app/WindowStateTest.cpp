@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainView.h"
+#include "outline/EmptyLibraryHint.h"
 #include "outline/RecOutlineView.h"
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
@@ -21,6 +22,7 @@
 #include <QComboBox>
 #include <QProcess>
 #include <QSystemTrayIcon>
+#include <QTest>
 #include <QWidget>
 #include <QWindow>
 
@@ -185,6 +187,21 @@ TEST_F(WindowState, TheBodyKeepsTheWindowOpenWhateverSideItsArrowIsOn)
             EXPECT_EQ(app->window()->isVisible(), body.contains(p)) << group << ": " << p.x();
         }
     }
+}
+
+TEST_F(WindowState, EscapeClosesThePopUpAndTheEmptyLibraryNamesTheHotKeyInUse)
+{
+    EmptyLibraryHint* hint = view->outlineView()->emptyHint();
+    EXPECT_TRUE(hint->isVisible());
+    EXPECT_TRUE(hint->text().startsWith("Press Super+Shift+R or the red button"));
+    app->setUseHotKeys(false);
+    EXPECT_TRUE(hint->text().startsWith("Press the red button"));
+    app->setUseHotKeys(true);
+    EXPECT_TRUE(hint->text().contains("Super+Shift+R"));
+
+    QTest::keyClick(view->outlineView(), Qt::Key_Escape);
+    EXPECT_FALSE(app->window()->isVisible());
+    EXPECT_FALSE(app->statusView()->clicked());
 }
 
 TEST_F(WindowState, TheEditorPanelRemembersWhenTheUserClosedIt)

@@ -14,7 +14,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
@@ -438,27 +437,20 @@ TEST(ThresholdIndicator, MarkStandsWhereTheLevelReachesTheThreshold)
 
 namespace {
 
-// Receives the store links the controller opens.
-class StoreHandler : public QObject
-{
-    Q_OBJECT
-public slots:
-    void open(const QUrl& url) { urls.append(url); }
-
-public:
-    QList<QUrl> urls;
-};
-
 class RateOffer : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         QSettings().clear();
-        QDesktopServices::setUrlHandler("appstream", &store, "open");
         controller.setClock([this] { return now; });
+        // Stands in for the desktop: a software centre and a browser that
+        // take their links or are missing.
+        controller.setLinkOpener([this](const QUrl& url) {
+            urls << url;
+            return opens.contains(url.scheme());
+        });
     }
-    void TearDown() override { QDesktopServices::unsetUrlHandler("appstream"); }
     // Runs the offer; while the panel shows, `answer` is done to it.
     bool offer(std::function<void()> answer)
     {
@@ -476,7 +468,8 @@ protected:
         return shown;
     }
 
-    StoreHandler store;
+    QStringList opens{"appstream", "https"};
+    QList<QUrl> urls;
     RateController controller;
     double now = 1'800'000'000.0;
 };
@@ -496,21 +489,37 @@ TEST_F(RateOffer, FirstLaunchRecordsTheDateAndTheOfferComesOnceAfterThreeDays)
     now = first + 259201;
     EXPECT_TRUE(offer([this] { controller.ratePanel()->close(); }));
     EXPECT_TRUE(QSettings().value("ASO").toBool());
-    EXPECT_TRUE(store.urls.isEmpty());
+    EXPECT_TRUE(urls.isEmpty());
     EXPECT_EQ(QSettings().value("FSD").toDouble(), first);
     now = first + 10 * 259200;
     EXPECT_FALSE(offer([this] { controller.ratePanel()->close(); }));
 }
 
-TEST_F(RateOffer, RateButtonOpensTheStorePage)
+TEST_F(RateOffer, RatingOpensTheStoreElseTheHomePageAndOnlyAnOpenedLinkSpendsTheOffer)
 {
-    QSettings().setValue("FSD", now - 400000);
+    const QUrl store("appstream://io.github.voicetray.VoiceTray");
+    const QUrl home("https://github.com/voicetray/VoiceTray");
+    EXPECT_EQ(RateController::homePage(), home);
     EXPECT_TRUE(controller.rateBtn()->isDefault());
-    EXPECT_TRUE(offer([this] { controller.rateBtn()->click(); }));
-    ASSERT_EQ(store.urls.size(), 1);
-    EXPECT_EQ(store.urls[0], QUrl(QStringLiteral("appstream://io.github.voicetray.VoiceTray")));
-    EXPECT_TRUE(QSettings().value("ASO").toBool());
-    EXPECT_FALSE(controller.ratePanel()->isVisible());
+    const struct
+    {
+        QStringList opens;
+        QList<QUrl> tried;
+        bool spent;
+    } cases[] = {
+        {{"appstream", "https"}, {store}, true},
+        {{"https"}, {store, home}, true},
+        {{}, {store, home}, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.opens.join(' ').toStdString());
+        QSettings().clear();
+        QSettings().setValue("FSD", now - 400000);
+        opens = c.opens;
+        urls.clear();
+        EXPECT_TRUE(offer([this] { controller.rateBtn()->click(); }));
+        EXPECT_EQ(urls, c.tried);
+        EXPECT_EQ(QSettings().value("ASO").toBool(), c.spent);
+        EXPECT_FALSE(controller.ratePanel()->isVisible());
+    }
 }
-
-#include "PanelsTest.moc"

@@ -1,0 +1,553 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AppHotKeys</name>
+    <message>
+        <source>Start a new recording, or stop the one that runs</source>
+        <translation>Eine neue Aufnahme beginnen oder die laufende beenden</translation>
+    </message>
+    <message>
+        <source>Continue the selected recording, or stop the one that runs</source>
+        <translation>Die ausgewählte Aufnahme fortsetzen oder die laufende beenden</translation>
+    </message>
+    <message>
+        <source>Off. Instead, you can bind &quot;voicetray --record&quot; and &quot;voicetray --continue&quot; to shortcuts of your desktop.</source>
+        <translation>Aus. Stattdessen können Sie „voicetray --record“ und „voicetray --continue“ an Tastenkürzel Ihrer Arbeitsumgebung binden.</translation>
+    </message>
+    <message>
+        <source>Instead, bind &quot;voicetray --record&quot; and &quot;voicetray --continue&quot; to shortcuts of your desktop.</source>
+        <translation>Binden Sie stattdessen „voicetray --record“ und „voicetray --continue“ an Tastenkürzel Ihrer Arbeitsumgebung.</translation>
+    </message>
+    <message>
+        <source>Global hot keys need X11 or the desktop&apos;s global shortcuts portal, and neither is here.</source>
+        <translation>Globale Tastenkürzel brauchen X11 oder das Portal für globale Tastenkürzel der Arbeitsumgebung, und keines von beiden ist vorhanden.</translation>
+    </message>
+    <message>
+        <source>%1 is taken by another program: choose another combination, or bind &quot;%2&quot; to a shortcut of your desktop.</source>
+        <translation>%1 ist von einem anderen Programm belegt: Wählen Sie eine andere Kombination, oder binden Sie „%2“ an ein Tastenkürzel Ihrer Arbeitsumgebung.</translation>
+    </message>
+    <message>
+        <source>This desktop offers no global shortcuts portal: through X11 the keys work only while a VoiceTray window is active.</source>
+        <translation>Diese Arbeitsumgebung bietet kein Portal für globale Tastenkürzel: Über X11 wirken die Tasten nur, solange ein Fenster von VoiceTray aktiv ist.</translation>
+    </message>
+    <message>
+        <source>Provided by X11: %1 starts a new recording and %2 continues the selected one, from any application.</source>
+        <translation>Über X11: %1 beginnt eine neue Aufnahme und %2 setzt die ausgewählte fort, aus jeder Anwendung.</translation>
+    </message>
+    <message>
+        <source>(no keys yet: set them in the desktop&apos;s settings)</source>
+        <translation>(noch keine Tasten: Legen Sie sie in den Einstellungen der Arbeitsumgebung fest)</translation>
+    </message>
+    <message>
+        <source>Provided by the desktop portal: %1 starts a new recording and %2 continues the selected one, from any application.</source>
+        <translation>Über das Portal der Arbeitsumgebung: %1 beginnt eine neue Aufnahme und %2 setzt die ausgewählte fort, aus jeder Anwendung.</translation>
+    </message>
+    <message>
+        <source>The desktop did not bind the keys (%1). Instead, bind &quot;voicetray --record&quot; and &quot;voicetray --continue&quot; to shortcuts of your desktop.</source>
+        <translation>Die Arbeitsumgebung hat die Tasten nicht gebunden (%1). Binden Sie stattdessen „voicetray --record“ und „voicetray --continue“ an Tastenkürzel Ihrer Arbeitsumgebung.</translation>
+    </message>
+    <message>
+        <source>Asking the desktop for the keys...</source>
+        <translation>Die Arbeitsumgebung wird nach den Tasten gefragt ...</translation>
+    </message>
+</context>
+<context>
+    <name>AutostartEntry</name>
+    <message>
+        <source>Record voice notes from the system tray</source>
+        <translation>Sprachnotizen aus dem Systembereich aufnehmen</translation>
+    </message>
+</context>
+<context>
+    <name>CommandLine</name>
+    <message>
+        <source>A voice recorder in the system tray.
+
+While VoiceTray runs, starting it again hands the options to the running program; without options its window opens. When none runs, VoiceTray starts and then carries out the options.</source>
+        <translation>Ein Sprachrekorder im Systembereich.
+
+Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufende Programm; ohne Optionen öffnet sich sein Fenster. Läuft keines, startet VoiceTray und führt dann die Optionen aus.</translation>
+    </message>
+    <message>
+        <source>Open the VoiceTray window.</source>
+        <translation>Das Fenster von VoiceTray öffnen.</translation>
+    </message>
+    <message>
+        <source>Start a new recording, or stop the one that runs (the Super+Shift+R hot key).</source>
+        <translation>Eine neue Aufnahme beginnen oder die laufende beenden (das Tastenkürzel Super+Umschalt+R).</translation>
+    </message>
+    <message>
+        <source>Continue the selected recording, or stop recording (the Super+Shift+C hot key).</source>
+        <translation>Die ausgewählte Aufnahme fortsetzen oder die Aufnahme beenden (das Tastenkürzel Super+Umschalt+C).</translation>
+    </message>
+</context>
+<context>
+    <name>CustomView</name>
+    <message>
+        <source>VoiceTray: recording %1:%2:%3</source>
+        <translation>VoiceTray: Aufnahme %1:%2:%3</translation>
+    </message>
+</context>
+<context>
+    <name>DescrPanel</name>
+    <message>
+        <source>Recordings Editor</source>
+        <translation>Aufnahmen-Editor</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Description</source>
+        <translation>Beschreibung</translation>
+    </message>
+</context>
+<context>
+    <name>EmptyLibraryHint</name>
+    <message>
+        <source>Press the red button to start a recording.</source>
+        <translation>Drücken Sie den roten Knopf, um eine Aufnahme zu beginnen.</translation>
+    </message>
+    <message>
+        <source>Press %1 or the red button to start a recording.</source>
+        <translation>Drücken Sie %1 oder den roten Knopf, um eine Aufnahme zu beginnen.</translation>
+    </message>
+    <message>
+        <source>Drop audio files here to import them.</source>
+        <translation>Legen Sie Audiodateien hier ab, um sie zu importieren.</translation>
+    </message>
+</context>
+<context>
+    <name>GlobalShortcutsPortal</name>
+    <message>
+        <source>the desktop cancelled the session</source>
+        <translation>die Arbeitsumgebung hat die Sitzung abgebrochen</translation>
+    </message>
+    <message>
+        <source>the desktop gave no session</source>
+        <translation>die Arbeitsumgebung hat keine Sitzung gegeben</translation>
+    </message>
+    <message>
+        <source>cancelled in the desktop&apos;s dialog</source>
+        <translation>im Dialog der Arbeitsumgebung abgebrochen</translation>
+    </message>
+    <message>
+        <source>the desktop ended the request</source>
+        <translation>die Arbeitsumgebung hat die Anfrage beendet</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyCombination</name>
+    <message>
+        <source>Super</source>
+        <translation>Super</translation>
+    </message>
+    <message>
+        <source>Ctrl</source>
+        <translation>Strg</translation>
+    </message>
+    <message>
+        <source>Alt</source>
+        <translation>Alt</translation>
+    </message>
+    <message>
+        <source>Shift</source>
+        <translation>Umschalt</translation>
+    </message>
+</context>
+<context>
+    <name>HotKeyPreferences</name>
+    <message>
+        <source>New recording</source>
+        <translation>Neue Aufnahme</translation>
+    </message>
+    <message>
+        <source>Continue</source>
+        <translation>Fortsetzen</translation>
+    </message>
+    <message>
+        <source>Change</source>
+        <translation>Ändern</translation>
+    </message>
+    <message>
+        <source>Press the new keys, with Super, Ctrl, Alt or Shift</source>
+        <translation>Drücken Sie die neuen Tasten, mit Super, Strg, Alt oder Umschalt</translation>
+    </message>
+</context>
+<context>
+    <name>KvSoundFileRecorder</name>
+    <message>
+        <source>Can&apos;t change output format when recording has already started.</source>
+        <translation>Das Ausgabeformat kann nicht geändert werden, während eine Aufnahme läuft.</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t open AudioUnit component</source>
+        <translation>Die Aufnahmekomponente konnte nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t get default input device</source>
+        <translation>Das Standard-Eingabegerät wurde nicht gefunden</translation>
+    </message>
+    <message>
+        <source>Could not install render callback on our AudioUnit</source>
+        <translation>Die Aufnahme konnte nicht mit dem Eingabegerät verbunden werden</translation>
+    </message>
+    <message>
+        <source>Could not change the stream format of the output device</source>
+        <translation>Das Datenformat des Geräts konnte nicht eingestellt werden</translation>
+    </message>
+    <message>
+        <source>Couldn&apos;t set EnableIO property on the audio unit</source>
+        <translation>Die Aufnahmekomponente konnte nicht eingeschaltet werden</translation>
+    </message>
+    <message>
+        <source>Failed to hook up input device to our AudioUnit</source>
+        <translation>Das Eingabegerät konnte nicht angeschlossen werden</translation>
+    </message>
+    <message>
+        <source>Could not initialize the AudioUnit</source>
+        <translation>Die Aufnahmekomponente konnte nicht eingerichtet werden</translation>
+    </message>
+    <message>
+        <source>Could not determine audio sample size</source>
+        <translation>Die Größe der Audio-Samples konnte nicht bestimmt werden</translation>
+    </message>
+    <message>
+        <source>Could not allocate buffers for recording</source>
+        <translation>Für die Aufnahme konnte kein Speicher bereitgestellt werden</translation>
+    </message>
+    <message>
+        <source>Could not create the audio file</source>
+        <translation>Die Audiodatei konnte nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>Could not set up data format for output file</source>
+        <translation>Das Datenformat der Ausgabedatei konnte nicht eingerichtet werden</translation>
+    </message>
+    <message>
+        <source>Could not initialize asynchronous writing</source>
+        <translation>Das Schreiben im Hintergrund konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>Could not start recording</source>
+        <translation>Die Aufnahme konnte nicht gestartet werden</translation>
+    </message>
+    <message>
+        <source>Could not stop recording</source>
+        <translation>Die Aufnahme konnte nicht beendet werden</translation>
+    </message>
+</context>
+<context>
+    <name>MainView</name>
+    <message>
+        <source>Add Category</source>
+        <translation>Kategorie hinzufügen</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>Split at Marks</source>
+        <translation>An Marken teilen</translation>
+    </message>
+    <message>
+        <source>Show Recordings Editor</source>
+        <translation>Aufnahmen-Editor einblenden</translation>
+    </message>
+    <message>
+        <source>Recordings Editor</source>
+        <translation>Aufnahmen-Editor</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Jump Backward 30 Seconds</source>
+        <translation>30 Sekunden zurück</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Jump Forward 30 Seconds</source>
+        <translation>30 Sekunden vor</translation>
+    </message>
+    <message>
+        <source>Add Mark</source>
+        <translation>Marke setzen</translation>
+    </message>
+    <message>
+        <source>Remove Mark</source>
+        <translation>Marke entfernen</translation>
+    </message>
+    <message>
+        <source>Start a New Recording (Super+Shift+R)</source>
+        <translation>Neue Aufnahme beginnen (Super+Umschalt+R)</translation>
+    </message>
+    <message>
+        <source>Continue Recording (Super+Shift+C)</source>
+        <translation>Aufnahme fortsetzen (Super+Umschalt+C)</translation>
+    </message>
+</context>
+<context>
+    <name>NoteTextField</name>
+    <message>
+        <source>Type Note Here</source>
+        <translation>Notiz hier eingeben</translation>
+    </message>
+    <message>
+        <source>Note</source>
+        <translation>Notiz</translation>
+    </message>
+</context>
+<context>
+    <name>NoteView</name>
+    <message>
+        <source>Position: %1</source>
+        <translation>Position: %1</translation>
+    </message>
+</context>
+<context>
+    <name>PreferencesView</name>
+    <message>
+        <source>Choose a Folder for Recordings</source>
+        <translation>Ordner für Aufnahmen wählen</translation>
+    </message>
+    <message>
+        <source>Choose</source>
+        <translation>Wählen</translation>
+    </message>
+    <message>
+        <source>Skip silence</source>
+        <translation>Stille auslassen</translation>
+    </message>
+    <message>
+        <source>Use global hot keys</source>
+        <translation>Globale Tastenkürzel verwenden</translation>
+    </message>
+    <message>
+        <source>Start VoiceTray at login</source>
+        <translation>VoiceTray bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>Preferences</source>
+        <translation>Einstellungen</translation>
+    </message>
+    <message>
+        <source>Recording</source>
+        <translation>Aufnahme</translation>
+    </message>
+    <message>
+        <source>Input device</source>
+        <translation>Eingabegerät</translation>
+    </message>
+    <message>
+        <source>Save in</source>
+        <translation>Speichern in</translation>
+    </message>
+    <message>
+        <source>Quality</source>
+        <translation>Qualität</translation>
+    </message>
+    <message>
+        <source>Low</source>
+        <translation>Niedrig</translation>
+    </message>
+    <message>
+        <source>Medium</source>
+        <translation>Mittel</translation>
+    </message>
+    <message>
+        <source>High</source>
+        <translation>Hoch</translation>
+    </message>
+    <message>
+        <source>Silence</source>
+        <translation>Stille</translation>
+    </message>
+    <message>
+        <source>Threshold</source>
+        <translation>Schwelle</translation>
+    </message>
+    <message>
+        <source>Input level</source>
+        <translation>Pegel</translation>
+    </message>
+    <message>
+        <source>Long quiet stretches are left out of the recording. Sound that stays left of the red mark counts as quiet.</source>
+        <translation>Lange leise Abschnitte werden nicht aufgenommen. Was links der roten Marke bleibt, gilt als leise.</translation>
+    </message>
+    <message>
+        <source>Hot Keys</source>
+        <translation>Tastenkürzel</translation>
+    </message>
+    <message>
+        <source>Other...</source>
+        <translation>Anderer...</translation>
+    </message>
+</context>
+<context>
+    <name>PulseCapture</name>
+    <message>
+        <source>VoiceTray recording</source>
+        <translation>VoiceTray-Aufnahme</translation>
+    </message>
+</context>
+<context>
+    <name>PulsePlaybackStream</name>
+    <message>
+        <source>Playback</source>
+        <translation>Wiedergabe</translation>
+    </message>
+</context>
+<context>
+    <name>RateController</name>
+    <message>
+        <source>Rate VoiceTray</source>
+        <translation>VoiceTray bewerten</translation>
+    </message>
+    <message>
+        <source>&lt;b&gt;Enjoying VoiceTray?&lt;/b&gt;&lt;br&gt;&lt;br&gt;If it is useful to you, please take a moment to rate it in your software centre. Thank you for your support!</source>
+        <translation>&lt;b&gt;Gefällt Ihnen VoiceTray?&lt;/b&gt;&lt;br&gt;&lt;br&gt;Wenn es Ihnen nützt, nehmen Sie sich bitte einen Moment Zeit, es in Ihrer Softwareverwaltung zu bewerten. Vielen Dank für Ihre Unterstützung!</translation>
+    </message>
+    <message>
+        <source>No, Thanks</source>
+        <translation>Nein, danke</translation>
+    </message>
+</context>
+<context>
+    <name>RecNavigController</name>
+    <message>
+        <source>Position in which the recording was continued</source>
+        <translation>Stelle, an der die Aufnahme fortgesetzt wurde</translation>
+    </message>
+</context>
+<context>
+    <name>RecNavigatorView</name>
+    <message>
+        <source>Time Marks</source>
+        <translation>Zeitmarken</translation>
+    </message>
+</context>
+<context>
+    <name>RecOutlineView</name>
+    <message>
+        <source>Recordings</source>
+        <translation>Aufnahmen</translation>
+    </message>
+</context>
+<context>
+    <name>RecorderAppDelegate</name>
+    <message>
+        <source>Quit VoiceTray</source>
+        <translation>VoiceTray beenden</translation>
+    </message>
+    <message>
+        <source>Unable to start VoiceTray at login</source>
+        <translation>VoiceTray kann nicht bei der Anmeldung gestartet werden</translation>
+    </message>
+    <message>
+        <source>Unable to stop starting VoiceTray at login</source>
+        <translation>Der Start von VoiceTray bei der Anmeldung lässt sich nicht abschalten</translation>
+    </message>
+    <message>
+        <source>Unable to save the structure of recordings</source>
+        <translation>Die Gliederung der Aufnahmen kann nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>Importing...</source>
+        <translation>Importieren...</translation>
+    </message>
+    <message>
+        <source>Category</source>
+        <translation>Kategorie</translation>
+    </message>
+    <message>
+        <source>Unable to create a new category</source>
+        <translation>Eine neue Kategorie kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>Untitled</source>
+        <translation>Unbenannt</translation>
+    </message>
+    <message>
+        <source>Unable to rename the item</source>
+        <translation>Der Eintrag kann nicht umbenannt werden</translation>
+    </message>
+    <message>
+        <source>Item with the same name already exists in this category</source>
+        <translation>In dieser Kategorie gibt es bereits einen Eintrag mit diesem Namen</translation>
+    </message>
+    <message>
+        <source>Unable to create a folder, try to change the path to the recordings in the preferences</source>
+        <translation>Ein Ordner kann nicht angelegt werden; ändern Sie bitte den Ordner der Aufnahmen in den Einstellungen</translation>
+    </message>
+    <message>
+        <source>Unable to combine recordings</source>
+        <translation>Die Aufnahmen können nicht zusammengefügt werden</translation>
+    </message>
+    <message>
+        <source>Splitting...</source>
+        <translation>Teilen...</translation>
+    </message>
+    <message>
+        <source>Unable to split recording</source>
+        <translation>Die Aufnahme kann nicht geteilt werden</translation>
+    </message>
+    <message>
+        <source>Hide Recordings Editor</source>
+        <translation>Aufnahmen-Editor ausblenden</translation>
+    </message>
+    <message>
+        <source>Show Recordings Editor</source>
+        <translation>Aufnahmen-Editor einblenden</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Stop Recording (%1)</source>
+        <translation>Aufnahme beenden (%1)</translation>
+    </message>
+    <message>
+        <source>Start a New Recording (%1)</source>
+        <translation>Neue Aufnahme beginnen (%1)</translation>
+    </message>
+    <message>
+        <source>Continue Recording (%1)</source>
+        <translation>Aufnahme fortsetzen (%1)</translation>
+    </message>
+</context>
+<context>
+    <name>SliderWithNotes</name>
+    <message>
+        <source>Playback Position</source>
+        <translation>Wiedergabeposition</translation>
+    </message>
+</context>
+<context>
+    <name>TimeView</name>
+    <message>
+        <source>Time</source>
+        <translation>Zeit</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,81 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "outline/OutlineAccessible.h"
+
+#include "outline/EmptyLibraryHint.h"
+#include "outline/OutlineRowAccessible.h"
+#include "outline/RecOutlineView.h"
+
+namespace {
+
+QAccessibleInterface* outlineFactory(const QString& className, QObject* object)
+{
+    if (className == QLatin1String("RecOutlineView"))
+        if (auto* view = qobject_cast<RecOutlineView*>(object))
+            return new OutlineAccessible(view);
+    return nullptr;
+}
+
+} // namespace
+
+OutlineAccessible::OutlineAccessible(RecOutlineView* view)
+    : QAccessibleWidget(view, QAccessible::Tree)
+{
+}
+
+void OutlineAccessible::installFactory()
+{
+    static const bool installed = [] {
+        QAccessible::installFactory(outlineFactory);
+        return true;
+    }();
+    Q_UNUSED(installed);
+}
+
+RecOutlineView* OutlineAccessible::view() const
+{
+    return static_cast<RecOutlineView*>(widget());
+}
+
+QAccessible::State OutlineAccessible::state() const
+{
+    QAccessible::State state = QAccessibleWidget::state();
+    state.multiSelectable = true;
+    return state;
+}
+
+QString OutlineAccessible::text(QAccessible::Text t) const
+{
+    if (t == QAccessible::Description && view()->emptyHint()->isVisible())
+        return view()->emptyHint()->text();
+    return QAccessibleWidget::text(t);
+}
+
+int OutlineAccessible::childCount() const
+{
+    return int(OutlineRowAccessible::shownChildren(view(), nullptr).size());
+}
+
+QAccessibleInterface* OutlineAccessible::child(int index) const
+{
+    const QList<GeneralRecItem*> rows = OutlineRowAccessible::shownChildren(view(), nullptr);
+    if (index < 0 || index >= rows.size())
+        return nullptr;
+    return OutlineRowAccessible::of(view(), rows.at(index));
+}
+
+int OutlineAccessible::indexOfChild(const QAccessibleInterface* child) const
+{
+    return OutlineRowAccessible::indexIn(view(), nullptr, child);
+}
+
+QAccessibleInterface* OutlineAccessible::childAt(int x, int y) const
+{
+    return OutlineRowAccessible::childAtPoint(view(), nullptr, QPoint(x, y));
+}
+
+QAccessibleInterface* OutlineAccessible::focusChild() const
+{
+    if (!view()->hasFocus())
+        return nullptr;
+    return OutlineRowAccessible::of(view(), view()->currentItem());
+}
