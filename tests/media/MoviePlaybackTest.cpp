@@ -76,6 +76,7 @@ TEST_F(MoviePlayback, PositionFollowsThePlayedSoundAndSeeksMoveIt)
     // paused lands on the very sample.
     m->stop();
     EXPECT_EQ(m->rate(), 0.0f);
+    EXPECT_GT(seconds(*m), 8.0);
     const QTTime stopped = m->currentTime();
     const std::unique_ptr<QTMovie> other = movie("other.m4a", 3);
     other->play();
@@ -101,26 +102,6 @@ TEST_F(MoviePlayback, TheEndIsReportedAsRateZero)
     EXPECT_EQ(m->rate(), 1.0f);
     EXPECT_LT(seconds(*m), 0.5);
     m->stop();
-}
-
-TEST_F(MoviePlayback, APreviewStopsWhereTheSoundWas)
-{
-    const std::unique_ptr<QTMovie> m = movie("memo.m4a", 6);
-    ASSERT_TRUE(m);
-    const int32_t scale = m->timeScale();
-    m->setCurrentTime(QTMakeTime(2 * scale, scale));
-    m->setRate(1.0f);
-    ASSERT_TRUE(audibleFrom(*m, 2.0));
-    const double heardAt = seconds(*m);
-    QElapsedTimer clock;
-    clock.start();
-    ASSERT_TRUE(audibleFrom(*m, heardAt + 0.5));
-    const double played = clock.elapsed() / 1000.0;
-    m->setRate(0.0f);
-    EXPECT_EQ(m->rate(), 0.0f);
-    // Neither back at the start nor ahead at what was sent but not yet heard.
-    EXPECT_GE(seconds(*m), heardAt + 0.5);
-    EXPECT_LE(seconds(*m), heardAt + played + 0.05);
 }
 
 TEST_F(MoviePlayback, NoSoundServerLeavesTheMovieStoppedWithAMessage)

