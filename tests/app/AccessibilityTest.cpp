@@ -105,8 +105,6 @@ TEST_F(Keyboard, TabGoesThroughTheUsableControlsInOrder)
         visited << QApplication::focusWidget();
     }
     EXPECT_EQ(visited, order);
-    press(Qt::Key_Backtab);
-    EXPECT_EQ(QApplication::focusWidget(), app->recSlider());
 
     view->addCategoryBtn->setFocus(Qt::TabFocusReason);
     press(Qt::Key_Return); // as Space does
@@ -160,7 +158,6 @@ TEST_F(Keyboard, SpaceCtrlMAndDeleteDoWhatTheirButtonsDo)
 TEST_F(Accessible, MainViewNamesRolesStatesAndRows)
 {
     RecItem* talk = recording("Talk", category("Talks"), kNoFile);
-    talk->setDate("05/06 07:08");
     const auto nodes = tree(app->mainView());
     const struct
     {
@@ -197,10 +194,6 @@ TEST_F(Accessible, MainViewNamesRolesStatesAndRows)
     }
     EXPECT_EQ(nodes.value("Recordings Editor")->text(QAccessible::Description),
               "Show Recordings Editor");
-    EXPECT_FALSE(nodes.value("Recordings Editor")->state().checked);
-
-    ASSERT_NE(nodes.value("Talk"), nullptr);
-    EXPECT_EQ(nodes.value("Talk")->text(QAccessible::Description), "05/06 07:08, 0s");
     outline->selectItem(talk);
     EXPECT_FALSE(nodes.value("Delete")->state().disabled);
 }

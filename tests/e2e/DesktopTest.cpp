@@ -13,33 +13,11 @@
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QFile>
-#include <QImage>
 #include <gtest/gtest.h>
 
 using Edge = XServer::TrayEdge;
 
 namespace {
-
-// Where the pop-up's arrow lies along its edge on the screen: the middle of
-// the window's pixels on a line across its arrow strip, 8 pixels in from the
-// tip; -1 while the screen does not show it.
-int arrowAlong(const QRect& popup, Edge edge)
-{
-    QImage screen;
-    const QString shot = artefact("desktop-arrow.png");
-    if (!XServer::instance().screenshot(shot) || !screen.load(shot))
-        return -1;
-    const bool row = edge == Edge::Bottom;
-    int first = -1, last = -1;
-    for (int i = 0; i < (row ? popup.width() : popup.height()); ++i) {
-        const QPoint p = row ? QPoint(popup.left() + i, popup.bottom() - 8)
-                             : QPoint(edge == Edge::Left ? popup.left() + 8 : popup.right() - 8,
-                                      popup.top() + i);
-        if (qGray(screen.pixel(p)) > 8)
-            last = i, first = first < 0 ? i : first;
-    }
-    return first < 0 ? -1 : (row ? popup.left() : popup.top()) + (first + last) / 2;
-}
 
 class Placement : public ::testing::TestWithParam<Edge>
 {
@@ -84,12 +62,6 @@ TEST_P(Placement, ThePlainWindowMovesToALaterTrayAndHangsFromItsIconInsideTheWor
                !editor.isNull() && !editor.intersects(popup) && work.contains(popup);
     }));
     EXPECT_TRUE(work.contains(editor));
-    int along = -1;
-    EXPECT_TRUE(waitUntil([&] { return (along = arrowAlong(popup, edge)) >= 0; }));
-    const bool alongX = edge == Edge::Bottom;
-    EXPECT_TRUE(along >= (alongX ? icon.left() : icon.top()) &&
-                along <= (alongX ? icon.right() : icon.bottom()))
-        << along;
     if (HasFailure())
         x.screenshot(artefact(QString("placement-failure-%1.png").arg(int(edge))));
 }

@@ -10,7 +10,6 @@
 #include "support/XServer.h"
 
 #include <QFile>
-#include <QImage>
 #include <QProcess>
 #include <QWidget>
 #include <gtest/gtest.h>
@@ -70,7 +69,6 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
     ASSERT_TRUE(recorded(first, 1.0));
     clickAt(app.popupFrame().topLeft() + QPoint(8 + 13, 16 + 17));
     ASSERT_TRUE(waitUntil([&] { return saved("Untitled 1"); }));
-    const double firstLength = QTMovie::fileDuration(first);
     // The icon closes the window; a second start opens it under the icon,
     // quietly, and ends. Open already, it stays open.
     const QRect icon = app.trayIconFrame();
@@ -85,23 +83,6 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
     EXPECT_EQ(popup.top(), icon.bottom() + 1 + 5); // the arrow's tip 5 px under the icon
     EXPECT_EQ(app.run({"--show"}, &errors, {"QT_LOGGING_RULES=voicetray.app.info=true"}), 0);
     EXPECT_TRUE(errors.contains("Handed \"show\" to the running VoiceTray")) << errors.constData();
-    // On the screen (no compositor) the window is shaped: in the arrow's strip
-    // only the arrow, under the icon, is painted; the black root shows beside
-    // it and at the rounded corners.
-    QImage screen;
-    const QString shot = artefact("e2e-window.png");
-    ASSERT_TRUE(x.screenshot(shot) && screen.load(shot));
-    auto painted = [&](int px, int py) { return screen.pixelColor(px, py).value() > 10; };
-    QList<int> arrow;
-    for (int px = popup.left(); px <= popup.right(); ++px)
-        if (painted(px, popup.top() + 8))
-            arrow << px;
-    ASSERT_FALSE(arrow.isEmpty());
-    EXPECT_LT(arrow.size(), 20);
-    EXPECT_NEAR((arrow.first() + arrow.last()) / 2, icon.center().x(), icon.width() / 2 + 2);
-    EXPECT_TRUE(painted(popup.center().x(), popup.center().y()));
-    EXPECT_FALSE(painted(popup.left(), popup.top() + 16));
-    EXPECT_FALSE(painted(popup.left(), popup.bottom()));
     // The command starts the next recording and the window stays as the show
     // left it; the hot key stops the recording while another window has the focus.
     const QString second = rec + "/Untitled 2.m4a";
@@ -124,9 +105,6 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
     x.xdotool({"key", "super+shift+c"});
     ASSERT_TRUE(waitUntil(
         [&] { return !QFile::exists(part) && QTMovie::fileDuration(second) > before + 1.0; }));
-    EXPECT_TRUE(readFile(rec + "/RecordingsDB.xml")
-                    .contains("Position in which the recording was continued"));
-    EXPECT_DOUBLE_EQ(QTMovie::fileDuration(first), firstLength);
     if (HasFailure())
         x.screenshot(artefact("e2e-failure.png"));
 }
