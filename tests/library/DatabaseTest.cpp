@@ -95,7 +95,7 @@ TEST(DatabaseReader, DeepNestingStopsAtTheDepthLimit)
     EXPECT_EQ(depth, RecordingsDBReader::kMaxDepth);
 }
 
-TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadWhatExists)
+TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadAndKeepRowsWhoseFileIsMissing)
 {
     QTemporaryDir tmp;
     writeFile(tmp.path() + "/Kept.m4a");
@@ -111,7 +111,11 @@ TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadWhatExists)
            "</Recordings>\n";
     RecGroup root(RecGroup::Bare);
     ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::attach).loadBytes(xml, &root));
-    EXPECT_EQ(describeTree(&root), "I0 'Kept' '' '' 2 L0 {}");
+    ASSERT_EQ(root.subItems().size(), n + 1);
+    EXPECT_TRUE(root.subItems().first()->asItem()->isFileMissing());
+    const RecItem* kept = root.subItems().last()->asItem();
+    EXPECT_EQ(kept->title(), "Kept");
+    EXPECT_FALSE(kept->isFileMissing());
 }
 
 namespace {
