@@ -71,6 +71,13 @@ bool LibraryAdopter::reconcile(const QString& outputFolder, const DiskScan& scan
         if (missing && !item->isFileMissing() && m_sizes.contains(key))
             vanished.append({item, m_sizes.value(key)});
         item->setFileMissing(missing);
+        // A file still being copied or synced when it was first seen is
+        // measured again once it has changed; one without a length yet is
+        // measured when first seen.
+        const bool grown = m_sizes.contains(key) && m_sizes.value(key) != scan.files.value(key);
+        const bool unmeasured = !m_sizes.contains(key) && item->duration() <= 0;
+        if (!missing && (grown || unmeasured) && !busy(key))
+            measure(item, outputFolder + key);
     });
 
     QStringList unknownFiles;

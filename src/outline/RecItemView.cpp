@@ -6,6 +6,7 @@
 #include "outline/RecOutlineController.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 const QColor kSelected = QColor::fromRgbF(0.258f, 0.477f, 0.9f, 0.4f);
@@ -58,7 +59,11 @@ void RecItemView::placeControls()
     const int x = indent(m_controller->isSearchMode() ? 0 : m_item->level());
     const int w = width();
     m_dateField->setGeometry(w - kDateWidth - 5, 2, kDateWidth, kLineHeight);
-    m_durationField->setGeometry(w - kDurationWidth - 5, 2 + kLineHeight, kDurationWidth,
+    // "File missing" takes more room than a duration.
+    const int durationWidth =
+        std::max(kDurationWidth,
+                 m_durationField->fontMetrics().horizontalAdvance(m_durationField->text()) + 4);
+    m_durationField->setGeometry(w - durationWidth - 5, 2 + kLineHeight, durationWidth,
                                  kLineHeight);
     m_titleField->setGeometry(x, 2, w - x - 10 - m_dateField->width() + 5, kLineHeight);
     m_descrField->setGeometry(x, 2 + kLineHeight, w - x - 10 - m_durationField->width() + 5,
