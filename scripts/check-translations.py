@@ -48,7 +48,7 @@ EXCEPTIONS = [
     ("app/Settings.cpp", "Voice Recordings",
      "the default folder keeps its name in every language, so the library is always found"),
     ("library/RecItem.cpp", "%d", "durations in the symbols h, m and s fit the row's narrow column"),
-    ("outline/RecOutlineController.cpp", "MM/dd HH:mm", "the date text is stored in the library"),
+    ("library/RecItem.h", "MM/dd HH:mm", "the date text is stored in the library"),
 ]
 
 LITERAL = re.compile(r'(?:u8|u|U|L)?R"([^(\s]*)\((.*?)\)\1"|(?:u8|u|U|L)?"((?:\\.|[^"\\\n])*)"',

@@ -107,6 +107,14 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
 <context>
     <name>EmptyLibraryHint</name>
     <message>
+        <source>The folder of the recordings is not available:</source>
+        <translation>Der Ordner der Aufnahmen ist nicht verfügbar:</translation>
+    </message>
+    <message>
+        <source>Connect its drive, or choose another folder in the preferences.</source>
+        <translation>Schließen Sie sein Laufwerk an oder wählen Sie in den Einstellungen einen anderen Ordner.</translation>
+    </message>
+    <message>
         <source>Press the red button to start a recording.</source>
         <translation>Drücken Sie den roten Knopf, um eine Aufnahme zu beginnen.</translation>
     </message>
@@ -452,6 +460,10 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
 <context>
     <name>RecorderAppDelegate</name>
     <message>
+        <source>The folder of the recordings is not available. Connect its drive or choose another folder in the preferences.</source>
+        <translation>Der Ordner der Aufnahmen ist nicht verfügbar. Schließen Sie sein Laufwerk an oder wählen Sie in den Einstellungen einen anderen Ordner.</translation>
+    </message>
+    <message>
         <source>Quit VoiceTray</source>
         <translation>VoiceTray beenden</translation>
     </message>
@@ -548,6 +560,13 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>Time</source>
         <translation>Zeit</translation>
+    </message>
+</context>
+<context>
+    <name>RecItemView</name>
+    <message>
+        <source>File missing</source>
+        <translation>Datei fehlt</translation>
     </message>
 </context>
 </TS>

@@ -114,6 +114,16 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     m_hideTimer.setInterval(100);
     connect(&m_hideTimer, &QTimer::timeout, this, &RecorderAppDelegate::hideTimerFire);
     m_windowKeys = std::make_unique<WindowKeyHandler>(this);
+
+    m_libraryWatcher = std::make_unique<LibraryWatcher>();
+    m_adopter = std::make_unique<LibraryAdopter>(m_outlineController.get());
+    connect(m_libraryWatcher.get(), &LibraryWatcher::treeChanged, this,
+            &RecorderAppDelegate::rescanLibrary);
+    connect(m_adopter.get(), &LibraryAdopter::measured, this, [this] { structChanged(); });
+    m_adopter->setBusy([this](const QString& path) {
+        return (isRecording() && m_recorder->outputFilePath() == path) ||
+               m_conversions.contains(path);
+    });
 }
 
 RecorderAppDelegate::~RecorderAppDelegate()

@@ -2,11 +2,15 @@
 #pragma once
 
 #include "app/AutostartEntry.h"
+#include "app/LibraryAdopter.h"
 #include "app/PendingConversions.h"
 #include "app/ProgressSheet.h"
 #include "app/Settings.h"
 #include "hotkeys/AppHotKeys.h"
 #include "hotkeys/HotKeyController.h"
+#include "library/DatabaseMerger.h"
+#include "library/DatabaseStamp.h"
+#include "library/LibraryWatcher.h"
 #include "media/QTMovie.h"
 #include "outline/OutlineDelegate.h"
 #include "playback/PlaybackDelegate.h"
@@ -108,6 +112,14 @@ public:
 
     // The library database.
     void setupRecordingsList();
+
+    // The library and the disk.
+    // Looks at the output tree again: missing files, renames and moves done
+    // outside, new files and folders, the folder's drive coming and going.
+    void rescanLibrary();
+    // False while the output folder is on a drive that is not mounted.
+    bool libraryAvailable() const { return m_libraryAvailable; }
+    LibraryWatcher* libraryWatcher() const { return m_libraryWatcher.get(); }
 
     // Library operations.
     // The tree and the disk change together; every change of the tree saves.
@@ -228,6 +240,15 @@ private:
     // Shows how the hot keys are provided and their combinations.
     void hotKeysChanged();
     void saveLibrary();
+    // Reads what another program saved since this one last read or wrote
+    // the database, and merges it into the tree.
+    void mergeDatabase(const QString& path);
+    // The output folder is missing although it was there before: its drive
+    // is not mounted. Nothing is made there then.
+    bool outputFolderGone() const;
+    // Tells the user, when the folder is gone, and answers whether it is.
+    bool refuseGoneFolder();
+    void setLibraryAvailable(bool available);
     // The category a new recording goes into: during a search with nothing
     // chosen that is the library root, not the list of results.
     RecGroup* newRecordingGroup() const;
@@ -280,6 +301,18 @@ private:
     void conversionFinished(const QString& destination, bool ok);
     QWidget* sheetWindow() const;
     std::unique_ptr<ProgressSheet> m_progressPanel = std::make_unique<ProgressSheet>();
+    // The library and the disk.
+    std::unique_ptr<LibraryWatcher> m_libraryWatcher;
+    std::unique_ptr<LibraryAdopter> m_adopter;
+    DatabaseMerger m_merger;
+    // The database file as this program last read or wrote it.
+    DatabaseStamp m_dbStamp;
+    // When the tree last changed here, in nanoseconds since the epoch.
+    qint64 m_lastLocalChangeNs = 0;
+    bool m_merging = false;
+    bool m_libraryAvailable = true;
+    // The last save failed or could not be made: the tree holds more than the file.
+    bool m_unsavedChanges = false;
     // Last: its worker stops before anything it reports to goes away.
     PendingConversions m_conversions;
 };

@@ -99,7 +99,7 @@ RecGroup* RecorderAppDelegate::dropTarget(GeneralRecItem* nearItem, bool beforeI
 bool RecorderAppDelegate::importFiles(const QStringList& paths, GeneralRecItem* nearItem,
                                       bool beforeItem)
 {
-    if (paths.isEmpty())
+    if (paths.isEmpty() || refuseGoneFolder())
         return false;
     m_outlineController->deselectAll();
     // Conversions still waiting go on (their rows are already in the tree);
@@ -256,7 +256,7 @@ double RecorderAppDelegate::fileDuration(const QString& path)
 bool RecorderAppDelegate::moveFiles(const QStringList& paths, GeneralRecItem* nearItem,
                                     bool beforeItem)
 {
-    if (!nearItem || paths.isEmpty())
+    if (!nearItem || paths.isEmpty() || refuseGoneFolder())
         return false;
     bool allowInGrouping = true;
     const QString nearPath = restorePath(nearItem);

@@ -88,7 +88,7 @@ QString RecorderAppDelegate::libraryPath(const GeneralRecItem* item) const
 void RecorderAppDelegate::addGroup()
 {
     RecGroup* parent = m_outlineController->currentGroup();
-    if (!parent)
+    if (!parent || refuseGoneFolder())
         return;
     const QString title =
         TitleRules::firstFree(tr("Category") + QStringLiteral(" %1"), [parent](const QString& t) {

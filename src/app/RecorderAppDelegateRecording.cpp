@@ -29,7 +29,7 @@ RecGroup* RecorderAppDelegate::newRecordingGroup() const
 QString RecorderAppDelegate::newRecordPath()
 {
     QString folder = outputFolder();
-    if (folder.isEmpty())
+    if (folder.isEmpty() || refuseGoneFolder())
         return QString();
     folder += m_outlineController->groupPath(newRecordingGroup());
     if (!QDir().mkpath(folder)) {
@@ -183,7 +183,7 @@ void RecorderAppDelegate::resumeStopRecording(QObject*)
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
     GeneralRecItem* row = m_outlineController->chiefSelectedItem();
-    if (!row || !row->asItem())
+    if (!row || !row->asItem() || row->asItem()->isFileMissing())
         return;
     const QString path = restorePath(row);
     if (path.isNull())

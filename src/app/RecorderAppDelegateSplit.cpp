@@ -24,7 +24,7 @@ constexpr double kMinPieceSeconds = 0.001;
 void RecorderAppDelegate::split()
 {
     RecItem* item = m_recNavigController->currentFile();
-    if (!item || item->isGroup() || isRecording())
+    if (!item || item->isGroup() || item->isFileMissing() || isRecording())
         return;
     const QString path = libraryPath(item);
     if (path.isNull())

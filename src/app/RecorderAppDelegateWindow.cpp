@@ -282,13 +282,14 @@ void RecorderAppDelegate::updateButtonsState()
     const bool rec = isRecording();
     const RecItem* current = m_recNavigController->currentFile();
     const bool hasMarks = current && !current->marks().empty();
-    v->jumpForward->setEnabled(current && !rec);
-    v->jumpBackward->setEnabled(current && !rec);
+    const bool playable = current && !current->isFileMissing();
+    v->jumpForward->setEnabled(playable && !rec);
+    v->jumpBackward->setEnabled(playable && !rec);
     v->addCategoryBtn->setEnabled(!rec);
     v->deleteBtn->setEnabled(m_outlineController->chiefSelectedItem() && !rec);
     v->addMarkBtn->setEnabled(current);
     v->removeMarkBtn->setEnabled(current && m_recNavigController->selectedMarkID() >= 0);
-    v->splitBtn->setEnabled(hasMarks && !rec);
+    v->splitBtn->setEnabled(hasMarks && playable && !rec);
     v->prefsBtn->setEnabled(!rec);
 }
 
@@ -299,7 +300,8 @@ void RecorderAppDelegate::updatePlayBtnState()
     b->setImage(Images::pixmap(playing ? "stop_playing.png" : "play.png"));
     b->setAlternateImage(Images::pixmap(playing ? "stop_playing_pressed.png" : "play_pressed.png"));
     b->setToolTip(playing ? tr("Stop") : tr("Play"));
-    b->setEnabled(m_recNavigController->currentFile() && !isRecording());
+    const RecItem* current = m_recNavigController->currentFile();
+    b->setEnabled(current && !current->isFileMissing() && !isRecording());
 }
 
 void RecorderAppDelegate::updateRecBtnState()
@@ -326,5 +328,6 @@ void RecorderAppDelegate::updateContinueRecBtnState()
     const QString keys = m_hotKeys.combination(AppHotKeys::Action::Continue).text();
     b->setToolTip(stop ? tr("Stop Recording (%1)").arg(keys)
                        : tr("Continue Recording (%1)").arg(keys));
-    b->setEnabled((!rec && m_recNavigController->currentFile()) || stop);
+    const RecItem* current = m_recNavigController->currentFile();
+    b->setEnabled((!rec && current && !current->isFileMissing()) || stop);
 }

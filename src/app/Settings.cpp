@@ -20,6 +20,17 @@ void Settings::setOutputFolder(const QString& path)
     m_store.setValue(kOutputFolder, path);
 }
 
+QString Settings::outputFolderSeen() const
+{
+    return m_store.value(kOutputFolderSeen).toString();
+}
+
+void Settings::setOutputFolderSeen(const QString& path)
+{
+    if (outputFolderSeen() != path)
+        m_store.setValue(kOutputFolderSeen, path);
+}
+
 QString Settings::inputDevice() const
 {
     return m_store.value(kInputDevice).toString();

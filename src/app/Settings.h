@@ -21,10 +21,15 @@ public:
     // registry's archive form.
     static constexpr const char* kRecordHotKey = "RecordHotKey";
     static constexpr const char* kContinueHotKey = "ContinueHotKey";
+    // The output folder as it was last found on disk: when this folder is
+    // missing later, its drive is not mounted, and it is not made anew.
+    static constexpr const char* kOutputFolderSeen = "OutputFolderSeen";
 
     // The stored folder, else "Voice Recordings" in the user's music folder.
     QString outputFolder() const;
     void setOutputFolder(const QString& path);
+    QString outputFolderSeen() const;
+    void setOutputFolderSeen(const QString& path);
     // Null when no device was ever chosen.
     QString inputDevice() const;
     void setInputDevice(const QString& name);

@@ -29,6 +29,14 @@ void RecItem::setDuration(double seconds)
     notify();
 }
 
+void RecItem::setFileMissing(bool missing)
+{
+    if (missing == m_fileMissing)
+        return;
+    m_fileMissing = missing;
+    notify();
+}
+
 QString RecItem::durationText(double seconds)
 {
     const int hours = int(seconds / 3600);

@@ -13,6 +13,10 @@ class RecItem : public GeneralRecItem
 {
     Q_OBJECT
 public:
+    // The form of the date text of a new recording; the text is stored as it
+    // stands and never parsed.
+    static constexpr const char* kDateFormat = "MM/dd HH:mm";
+
     RecItem();
     ~RecItem() override;
 
@@ -34,10 +38,17 @@ public:
     // A note text edited in the navigator strip.
     void setMarkDescr(TimeMark* mark, const QString& descr);
 
+    // The file is not where the row says (moved away, or on a drive that is
+    // not mounted): the row keeps its texts and marks but cannot be played,
+    // continued or split until the file is back. Not saved.
+    bool isFileMissing() const { return m_fileMissing; }
+    void setFileMissing(bool missing);
+
 private:
     QString m_date;
     QString m_descr;
     std::vector<std::unique_ptr<TimeMark>> m_marks;
     double m_duration = 0;
     QString m_durationText;
+    bool m_fileMissing = false;
 };

@@ -158,7 +158,7 @@ void RecordingsDBReader::addItem(QXmlStreamReader& xml, RecGroup* group)
                           attrs.hasAttribute("Duration");
     const QString file =
         m_outputFolder + LibraryPaths::groupPath(group, m_root) + "/" + title + ".m4a";
-    if (!complete || !TitleRules::isSafeTitle(title) || !QFileInfo(file).isFile()) {
+    if (!complete || !TitleRules::isSafeTitle(title)) {
         xml.skipCurrentElement();
         return;
     }
@@ -177,6 +177,7 @@ void RecordingsDBReader::addItem(QXmlStreamReader& xml, RecGroup* group)
     item->setDescr(attrs.value("Description").toString());
     item->setDate(attrs.value("CreateDate").toString());
     item->setDuration(leadingDouble(attrs.value("Duration")));
+    item->setFileMissing(!QFileInfo(file).isFile());
     attachPlain(std::move(item), group);
 }
 

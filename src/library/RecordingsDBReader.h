@@ -9,8 +9,9 @@ class GeneralRecItem;
 class QXmlStreamReader;
 class RecGroup;
 
-// Reads "RecordingsDB.xml". The disk decides which recordings exist: an
-// "Item" whose file is missing is left out.
+// Reads "RecordingsDB.xml". An "Item" whose file is missing is kept with
+// its texts and marks and marked as such, so that a file moved away or a
+// drive not mounted costs nothing once the file is back.
 class RecordingsDBReader
 {
 public:

@@ -18,8 +18,20 @@ void EmptyLibraryHint::setRecordKeys(const QString& keys)
     updateText();
 }
 
+void EmptyLibraryHint::setUnavailableFolder(const QString& folder)
+{
+    m_unavailableFolder = folder;
+    updateText();
+}
+
 void EmptyLibraryHint::updateText()
 {
+    if (isUnavailable()) {
+        setText(tr("The folder of the recordings is not available:") + QStringLiteral("\n") +
+                m_unavailableFolder + QStringLiteral("\n\n") +
+                tr("Connect its drive, or choose another folder in the preferences."));
+        return;
+    }
     const QString start =
         m_recordKeys.isEmpty()
             ? tr("Press the red button to start a recording.")

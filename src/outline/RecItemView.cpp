@@ -6,11 +6,13 @@
 #include "outline/RecOutlineController.h"
 
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 const QColor kSelected = QColor::fromRgbF(0.258f, 0.477f, 0.9f, 0.4f);
 const QColor kTitleText(0xec, 0xec, 0xec);
 const QColor kDetailText(0x9a, 0x9a, 0x9e);
+const QColor kMissingText(0x62, 0x62, 0x66);
 constexpr int kLineHeight = 18;
 } // namespace
 
@@ -23,14 +25,11 @@ RecItemView::RecItemView(RecItem* item, RecOutlineController* controller, QWidge
     QFont titleFont = font();
     titleFont.setBold(true);
     m_titleField->setFont(titleFont);
-    m_titleField->setTextColor(kTitleText);
     QFont small = font();
     if (small.pointSizeF() > 0)
         small.setPointSizeF(small.pointSizeF() * 0.85);
-    for (EditableLabel* label : {m_dateField, m_descrField, m_durationField}) {
+    for (EditableLabel* label : {m_dateField, m_descrField, m_durationField})
         label->setFont(small);
-        label->setTextColor(kDetailText);
-    }
     m_dateField->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_durationField->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_dateField->setEditableByDClick(false);
@@ -46,7 +45,11 @@ void RecItemView::updateFromItem()
     m_titleField->setText(item->title());
     m_dateField->setText(item->date());
     m_descrField->setText(item->descr());
-    m_durationField->setText(item->durationText());
+    const bool missing = item->isFileMissing();
+    m_durationField->setText(missing ? tr("File missing") : item->durationText());
+    m_titleField->setTextColor(missing ? kMissingText : kTitleText);
+    for (EditableLabel* label : {m_dateField, m_descrField, m_durationField})
+        label->setTextColor(missing ? kMissingText : kDetailText);
     placeControls();
     RecRowView::updateFromItem();
 }
@@ -56,7 +59,11 @@ void RecItemView::placeControls()
     const int x = indent(m_controller->isSearchMode() ? 0 : m_item->level());
     const int w = width();
     m_dateField->setGeometry(w - kDateWidth - 5, 2, kDateWidth, kLineHeight);
-    m_durationField->setGeometry(w - kDurationWidth - 5, 2 + kLineHeight, kDurationWidth,
+    // "File missing" takes more room than a duration.
+    const int durationWidth =
+        std::max(kDurationWidth,
+                 m_durationField->fontMetrics().horizontalAdvance(m_durationField->text()) + 4);
+    m_durationField->setGeometry(w - durationWidth - 5, 2 + kLineHeight, durationWidth,
                                  kLineHeight);
     m_titleField->setGeometry(x, 2, w - x - 10 - m_dateField->width() + 5, kLineHeight);
     m_descrField->setGeometry(x, 2 + kLineHeight, w - x - 10 - m_durationField->width() + 5,

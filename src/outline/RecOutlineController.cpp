@@ -154,7 +154,7 @@ std::unique_ptr<RecItem> RecOutlineController::createNewItem()
 {
     auto item = std::make_unique<RecItem>();
     item->setID(createNewID());
-    item->setDate(QDateTime::currentDateTime().toString("MM/dd HH:mm"));
+    item->setDate(QDateTime::currentDateTime().toString(RecItem::kDateFormat));
     return item;
 }
 
@@ -299,7 +299,8 @@ void RecOutlineController::arrangeItems()
     m_outlineView->resize(width, height);
     m_outlineView->clearFrames();
     arrangeGroup(root, 0, 1);
-    m_outlineView->emptyHint()->setVisible(m_mainGroup->subItems().isEmpty());
+    EmptyLibraryHint* hint = m_outlineView->emptyHint();
+    hint->setVisible(m_mainGroup->subItems().isEmpty() || hint->isUnavailable());
     m_outlineView->realizeVisibleRows();
     m_outlineView->update();
 }

@@ -39,13 +39,14 @@ TEST_F(AppDelegate, StartUpLoadsWithoutSavingThenEveryChangeSaves)
                                 "CreateDate=\"x\" Duration=\"2\"/></Recordings>";
     writeFile(out + "/RecordingsDB.xml", original);
     relaunch();
-    ASSERT_EQ(titles(root()), QStringList{"Talk"});
+    ASSERT_EQ(titles(root()), QStringList({"Talk", "Gone"}));
+    EXPECT_TRUE(itemAt(root(), 1)->isFileMissing());
     EXPECT_EQ(database(), original); // loading wrote nothing
 
     recording("Next");
     EXPECT_TRUE(database().contains("Title=\"Next\""));
-    EXPECT_FALSE(database().contains("Gone"));
-    EXPECT_EQ(app->restorePath(itemAt(root(), 1)), out + "/Next.m4a");
+    EXPECT_TRUE(database().contains("Gone")); // kept until its file is back
+    EXPECT_EQ(app->restorePath(itemAt(root(), 2)), out + "/Next.m4a");
     EXPECT_EQ(app->restorePath(root()), out);
     EXPECT_TRUE(messages.isEmpty());
 }

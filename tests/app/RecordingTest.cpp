@@ -14,6 +14,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QRegularExpression>
 
 namespace {
 
@@ -62,7 +63,9 @@ TEST_F(Recording, NewRecordingsTakeTheFirstFreeNameAndTheFileLength)
     EXPECT_GT(length, 0.8);
     EXPECT_DOUBLE_EQ(item->duration(), length);
     EXPECT_TRUE(database().contains("Title=\"Untitled 2\""));
-    EXPECT_FALSE(database().contains("Duration=\"0\""));
+    // The two files made above are adopted; being no audio, they measure 0 s.
+    EXPECT_FALSE(
+        QString(database()).contains(QRegularExpression("Untitled 2\"[^>]*Duration=\"0\"")));
     EXPECT_TRUE(messages.isEmpty());
 }
 

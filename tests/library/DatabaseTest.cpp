@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/DatabaseMerger.h"
 #include "library/LibraryPaths.h"
 #include "library/RecordingsDBReader.h"
 #include "library/TreeFixture.h"
+#include "library/WalkRows.h"
 #include "library/XMLCreator.h"
 #include "support/TestFiles.h"
 
@@ -81,7 +83,7 @@ TEST(DatabaseReader, DeepNestingStopsAtTheDepthLimit)
     EXPECT_EQ(depth, RecordingsDBReader::kMaxDepth);
 }
 
-TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadWhatExists)
+TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadAndKeepRowsWhoseFileIsMissing)
 {
     QTemporaryDir tmp;
     writeFile(tmp.path() + "/Kept.m4a");
@@ -97,7 +99,11 @@ TEST(DatabaseReader, FiftyMegabytesOfRecordingsLoadWhatExists)
            "</Recordings>\n";
     RecGroup root(RecGroup::Bare);
     ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::attach).loadBytes(xml, &root));
-    EXPECT_EQ(describeTree(&root), "I0 'Kept' '' '' 2 L0 {}");
+    ASSERT_EQ(root.subItems().size(), n + 1);
+    EXPECT_TRUE(root.subItems().first()->asItem()->isFileMissing());
+    const RecItem* kept = root.subItems().last()->asItem();
+    EXPECT_EQ(kept->title(), "Kept");
+    EXPECT_FALSE(kept->isFileMissing());
 }
 
 namespace {
@@ -202,4 +208,52 @@ TEST(DatabaseRoundTrip, SaveIntoAPathThatCannotBeAFolderFails)
     RecGroup root(RecGroup::Bare);
     EXPECT_FALSE(XMLCreator().createXML(&root, tmp.path() + "/file/sub/RecordingsDB.xml"));
     EXPECT_FALSE(XMLCreator().createXML(nullptr, tmp.path() + "/x.xml"));
+}
+
+// Base, here and there: three versions of one library as the file holds them.
+TEST(DatabaseMerge, EachSideKeepsWhatOnlyItChangedAndTheNewerChangeWinsWhereBothDid)
+{
+    const auto tree = [](const QByteArray& rows) {
+        auto root = std::make_unique<RecGroup>(RecGroup::Bare);
+        EXPECT_TRUE(RecordingsDBReader("/nowhere", PlainFactory::attach)
+                        .loadBytes("<Recordings>" + rows + "</Recordings>", root.get()));
+        return root;
+    };
+    const auto item = [](const char* title, const char* descr, const QByteArray& marks = "") {
+        return QByteArray("<Item ID=\"1\" Title=\"") + title + "\" Description=\"" + descr +
+               "\" CreateDate=\"\" Duration=\"1\">" + marks + "</Item>";
+    };
+    const auto mark = [](int id, const char* text) {
+        return "<Mark Offset=\"1\" ID=\"" + QByteArray::number(id) + "\" Description=\"" + text +
+               "\"/>";
+    };
+    const auto cat = [](const QByteArray& rows) {
+        return "<Group ID=\"2\" Title=\"Cat\" Expanded=\"1\" Description=\"\">" + rows + "</Group>";
+    };
+    const auto brief = [](const RecGroup* root) {
+        QStringList rows;
+        walkRows(root, [&](const GeneralRecItem* row) {
+            QString text = row->title() + ":" + row->descr();
+            if (const RecItem* i = row->asItem())
+                for (const auto& m : i->marks())
+                    text += QString(",%1=%2").arg(m->markID()).arg(m->descr());
+            rows << text;
+        });
+        return rows.join(' ');
+    };
+    for (const bool diskNewer : {false, true}) {
+        const auto base = tree(item("A", "a", mark(0, "n")) + item("B", "b") + item("C", "c") +
+                               cat(item("Inner", "i")));
+        const auto here = tree(item("A", "a here", mark(0, "n")) + item("C", "c") + item("L", "l") +
+                               cat(item("Inner", "i")));
+        const auto there = tree(item("A", "a there", mark(0, "n there") + mark(1, "m")) +
+                                item("B", "b") + cat("") + item("D", "d"));
+        DatabaseMerger merger;
+        merger.setBase(base.get());
+        EXPECT_TRUE(merger.merge(
+            here.get(), there.get(), diskNewer, PlainFactory::attach,
+            [](GeneralRecItem* row) { (void)row->parent()->asGroup()->removeSubItem(row); }));
+        EXPECT_EQ(brief(here.get()),
+                  QString("A:a %1,0=n there,1=m L:l Cat: D:d").arg(diskNewer ? "there" : "here"));
+    }
 }

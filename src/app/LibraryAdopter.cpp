@@ -1,0 +1,185 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/LibraryAdopter.h"
+
+#include "library/DiskScan.h"
+#include "library/LibraryPaths.h"
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "library/TitleRules.h"
+#include "library/WalkRows.h"
+#include "media/MediaProber.h"
+#include "outline/RecOutlineController.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QPointer>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QString fileKey(const RecItem* item)
+{
+    return LibraryPaths::groupPath(item, nullptr) + ".m4a";
+}
+
+void moveRow(GeneralRecItem* row, RecGroup* target)
+{
+    RecGroup* from = row->parent()->asGroup();
+    if (from == target)
+        return;
+    std::unique_ptr<GeneralRecItem> moving = from->removeSubItem(row);
+    target->addSubItem(std::move(moving));
+    row->setParent(target);
+}
+
+} // namespace
+
+LibraryAdopter::LibraryAdopter(RecOutlineController* outline, QObject* parent)
+    : QObject(parent), m_outline(outline)
+{
+    m_pool.setMaxThreadCount(1);
+}
+
+LibraryAdopter::~LibraryAdopter()
+{
+    m_pool.clear();
+    m_pool.waitForDone();
+}
+
+bool LibraryAdopter::reconcile(const QString& outputFolder, const DiskScan& scan)
+{
+    RecGroup* root = m_outline->mainGroup();
+    if (!scan.available || !root)
+        return false;
+    const auto busy = [&](const QString& key) { return m_busy && m_busy(outputFolder + key); };
+    bool changed = false;
+
+    QSet<QString> knownFiles;
+    QSet<QString> knownFolders;
+    // Rows whose file was there at the last scan and is gone now, by its size then.
+    QList<std::pair<RecItem*, qint64>> vanished;
+    walkRows(root, [&](GeneralRecItem* row) {
+        if (row->isGroup()) {
+            knownFolders.insert(LibraryPaths::groupPath(row, nullptr));
+            return;
+        }
+        RecItem* item = row->asItem();
+        const QString key = fileKey(item);
+        knownFiles.insert(key);
+        const bool missing = !scan.files.contains(key) && !busy(key);
+        if (missing && !item->isFileMissing() && m_sizes.contains(key))
+            vanished.append({item, m_sizes.value(key)});
+        item->setFileMissing(missing);
+        // A file still being copied or synced when it was first seen is
+        // measured again once it has changed; one without a length yet is
+        // measured when first seen.
+        const bool grown = m_sizes.contains(key) && m_sizes.value(key) != scan.files.value(key);
+        const bool unmeasured = !m_sizes.contains(key) && item->duration() <= 0;
+        if (!missing && (grown || unmeasured) && !busy(key))
+            measure(item, outputFolder + key);
+    });
+
+    QStringList unknownFiles;
+    for (auto it = scan.files.begin(); it != scan.files.end(); ++it)
+        if (!knownFiles.contains(it.key()) && !busy(it.key()))
+            unknownFiles << it.key();
+    unknownFiles.sort();
+    for (const QString& key : unknownFiles) {
+        const QFileInfo file(outputFolder + key);
+        const QString title = file.completeBaseName();
+        bool made = false;
+        RecGroup* group = TitleRules::isSafeTitle(title)
+                              ? categoryFor(key.left(key.lastIndexOf('/')), &made)
+                              : nullptr;
+        changed |= made;
+        if (!group)
+            continue;
+        const qint64 size = scan.files.value(key);
+        const auto same = std::find_if(vanished.begin(), vanished.end(), [&](const auto& v) {
+            if (v.second != size)
+                return false;
+            const double length = v.first->duration();
+            return length <= 0 ||
+                   std::abs(MediaProber::fileDuration(file.filePath()) - length) <= kSameLength;
+        });
+        if (same != vanished.end()) {
+            RecItem* item = same->first;
+            vanished.erase(same);
+            item->setTitle(title);
+            moveRow(item, group);
+            item->setFileMissing(false);
+        } else {
+            auto row = m_outline->createNewItem();
+            row->setTitle(title);
+            row->setDate(file.lastModified().toString(RecItem::kDateFormat));
+            RecItem* item = row.get();
+            m_outline->insertRow(std::move(row), group);
+            measure(item, file.filePath());
+        }
+        changed = true;
+    }
+
+    QStringList unknownFolders;
+    for (const QString& folder : scan.folders)
+        if (!knownFolders.contains(folder))
+            unknownFolders << folder;
+    unknownFolders.sort();
+    for (const QString& folder : unknownFolders) {
+        bool made = false;
+        categoryFor(folder, &made);
+        changed |= made;
+    }
+
+    m_sizes.clear();
+    walkRows(root, [&](GeneralRecItem* row) {
+        if (const RecItem* item = row->asItem(); item && !item->isFileMissing()) {
+            const QString key = fileKey(item);
+            if (scan.files.contains(key))
+                m_sizes.insert(key, scan.files.value(key));
+        }
+    });
+    if (changed)
+        m_outline->arrangeItems();
+    return changed;
+}
+
+RecGroup* LibraryAdopter::categoryFor(const QString& folder, bool* made)
+{
+    RecGroup* group = m_outline->mainGroup();
+    for (const QString& name : folder.split('/', Qt::SkipEmptyParts)) {
+        RecGroup* next = nullptr;
+        for (GeneralRecItem* sub : group->subItems())
+            if (sub->isGroup() && sub->title() == name)
+                next = sub->asGroup();
+        if (!next) {
+            if (!TitleRules::isSafeTitle(name))
+                return nullptr;
+            auto row = m_outline->createNewGroup();
+            row->setTitle(name);
+            row->setExpanded(true);
+            next = row.get();
+            m_outline->insertRow(std::move(row), group);
+            *made = true;
+        }
+        group = next;
+    }
+    return group;
+}
+
+void LibraryAdopter::measure(RecItem* item, const QString& path)
+{
+    QPointer<RecItem> row(item);
+    m_pool.start([this, row, path] {
+        const double seconds = MediaProber::fileDuration(path);
+        QMetaObject::invokeMethod(
+            this,
+            [this, row, seconds] {
+                if (!row)
+                    return;
+                row->setDuration(seconds);
+                emit measured(row.data());
+            },
+            Qt::QueuedConnection);
+    });
+}

@@ -1,0 +1,131 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The library follows files and folders changed outside VoiceTray.
+#include "app/MainView.h"
+#include "audio/KvSoundFileRecorder.h"
+#include "shell/ToolbarButton.h"
+#include "support/AppFixture.h"
+#include "support/Media.h"
+#include "support/TestFiles.h"
+#include "support/Wait.h"
+
+#include <QDir>
+#include <QProcess>
+
+namespace {
+
+using Disk = AppFixture;
+
+QString marks(const RecItem* item)
+{
+    QStringList texts;
+    for (const auto& mark : item->marks())
+        texts << mark->descr();
+    return texts.join(',');
+}
+
+} // namespace
+
+TEST_F(Disk, RowsOfMissingFilesKeepTheirTextsAndMarksAndAreWholeWhenTheFileIsBack)
+{
+    RecItem* talk = recording("Talk", category("Cat"), 2);
+    talk->setDescr("about");
+    talk->addMarkAtTime(1, "note", 0);
+    app->structChanged();
+    ASSERT_TRUE(QDir().rename(out + "/Cat/Talk.m4a", home.path() + "/Talk.m4a"));
+    relaunch();
+    RecItem* row = itemAt(groupAt(root(), 0), 0);
+    ASSERT_TRUE(row && row->isFileMissing());
+    outline->selectItem(row);
+    EXPECT_FALSE(app->mainView()->playBtn->isEnabled());
+    EXPECT_FALSE(app->mainView()->continueBtn->isEnabled());
+    recording("Other"); // a change that saves
+    ASSERT_TRUE(QDir().rename(home.path() + "/Talk.m4a", out + "/Cat/Talk.m4a"));
+    ASSERT_TRUE(waitUntil([&] { return !row->isFileMissing(); }));
+    EXPECT_TRUE(app->mainView()->playBtn->isEnabled());
+    relaunch();
+    row = itemAt(groupAt(root(), 0), 0);
+    EXPECT_EQ(row->descr(), "about");
+    EXPECT_EQ(marks(row), "note");
+}
+
+TEST_F(Disk, FilesAndFoldersAddedOutsideBecomeRowsButNeverTheProgramsOwnFiles)
+{
+    category("Cat");
+    // What VoiceTray writes itself: a recording, hidden temporary files,
+    // set-aside databases.
+    app->startStopRecording();
+    ASSERT_TRUE(app->isRecording());
+    writeFile(out + "/Cat/.1234.tmp");
+    writeFile(out + "/.hidden.m4a");
+    writeFile(out + "/RecordingsDB.unreadable-1.xml");
+    ASSERT_TRUE(makeTone(out + "/Cat/Copied.m4a", 3, {"-c:a", "aac"}));
+    QDir().mkpath(out + "/New/Sub");
+    ASSERT_TRUE(waitUntil([&] { return tree() == "Cat[Copied] Untitled 1 New[Sub[]]"; }))
+        << tree().toStdString();
+    app->startStopRecording();
+    EXPECT_TRUE(waitUntil([&] { return itemAt(groupAt(root(), 0), 0)->duration() >= 2.9; }));
+    EXPECT_TRUE(waitForTimer(LibraryWatcher::kSettleMs));
+    EXPECT_EQ(tree(), "Cat[Copied] Untitled 1 New[Sub[]]");
+    EXPECT_TRUE(database().contains("Title=\"Copied\""));
+}
+
+TEST_F(Disk, AFileRenamedOrMovedOutsideKeepsItsRow)
+{
+    RecItem* talk = recording("Talk", nullptr, 2);
+    talk->addMarkAtTime(1, "note", 0);
+    app->rescanLibrary();
+    QDir().mkpath(out + "/Moved");
+    ASSERT_TRUE(QDir().rename(out + "/Talk.m4a", out + "/Moved/Renamed.m4a"));
+    ASSERT_TRUE(waitUntil([&] { return tree() == "Moved[Renamed]"; })) << tree().toStdString();
+    EXPECT_EQ(marks(itemAt(groupAt(root(), 0), 0)), "note");
+}
+
+TEST_F(Disk, TwoProgramsOnOneFolderKeepWhatEachAdded)
+{
+    RecorderAppDelegate other;
+    other.applicationDidFinishLaunching();
+    recording("Mine")->addMarkAtTime(1, "my note", 0);
+    app->structChanged();
+    auto theirs = other.outlineController()->createNewItem();
+    theirs->setTitle("Theirs");
+    theirs->addMarkAtTime(2, "their note", 0);
+    writeFile(out + "/Theirs.m4a");
+    other.outlineController()->addItem(std::move(theirs), other.outlineController()->mainGroup());
+    itemAt(root(), 0)->setDescr("changed here");
+    app->structChanged();
+    for (const char* text : {"Mine", "Theirs", "my note", "their note", "changed here"})
+        EXPECT_TRUE(database().contains(text)) << text;
+    EXPECT_EQ(tree(), "Mine Theirs");
+    other.applicationShouldTerminate();
+}
+
+TEST_F(Disk, AnOutputFolderOnADriveThatGoesAndComesBack)
+{
+    // A drive: a tmpfs, mounted where the library lies through a bind mount
+    // that can go and come back with its files.
+    const QString drive = home.path() + "/drive", mount = home.path() + "/media";
+    QDir().mkpath(drive);
+    QDir().mkpath(mount);
+    if (QProcess::execute("mount", {"-t", "tmpfs", "tmpfs", drive}) != 0)
+        GTEST_SKIP() << "mounting a tmpfs is refused here";
+    const auto bind = [&] { return QProcess::execute("mount", {"--bind", drive, mount}) == 0; };
+    ASSERT_TRUE(bind());
+    QDir().mkpath(mount + "/rec");
+    app->outputFolderChanged(mount + "/rec");
+    recording("Talk", nullptr, 1)->setDescr("kept");
+    app->structChanged();
+
+    ASSERT_EQ(QProcess::execute("umount", {mount}), 0);
+    EXPECT_TRUE(waitUntil([&] { return !app->libraryAvailable(); }));
+    app->startStopRecording();
+    EXPECT_FALSE(app->isRecording());
+    EXPECT_TRUE(messages.join("").contains(mount + "/rec"));
+    EXPECT_FALSE(QFileInfo::exists(mount + "/rec"));
+
+    ASSERT_TRUE(bind());
+    EXPECT_TRUE(waitUntil([&] { return app->libraryAvailable() && tree() == "Talk"; }));
+    EXPECT_EQ(itemAt(root(), 0)->descr(), "kept");
+    EXPECT_FALSE(itemAt(root(), 0)->isFileMissing());
+    QProcess::execute("umount", {mount});
+    QProcess::execute("umount", {drive});
+}
