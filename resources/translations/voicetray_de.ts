@@ -445,12 +445,44 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
 <context>
     <name>RecOutlineView</name>
     <message>
+        <source>Export marks...</source>
+        <translation>Marken exportieren …</translation>
+    </message>
+    <message>
         <source>Recordings</source>
         <translation>Aufnahmen</translation>
     </message>
 </context>
 <context>
     <name>RecorderAppDelegate</name>
+    <message>
+        <source>The label file &quot;%1&quot; could not be read.</source>
+        <translation>Die Marken-Datei „%1“ konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Line %1 of &quot;%2&quot; is not a label: each line holds a start and an end in seconds and a note, separated by tabs. No marks were added.</source>
+        <translation>Zeile %1 von „%2“ ist keine Marke: Jede Zeile enthält Anfang und Ende in Sekunden und eine Notiz, durch Tabulatoren getrennt. Es wurden keine Marken hinzugefügt.</translation>
+    </message>
+    <message>
+        <source>Label file (*.txt)</source>
+        <translation>Marken-Datei (*.txt)</translation>
+    </message>
+    <message>
+        <source>CUE sheet (*.cue)</source>
+        <translation>CUE-Datei (*.cue)</translation>
+    </message>
+    <message>
+        <source>Export marks</source>
+        <translation>Marken exportieren</translation>
+    </message>
+    <message>
+        <source>A CUE sheet holds at most %1 tracks, and this recording has %2 marks. Export them as a label file instead.</source>
+        <translation>Eine CUE-Datei fasst höchstens %1 Titel, diese Aufnahme hat aber %2 Marken. Exportieren Sie sie stattdessen als Marken-Datei.</translation>
+    </message>
+    <message>
+        <source>The marks could not be written to &quot;%1&quot;.</source>
+        <translation>Die Marken konnten nicht nach „%1“ geschrieben werden.</translation>
+    </message>
     <message>
         <source>Quit VoiceTray</source>
         <translation>VoiceTray beenden</translation>
