@@ -436,10 +436,12 @@ void RecNavigatorView::drawWaveform(QPainter& painter)
     painter.save();
     painter.scale(1 / ratio, 1 / ratio);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    painter.setPen(QColor(0x6f, 0xa8, 0xff, 200));
+    painter.setPen(QColor(0x8a, 0xb4, 0xf0, 190));
+    // Scaled to the loudest place, so that a quiet recording shows its shape
+    // too; near silence is not blown up into noise.
+    const float loudest = std::max(*std::max_element(columns.begin(), columns.end()), 0.05f);
     for (int c = 0; c < count; ++c) {
-        // Square root: speech far below full scale still shows its shape.
-        const int half = int(std::lround(std::sqrt(columns[size_t(c)]) * reach));
+        const int half = int(std::lround(std::sqrt(columns[size_t(c)] / loudest) * reach));
         const int x = int(left) + c;
         painter.drawLine(x, int(middle) - half, x, int(middle) + half);
     }
