@@ -85,6 +85,10 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
 <context>
     <name>CustomView</name>
     <message>
+        <source>VoiceTray: the microphone is open, keeping the last seconds</source>
+        <translation>VoiceTray: Das Mikrofon ist offen, die letzten Sekunden werden behalten</translation>
+    </message>
+    <message>
         <source>VoiceTray: recording %1:%2:%3</source>
         <translation>VoiceTray: Aufnahme %1:%2:%3</translation>
     </message>
@@ -318,6 +322,22 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
 </context>
 <context>
     <name>PreferencesView</name>
+    <message>
+        <source>Keep the last seconds before a recording starts</source>
+        <translation>Die letzten Sekunden vor dem Aufnahmebeginn behalten</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>Seconds kept before a recording</source>
+        <translation>Vor einer Aufnahme behaltene Sekunden</translation>
+    </message>
+    <message>
+        <source>While this is on, the microphone stays open: VoiceTray listens into memory, never to disk.</source>
+        <translation>Solange dies an ist, bleibt das Mikrofon offen: VoiceTray hört in den Arbeitsspeicher mit, nie auf die Festplatte.</translation>
+    </message>
     <message>
         <source>Choose a Folder for Recordings</source>
         <translation>Ordner für Aufnahmen wählen</translation>

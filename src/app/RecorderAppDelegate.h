@@ -85,6 +85,7 @@ public:
     void setSkipSilence(bool skip) override;
     void setSoundThreshold(float threshold) override;
     void setRecQuality(int quality) override;
+    void setPreRoll(int seconds) override;
     void setUseHotKeys(bool use) override;
     // Writes or removes the autostart entry; a failure is shown and the
     // check box goes back to what the entry says.

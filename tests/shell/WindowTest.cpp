@@ -347,6 +347,11 @@ TEST(StatusIcon, RedMicrophonePulsesWhileRecording)
 {
     TestController controller;
     CustomView view(nullptr, &controller);
+    // Listening for the pre-roll shows an amber dot in the corner, until recording.
+    const QPoint corner(CustomView::kWidth - 5, CustomView::kHeight - 5);
+    const QColor idle = view.renderIcon(1.0).pixelColor(corner);
+    view.setListening(true);
+    EXPECT_NE(view.renderIcon(1.0).pixelColor(corner), idle);
     controller.recording = true;
     view.recordingStarted();
     EXPECT_TRUE(view.isPulsing());
