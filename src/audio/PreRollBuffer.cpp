@@ -2,10 +2,11 @@
 #include "audio/PreRollBuffer.h"
 
 #include <algorithm>
+#include <cmath>
 
 PreRollBuffer::PreRollBuffer(uint32_t channels, size_t capacityFrames)
     : m_channels(channels), m_capacity(std::max<size_t>(1, capacityFrames)),
-      m_samples(size_t(channels) * m_capacity, 0.0f)
+      m_samples(size_t(channels) * m_capacity, 0)
 {
 }
 
@@ -16,8 +17,12 @@ void PreRollBuffer::write(const float* const* planes, uint32_t frames)
     size_t left = frames - skip;
     while (left > 0) {
         const size_t run = std::min(left, m_capacity - m_writePos);
-        for (uint32_t c = 0; c < m_channels; ++c)
-            std::copy_n(planes[c] + skip, run, m_samples.begin() + c * m_capacity + m_writePos);
+        for (uint32_t c = 0; c < m_channels; ++c) {
+            const float* in = planes[c] + skip;
+            int16_t* out = m_samples.data() + c * m_capacity + m_writePos;
+            for (size_t i = 0; i < run; ++i)
+                out[i] = int16_t(std::lround(std::clamp(in[i], -1.0f, 1.0f) * 32767.0f));
+        }
         m_writePos = (m_writePos + run) % m_capacity;
         skip += run;
         left -= run;
@@ -31,10 +36,10 @@ std::vector<float> PreRollBuffer::take(size_t& frames)
     std::vector<float> out(size_t(m_channels) * frames);
     const size_t oldest = (m_writePos + m_capacity - frames) % m_capacity;
     for (uint32_t c = 0; c < m_channels; ++c) {
-        const auto channel = m_samples.begin() + c * m_capacity;
-        const size_t firstRun = std::min(frames, m_capacity - oldest);
-        std::copy_n(channel + oldest, firstRun, out.begin() + c * frames);
-        std::copy_n(channel, frames - firstRun, out.begin() + c * frames + firstRun);
+        const int16_t* channel = m_samples.data() + c * m_capacity;
+        float* to = out.data() + c * frames;
+        for (size_t i = 0; i < frames; ++i)
+            to[i] = float(channel[(oldest + i) % m_capacity]) / 32767.0f;
     }
     m_held.store(0, std::memory_order_relaxed);
     m_writePos = 0;

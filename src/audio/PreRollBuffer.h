@@ -7,8 +7,9 @@
 #include <vector>
 
 // The last seconds heard while nothing records, kept in memory only (never
-// on disk). The capture thread writes, wait-free and without allocating; the
-// main thread takes the sound once the capture thread has let go of it.
+// on disk), as 16-bit samples: 30 seconds of stereo at 48 kHz take under 6 MB. The capture thread
+// writes, wait-free and without allocating; the main thread takes the sound once the capture thread
+// has let go of it.
 class PreRollBuffer
 {
 public:
@@ -27,7 +28,7 @@ public:
 private:
     uint32_t m_channels;
     size_t m_capacity;
-    std::vector<float> m_samples; // channel c at c * m_capacity
+    std::vector<int16_t> m_samples; // channel c at c * m_capacity
     size_t m_writePos = 0;
     std::atomic<size_t> m_held{0};
 };
