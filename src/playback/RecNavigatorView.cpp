@@ -325,7 +325,9 @@ void RecNavigatorView::controlTextDidChange()
 void RecNavigatorView::showWaveformOf(const QString& path)
 {
     m_waveformShown = !path.isEmpty() && path == m_waveformPath;
-    if (!m_waveformShown) {
+    // Hidden, not forgotten: the file just recorded comes back at once (its
+    // live envelope) while it is measured again.
+    if (!path.isEmpty() && path != m_waveformPath) {
         m_peaks.clear();
         m_liveSlots.clear();
         m_liveStart = m_liveEnd = 0;

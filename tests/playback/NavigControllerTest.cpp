@@ -11,6 +11,8 @@
 #include "support/TestFiles.h"
 #include "support/Wait.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -99,12 +101,17 @@ TEST_F(NavigController, TheStripShowsTheFilesWaveformAndGrowsItLiveWhileRecordin
     columns = area.strip->waveformColumns(8);
     EXPECT_GT(std::min(columns[0], columns[4]), 0.1f);
     EXPECT_LT(std::max(columns[3], columns[7]), 0.01f);
-    // The same file again: at once from the cache, the live envelope until then.
+    // The file changed (joined): the live envelope stays until it is measured again.
     c.setRecordingMode(false);
+    QFile file(area.delegate.paths[&rec]);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                                 QFileDevice::FileModificationTime));
     c.setCurrentFile(nullptr);
     c.setCurrentFile(&rec);
-    EXPECT_EQ(area.strip->waveformColumns(4),
-              std::vector<float>(columns.begin(), columns.begin() + 4));
+    EXPECT_EQ(area.strip->waveformColumns(8), columns);
+    ASSERT_TRUE(waitUntil([&] { return area.strip->waveformColumns(8) != columns; }));
+    EXPECT_LT(area.strip->waveformColumns(4)[3], 0.01f);
 }
 
 TEST_F(NavigController, WithoutAMovieMarksAreKeptButNotPlacedAndNothingPlays)
