@@ -335,8 +335,8 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
         <translation>Vor einer Aufnahme behaltene Sekunden</translation>
     </message>
     <message>
-        <source>While this is on, the microphone stays open: VoiceTray listens into memory, never to disk.</source>
-        <translation>Solange dies an ist, bleibt das Mikrofon offen: VoiceTray hört in den Arbeitsspeicher mit, nie auf die Festplatte.</translation>
+        <source>The microphone stays open, heard into memory only.</source>
+        <translation>Das Mikrofon bleibt offen, nur in den Arbeitsspeicher.</translation>
     </message>
     <message>
         <source>Choose a Folder for Recordings</source>

@@ -192,7 +192,7 @@ void PreferencesView::buildLayout()
     auto* grid = new QGridLayout;
     grid->setContentsMargins(18, 14, 18, 14);
     grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(8);
+    grid->setVerticalSpacing(6);
     grid->setColumnStretch(1, 1);
     int row = 0;
 
@@ -218,10 +218,7 @@ void PreferencesView::buildLayout()
     auto* preRollRow = new QHBoxLayout;
     preRollRow->setContentsMargins(kCheckIndent, 0, 0, 0);
     preRollRow->addWidget(m_preRollSeconds);
-    preRollRow->addWidget(hint(tr("While this is on, the microphone stays open: VoiceTray "
-                                  "listens into memory, never to disk."),
-                               this),
-                          1);
+    preRollRow->addWidget(hint(tr("The microphone stays open, heard into memory only."), this), 1);
     grid->addLayout(preRollRow, row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 4);
     grid->addWidget(separator(this), row++, 0, 1, 2);
