@@ -74,7 +74,10 @@ library="$HOME/Music/Voice Recordings"
 tone() { ffmpeg -v error -nostdin -y -f lavfi -i "sine=frequency=440:duration=$2" -ac 2 \
   -c:a aac "$library/$1.m4a"; }
 mkdir -p "$library/Meetings" "$library/Ideas" "$XDG_CONFIG_HOME/VoiceTray"
-tone "Meetings/Weekly planning" 95
+# Speech-like: phrases that swell and fade, with pauses between them.
+ffmpeg -v error -nostdin -y -f lavfi -i "sine=frequency=220:duration=95" -ac 2 -c:a aac \
+  -af "volume='0.15+0.85*abs(sin(t*1.3))*gt(sin(t/2.2),-0.4)*(0.5+0.5*sin(t/9))':eval=frame" \
+  "$library/Meetings/Weekly planning.m4a"
 tone "Meetings/Call with the printer" 42
 tone "Ideas/Garden shed" 21
 tone "Interview with Mrs Hill" 185
@@ -146,6 +149,8 @@ mkdir -p resources/screenshots docs
 # The first recording of the list chosen, its marks on the strip below.
 xdotool mousemove $((x + 60)) $((y + 115)) click 1
 shoot resources/screenshots/recordings.png "$frame"
+# Its waveform under the marks, at the foot of the pop-up.
+shoot docs/waveform.png "${w}x110+${x}+$((y + h - 110))"
 
 # The gear at the right end of the toolbar opens the preferences.
 xdotool mousemove $((x + w - 21)) $((y + 33)) click 1
@@ -160,4 +165,4 @@ xdotool mousemove $((x + 170)) $((y + 350)) click 1
 need holds "$library/Untitled 1.m4a" 4
 import -window root -crop "$((w + 40))x$((y + h))+$((x - 40))+0" +repage docs/recording.png
 "$voicetray" --record
-echo "screenshots: wrote docs/recording.png and resources/screenshots/{recordings,preferences}.png"
+echo "screenshots: wrote docs/{recording,waveform}.png and resources/screenshots/{recordings,preferences}.png"

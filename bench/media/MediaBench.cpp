@@ -5,6 +5,8 @@
 // $VT_BENCH_DATA (default: /tmp/voicetray-bench-media); VT_BENCH_SECONDS
 // sets their length (default 3600).
 #include "media/QTMovie.h"
+#include "media/WaveformCache.h"
+#include "media/WaveformPeaks.h"
 
 #include <QDir>
 #include <QFile>
@@ -184,6 +186,29 @@ void CutIntoTenPieces_FfmpegSeekCopy(benchmark::State& state)
     }
 }
 
+// The waveform of a one-hour recording: decoded the first time, then read
+// from the cache.
+void WaveformPeaks_Media(benchmark::State& state)
+{
+    const QString a = recordingA();
+    const CpuCounter cpu(state, RUSAGE_SELF);
+    for (auto _ : state)
+        if (WaveformPeaks::compute(a).empty())
+            state.SkipWithError("no peaks");
+}
+
+void WaveformCached_Media(benchmark::State& state)
+{
+    const QString a = recordingA();
+    QTemporaryDir cache;
+    qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
+    WaveformCache::peaks(a);
+    for (auto _ : state)
+        if (!WaveformCache::load(a))
+            state.SkipWithError("not cached");
+    qunsetenv("XDG_CACHE_HOME");
+}
+
 void ExportMp3ToAac_Media(benchmark::State& state)
 {
     const QString mp3 = song();
@@ -234,5 +259,7 @@ BENCHMARK(CutIntoTenPieces_FfmpegSeekCopy)
 BENCHMARK(ExportMp3ToAac_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(ExportMp3ToAac_FfmpegAac)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(OpenOneHourRecording_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
+BENCHMARK(WaveformPeaks_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(WaveformCached_Media)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 BENCHMARK_MAIN();

@@ -85,6 +85,10 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
 <context>
     <name>CustomView</name>
     <message>
+        <source>VoiceTray: the microphone is open, keeping the last seconds</source>
+        <translation>VoiceTray: Das Mikrofon ist offen, die letzten Sekunden werden behalten</translation>
+    </message>
+    <message>
         <source>VoiceTray: recording %1:%2:%3</source>
         <translation>VoiceTray: Aufnahme %1:%2:%3</translation>
     </message>
@@ -327,6 +331,22 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
 <context>
     <name>PreferencesView</name>
     <message>
+        <source>Keep the last seconds before a recording starts</source>
+        <translation>Die letzten Sekunden vor dem Aufnahmebeginn behalten</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> s</translation>
+    </message>
+    <message>
+        <source>Seconds kept before a recording</source>
+        <translation>Vor einer Aufnahme behaltene Sekunden</translation>
+    </message>
+    <message>
+        <source>The microphone stays open, heard into memory only.</source>
+        <translation>Das Mikrofon bleibt offen, nur in den Arbeitsspeicher.</translation>
+    </message>
+    <message>
         <source>Choose a Folder for Recordings</source>
         <translation>Ordner für Aufnahmen wählen</translation>
     </message>
@@ -453,6 +473,10 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
 <context>
     <name>RecOutlineView</name>
     <message>
+        <source>Export marks...</source>
+        <translation>Marken exportieren …</translation>
+    </message>
+    <message>
         <source>Recordings</source>
         <translation>Aufnahmen</translation>
     </message>
@@ -462,6 +486,34 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>The folder of the recordings is not available. Connect its drive or choose another folder in the preferences.</source>
         <translation>Der Ordner der Aufnahmen ist nicht verfügbar. Schließen Sie sein Laufwerk an oder wählen Sie in den Einstellungen einen anderen Ordner.</translation>
+    </message>
+    <message>
+        <source>The label file &quot;%1&quot; could not be read.</source>
+        <translation>Die Marken-Datei „%1“ konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Line %1 of &quot;%2&quot; is not a label: each line holds a start and an end in seconds and a note, separated by tabs. No marks were added.</source>
+        <translation>Zeile %1 von „%2“ ist keine Marke: Jede Zeile enthält Anfang und Ende in Sekunden und eine Notiz, durch Tabulatoren getrennt. Es wurden keine Marken hinzugefügt.</translation>
+    </message>
+    <message>
+        <source>Label file (*.txt)</source>
+        <translation>Marken-Datei (*.txt)</translation>
+    </message>
+    <message>
+        <source>CUE sheet (*.cue)</source>
+        <translation>CUE-Datei (*.cue)</translation>
+    </message>
+    <message>
+        <source>Export marks</source>
+        <translation>Marken exportieren</translation>
+    </message>
+    <message>
+        <source>A CUE sheet holds at most %1 tracks, and this recording has %2 marks. Export them as a label file instead.</source>
+        <translation>Eine CUE-Datei fasst höchstens %1 Titel, diese Aufnahme hat aber %2 Marken. Exportieren Sie sie stattdessen als Marken-Datei.</translation>
+    </message>
+    <message>
+        <source>The marks could not be written to &quot;%1&quot;.</source>
+        <translation>Die Marken konnten nicht nach „%1“ geschrieben werden.</translation>
     </message>
     <message>
         <source>Quit VoiceTray</source>

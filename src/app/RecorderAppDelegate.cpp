@@ -102,6 +102,10 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
 
     connect(m_recorder.get(), &KvSoundFileRecorder::userMessage, this,
             [](const QString& text) { QnMessageBox(text); });
+    connect(m_recorder.get(), &KvSoundFileRecorder::isListeningChanged, this, [this](bool on) {
+        if (m_statusView)
+            m_statusView->setListening(on);
+    });
     ConversionQueue& conversions = m_conversions.queue();
     connect(&conversions, &ConversionQueue::loaded, this,
             [this](const QString& destination) { audioLoadCompleate(destination); });
@@ -180,6 +184,7 @@ void RecorderAppDelegate::setupStatusItem()
     m_statusItem->show();
     if (isRecording())
         m_statusView->recordingStarted();
+    m_statusView->setListening(m_recorder->isListening());
 }
 
 void RecorderAppDelegate::showAtStartupTimerFire()
@@ -294,6 +299,7 @@ void RecorderAppDelegate::setupRecordingSettings()
     m_prefView->setSoundThreshold(m_settings.soundThreshold());
     m_prefView->setSkipSilence(m_settings.skipSilence());
     m_prefView->setRecQuality(m_settings.recQuality());
+    m_prefView->setPreRoll(m_settings.preRoll());
 }
 
 void RecorderAppDelegate::setupHotKeys()
@@ -366,6 +372,12 @@ void RecorderAppDelegate::setRecQuality(int quality)
     stopRecording();
     m_recorder->setQuality(quality);
     m_settings.setRecQuality(quality);
+}
+
+void RecorderAppDelegate::setPreRoll(int seconds)
+{
+    m_settings.setPreRoll(seconds);
+    m_recorder->setPreRoll(m_settings.preRoll());
 }
 
 void RecorderAppDelegate::setUseHotKeys(bool use)

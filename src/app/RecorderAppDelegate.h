@@ -89,6 +89,7 @@ public:
     void setSkipSilence(bool skip) override;
     void setSoundThreshold(float threshold) override;
     void setRecQuality(int quality) override;
+    void setPreRoll(int seconds) override;
     void setUseHotKeys(bool use) override;
     // Writes or removes the autostart entry; a failure is shown and the
     // check box goes back to what the entry says.
@@ -168,6 +169,11 @@ public:
     bool movieShouldContinueOperation(QTMovieOperationPhase phase, double fraction);
     static double fileDuration(const QString& path);
     bool moveFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
+    // A label file's labels become marks of the recording; a file that is
+    // not one adds nothing and says which line is wrong.
+    bool importMarks(const QString& path, RecItem* rec) override;
+    // Asks where, then writes a label file or a CUE sheet of the marks.
+    void exportMarks(RecItem* rec) override;
     GeneralRecItem* moveFile(const QString& path, GeneralRecItem* nearItem, bool beforeItem,
                              bool allowInGrouping);
     // The destinations of the conversions not yet written, in the order they were started.

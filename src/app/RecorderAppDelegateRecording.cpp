@@ -138,6 +138,8 @@ void RecorderAppDelegate::startStopRecording(QObject*)
     group->setExpanded(true);
     m_outlineController->selectItem(m_outlineController->addItem(std::move(row), group));
     m_recNavigController->setRecordingMode(true);
+    // The file begins with the seconds heard before the start.
+    m_timeView->setTime(float(m_recorder->preRollTaken()));
     m_timeView->startRecording();
     updateButtonsState();
 }
@@ -198,6 +200,7 @@ void RecorderAppDelegate::resumeStopRecording(QObject*)
         return;
     stopPseudoRecord();
     m_recorder->setOutputFilePath(part);
+    m_recorder->setTakePreRoll(false);
     m_recorder->start();
     if (m_recorder->isRecording()) {
         m_recNavigController->setRecordingMode(true);

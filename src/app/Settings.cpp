@@ -3,6 +3,7 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <algorithm>
 
 QString Settings::outputFolder() const
 {
@@ -60,6 +61,17 @@ bool Settings::skipSilence() const
 void Settings::setSkipSilence(bool skip)
 {
     m_store.setValue(kSkipSilence, skip);
+}
+
+int Settings::preRoll() const
+{
+    const int seconds = m_store.value(kPreRoll, 0).toInt();
+    return seconds <= 0 ? 0 : std::clamp(seconds, 5, 30);
+}
+
+void Settings::setPreRoll(int seconds)
+{
+    m_store.setValue(kPreRoll, seconds);
 }
 
 int Settings::recQuality() const

@@ -13,6 +13,8 @@ public:
     static constexpr const char* kSoundThreshold = "SoundThreshold";
     static constexpr const char* kSkipSilence = "SkipSilence";
     static constexpr const char* kRecQuality = "RecQuality";
+    // Seconds kept from before a recording starts; 0 (the default) is off.
+    static constexpr const char* kPreRoll = "PreRoll";
     static constexpr const char* kIgnoreGlobalHotKeys = "IgnoreGlobalHotKeys";
     static constexpr const char* kHideDescrWnd = "HideDescrWnd";
     static constexpr const char* kFirstStartDate = "FSD";
@@ -40,6 +42,9 @@ public:
     void setSkipSilence(bool skip);
     // A stored 0 reads as the default 2; not clamped here.
     int recQuality() const;
+    // 0, or 5 to 30 seconds.
+    int preRoll() const;
+    void setPreRoll(int seconds);
     void setRecQuality(int quality);
     bool ignoreGlobalHotKeys() const;
     void setIgnoreGlobalHotKeys(bool ignore);

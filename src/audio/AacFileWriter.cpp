@@ -251,8 +251,28 @@ bool AacFileWriter::push(const KvAudioBufferList& buffers, uint32_t frames)
     return true;
 }
 
+void AacFileWriter::setLeadIn(std::vector<float> samples, size_t frames)
+{
+    m_leadIn = std::move(samples);
+    m_leadInFrames = m_leadIn.size() >= frames * m_input.channels ? frames : 0;
+}
+
+void AacFileWriter::writeLeadIn()
+{
+    std::vector<const float*> planes(m_input.channels);
+    for (size_t at = 0; at < m_leadInFrames; at += m_input.bufferFrames) {
+        const auto frames = uint32_t(std::min<size_t>(m_input.bufferFrames, m_leadInFrames - at));
+        for (uint32_t c = 0; c < m_input.channels; ++c)
+            planes[c] = m_leadIn.data() + c * m_leadInFrames + at;
+        encodeBuffer(planes.data(), frames);
+    }
+    m_leadIn = {};
+    m_leadInFrames = 0;
+}
+
 void AacFileWriter::run()
 {
+    writeLeadIn();
     const size_t bufferSamples = m_readBuffer.size();
     for (;;) {
         // Read the flag first: whatever was pushed before it was set is drained below.

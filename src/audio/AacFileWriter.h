@@ -60,6 +60,9 @@ public:
     // creates the file (erasing one of that name), so that a refused format
     // leaves no file behind.
     Result open(const QString& path, const Output& output, const Input& input);
+    // Main thread, before start(): sound that goes into the file ahead of the
+    // first pushed buffer, one channel after the other (channels x frames).
+    void setLeadIn(std::vector<float> samples, size_t frames);
     // Main thread. Writes the header and starts the writer thread; without
     // the thread the caller feeds encodeBuffer() itself (benchmarks).
     Result start(bool runThread = true);
@@ -79,6 +82,7 @@ public:
 
 private:
     void run();
+    void writeLeadIn();
     Result setUp(const QString& path, const Output& output, const Input& input);
     Result openEncoder(const Output& output, const Input& input);
     bool convert(const uint8_t* const* planes, int frames);
@@ -105,6 +109,8 @@ private:
     std::unique_ptr<SpscRingBuffer> m_ring;
     std::vector<float> m_readBuffer;
     std::vector<const float*> m_readPlanes;
+    std::vector<float> m_leadIn;
+    size_t m_leadInFrames = 0;
     std::thread m_thread;
     std::atomic<bool> m_stopRequested{false};
     std::atomic<uint64_t> m_dropped{0};

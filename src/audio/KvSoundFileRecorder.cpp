@@ -2,8 +2,10 @@
 #include "audio/KvSoundFileRecorder.h"
 
 #include "audio/AacFileWriter.h"
+#include "audio/AudioLog.h"
 #include "audio/IsSilence.h"
 #include "audio/KvAudioBufferList.h"
+#include "audio/PreRollBuffer.h"
 #include "audio/PulseCapture.h"
 #include "audio/PulseConnection.h"
 #include "audio/PulseSources.h"
@@ -13,6 +15,7 @@
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <thread>
 
 namespace {
 
@@ -24,6 +27,8 @@ constexpr double kBufferSeconds = 512.0 / 44100.0;
 // larger sources down to that.
 constexpr uint32_t kMaxCaptureChannels = 8;
 constexpr int kTimeNoticeIntervalMs = 33;
+// The capture thread answers a hand-over at its next buffer, some 12 ms away.
+constexpr auto kHandOverWait = std::chrono::milliseconds(200);
 
 QVariantMap preset(double sampleRate)
 {
@@ -41,6 +46,16 @@ QVariantMap preset(double sampleRate)
 int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
 {
     auto* recorder = static_cast<KvSoundFileRecorder*>(context);
+    if (recorder->m_listening.load(std::memory_order_acquire)) {
+        if (!recorder->m_handOver.load(std::memory_order_acquire)) {
+            recorder->m_preRoll->write(recorder->m_audioBuffer->channels(), frameCount);
+            // The level meter goes on showing what is heard.
+            IsSilence(frameCount, recorder->m_audioBuffer.get());
+            return kNoErr;
+        }
+        // From this buffer on the pre-roll is the main thread's, and the sound goes to the file.
+        recorder->m_listening.store(false, std::memory_order_release);
+    }
     const bool pseudo = SilenceSettings::pseudoRecord.load(std::memory_order_relaxed);
     if (SilenceSettings::skipSilence.load(std::memory_order_relaxed)) {
         const bool silent = IsSilence(frameCount, recorder->m_audioBuffer.get());
@@ -153,6 +168,7 @@ void KvSoundFileRecorder::setOutputFormat(const QVariantMap& format)
         return;
     m_outputFormat = format;
     cleanUp();
+    startListening();
 }
 
 void KvSoundFileRecorder::setOutputFilePath(const QString& path)
@@ -160,7 +176,9 @@ void KvSoundFileRecorder::setOutputFilePath(const QString& path)
     if (path == m_outputFilePath)
         return;
     m_outputFilePath = path;
-    cleanUp();
+    // Listening writes nothing, so the heard seconds stay for the new file.
+    if (!m_listeningActive)
+        cleanUp();
     emit outputFilePathChanged(m_outputFilePath);
 }
 
@@ -176,6 +194,7 @@ void KvSoundFileRecorder::setInputDevice(const QString& name)
         return;
     m_inputDeviceName = name;
     cleanUp();
+    startListening();
 }
 
 bool KvSoundFileRecorder::isRecording() const
@@ -189,6 +208,7 @@ void KvSoundFileRecorder::setSkipSilence(bool skip)
         return;
     SilenceSettings::skipSilence.store(skip);
     cleanUp();
+    startListening();
 }
 
 bool KvSoundFileRecorder::isSkipSilence() const
@@ -211,6 +231,8 @@ float KvSoundFileRecorder::inputLevel() const
 void KvSoundFileRecorder::setPseudoRecord(bool pseudo)
 {
     SilenceSettings::pseudoRecord.store(pseudo);
+    if (!pseudo)
+        startListening();
 }
 
 bool KvSoundFileRecorder::findSource(const QString& description, QString& sourceName)
@@ -299,7 +321,7 @@ QString KvSoundFileRecorder::configureAU()
     return {};
 }
 
-QString KvSoundFileRecorder::setupAudioFile()
+QString KvSoundFileRecorder::setupAudioFile(bool startWriting)
 {
     const uint32_t fileType = KvAudioOutputFileTypeFromDictionary(m_outputFormat);
     QString muxer;
@@ -328,7 +350,7 @@ QString KvSoundFileRecorder::setupAudioFile()
         .bufferFrames = m_audioSamples,
     };
     AacFileWriter::Result result = writer->open(m_outputFilePath, output, input);
-    if (result == AacFileWriter::Result::Ok)
+    if (result == AacFileWriter::Result::Ok && startWriting)
         result = writer->start();
     switch (result) {
     case AacFileWriter::Result::Ok:
@@ -360,9 +382,23 @@ void KvSoundFileRecorder::start(QObject*)
 {
     if (m_isRecording)
         return;
-    if (!m_audioUnit)
-        prepare();
+    // The level meter of the preferences opens a capture of its own.
+    if (SilenceSettings::pseudoRecord.load())
+        stopListening();
+    const bool takePreRoll = std::exchange(m_takePreRoll, true);
+    m_preRollTaken = 0;
     m_startHostTime = PulseCapture::monotonicNanos();
+    if (m_listeningActive) {
+        m_takePreRoll = takePreRoll;
+        const QString message = takeOverListening();
+        m_takePreRoll = true;
+        if (!message.isEmpty()) {
+            cleanUp();
+            emit userMessage(message);
+        }
+    } else if (!m_audioUnit) {
+        prepare();
+    }
     m_currSeconds.store(0.0);
     m_timeChanged.store(false);
     m_delegateWantsTimeChanges = isSignalConnected(
@@ -387,10 +423,12 @@ void KvSoundFileRecorder::stop(QObject*)
     setRecording(false);
     emit soundFileRecorderWasStopped(this);
     cleanUp();
+    startListening();
 }
 
 void KvSoundFileRecorder::cleanUp()
 {
+    stopListening();
     stop();
     // The capture goes first so that no callback can reach a closing file.
     m_audioUnit.reset();
@@ -412,4 +450,91 @@ void KvSoundFileRecorder::notifyDelegateOfTimeChange()
 {
     if (m_timeChanged.exchange(false) && m_isRecording)
         emit soundFileRecorderReachedDuration(this, currSeconds());
+}
+
+void KvSoundFileRecorder::setPreRoll(int seconds)
+{
+    seconds = std::max(0, seconds);
+    if (seconds == m_preRollSeconds)
+        return;
+    m_preRollSeconds = seconds;
+    if (m_isRecording)
+        return;
+    stopListening();
+    cleanUp();
+    startListening();
+}
+
+double KvSoundFileRecorder::heardSeconds() const
+{
+    return m_preRoll && m_actualOutputFormat.mSampleRate > 0
+               ? double(m_preRoll->heldFrames()) / m_actualOutputFormat.mSampleRate
+               : 0.0;
+}
+
+void KvSoundFileRecorder::startListening()
+{
+    if (m_preRollSeconds <= 0 || m_isRecording || m_listeningActive ||
+        SilenceSettings::pseudoRecord.load())
+        return;
+    if (!m_audioUnit) {
+        if (const QString message = configureAU(); !message.isEmpty()) {
+            qCWarning(lcAudio, "Cannot listen for the pre-roll: %s", qPrintable(message));
+            cleanUp();
+            return;
+        }
+    }
+    m_preRoll = std::make_unique<PreRollBuffer>(
+        m_audioChannels, size_t(std::lround(m_actualOutputFormat.mSampleRate * m_preRollSeconds)));
+    m_handOver.store(false);
+    m_listening.store(true);
+    if (!m_audioUnit->start()) {
+        qCWarning(lcAudio, "Cannot listen for the pre-roll: the capture does not start");
+        m_listening.store(false);
+        cleanUp();
+        return;
+    }
+    m_listeningActive = true;
+    emit isListeningChanged(true);
+}
+
+void KvSoundFileRecorder::stopListening()
+{
+    if (!m_listeningActive)
+        return;
+    m_listeningActive = false;
+    // The capture goes first, so that no callback reaches the pre-roll.
+    m_audioUnit.reset();
+    m_server.reset();
+    m_listening.store(false);
+    m_preRoll.reset();
+    emit isListeningChanged(false);
+}
+
+QString KvSoundFileRecorder::takeOverListening()
+{
+    m_listeningActive = false;
+    emit isListeningChanged(false);
+    if (const QString message = setupAudioFile(false); !message.isEmpty())
+        return message;
+    m_handOver.store(true, std::memory_order_release);
+    const auto deadline = std::chrono::steady_clock::now() + kHandOverWait;
+    while (m_listening.load(std::memory_order_acquire) &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    // A source that delivers nothing now: the capture is paused for the hand-over.
+    if (m_listening.load(std::memory_order_acquire)) {
+        m_audioUnit->pause();
+        m_listening.store(false, std::memory_order_release);
+    }
+    size_t frames = 0;
+    std::vector<float> heard = m_preRoll->take(frames);
+    m_preRoll.reset();
+    if (m_takePreRoll) {
+        m_preRollTaken = double(frames) / m_actualOutputFormat.mSampleRate;
+        m_outputAudioFile->setLeadIn(std::move(heard), frames);
+    }
+    if (m_outputAudioFile->start() != AacFileWriter::Result::Ok)
+        return tr("Could not initialize asynchronous writing");
+    return {};
 }

@@ -14,6 +14,7 @@
 
 class AacFileWriter;
 class KvAudioBufferList;
+class PreRollBuffer;
 class PulseCapture;
 class PulseConnection;
 
@@ -68,6 +69,20 @@ public:
     float inputLevel() const;
     void setPseudoRecord(bool pseudo);
 
+    // Pre-roll: while it is on (seconds > 0) and nothing records, the engine
+    // listens into memory only, and a recording begins with the last seconds
+    // heard. Off with 0.
+    void setPreRoll(int seconds);
+    int preRoll() const { return m_preRollSeconds; }
+    bool isListening() const { return m_listeningActive; }
+    // Whether the next start() begins with what was heard before it; a
+    // continuation does not. Holds for one start.
+    void setTakePreRoll(bool take) { m_takePreRoll = take; }
+    // Seconds heard and kept in memory while listening. Any thread.
+    double heardSeconds() const;
+    // Seconds of sound from before the last start() that began its file.
+    double preRollTaken() const { return m_preRollTaken; }
+
     // Wall-clock seconds from the start to the last written buffer.
     double currSeconds() const { return m_currSeconds.load(std::memory_order_relaxed); }
     // The capture format of the current configuration.
@@ -84,6 +99,7 @@ public slots:
 
 signals:
     void isRecordingChanged(bool isRecording);
+    void isListeningChanged(bool isListening);
     void outputFilePathChanged(const QString& path);
     void soundFileRecorderWasStarted(KvSoundFileRecorder* recorder);
     // After the recording state was cleared, before the file is closed.
@@ -97,7 +113,12 @@ private:
     friend int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount);
 
     void cleanUp();
-    QString setupAudioFile();
+    QString setupAudioFile(bool startWriting = true);
+    void startListening();
+    void stopListening();
+    // The listening capture goes on as the recording's, and the sound it
+    // kept becomes the start of the file.
+    QString takeOverListening();
     QString configureAU();
     bool findSource(const QString& description, QString& sourceName);
     void setRecording(bool recording);
@@ -123,4 +144,14 @@ private:
     std::atomic<bool> m_timeChanged{false};
     QTimer m_timeNoticeTimer;
     uint64_t m_droppedBuffers = 0;
+
+    std::unique_ptr<PreRollBuffer> m_preRoll;
+    int m_preRollSeconds = 0;
+    bool m_takePreRoll = true;
+    double m_preRollTaken = 0;
+    bool m_listeningActive = false;
+    // Set while the capture thread keeps sound in the pre-roll; the capture
+    // thread clears it itself once asked to hand over.
+    std::atomic<bool> m_listening{false};
+    std::atomic<bool> m_handOver{false};
 };

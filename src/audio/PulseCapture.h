@@ -40,6 +40,8 @@ public:
     void setBufferList(KvAudioBufferList* buffers, uint32_t bufferFrames);
 
     bool start();
+    // Corks the stream: once it returns no callback runs until start().
+    bool pause() { return cork(true); }
     // After stop() returns the callback no longer runs.
     bool stop();
 

@@ -5,6 +5,7 @@
 #include <QStringList>
 
 class GeneralRecItem;
+class RecItem;
 
 // What the outline asks of the application controller.
 class OutlineDelegate
@@ -27,4 +28,9 @@ public:
     // means the top of the outline.
     virtual bool importFiles(const QStringList&, GeneralRecItem*, bool) { return false; }
     virtual bool moveFiles(const QStringList&, GeneralRecItem*, bool) { return false; }
+
+    // Time marks to and from other tools: a label file dropped on a
+    // recording's row adds its labels; the row's menu exports the marks.
+    virtual bool importMarks(const QString&, RecItem*) { return false; }
+    virtual void exportMarks(RecItem*) {}
 };

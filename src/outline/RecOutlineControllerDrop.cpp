@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Where a drop lands in the outline, and handing drops to the application.
 #include "library/RecGroup.h"
+#include "library/RecItem.h"
 #include "library/WalkRows.h"
 #include "outline/OutlineDelegate.h"
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 
@@ -114,10 +116,20 @@ QStringList RecOutlineController::dragPaths(GeneralRecItem* item) const
     return paths;
 }
 
-void RecOutlineController::filesDropped(const QStringList& paths, const QPoint&)
+void RecOutlineController::filesDropped(const QStringList& paths, const QPoint& point)
 {
     if (paths.isEmpty() || !m_appDelegate)
         return;
+    // Label files dropped on a recording are its marks, not sounds to import.
+    const bool labels = std::all_of(paths.begin(), paths.end(), [](const QString& path) {
+        return path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
+    });
+    GeneralRecItem* row = labels ? itemByPos(point, mainItem()) : nullptr;
+    if (RecItem* rec = row ? row->asItem() : nullptr) {
+        for (const QString& path : paths)
+            m_appDelegate->importMarks(path, rec);
+        return;
+    }
     GeneralRecItem* nearItem = nullptr;
     bool beforeItem = true;
     if (GeneralRecItem* h = findHighlightedItem(mainItem()); h && h->insertLineVisible()) {

@@ -13,13 +13,16 @@
 #include "outline/RecOutlineController.h"
 
 #include <QAccessible>
+#include <QContextMenuEvent>
 #include <QDrag>
 #include <QDragEnterEvent>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPointer>
 #include <cmath>
 
 namespace {
@@ -270,4 +273,19 @@ void RecOutlineView::dropEvent(QDropEvent* event)
         m_controller->filesDropped(paths, event->position().toPoint());
     m_controller->hideInsertPoint(m_controller->mainItem());
     event->acceptProposedAction();
+}
+
+void RecOutlineView::contextMenuEvent(QContextMenuEvent* event)
+{
+    GeneralRecItem* row =
+        m_controller ? m_controller->itemByPos(event->pos(), m_controller->mainItem()) : nullptr;
+    RecItem* rec = row ? row->asItem() : nullptr;
+    if (!rec || !m_controller->appDelegate())
+        return;
+    QMenu menu(this);
+    QAction* exportMarks = menu.addAction(tr("Export marks..."));
+    exportMarks->setEnabled(!rec->marks().empty());
+    const QPointer<RecItem> guard(rec);
+    if (menu.exec(event->globalPos()) == exportMarks && guard)
+        m_controller->appDelegate()->exportMarks(guard);
 }

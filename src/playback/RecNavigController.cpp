@@ -18,6 +18,8 @@ RecNavigController::RecNavigController(QObject* parent) : QObject(parent)
     connect(&m_timer, &QTimer::timeout, this, &RecNavigController::updateSlider);
     m_durationTimer.setInterval(kDurationInterval);
     connect(&m_durationTimer, &QTimer::timeout, this, &RecNavigController::durationTimerFire);
+    m_levelTimer.setInterval(kLevelInterval);
+    connect(&m_levelTimer, &QTimer::timeout, this, &RecNavigController::levelTimerFire);
 }
 
 RecNavigController::~RecNavigController() = default;
@@ -80,6 +82,11 @@ void RecNavigController::setCurrentFile(GeneralRecItem* item)
             m_timeView->setTime(0);
     }
     m_currentRec = rec;
+    m_currentPath = path;
+    // The file of a recording being made is not measured: its level is.
+    if (m_recNavigatorView)
+        m_recNavigatorView->showWaveformOf(m_appDelegate && m_appDelegate->isRecording() ? QString()
+                                                                                         : path);
 
     if (rec && !path.isEmpty() && QFileInfo::exists(path)) {
         if (m_recSlider)
@@ -333,8 +340,14 @@ void RecNavigController::setRecordingMode(bool on)
             m_recSlider->setEnabled(false);
         }
         m_durationTimer.start();
+        m_levelTimer.start();
+        if (m_recNavigatorView)
+            m_recNavigatorView->beginLive(m_currentPath, curFileDuration());
     } else {
         m_durationTimer.stop();
+        m_levelTimer.stop();
+        if (m_recNavigatorView)
+            m_recNavigatorView->endLive();
         if (m_recSlider) {
             m_recSlider->setDoubleValue(0.0);
             m_recSlider->setEnabled(true);
@@ -359,4 +372,10 @@ double RecNavigController::curFileDuration() const
     if (!m_movie || m_movieDuration.timeScale == 0)
         return 0;
     return double(m_movieDuration.timeValue) / m_movieDuration.timeScale;
+}
+
+void RecNavigController::levelTimerFire()
+{
+    if (m_recNavigatorView && m_timeView && m_appDelegate)
+        m_recNavigatorView->addLiveLevel(m_timeView->time(), m_appDelegate->inputLevel());
 }

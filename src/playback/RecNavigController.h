@@ -28,6 +28,7 @@ class RecNavigController : public QObject
 public:
     static constexpr int kPlaybackInterval = 15;  // ms
     static constexpr int kDurationInterval = 300; // ms
+    static constexpr int kLevelInterval = 50;     // ms
     static constexpr int kPreviewLength = 950;    // ms
     static constexpr int kLoadTimeout = 10000;    // ms
     static constexpr double kJump = 30.0;         // seconds
@@ -73,6 +74,8 @@ public:
     void setRecordingMode(bool on);
     bool isRecordMode() const { return m_isRecordMode; }
     void durationTimerFire();
+    // Hands the level heard now to the strip's live waveform.
+    void levelTimerFire();
     double curFileDuration() const;
 
     static QString continueNoteText();
@@ -95,6 +98,8 @@ private:
     QPointer<RecItem> m_currentRec;
     bool m_isRecordMode = false;
     QTimer m_durationTimer;
+    QTimer m_levelTimer;
+    QString m_currentPath;
     // Only the latest preview may end the sound it started.
     quint64 m_previewSerial = 0;
 };

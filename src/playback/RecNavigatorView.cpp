@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/RecNavigatorView.h"
 
+#include "media/WaveformPeaks.h"
 #include "playback/NoteTextField.h"
 #include "playback/NoteView.h"
 #include "playback/PlaybackDelegate.h"
 #include "playback/RecNavigController.h"
 #include "playback/SliderWithNotes.h"
+#include "playback/WaveformLoader.h"
 #include "shell/Images.h"
 #include "shell/NoteWindow.h"
 
@@ -18,6 +20,10 @@
 RecNavigatorView::RecNavigatorView(QWidget* parent)
     : QWidget(parent), m_selectedNote(Images::image(QStringLiteral("marker_selected.png"))),
       m_generalNote(Images::image(QStringLiteral("marker.png"))),
+      m_waveformLoader(std::make_unique<WaveformLoader>(
+          [this](const QString& path, const std::vector<float>& peaks) {
+              waveformLoaded(path, peaks);
+          })),
       m_noteView(std::make_unique<NoteView>())
 {
     setMouseTracking(true);
@@ -153,6 +159,7 @@ void RecNavigatorView::paintEvent(QPaintEvent* event)
     painter.setCompositionMode(QPainter::CompositionMode_Source);
     painter.fillRect(event->rect(), QColor::fromRgbF(0.2f, 0.2f, 0.2f, 0.5f));
     painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    drawWaveform(painter);
     if (!m_notes)
         return;
     for (const TimeMark& mark : *m_notes) {
@@ -313,4 +320,132 @@ void RecNavigatorView::controlTextDidChange()
     if (m_recNavigController)
         m_recNavigController->noteChanged(copy);
     m_noteChanged = true;
+}
+
+void RecNavigatorView::showWaveformOf(const QString& path)
+{
+    m_waveformShown = !path.isEmpty() && path == m_waveformPath;
+    // Hidden, not forgotten: the file just recorded comes back at once (its
+    // live envelope) while it is measured again.
+    if (!path.isEmpty() && path != m_waveformPath) {
+        m_peaks.clear();
+        m_liveSlots.clear();
+        m_liveStart = m_liveEnd = 0;
+    }
+    m_waveformLoader->request(path);
+    update();
+}
+
+void RecNavigatorView::waveformLoaded(const QString& path, const std::vector<float>& peaks)
+{
+    // A file still being written is no envelope to show.
+    if (m_live)
+        return;
+    m_waveformPath = path;
+    m_waveformShown = true;
+    m_peaks = peaks;
+    m_liveSlots.clear();
+    m_liveStart = m_liveEnd = 0;
+    update();
+}
+
+void RecNavigatorView::beginLive(const QString& path, double fromSeconds)
+{
+    m_waveformLoader->request(QString());
+    if (path != m_waveformPath || !m_waveformShown || fromSeconds <= 0) {
+        m_peaks.clear();
+        fromSeconds = std::max(0.0, fromSeconds);
+    }
+    m_waveformPath = path;
+    m_waveformShown = true;
+    m_live = true;
+    m_liveStart = m_peaks.empty() ? 0.0 : fromSeconds;
+    m_liveEnd = m_liveStart;
+    m_liveSlots.clear();
+    update();
+}
+
+void RecNavigatorView::addLiveLevel(double seconds, float level)
+{
+    if (!m_live || !std::isfinite(seconds) || seconds < m_liveStart)
+        return;
+    const auto slot = size_t((seconds - m_liveStart) / kLiveSlot);
+    // A level covers the stretch since the one before, so no slot stays empty.
+    const size_t first = std::min(slot, m_liveSlots.size());
+    if (slot >= m_liveSlots.size())
+        m_liveSlots.resize(slot + 1, 0.0f);
+    const float peak = std::clamp(level / 2.0f, 0.0f, 1.0f);
+    for (size_t i = first; i <= slot; ++i)
+        m_liveSlots[i] = std::max(m_liveSlots[i], peak);
+    m_liveEnd = std::max(m_liveEnd, seconds);
+    update();
+}
+
+void RecNavigatorView::endLive()
+{
+    m_live = false;
+}
+
+float RecNavigatorView::envelopeBetween(double from, double to) const
+{
+    float peak = 0;
+    if (from < m_liveStart && !m_peaks.empty() && m_liveStart > 0) {
+        const double n = double(m_peaks.size());
+        const auto first = size_t(std::clamp(from / m_liveStart * n, 0.0, n - 1));
+        const auto last = size_t(std::clamp(std::min(to, m_liveStart) / m_liveStart * n, 0.0, n));
+        for (size_t i = first; i < std::max(last, first + 1); ++i)
+            peak = std::max(peak, m_peaks[i]);
+    }
+    if (to > m_liveStart && !m_liveSlots.empty()) {
+        const double n = double(m_liveSlots.size());
+        const auto first = size_t(std::clamp((from - m_liveStart) / kLiveSlot, 0.0, n - 1));
+        const auto last = size_t(std::clamp((to - m_liveStart) / kLiveSlot, 0.0, n));
+        for (size_t i = first; i < std::max(last, first + 1); ++i)
+            peak = std::max(peak, m_liveSlots[i]);
+    }
+    return peak;
+}
+
+std::vector<float> RecNavigatorView::waveformColumns(int count) const
+{
+    if (!m_waveformShown || count <= 0 || (m_peaks.empty() && m_liveSlots.empty()))
+        return {};
+    if (m_liveSlots.empty() && m_liveEnd <= m_liveStart)
+        return WaveformPeaks::columns(m_peaks, count);
+    // The live envelope and the file it continues share the strip by their lengths.
+    const double total = std::max(m_liveEnd, m_liveStart + kLiveSlot);
+    std::vector<float> columns(static_cast<size_t>(count));
+    for (int c = 0; c < count; ++c)
+        columns[size_t(c)] = envelopeBetween(total * c / count, total * (c + 1) / count);
+    return columns;
+}
+
+void RecNavigatorView::drawWaveform(QPainter& painter)
+{
+    if (!m_recSlider || !m_waveformShown)
+        return;
+    // Between the centres of the markers at the two ends, one column per
+    // device pixel, so that the envelope stays sharp on a HiDPI screen.
+    const QRect slider(m_recSlider->mapTo(this, QPoint(0, 0)), m_recSlider->size());
+    const double ratio = devicePixelRatioF();
+    const double left = (slider.x() + 3 + kMarkerWidth / 2.0) * ratio;
+    const int count = int((slider.width() - 15) * ratio);
+    const std::vector<float> columns = waveformColumns(count);
+    if (columns.empty())
+        return;
+    const double middle = height() / 2.0 * ratio;
+    const double reach = (height() / 2.0 - 2) * ratio;
+    painter.save();
+    painter.scale(1 / ratio, 1 / ratio);
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QColor(0x8a, 0xb4, 0xf0, 190));
+    // Scaled to the loudest place, so that a quiet recording shows its shape
+    // too; near silence is not blown up into noise.
+    const float loudest = std::max(*std::max_element(columns.begin(), columns.end()), 0.05f);
+    for (int c = 0; c < count; ++c) {
+        const int half = int(std::lround(std::sqrt(columns[size_t(c)] / loudest) * reach));
+        const int x = int(left) + c;
+        painter.drawLine(x, int(middle) - half, x, int(middle) + half);
+    }
+    painter.restore();
 }

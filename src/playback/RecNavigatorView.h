@@ -16,6 +16,7 @@
 
 class NoteView;
 class NoteWindow;
+class WaveformLoader;
 class PlaybackDelegate;
 class RecNavigController;
 
@@ -74,6 +75,22 @@ public:
 
     void controlTextDidChange();
 
+    // The waveform drawn under the marks: the peak envelope of the recording's
+    // file, measured without blocking the window. Another path hides the
+    // envelope shown until its own arrives; the same path keeps it shown
+    // while it is measured again. An empty path shows none.
+    void showWaveformOf(const QString& path);
+    // While a recording is made its envelope grows from the levels heard,
+    // after the envelope of the file it continues (fromSeconds long), if any.
+    void beginLive(const QString& path, double fromSeconds);
+    // Capture level (largest minus smallest sample) heard at that time.
+    void addLiveLevel(double seconds, float level);
+    void endLive();
+    bool isLive() const { return m_live; }
+    // The envelope in count columns over the strip's length; empty when none is shown.
+    std::vector<float> waveformColumns(int count) const;
+    static constexpr double kLiveSlot = 0.05; // seconds
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
@@ -89,6 +106,9 @@ private:
     void startHidingTimer();
     void stopHidingTimer();
     void hidingTimerFire();
+    void waveformLoaded(const QString& path, const std::vector<float>& peaks);
+    float envelopeBetween(double from, double to) const;
+    void drawWaveform(QPainter& painter);
 
     PlaybackDelegate* m_appDelegate = nullptr;
     RecNavigController* m_recNavigController = nullptr;
@@ -104,6 +124,15 @@ private:
     std::map<int, QRect> m_trackingRects;
     std::set<int> m_inside;
     int m_nextTrackingTag = 1;
+
+    std::unique_ptr<WaveformLoader> m_waveformLoader;
+    QString m_waveformPath;
+    bool m_waveformShown = false;
+    std::vector<float> m_peaks;
+    bool m_live = false;
+    double m_liveStart = 0;
+    double m_liveEnd = 0;
+    std::vector<float> m_liveSlots;
 
     // The view outlives every pop-up that borrows it.
     std::unique_ptr<NoteView> m_noteView;

@@ -9,6 +9,7 @@
 #include <QIcon>
 #include <QPainter>
 #include <QPalette>
+#include <QPen>
 #include <QPixmap>
 #include <QSystemTrayIcon>
 #include <algorithm>
@@ -56,6 +57,12 @@ QImage CustomView::renderIcon(qreal devicePixelRatio) const
     if (m_redMicFraction > 0) {
         painter.setOpacity(std::min(m_redMicFraction, 1.0f));
         painter.drawImage(QPointF(0.1, 1), sharp ? m_redMicrophone2x : m_redMicrophone);
+    }
+    if (m_listening && !m_recTimer.isActive()) {
+        painter.setOpacity(1.0);
+        painter.setPen(QPen(QColor(0x20, 0x20, 0x20), 1.0));
+        painter.setBrush(QColor(0xff, 0xb3, 0x1a));
+        painter.drawEllipse(QPointF(kWidth - 4.5, kHeight - 4.5), 3.5, 3.5);
     }
     return icon;
 }
@@ -127,11 +134,19 @@ void CustomView::recTimerFire()
     updateToolTip();
 }
 
+void CustomView::setListening(bool listening)
+{
+    m_listening = listening;
+    redraw();
+    updateToolTip();
+}
+
 void CustomView::updateToolTip()
 {
     if (!m_trayIcon)
         return;
-    QString text = QStringLiteral("VoiceTray");
+    QString text = m_listening ? tr("VoiceTray: the microphone is open, keeping the last seconds")
+                               : QStringLiteral("VoiceTray");
     if (m_recTimer.isActive() && m_controller) {
         const int seconds = int(m_controller->recordingTime());
         text = tr("VoiceTray: recording %1:%2:%3")
@@ -149,7 +164,8 @@ void CustomView::redraw()
     if (!m_trayIcon)
         return;
     // Opacities above 1 draw as 1: the same picture is not sent again.
-    const std::pair<bool, float> shown{m_clicked, std::min(m_redMicFraction, 1.0f)};
+    const std::tuple<bool, float, bool> shown{m_clicked, std::min(m_redMicFraction, 1.0f),
+                                              m_listening && !m_recTimer.isActive()};
     if (m_shown == shown)
         return;
     m_shown = shown;

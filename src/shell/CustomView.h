@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QTimer>
 #include <optional>
+#include <tuple>
 #include <utility>
 
 class QSystemTrayIcon;
@@ -51,6 +52,10 @@ public slots:
     // Files dragged over the icon open the window.
     void draggingUpdated();
     void recordingStarted();
+    // Pre-roll: the microphone is open and heard into memory. Shown by an
+    // amber dot on the icon and said by its tool tip.
+    void setListening(bool listening);
+    bool isListening() const { return m_listening; }
     void recTimerFire();
 
 private:
@@ -66,8 +71,9 @@ private:
     QImage m_microphone2x;
     QImage m_redMicrophone2x;
     float m_redMicFraction = 0.0f;
+    bool m_listening = false;
     bool m_increaseFraction = true;
     QTimer m_recTimer;
     // What the picture given to the tray shows: highlight, red opacity.
-    std::optional<std::pair<bool, float>> m_shown;
+    std::optional<std::tuple<bool, float, bool>> m_shown;
 };

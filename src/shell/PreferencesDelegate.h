@@ -18,6 +18,8 @@ public:
     virtual void setUseHotKeys(bool use) = 0;
     // 1 (low), 2 (middle) or 3 (high).
     virtual void setRecQuality(int quality) = 0;
+    // Seconds kept from before a recording starts; 0 is off.
+    virtual void setPreRoll(int) {}
     // A real recording runs (the meter's own capture does not count).
     virtual bool isRecording() const = 0;
     // Capture without writing, so that the input level can be shown.

@@ -22,6 +22,7 @@
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -126,6 +127,8 @@ PreferencesView::PreferencesView(QWidget* parent)
       m_useHotKeysBtn(new QCheckBox(tr("Use global hot keys"), this)),
       m_hotKeys(new HotKeyPreferences(this)), m_qualitySlider(new QSlider(Qt::Horizontal, this)),
       m_startAtLoginBtn(new QCheckBox(tr("Start VoiceTray at login"), this)),
+      m_preRollBtn(new QCheckBox(tr("Keep the last seconds before a recording starts"), this)),
+      m_preRollSeconds(new QSpinBox(this)),
       m_backBtn(new ToolbarButton(Images::pixmap(QStringLiteral("back.png")), this)),
       m_folderChooser(defaultChooser)
 {
@@ -143,6 +146,10 @@ PreferencesView::PreferencesView(QWidget* parent)
     m_qualitySlider->setValue(2);
     // A drag across all three presets restarts the capture once, on release.
     m_qualitySlider->setTracking(false);
+    m_preRollSeconds->setRange(5, 30);
+    m_preRollSeconds->setValue(10);
+    m_preRollSeconds->setSuffix(tr(" s"));
+    m_preRollSeconds->setAccessibleName(tr("Seconds kept before a recording"));
     m_backBtn->setAlternateImage(Images::pixmap(QStringLiteral("back_pressed.png")));
     m_backBtn->setToolTip(tr("Back"));
 
@@ -153,6 +160,8 @@ PreferencesView::PreferencesView(QWidget* parent)
             &PreferencesView::soundThresholdChanged);
     connect(m_useHotKeysBtn, &QCheckBox::clicked, this, &PreferencesView::useHotKeysChanged);
     connect(m_qualitySlider, &QSlider::valueChanged, this, &PreferencesView::qualityChanged);
+    connect(m_preRollBtn, &QCheckBox::clicked, this, &PreferencesView::preRollChanged);
+    connect(m_preRollSeconds, &QSpinBox::valueChanged, this, &PreferencesView::preRollChanged);
     connect(m_startAtLoginBtn, &QCheckBox::clicked, this, &PreferencesView::startAtLoginChanged);
     connect(m_backBtn, &ToolbarButton::clicked, this, &PreferencesView::backClicked);
 
@@ -183,7 +192,7 @@ void PreferencesView::buildLayout()
     auto* grid = new QGridLayout;
     grid->setContentsMargins(18, 14, 18, 14);
     grid->setHorizontalSpacing(10);
-    grid->setVerticalSpacing(8);
+    grid->setVerticalSpacing(6);
     grid->setColumnStretch(1, 1);
     int row = 0;
 
@@ -205,6 +214,12 @@ void PreferencesView::buildLayout()
         presets->addWidget(name, 1);
     }
     grid->addLayout(presets, row++, 1);
+    grid->addWidget(m_preRollBtn, row++, 0, 1, 2);
+    auto* preRollRow = new QHBoxLayout;
+    preRollRow->setContentsMargins(kCheckIndent, 0, 0, 0);
+    preRollRow->addWidget(m_preRollSeconds);
+    preRollRow->addWidget(hint(tr("The microphone stays open, heard into memory only."), this), 1);
+    grid->addLayout(preRollRow, row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 4);
     grid->addWidget(separator(this), row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 4);
@@ -374,6 +389,28 @@ void PreferencesView::useHotKeysChanged()
 {
     if (m_appDelegate)
         m_appDelegate->setUseHotKeys(m_useHotKeysBtn->isChecked());
+}
+
+void PreferencesView::setPreRoll(int seconds)
+{
+    const QSignalBlocker blocker(m_preRollSeconds);
+    m_preRollBtn->setChecked(seconds > 0);
+    if (seconds > 0)
+        m_preRollSeconds->setValue(seconds);
+    preRollChanged();
+}
+
+void PreferencesView::preRollChanged()
+{
+    m_preRollSeconds->setEnabled(m_preRollBtn->isChecked());
+    // The level meter's capture and the listening one cannot share the device.
+    const bool meter = isLevelShown();
+    if (meter)
+        showInputLevel(false);
+    if (m_appDelegate)
+        m_appDelegate->setPreRoll(m_preRollBtn->isChecked() ? m_preRollSeconds->value() : 0);
+    if (meter)
+        showInputLevel(true);
 }
 
 void PreferencesView::qualityChanged()

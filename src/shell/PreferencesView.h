@@ -12,6 +12,7 @@ class PreferencesDelegate;
 class QCheckBox;
 class QComboBox;
 class QSlider;
+class QSpinBox;
 class QTimer;
 class ThresholdIndicator;
 class ToolbarButton;
@@ -51,6 +52,8 @@ public:
     // A null path does nothing.
     void setOutputFolder(const QString& path);
     void setSkipSilence(bool skip);
+    // Seconds kept from before a recording starts; 0 is off. Handed on.
+    void setPreRoll(int seconds);
     void setSoundThreshold(float threshold);
     // Clamped to 1..3.
     void setRecQuality(int quality);
@@ -79,6 +82,8 @@ public:
     HotKeyPreferences* hotKeys() const { return m_hotKeys; }
     QSlider* qualitySlider() const { return m_qualitySlider; }
     QCheckBox* startAtLoginBtn() const { return m_startAtLoginBtn; }
+    QCheckBox* preRollBtn() const { return m_preRollBtn; }
+    QSpinBox* preRollSeconds() const { return m_preRollSeconds; }
     ToolbarButton* backBtn() const { return m_backBtn; }
 
 public slots:
@@ -88,6 +93,7 @@ public slots:
     void soundThresholdChanged();
     void useHotKeysChanged();
     void qualityChanged();
+    void preRollChanged();
 
 signals:
     // The back button was clicked: the controller shows the main page.
@@ -110,6 +116,8 @@ private:
     HotKeyPreferences* m_hotKeys;
     QSlider* m_qualitySlider;
     QCheckBox* m_startAtLoginBtn;
+    QCheckBox* m_preRollBtn;
+    QSpinBox* m_preRollSeconds;
     QString m_outputFolder;
     bool m_inOpenDialog = false;
     bool m_isCurrent = false;

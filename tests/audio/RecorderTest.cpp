@@ -303,6 +303,43 @@ TEST_F(Recorder, PseudoRecordMeasuresTheLevelWithoutAFile)
 
 // A recording process killed without warning leaves a file that plays up to
 // its last complete fragment.
+TEST_F(Recorder, PreRollBeginsTheRecordingWithTheSecondsHeardAndKeepsThemInMemoryOnly)
+{
+    m_recorder.setInputDevice(PulseServer::instance().monoPipeSourceDescription());
+    m_recorder.setQuality(3);
+    const QString file = path("preroll.m4a");
+    m_recorder.setOutputFilePath(file);
+    m_recorder.setPreRoll(5);
+    ASSERT_TRUE(m_recorder.isListening());
+    const std::vector<float> before = tone(3 * kRate, 1000.0);
+    ASSERT_TRUE(PulseServer::instance().writeMonoPipe(before.data(), before.size()));
+    ASSERT_TRUE(waitUntil([&] { return m_recorder.heardSeconds() >= 2.99; }));
+    EXPECT_FALSE(QFile::exists(file));
+    m_recorder.start();
+    ASSERT_TRUE(m_recorder.isRecording());
+    EXPECT_FALSE(m_recorder.isListening());
+    EXPECT_NEAR(m_recorder.preRollTaken(), 3.0, 0.02);
+    {
+        MonoPipeFeeder feeder;
+        ASSERT_TRUE(waitUntil([&] { return feeder.seconds() >= 1.2; }));
+    }
+    m_recorder.stop();
+    EXPECT_NEAR(frequencyAt(file, 0.2, 2.6), 1000.0, 5.0);
+    EXPECT_NEAR(frequencyAt(file, 3.2, 0.8), 440.0, 5.0);
+    // Listening again; a continuation begins with nothing from before it.
+    ASSERT_TRUE(m_recorder.isListening());
+    ASSERT_TRUE(PulseServer::instance().writeMonoPipe(before.data(), kRate));
+    ASSERT_TRUE(waitUntil([&] { return m_recorder.heardSeconds() >= 0.99; }));
+    m_recorder.setOutputFilePath(path("part.m4a"));
+    m_recorder.setTakePreRoll(false);
+    m_recorder.start();
+    EXPECT_EQ(m_recorder.preRollTaken(), 0.0);
+    m_recorder.stop();
+    m_recorder.setPreRoll(0);
+    EXPECT_FALSE(m_recorder.isListening());
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(QLatin1Char('\n')).toStdString();
+}
+
 TEST(KilledRecording, FileOfAKilledRecorderPlaysTheTone)
 {
     QTemporaryDir dir;

@@ -2,6 +2,7 @@
 // Records an input device into a file until the process is killed, or for
 // the given number of seconds.
 // Usage: audio_record_helper <output file> <device description> [seconds]
+// With "--listen" for the file it only listens for a 30-second pre-roll.
 #include "audio/KvSoundFileRecorder.h"
 
 #include <QCoreApplication>
@@ -18,9 +19,14 @@ int main(int argc, char** argv)
                      [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
     recorder.setQuality(3);
     recorder.setInputDevice(QString::fromLocal8Bit(argv[2]));
-    recorder.setOutputFilePath(QString::fromLocal8Bit(argv[1]));
-    recorder.start();
-    if (!recorder.isRecording())
+    const bool listen = QByteArray(argv[1]) == "--listen";
+    if (listen) {
+        recorder.setPreRoll(30);
+    } else {
+        recorder.setOutputFilePath(QString::fromLocal8Bit(argv[1]));
+        recorder.start();
+    }
+    if (!(listen ? recorder.isListening() : recorder.isRecording()))
         return 1;
     std::printf("recording\n");
     std::fflush(stdout);

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/MarkFiles.h"
 #include "library/TitleRules.h"
 #include "library/TreeFixture.h"
 
@@ -27,6 +28,60 @@ TEST(Records, MarkIdsAreUniqueAndNextIsOneAboveTheLargest)
     item.removeMark(item.markByID(4));
     EXPECT_EQ(item.markByID(4), nullptr);
     EXPECT_EQ(item.createMarkID(), 3);
+}
+
+TEST(Records, MarksTravelThroughLabelFilesAndCueSheets)
+{
+    RecItem rec;
+    rec.setTitle(QStringLiteral("Call \"A\""));
+    rec.setDuration(4000);
+    const QString notes[] = {QStringLiteral("tab\there\tand there"),
+                             QStringLiteral("two\nlines\r\n"), QStringLiteral("Привет, 世界 \\n"),
+                             QString()};
+    const float offsets[] = {3723.123456f, 0.5f, 61.25f, 0};
+    for (int i = 0; i < 4; ++i)
+        rec.addMarkAtTime(offsets[i], notes[i], i);
+    const QString labels = MarkFiles::labelText(rec);
+    EXPECT_EQ(labels.count(u'\n'), 4);
+    EXPECT_TRUE(labels.startsWith("0.000000\t0.000000\t\n0.500000\t0.500000\ttwo\\nlines"));
+
+    RecItem back;
+    back.setDuration(4000);
+    std::vector<MarkFiles::Label> parsed;
+    int badLine = -1;
+    ASSERT_TRUE(MarkFiles::parseLabels(labels, parsed, badLine));
+    EXPECT_EQ(MarkFiles::addLabels(back, parsed), 4);
+    for (const auto& mark : rec.marks()) {
+        const auto same = std::count_if(back.marks().begin(), back.marks().end(), [&](auto& m) {
+            return m->offset() == mark->offset() && m->descr() == mark->descr();
+        });
+        EXPECT_EQ(same, 1) << mark->descr().toStdString();
+    }
+
+    const QString cue = MarkFiles::cueText(rec, QStringLiteral("Call.m4a"));
+    EXPECT_TRUE(cue.startsWith("TITLE \"Call 'A'\"\nFILE \"Call.m4a\" WAVE\n"));
+    EXPECT_TRUE(
+        cue.contains("  TRACK 02 AUDIO\n    TITLE \"two lines  \"\n    INDEX 01 00:00:38\n"));
+    EXPECT_TRUE(cue.contains(
+        "  TRACK 04 AUDIO\n    TITLE \"tab here and there\"\n    INDEX 01 62:03:09\n"));
+
+    // Labels of an editor's file: spans, frequency lines, Windows line ends,
+    // times beyond the recording held within it; one broken line refuses all.
+    back.setDuration(10);
+    ASSERT_TRUE(MarkFiles::parseLabels(
+        "1.5\t2.5\tspan\r\n\\\t100\t2000\r\n-3\t-3\r\n99\t99\tlate\n", parsed, badLine));
+    ASSERT_EQ(parsed.size(), 3u);
+    EXPECT_EQ(parsed[0].note, "span");
+    RecItem clamped;
+    clamped.setDuration(10);
+    MarkFiles::addLabels(clamped, parsed);
+    EXPECT_EQ(clamped.marks()[1]->offset(), 0.0f);
+    EXPECT_EQ(clamped.marks()[2]->offset(), 10.0f);
+    for (const char* broken : {"1\t1\tok\nnot a label\n", "1\t1\tok\n\nx\t2\n", "1\tinf\tok\n"}) {
+        EXPECT_FALSE(MarkFiles::parseLabels(broken, parsed, badLine)) << broken;
+        EXPECT_TRUE(parsed.empty());
+    }
+    EXPECT_EQ(badLine, 1);
 }
 
 TEST(Records, LevelsFollowMovesAndCollapsingHidesOnlyDirectSubItems)

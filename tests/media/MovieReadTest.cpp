@@ -5,6 +5,8 @@
 #include "media/QTMovie.h"
 #include "media/QTTime.h"
 #include "media/SegmentReader.h"
+#include "media/WaveformCache.h"
+#include "media/WaveformPeaks.h"
 #include "support/Media.h"
 #include "support/TestFiles.h"
 
@@ -186,4 +188,32 @@ TEST(SegmentReader, SeeksAreSampleAccurateInEveryFormat)
         EXPECT_LT(std::abs(cut.front() - reference[30000]), 0.01f);
         EXPECT_LT(std::abs(cut.back() - reference[49999]), 0.01f);
     }
+}
+
+TEST(Waveform, PeaksFollowTheSoundAndAreMeasuredOncePerVersionOfTheFile)
+{
+    QTemporaryDir dir;
+    qputenv("XDG_CACHE_HOME", dir.filePath("cache").toUtf8());
+    const QString path = dir.filePath("quiet-loud-quiet.m4a");
+    // Silence, a loud tone and silence again, two seconds each.
+    auto make = [&](const char* volume) {
+        return ffmpeg({"-f", "lavfi", "-i",
+                       QString("sine=f=440:d=6,volume='%1':eval=frame").arg(volume), "-c:a", "aac",
+                       path});
+    };
+    ASSERT_TRUE(make("between(t,2,4)"));
+    const std::vector<float> peaks = WaveformCache::peaks(path);
+    ASSERT_EQ(peaks.size(), size_t(WaveformPeaks::kBuckets));
+    // Seconds: the sine source's tone peaks at 1/8.
+    const std::vector<float> seconds = WaveformPeaks::columns(peaks, 6);
+    EXPECT_LT(std::max(seconds[0], seconds[5]), 0.01f);
+    EXPECT_GT(std::min(seconds[2], seconds[3]), 0.1f);
+    // Kept for the file as it is; a changed file is measured again.
+    EXPECT_EQ(WaveformCache::load(path), peaks);
+    ASSERT_TRUE(make("4*lt(t,2)"));
+    EXPECT_FALSE(WaveformCache::load(path));
+    EXPECT_GT(WaveformPeaks::columns(WaveformCache::peaks(path), 6)[0], 0.4f);
+    EXPECT_TRUE(WaveformCache::load(path));
+    EXPECT_TRUE(WaveformCache::peaks(dir.filePath("none.m4a")).empty());
+    qunsetenv("XDG_CACHE_HOME");
 }

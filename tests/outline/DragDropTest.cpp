@@ -94,6 +94,12 @@ TEST_F(DragDrop, ADropHandsThePathsAndTheMarkedPlaceToTheApplication)
     EXPECT_EQ(delegate.drop->nearItem, memo);
     EXPECT_FALSE(delegate.drop->beforeItem);
     EXPECT_EQ(marker(), "none");
+    // Label files dropped on a recording are its marks, and nothing else.
+    delegate.drop.reset();
+    EXPECT_TRUE(dropAt({"/elsewhere/Notes.TXT"}, view->frameOf(talk).center()));
+    EXPECT_FALSE(delegate.drop);
+    ASSERT_EQ(delegate.markImports.size(), 1u);
+    EXPECT_EQ(delegate.markImports[0], std::make_pair(QString("/elsewhere/Notes.TXT"), talk));
 }
 
 TEST_F(DragDrop, NothingIsDroppedWhileASearchIsShown)

@@ -11,6 +11,8 @@
 #include "support/TestFiles.h"
 #include "support/Wait.h"
 
+#include <QDateTime>
+#include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -28,6 +30,10 @@ protected:
             {"short.m4a", 1.0}, {"ten.m4a", 10.0}, {"long.m4a", 40.0}};
         for (auto [name, seconds] : tones)
             ASSERT_TRUE(makeTone(s_files->filePath(name), seconds, {"-ac", "2", "-c:a", "aac"}));
+        // Two seconds of tone, then two of silence.
+        ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i", "sine=d=4,volume='lt(t,2)':eval=frame", "-c:a",
+                            "aac", s_files->filePath("half.m4a")}));
+        qputenv("XDG_CACHE_HOME", s_files->filePath("cache").toUtf8());
     }
     static void TearDownTestSuite() { delete s_files; }
 
@@ -69,6 +75,39 @@ TEST_F(NavigController, MakingARecordingCurrentCorrectsItsDurationAndPlacesItsMa
     EXPECT_EQ(c.movie(), nullptr);
     EXPECT_EQ(area.strip->notes(), nullptr);
     EXPECT_FALSE(area.slider->isEnabled());
+}
+
+TEST_F(NavigController, TheStripShowsTheFilesWaveformAndGrowsItLiveWhileRecording)
+{
+    RecItem& rec = recording("half.m4a", 4.0);
+    c.setCurrentFile(&rec);
+    ASSERT_TRUE(waitUntil([&] { return !area.strip->waveformColumns(4).empty(); }));
+    std::vector<float> columns = area.strip->waveformColumns(4);
+    EXPECT_GT(columns[0], 0.1f);
+    EXPECT_LT(columns[3], 0.01f);
+    QImage image(area.strip->size(), QImage::Format_ARGB32);
+    area.strip->render(&image);
+    const int x = PlaybackArea::kSliderX + 12, y = area.strip->height() / 2 - 6;
+    EXPECT_GT(image.pixelColor(x, y).blue(), image.pixelColor(x + 190, y).blue() + 60);
+    // Continued: the level heard follows the file, each in its share of the strip.
+    c.setRecordingMode(true);
+    ASSERT_TRUE(area.strip->isLive());
+    area.strip->addLiveLevel(4.5, 2.0f);
+    area.strip->addLiveLevel(8.0, 0.0f);
+    columns = area.strip->waveformColumns(8);
+    EXPECT_GT(std::min(columns[0], columns[4]), 0.1f);
+    EXPECT_LT(std::max(columns[3], columns[7]), 0.01f);
+    // The file changed (joined): the live envelope stays until it is measured again.
+    c.setRecordingMode(false);
+    QFile file(area.delegate.paths[&rec]);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite));
+    ASSERT_TRUE(file.setFileTime(QDateTime::currentDateTime().addSecs(5),
+                                 QFileDevice::FileModificationTime));
+    c.setCurrentFile(nullptr);
+    c.setCurrentFile(&rec);
+    EXPECT_EQ(area.strip->waveformColumns(8), columns);
+    ASSERT_TRUE(waitUntil([&] { return area.strip->waveformColumns(8) != columns; }));
+    EXPECT_LT(area.strip->waveformColumns(4)[3], 0.01f);
 }
 
 TEST_F(NavigController, WithoutAMovieMarksAreKeptButNotPlacedAndNothingPlays)

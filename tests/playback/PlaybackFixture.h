@@ -25,12 +25,14 @@ public:
     bool isRecording() const override { return recording; }
     bool isSkipSilence() const override { return skipSilence; }
     QWidget* window() const override { return mainWindow; }
+    float inputLevel() const override { return level; }
 
     QHash<const GeneralRecItem*, QString> paths;
     int structChanges = 0;
     int buttonUpdates = 0;
     bool recording = false;
     bool skipSilence = false;
+    float level = 0;
     QWidget* mainWindow = nullptr;
 };
 

@@ -22,6 +22,7 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSlider>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
@@ -47,6 +48,7 @@ public:
             messages << "Can't change output format when recording has already started.";
         calls << QString("setRecQuality %1").arg(quality);
     }
+    void setPreRoll(int seconds) override { calls << QString("setPreRoll %1").arg(seconds); }
     bool isRecording() const override { return recording; }
     void startPseudoRecord() override { calls << "startPseudoRecord", capturing = true; }
     void stopPseudoRecord() override { calls << "stopPseudoRecord", capturing = false; }
@@ -148,6 +150,13 @@ TEST_F(Preferences, QualityIsClampedAndTheCaptureStopsAroundQualityAndDeviceChan
     // Another device ends the capture; the meter starts again on it.
     userPicks(view.devicesPopUp(), 1);
     EXPECT_EQ(controller.take(), "stopPseudoRecord, setInputDevice USB Headset, startPseudoRecord");
+    // Pre-roll: the stored seconds, off as 0, the seconds only while it is on.
+    view.setPreRoll(20);
+    view.preRollBtn()->click();
+    EXPECT_FALSE(view.preRollSeconds()->isEnabled());
+    view.preRollBtn()->click();
+    view.preRollSeconds()->setValue(40);
+    EXPECT_EQ(controller.take(), "setPreRoll 20, setPreRoll 0, setPreRoll 20, setPreRoll 30");
 }
 
 TEST_F(Preferences, OutputFolderPopUpAndChooser)

@@ -275,4 +275,10 @@ TEST(StatusIcon, RedMicrophonePulsesWhileRecordingAndTheToolTipTellsTheLength)
     EXPECT_FALSE(view.isPulsing());
     EXPECT_EQ(view.renderIcon(1.0).pixelColor(15, 8), before);
     EXPECT_EQ(tray.toolTip(), "VoiceTray");
+    // Listening for the pre-roll shows an amber dot in the corner and says so.
+    const QPoint corner(CustomView::kWidth - 5, CustomView::kHeight - 5);
+    const QColor idle = view.renderIcon(1.0).pixelColor(corner);
+    view.setListening(true);
+    EXPECT_NE(view.renderIcon(1.0).pixelColor(corner), idle);
+    EXPECT_NE(tray.toolTip(), "VoiceTray");
 }

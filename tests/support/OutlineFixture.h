@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
+#include <utility>
+#include <vector>
 
 // Stands in for the application controller of an outline. It counts saves
 // and changes of the chief row, renames by accepting or refusing the typed
@@ -36,6 +38,7 @@ struct StandInOutlineDelegate : OutlineDelegate
     bool acceptRenames = true;
     QStringList renames;
     std::optional<Drop> drop;
+    std::vector<std::pair<QString, RecItem*>> markImports;
 
     void structChanged() override { ++saves; }
     void chiefSelectedChanged() override { ++chiefChanges; }
@@ -47,6 +50,11 @@ struct StandInOutlineDelegate : OutlineDelegate
     bool isFilesForImport(const QStringList& paths) const override;
     bool importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
     bool moveFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
+    bool importMarks(const QString& path, RecItem* rec) override
+    {
+        markImports.emplace_back(path, rec);
+        return true;
+    }
 };
 
 // An outline 300 points wide in a shown, frameless 400-point-high scroll

@@ -1,0 +1,29 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <atomic>
+#include <optional>
+#include <vector>
+
+// The peak envelopes of audio files, kept under the user's cache folder: one
+// small file per audio file, named after its path and valid only for the
+// size and modification time the audio file had when it was measured. A
+// changed file (a continuation, an import over it) is measured again and its
+// entry replaced. Any thread; two threads measuring one file at once both
+// write whole entries, the later one winning.
+class WaveformCache
+{
+public:
+    // The folder of the entries.
+    static QString folder();
+    // The entry's file for an audio file.
+    static QString entryPath(const QString& audioPath);
+
+    // The kept envelope, when it belongs to the file as it is now.
+    static std::optional<std::vector<float>> load(const QString& audioPath);
+    // The kept envelope, or the file measured and kept; empty when it cannot
+    // be read (or the measuring was cancelled).
+    static std::vector<float> peaks(const QString& audioPath,
+                                    const std::atomic<bool>* cancel = nullptr);
+};
