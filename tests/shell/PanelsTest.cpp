@@ -150,7 +150,9 @@ TEST_F(Preferences, QualityIsClampedAndTheCaptureStopsAroundQualityAndDeviceChan
     // Another device ends the capture; the meter starts again on it.
     userPicks(view.devicesPopUp(), 1);
     EXPECT_EQ(controller.take(), "stopPseudoRecord, setInputDevice USB Headset, startPseudoRecord");
-    // Pre-roll: the stored seconds, off as 0, the seconds only while it is on.
+    // Pre-roll, with the meter off: the stored seconds, off as 0, the seconds only while it is on.
+    view.skipSilenceBtn()->click();
+    controller.take();
     view.setPreRoll(20);
     view.preRollBtn()->click();
     EXPECT_FALSE(view.preRollSeconds()->isEnabled());
