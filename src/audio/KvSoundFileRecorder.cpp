@@ -24,6 +24,8 @@ constexpr double kBufferSeconds = 512.0 / 44100.0;
 // larger sources down to that.
 constexpr uint32_t kMaxCaptureChannels = 8;
 constexpr int kTimeNoticeIntervalMs = 33;
+// A lost device or a failed write ends the recording within this time.
+constexpr int kWatchIntervalMs = 100;
 
 QVariantMap preset(double sampleRate)
 {
@@ -71,6 +73,8 @@ KvSoundFileRecorder::KvSoundFileRecorder(QObject* parent)
     m_timeNoticeTimer.setInterval(kTimeNoticeIntervalMs);
     connect(&m_timeNoticeTimer, &QTimer::timeout, this,
             &KvSoundFileRecorder::notifyDelegateOfTimeChange);
+    m_watchTimer.setInterval(kWatchIntervalMs);
+    connect(&m_watchTimer, &QTimer::timeout, this, &KvSoundFileRecorder::watchForInterruption);
 }
 
 KvSoundFileRecorder::KvSoundFileRecorder(const QString& outputFilePath, QObject* parent)
@@ -255,7 +259,10 @@ QString KvSoundFileRecorder::configureAU()
         .mChannelsPerFrame = source.sampleSpec.channels,
     };
 
-    m_audioChannels = std::clamp<uint32_t>(source.sampleSpec.channels, 2, kMaxCaptureChannels);
+    // The server mixes a source with more channels than the writer takes down to stereo.
+    m_audioChannels = source.sampleSpec.channels > kMaxCaptureChannels
+                          ? 2
+                          : std::max<uint32_t>(source.sampleSpec.channels, 2);
     m_actualOutputFormat = KvAudioStreamBasicDescription{
         .mSampleRate = m_deviceFormat.mSampleRate,
         .mFormatID = KvAudioFormatLinearPCM,
@@ -373,6 +380,7 @@ void KvSoundFileRecorder::start(QObject*)
     }
     if (m_delegateWantsTimeChanges)
         m_timeNoticeTimer.start();
+    m_watchTimer.start();
     setRecording(true);
     emit soundFileRecorderWasStarted(this);
 }
@@ -384,6 +392,7 @@ void KvSoundFileRecorder::stop(QObject*)
     if (m_audioUnit && !m_audioUnit->stop())
         emit userMessage(tr("Could not stop recording"));
     m_timeNoticeTimer.stop();
+    m_watchTimer.stop();
     setRecording(false);
     emit soundFileRecorderWasStopped(this);
     cleanUp();
@@ -406,6 +415,29 @@ void KvSoundFileRecorder::setRecording(bool recording)
 {
     m_isRecording = recording;
     emit isRecordingChanged(isRecording());
+}
+
+double KvSoundFileRecorder::droppedSeconds() const
+{
+    const double rate = m_actualOutputFormat.mSampleRate;
+    return rate > 0 ? double(m_droppedBuffers) * m_audioSamples / rate : 0.0;
+}
+
+void KvSoundFileRecorder::watchForInterruption()
+{
+    Interruption why = Interruption::DeviceLost;
+    if (m_audioUnit && m_audioUnit->isLost())
+        why = Interruption::DeviceLost;
+    else if (m_outputAudioFile && m_outputAudioFile->failure() == AacFileWriter::Failure::DiskFull)
+        why = Interruption::DiskFull;
+    else if (m_outputAudioFile && m_outputAudioFile->failure() != AacFileWriter::Failure::None)
+        why = Interruption::WriteFailed;
+    else
+        return;
+    m_watchTimer.stop();
+    if (isRecording())
+        emit soundFileRecorderWasInterrupted(this, why);
+    stop();
 }
 
 void KvSoundFileRecorder::notifyDelegateOfTimeChange()
