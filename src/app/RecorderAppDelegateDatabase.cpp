@@ -12,13 +12,23 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 void RecorderAppDelegate::setupRecordingsList()
 {
     const QString path = LibraryPaths::databasePath(outputFolder());
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    m_databaseUnreadable = false;
+    if (!QFileInfo::exists(path) && !QFileInfo(path).isSymLink())
         return;
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Saving would replace the library that is there with an empty one.
+        m_databaseUnreadable = true;
+        QnMessageBox(tr("The library file \"%1\" cannot be read. Changes are not saved until "
+                        "it can be read.")
+                         .arg(path));
+        return;
+    }
     const QByteArray bytes = file.readAll();
     file.close();
     RecordingsDBReader reader(outputFolder(),
@@ -28,8 +38,16 @@ void RecorderAppDelegate::setupRecordingsList()
     if (!reader.loadBytes(bytes, m_outlineController->mainGroup())) {
         // Kept aside so that the next save does not wipe notes and
         // descriptions that a repaired file could still give back.
-        QFile::rename(path, outputFolder() + "/RecordingsDB.unreadable-" +
-                                QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".xml");
+        const QString aside = "RecordingsDB.unreadable-" +
+                              QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".xml";
+        m_databaseUnreadable = !QFile::rename(path, outputFolder() + "/" + aside);
+        QnMessageBox(m_databaseUnreadable
+                         ? tr("The library file \"%1\" cannot be read. Changes are not saved "
+                              "until it can be read.")
+                               .arg(path)
+                         : tr("The library file could not be read. It was kept as \"%1\" and "
+                              "the library starts empty.")
+                               .arg(aside));
         return;
     }
     m_outlineController->arrangeItems();
@@ -47,6 +65,8 @@ void RecorderAppDelegate::structChanged()
 
 void RecorderAppDelegate::saveLibrary()
 {
+    if (m_databaseUnreadable)
+        return;
     if (!XMLCreator().createXML(m_outlineController->mainGroup(),
                                 LibraryPaths::databasePath(outputFolder())))
         QnMessageBox(tr("Unable to save the structure of recordings"));

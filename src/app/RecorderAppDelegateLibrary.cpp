@@ -85,13 +85,18 @@ QString RecorderAppDelegate::libraryPath(const GeneralRecItem* item) const
     return liesInside(path, outputFolder()) ? path : QString();
 }
 
+bool RecorderAppDelegate::liesInLibrary(const QString& path) const
+{
+    return liesInside(path, outputFolder());
+}
+
 void RecorderAppDelegate::addGroup()
 {
     RecGroup* parent = m_outlineController->currentGroup();
     if (!parent)
         return;
     const QString title =
-        TitleRules::firstFree(tr("Category") + QStringLiteral(" %1"), [parent](const QString& t) {
+        TitleRules::firstFree(tr("Category") + " ", QString(), [parent](const QString& t) {
             return parent->subItemByTitle(t) != nullptr;
         });
     const QString parentPath = libraryPath(parent);
@@ -180,7 +185,13 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
     const QString extension = item->isGroup() ? "" : ".m4a";
     const QString oldPath = folder + "/" + old + extension;
     const QString newPath = folder + "/" + title + extension;
-    if (!liesInside(oldPath, outputFolder())) {
+    // The file being written, and the one a continuation joins, keep their paths.
+    const auto holds = [&oldPath](const QString& path) {
+        return !path.isEmpty() && (path == oldPath || path.startsWith(oldPath + "/"));
+    };
+    const bool recording =
+        isRecording() && (holds(m_recorder->outputFilePath()) || holds(m_resumingRecPath));
+    if (recording || !liesInside(oldPath, outputFolder())) {
         item->setTitle(old);
         QnMessageBox(tr("Unable to rename the item"));
         return false;
@@ -209,7 +220,7 @@ GeneralRecItem* RecorderAppDelegate::findItemByPath(const QString& path,
         return nullptr;
     GeneralRecItem* found = nullptr;
     walkRows(group, [&](GeneralRecItem* row) {
-        if (restorePath(row).compare(path, Qt::CaseInsensitive) != 0)
+        if (restorePath(row) != path)
             return Walk::Into;
         found = row;
         return Walk::Stop;

@@ -86,6 +86,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
 
 private:
+    static void acceptAsCopy(QDropEvent* event);
     QRect visibleArea() const;
     void updateRow(const GeneralRecItem* item);
     // Tells screen readers which row has the focus.
