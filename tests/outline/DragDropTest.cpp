@@ -31,8 +31,8 @@ protected:
     }
     void press(QPointF at) { mouse(QEvent::MouseButtonPress, at); }
     void moveTo(QPointF at) { mouse(QEvent::MouseMove, at); }
-    // A drop of the paths at the point, as a file manager makes it (offering
-    // a move too); answers whether it was taken as a copy.
+    // A drop of the paths at the point, as a file manager makes it, with
+    // Shift held, which proposes a move; answers whether it was taken as a copy.
     bool dropAt(const QStringList& paths, QPoint at)
     {
         QMimeData mime;
@@ -41,12 +41,13 @@ protected:
             urls << QUrl::fromLocalFile(p);
         mime.setUrls(urls);
         const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
-        QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, Qt::NoModifier);
+        const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+        QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, shift);
         QApplication::sendEvent(view, &enter);
-        QDragMoveEvent move(at, offered, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, offered, &mime, Qt::LeftButton, shift);
         QApplication::sendEvent(view, &move);
         markerWhileDragging = marker();
-        QDropEvent drop(QPointF(at), offered, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(at), offered, &mime, Qt::LeftButton, shift);
         QApplication::sendEvent(view, &drop);
         return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
     }
