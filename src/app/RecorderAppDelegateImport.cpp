@@ -248,6 +248,9 @@ void RecorderAppDelegate::conversionFinished(const QString& destination, bool ok
             item->setDuration(fileDuration(destination));
             structChanged();
         }
+    } else if (ok) {
+        // The row was deleted while its conversion waited: no file without a row.
+        QFile::remove(destination);
     }
     if (m_conversions.remaining() == 0)
         m_progressPanel->endSheet();
@@ -304,7 +307,7 @@ GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecIte
     if (item->isGroup() && isBelow(target, item))
         return nullptr;
     const QString oldPath = libraryPath(item);
-    if (oldPath.isNull())
+    if (oldPath.isNull() || isBusyPath(oldPath))
         return nullptr;
     if (target != item->parent()) {
         const QFileInfo old(oldPath);

@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <algorithm>
 
 namespace {
 
@@ -83,6 +84,17 @@ QString RecorderAppDelegate::libraryPath(const GeneralRecItem* item) const
         return QString();
     const QString path = restorePath(item);
     return liesInside(path, outputFolder()) ? path : QString();
+}
+
+bool RecorderAppDelegate::isBusyPath(const QString& path) const
+{
+    const auto holds = [&path](const QString& file) {
+        return !file.isEmpty() && (file == path || file.startsWith(path + "/"));
+    };
+    if (isRecording() && (holds(m_recorder->outputFilePath()) || holds(m_resumingRecPath)))
+        return true;
+    return std::any_of(m_conversions.destinations().begin(), m_conversions.destinations().end(),
+                       holds);
 }
 
 bool RecorderAppDelegate::liesInLibrary(const QString& path) const
@@ -185,13 +197,7 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
     const QString extension = item->isGroup() ? "" : ".m4a";
     const QString oldPath = folder + "/" + old + extension;
     const QString newPath = folder + "/" + title + extension;
-    // The file being written, and the one a continuation joins, keep their paths.
-    const auto holds = [&oldPath](const QString& path) {
-        return !path.isEmpty() && (path == oldPath || path.startsWith(oldPath + "/"));
-    };
-    const bool recording =
-        isRecording() && (holds(m_recorder->outputFilePath()) || holds(m_resumingRecPath));
-    if (recording || !liesInside(oldPath, outputFolder())) {
+    if (isBusyPath(oldPath) || !liesInside(oldPath, outputFolder())) {
         item->setTitle(old);
         QnMessageBox(tr("Unable to rename the item"));
         return false;

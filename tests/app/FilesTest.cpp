@@ -123,6 +123,20 @@ TEST_F(Import, TheBarRunsToAHundredAcrossImportsAndWaitingConversionsFinish)
         EXPECT_NEAR(QTMovie::fileDuration(out + "/" + name + ".m4a"), 8.0, 0.05);
 }
 
+TEST_F(Import, AWaitingConversionKeepsItsFolderAndGoesWithItsRow)
+{
+    RecGroup* cat = category("Cat");
+    for (const char* name : {"a", "b"})
+        ASSERT_TRUE(makeTone(src + "/" + name + ".ogg", 8, {"-ac", "2", "-c:a", "libvorbis"}));
+    ASSERT_TRUE(app->importFiles({src + "/a.ogg", src + "/b.ogg"}, cat, false));
+    EXPECT_FALSE(app->renameItem(cat, "Renamed"));
+    app->removeItem(itemAt(cat, 1));
+    ASSERT_TRUE(waitForConversions());
+    EXPECT_EQ(titles(cat), QStringList{"a"});
+    EXPECT_GT(itemAt(cat, 0)->duration(), 7.9);
+    EXPECT_FALSE(QFileInfo::exists(out + "/Cat/b.m4a"));
+}
+
 class Move : public AppFixture
 {
 protected:
