@@ -599,6 +599,34 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
         <source>Continue Recording (%1)</source>
         <translation>Aufnahme fortsetzen (%1)</translation>
     </message>
+    <message>
+        <source>The library file &quot;%1&quot; cannot be read. Changes are not saved until it can be read.</source>
+        <translation>Die Bibliotheksdatei &quot;%1&quot; kann nicht gelesen werden. Änderungen werden erst gespeichert, wenn sie gelesen werden kann.</translation>
+    </message>
+    <message>
+        <source>The library file could not be read. It was kept as &quot;%1&quot; and the library starts empty.</source>
+        <translation>Die Bibliotheksdatei konnte nicht gelesen werden. Sie wurde als &quot;%1&quot; aufbewahrt, und die Bibliothek beginnt leer.</translation>
+    </message>
+    <message>
+        <source>The disk could not keep up: %1 seconds of the recording are missing.</source>
+        <translation>Der Datenträger kam nicht mit: %1 Sekunden der Aufnahme fehlen.</translation>
+    </message>
+    <message>
+        <source>The input device was disconnected. The recording was stopped and saved.</source>
+        <translation>Das Eingabegerät wurde getrennt. Die Aufnahme wurde beendet und gespeichert.</translation>
+    </message>
+    <message>
+        <source>The disk is full. The recording was stopped; %1 seconds of it were saved.</source>
+        <translation>Der Datenträger ist voll. Die Aufnahme wurde beendet; %1 Sekunden davon wurden gespeichert.</translation>
+    </message>
+    <message>
+        <source>Writing the recording failed. The recording was stopped; %1 seconds of it were saved.</source>
+        <translation>Die Aufnahme konnte nicht geschrieben werden. Sie wurde beendet; %1 Sekunden davon wurden gespeichert.</translation>
+    </message>
+    <message>
+        <source>Unable to play the recording</source>
+        <translation>Die Aufnahme kann nicht abgespielt werden</translation>
+    </message>
 </context>
 <context>
     <name>SliderWithNotes</name>

@@ -21,5 +21,5 @@ void PendingConversions::finish(const QString& destination)
 
 bool PendingConversions::isDestination(const QString& path) const
 {
-    return m_destinations.contains(path, Qt::CaseInsensitive);
+    return m_destinations.contains(path);
 }

@@ -26,6 +26,7 @@
 #include "shell/RateController.h"
 
 #include <QCursor>
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -106,6 +107,10 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
         if (m_statusView)
             m_statusView->setListening(on);
     });
+    connect(m_recorder.get(), &KvSoundFileRecorder::soundFileRecorderWasInterrupted, this,
+            [this](KvSoundFileRecorder*, KvSoundFileRecorder::Interruption why) {
+                recordingInterrupted(why);
+            });
     ConversionQueue& conversions = m_conversions.queue();
     connect(&conversions, &ConversionQueue::loaded, this,
             [this](const QString& destination) { audioLoadCompleate(destination); });
@@ -253,6 +258,15 @@ bool RecorderAppDelegate::applicationShouldTerminate()
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
     stopRecording();
+    // Waiting conversions are written first: their rows are in the library already.
+    if (m_conversions.remaining() > 0) {
+        QEventLoop loop;
+        connect(&m_conversions.queue(), &ConversionQueue::finished, &loop, [this, &loop] {
+            if (m_conversions.remaining() == 0)
+                loop.quit();
+        });
+        loop.exec();
+    }
     disconnect(qApp, &QGuiApplication::focusWindowChanged, this, nullptr);
     m_hideTimer.stop();
     m_trayWatcher.stop();
@@ -420,13 +434,15 @@ void RecorderAppDelegate::stopPseudoRecord()
 
 void RecorderAppDelegate::outputFolderChanged(const QString& path)
 {
-    if (path.isEmpty() || path.compare(outputFolder(), Qt::CaseInsensitive) == 0)
+    if (path.isEmpty() || path == outputFolder())
         return;
     // Stopped while the old folder is still the output folder, so that the
     // finished recording's length is saved into its own library.
     stopRecording();
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
+    // The search list holds rows of the old library: it goes before them.
+    m_mainView->searchField()->clear();
     m_settings.setOutputFolder(path);
     m_outlineController->clear();
     setupRecordingsList();

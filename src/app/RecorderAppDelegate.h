@@ -6,6 +6,7 @@
 #include "app/PendingConversions.h"
 #include "app/ProgressSheet.h"
 #include "app/Settings.h"
+#include "audio/KvSoundFileRecorder.h"
 #include "hotkeys/AppHotKeys.h"
 #include "hotkeys/HotKeyController.h"
 #include "library/DatabaseMerger.h"
@@ -105,8 +106,11 @@ public:
     void resumeStopRecording(QObject* sender = nullptr) override;
     void stopRecording();
     bool continueRecording() const override { return m_recordResuming; }
-    QString newRecordPath();
-    static QString resumeRecordPath(const QString& path);
+    // A free "Untitled N.m4a" in the category's folder, made when missing;
+    // null with a message when the folder cannot hold recordings.
+    QString newRecordPath(const RecGroup* group);
+    // A free "<title> N.m4a" beside the recording, for a continuation's part.
+    QString resumeRecordPath(const QString& path) const;
     bool combineFile(const QString& recording, const QString& part);
     // A free hidden name beside the file, for writing its replacement.
     static QString CreateTempFilePath(const QString& besideFile);
@@ -136,12 +140,19 @@ public:
     // taken on disk, and then shows the old title again.
     bool renameItem(GeneralRecItem* item, const QString& title) override;
     // The first record under the category, depth-first, whose path equals
-    // the given one ignoring case.
+    // the given one exactly (Linux file names are case-sensitive).
     GeneralRecItem* findItemByPath(const QString& path, const RecGroup* group) const;
     // The record's path when every title on its way is a single path
     // component (so the path lies inside the output folder); the output
     // folder for the root; null otherwise. Deleting, moving and creating use this.
     QString libraryPath(const GeneralRecItem* item) const;
+    // Whether the folder that holds the path lies in the output folder once
+    // links are followed.
+    bool liesInLibrary(const QString& path) const;
+    // Whether the path is, or holds, the file being recorded, the recording a
+    // continuation joins, or a file a waiting conversion is still to write:
+    // such paths are not renamed or moved.
+    bool isBusyPath(const QString& path) const;
 
     // Split at time marks.
     // Cuts the open recording at its marks into new recordings beside it.
@@ -258,6 +269,15 @@ private:
     // The category a new recording goes into: during a search with nothing
     // chosen that is the library root, not the list of results.
     RecGroup* newRecordingGroup() const;
+    // The one start and one stop sequence of new recordings and
+    // continuations; the path, and so the category, is known before the
+    // capture starts. Continuations take no pre-roll.
+    bool beginRecording(const QString& path, bool takePreRoll);
+    void endRecording();
+    // Joins a continuation's part to its recording, or keeps it as its own.
+    void joinPart();
+    // The capture ended by itself: stopped as by the user, and the user is told why.
+    void recordingInterrupted(KvSoundFileRecorder::Interruption why);
 
     // Every part is owned here and declared in the order it is made, so that
     // it goes in the reverse order: a widget before the one that holds it,
@@ -296,6 +316,8 @@ private:
     std::function<Qt::MouseButtons()> m_mouseButtons;
     bool m_initialized = false;
     bool m_recordResuming = false;
+    // The output folder's library file exists but could not be read: it is not saved over.
+    bool m_databaseUnreadable = false;
 
     // Split, import and moving.
     // The category a drop lands in, or null.

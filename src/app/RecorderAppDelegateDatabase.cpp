@@ -17,6 +17,7 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 
 void RecorderAppDelegate::setupRecordingsList()
 {
@@ -33,8 +34,16 @@ void RecorderAppDelegate::setupRecordingsList()
     }
     const QString path = LibraryPaths::databasePath(outputFolder());
     bool loaded = false;
+    m_databaseUnreadable = false;
     QFile file(path);
-    if (file.open(QIODevice::ReadOnly)) {
+    const bool present = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+    if (present && !file.open(QIODevice::ReadOnly)) {
+        // Saving would replace the library that is there with an empty one.
+        m_databaseUnreadable = true;
+        QnMessageBox(tr("The library file \"%1\" cannot be read. Changes are not saved until "
+                        "it can be read.")
+                         .arg(path));
+    } else if (present) {
         const DatabaseStamp stamp = DatabaseStamp::of(path);
         const QByteArray bytes = file.readAll();
         file.close();
@@ -49,9 +58,16 @@ void RecorderAppDelegate::setupRecordingsList()
         } else {
             // Kept aside so that the next save does not wipe notes and
             // descriptions that a repaired file could still give back.
-            QFile::rename(path, outputFolder() + "/RecordingsDB.unreadable-" +
-                                    QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") +
-                                    ".xml");
+            const QString aside = "RecordingsDB.unreadable-" +
+                                  QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".xml";
+            m_databaseUnreadable = !QFile::rename(path, outputFolder() + "/" + aside);
+            QnMessageBox(m_databaseUnreadable
+                             ? tr("The library file \"%1\" cannot be read. Changes are not "
+                                  "saved until it can be read.")
+                                   .arg(path)
+                             : tr("The library file could not be read. It was kept as \"%1\" "
+                                  "and the library starts empty.")
+                                   .arg(aside));
         }
     }
     const DiskScan scan = DiskScan::of(outputFolder());
@@ -76,6 +92,8 @@ void RecorderAppDelegate::structChanged()
 
 void RecorderAppDelegate::saveLibrary()
 {
+    if (m_databaseUnreadable)
+        return;
     // Saving would make the folder anew on the bare mount point; the tree
     // keeps the change and is saved when the drive is back.
     if (outputFolderGone()) {

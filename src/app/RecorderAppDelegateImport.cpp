@@ -29,8 +29,7 @@ bool isSameOrInside(const QString& path, const QString& folder)
 {
     if (path.isEmpty() || folder.isEmpty())
         return false;
-    return path.compare(folder, Qt::CaseInsensitive) == 0 ||
-           path.startsWith(folder + "/", Qt::CaseInsensitive);
+    return path == folder || path.startsWith(folder + "/");
 }
 
 // "Song.mp3" becomes "Song.m4a"; a name that is all extension keeps its name.
@@ -38,6 +37,14 @@ QString m4aName(const QFileInfo& info)
 {
     const QString base = info.completeBaseName();
     return (base.isEmpty() ? info.fileName() : base) + ".m4a";
+}
+
+// The path with its last component cleaned, so that the library file can
+// store the title and the row comes back at the next start.
+QString storableName(const QString& path)
+{
+    const QFileInfo info(path);
+    return info.path() + "/" + TitleRules::cleaned(info.fileName());
 }
 
 bool isBelow(const GeneralRecItem* item, const GeneralRecItem* ancestor)
@@ -131,9 +138,9 @@ bool RecorderAppDelegate::importFolder(const QString& source, const QString& des
     // and the output folder is never copied into itself.
     if (!info.isDir() || info.isSymLink() || isOutputFolderOrInside(source))
         return false;
-    QString target = destination;
+    QString target = storableName(destination);
     if (isPathTaken(target))
-        target = TitleRules::firstFree(destination + " %1",
+        target = TitleRules::firstFree(storableName(destination) + " ", QString(),
                                        [this](const QString& p) { return isPathTaken(p); });
     const QString title = QFileInfo(target).fileName();
     if (!TitleRules::isSafeTitle(title) || !QDir().mkpath(target))
@@ -167,11 +174,11 @@ bool RecorderAppDelegate::importFile(const QString& source, const QString& desti
     const QFileInfo info(source);
     if (!info.exists() || info.isDir() || !QTMovie::canInitWithFile(source))
         return false;
-    QString target = destination;
+    QString target = storableName(destination);
     if (isPathTaken(target)) {
-        const QFileInfo dest(destination);
+        const QFileInfo dest(target);
         const QString stem = dest.absolutePath() + "/" + dest.completeBaseName();
-        target = TitleRules::firstFree(stem + " %1.m4a",
+        target = TitleRules::firstFree(stem + " ", ".m4a",
                                        [this](const QString& p) { return isPathTaken(p); });
     }
     const QString title = QFileInfo(target).completeBaseName();
@@ -241,6 +248,9 @@ void RecorderAppDelegate::conversionFinished(const QString& destination, bool ok
             item->setDuration(fileDuration(destination));
             structChanged();
         }
+    } else if (ok) {
+        // The row was deleted while its conversion waited: no file without a row.
+        QFile::remove(destination);
     }
     if (m_conversions.remaining() == 0)
         m_progressPanel->endSheet();
@@ -261,7 +271,7 @@ bool RecorderAppDelegate::moveFiles(const QStringList& paths, GeneralRecItem* ne
     bool allowInGrouping = true;
     const QString nearPath = restorePath(nearItem);
     for (const QString& path : paths)
-        if (path.compare(nearPath, Qt::CaseInsensitive) == 0)
+        if (path == nearPath)
             allowInGrouping = false;
     bool ok = true;
     for (const QString& path : paths) {
@@ -297,7 +307,7 @@ GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecIte
     if (item->isGroup() && isBelow(target, item))
         return nullptr;
     const QString oldPath = libraryPath(item);
-    if (oldPath.isNull())
+    if (oldPath.isNull() || isBusyPath(oldPath))
         return nullptr;
     if (target != item->parent()) {
         const QFileInfo old(oldPath);
@@ -307,10 +317,10 @@ GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecIte
         const QString extension =
             item->isGroup() || old.suffix().isEmpty() ? QString() : "." + old.suffix();
         QString newPath = targetFolder + "/" + old.fileName();
-        if (isPathTaken(newPath) && newPath.compare(oldPath, Qt::CaseInsensitive) != 0)
-            newPath = TitleRules::firstFree(targetFolder + "/" + stem + " %1" + extension,
+        if (isPathTaken(newPath) && newPath != oldPath)
+            newPath = TitleRules::firstFree(targetFolder + "/" + stem + " ", extension,
                                             [this](const QString& p) { return isPathTaken(p); });
-        if (newPath.compare(oldPath, Qt::CaseInsensitive) != 0 && !QDir().rename(oldPath, newPath))
+        if (newPath != oldPath && !QDir().rename(oldPath, newPath))
             return nullptr;
         const QFileInfo moved(newPath);
         const QString title = item->isGroup() ? moved.fileName() : moved.completeBaseName();

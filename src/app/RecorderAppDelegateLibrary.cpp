@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
+#include <algorithm>
 
 namespace {
 
@@ -85,13 +86,29 @@ QString RecorderAppDelegate::libraryPath(const GeneralRecItem* item) const
     return liesInside(path, outputFolder()) ? path : QString();
 }
 
+bool RecorderAppDelegate::isBusyPath(const QString& path) const
+{
+    const auto holds = [&path](const QString& file) {
+        return !file.isEmpty() && (file == path || file.startsWith(path + "/"));
+    };
+    if (isRecording() && (holds(m_recorder->outputFilePath()) || holds(m_resumingRecPath)))
+        return true;
+    return std::any_of(m_conversions.destinations().begin(), m_conversions.destinations().end(),
+                       holds);
+}
+
+bool RecorderAppDelegate::liesInLibrary(const QString& path) const
+{
+    return liesInside(path, outputFolder());
+}
+
 void RecorderAppDelegate::addGroup()
 {
     RecGroup* parent = m_outlineController->currentGroup();
     if (!parent || refuseGoneFolder())
         return;
     const QString title =
-        TitleRules::firstFree(tr("Category") + QStringLiteral(" %1"), [parent](const QString& t) {
+        TitleRules::firstFree(tr("Category") + " ", QString(), [parent](const QString& t) {
             return parent->subItemByTitle(t) != nullptr;
         });
     const QString parentPath = libraryPath(parent);
@@ -180,7 +197,7 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
     const QString extension = item->isGroup() ? "" : ".m4a";
     const QString oldPath = folder + "/" + old + extension;
     const QString newPath = folder + "/" + title + extension;
-    if (!liesInside(oldPath, outputFolder())) {
+    if (isBusyPath(oldPath) || !liesInside(oldPath, outputFolder())) {
         item->setTitle(old);
         QnMessageBox(tr("Unable to rename the item"));
         return false;
@@ -209,7 +226,7 @@ GeneralRecItem* RecorderAppDelegate::findItemByPath(const QString& path,
         return nullptr;
     GeneralRecItem* found = nullptr;
     walkRows(group, [&](GeneralRecItem* row) {
-        if (restorePath(row).compare(path, Qt::CaseInsensitive) != 0)
+        if (restorePath(row) != path)
             return Walk::Into;
         found = row;
         return Walk::Stop;

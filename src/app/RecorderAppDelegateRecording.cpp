@@ -16,7 +16,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <cstdio>
+#include <utility>
 
 RecGroup* RecorderAppDelegate::newRecordingGroup() const
 {
@@ -26,32 +28,37 @@ RecGroup* RecorderAppDelegate::newRecordingGroup() const
     return group;
 }
 
-QString RecorderAppDelegate::newRecordPath()
+QString RecorderAppDelegate::newRecordPath(const RecGroup* group)
 {
-    QString folder = outputFolder();
-    if (folder.isEmpty() || refuseGoneFolder())
+    if (refuseGoneFolder())
         return QString();
-    folder += m_outlineController->groupPath(newRecordingGroup());
-    if (!QDir().mkpath(folder)) {
+    // The same rule as deleting and renaming: a category folder that is a
+    // link out of the output folder takes no recordings.
+    const QString folder = libraryPath(group);
+    const QString path =
+        folder.isNull()
+            ? QString()
+            : folder + "/" +
+                  TitleRules::firstFree(tr("Untitled") + " ", ".m4a", [&](const QString& name) {
+                      return isPathTaken(folder + "/" + name);
+                  });
+    if (path.isNull() || !QDir().mkpath(folder) || !liesInLibrary(path)) {
         QnMessageBox(tr("Unable to create a folder, try to change the path to the recordings in "
                         "the preferences"));
         return QString();
     }
-    return folder + "/" +
-           TitleRules::firstFree(
-               tr("Untitled") + QStringLiteral(" %1.m4a"),
-               [&folder](const QString& name) { return QFileInfo::exists(folder + "/" + name); });
+    return path;
 }
 
-QString RecorderAppDelegate::resumeRecordPath(const QString& path)
+QString RecorderAppDelegate::resumeRecordPath(const QString& path) const
 {
     if (path.isEmpty())
         return QString();
     const QFileInfo info(path);
     const QString folder = info.path();
-    const QString title = info.completeBaseName();
-    return folder + "/" + TitleRules::firstFree(title + " %1.m4a", [&folder](const QString& name) {
-               return QFileInfo::exists(folder + "/" + name);
+    return folder + "/" +
+           TitleRules::firstFree(info.completeBaseName() + " ", ".m4a", [&](const QString& name) {
+               return isPathTaken(folder + "/" + name);
            });
 }
 
@@ -99,39 +106,73 @@ bool RecorderAppDelegate::combineFile(const QString& recording, const QString& p
     return true;
 }
 
-void RecorderAppDelegate::startStopRecording(QObject*)
+bool RecorderAppDelegate::beginRecording(const QString& path, bool takePreRoll)
 {
-    if (m_recorder->isRecording()) {
-        if (m_recordResuming) {
-            updateButtonsState();
-            return;
-        }
-        m_recorder->stop();
-        m_recNavigController->setRecordingMode(false);
-        m_timeView->stopRecording();
-        updateCurrentItemInfo();
-        updateButtonsState();
-        return;
-    }
-
-    m_recordResuming = false;
-    const QString path = newRecordPath();
-    if (path.isNull())
-        return;
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
     stopPseudoRecord();
     m_recorder->setOutputFilePath(path);
+    m_recorder->setTakePreRoll(takePreRoll);
     m_recorder->start();
     if (!m_recorder->isRecording()) {
         updateButtonsState();
-        return;
+        return false;
     }
     if (m_statusView)
         m_statusView->recordingStarted();
+    return true;
+}
 
+void RecorderAppDelegate::endRecording()
+{
+    m_recorder->stop();
+    m_recNavigController->setRecordingMode(false);
+    m_timeView->stopRecording();
+    if (std::exchange(m_recordResuming, false))
+        joinPart();
+    else
+        updateCurrentItemInfo();
+    if (const double missing = m_recorder->droppedSeconds(); missing > 0)
+        QnMessageBox(tr("The disk could not keep up: %1 seconds of the recording are missing.")
+                         .arg(QString::number(missing, 'f', 1)));
+    updateButtonsState();
+}
+
+void RecorderAppDelegate::joinPart()
+{
+    const QString part = m_recorder->outputFilePath();
+    bool joined = false;
+    if (!m_resumingRecPath.isNull()) {
+        joined = combineFile(m_resumingRecPath, part);
+        m_resumingRecPath = QString();
+    }
+    if (joined) {
+        QFile::remove(part);
+    } else if (m_resumingRecGroup) {
+        // The part is kept as a recording of its own: no audio is lost.
+        auto row = m_outlineController->createNewItem();
+        row->setTitle(QFileInfo(part).completeBaseName());
+        m_resumingRecGroup->setExpanded(true);
+        m_outlineController->selectItem(
+            m_outlineController->addItem(std::move(row), m_resumingRecGroup));
+    }
+    QTimer::singleShot(100, this, &RecorderAppDelegate::updateCurrentItemInfo);
+    if (!joined)
+        QnMessageBox(tr("Unable to combine recordings"));
+}
+
+void RecorderAppDelegate::startStopRecording(QObject*)
+{
+    if (m_recorder->isRecording()) {
+        if (m_recordResuming)
+            updateButtonsState();
+        else
+            endRecording();
+        return;
+    }
     RecGroup* group = newRecordingGroup();
-    if (!group)
+    const QString path = group ? newRecordPath(group) : QString();
+    if (path.isNull() || !beginRecording(path, true))
         return;
     auto row = m_outlineController->createNewItem();
     row->setTitle(QFileInfo(path).completeBaseName());
@@ -147,43 +188,12 @@ void RecorderAppDelegate::startStopRecording(QObject*)
 void RecorderAppDelegate::resumeStopRecording(QObject*)
 {
     if (m_recorder->isRecording()) {
-        if (!m_recordResuming) {
+        if (m_recordResuming)
+            endRecording();
+        else
             updateButtonsState();
-            return;
-        }
-        m_recorder->stop();
-        m_recordResuming = false;
-        m_recNavigController->setRecordingMode(false);
-        m_timeView->stopRecording();
-
-        const QString part = m_recorder->outputFilePath();
-        bool joined = false;
-        if (!m_resumingRecPath.isNull()) {
-            joined = combineFile(m_resumingRecPath, part);
-            m_resumingRecPath = QString();
-        }
-        if (joined) {
-            QFile::remove(part);
-        } else {
-            // The part is kept as a recording of its own: no audio is lost.
-            if (m_resumingRecGroup) {
-                auto row = m_outlineController->createNewItem();
-                row->setTitle(QFileInfo(part).completeBaseName());
-                m_resumingRecGroup->setExpanded(true);
-                m_outlineController->selectItem(
-                    m_outlineController->addItem(std::move(row), m_resumingRecGroup));
-            }
-        }
-        QTimer::singleShot(100, this, &RecorderAppDelegate::updateCurrentItemInfo);
-        if (!joined)
-            QnMessageBox(tr("Unable to combine recordings"));
-        updateButtonsState();
         return;
     }
-
-    m_recordResuming = false;
-    if (m_recNavigController->playingNow())
-        m_recNavigController->stop();
     GeneralRecItem* row = m_outlineController->chiefSelectedItem();
     if (!row || !row->asItem() || row->asItem()->isFileMissing())
         return;
@@ -191,34 +201,47 @@ void RecorderAppDelegate::resumeStopRecording(QObject*)
     if (path.isNull())
         return;
     m_outlineController->selectItem(row);
-    m_resumingRecPath = path;
-    m_resumingRecGroup = m_outlineController->currentGroup();
-    if (!m_resumingRecGroup)
-        return;
+    RecGroup* group = m_outlineController->currentGroup();
     const QString part = resumeRecordPath(path);
-    if (part.isNull())
+    if (!group || part.isNull() || !beginRecording(part, false))
         return;
-    stopPseudoRecord();
-    m_recorder->setOutputFilePath(part);
-    m_recorder->setTakePreRoll(false);
-    m_recorder->start();
-    if (m_recorder->isRecording()) {
-        m_recNavigController->setRecordingMode(true);
-        m_recNavigController->addContinueNote();
-        m_timeView->startRecording();
-        if (m_statusView)
-            m_statusView->recordingStarted();
-        m_recordResuming = true;
-    }
+    m_resumingRecPath = path;
+    m_resumingRecGroup = group;
+    m_recordResuming = true;
+    m_recNavigController->setRecordingMode(true);
+    m_recNavigController->addContinueNote();
+    m_timeView->startRecording();
     updateButtonsState();
 }
 
 void RecorderAppDelegate::stopRecording()
 {
-    if (!m_recorder->isRecording())
-        return;
-    if (m_recordResuming)
-        resumeStopRecording();
-    else
-        startStopRecording();
+    if (m_recorder->isRecording())
+        endRecording();
+}
+
+void RecorderAppDelegate::recordingInterrupted(KvSoundFileRecorder::Interruption why)
+{
+    // The length of this recording's own file, before a continuation joins it.
+    const QString file = m_recorder->outputFilePath();
+    const bool recording = m_recorder->isRecording();
+    m_recorder->stop();
+    const QString saved = QString::number(std::max(0.0, QTMovie::fileDuration(file)), 'f', 1);
+    if (recording)
+        endRecording();
+    switch (why) {
+    case KvSoundFileRecorder::Interruption::DeviceLost:
+        QnMessageBox(tr("The input device was disconnected. The recording was stopped and saved."));
+        break;
+    case KvSoundFileRecorder::Interruption::DiskFull:
+    case KvSoundFileRecorder::Interruption::WriteFailed:
+        QnMessageBox(why == KvSoundFileRecorder::Interruption::DiskFull
+                         ? tr("The disk is full. The recording was stopped; %1 seconds of it "
+                              "were saved.")
+                               .arg(saved)
+                         : tr("Writing the recording failed. The recording was stopped; %1 "
+                              "seconds of it were saved.")
+                               .arg(saved));
+        break;
+    }
 }

@@ -34,6 +34,13 @@ void RecorderAppDelegate::split()
     const QString folder = info.absolutePath();
     if (item->marks().empty())
         return;
+    // Marks may lie beyond the end of a recording that was shortened; a cut
+    // there ends the last piece at the true end.
+    const double total = fileDuration(path);
+    if (total <= 0) {
+        QnMessageBox(tr("Unable to split recording"));
+        return;
+    }
 
     // One cut per whole second; of several marks in one second the first in
     // the list wins. The map walks the cuts in time order.
@@ -47,12 +54,9 @@ void RecorderAppDelegate::split()
     m_progressPanel->beginSheet(sheetWindow());
     const double step = 100.0 / static_cast<double>(cuts.size() + 1);
     RecGroup* target = item->parent()->asGroup();
-    // Marks may lie beyond the end of a recording that was shortened; a cut
-    // there ends the last piece at the true end.
-    const double total = fileDuration(path);
 
     const auto fragmentPath = [&] {
-        return folder + "/" + TitleRules::firstFree(base + " %1.m4a", [&](const QString& name) {
+        return folder + "/" + TitleRules::firstFree(base + " ", ".m4a", [&](const QString& name) {
                    return isPathTaken(folder + "/" + name);
                });
     };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pop-up window: opening and closing it, its two pages and its buttons.
 #include "app/MainView.h"
+#include "app/QnMessageBox.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
@@ -248,8 +249,8 @@ void RecorderAppDelegate::play()
 {
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
-    else
-        m_recNavigController->play();
+    else if (!m_recNavigController->play() && m_recNavigController->movie())
+        QnMessageBox(tr("Unable to play the recording"));
     updatePlayBtnState();
 }
 

@@ -14,16 +14,23 @@ extern "C" {
 #include <libswresample/swresample.h>
 }
 
+#include <QFile>
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <fcntl.h>
 #include <pulse/channelmap.h>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
 constexpr auto kIdleWait = std::chrono::milliseconds(10);
-constexpr double kRingSeconds = 4.0;
+// Room for the writer to fall behind, e.g. while a slow disk syncs.
+constexpr double kRingSeconds = 20.0;
 constexpr int64_t kFragmentMicroseconds = 1000000;
+// A power cut loses at most this much of what was recorded.
+constexpr double kSyncSeconds = 5.0;
 
 AVChannelLayout layoutFor(uint32_t channels, uint64_t mask)
 {
@@ -157,6 +164,8 @@ AacFileWriter::Result AacFileWriter::setUp(const QString& path, const Output& ou
         return Result::CannotCreateFile;
     m_file.reset(io);
     m_format->pb = io;
+    // Any descriptor of the file syncs its data.
+    m_syncFd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
     return Result::Ok;
 }
 
@@ -277,8 +286,10 @@ void AacFileWriter::run()
     for (;;) {
         // Read the flag first: whatever was pushed before it was set is drained below.
         const bool stopping = m_stopRequested.load(std::memory_order_acquire);
-        while (m_ring->read(m_readBuffer.data(), bufferSamples))
+        while (m_ring->read(m_readBuffer.data(), bufferSamples)) {
             encodeBuffer(m_readPlanes.data(), m_input.bufferFrames);
+            syncToDisk(false);
+        }
         if (stopping)
             break;
         std::this_thread::sleep_for(kIdleWait);
@@ -301,7 +312,7 @@ bool AacFileWriter::convert(const uint8_t* const* planes, int frames)
     if (converted < 0 ||
         av_audio_fifo_write(m_fifo.get(), reinterpret_cast<void**>(m_converted.get()), converted) <
             converted) {
-        m_failed = true;
+        fail();
         return false;
     }
     return true;
@@ -313,13 +324,13 @@ bool AacFileWriter::encodeFromFifo(bool flushAll)
     while (!m_failed && (av_audio_fifo_size(m_fifo.get()) >= frameSize ||
                          (flushAll && av_audio_fifo_size(m_fifo.get()) > 0))) {
         if (av_frame_make_writable(m_frame.get()) < 0) {
-            m_failed = true;
+            fail();
             break;
         }
         const int n = std::min(frameSize, av_audio_fifo_size(m_fifo.get()));
         m_frame->nb_samples = n;
         if (av_audio_fifo_read(m_fifo.get(), reinterpret_cast<void**>(m_frame->data), n) < n) {
-            m_failed = true;
+            fail();
             break;
         }
         m_frame->pts = m_nextPts;
@@ -332,19 +343,40 @@ bool AacFileWriter::encodeFromFifo(bool flushAll)
 bool AacFileWriter::sendFrame(AVFrame* frame)
 {
     if (avcodec_send_frame(m_codec.get(), frame) < 0) {
-        m_failed = true;
+        fail();
         return false;
     }
     while (avcodec_receive_packet(m_codec.get(), m_packet.get()) == 0) {
         m_packet->stream_index = m_stream->index;
         av_packet_rescale_ts(m_packet.get(), m_codec->time_base, m_stream->time_base);
-        if (av_interleaved_write_frame(m_format.get(), m_packet.get()) < 0) {
+        const int written = av_interleaved_write_frame(m_format.get(), m_packet.get());
+        if (written < 0) {
             av_packet_unref(m_packet.get());
-            m_failed = true;
+            fail(m_file->error < 0 ? m_file->error : written);
             return false;
         }
     }
     return true;
+}
+
+void AacFileWriter::fail(int error)
+{
+    m_failed = true;
+    const bool full =
+        error == AVERROR(ENOSPC) || error == AVERROR(EDQUOT) || error == AVERROR(EFBIG);
+    Failure expected = Failure::None;
+    m_failure.compare_exchange_strong(expected, full ? Failure::DiskFull : Failure::WriteError);
+}
+
+void AacFileWriter::syncToDisk(bool force)
+{
+    const uint64_t frames = m_framesIn.load(std::memory_order_relaxed);
+    if (m_syncFd < 0 || m_failed ||
+        (!force && double(frames - m_framesSynced) < kSyncSeconds * m_input.sampleRate))
+        return;
+    m_framesSynced = frames;
+    if (::fdatasync(m_syncFd) != 0)
+        fail(AVERROR(errno));
 }
 
 void AacFileWriter::finish()
@@ -364,6 +396,7 @@ void AacFileWriter::finish()
         qCWarning(lcAudio, "Recording: encoding or writing failed; the file ends early");
     if (av_write_trailer(m_format.get()) < 0)
         qCWarning(lcAudio, "Recording: the end of the file could not be written");
+    syncToDisk(true);
     m_headerWritten = false;
 }
 
@@ -386,6 +419,10 @@ void AacFileWriter::release()
     m_format.reset();
     m_stream = nullptr;
     m_file.reset();
+    if (m_syncFd >= 0)
+        ::close(m_syncFd);
+    m_syncFd = -1;
+    m_framesSynced = 0;
     m_codec.reset();
     m_resampler.reset();
     m_fifo.reset();
@@ -399,4 +436,5 @@ void AacFileWriter::release()
     m_ring.reset();
     m_dropped.store(0);
     m_framesIn.store(0);
+    m_failure.store(Failure::None);
 }

@@ -31,6 +31,14 @@ public:
         CannotStartWriting
     };
 
+    // Why the file stopped growing while recording.
+    enum class Failure
+    {
+        None,
+        DiskFull,
+        WriteError
+    };
+
     struct Input
     {
         double sampleRate = 0;
@@ -74,6 +82,9 @@ public:
     void close();
 
     uint64_t droppedBuffers() const { return m_dropped.load(std::memory_order_relaxed); }
+    // Any thread. Set by the writer thread when encoding or writing failed;
+    // nothing after that reaches the file.
+    Failure failure() const { return m_failure.load(std::memory_order_relaxed); }
     uint64_t framesWritten() const { return m_framesIn.load(std::memory_order_relaxed); }
 
     // Writer thread (or a benchmark without the thread): converts and encodes
@@ -88,6 +99,8 @@ private:
     bool convert(const uint8_t* const* planes, int frames);
     bool encodeFromFifo(bool flushAll);
     bool sendFrame(AVFrame* frame);
+    void fail(int error = 0);
+    void syncToDisk(bool force);
     void finish();
     void release();
 
@@ -104,6 +117,9 @@ private:
     int64_t m_nextPts = 0;
     bool m_headerWritten = false;
     bool m_failed = false;
+    // A second descriptor of the file, for fdatasync.
+    int m_syncFd = -1;
+    uint64_t m_framesSynced = 0;
 
     Input m_input;
     std::unique_ptr<SpscRingBuffer> m_ring;
@@ -115,4 +131,5 @@ private:
     std::atomic<bool> m_stopRequested{false};
     std::atomic<uint64_t> m_dropped{0};
     std::atomic<uint64_t> m_framesIn{0};
+    std::atomic<Failure> m_failure{Failure::None};
 };

@@ -29,6 +29,8 @@ constexpr uint32_t kMaxCaptureChannels = 8;
 constexpr int kTimeNoticeIntervalMs = 33;
 // The capture thread answers a hand-over at its next buffer, some 12 ms away.
 constexpr auto kHandOverWait = std::chrono::milliseconds(200);
+// A lost device or a failed write ends the recording within this time.
+constexpr int kWatchIntervalMs = 100;
 
 QVariantMap preset(double sampleRate)
 {
@@ -86,6 +88,8 @@ KvSoundFileRecorder::KvSoundFileRecorder(QObject* parent)
     m_timeNoticeTimer.setInterval(kTimeNoticeIntervalMs);
     connect(&m_timeNoticeTimer, &QTimer::timeout, this,
             &KvSoundFileRecorder::notifyDelegateOfTimeChange);
+    m_watchTimer.setInterval(kWatchIntervalMs);
+    connect(&m_watchTimer, &QTimer::timeout, this, &KvSoundFileRecorder::watchForInterruption);
 }
 
 KvSoundFileRecorder::KvSoundFileRecorder(const QString& outputFilePath, QObject* parent)
@@ -277,7 +281,10 @@ QString KvSoundFileRecorder::configureAU()
         .mChannelsPerFrame = source.sampleSpec.channels,
     };
 
-    m_audioChannels = std::clamp<uint32_t>(source.sampleSpec.channels, 2, kMaxCaptureChannels);
+    // The server mixes a source with more channels than the writer takes down to stereo.
+    m_audioChannels = source.sampleSpec.channels > kMaxCaptureChannels
+                          ? 2
+                          : std::max<uint32_t>(source.sampleSpec.channels, 2);
     m_actualOutputFormat = KvAudioStreamBasicDescription{
         .mSampleRate = m_deviceFormat.mSampleRate,
         .mFormatID = KvAudioFormatLinearPCM,
@@ -404,11 +411,14 @@ void KvSoundFileRecorder::start(QObject*)
     m_delegateWantsTimeChanges = isSignalConnected(
         QMetaMethod::fromSignal(&KvSoundFileRecorder::soundFileRecorderReachedDuration));
     if (!m_audioUnit || !m_audioUnit->start()) {
+        // The next attempt opens the capture anew, on the device then at hand.
+        cleanUp();
         emit userMessage(tr("Could not start recording"));
         return;
     }
     if (m_delegateWantsTimeChanges)
         m_timeNoticeTimer.start();
+    m_watchTimer.start();
     setRecording(true);
     emit soundFileRecorderWasStarted(this);
 }
@@ -420,6 +430,7 @@ void KvSoundFileRecorder::stop(QObject*)
     if (m_audioUnit && !m_audioUnit->stop())
         emit userMessage(tr("Could not stop recording"));
     m_timeNoticeTimer.stop();
+    m_watchTimer.stop();
     setRecording(false);
     emit soundFileRecorderWasStopped(this);
     cleanUp();
@@ -444,6 +455,35 @@ void KvSoundFileRecorder::setRecording(bool recording)
 {
     m_isRecording = recording;
     emit isRecordingChanged(isRecording());
+}
+
+double KvSoundFileRecorder::droppedSeconds() const
+{
+    const double rate = m_actualOutputFormat.mSampleRate;
+    return rate > 0 ? double(m_droppedBuffers) * m_audioSamples / rate : 0.0;
+}
+
+void KvSoundFileRecorder::watchForInterruption()
+{
+    Interruption why = Interruption::DeviceLost;
+    if (m_audioUnit && m_audioUnit->isLost())
+        why = Interruption::DeviceLost;
+    else if (m_outputAudioFile && m_outputAudioFile->failure() == AacFileWriter::Failure::DiskFull)
+        why = Interruption::DiskFull;
+    else if (m_outputAudioFile && m_outputAudioFile->failure() != AacFileWriter::Failure::None)
+        why = Interruption::WriteFailed;
+    else
+        return;
+    m_watchTimer.stop();
+    if (!isRecording()) {
+        // Only listening for the pre-roll: listen again where the device
+        // still is, else stay closed so that a recording says what is wrong.
+        cleanUp();
+        startListening();
+        return;
+    }
+    emit soundFileRecorderWasInterrupted(this, why);
+    stop();
 }
 
 void KvSoundFileRecorder::notifyDelegateOfTimeChange()
@@ -495,6 +535,7 @@ void KvSoundFileRecorder::startListening()
         return;
     }
     m_listeningActive = true;
+    m_watchTimer.start();
     emit isListeningChanged(true);
 }
 
@@ -503,6 +544,7 @@ void KvSoundFileRecorder::stopListening()
     if (!m_listeningActive)
         return;
     m_listeningActive = false;
+    m_watchTimer.stop();
     // The capture goes first, so that no callback reaches the pre-roll.
     m_audioUnit.reset();
     m_server.reset();

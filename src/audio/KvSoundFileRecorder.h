@@ -34,6 +34,15 @@ class KvSoundFileRecorder : public QObject
                    outputFilePathChanged)
 
 public:
+    // Why a recording ended without a stop from the program.
+    enum class Interruption
+    {
+        DeviceLost,
+        DiskFull,
+        WriteFailed
+    };
+    Q_ENUM(Interruption)
+
     explicit KvSoundFileRecorder(QObject* parent = nullptr);
     explicit KvSoundFileRecorder(const QString& outputFilePath, QObject* parent = nullptr);
     ~KvSoundFileRecorder() override;
@@ -91,6 +100,7 @@ public:
     const KvAudioStreamBasicDescription& actualOutputFormat() const { return m_actualOutputFormat; }
     // Buffers lost because the writer fell behind, in the last recording.
     uint64_t droppedBuffers() const { return m_droppedBuffers; }
+    double droppedSeconds() const;
 
 public slots:
     void start(QObject* sender = nullptr);
@@ -106,6 +116,9 @@ signals:
     void soundFileRecorderWasStopped(KvSoundFileRecorder* recorder);
     // At most 30 times a second while recording, with currSeconds().
     void soundFileRecorderReachedDuration(KvSoundFileRecorder* recorder, double seconds);
+    // The input device went away or the file could not be written; once
+    // the receivers return, a recording still running is stopped.
+    void soundFileRecorderWasInterrupted(KvSoundFileRecorder* recorder, Interruption why);
     // A message for the user's message box.
     void userMessage(const QString& text);
 
@@ -123,6 +136,7 @@ private:
     bool findSource(const QString& description, QString& sourceName);
     void setRecording(bool recording);
     void notifyDelegateOfTimeChange();
+    void watchForInterruption();
 
     std::unique_ptr<KvAudioBufferList> m_audioBuffer;
     std::unique_ptr<PulseConnection> m_server;
@@ -143,6 +157,7 @@ private:
     bool m_delegateWantsTimeChanges = false;
     std::atomic<bool> m_timeChanged{false};
     QTimer m_timeNoticeTimer;
+    QTimer m_watchTimer;
     uint64_t m_droppedBuffers = 0;
 
     std::unique_ptr<PreRollBuffer> m_preRoll;

@@ -54,6 +54,7 @@ bool PulseCapture::createStream(const pa_sample_spec& spec, const pa_channel_map
     m_stream = pa_stream_new(m_connection.context(), name.constData(), &spec, &m_channelMap);
     if (!m_stream)
         return false;
+    m_lost.store(false);
     pa_stream_set_state_callback(m_stream, stateCallback, this);
     pa_stream_set_read_callback(m_stream, readCallback, this);
     return true;
@@ -78,7 +79,8 @@ bool PulseCapture::connect(const QString& sourceName, uint32_t requestedFrames)
         .fragsize = static_cast<uint32_t>(requestedFrames * m_channels * sizeof(float)),
     };
     PulseConnection::Lock lock(m_connection);
-    return pa_stream_connect_record(m_stream, name.constData(), &attr, PA_STREAM_START_CORKED) >= 0;
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_DONT_MOVE);
+    return pa_stream_connect_record(m_stream, name.constData(), &attr, flags) >= 0;
 }
 
 bool PulseCapture::waitUntilReady()
@@ -130,7 +132,8 @@ bool PulseCapture::stop()
 {
     if (!m_stream)
         return true;
-    const bool corked = cork(true);
+    // A stream that has ended takes no more requests.
+    const bool corked = isLost() || cork(true);
     PulseConnection::Lock lock(m_connection);
     pa_stream_set_read_callback(m_stream, nullptr, nullptr);
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
@@ -141,9 +144,15 @@ bool PulseCapture::stop()
     return corked;
 }
 
-void PulseCapture::stateCallback(pa_stream*, void* userdata)
+void PulseCapture::stateCallback(pa_stream* stream, void* userdata)
 {
-    static_cast<PulseCapture*>(userdata)->m_connection.wake();
+    auto* self = static_cast<PulseCapture*>(userdata);
+    // stop() removes this callback before it disconnects, so an end seen
+    // here is never the program's own.
+    const pa_stream_state_t state = pa_stream_get_state(stream);
+    if (state == PA_STREAM_FAILED || state == PA_STREAM_TERMINATED)
+        self->m_lost.store(true, std::memory_order_relaxed);
+    self->m_connection.wake();
 }
 
 void PulseCapture::readCallback(pa_stream* stream, size_t, void* userdata)

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QString>
+#include <atomic>
 #include <cstdint>
 #include <pulse/channelmap.h>
 #include <pulse/sample.h>
@@ -32,7 +33,9 @@ public:
     // the channel counts agree (no remixing), else the server's default.
     bool createStream(const pa_sample_spec& spec, const pa_channel_map& sourceMap);
     void setBufferProc(BufferProc proc, void* context);
-    // Connects corked; the stream delivers nothing before start().
+    // Connects corked; the stream delivers nothing before start(). The
+    // server may not move the stream to another source: when its source
+    // goes away the stream ends and isLost() tells.
     bool connect(const QString& sourceName, uint32_t requestedFrames);
     bool waitUntilReady();
     // The fragment size the server granted, in frames; 0 when unknown.
@@ -46,6 +49,9 @@ public:
     bool stop();
 
     const pa_channel_map& channelMap() const { return m_channelMap; }
+    // Any thread, wait-free: the stream failed, was killed or lost its
+    // source after it was connected.
+    bool isLost() const { return m_lost.load(std::memory_order_relaxed); }
 
     static uint64_t monotonicNanos();
 
@@ -64,4 +70,5 @@ private:
     KvAudioBufferList* m_buffers = nullptr;
     uint32_t m_bufferFrames = 0;
     uint32_t m_filled = 0;
+    std::atomic<bool> m_lost{false};
 };

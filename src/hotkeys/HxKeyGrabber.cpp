@@ -61,7 +61,8 @@ bool HxKeyGrabber::grab(quint16 keyCode, quint32 modifierFlags)
     if (refused) {
         for (quint16 lock : kLockStates)
             xcb_ungrab_key(c, xKeycode, root, mods | lock);
-        xcb_flush(c);
+        // A round trip, as in ungrab(): the other client may try again at once.
+        std::free(xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr));
         return false;
     }
     m_grabbed.insert((modifierFlags & KeyMask) | keyCode);

@@ -234,13 +234,14 @@ void RecOutlineView::beginDrag(const QStringList& paths, const QPoint& position)
     drag->setPixmap(QFileIconProvider().icon(QFileInfo(paths.first())).pixmap(32, 32));
     drag->setHotSpot(QPoint(16, 16));
     Q_UNUSED(position);
-    drag->exec(Qt::CopyAction | Qt::MoveAction, Qt::CopyAction);
+    // Only a copy: a file manager must not take the file out of the library.
+    drag->exec(Qt::CopyAction, Qt::CopyAction);
 }
 
 void RecOutlineView::dragEnterEvent(QDragEnterEvent* event)
 {
     if (event->mimeData()->hasUrls())
-        event->acceptProposedAction();
+        acceptAsCopy(event);
 }
 
 void RecOutlineView::dragMoveEvent(QDragMoveEvent* event)
@@ -250,7 +251,7 @@ void RecOutlineView::dragMoveEvent(QDragMoveEvent* event)
         return;
     }
     m_controller->highlightInsertPoint(event->position().toPoint());
-    event->acceptProposedAction();
+    acceptAsCopy(event);
 }
 
 void RecOutlineView::dragLeaveEvent(QDragLeaveEvent*)
@@ -272,7 +273,18 @@ void RecOutlineView::dropEvent(QDropEvent* event)
     if (!paths.isEmpty())
         m_controller->filesDropped(paths, event->position().toPoint());
     m_controller->hideInsertPoint(m_controller->mainItem());
-    event->acceptProposedAction();
+    acceptAsCopy(event);
+}
+
+void RecOutlineView::acceptAsCopy(QDropEvent* event)
+{
+    // The source application must not delete a file that is still to be read.
+    if (!(event->possibleActions() & Qt::CopyAction)) {
+        event->ignore();
+        return;
+    }
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
 }
 
 void RecOutlineView::contextMenuEvent(QContextMenuEvent* event)

@@ -87,6 +87,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    static void acceptAsCopy(QDropEvent* event);
     QRect visibleArea() const;
     void updateRow(const GeneralRecItem* item);
     // Tells screen readers which row has the focus.

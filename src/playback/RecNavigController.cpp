@@ -129,6 +129,9 @@ bool RecNavigController::play()
         return true;
     }
     startMovie();
+    // A sound server that refuses the stream leaves the movie standing.
+    if (!playingNow())
+        return false;
     m_timer.start();
     return true;
 }

@@ -49,6 +49,7 @@ public:
     QTTime movieDuration() const { return m_movieDuration; }
 
     bool playingNow() const;
+    // False when there is nothing to play or the sound did not start.
     bool play();
     void stop();
     void updateSlider();

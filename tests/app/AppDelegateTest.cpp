@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AutostartEntry.h"
+#include "app/MainView.h"
 #include "app/SingleInstance.h"
+#include "playback/RecNavigController.h"
 #include "shell/PreferencesView.h"
 #include "support/AppFixture.h"
 #include "support/TestFiles.h"
@@ -9,6 +11,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -65,7 +68,12 @@ TEST_F(AppDelegate, ChangingTheOutputFolderShowsTheOtherLibrary)
 {
     const QString first = out;
     const QString second = home.path() + "/second";
-    recording("One");
+    recording("One", category("Cat"));
+    app->mainView()->searchField()->setText("One"); // lists a row of the old library
+    app->outputFolderChanged(first.toUpper());      // another folder: names are case-sensitive
+    EXPECT_EQ(app->outputFolder(), first.toUpper());
+    EXPECT_FALSE(outline->isSearchMode());
+    EXPECT_TRUE(root()->subItems().isEmpty());
 
     writeFile(second + "/Two.m4a");
     writeFile(second + "/RecordingsDB.xml",
@@ -93,7 +101,29 @@ TEST_F(AppDelegate, AnUnreadableDatabaseIsSetAsideNotOverwritten)
     ASSERT_EQ(aside.size(), 1);
     EXPECT_EQ(readFile(out + "/" + aside[0]), broken);
     EXPECT_TRUE(database().contains("New"));
-    EXPECT_TRUE(messages.isEmpty());
+    ASSERT_EQ(messages.size(), 1); // saying where the old file is
+    EXPECT_TRUE(messages[0].contains(aside[0]));
+
+    // One that cannot even be opened (a link to a drive not mounted) is never replaced.
+    messages.clear();
+    QFile::remove(out + "/RecordingsDB.xml");
+    ASSERT_TRUE(
+        QFile::link(home.path() + "/unmounted/RecordingsDB.xml", out + "/RecordingsDB.xml"));
+    relaunch();
+    category("Cat");
+    EXPECT_TRUE(QFileInfo(out + "/RecordingsDB.xml").isSymLink());
+    EXPECT_EQ(messages.size(), 1);
+}
+
+TEST_F(AppDelegate, PlaybackThatCannotStartSaysSo)
+{
+    outline->selectItem(recording("Talk", nullptr, 1));
+    const QByteArray server = qgetenv("PULSE_SERVER");
+    qputenv("PULSE_SERVER", "unix:/nonexistent/vt-native");
+    app->play();
+    qputenv("PULSE_SERVER", server);
+    EXPECT_FALSE(app->recNavigController()->playingNow());
+    EXPECT_EQ(messages, QStringList{"Unable to play the recording"});
 }
 
 // Start at login and the hand-over between a running VoiceTray and a later start.

@@ -22,6 +22,7 @@ TEST_F(Import, FilesFromOutsideTheLibraryAreImportedFromInsideMoved)
     EXPECT_TRUE(app->isFilesForImport({src + "/a.mp3", out + "/b.m4a"}));
     EXPECT_FALSE(app->isFilesForImport({out + "/b.m4a", src + "/a.mp3"}));
     EXPECT_FALSE(app->isFilesForImport({out}));
+    EXPECT_TRUE(app->isFilesForImport({out.toUpper() + "/B.M4A"})); // another folder
     // A folder whose name merely begins like the library's is outside it.
     EXPECT_TRUE(app->isFilesForImport({out + "2/a.mp3"}));
     EXPECT_FALSE(app->isFilesForImport({}));
@@ -31,14 +32,16 @@ TEST_F(Import, ConvertsOtherFormatsUnderAFreeNameAndCopiesM4aUnchanged)
 {
     recording("Song");
     RecGroup* copies = category("Copies");
+    recording("song 1", nullptr, 2); // another file than "Song 1.m4a"
     ASSERT_TRUE(makeTone(src + "/Song.mp3", 3, {"-ac", "2"}));
     ASSERT_TRUE(makeTone(src + "/song.M4A", 2, {"-ac", "2", "-c:a", "aac", "-f", "mp4"}));
     writeFile(src + "/notes.mp3", "not audio at all");
 
     ASSERT_TRUE(app->importFiles({src + "/Song.mp3", src + "/notes.mp3"}, nullptr, true));
-    ASSERT_EQ(titles(root()), (QStringList{"Song", "Copies", "Song 1"}));
+    ASSERT_EQ(titles(root()), (QStringList{"Song", "Copies", "song 1", "Song 1"}));
     ASSERT_TRUE(waitForConversions());
-    EXPECT_NEAR(itemAt(root(), 2)->duration(), 3.0, 0.05);
+    EXPECT_NEAR(itemAt(root(), 3)->duration(), 3.0, 0.05);
+    EXPECT_EQ(itemAt(root(), 2)->duration(), 0); // untouched
     EXPECT_NEAR(QTMovie::fileDuration(out + "/Song 1.m4a"), 3.0, 0.05);
     EXPECT_FALSE(QFileInfo::exists(out + "/notes.m4a"));
     // Dropped under the expanded category: it goes inside, copied byte for byte.
@@ -89,15 +92,28 @@ TEST_F(Import, TheBarRunsToAHundredAcrossImportsAndWaitingConversionsFinish)
     // A second import before the first one's conversions ran: none is dropped.
     ASSERT_TRUE(app->importFiles({src + "/c.ogg"}, nullptr, true));
     EXPECT_EQ(app->nTotalFilesToConvert(), 3);
-    ASSERT_TRUE(waitForConversions());
+    relaunch(); // quitting writes the waiting conversions first
 
-    EXPECT_EQ(app->progressTitle()->text(), "Importing...");
-    EXPECT_FALSE(app->progressPanel()->isSheetShown());
+    EXPECT_EQ(titles(root()), (QStringList{"a", "b", "c"}));
     ASSERT_FALSE(bar.isEmpty());
     EXPECT_EQ(bar.last(), 100);
     EXPECT_TRUE(std::is_sorted(bar.begin() + 1, bar.end())) << bar.size();
     for (const char* name : {"a", "b", "c"})
         EXPECT_NEAR(QTMovie::fileDuration(out + "/" + name + ".m4a"), 8.0, 0.05);
+}
+
+TEST_F(Import, AWaitingConversionKeepsItsFolderAndGoesWithItsRow)
+{
+    RecGroup* cat = category("Cat");
+    for (const char* name : {"a", "b"})
+        ASSERT_TRUE(makeTone(src + "/" + name + ".ogg", 8, {"-ac", "2", "-c:a", "libvorbis"}));
+    ASSERT_TRUE(app->importFiles({src + "/a.ogg", src + "/b.ogg"}, cat, false));
+    EXPECT_FALSE(app->renameItem(cat, "Renamed"));
+    app->removeItem(itemAt(cat, 1));
+    ASSERT_TRUE(waitForConversions());
+    EXPECT_EQ(titles(cat), QStringList{"a"});
+    EXPECT_GT(itemAt(cat, 0)->duration(), 7.9);
+    EXPECT_FALSE(QFileInfo::exists(out + "/Cat/b.m4a"));
 }
 
 class Move : public AppFixture
@@ -274,6 +290,11 @@ TEST_F(Split, AFailureHalfWayKeepsThePiecesMadeAndSaysSo)
     EXPECT_NEAR(lengthOf("Talk 1"), 10.0, kFrame);
     EXPECT_FALSE(QFileInfo::exists(out + "/Talk 2.m4a"));
     EXPECT_TRUE(database().contains("Title=\"Talk 1\""));
+    // Nor can a recording whose file is gone.
+    messages.clear();
+    QFile::remove(out + "/Talk.m4a");
+    splitOpen(item);
+    EXPECT_EQ(messages, QStringList{"Unable to split recording"});
 }
 
 } // namespace

@@ -143,7 +143,9 @@ TEST_F(Library, ARenamedCategoryKeepsItsRecordingsAcrossARestart)
     recording("One", talks);
     recording("Two", category("Inner", talks));
     ASSERT_TRUE(app->renameItem(talks, "Lectures"));
-    EXPECT_EQ(app->findItemByPath(out + "/LECTURES/inner/two.M4A", root())->title(), "Two");
+    EXPECT_EQ(app->findItemByPath(out + "/Lectures/Inner/Two.m4a", root())->title(), "Two");
+    // Paths are compared exactly: other letter case names another file.
+    EXPECT_EQ(app->findItemByPath(out + "/LECTURES/inner/two.M4A", root()), nullptr);
     EXPECT_EQ(app->findItemByPath(out + "/Talks/One.m4a", root()), nullptr);
 
     relaunch();

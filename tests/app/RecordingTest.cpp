@@ -7,6 +7,7 @@
 #include "playback/RecNavigController.h"
 #include "playback/TimeView.h"
 #include "support/AppFixture.h"
+#include "support/Media.h"
 #include "support/PulseServer.h"
 #include "support/TestFiles.h"
 #include "support/Wait.h"
@@ -14,7 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -87,6 +92,16 @@ TEST_F(Recording, NewRecordingsLandInTheChosenCategoryOrTheRootAlsoDuringASearch
     EXPECT_EQ(database().count("Title=\"Untitled 1\""), 2);
     app->mainView()->searchField()->clear();
     EXPECT_EQ(titles(root()), (QStringList{"Talks", "Untitled 1"}));
+
+    // A category folder that is a link out of the library takes no recording.
+    RecGroup* link = category("Link", nullptr, false);
+    ASSERT_TRUE(QFile::link(home.path(), out + "/Link"));
+    outline->selectItem(link);
+    app->startStopRecording();
+    EXPECT_FALSE(app->isRecording());
+    EXPECT_TRUE(link->subItems().isEmpty());
+    EXPECT_EQ(messages, QStringList{"Unable to create a folder, try to change the path to the "
+                                    "recordings in the preferences"});
 }
 
 TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
@@ -104,6 +119,9 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     app->startStopRecording();
     EXPECT_TRUE(app->isRecording());
     EXPECT_TRUE(app->continueRecording());
+    // So is renaming the recording: the join needs its path.
+    EXPECT_FALSE(app->renameItem(talk, "Renamed"));
+    EXPECT_EQ(talk->title(), "Untitled 1");
     ASSERT_TRUE(captured(1.0));
     app->resumeStopRecording();
 
@@ -116,7 +134,7 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     EXPECT_EQ(talk->marks()[0]->descr(), "Position in which the recording was continued");
     EXPECT_NEAR(talk->marks()[0]->offset(), before, 0.35);
     EXPECT_TRUE(QDir(out).entryList(QStringList{".*.tmp"}, QDir::Files | QDir::Hidden).isEmpty());
-    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_EQ(messages, QStringList{"Unable to rename the item"});
 }
 
 TEST_F(Recording, AFailedJoinKeepsThePartAsItsOwnRecording)
@@ -179,4 +197,73 @@ TEST_F(Recording, ChangingSkipSilenceOrTheFolderStopsTheRecordingAndSavesItsLeng
     app->setRecQuality(1);
     EXPECT_FALSE(app->isRecording());
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Recording, ALostInputDeviceEndsTheRecordingWithWhatCameBefore)
+{
+    const QString module = PulseServer::pactl(
+        {"load-module", "module-sine-source", "source_name=vt_lost", "frequency=660"});
+    ASSERT_FALSE(module.isEmpty());
+    app->setInputDevice("Sine source at 660 Hz");
+    ASSERT_EQ(app->recorder()->inputDevice(), "Sine source at 660 Hz");
+    app->startStopRecording();
+    ASSERT_TRUE(captured(1.0));
+    PulseServer::pactl({"unload-module", module});
+    ASSERT_TRUE(waitUntil([&] { return !app->isRecording(); }));
+    EXPECT_EQ(messages, QStringList{"The input device was disconnected. The recording was stopped "
+                                    "and saved."});
+    const QString file = out + "/Untitled 1.m4a";
+    EXPECT_DOUBLE_EQ(app->recNavigController()->currentFile()->duration(),
+                     QTMovie::fileDuration(file));
+    EXPECT_NEAR(frequencyAt(file, 0.2, 0.6), 660.0, 3.0);
+    app->setInputDevice(PulseServer::instance().sineSourceDescription());
+    EXPECT_GT(record(0.3)->duration(), 0.2);
+    EXPECT_EQ(messages.size(), 1);
+}
+
+TEST_F(Recording, ADeviceLostWhileListeningForThePreRollClosesTheCapture)
+{
+    const QString module = PulseServer::pactl(
+        {"load-module", "module-sine-source", "source_name=vt_gone", "frequency=660"});
+    app->setInputDevice("Sine source at 660 Hz");
+    app->setPreRoll(5);
+    ASSERT_TRUE(waitUntil([&] { return app->recorder()->isListening(); }));
+    PulseServer::pactl({"unload-module", module});
+    EXPECT_TRUE(waitUntil([&] { return !app->recorder()->isListening(); }));
+    // On a device that is there, listening and recording work again.
+    app->setInputDevice(PulseServer::instance().sineSourceDescription());
+    EXPECT_TRUE(app->recorder()->isListening());
+    EXPECT_GT(record(0.3)->duration(), 0.2);
+}
+
+// The category's folder is a small file system of its own (or, where
+// mounting is refused, files may not grow beyond its size).
+TEST_F(Recording, AFullDiskEndsTheRecordingWithWhatWasWritten)
+{
+    outline->selectItem(category("Full"));
+    const QString folder = out + "/Full";
+    const bool mounted =
+        QProcess::execute("mount", {"-t", "tmpfs", "-o", "size=32k", "vt-full", folder}) == 0;
+    rlimit old{};
+    ::getrlimit(RLIMIT_FSIZE, &old);
+    const rlimit limit{mounted ? old.rlim_cur : 32 * 1024, old.rlim_max};
+    std::signal(SIGXFSZ, SIG_IGN);
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+    {
+        auto restore = qScopeGuard([&] {
+            ::setrlimit(RLIMIT_FSIZE, &old);
+            QProcess::execute("umount", {"-l", folder});
+        });
+        app->startStopRecording();
+        ASSERT_TRUE(waitUntil([&] { return !app->isRecording(); }));
+        const QString file = folder + "/Untitled 1.m4a";
+        const double length = QTMovie::fileDuration(file);
+        EXPECT_GT(length, 1.0);
+        EXPECT_NEAR(DecodedAudio::decode(file).seconds(), length, 0.1);
+        EXPECT_DOUBLE_EQ(app->recNavigController()->currentFile()->duration(), length);
+        EXPECT_EQ(messages, QStringList{QString("The disk is full. The recording was stopped; %1 "
+                                                "seconds of it were saved.")
+                                            .arg(length, 0, 'f', 1)});
+    }
+    EXPECT_GT(record(0.3)->duration(), 0.2);
 }

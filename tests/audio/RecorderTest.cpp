@@ -217,6 +217,21 @@ TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
     m_recorder.stop();
 }
 
+TEST_F(Recorder, SourcesWithMoreThanEightChannelsRecordMixedToStereo)
+{
+    const QString module =
+        PulseServer::pactl({"load-module", "module-null-sink", "sink_name=vt_ten", "channels=10",
+                            "sink_properties=device.description=Ten"});
+    m_recorder.setInputDevice("Monitor of Ten");
+    m_recorder.setOutputFilePath(path("ten.m4a"));
+    m_recorder.start();
+    EXPECT_TRUE(m_recorder.isRecording());
+    EXPECT_EQ(m_recorder.audioChannels(), 2u);
+    m_recorder.stop();
+    PulseServer::pactl({"unload-module", module});
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(' ').toStdString();
+}
+
 // A hung server (stopped, still taking connections) ends each wait at the
 // answer timeout with that step's message; what was recorded stays playable.
 TEST_F(Recorder, HungServerFailsWithMessagesInsteadOfHanging)

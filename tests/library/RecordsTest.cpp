@@ -134,13 +134,15 @@ TEST(Records, SubItemsByTitleAndInsertion)
 
 TEST(Records, OnlySinglePathComponentsAreSafeTitles)
 {
-    for (const QString& bad : {QString(""), QString("."), QString(".."), QString("a/b"),
-                               QString("/"), QString("x") + QChar(0)})
+    for (const QString& bad :
+         {QString(""), QString("."), QString(".."), QString("a/b"), QString("/"),
+          QString("x") + QChar(0), QString("a\x01b"), QString("a") + QChar(0xFFFE)})
         EXPECT_FALSE(TitleRules::isSafeTitle(bad)) << bad.toStdString();
     for (const char* good : {"Talk", "...", ".hidden", "a\\b", "Запись 1", " spaced "})
         EXPECT_TRUE(TitleRules::isSafeTitle(QString::fromUtf8(good))) << good;
-    EXPECT_EQ(
-        TitleRules::firstFree(
-            "Untitled %1", [](const QString& s) { return s == "Untitled 1" || s == "Untitled 3"; }),
-        "Untitled 2");
+    // User text around the number is taken as it is.
+    EXPECT_EQ(TitleRules::firstFree("Talk %1 ", ".m4a",
+                                    [](const QString& s) { return s == "Talk %1 1.m4a"; }),
+              "Talk %1 2.m4a");
+    EXPECT_EQ(TitleRules::cleaned("a" + QString(QChar(1)) + "b\tc" + QChar(0xFFFF)), "a_b\tc_");
 }

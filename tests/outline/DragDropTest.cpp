@@ -31,7 +31,8 @@ protected:
     }
     void press(QPointF at) { mouse(QEvent::MouseButtonPress, at); }
     void moveTo(QPointF at) { mouse(QEvent::MouseMove, at); }
-    // A drop of the paths at the point, as a file manager makes it.
+    // A drop of the paths at the point, as a file manager makes it, with
+    // Shift held, which proposes a move; answers whether it was taken as a copy.
     bool dropAt(const QStringList& paths, QPoint at)
     {
         QMimeData mime;
@@ -39,14 +40,16 @@ protected:
         for (const QString& p : paths)
             urls << QUrl::fromLocalFile(p);
         mime.setUrls(urls);
-        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+        const Qt::KeyboardModifiers shift = Qt::ShiftModifier;
+        QDragEnterEvent enter(at, offered, &mime, Qt::LeftButton, shift);
         QApplication::sendEvent(view, &enter);
-        QDragMoveEvent move(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDragMoveEvent move(at, offered, &mime, Qt::LeftButton, shift);
         QApplication::sendEvent(view, &move);
         markerWhileDragging = marker();
-        QDropEvent drop(QPointF(at), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QDropEvent drop(QPointF(at), offered, &mime, Qt::LeftButton, shift);
         QApplication::sendEvent(view, &drop);
-        return drop.isAccepted();
+        return drop.isAccepted() && drop.dropAction() == Qt::CopyAction;
     }
 
     QString markerWhileDragging;

@@ -53,6 +53,14 @@ QString PulseServer::serverAddress() const
     return QStringLiteral("unix:") + m_dir.path() + QStringLiteral("/runtime/native");
 }
 
+QString PulseServer::pactl(const QStringList& args)
+{
+    QProcess process;
+    process.start(QStringLiteral("pactl"), args);
+    process.waitForFinished();
+    return QString::fromUtf8(process.readAllStandardOutput()).trimmed();
+}
+
 bool PulseServer::start()
 {
     const QString dir = m_dir.path();
@@ -132,10 +140,7 @@ bool PulseServer::start()
             m_pid = -1; // the daemon gave up
             return true;
         }
-        QProcess pactl;
-        pactl.start(QStringLiteral("pactl"), {"list", "short", "modules"});
-        pactl.waitForFinished();
-        const QByteArray modules = pactl.readAllStandardOutput();
+        const QString modules = pactl({"list", "short", "modules"});
         return modules.count("module-pipe-source") == 2 && modules.contains("module-sine-source") &&
                modules.contains("module-null-sink");
     });

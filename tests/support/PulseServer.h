@@ -42,6 +42,9 @@ public:
     }
     // The value PULSE_SERVER was given, e.g. "unix:/tmp/.../pulse/native".
     QString serverAddress() const;
+    // Runs pactl against the daemon; its output, trimmed (a module's number
+    // for load-module).
+    static QString pactl(const QStringList& args);
 
     // Blocking writes into the pipe sources' FIFOs. A pipe source reads only
     // while a record stream runs on it, so write after the recording started;
