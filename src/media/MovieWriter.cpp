@@ -23,6 +23,7 @@ extern "C" {
 #include <limits>
 #include <map>
 #include <optional>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -37,7 +38,11 @@ constexpr size_t kCopyBatch = 2048;
 constexpr int64_t kTailReach = 3 * kFrame;
 constexpr int64_t kHeadReach = 2 * kFrame;
 // Shorter stretches are not worth a second thread.
-constexpr int64_t kParallelSeconds = 60;
+constexpr int64_t kParallelSeconds = 120;
+// The encoder's rate control takes some seconds to settle on a steady
+// sound: the second half starts encoding this long before its first kept
+// frame, so that its frames are those of an encoder that has run all along.
+constexpr int64_t kSettleSeconds = 20;
 // Below this part of the loudest sample near the end, decoded sound is the
 // encoder's padding (its rounding noise) rather than the recording.
 constexpr float kPaddingLevel = 0.1f;
@@ -84,7 +89,8 @@ int anonymousFile(const QString& folder)
 } // namespace
 
 MovieWriter::MovieWriter(std::vector<MovieSegment> segments, int sampleRate, int channels)
-    : m_segments(std::move(segments)), m_rate(sampleRate), m_channels(channels)
+    : m_segments(std::move(segments)), m_rate(sampleRate), m_channels(channels),
+      m_threads(std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 2))
 {
 }
 
@@ -466,7 +472,7 @@ QString MovieWriter::encodeHalves(Mp4AudioWriter& out, const Piece& piece, int64
     const bool bounded = piece.look.to > piece.look.from;
     const int64_t middle = piece.content / 2 / kFrame * kFrame;
     // The second half starts at the middle of the content, on the frames of
-    // the first; it reads a little before to settle its encoder, and the
+    // the first; it starts kSettleSeconds before to settle its encoder, and the
     // first reads a little past the middle, so the frames on both sides of
     // the middle overlap as a single encoder's would.
     struct Half
@@ -476,7 +482,9 @@ QString MovieWriter::encodeHalves(Mp4AudioWriter& out, const Piece& piece, int64
     };
     const int64_t all = lead + piece.content + (bounded ? spanFrames(piece.look) : 0);
     const Half first{0, lead + middle + kLookFrames * kFrame, lead, lead + middle, piece.fresh};
-    const Half second{lead + middle - kLeadFrames * kFrame, all, lead + middle,
+    const int64_t settle =
+        std::min(middle, (kSettleSeconds * m_rate + kFrame - 1) / kFrame * kFrame);
+    const Half second{lead + middle - settle, all, lead + middle,
                       bounded ? lead + piece.content : INT64_MAX, false};
 
     const auto encode = [&](const Half& half, const AacEncoderRun::Sink& sink) -> QString {

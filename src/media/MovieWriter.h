@@ -37,7 +37,8 @@ public:
     // Copying is on by default; off forces every segment through the encoder.
     void setCopyAllowed(bool allowed) { m_copyAllowed = allowed; }
     void setProgress(Progress progress) { m_progress = std::move(progress); }
-    // Threads an encoding may use (1 or 2); 1 by default.
+    // Threads an encoding may use (1 or 2); by default as many as the
+    // machine has cores, up to 2.
     void setThreads(int threads) { m_threads = threads; }
 
     // Answers an error text, empty on success.
@@ -91,7 +92,7 @@ private:
     int m_rate;
     int m_channels;
     bool m_copyAllowed = true;
-    int m_threads = 1;
+    int m_threads;
     Progress m_progress;
 
     MediaInfo m_output;

@@ -2,6 +2,8 @@
 // Writing audio files: joins, cuts and exports, of files made by the ffmpeg command
 // and of recordings as the engine writes them.
 #include "audio/AacFileWriter.h"
+#include "media/MediaProber.h"
+#include "media/MovieWriter.h"
 #include "media/QTMovie.h"
 #include "support/Media.h"
 #include "support/TestFiles.h"
@@ -248,6 +250,43 @@ TEST(MovieExport, FailureAndCancelEndTheProgressOnceAndLeaveNoFile)
     EXPECT_EQ(ends, 2);
     EXPECT_FALSE(
         movie->writeToFile(dir.filePath("z.m4a"), {.exportMovie = true, .exportType = 0x41494646}));
+}
+
+// A long encoding split over two cores: where the halves meet, the sound is
+// the one-pass encoding's within the encoder's own noise.
+TEST(MovieExport, TwoHalvesEncodeAsOnePass)
+{
+    QTemporaryDir dir;
+    const QString source = dir.filePath("long.wav");
+    ASSERT_TRUE(makeTone(source, 130, {"-ac", "1", "-c:a", "pcm_s16le"}));
+    const MediaInfoPtr info = MediaProber::probe(source);
+    ASSERT_TRUE(info);
+    std::vector<DecodedAudio> outputs;
+    for (const int threads : {1, 2}) {
+        MovieWriter writer({{info, info->startSample, info->durationSamples}}, 44100, 1);
+        writer.setThreads(threads);
+        const QString out = dir.filePath(QStringLiteral("%1.m4a").arg(threads));
+        ASSERT_EQ(writer.write(out), QString());
+        outputs.push_back(DecodedAudio::decode(out));
+        ASSERT_TRUE(outputs.back().ok);
+    }
+    const DecodedAudio original = DecodedAudio::decode(source);
+    const std::vector<float>& one = outputs[0].channels[0];
+    const std::vector<float>& two = outputs[1].channels[0];
+    ASSERT_EQ(one.size(), two.size());
+    const size_t middle = one.size() / 2 / 1024 * 1024;
+    // From just before the middle through the time the second half's encoder
+    // would take to settle had it started there.
+    const size_t from = middle - 8192;
+    const size_t to = middle + 20 * 44100;
+    float noise = 0;
+    float error = 0;
+    for (size_t i = from; i < to; ++i) {
+        noise = std::max(noise, std::fabs(one[i] - original.channels[0][i]));
+        error = std::max(error, std::fabs(two[i] - original.channels[0][i]));
+    }
+    EXPECT_LE(error, 1.5f * noise);
+    EXPECT_LE(outputs[1].largestStep(0, from, to), original.largestStep(0, from, to) + noise);
 }
 
 namespace {
