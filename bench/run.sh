@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks in Release and runs every job that VoiceTray does
 # side by side with its reference, then prints one table: for each job the
-# wall time of VoiceTray, of the reference in the same run, and the ratio.
+# wall time of VoiceTray, of the reference in the same run, and the ratio
+# of the two (CPU seconds beside them where the benchmark counts them: the
+# machine may be shared, and CPU time carries less of that noise).
 # Benchmarks named Job_VoiceTray... are VoiceTray's, Job_Ffmpeg... the
 # reference; a job without a reference is shown alone.
 #
@@ -37,18 +39,19 @@ jq -rs '
           elif .time_unit == "ns" then .real_time / 1e6
           elif .time_unit == "s" then .real_time * 1000 else .real_time end;
   def show: if . >= 1000 then "\(. / 100 | round / 10) s" else "\(. * 10 | round / 10) ms" end;
+  def cpu: if .cpu then " (\(.cpu * 100 | round / 100) s CPU)" else "" end;
   [.[].benchmarks[] | select(.error_occurred | not)
    | select(.run_type == "iteration" or .aggregate_name == "median")]
   | group_by(.run_name) | map(if length > 1 then map(select(.aggregate_name == "median"))[0]
                               else .[0] end)
   | map((.run_name | ltrimstr("BM_") | split("/")[0] | split("_")) as $name
-         | {job: $name[0], who: ($name[1:] | join("_")), ms: ms})
+         | {job: $name[0], who: ($name[1:] | join("_")), ms: ms, cpu: .cpu_s})
   | group_by(.job)[]
   | (map(select(.who | startswith("Ffmpeg")))[0]) as $ref
   | map(select(.who | startswith("Ffmpeg") | not))[]
   | [.job + (if .who == "VoiceTray" or .who == "" then "" else " (" + .who + ")" end),
-     (.ms | show),
-     (if $ref then ($ref.ms | show) + " (" + $ref.who + ")" else "" end),
+     (.ms | show) + cpu,
+     (if $ref then ($ref.ms | show) + ($ref | cpu) + ", " + $ref.who else "" end),
      (if $ref then "\(.ms / $ref.ms * 100 | round / 100)x" else "" end)]
   | "| " + join(" | ") + " |"
 ' "$out"/*.json | {
