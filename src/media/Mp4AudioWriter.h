@@ -38,9 +38,6 @@ public:
     // length samples from there.
     bool finish(int64_t skip, int64_t length);
 
-    int64_t packetCount() const { return static_cast<int64_t>(m_sizes.size()); }
-    int64_t bytesWritten() const { return m_dataBytes; }
-
 private:
     bool writeAll(const char* data, int64_t size);
     QByteArray movieBox(int64_t skip, int64_t length, int64_t dataStart) const;

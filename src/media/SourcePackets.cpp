@@ -26,7 +26,6 @@ SourcePackets SourcePackets::read(const MediaInfo& info)
     const int64_t fileSize = QFileInfo(info.path).size();
     std::vector<Packet> packets;
     packets.reserve(static_cast<size_t>(std::max(0, entries)));
-    int64_t bytes = 0;
     for (int i = 0; i < entries; ++i) {
         const AVIndexEntry* entry = avformat_index_get_entry(stream, i);
         // A cut-off file: what its tables promise beyond its end is not there.
@@ -38,7 +37,6 @@ SourcePackets SourcePackets::read(const MediaInfo& info)
                                  entry->pos < packets.back().offset + packets.back().size))
             return result;
         packets.push_back(Packet{position, entry->pos, entry->size});
-        bytes += entry->size;
     }
     if (packets.empty())
         return result;
@@ -47,8 +45,6 @@ SourcePackets SourcePackets::read(const MediaInfo& info)
         packets.back().position + kFrameSize < info.startSample + info.durationSamples)
         return result;
     result.m_primingUnmarked = packets.front().position == info.startSample;
-    result.m_bitRate =
-        bytes * 8 * info.sampleRate / (static_cast<int64_t>(packets.size()) * kFrameSize);
     result.m_packets = std::move(packets);
     return result;
 }

@@ -36,11 +36,8 @@ public:
     // The encoder's delay is not marked in the file: the first frame's
     // position is the file's first sample (fragmented recordings).
     bool primingUnmarked() const { return m_primingUnmarked; }
-    // Bits per second over the whole file.
-    int64_t bitRate() const { return m_bitRate; }
 
 private:
     std::vector<Packet> m_packets;
     bool m_primingUnmarked = false;
-    int64_t m_bitRate = 0;
 };
