@@ -68,7 +68,7 @@ double markAt(int i)
     return 3600.0 * (i + 1) / (kMarks + 1) + 0.37;
 }
 
-void BM_SplitHourAt20Marks(benchmark::State& state)
+void SplitHourAt20Marks_VoiceTray(benchmark::State& state)
 {
     for (auto _ : state) {
         const QString library = freshLibrary("split");
@@ -89,13 +89,13 @@ void BM_SplitHourAt20Marks(benchmark::State& state)
             state.SkipWithError("the split did not make every piece");
     }
 }
-BENCHMARK(BM_SplitHourAt20Marks)
+BENCHMARK(SplitHourAt20Marks_VoiceTray)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(3);
 
-void BM_SplitHourFfmpegLoop(benchmark::State& state)
+void SplitHourAt20Marks_FfmpegLoop(benchmark::State& state)
 {
     QString script =
         "cd '" + g_work + "' && rm -rf loop && mkdir loop && prev=0 && i=1 && for t in";
@@ -114,13 +114,13 @@ void BM_SplitHourFfmpegLoop(benchmark::State& state)
             state.SkipWithError("ffmpeg failed");
     }
 }
-BENCHMARK(BM_SplitHourFfmpegLoop)
+BENCHMARK(SplitHourAt20Marks_FfmpegLoop)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(3);
 
-void BM_Import100Mp3(benchmark::State& state)
+void Import100Mp3_VoiceTray(benchmark::State& state)
 {
     for (auto _ : state) {
         freshLibrary("import");
@@ -135,13 +135,13 @@ void BM_Import100Mp3(benchmark::State& state)
             state.SkipWithError("not every file was converted");
     }
 }
-BENCHMARK(BM_Import100Mp3)
+BENCHMARK(Import100Mp3_VoiceTray)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(2);
 
-void BM_Import100Mp3FfmpegLoop(benchmark::State& state)
+void Import100Mp3_FfmpegLoop(benchmark::State& state)
 {
     const QString script = "cd '" + g_work +
                            "' && rm -rf loopimport && mkdir loopimport && for f in mp3/*.mp3;"
@@ -156,7 +156,7 @@ void BM_Import100Mp3FfmpegLoop(benchmark::State& state)
             state.SkipWithError("ffmpeg failed");
     }
 }
-BENCHMARK(BM_Import100Mp3FfmpegLoop)
+BENCHMARK(Import100Mp3_FfmpegLoop)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)

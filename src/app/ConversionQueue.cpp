@@ -5,6 +5,7 @@
 #include "media/MovieExporter.h"
 
 #include <QFileInfo>
+#include <algorithm>
 #include <chrono>
 
 ConversionQueue::ConversionQueue(QObject* parent) : QObject(parent) {}
@@ -17,8 +18,8 @@ ConversionQueue::~ConversionQueue()
         m_jobs.clear();
     }
     m_wake.notify_all();
-    if (m_thread.joinable())
-        m_thread.join();
+    for (std::thread& thread : m_threads)
+        thread.join();
 }
 
 void ConversionQueue::enqueue(const QString& source, const QString& destination)
@@ -27,8 +28,12 @@ void ConversionQueue::enqueue(const QString& source, const QString& destination)
         std::lock_guard lock(m_mutex);
         m_jobs.push_back(Job{source, destination});
     }
-    if (!m_thread.joinable())
-        m_thread = std::thread([this] { run(); });
+    m_order.push_back(destination);
+    if (m_threads.empty()) {
+        const int workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 2);
+        for (int i = 0; i < workers; ++i)
+            m_threads.emplace_back([this] { run(); });
+    }
     m_wake.notify_one();
 }
 
@@ -49,8 +54,7 @@ void ConversionQueue::run()
             return;
         const QString destination = job.destination;
         QMetaObject::invokeMethod(
-            this, [this, destination, ok] { emit finished(destination, ok); },
-            Qt::QueuedConnection);
+            this, [this, destination, ok] { ended(destination, ok); }, Qt::QueuedConnection);
     }
 }
 
@@ -68,8 +72,10 @@ bool ConversionQueue::exportJob(const Job& job)
         MovieSegment{info, info->startSample, info->durationSamples}};
     using Clock = std::chrono::steady_clock;
     Clock::time_point last;
+    // The pool already keeps the cores busy: one thread per conversion.
     const QString error = MovieExporter::exportMPEG4(
-        segments, destination, [&](QTMovieOperationPhase phase, double fraction) {
+        segments, destination,
+        [&](QTMovieOperationPhase phase, double fraction) {
             if (m_stop)
                 return false;
             const Clock::time_point now = Clock::now();
@@ -77,10 +83,37 @@ bool ConversionQueue::exportJob(const Job& job)
                 now - last >= std::chrono::milliseconds(33)) {
                 last = now;
                 QMetaObject::invokeMethod(
-                    this, [this, destination, fraction] { emit progress(destination, fraction); },
+                    this, [this, destination, fraction] { running(destination, fraction); },
                     Qt::QueuedConnection);
             }
             return true;
-        });
+        },
+        1);
     return error.isEmpty();
+}
+
+double ConversionQueue::partDone() const
+{
+    double sum = 0;
+    for (const double part : m_running)
+        sum += part;
+    return sum;
+}
+
+void ConversionQueue::ended(const QString& destination, bool ok)
+{
+    m_running.insert(destination, 1.0);
+    m_ended.insert(destination, ok);
+    while (!m_order.empty() && m_ended.contains(m_order.front())) {
+        const QString next = m_order.front();
+        m_order.pop_front();
+        emit finished(next, m_ended.take(next));
+        m_running.remove(next);
+    }
+}
+
+void ConversionQueue::running(const QString& destination, double fraction)
+{
+    m_running.insert(destination, fraction);
+    emit progress(destination, partDone());
 }

@@ -236,7 +236,8 @@ void RecorderAppDelegate::conversionFinished(const QString& destination, bool ok
 {
     if (!m_conversions.contains(destination))
         return;
-    movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, 1.0);
+    movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent,
+                                 m_conversions.queue().partDone());
     movieShouldContinueOperation(QTMovieOperationPhase::End, 1.0);
     m_conversions.finish(destination);
     GeneralRecItem* row = findItemByPath(destination, m_outlineController->mainGroup());

@@ -74,15 +74,34 @@ Extent scanExtent(MediaSource& source)
 
 // A whole MP4 sample table describes every packet already: the length comes
 // from it without reading the audio. Only when the table is complete and
-// every sample lies inside the file; fragmented and cut-off files are read.
-bool lengthFromIndex(MediaSource& source, qint64 fileSize, Extent* extent)
+// every sample lies inside the file; cut-off files are read.
+bool lengthFromIndex(MediaSource& source, qint64 fileSize, Extent* extent, bool* readFirst)
 {
     AVStream* stream = source.stream();
     const int entries = avformat_index_get_entries_count(stream);
-    if (stream->nb_frames <= 0 || entries != stream->nb_frames || stream->duration <= 0)
-        return false;
-    const AVIndexEntry* last = avformat_index_get_entry(stream, entries - 1);
+    const AVIndexEntry* last =
+        entries > 0 ? avformat_index_get_entry(stream, entries - 1) : nullptr;
     if (!last || last->pos + last->size > fileSize)
+        return false;
+    if (stream->nb_frames <= 0) {
+        // Fragments (the recorder's own files): their tables were read at
+        // open. Where the first packet marks no encoder delay to drop, the
+        // file marks no padding either, and the sound runs from the first
+        // frame to the end of the last.
+        const AVIndexEntry* first = avformat_index_get_entry(stream, 0);
+        const int frameSize = source.codecParameters()->frame_size;
+        const FFmpegPtr<AVPacket> packet(av_packet_alloc());
+        if (!first || frameSize <= 0 || !packet)
+            return false;
+        *readFirst = true;
+        if (!source.readPacket(packet.get()) ||
+            av_packet_get_side_data(packet.get(), AV_PKT_DATA_SKIP_SAMPLES, nullptr))
+            return false;
+        extent->begin = std::max<int64_t>(0, source.toSamples(first->timestamp));
+        extent->end = source.toSamples(last->timestamp) + frameSize;
+        return extent->end > extent->begin;
+    }
+    if (entries != stream->nb_frames || stream->duration <= 0)
         return false;
     const int64_t start =
         stream->start_time != AV_NOPTS_VALUE ? source.toSamples(stream->start_time) : 0;
@@ -114,12 +133,20 @@ MediaInfoPtr MediaProber::probe(const QString& path, QString* error)
             info->durationSamples = source.toSamples(stream->duration);
         else {
             Extent extent;
-            if (!lengthFromIndex(source, QFileInfo(path).size(), &extent))
-                extent = scanExtent(source);
+            bool readFirst = false;
+            if (!lengthFromIndex(source, QFileInfo(path).size(), &extent, &readFirst)) {
+                // The scan reads from the first packet.
+                if (readFirst) {
+                    source.close();
+                    failure = source.open(path);
+                }
+                if (failure.isEmpty())
+                    extent = scanExtent(source);
+            }
             info->startSample = extent.begin;
             info->durationSamples = extent.end - extent.begin;
         }
-        if (info->durationSamples <= 0)
+        if (failure.isEmpty() && info->durationSamples <= 0)
             failure = QStringLiteral("The file holds no audio");
     }
     if (error)

@@ -21,7 +21,8 @@ int MovieExporter::outputRate(int sourceRate)
 }
 
 QString MovieExporter::exportMPEG4(const std::vector<MovieSegment>& segments,
-                                   const QString& destination, const Callback& callback)
+                                   const QString& destination, const Callback& callback,
+                                   int threads)
 {
     bool cancelled = false;
     if (callback && !callback(QTMovieOperationPhase::Begin, 0.0))
@@ -32,6 +33,8 @@ QString MovieExporter::exportMPEG4(const std::vector<MovieSegment>& segments,
                              ? kFallbackRate
                              : outputRate(segments.front().source->sampleRate);
         MovieWriter writer(segments, rate, kChannels);
+        if (threads > 0)
+            writer.setThreads(threads);
         if (callback)
             writer.setProgress([&callback](double fraction) {
                 return callback(QTMovieOperationPhase::UpdatePercent, fraction);

@@ -25,8 +25,10 @@ public:
     using Callback = std::function<bool(QTMovieOperationPhase phase, double fraction)>;
 
     // Main thread or a worker; answers an error text, empty on success.
+    // threads limits the cores the encoding may use (0: as many as pay).
     static QString exportMPEG4(const std::vector<MovieSegment>& segments,
-                               const QString& destination, const Callback& callback);
+                               const QString& destination, const Callback& callback,
+                               int threads = 0);
 
     // The output sample rate for a source rate: kept when AAC supports it.
     static int outputRate(int sourceRate);

@@ -43,6 +43,14 @@ TEST_P(Placement, ThePlainWindowMovesToALaterTrayAndHangsFromItsIconInsideTheWor
     // icon 5 pixels away, inside the work area; the editor beside it.
     ASSERT_TRUE(x.startTray(edge));
     QRect work, icon, popup;
+    const auto show = [](QRect r) {
+        return QString("%1,%2 %3x%4")
+            .arg(r.x())
+            .arg(r.y())
+            .arg(r.width())
+            .arg(r.height())
+            .toStdString();
+    };
     auto hangs = [&] {
         switch (edge) {
         case Edge::Bottom:
@@ -60,7 +68,9 @@ TEST_P(Placement, ThePlainWindowMovesToALaterTrayAndHangsFromItsIconInsideTheWor
         editor = app.editorFrame();
         return !icon.isNull() && app.mainWindowFrames().size() == 1 && hangs() &&
                !editor.isNull() && !editor.intersects(popup) && work.contains(popup);
-    }));
+    })) << "work area "
+        << show(work) << ", icon " << show(icon) << ", pop-up " << show(popup) << ", editor "
+        << show(editor) << ", main windows " << app.mainWindowFrames().size();
     EXPECT_TRUE(work.contains(editor));
     if (HasFailure())
         x.screenshot(artefact(QString("placement-failure-%1.png").arg(int(edge))));

@@ -136,6 +136,35 @@ float DecodedAudio::peak(size_t channel, size_t from, size_t to) const
     return p;
 }
 
+size_t DecodedAudio::largestStepAt(size_t channel, size_t from, size_t to) const
+{
+    const std::vector<float>& s = channels.at(channel);
+    size_t at = from;
+    for (size_t i = from + 1; i < std::min(to, s.size()); ++i)
+        if (std::fabs(s[i] - s[i - 1]) > std::fabs(s[at + 1] - s[at]))
+            at = i - 1;
+    return at;
+}
+
+float DecodedAudio::largestStep(size_t channel, size_t from, size_t to) const
+{
+    const std::vector<float>& s = channels.at(channel);
+    const size_t at = largestStepAt(channel, from, to);
+    return at + 1 < s.size() ? std::fabs(s[at + 1] - s[at]) : 0.0f;
+}
+
+double DecodedAudio::longestQuiet(size_t channel, size_t from, size_t to, float level) const
+{
+    const std::vector<float>& s = channels.at(channel);
+    size_t run = 0;
+    size_t longest = 0;
+    for (size_t i = from; i < std::min(to, s.size()); ++i) {
+        run = std::fabs(s[i]) < level ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return sampleRate > 0 ? double(longest) / sampleRate : 0.0;
+}
+
 double frequencyAt(const QString& path, double from, double length)
 {
     return DecodedAudio::decode(path).frequencyAt(from, length);

@@ -46,6 +46,12 @@ struct DecodedAudio
     double frequencyAt(double from, double length) const;
     // The largest absolute sample of one channel between two frames.
     float peak(size_t channel, size_t from, size_t to) const;
+    // The largest difference between neighbouring samples (a click stands
+    // out), and the frame after which it lies.
+    float largestStep(size_t channel, size_t from, size_t to) const;
+    size_t largestStepAt(size_t channel, size_t from, size_t to) const;
+    // The longest run of samples below the level, in seconds (a gap).
+    double longestQuiet(size_t channel, size_t from, size_t to, float level) const;
 };
 
 // The frequency of the tone in a stretch of a file, in seconds.

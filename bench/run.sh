@@ -1,0 +1,61 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-3.0-or-later
+# Builds the benchmarks in Release and runs every job that VoiceTray does
+# side by side with its reference, then prints one table: for each job the
+# wall time of VoiceTray, of the reference in the same run, and the ratio
+# of the two (CPU seconds beside them where the benchmark counts them: the
+# machine may be shared, and CPU time carries less of that noise).
+# Benchmarks named Job_VoiceTray... are VoiceTray's, Job_Ffmpeg... the
+# reference; a job without a reference is shown alone.
+#
+#   bench/run.sh                 # everything (about ten minutes)
+#   bench/run.sh 'Join|Cut'      # only the jobs whose names match
+#
+# VT_BENCH_BUILD chooses the build folder (default build/rel); the media
+# benchmark's inputs are kept in $VT_BENCH_DATA between runs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${VT_BENCH_BUILD:-build/rel}
+filter=${1:-.}
+export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/voicetray-ccache}"
+
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
+cmake --build "$build" -t bench_media bench_library bench_app_split_import >/dev/null
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
+for program in media/bench_media library/bench_library app/bench_app_split_import; do
+  "$build/bench/$program" --benchmark_filter="$filter" --benchmark_out_format=json \
+    --benchmark_out="$out/$(basename "$program").json" >/dev/null 2>"$out/stderr" ||
+    { cat "$out/stderr" >&2; exit 1; }
+done
+echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
+echo
+
+# One figure per benchmark: the median of its repetitions, else its mean.
+jq -rs '
+  def ms: if .time_unit == "us" then .real_time / 1000
+          elif .time_unit == "ns" then .real_time / 1e6
+          elif .time_unit == "s" then .real_time * 1000 else .real_time end;
+  def show: if . >= 1000 then "\(. / 100 | round / 10) s" else "\(. * 10 | round / 10) ms" end;
+  def cpu: if .cpu then " (\(.cpu * 100 | round / 100) s CPU)" else "" end;
+  [.[].benchmarks[] | select(.error_occurred | not)
+   | select(.run_type == "iteration" or .aggregate_name == "median")]
+  | group_by(.run_name) | map(if length > 1 then map(select(.aggregate_name == "median"))[0]
+                              else .[0] end)
+  | map((.run_name | ltrimstr("BM_") | split("/")[0] | split("_")) as $name
+         | {job: $name[0], who: ($name[1:] | join("_")), ms: ms, cpu: .cpu_s})
+  | group_by(.job)[]
+  | (map(select(.who | startswith("Ffmpeg")))[0]) as $ref
+  | map(select(.who | startswith("Ffmpeg") | not))[]
+  | [.job + (if .who == "VoiceTray" or .who == "" then "" else " (" + .who + ")" end),
+     (.ms | show) + cpu,
+     (if $ref then ($ref.ms | show) + ($ref | cpu) + ", " + $ref.who else "" end),
+     (if $ref then "\(.ms / $ref.ms * 100 | round / 100)x" else "" end)]
+  | "| " + join(" | ") + " |"
+' "$out"/*.json | {
+  echo "| Job | VoiceTray | Reference | Ratio |"
+  echo "|---|---|---|---|"
+  cat
+}
