@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/RecGroup.h"
 
+#include <QHash>
 #include <algorithm>
 
 RecGroup::RecGroup(Kind kind) : GeneralRecItem(true), m_kind(kind) {}
@@ -57,6 +58,21 @@ std::unique_ptr<GeneralRecItem> RecGroup::removeSubItem(GeneralRecItem* item)
     std::unique_ptr<GeneralRecItem> taken = std::move(*owned);
     m_owned.erase(owned);
     m_subItems.removeOne(item);
+    return taken;
+}
+
+std::vector<std::unique_ptr<GeneralRecItem>> RecGroup::takeSubItems()
+{
+    QHash<const GeneralRecItem*, qsizetype> order;
+    order.reserve(m_subItems.size());
+    for (qsizetype i = 0; i < m_subItems.size(); ++i)
+        order.insert(m_subItems[i], i);
+    std::vector<std::unique_ptr<GeneralRecItem>> taken = std::move(m_owned);
+    m_owned.clear();
+    m_subItems.clear();
+    std::stable_sort(taken.begin(), taken.end(), [&order](const auto& a, const auto& b) {
+        return order.value(a.get()) < order.value(b.get());
+    });
     return taken;
 }
 

@@ -44,6 +44,9 @@ public:
     // Takes an owned row out of the list and hands it to the caller, so that
     // dropping the answer deletes the row. Null when the row is not owned here.
     [[nodiscard]] std::unique_ptr<GeneralRecItem> removeSubItem(GeneralRecItem* item);
+    // Every owned row, in the order listed, leaving the category empty: one
+    // pass, where taking the rows one by one would cost a scan each.
+    [[nodiscard]] std::vector<std::unique_ptr<GeneralRecItem>> takeSubItems();
     // Lists or unlists a row owned elsewhere (the search results).
     void listSubItem(GeneralRecItem* item);
     void unlistSubItem(GeneralRecItem* item);

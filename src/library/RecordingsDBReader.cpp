@@ -132,8 +132,8 @@ bool RecordingsDBReader::loadBytes(const QByteArray& bytes, RecGroup* root)
         xml.readNext();
     if (!hasRoot || xml.hasError())
         return false;
-    while (!loaded.subItems().isEmpty())
-        m_attach(loaded.removeSubItem(loaded.subItems().first()), root);
+    for (std::unique_ptr<GeneralRecItem>& item : loaded.takeSubItems())
+        m_attach(std::move(item), root);
     return true;
 }
 
