@@ -149,9 +149,10 @@ public:
     // Whether the folder that holds the path lies in the output folder once
     // links are followed.
     bool liesInLibrary(const QString& path) const;
-    // Whether the path is, or holds, the file being recorded, the recording a
-    // continuation joins, or a file a waiting conversion is still to write:
-    // such paths are not renamed or moved.
+    // Whether the path is, or holds, the file being recorded or the recording
+    // a continuation joins: such paths are not deleted, renamed or moved.
+    bool isRecordedPath(const QString& path) const;
+    // The same, or a file a waiting conversion is still to write.
     bool isBusyPath(const QString& path) const;
 
     // Split at time marks.

@@ -45,6 +45,12 @@ QString resolved(const QString& path)
     return base;
 }
 
+// Whether the file is the path or lies under it.
+bool holds(const QString& path, const QString& file)
+{
+    return !file.isEmpty() && (file == path || file.startsWith(path + "/"));
+}
+
 // Whether the folder that holds the path is the output folder or lies in it
 // once links are followed: a category folder that is a link to elsewhere
 // does not take deletions and renames out of the library. The last
@@ -86,15 +92,19 @@ QString RecorderAppDelegate::libraryPath(const GeneralRecItem* item) const
     return liesInside(path, outputFolder()) ? path : QString();
 }
 
+bool RecorderAppDelegate::isRecordedPath(const QString& path) const
+{
+    return isRecording() &&
+           (holds(path, m_recorder->outputFilePath()) || holds(path, m_resumingRecPath));
+}
+
 bool RecorderAppDelegate::isBusyPath(const QString& path) const
 {
-    const auto holds = [&path](const QString& file) {
-        return !file.isEmpty() && (file == path || file.startsWith(path + "/"));
-    };
-    if (isRecording() && (holds(m_recorder->outputFilePath()) || holds(m_resumingRecPath)))
+    const auto holdsFile = [&path](const QString& file) { return holds(path, file); };
+    if (isRecordedPath(path))
         return true;
     return std::any_of(m_conversions.destinations().begin(), m_conversions.destinations().end(),
-                       holds);
+                       holdsFile);
 }
 
 bool RecorderAppDelegate::liesInLibrary(const QString& path) const
@@ -159,13 +169,15 @@ bool RecorderAppDelegate::removeItem(RecItem* item)
     if (!item || !item->parent())
         return false;
     const QString path = libraryPath(item);
+    if (isRecordedPath(path))
+        return false;
     m_outlineController->removeItem(item);
     return !path.isNull() && removePath(path);
 }
 
 bool RecorderAppDelegate::removeGroup(RecGroup* group)
 {
-    if (!group || !group->parent())
+    if (!group || !group->parent() || isRecordedPath(libraryPath(group)))
         return false;
     bool ok = true;
     const QList<GeneralRecItem*> subItems = group->subItems();

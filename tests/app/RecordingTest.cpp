@@ -119,8 +119,9 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     app->startStopRecording();
     EXPECT_TRUE(app->isRecording());
     EXPECT_TRUE(app->continueRecording());
-    // So is renaming the recording: the join needs its path.
+    // So are renaming and deleting the recording: the join needs its file.
     EXPECT_FALSE(app->renameItem(talk, "Renamed"));
+    EXPECT_FALSE(app->removeItem(talk));
     EXPECT_EQ(talk->title(), "Untitled 1");
     ASSERT_TRUE(captured(1.0));
     app->resumeStopRecording();
