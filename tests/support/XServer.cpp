@@ -34,9 +34,15 @@ XServer::XServer()
     }
     m_display = QLatin1Char(':') + QString::fromLatin1(number.trimmed());
     qputenv("DISPLAY", m_display.toLocal8Bit());
-    m_windowManager = spawnChild({"openbox", "--sm-disable"});
-    if (!waitFor("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, "window id"))
+    // Like trayer, openbox now and then does not come up on a loaded machine;
+    // a second one does.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        m_windowManager = spawnChild({"openbox", "--sm-disable"});
+        if (waitFor("xprop", {"-root", "_NET_SUPPORTING_WM_CHECK"}, "window id"))
+            break;
         std::fprintf(stderr, "XServer: openbox did not come up on %s\n", qPrintable(m_display));
+        stopChild(m_windowManager);
+    }
     run(QStringLiteral("setxkbmap"), {QStringLiteral("us")});
 }
 
