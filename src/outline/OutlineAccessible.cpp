@@ -4,18 +4,7 @@
 #include "outline/EmptyLibraryHint.h"
 #include "outline/OutlineRowAccessible.h"
 #include "outline/RecOutlineView.h"
-
-namespace {
-
-QAccessibleInterface* outlineFactory(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("RecOutlineView"))
-        if (auto* view = qobject_cast<RecOutlineView*>(object))
-            return new OutlineAccessible(view);
-    return nullptr;
-}
-
-} // namespace
+#include "shell/AccessibleFactory.h"
 
 OutlineAccessible::OutlineAccessible(RecOutlineView* view)
     : QAccessibleWidget(view, QAccessible::Tree)
@@ -24,11 +13,7 @@ OutlineAccessible::OutlineAccessible(RecOutlineView* view)
 
 void OutlineAccessible::installFactory()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(outlineFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<RecOutlineView, OutlineAccessible>();
 }
 
 RecOutlineView* OutlineAccessible::view() const

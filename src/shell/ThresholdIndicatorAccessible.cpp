@@ -1,19 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ThresholdIndicatorAccessible.h"
 
+#include "shell/AccessibleFactory.h"
 #include "shell/ThresholdIndicator.h"
-
-namespace {
-
-QAccessibleInterface* indicatorFactory(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("ThresholdIndicator"))
-        if (auto* indicator = qobject_cast<ThresholdIndicator*>(object))
-            return new ThresholdIndicatorAccessible(indicator);
-    return nullptr;
-}
-
-} // namespace
 
 ThresholdIndicatorAccessible::ThresholdIndicatorAccessible(ThresholdIndicator* indicator)
     : QAccessibleWidget(indicator, QAccessible::ProgressBar)
@@ -22,11 +11,7 @@ ThresholdIndicatorAccessible::ThresholdIndicatorAccessible(ThresholdIndicator* i
 
 void ThresholdIndicatorAccessible::installFactory()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(indicatorFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<ThresholdIndicator, ThresholdIndicatorAccessible>();
 }
 
 ThresholdIndicator* ThresholdIndicatorAccessible::indicator() const

@@ -1,19 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ToolbarButtonAccessible.h"
 
+#include "shell/AccessibleFactory.h"
 #include "shell/ToolbarButton.h"
-
-namespace {
-
-QAccessibleInterface* toolbarButtonFactory(const QString& className, QObject* object)
-{
-    if (className == QLatin1String("ToolbarButton"))
-        if (auto* button = qobject_cast<ToolbarButton*>(object))
-            return new ToolbarButtonAccessible(button);
-    return nullptr;
-}
-
-} // namespace
 
 ToolbarButtonAccessible::ToolbarButtonAccessible(ToolbarButton* button)
     : QAccessibleWidget(button, QAccessible::Button)
@@ -22,11 +11,7 @@ ToolbarButtonAccessible::ToolbarButtonAccessible(ToolbarButton* button)
 
 void ToolbarButtonAccessible::installFactory()
 {
-    static const bool installed = [] {
-        QAccessible::installFactory(toolbarButtonFactory);
-        return true;
-    }();
-    Q_UNUSED(installed);
+    installAccessibleFactory<ToolbarButton, ToolbarButtonAccessible>();
 }
 
 ToolbarButton* ToolbarButtonAccessible::button() const
