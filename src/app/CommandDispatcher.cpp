@@ -7,6 +7,15 @@
 #include "shell/CustomView.h"
 #include "shell/ZwAttachedWindow.h"
 
+#include <QTimer>
+
+namespace {
+
+// Tries of 100 ms for the tray to take the icon in, as at start-up.
+constexpr int kPlacingTries = 20;
+
+} // namespace
+
 CommandDispatcher::CommandDispatcher(RecorderAppDelegate& appDelegate, QObject* parent)
     : QObject(parent), m_appDelegate(appDelegate)
 {
@@ -44,6 +53,13 @@ void CommandDispatcher::commandsReceived(const QStringList& commands)
 
 void CommandDispatcher::showWindow()
 {
+    // Until its tray has taken it in, the icon does not know its place: on a
+    // first start the window would hang from the screen's corner.
+    CustomView* view = m_appDelegate.statusView();
+    if (view && !view->isPlaced() && ++m_placingTries < kPlacingTries) {
+        QTimer::singleShot(100, this, &CommandDispatcher::showWindow);
+        return;
+    }
     QWidget* window = m_appDelegate.window();
     if (m_appDelegate.statusView() && !(window && window->isVisible())) {
         m_appDelegate.statusView()->showWindow();

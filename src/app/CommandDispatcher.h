@@ -24,4 +24,5 @@ public:
 
 private:
     RecorderAppDelegate& m_appDelegate;
+    int m_placingTries = 0;
 };

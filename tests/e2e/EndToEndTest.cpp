@@ -62,11 +62,13 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
         return waitUntil([&] { return QTMovie::fileDuration(file) >= seconds; });
     };
     XServer& x = XServer::instance();
-    // None runs: the first start records once it is up; the record button,
-    // the first of the toolbar below the arrow's strip, stops it.
-    ASSERT_TRUE(app.start({"--record"}));
+    // None runs: the first start shows the window under the icon and records
+    // once it is up; the record button, the first of the toolbar below the
+    // arrow's strip, stops it.
+    ASSERT_TRUE(app.start({"--show", "--record"}));
     const QString first = rec + "/Untitled 1.m4a";
     ASSERT_TRUE(recorded(first, 1.0));
+    EXPECT_EQ(app.popupFrame().top(), app.trayIconFrame().bottom() + 1 + 5);
     clickAt(app.popupFrame().topLeft() + QPoint(8 + 13, 16 + 17));
     ASSERT_TRUE(waitUntil([&] { return saved("Untitled 1"); }));
     // The icon closes the window; a second start opens it under the icon,
