@@ -1,36 +1,164 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/RecordingsDBReader.h"
 
-#include "library/LibraryPaths.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
+#include "library/RecordingsDBScanner.h"
 #include "library/TitleRules.h"
 
 #include <QFile>
-#include <QFileInfo>
+#include <QVarLengthArray>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 namespace {
 
-qsizetype skipSpaces(QStringView text, qsizetype i)
+char16_t at(QStringView text, qsizetype i)
 {
-    while (i < text.size() && text[i].isSpace())
+    return text[i].unicode();
+}
+
+char16_t at(QLatin1StringView text, qsizetype i)
+{
+    return uchar(text[i].toLatin1());
+}
+
+template <typename Text> qsizetype skipSpaces(Text text, qsizetype i)
+{
+    while (i < text.size() && QChar(at(text, i)).isSpace())
         ++i;
     return i;
 }
 
-qsizetype skipDigits(QStringView text, qsizetype i)
+template <typename Text> qsizetype skipDigits(Text text, qsizetype i)
 {
-    while (i < text.size() && text[i].isDigit() && text[i].unicode() < 128)
+    while (i < text.size() && QChar(at(text, i)).isDigit() && at(text, i) < 128)
         ++i;
     return i;
 }
 
-} // namespace
+template <typename Text> double leadingDoubleOf(Text text)
+{
+    const qsizetype start = skipSpaces(text, 0);
+    qsizetype i = start;
+    if (i < text.size() && (at(text, i) == '+' || at(text, i) == '-'))
+        ++i;
+    const qsizetype intStart = i;
+    i = skipDigits(text, i);
+    bool anyDigit = i > intStart;
+    if (i < text.size() && at(text, i) == '.') {
+        const qsizetype fracStart = i + 1;
+        const qsizetype fracEnd = skipDigits(text, fracStart);
+        if (anyDigit || fracEnd > fracStart) {
+            anyDigit = true;
+            i = fracEnd;
+        }
+    }
+    if (!anyDigit)
+        return 0;
+    if (i < text.size() && (at(text, i) == 'e' || at(text, i) == 'E')) {
+        qsizetype e = i + 1;
+        if (e < text.size() && (at(text, e) == '+' || at(text, e) == '-'))
+            ++e;
+        const qsizetype expEnd = skipDigits(text, e);
+        if (expEnd > e)
+            i = expEnd;
+    }
+    // Only ASCII sign, digits, point and exponent are left to convert.
+    QVarLengthArray<char, 64> number;
+    for (qsizetype k = start; k < i; ++k)
+        number.append(char(at(text, k)));
+    const double value = QByteArrayView(number.data(), number.size()).toDouble();
+    return std::isfinite(value) ? value : 0;
+}
 
-namespace {
+template <typename Text> int leadingIntOf(Text text)
+{
+    qsizetype i = skipSpaces(text, 0);
+    bool negative = false;
+    if (i < text.size() && (at(text, i) == '+' || at(text, i) == '-'))
+        negative = at(text, i++) == '-';
+    long long value = 0;
+    for (; i < text.size() && QChar(at(text, i)).isDigit() && at(text, i) < 128; ++i) {
+        value = value * 10 + QChar(at(text, i)).digitValue();
+        if (value > std::numeric_limits<int>::max())
+            return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
+    }
+    return int(negative ? -value : value);
+}
+
+template <typename Text> bool leadingBoolOf(Text text)
+{
+    qsizetype i = skipSpaces(text, 0);
+    if (i < text.size() && (at(text, i) == '+' || at(text, i) == '-'))
+        ++i;
+    while (i < text.size() && at(text, i) == '0')
+        ++i;
+    if (i >= text.size())
+        return false;
+    const QChar c = at(text, i);
+    return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+}
+
+// The attributes of an element as the full XML reader gives them.
+class ReadAttributes
+{
+public:
+    explicit ReadAttributes(const QXmlStreamAttributes& attributes) : m_attributes(attributes) {}
+    bool has(const char* name) const { return m_attributes.hasAttribute(QLatin1StringView(name)); }
+    QString text(const char* name) const { return value(name).toString(); }
+    double real(const char* name) const { return leadingDoubleOf(value(name)); }
+    int integer(const char* name) const { return leadingIntOf(value(name)); }
+    bool flag(const char* name) const { return leadingBoolOf(value(name)); }
+
+private:
+    QStringView value(const char* name) const
+    {
+        return m_attributes.value(QLatin1StringView(name));
+    }
+    const QXmlStreamAttributes& m_attributes;
+};
+
+// The attributes of an element as the quick pass found them. Numbers in
+// plain ASCII are read from the bytes; anything else as the decoded text.
+class ScannedAttributes
+{
+public:
+    explicit ScannedAttributes(const RecordingsDBScanner::Attributes& attributes)
+        : m_attributes(attributes)
+    {
+    }
+    bool has(const char* name) const { return m_attributes.has(name); }
+    QString text(const char* name) const { return m_attributes.text(name); }
+    double real(const char* name) const
+    {
+        return number(name, leadingDoubleOf<QLatin1StringView>, leadingDoubleOf<QStringView>);
+    }
+    int integer(const char* name) const
+    {
+        return number(name, leadingIntOf<QLatin1StringView>, leadingIntOf<QStringView>);
+    }
+    bool flag(const char* name) const
+    {
+        return number(name, leadingBoolOf<QLatin1StringView>, leadingBoolOf<QStringView>);
+    }
+
+private:
+    template <typename Result>
+    Result number(const char* name, Result (*ascii)(QLatin1StringView),
+                  Result (*decoded)(QStringView)) const
+    {
+        const QByteArrayView raw = m_attributes.raw(name).value_or(QByteArrayView());
+        const bool plain =
+            std::all_of(raw.begin(), raw.end(), [](char c) { return uchar(c) < 0x80 && c != '&'; });
+        if (plain)
+            return ascii(QLatin1StringView(raw));
+        return decoded(RecordingsDBScanner::decode(raw));
+    }
+    const RecordingsDBScanner::Attributes& m_attributes;
+};
 
 template <typename Row> Row* attachPlain(std::unique_ptr<Row> row, RecGroup* group)
 {
@@ -48,61 +176,17 @@ RecordingsDBReader::RecordingsDBReader(const QString& outputFolder, Attach attac
 
 double RecordingsDBReader::leadingDouble(QStringView text)
 {
-    const qsizetype start = skipSpaces(text, 0);
-    qsizetype i = start;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    const qsizetype intStart = i;
-    i = skipDigits(text, i);
-    bool anyDigit = i > intStart;
-    if (i < text.size() && text[i] == '.') {
-        const qsizetype fracStart = i + 1;
-        const qsizetype fracEnd = skipDigits(text, fracStart);
-        if (anyDigit || fracEnd > fracStart) {
-            anyDigit = true;
-            i = fracEnd;
-        }
-    }
-    if (!anyDigit)
-        return 0;
-    if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
-        qsizetype e = i + 1;
-        if (e < text.size() && (text[e] == '+' || text[e] == '-'))
-            ++e;
-        const qsizetype expEnd = skipDigits(text, e);
-        if (expEnd > e)
-            i = expEnd;
-    }
-    const double value = text.mid(start, i - start).toString().toDouble();
-    return std::isfinite(value) ? value : 0;
+    return leadingDoubleOf(text);
 }
 
 int RecordingsDBReader::leadingInt(QStringView text)
 {
-    qsizetype i = skipSpaces(text, 0);
-    bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negative = text[i++] == '-';
-    long long value = 0;
-    for (; i < text.size() && text[i].isDigit() && text[i].unicode() < 128; ++i) {
-        value = value * 10 + text[i].digitValue();
-        if (value > std::numeric_limits<int>::max())
-            return negative ? std::numeric_limits<int>::min() : std::numeric_limits<int>::max();
-    }
-    return int(negative ? -value : value);
+    return leadingIntOf(text);
 }
 
 bool RecordingsDBReader::leadingBool(QStringView text)
 {
-    qsizetype i = skipSpaces(text, 0);
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        ++i;
-    while (i < text.size() && text[i] == '0')
-        ++i;
-    if (i >= text.size())
-        return false;
-    const QChar c = text[i];
-    return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+    return leadingBoolOf(text);
 }
 
 bool RecordingsDBReader::load(const QString& path, RecGroup* root)
@@ -117,84 +201,112 @@ bool RecordingsDBReader::loadBytes(const QByteArray& bytes, RecGroup* root)
 {
     if (!root)
         return false;
+    m_files.clear();
     // Read into a detached tree first; only a file read to its end is used.
-    RecGroup loaded(RecGroup::Bare);
-    m_root = &loaded;
-    QXmlStreamReader xml(bytes);
-    bool hasRoot = false;
-    while (!xml.atEnd() && !hasRoot) {
-        if (xml.readNext() == QXmlStreamReader::StartElement) {
-            hasRoot = true;
-            addElements(xml, &loaded, 0);
-        }
+    auto loaded = std::make_unique<RecGroup>(RecGroup::Bare);
+    if (!scan(bytes, loaded.get())) {
+        loaded = std::make_unique<RecGroup>(RecGroup::Bare);
+        if (!readFully(bytes, loaded.get()))
+            return false;
     }
-    while (!xml.atEnd())
-        xml.readNext();
-    if (!hasRoot || xml.hasError())
-        return false;
-    for (std::unique_ptr<GeneralRecItem>& item : loaded.takeSubItems())
+    for (std::unique_ptr<GeneralRecItem>& item : loaded->takeSubItems())
         m_attach(std::move(item), root);
     return true;
 }
 
-void RecordingsDBReader::addElements(QXmlStreamReader& xml, RecGroup* group, int depth)
+bool RecordingsDBReader::scan(const QByteArray& bytes, RecGroup* into)
 {
-    while (xml.readNextStartElement()) {
-        if (xml.name() == u"Item")
-            addItem(xml, group);
-        else if (xml.name() == u"Group")
-            addGroup(xml, group, depth);
-        else
-            xml.skipCurrentElement();
-    }
-}
-
-void RecordingsDBReader::addItem(QXmlStreamReader& xml, RecGroup* group)
-{
-    const QXmlStreamAttributes attrs = xml.attributes();
-    const QString title = attrs.value("Title").toString();
-    const bool complete = attrs.hasAttribute("Title") && attrs.hasAttribute("Description") &&
-                          attrs.hasAttribute("CreateDate") && attrs.hasAttribute("ID") &&
-                          attrs.hasAttribute("Duration");
-    const QString file =
-        m_outputFolder + LibraryPaths::groupPath(group, m_root) + "/" + title + ".m4a";
-    if (!complete || !TitleRules::isSafeTitle(title)) {
-        xml.skipCurrentElement();
-        return;
-    }
-    auto item = std::make_unique<RecItem>();
-    while (xml.readNextStartElement()) {
-        if (xml.name() == u"Mark") {
-            const QXmlStreamAttributes m = xml.attributes();
-            if (m.hasAttribute("Offset") && m.hasAttribute("ID") && m.hasAttribute("Description"))
-                item->addMarkAtTime(float(leadingDouble(m.value("Offset"))),
-                                    m.value("Description").toString(), leadingInt(m.value("ID")));
+    class Handler : public RecordingsDBScanner::Handler
+    {
+    public:
+        explicit Handler(RecordingsDBReader& reader) : m_reader(reader) {}
+        void startElement(QByteArrayView name,
+                          const RecordingsDBScanner::Attributes& attributes) override
+        {
+            const Element element = name == "Item"    ? Element::Item
+                                    : name == "Group" ? Element::Group
+                                    : name == "Mark"  ? Element::Mark
+                                                      : Element::Other;
+            m_reader.startElement(element, ScannedAttributes(attributes));
         }
-        xml.skipCurrentElement();
-    }
-    item->setTitle(title);
-    item->setID(leadingInt(attrs.value("ID")));
-    item->setDescr(attrs.value("Description").toString());
-    item->setDate(attrs.value("CreateDate").toString());
-    item->setDuration(leadingDouble(attrs.value("Duration")));
-    item->setFileMissing(!QFileInfo(file).isFile());
-    attachPlain(std::move(item), group);
+        void endElement() override { m_reader.endElement(); }
+
+    private:
+        RecordingsDBReader& m_reader;
+    } handler(*this);
+    m_root = into;
+    m_open.clear();
+    return RecordingsDBScanner::scan(bytes, handler);
 }
 
-void RecordingsDBReader::addGroup(QXmlStreamReader& xml, RecGroup* group, int depth)
+bool RecordingsDBReader::readFully(const QByteArray& bytes, RecGroup* into)
 {
-    const QXmlStreamAttributes attrs = xml.attributes();
-    const QString title = attrs.value("Title").toString();
-    const bool complete = attrs.hasAttribute("Title") && attrs.hasAttribute("Description") &&
-                          attrs.hasAttribute("ID") && attrs.hasAttribute("Expanded");
-    if (!complete || !TitleRules::isSafeTitle(title) || depth >= kMaxDepth) {
-        xml.skipCurrentElement();
+    m_root = into;
+    m_open.clear();
+    QXmlStreamReader xml(bytes);
+    bool hasRoot = false;
+    while (!xml.atEnd()) {
+        const QXmlStreamReader::TokenType token = xml.readNext();
+        if (token == QXmlStreamReader::StartElement) {
+            hasRoot = true;
+            const QStringView name = xml.name();
+            const Element element = name == u"Item"    ? Element::Item
+                                    : name == u"Group" ? Element::Group
+                                    : name == u"Mark"  ? Element::Mark
+                                                       : Element::Other;
+            startElement(element, ReadAttributes(xml.attributes()));
+        } else if (token == QXmlStreamReader::EndElement) {
+            endElement();
+        }
+    }
+    return hasRoot && !xml.hasError();
+}
+
+template <typename Attributes>
+void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
+{
+    if (m_open.empty()) {
+        // The root element: its name is not looked at.
+        m_open.push_back({m_root, nullptr, 0, m_outputFolder});
         return;
     }
-    auto sub = std::make_unique<RecGroup>(RecGroup::WithExpandButton);
-    sub->setTitle(title);
-    sub->setDescr(attrs.value("Description").toString());
-    sub->setID(leadingInt(attrs.value("ID")));
-    sub->setExpanded(leadingBool(attrs.value("Expanded")));
-    addElements(xml, attachPlain(std::move(sub), group), depth + 1);
+    const Open parent = m_open.back();
+    m_open.push_back({});
+    if (parent.item) {
+        if (element == Element::Mark && attrs.has("Offset") && attrs.has("ID") &&
+            attrs.has("Description"))
+            parent.item->addMarkAtTime(float(attrs.real("Offset")), attrs.text("Description"),
+                                       attrs.integer("ID"));
+        return;
+    }
+    if (!parent.group)
+        return;
+    if (element == Element::Item) {
+        const QString title = attrs.text("Title");
+        const bool complete = attrs.has("Title") && attrs.has("Description") &&
+                              attrs.has("CreateDate") && attrs.has("ID") && attrs.has("Duration");
+        if (!complete || !TitleRules::isSafeTitle(title))
+            return;
+        auto item = std::make_unique<RecItem>();
+        item->setTitle(title);
+        item->setID(attrs.integer("ID"));
+        item->setDescr(attrs.text("Description"));
+        item->setDate(attrs.text("CreateDate"));
+        item->setDuration(attrs.real("Duration"));
+        item->setFileMissing(!m_files.isFile(parent.folder, title + ".m4a"));
+        m_open.back().item = attachPlain(std::move(item), parent.group);
+    } else if (element == Element::Group) {
+        const QString title = attrs.text("Title");
+        const bool complete = attrs.has("Title") && attrs.has("Description") && attrs.has("ID") &&
+                              attrs.has("Expanded");
+        if (!complete || !TitleRules::isSafeTitle(title) || parent.depth >= kMaxDepth)
+            return;
+        auto sub = std::make_unique<RecGroup>(RecGroup::WithExpandButton);
+        sub->setTitle(title);
+        sub->setDescr(attrs.text("Description"));
+        sub->setID(attrs.integer("ID"));
+        sub->setExpanded(attrs.flag("Expanded"));
+        m_open.back() = {attachPlain(std::move(sub), parent.group), nullptr, parent.depth + 1,
+                         parent.folder + "/" + title};
+    }
 }

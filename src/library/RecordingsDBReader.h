@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "library/FileLookup.h"
+
 #include <QString>
 #include <functional>
 #include <memory>
+#include <vector>
 
 class GeneralRecItem;
-class QXmlStreamReader;
 class RecGroup;
+class RecItem;
 
 // Reads "RecordingsDB.xml". An "Item" whose file is missing is kept with
 // its texts and marks and marked as such, so that a file moved away or a
@@ -35,11 +38,38 @@ public:
     static bool leadingBool(QStringView text);
 
 private:
-    void addElements(QXmlStreamReader& xml, RecGroup* group, int depth);
-    void addItem(QXmlStreamReader& xml, RecGroup* group);
-    void addGroup(QXmlStreamReader& xml, RecGroup* group, int depth);
+    enum class Element
+    {
+        Item,
+        Group,
+        Mark,
+        Other
+    };
+    // An open element: the category its children go to, the recording its
+    // marks go to, or neither when its subtree is skipped.
+    struct Open
+    {
+        RecGroup* group = nullptr;
+        RecItem* item = nullptr;
+        int depth = 0;
+        // The category's folder, where its recordings' files are looked for.
+        QString folder;
+    };
+
+    // The quick pass takes the files this program writes; the full XML
+    // reader everything else, with its own checks.
+    bool scan(const QByteArray& bytes, RecGroup* into);
+    bool readFully(const QByteArray& bytes, RecGroup* into);
+    template <typename Attributes> void startElement(Element element, const Attributes& attributes);
+    void endElement()
+    {
+        if (!m_open.empty())
+            m_open.pop_back();
+    }
 
     QString m_outputFolder;
     Attach m_attach;
     RecGroup* m_root = nullptr;
+    std::vector<Open> m_open;
+    FileLookup m_files;
 };
