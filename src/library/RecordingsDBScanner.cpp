@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/RecordingsDBScanner.h"
 
+#include <QStringDecoder>
 #include <QVarLengthArray>
 #include <cstring>
 
@@ -75,6 +76,16 @@ void appendUtf8(QByteArray& out, char32_t c)
         out += char(0x80 | ((c >> 6) & 0x3F));
         out += char(0x80 | (c & 0x3F));
     }
+}
+
+// UTF-8 to text, keeping a byte order mark at the start, which is text here
+// and which QString::fromUtf8() would drop.
+QString fromUtf8(QByteArrayView bytes)
+{
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 class Scan
@@ -362,7 +373,7 @@ bool RecordingsDBScanner::scan(QByteArrayView document, Handler& handler)
 QString RecordingsDBScanner::decode(QByteArrayView value)
 {
     if (!value.contains('&'))
-        return QString::fromUtf8(value);
+        return fromUtf8(value);
     QByteArray out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size();) {
@@ -374,5 +385,5 @@ QString RecordingsDBScanner::decode(QByteArrayView value)
         appendUtf8(out, referenced(value.sliced(i, end + 1 - i)));
         i = end + 1;
     }
-    return QString::fromUtf8(out);
+    return fromUtf8(out);
 }
