@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/DatabaseMerger.h"
+#include "library/FileLookup.h"
 #include "library/LibraryPaths.h"
 #include "library/RecordingsDBReader.h"
+#include "library/RecordingsDBScanner.h"
 #include "library/TreeFixture.h"
 #include "library/WalkRows.h"
 #include "library/XMLCreator.h"
@@ -11,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -156,7 +159,121 @@ private:
     int m_nextID = 0;
 };
 
+// Elements and decoded attribute values in document order; empty for a
+// document a reader refuses.
+QStringList fullReaderEvents(const QByteArray& xml)
+{
+    QStringList events;
+    QXmlStreamReader reader(xml);
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement) {
+            events << reader.name().toString();
+            for (const QXmlStreamAttribute& a : reader.attributes())
+                events << a.qualifiedName().toString() + "=" + a.value().toString();
+        } else if (reader.isEndElement()) {
+            events << "/";
+        }
+    }
+    return reader.hasError() || events.isEmpty() ? QStringList() : events;
+}
+
+QStringList quickPassEvents(const QByteArray& xml)
+{
+    struct Events : RecordingsDBScanner::Handler
+    {
+        QStringList list;
+        void startElement(QByteArrayView name, const RecordingsDBScanner::Attributes& a) override
+        {
+            list << QString::fromLatin1(name);
+            for (const char* key : {"ID", "Title", "x", "y"})
+                if (a.has(key))
+                    list << QString(key) + "=" + a.text(key);
+        }
+        void endElement() override { list << "/"; }
+    } events;
+    return RecordingsDBScanner::scan(xml, events) ? events.list : QStringList();
+}
+
 } // namespace
+
+// The quick pass must read what it takes exactly as the full XML reader
+// does, and leave every file it cannot read so to the full reader.
+TEST(DatabaseReader, TheQuickPassTakesOnlyWhatItReadsAsTheFullReaderDoes)
+{
+    const QByteArray cases[] = {
+        "<R x=\"&lt;&gt;&amp;&quot;&apos;&#10;&#x1F399;&#9;\" y='\xef\xbb\xbf\xc3\xa9'/>",
+        "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<R><!-- c --><Item ID=\"1\"/>t</R>\n",
+        "<?xml version='1.0'?><R/><!-- after -->",
+        "<R x=\"&#0;\"/>",
+        "<R x=\"&#xD800;\"/>",
+        "<R x=\"&#xFFFE;\"/>",
+        "<R x=\"&#X41;\"/>",
+        "<R x=\"&foo;\"/>",
+        "<R x=\"a\nb\"/>",
+        "<R x=\"a\tb\"/>",
+        "<R x=\"<\"/>",
+        "<R x=\"\xc3\"/>",
+        "<R x=\"\xc0\xaf\"/>",
+        "<R x=\"\xed\xa0\x80\"/>",
+        "<R x=\"\x01\"/>",
+        "<R x=\"\xef\xbf\xbe\"/>",
+        "<R x=\"\xf4\x90\x80\x80\"/>",
+        "<R x=\"1\" x=\"2\"/>",
+        "<R x=\"1\"y=\"2\"/>",
+        "<R xmlns=\"u\"/>",
+        "<a:R/>",
+        "<R a:x=\"1\"/>",
+        "<R>]]></R>",
+        "<R>&amp</R>",
+        "<R><!-- a--b --></R>",
+        "<R/><R/>",
+        "<R/>text",
+        "<R></S>",
+        "<R><Item>",
+        "\xef\xbb\xbf<R/>",
+        " <?xml version=\"1.0\"?><R/>",
+        "<?xml version=\"1.1\"?><R/>",
+        "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><R x=\"\xe9\"/>",
+        "<?xml version=\"1.0\" standalone=\"yes\"?><R/>",
+        "<!DOCTYPE R><R/>",
+        "<?pi?><R/>",
+        "<R><![CDATA[x]]></R>",
+        "",
+    };
+    for (const QByteArray& xml : cases) {
+        SCOPED_TRACE(xml.toStdString());
+        const QStringList quick = quickPassEvents(xml);
+        if (!quick.isEmpty()) {
+            EXPECT_EQ(quick, fullReaderEvents(xml));
+        }
+    }
+    // What the writer writes, awkward texts and all, takes the quick pass.
+    QTemporaryDir tmp;
+    RecGroup saved(RecGroup::Bare);
+    RandomTree(7, tmp.path()).fill(&saved, &saved, 0);
+    EXPECT_FALSE(quickPassEvents(XMLCreator().document(&saved)).isEmpty());
+}
+
+// Recordings are looked for by folder listing; what a listing cannot tell
+// is asked for file by file, so the answers are those of the file system.
+TEST(DatabaseReader, FilesAreFoundAsTheFileSystemHasThem)
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    writeFile(dir + "/A/file.m4a");
+    QDir().mkpath(dir + "/A/folder.m4a");
+    QFile::link(dir + "/A/file.m4a", dir + "/A/link.m4a");
+    QFile::link(dir + "/A/gone.m4a", dir + "/A/dangling.m4a");
+    writeFile(dir + "/plain");
+    FileLookup files;
+    for (const char* name : {"file.m4a", "link.m4a", "folder.m4a", "dangling.m4a", "none.m4a"})
+        EXPECT_EQ(files.isFile(dir + "/A", name), QFileInfo(dir + "/A/" + name).isFile()) << name;
+    EXPECT_FALSE(files.isFile(dir + "/missing", "file.m4a"));
+    EXPECT_FALSE(files.isFile(dir + "/plain", "file.m4a"));
+    writeFile(dir + "/A/later.m4a");
+    files.clear();
+    EXPECT_TRUE(files.isFile(dir + "/A", "later.m4a"));
+}
 
 TEST(DatabaseRoundTrip, RandomTreesLoadBackExactly)
 {

@@ -136,9 +136,11 @@ TEST(Records, OnlySinglePathComponentsAreSafeTitles)
 {
     for (const QString& bad :
          {QString(""), QString("."), QString(".."), QString("a/b"), QString("/"),
-          QString("x") + QChar(0), QString("a\x01b"), QString("a") + QChar(0xFFFE)})
+          QString("x") + QChar(0), QString("a\x01b"), QString("a") + QChar(0xFFFE),
+          QString("lone ") + QChar(0xD800) + "x"})
         EXPECT_FALSE(TitleRules::isSafeTitle(bad)) << bad.toStdString();
-    for (const char* good : {"Talk", "...", ".hidden", "a\\b", "Запись 1", " spaced "})
+    for (const char* good :
+         {"Talk", "...", ".hidden", "a\\b", "Запись 1", " spaced ", "mic 🎙 t\tab"})
         EXPECT_TRUE(TitleRules::isSafeTitle(QString::fromUtf8(good))) << good;
     // User text around the number is taken as it is.
     EXPECT_EQ(TitleRules::firstFree("Talk %1 ", ".m4a",
