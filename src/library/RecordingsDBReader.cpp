@@ -236,6 +236,7 @@ bool RecordingsDBReader::scan(const QByteArray& bytes, RecGroup* into)
     } handler(*this);
     m_root = into;
     m_open.clear();
+    m_skipped = 0;
     return RecordingsDBScanner::scan(bytes, handler);
 }
 
@@ -243,6 +244,7 @@ bool RecordingsDBReader::readFully(const QByteArray& bytes, RecGroup* into)
 {
     m_root = into;
     m_open.clear();
+    m_skipped = 0;
     QXmlStreamReader xml(bytes);
     bool hasRoot = false;
     while (!xml.atEnd()) {
@@ -265,13 +267,19 @@ bool RecordingsDBReader::readFully(const QByteArray& bytes, RecGroup* into)
 template <typename Attributes>
 void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
 {
+    if (m_skipped > 0) {
+        ++m_skipped;
+        return;
+    }
     if (m_open.empty()) {
         // The root element: its name is not looked at.
         m_open.push_back({m_root, nullptr, 0, m_outputFolder});
         return;
     }
-    const Open parent = m_open.back();
-    m_open.push_back({});
+    // Only categories and recordings stay open; anything else is skipped
+    // with its subtree, which is counted rather than kept.
+    m_skipped = 1;
+    const Open& parent = m_open.back();
     if (parent.item) {
         if (element == Element::Mark && attrs.has("Offset") && attrs.has("ID") &&
             attrs.has("Description"))
@@ -279,8 +287,6 @@ void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
                                        attrs.integer("ID"));
         return;
     }
-    if (!parent.group)
-        return;
     if (element == Element::Item) {
         const QString title = attrs.text("Title");
         const bool complete = attrs.has("Title") && attrs.has("Description") &&
@@ -294,7 +300,9 @@ void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
         item->setDate(attrs.text("CreateDate"));
         item->setDuration(attrs.real("Duration"));
         item->setFileMissing(!m_files.isFile(parent.folder, title + ".m4a"));
-        m_open.back().item = attachPlain(std::move(item), parent.group);
+        Open open{nullptr, attachPlain(std::move(item), parent.group), 0, {}};
+        m_open.push_back(std::move(open));
+        m_skipped = 0;
     } else if (element == Element::Group) {
         const QString title = attrs.text("Title");
         const bool complete = attrs.has("Title") && attrs.has("Description") && attrs.has("ID") &&
@@ -306,7 +314,9 @@ void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
         sub->setDescr(attrs.text("Description"));
         sub->setID(attrs.integer("ID"));
         sub->setExpanded(attrs.flag("Expanded"));
-        m_open.back() = {attachPlain(std::move(sub), parent.group), nullptr, parent.depth + 1,
-                         parent.folder + "/" + title};
+        Open open{attachPlain(std::move(sub), parent.group), nullptr, parent.depth + 1,
+                  parent.folder + "/" + title};
+        m_open.push_back(std::move(open));
+        m_skipped = 0;
     }
 }

@@ -45,8 +45,7 @@ private:
         Mark,
         Other
     };
-    // An open element: the category its children go to, the recording its
-    // marks go to, or neither when its subtree is skipped.
+    // An open category, where its children go, or recording, where its marks go.
     struct Open
     {
         RecGroup* group = nullptr;
@@ -63,7 +62,9 @@ private:
     template <typename Attributes> void startElement(Element element, const Attributes& attributes);
     void endElement()
     {
-        if (!m_open.empty())
+        if (m_skipped > 0)
+            --m_skipped;
+        else if (!m_open.empty())
             m_open.pop_back();
     }
 
@@ -71,5 +72,7 @@ private:
     Attach m_attach;
     RecGroup* m_root = nullptr;
     std::vector<Open> m_open;
+    // How deep the reader is inside a subtree it skips.
+    qsizetype m_skipped = 0;
     FileLookup m_files;
 };

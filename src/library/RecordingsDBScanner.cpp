@@ -296,7 +296,8 @@ private:
                     m_handler.endElement();
                 else
                     m_open.append(element);
-                return true;
+                // No library nests this deep; such a file is left to the full reader.
+                return m_open.size() <= RecordingsDBScanner::kMaxNesting;
             }
             const QByteArrayView attribute = spaced ? name() : QByteArrayView();
             QByteArrayView value;

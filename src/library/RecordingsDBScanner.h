@@ -19,6 +19,7 @@ class RecordingsDBScanner
 {
 public:
     static constexpr int kMaxAttributes = 16;
+    static constexpr int kMaxNesting = 1024;
 
     class Attributes
     {
