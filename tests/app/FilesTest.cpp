@@ -5,6 +5,7 @@
 #include "support/Media.h"
 #include "support/TestFiles.h"
 
+#include <QDirIterator>
 #include <QLabel>
 #include <QProgressBar>
 
@@ -103,18 +104,53 @@ TEST_F(Import, TheBarRunsToAHundredAcrossImportsAndWaitingConversionsFinish)
         EXPECT_NEAR(QTMovie::fileDuration(out + "/" + name + ".m4a"), 8.0, 0.05);
 }
 
-TEST_F(Import, AWaitingConversionKeepsItsFolderAndGoesWithItsRow)
+TEST_F(Import, AWaitingConversionFollowsItsRowAndGoesWithIt)
 {
     RecGroup* cat = category("Cat");
-    for (const char* name : {"a", "b"})
-        ASSERT_TRUE(makeTone(src + "/" + name + ".ogg", 8, {"-ac", "2", "-c:a", "libvorbis"}));
-    ASSERT_TRUE(app->importFiles({src + "/a.ogg", src + "/b.ogg"}, cat, false));
-    EXPECT_FALSE(app->renameItem(cat, "Renamed"));
+    RecGroup* other = category("Other");
+    RecGroup* doomed = category("Doomed");
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        ASSERT_TRUE(makeTone(src + "/" + name + ".wav", 2, {"-ac", "2"}));
+    ASSERT_TRUE(app->importFiles({src + "/a.wav", src + "/b.wav", src + "/c.wav"}, cat, false));
+    ASSERT_TRUE(app->importFiles({src + "/d.wav"}, doomed, false));
+    ASSERT_TRUE(app->importFiles({src + "/e.wav"}, nullptr, true));
+    RecItem* a = itemAt(cat, 0);
+    a->setDescr("Notes of a");
+    // Before any conversion is reported: rows and categories renamed, moved, deleted.
+    EXPECT_TRUE(app->renameItem(cat, "Renamed"));
+    EXPECT_TRUE(app->moveFiles({app->restorePath(itemAt(cat, 1))}, other, false));
     app->removeItem(itemAt(cat, 1));
-    ASSERT_TRUE(waitForConversions());
-    EXPECT_EQ(titles(cat), QStringList{"a"});
-    EXPECT_GT(itemAt(cat, 0)->duration(), 7.9);
-    EXPECT_FALSE(QFileInfo::exists(out + "/Cat/b.m4a"));
+    app->removeGroup(doomed);
+    EXPECT_TRUE(app->renameItem(itemAt(root(), 2), "E2"));
+    EXPECT_TRUE(app->moveFiles({app->restorePath(cat)}, other, false));
+    // Changing the library lets them finish first; coming back reads what was saved.
+    const QString library = out;
+    app->outputFolderChanged(home.path() + "/elsewhere");
+    app->outputFolderChanged(library);
+
+    EXPECT_EQ(tree(), "Other[Renamed[a] b] E2");
+    const struct
+    {
+        QString file;
+        RecItem* row;
+    } expected[] = {{"Other/Renamed/a.m4a", itemAt(groupAt(groupAt(root(), 0), 0), 0)},
+                    {"Other/b.m4a", itemAt(groupAt(root(), 0), 1)},
+                    {"E2.m4a", itemAt(root(), 1)}};
+    QStringList files;
+    for (QDirIterator it(out, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+         it.hasNext();)
+        files << QDir(out).relativeFilePath(it.next());
+    files.sort();
+    EXPECT_EQ(files,
+              (QStringList{"E2.m4a", "Other/Renamed/a.m4a", "Other/b.m4a", "RecordingsDB.xml"}));
+    for (const auto& [file, row] : expected) {
+        SCOPED_TRACE(file.toStdString());
+        EXPECT_NEAR(QTMovie::fileDuration(out + "/" + file), 2.0, 0.05);
+        EXPECT_NEAR(row->duration(), 2.0, 0.05);
+    }
+    EXPECT_EQ(expected[0].row->descr(), "Notes of a");
+    EXPECT_FALSE(QFileInfo::exists(out + "/Doomed"));
+    EXPECT_TRUE(messages.isEmpty());
 }
 
 class Move : public AppFixture
