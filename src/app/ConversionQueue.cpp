@@ -59,8 +59,9 @@ void ConversionQueue::cancel(int id)
     // Written, but held back behind an earlier one.
     if (m_ended.take(id))
         QFile::remove(destination);
-    // Those queued after it may have ended and waited for it.
-    reportEnded();
+    // Those queued after it may have ended and waited for it; reported from
+    // the event loop, not from inside the caller that cancelled.
+    QMetaObject::invokeMethod(this, &ConversionQueue::reportEnded, Qt::QueuedConnection);
 }
 
 void ConversionQueue::run()

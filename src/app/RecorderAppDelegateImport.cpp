@@ -7,6 +7,7 @@
 #include "library/TitleRules.h"
 #include "outline/RecOutlineController.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
 #include <QFile>
@@ -301,14 +302,9 @@ bool RecorderAppDelegate::placeConverted(const QString& file, RecItem* row)
 
 void RecorderAppDelegate::finishConversions()
 {
-    if (m_conversions.remaining() == 0)
-        return;
-    QEventLoop loop;
-    connect(&m_conversions.queue(), &ConversionQueue::finished, &loop, [this, &loop] {
-        if (m_conversions.remaining() == 0)
-            loop.quit();
-    });
-    loop.exec();
+    // Also a conversion cancelled meanwhile (its row gone) no longer waits.
+    while (m_conversions.remaining() > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 double RecorderAppDelegate::fileDuration(const QString& path)
