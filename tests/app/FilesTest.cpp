@@ -113,7 +113,6 @@ TEST_F(Import, AWaitingConversionFollowsItsRowAndGoesWithIt)
     EXPECT_NEAR(itemAt(root(), 1)->duration(), 2.0, 0.05);
     EXPECT_EQ(listing(out), (QStringList{"E2.m4a", "Other", "Other/Renamed", "Other/Renamed/a.m4a",
                                          "Other/b.m4a", "RecordingsDB.xml"}));
-    EXPECT_TRUE(messages.isEmpty());
 }
 
 class Move : public AppFixture
