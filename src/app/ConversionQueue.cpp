@@ -4,6 +4,7 @@
 #include "media/MediaProber.h"
 #include "media/MovieExporter.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <chrono>
@@ -22,19 +23,45 @@ ConversionQueue::~ConversionQueue()
         thread.join();
 }
 
-void ConversionQueue::enqueue(const QString& source, const QString& destination)
+int ConversionQueue::enqueue(const QString& source, const QString& destination)
 {
+    const int id = ++m_lastId;
+    auto cancelled = std::make_shared<std::atomic<bool>>(false);
     {
         std::lock_guard lock(m_mutex);
-        m_jobs.push_back(Job{source, destination});
+        m_jobs.push_back(Job{id, source, destination, cancelled});
     }
-    m_order.push_back(destination);
+    m_flags.insert(id, cancelled);
+    m_destinations.insert(id, destination);
+    m_order.push_back(id);
     if (m_threads.empty()) {
         const int workers = std::clamp(static_cast<int>(std::thread::hardware_concurrency()), 1, 2);
         for (int i = 0; i < workers; ++i)
             m_threads.emplace_back([this] { run(); });
     }
     m_wake.notify_one();
+    return id;
+}
+
+void ConversionQueue::cancel(int id)
+{
+    const auto flag = m_flags.take(id);
+    if (!flag)
+        return;
+    flag->store(true);
+    {
+        std::lock_guard lock(m_mutex);
+        std::erase_if(m_jobs, [id](const Job& job) { return job.id == id; });
+    }
+    std::erase(m_order, id);
+    m_running.remove(id);
+    const QString destination = m_destinations.take(id);
+    // Written, but held back behind an earlier one.
+    if (m_ended.take(id))
+        QFile::remove(destination);
+    // Those queued after it may have ended and waited for it; reported from
+    // the event loop, not from inside the caller that cancelled.
+    QMetaObject::invokeMethod(this, &ConversionQueue::reportEnded, Qt::QueuedConnection);
 }
 
 void ConversionQueue::run()
@@ -52,21 +79,28 @@ void ConversionQueue::run()
         const bool ok = exportJob(job);
         if (m_stop)
             return;
-        const QString destination = job.destination;
         QMetaObject::invokeMethod(
-            this, [this, destination, ok] { ended(destination, ok); }, Qt::QueuedConnection);
+            this,
+            [this, id = job.id, destination = job.destination, ok] { ended(id, destination, ok); },
+            Qt::QueuedConnection);
     }
 }
 
 bool ConversionQueue::exportJob(const Job& job)
 {
-    const QString destination = job.destination;
+    const int id = job.id;
     const MediaInfoPtr info = MediaProber::probe(job.source);
     QMetaObject::invokeMethod(
-        this, [this, destination, ok = info != nullptr] { emit loaded(destination, ok); },
+        this,
+        [this, id, ok = info != nullptr] {
+            if (m_flags.contains(id))
+                emit loaded(id, ok);
+        },
         Qt::QueuedConnection);
     // A name chosen as free may have been taken meanwhile; never write over it.
-    if (!info || QFileInfo(destination).exists() || QFileInfo(destination).isSymLink())
+    const QString& destination = job.destination;
+    if (!info || *job.cancelled || QFileInfo(destination).exists() ||
+        QFileInfo(destination).isSymLink())
         return false;
     const std::vector<MovieSegment> segments{
         MovieSegment{info, info->startSample, info->durationSamples}};
@@ -76,15 +110,14 @@ bool ConversionQueue::exportJob(const Job& job)
     const QString error = MovieExporter::exportMPEG4(
         segments, destination,
         [&](QTMovieOperationPhase phase, double fraction) {
-            if (m_stop)
+            if (m_stop || *job.cancelled)
                 return false;
             const Clock::time_point now = Clock::now();
             if (phase == QTMovieOperationPhase::UpdatePercent &&
                 now - last >= std::chrono::milliseconds(33)) {
                 last = now;
                 QMetaObject::invokeMethod(
-                    this, [this, destination, fraction] { running(destination, fraction); },
-                    Qt::QueuedConnection);
+                    this, [this, id, fraction] { running(id, fraction); }, Qt::QueuedConnection);
             }
             return true;
         },
@@ -100,20 +133,36 @@ double ConversionQueue::partDone() const
     return sum;
 }
 
-void ConversionQueue::ended(const QString& destination, bool ok)
+void ConversionQueue::ended(int id, const QString& destination, bool ok)
 {
-    m_running.insert(destination, 1.0);
-    m_ended.insert(destination, ok);
+    if (!m_flags.contains(id)) {
+        // Cancelled after its file was written.
+        if (ok)
+            QFile::remove(destination);
+        return;
+    }
+    m_running.insert(id, 1.0);
+    m_ended.insert(id, ok);
+    reportEnded();
+}
+
+void ConversionQueue::reportEnded()
+{
     while (!m_order.empty() && m_ended.contains(m_order.front())) {
-        const QString next = m_order.front();
+        const int next = m_order.front();
         m_order.pop_front();
+        m_flags.remove(next);
+        m_destinations.remove(next);
+        // Counted whole while it is reported.
         emit finished(next, m_ended.take(next));
         m_running.remove(next);
     }
 }
 
-void ConversionQueue::running(const QString& destination, double fraction)
+void ConversionQueue::running(int id, double fraction)
 {
-    m_running.insert(destination, fraction);
-    emit progress(destination, partDone());
+    if (!m_flags.contains(id))
+        return;
+    m_running.insert(id, fraction);
+    emit progress(id, partDone());
 }

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <deque>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -17,7 +18,7 @@
 // reading all of it) and exports it, so the window stays responsive during
 // long conversions. Progress and completion come back as signals on the
 // thread that owns the queue (the main thread), progress at most 30 times a
-// second per worker.
+// second per worker. A conversion is known by the number enqueue() gave it.
 class ConversionQueue : public QObject
 {
     Q_OBJECT
@@ -28,42 +29,52 @@ public:
     ~ConversionQueue() override;
 
     // Main thread.
-    void enqueue(const QString& source, const QString& destination);
+    int enqueue(const QString& source, const QString& destination);
+    // Drops a waiting conversion or stops a running one; nothing of it is
+    // reported afterwards and no file of it is left. Main thread.
+    void cancel(int id);
     // Files' worth of the running exports done, those that ended but are
     // not yet reported as finished counted whole. Main thread.
     double partDone() const;
 
 signals:
     // The source was measured; ok tells whether it opened.
-    void loaded(const QString& destination, bool ok);
+    void loaded(int id, bool ok);
     // The running exports together reached this many files' worth: the
-    // sum of their parts done (0..1 each); destination is the one that moved.
-    void progress(const QString& destination, double fraction);
+    // sum of their parts done (0..1 each); id is the one that moved.
+    void progress(int id, double fraction);
     // The export ended; ok tells whether the file was written. Reported in
     // the order the files were queued, whichever worker ended first.
-    void finished(const QString& destination, bool ok);
+    void finished(int id, bool ok);
 
 private:
     struct Job
     {
+        int id = 0;
         QString source;
         QString destination;
+        std::shared_ptr<std::atomic<bool>> cancelled;
     };
     void run();
     // Worker thread.
     bool exportJob(const Job& job);
     // Main thread.
-    void running(const QString& destination, double fraction);
-    void ended(const QString& destination, bool ok);
+    void running(int id, double fraction);
+    void ended(int id, const QString& destination, bool ok);
+    void reportEnded();
 
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::deque<Job> m_jobs;
     std::atomic<bool> m_stop{false};
     std::vector<std::thread> m_threads;
-    // Main thread: the part done of each running export, the destinations
-    // in the order queued, and the ends held back until those before are reported.
-    QHash<QString, double> m_running;
-    std::deque<QString> m_order;
-    QHash<QString, bool> m_ended;
+    // Main thread: the cancel flag and destination of each conversion not
+    // yet reported, the part done of each running export, the conversions in the order
+    // queued, and the ends held back until those before are reported.
+    int m_lastId = 0;
+    QHash<int, std::shared_ptr<std::atomic<bool>>> m_flags;
+    QHash<int, QString> m_destinations;
+    QHash<int, double> m_running;
+    std::deque<int> m_order;
+    QHash<int, bool> m_ended;
 };

@@ -1,25 +1,46 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/PendingConversions.h"
 
+#include <algorithm>
+
 void PendingConversions::beginRun()
 {
-    if (m_destinations.isEmpty())
+    if (m_conversions.isEmpty())
         m_total = 0;
 }
 
-void PendingConversions::start(const QString& source, const QString& destination)
+void PendingConversions::start(const QString& source, const QString& file, RecItem* row)
 {
-    m_destinations.append(destination);
+    const int id = m_queue.enqueue(source, file);
+    m_conversions.append(Conversion{id, row, file});
     ++m_total;
-    m_queue.enqueue(source, destination);
+    // Nothing is written for a row that is gone: neither its file nor a leftover.
+    QObject::connect(row, &QObject::destroyed, &m_queue, [this, id] {
+        if (!finish(id))
+            return;
+        m_queue.cancel(id);
+    });
 }
 
-void PendingConversions::finish(const QString& destination)
+std::optional<PendingConversions::Conversion> PendingConversions::finish(int id)
 {
-    m_destinations.removeOne(destination);
+    const auto found = std::find_if(m_conversions.begin(), m_conversions.end(),
+                                    [id](const Conversion& c) { return c.id == id; });
+    if (found == m_conversions.end())
+        return std::nullopt;
+    Conversion conversion = *found;
+    m_conversions.erase(found);
+    return conversion;
 }
 
-bool PendingConversions::isDestination(const QString& path) const
+bool PendingConversions::contains(int id) const
 {
-    return m_destinations.contains(path);
+    return std::any_of(m_conversions.begin(), m_conversions.end(),
+                       [id](const Conversion& c) { return c.id == id; });
+}
+
+bool PendingConversions::isWaiting(const RecItem* row) const
+{
+    return row && std::any_of(m_conversions.begin(), m_conversions.end(),
+                              [row](const Conversion& c) { return c.row == row; });
 }

@@ -2,36 +2,48 @@
 #pragma once
 
 #include "app/ConversionQueue.h"
+#include "library/RecItem.h"
 
+#include <QList>
+#include <QPointer>
 #include <QString>
-#include <QStringList>
+#include <optional>
 
-// The conversions that imports started and that are not yet written: their
-// destinations in the order they were started, how many the current run of
-// imports started, and the worker that writes them. Main thread only; the
-// worker reports through queue()'s signals on the main thread.
+// The conversions that imports started and that are not yet written, in the
+// order they were started, how many the current run of imports started, and
+// the worker that writes them. A conversion belongs to its row, not to a
+// path: the worker writes a hidden file, which becomes the row's file
+// wherever the row is by then; a row that goes cancels its conversion. Main
+// thread only; the worker reports through queue()'s signals on the main thread.
 class PendingConversions
 {
 public:
+    struct Conversion
+    {
+        int id = 0;
+        QPointer<RecItem> row;
+        // What the worker writes.
+        QString file;
+    };
+
     ConversionQueue& queue() { return m_queue; }
 
     // A run of imports begins; the count starts again when nothing is waiting.
     void beginRun();
-    // Queues the conversion and counts it into the run.
-    void start(const QString& source, const QString& destination);
-    // Forgets a conversion that ended.
-    void finish(const QString& destination);
+    // Queues the conversion of source into file for the row and counts it into the run.
+    void start(const QString& source, const QString& file, RecItem* row);
+    // Forgets a conversion that ended; nothing when it was not waiting.
+    std::optional<Conversion> finish(int id);
 
-    bool contains(const QString& destination) const { return m_destinations.contains(destination); }
-    // Whether a conversion not yet written goes to the path, letter case ignored.
-    bool isDestination(const QString& path) const;
-    const QStringList& destinations() const { return m_destinations; }
-    int remaining() const { return static_cast<int>(m_destinations.size()); }
+    bool contains(int id) const;
+    bool isWaiting(const RecItem* row) const;
+    const QList<Conversion>& conversions() const { return m_conversions; }
+    int remaining() const { return static_cast<int>(m_conversions.size()); }
     // Conversions the current run started, the waiting ones included.
     int total() const { return m_total; }
 
 private:
-    QStringList m_destinations;
+    QList<Conversion> m_conversions;
     int m_total = 0;
     ConversionQueue m_queue;
 };

@@ -26,7 +26,6 @@
 #include "shell/RateController.h"
 
 #include <QCursor>
-#include <QEventLoop>
 #include <QGuiApplication>
 #include <QMenu>
 #include <QScreen>
@@ -113,11 +112,10 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
             });
     ConversionQueue& conversions = m_conversions.queue();
     connect(&conversions, &ConversionQueue::loaded, this,
-            [this](const QString& destination) { audioLoadCompleate(destination); });
-    connect(&conversions, &ConversionQueue::progress, this,
-            [this](const QString&, double fraction) {
-                movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, fraction);
-            });
+            [this](int id) { audioLoadCompleate(id); });
+    connect(&conversions, &ConversionQueue::progress, this, [this](int, double fraction) {
+        movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, fraction);
+    });
     connect(&conversions, &ConversionQueue::finished, this,
             &RecorderAppDelegate::conversionFinished);
     m_hideTimer.setInterval(100);
@@ -130,8 +128,7 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
             &RecorderAppDelegate::rescanLibrary);
     connect(m_adopter.get(), &LibraryAdopter::measured, this, [this] { structChanged(); });
     m_adopter->setBusy([this](const QString& path) {
-        return (isRecording() && m_recorder->outputFilePath() == path) ||
-               m_conversions.contains(path);
+        return (isRecording() && m_recorder->outputFilePath() == path) || isWaitingPath(path);
     });
 }
 
@@ -258,15 +255,7 @@ bool RecorderAppDelegate::applicationShouldTerminate()
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
     stopRecording();
-    // Waiting conversions are written first: their rows are in the library already.
-    if (m_conversions.remaining() > 0) {
-        QEventLoop loop;
-        connect(&m_conversions.queue(), &ConversionQueue::finished, &loop, [this, &loop] {
-            if (m_conversions.remaining() == 0)
-                loop.quit();
-        });
-        loop.exec();
-    }
+    finishConversions();
     disconnect(qApp, &QGuiApplication::focusWindowChanged, this, nullptr);
     m_hideTimer.stop();
     m_trayWatcher.stop();
@@ -441,6 +430,7 @@ void RecorderAppDelegate::outputFolderChanged(const QString& path)
     stopRecording();
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
+    finishConversions();
     // The search list holds rows of the old library: it goes before them.
     m_mainView->searchField()->clear();
     m_settings.setOutputFolder(path);

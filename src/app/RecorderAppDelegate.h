@@ -152,8 +152,6 @@ public:
     // Whether the path is, or holds, the file being recorded or the recording
     // a continuation joins: such paths are not deleted, renamed or moved.
     bool isRecordedPath(const QString& path) const;
-    // The same, or a file a waiting conversion is still to write.
-    bool isBusyPath(const QString& path) const;
 
     // Split at time marks.
     // Cuts the open recording at its marks into new recordings beside it.
@@ -172,11 +170,12 @@ public:
     bool importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
     bool importFolder(const QString& source, const QString& destination, RecGroup* group);
     bool importFile(const QString& source, const QString& destination, RecGroup* group);
-    // Starts converting any readable audio file to a new .m4a file. The
-    // file is measured and exported on a worker, one file at a time.
-    bool convert(const QString& source, const QString& destination);
+    // Starts converting any readable audio file to the row's .m4a file. The
+    // file is measured and exported on a worker and lands wherever the row
+    // is when the export ends; deleting the row cancels it.
+    bool convert(const QString& source, RecItem* row);
     // The source of a started conversion has been measured: the sheet shows.
-    void audioLoadCompleate(const QString& destination);
+    void audioLoadCompleate(int id);
     // Progress of the running export; always lets it go on.
     bool movieShouldContinueOperation(QTMovieOperationPhase phase, double fraction);
     static double fileDuration(const QString& path);
@@ -188,8 +187,8 @@ public:
     void exportMarks(RecItem* rec) override;
     GeneralRecItem* moveFile(const QString& path, GeneralRecItem* nearItem, bool beforeItem,
                              bool allowInGrouping);
-    // The destinations of the conversions not yet written, in the order they were started.
-    QStringList filesForConvertion() const { return m_conversions.destinations(); }
+    // Where the conversions not yet written go now, in the order they were started.
+    QStringList filesForConvertion() const;
     int nTotalFilesToConvert() const { return m_conversions.total(); }
 
     // OutlineDelegate
@@ -324,10 +323,16 @@ private:
     // The category a drop lands in, or null.
     RecGroup* dropTarget(GeneralRecItem* nearItem, bool beforeItem, bool allowInGrouping,
                          bool forMove) const;
-    // Taken on disk, or the destination of a conversion not yet written.
+    // Taken on disk, or the file of a row whose conversion is not yet written.
     bool isPathTaken(const QString& path) const;
+    bool isWaitingPath(const QString& path) const;
     bool isOutputFolderOrInside(const QString& path) const;
-    void conversionFinished(const QString& destination, bool ok);
+    void conversionFinished(int id, bool ok);
+    // Moves a written conversion to the row's path of now, or under the
+    // next free name there if something took it meanwhile.
+    bool placeConverted(const QString& file, RecItem* row);
+    // Lets the waiting conversions finish, while their rows are still in the library.
+    void finishConversions();
     QWidget* sheetWindow() const;
     std::unique_ptr<ProgressSheet> m_progressPanel = std::make_unique<ProgressSheet>();
     // The library and the disk.

@@ -7,10 +7,13 @@
 #include "library/TitleRules.h"
 #include "outline/RecOutlineController.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <algorithm>
 
 namespace {
 
@@ -72,7 +75,28 @@ bool RecorderAppDelegate::isOutputFolderOrInside(const QString& path) const
 
 bool RecorderAppDelegate::isPathTaken(const QString& path) const
 {
-    return pathExists(path) || m_conversions.isDestination(path);
+    const auto& waiting = m_conversions.conversions();
+    return pathExists(path) || isWaitingPath(path) ||
+           std::any_of(waiting.begin(), waiting.end(),
+                       [&path](const PendingConversions::Conversion& c) { return c.file == path; });
+}
+
+bool RecorderAppDelegate::isWaitingPath(const QString& path) const
+{
+    const auto& waiting = m_conversions.conversions();
+    return std::any_of(waiting.begin(), waiting.end(),
+                       [&](const PendingConversions::Conversion& c) {
+                           return c.row && restorePath(c.row) == path;
+                       });
+}
+
+QStringList RecorderAppDelegate::filesForConvertion() const
+{
+    QStringList paths;
+    for (const PendingConversions::Conversion& c : m_conversions.conversions())
+        if (c.row)
+            paths << restorePath(c.row);
+    return paths;
 }
 
 QWidget* RecorderAppDelegate::sheetWindow() const
@@ -184,31 +208,38 @@ bool RecorderAppDelegate::importFile(const QString& source, const QString& desti
     const QString title = QFileInfo(target).completeBaseName();
     if (!TitleRules::isSafeTitle(title) || !QDir().mkpath(QFileInfo(target).absolutePath()))
         return false;
-    if (info.suffix().compare("m4a", Qt::CaseInsensitive) == 0) {
-        if (!QFile::copy(source, target))
-            return false;
-    } else if (!convert(source, target)) {
+    const bool copy = info.suffix().compare("m4a", Qt::CaseInsensitive) == 0;
+    if (copy && !QFile::copy(source, target))
+        return false;
+    auto made = m_outlineController->createNewItem();
+    made->setTitle(title);
+    made->setDuration(copy ? fileDuration(target) : 0);
+    RecItem* item = m_outlineController->addItem(std::move(made), group);
+    if (!copy && !convert(source, item)) {
+        m_outlineController->removeItem(item);
         return false;
     }
-    auto item = m_outlineController->createNewItem();
-    item->setTitle(title);
-    item->setDuration(fileDuration(target));
-    m_outlineController->addToSelection(m_outlineController->addItem(std::move(item), group));
+    m_outlineController->addToSelection(item);
     return true;
 }
 
-bool RecorderAppDelegate::convert(const QString& source, const QString& destination)
+bool RecorderAppDelegate::convert(const QString& source, RecItem* row)
 {
-    if (source.isNull() || destination.isNull() || !QFileInfo(source).isFile() ||
-        isPathTaken(destination) || !QTMovie::canInitWithFile(source))
+    const QString out = outputFolder();
+    if (source.isNull() || !row || out.isEmpty() || !QFileInfo(source).isFile() ||
+        !QTMovie::canInitWithFile(source))
         return false;
-    m_conversions.start(source, destination);
+    // Written under a hidden name in the output folder, which no rename or
+    // move of a category takes away, and given to the row when complete.
+    const QString file = TitleRules::firstFree(out + "/.import ", ".m4a",
+                                               [this](const QString& p) { return isPathTaken(p); });
+    m_conversions.start(source, file, row);
     return true;
 }
 
-void RecorderAppDelegate::audioLoadCompleate(const QString& destination)
+void RecorderAppDelegate::audioLoadCompleate(int id)
 {
-    if (!m_conversions.contains(destination)) {
+    if (!m_conversions.contains(id)) {
         if (m_conversions.remaining() == 0)
             m_progressPanel->endSheet();
         return;
@@ -232,29 +263,48 @@ bool RecorderAppDelegate::movieShouldContinueOperation(QTMovieOperationPhase pha
     return true;
 }
 
-void RecorderAppDelegate::conversionFinished(const QString& destination, bool ok)
+void RecorderAppDelegate::conversionFinished(int id, bool ok)
 {
-    if (!m_conversions.contains(destination))
+    if (!m_conversions.contains(id))
         return;
     movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent,
                                  m_conversions.queue().partDone());
     movieShouldContinueOperation(QTMovieOperationPhase::End, 1.0);
-    m_conversions.finish(destination);
-    GeneralRecItem* row = findItemByPath(destination, m_outlineController->mainGroup());
-    if (RecItem* item = row ? row->asItem() : nullptr) {
+    const PendingConversions::Conversion done = *m_conversions.finish(id);
+    if (!ok || !done.row || !placeConverted(done.file, done.row)) {
+        QFile::remove(done.file);
         // A row whose file could not be written would stand for nothing.
-        if (!ok && !QFileInfo::exists(destination)) {
-            m_outlineController->removeItem(item);
-        } else {
-            item->setDuration(fileDuration(destination));
-            structChanged();
-        }
-    } else if (ok) {
-        // The row was deleted while its conversion waited: no file without a row.
-        QFile::remove(destination);
+        if (done.row)
+            m_outlineController->removeItem(done.row);
     }
     if (m_conversions.remaining() == 0)
         m_progressPanel->endSheet();
+}
+
+bool RecorderAppDelegate::placeConverted(const QString& file, RecItem* row)
+{
+    QString path = libraryPath(row);
+    if (path.isNull() || !QDir().mkpath(QFileInfo(path).absolutePath()))
+        return false;
+    if (isPathTaken(path)) {
+        const QFileInfo taken(path);
+        path = TitleRules::firstFree(taken.absolutePath() + "/" + taken.completeBaseName() + " ",
+                                     ".m4a", [this](const QString& p) { return isPathTaken(p); });
+        row->setTitle(QFileInfo(path).completeBaseName());
+    }
+    // Never over another file: a name taken meanwhile fails the rename.
+    if (!QFile::rename(file, path))
+        return false;
+    row->setDuration(fileDuration(path));
+    structChanged();
+    return true;
+}
+
+void RecorderAppDelegate::finishConversions()
+{
+    // Also a conversion cancelled meanwhile (its row gone) no longer waits.
+    while (m_conversions.remaining() > 0)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
 }
 
 double RecorderAppDelegate::fileDuration(const QString& path)
@@ -276,7 +326,7 @@ bool RecorderAppDelegate::moveFiles(const QStringList& paths, GeneralRecItem* ne
             allowInGrouping = false;
     bool ok = true;
     for (const QString& path : paths) {
-        if (!pathExists(path))
+        if (!isPathTaken(path))
             continue;
         if (GeneralRecItem* moved = moveFile(path, nearItem, beforeItem, allowInGrouping)) {
             // The next one goes right after this one, so the order is kept.
@@ -295,7 +345,7 @@ GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecIte
 {
     // The recording being made and the one being continued keep their paths
     // until they are closed.
-    if (path.isNull() || !nearItem || !pathExists(path) || isRecording())
+    if (path.isNull() || !nearItem || !isPathTaken(path) || isRecording())
         return nullptr;
     RecGroup* target = dropTarget(nearItem, beforeItem, allowInGrouping, true);
     const QString targetFolder = libraryPath(target);
@@ -308,8 +358,10 @@ GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecIte
     if (item->isGroup() && isBelow(target, item))
         return nullptr;
     const QString oldPath = libraryPath(item);
-    if (oldPath.isNull() || isBusyPath(oldPath))
+    if (oldPath.isNull() || isRecordedPath(oldPath))
         return nullptr;
+    // A row whose conversion waits has no file yet: only the row moves.
+    const bool nothingOnDisk = item->asItem() && m_conversions.isWaiting(item->asItem());
     if (target != item->parent()) {
         const QFileInfo old(oldPath);
         // A category's folder name is its title as a whole; only a
@@ -321,7 +373,7 @@ GeneralRecItem* RecorderAppDelegate::moveFile(const QString& path, GeneralRecIte
         if (isPathTaken(newPath) && newPath != oldPath)
             newPath = TitleRules::firstFree(targetFolder + "/" + stem + " ", extension,
                                             [this](const QString& p) { return isPathTaken(p); });
-        if (newPath != oldPath && !QDir().rename(oldPath, newPath))
+        if (newPath != oldPath && !nothingOnDisk && !QDir().rename(oldPath, newPath))
             return nullptr;
         const QFileInfo moved(newPath);
         const QString title = item->isGroup() ? moved.fileName() : moved.completeBaseName();

@@ -13,7 +13,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
-#include <algorithm>
 
 namespace {
 
@@ -98,15 +97,6 @@ bool RecorderAppDelegate::isRecordedPath(const QString& path) const
            (holds(path, m_recorder->outputFilePath()) || holds(path, m_resumingRecPath));
 }
 
-bool RecorderAppDelegate::isBusyPath(const QString& path) const
-{
-    const auto holdsFile = [&path](const QString& file) { return holds(path, file); };
-    if (isRecordedPath(path))
-        return true;
-    return std::any_of(m_conversions.destinations().begin(), m_conversions.destinations().end(),
-                       holdsFile);
-}
-
 bool RecorderAppDelegate::liesInLibrary(const QString& path) const
 {
     return liesInside(path, outputFolder());
@@ -171,8 +161,10 @@ bool RecorderAppDelegate::removeItem(RecItem* item)
     const QString path = libraryPath(item);
     if (isRecordedPath(path))
         return false;
+    // A row whose conversion waits has no file yet; going, it cancels the conversion.
+    const bool noFileYet = m_conversions.isWaiting(item);
     m_outlineController->removeItem(item);
-    return !path.isNull() && removePath(path);
+    return !path.isNull() && (noFileYet || removePath(path));
 }
 
 bool RecorderAppDelegate::removeGroup(RecGroup* group)
@@ -209,19 +201,20 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
     const QString extension = item->isGroup() ? "" : ".m4a";
     const QString oldPath = folder + "/" + old + extension;
     const QString newPath = folder + "/" + title + extension;
-    if (isBusyPath(oldPath) || !liesInside(oldPath, outputFolder())) {
+    if (isRecordedPath(oldPath) || !liesInside(oldPath, outputFolder())) {
         item->setTitle(old);
         QnMessageBox(tr("Unable to rename the item"));
         return false;
     }
-    if (pathExists(newPath)) {
+    if (isPathTaken(newPath)) {
         item->setTitle(old);
         QnMessageBox(tr("Item with the same name already exists in this category"));
         return false;
     }
-    // A category without a folder has nothing to move.
-    const bool missingFolder = item->isGroup() && !QFileInfo(oldPath).isDir();
-    if (!missingFolder && !QDir().rename(oldPath, newPath)) {
+    // A category without a folder, or a row whose conversion waits, has nothing to move.
+    const bool nothingOnDisk =
+        item->isGroup() ? !QFileInfo(oldPath).isDir() : m_conversions.isWaiting(item->asItem());
+    if (!nothingOnDisk && !QDir().rename(oldPath, newPath)) {
         item->setTitle(old);
         QnMessageBox(tr("Unable to rename the item"));
         return false;

@@ -2,9 +2,11 @@
 #include "app/AutostartEntry.h"
 #include "app/MainView.h"
 #include "app/SingleInstance.h"
+#include "media/QTMovie.h"
 #include "playback/RecNavigController.h"
 #include "shell/PreferencesView.h"
 #include "support/AppFixture.h"
+#include "support/Media.h"
 #include "support/TestFiles.h"
 #include "support/Wait.h"
 
@@ -69,8 +71,12 @@ TEST_F(AppDelegate, ChangingTheOutputFolderShowsTheOtherLibrary)
     const QString first = out;
     const QString second = home.path() + "/second";
     recording("One", category("Cat"));
+    ASSERT_TRUE(makeTone(home.path() + "/Three.wav", 1, {"-ac", "2"}));
+    ASSERT_TRUE(app->importFiles({home.path() + "/Three.wav"}, nullptr, true));
     app->mainView()->searchField()->setText("One"); // lists a row of the old library
     app->outputFolderChanged(first.toUpper());      // another folder: names are case-sensitive
+    // The waiting conversion was written first, while its row was in the library.
+    EXPECT_NEAR(QTMovie::fileDuration(first + "/Three.m4a"), 1.0, 0.05);
     EXPECT_EQ(app->outputFolder(), first.toUpper());
     EXPECT_FALSE(outline->isSearchMode());
     EXPECT_TRUE(root()->subItems().isEmpty());

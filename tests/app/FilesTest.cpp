@@ -83,38 +83,36 @@ TEST_F(Import, FolderTreesKeepTheirNestingAndNeverLoop)
     EXPECT_EQ(titles(root()), (QStringList{"Interviews", "outer", "Later", "Later 1"}));
 }
 
-TEST_F(Import, TheBarRunsToAHundredAcrossImportsAndWaitingConversionsFinish)
-{
-    for (const char* name : {"a", "b", "c"})
-        ASSERT_TRUE(makeTone(src + "/" + name + ".ogg", 8, {"-ac", "2", "-c:a", "libvorbis"}));
-    QList<int> bar;
-    QObject::connect(app->progressBar(), &QProgressBar::valueChanged, [&](int v) { bar << v; });
-    ASSERT_TRUE(app->importFiles({src + "/a.ogg", src + "/b.ogg"}, nullptr, true));
-    // A second import before the first one's conversions ran: none is dropped.
-    ASSERT_TRUE(app->importFiles({src + "/c.ogg"}, nullptr, true));
-    EXPECT_EQ(app->nTotalFilesToConvert(), 3);
-    relaunch(); // quitting writes the waiting conversions first
-
-    EXPECT_EQ(titles(root()), (QStringList{"a", "b", "c"}));
-    ASSERT_FALSE(bar.isEmpty());
-    EXPECT_EQ(bar.last(), 100);
-    EXPECT_TRUE(std::is_sorted(bar.begin() + 1, bar.end())) << bar.size();
-    for (const char* name : {"a", "b", "c"})
-        EXPECT_NEAR(QTMovie::fileDuration(out + "/" + name + ".m4a"), 8.0, 0.05);
-}
-
-TEST_F(Import, AWaitingConversionKeepsItsFolderAndGoesWithItsRow)
+// Each waiting conversion follows its row; the bar runs once across three imports.
+TEST_F(Import, AWaitingConversionFollowsItsRowAndGoesWithIt)
 {
     RecGroup* cat = category("Cat");
-    for (const char* name : {"a", "b"})
-        ASSERT_TRUE(makeTone(src + "/" + name + ".ogg", 8, {"-ac", "2", "-c:a", "libvorbis"}));
-    ASSERT_TRUE(app->importFiles({src + "/a.ogg", src + "/b.ogg"}, cat, false));
-    EXPECT_FALSE(app->renameItem(cat, "Renamed"));
+    RecGroup* other = category("Other");
+    RecGroup* doomed = category("Doomed");
+    for (const char* name : {"a", "b", "c", "d", "e"})
+        ASSERT_TRUE(makeTone(src + "/" + name + ".ogg", 2, {"-ac", "2", "-c:a", "libvorbis"}));
+    QList<int> bar;
+    QObject::connect(app->progressBar(), &QProgressBar::valueChanged, [&](int v) { bar << v; });
+    ASSERT_TRUE(app->importFiles({src + "/a.ogg", src + "/b.ogg", src + "/c.ogg"}, cat, false));
+    ASSERT_TRUE(app->importFiles({src + "/d.ogg"}, doomed, false));
+    ASSERT_TRUE(app->importFiles({src + "/e.ogg"}, nullptr, true));
+    itemAt(cat, 0)->setDescr("Notes of a");
+    // Before any conversion is reported: renamed, moved, deleted.
+    EXPECT_TRUE(app->renameItem(cat, "Renamed"));
+    EXPECT_TRUE(app->moveFiles({app->restorePath(itemAt(cat, 1))}, other, false));
     app->removeItem(itemAt(cat, 1));
-    ASSERT_TRUE(waitForConversions());
-    EXPECT_EQ(titles(cat), QStringList{"a"});
-    EXPECT_GT(itemAt(cat, 0)->duration(), 7.9);
-    EXPECT_FALSE(QFileInfo::exists(out + "/Cat/b.m4a"));
+    app->removeGroup(doomed);
+    EXPECT_TRUE(app->renameItem(itemAt(root(), 2), "E2"));
+    EXPECT_TRUE(app->moveFiles({app->restorePath(cat)}, other, false));
+    relaunch(); // quitting writes the waiting conversions first
+
+    EXPECT_EQ(bar.value(bar.size() - 1), 100);
+    EXPECT_TRUE(std::is_sorted(bar.begin() + 1, bar.end())) << bar.size();
+    EXPECT_EQ(tree(), "Other[Renamed[a] b] E2");
+    EXPECT_EQ(itemAt(groupAt(groupAt(root(), 0), 0), 0)->descr(), "Notes of a");
+    EXPECT_NEAR(itemAt(root(), 1)->duration(), 2.0, 0.05);
+    EXPECT_EQ(listing(out), (QStringList{"E2.m4a", "Other", "Other/Renamed", "Other/Renamed/a.m4a",
+                                         "Other/b.m4a", "RecordingsDB.xml"}));
 }
 
 class Move : public AppFixture

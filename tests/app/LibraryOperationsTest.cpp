@@ -4,21 +4,7 @@
 #include "support/AppFixture.h"
 #include "support/TestFiles.h"
 
-#include <QDirIterator>
-
 namespace {
-
-// Every file and folder under a folder, relative to it, sorted.
-QStringList listing(const QString& folder)
-{
-    QStringList entries;
-    QDirIterator it(folder, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext())
-        entries << QDir(folder).relativeFilePath(it.next());
-    entries.sort();
-    return entries;
-}
 
 using Library = AppFixture;
 
@@ -149,10 +135,5 @@ TEST_F(Library, ARenamedCategoryKeepsItsRecordingsAcrossARestart)
     EXPECT_EQ(app->findItemByPath(out + "/Talks/One.m4a", root()), nullptr);
 
     relaunch();
-    ASSERT_EQ(root()->subItems().size(), 1);
-    auto* lectures = static_cast<RecGroup*>(root()->subItems()[0]);
-    EXPECT_EQ(lectures->title(), "Lectures");
-    ASSERT_EQ(lectures->subItems().size(), 2);
-    EXPECT_EQ(lectures->subItems()[0]->title(), "One");
-    EXPECT_EQ(static_cast<RecGroup*>(lectures->subItems()[1])->subItems().size(), 1);
+    EXPECT_EQ(tree(), "Lectures[One Inner[Two]]");
 }

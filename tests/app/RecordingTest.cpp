@@ -3,6 +3,7 @@
 // server, recording from its 440 Hz sine source.
 #include "app/MainView.h"
 #include "audio/KvSoundFileRecorder.h"
+#include "audio/SilenceSettings.h"
 #include "media/QTMovie.h"
 #include "playback/RecNavigController.h"
 #include "playback/TimeView.h"
@@ -18,8 +19,26 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <cmath>
 #include <csignal>
+#include <dlfcn.h>
+#include <mutex>
 #include <sys/resource.h>
+#include <sys/stat.h>
+
+// Each fdatasync of this process: the synced file's path and size then.
+static std::mutex syncsMutex;
+static QList<std::pair<QString, qint64>> syncs;
+
+extern "C" int fdatasync(int fd)
+{
+    struct stat st;
+    if (::fstat(fd, &st) == 0) {
+        const std::lock_guard lock(syncsMutex);
+        syncs.append({QFile::symLinkTarget(QString("/proc/self/fd/%1").arg(fd)), st.st_size});
+    }
+    return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fdatasync"))(fd);
+}
 
 namespace {
 
@@ -267,4 +286,48 @@ TEST_F(Recording, AFullDiskEndsTheRecordingWithWhatWasWritten)
                                             .arg(length, 0, 'f', 1)});
     }
     EXPECT_GT(record(0.3)->duration(), 0.2);
+}
+
+// A minute of tone reaches the capture far faster than the writer encodes
+// it, in 4 s chunks of alternating loudness, each sent once the capture's
+// level shows the one before arrived (the sound server holds only about 12 s
+// of a stream); closing silence shows that all has arrived.
+TEST_F(Recording, AWriterFallingBehindLosesWhatTheMessageSaysAndSyncsEveryFiveSeconds)
+{
+    app->setInputDevice(PulseServer::instance().monoPipeSourceDescription());
+    app->setSkipSilence(true); // which measures the level of every buffer
+    app->setRecQuality(3);     // 44.1 kHz, the slowest to encode
+    app->startStopRecording();
+    std::vector<float> chunk(4 * PulseServer::pipeRate);
+    for (int k = 0; k < 15; ++k) {
+        const float amplitude = k % 2 ? 0.25f : 0.5f;
+        for (size_t i = 0; i < chunk.size(); ++i)
+            chunk[i] = amplitude * float(std::sin(2 * M_PI * 440.0 * double(i) / 44100));
+        ASSERT_TRUE(PulseServer::instance().writeMonoPipe(chunk.data(), chunk.size()));
+        ASSERT_TRUE(waitUntil(
+            [&] { return std::abs(SilenceSettings::inputLevel() - 2 * amplitude) < 0.05f; }));
+    }
+    chunk.assign(2 * app->recorder()->audioSamples(), 0.0f);
+    ASSERT_TRUE(PulseServer::instance().writeMonoPipe(chunk.data(), chunk.size()));
+    ASSERT_TRUE(waitUntil([] { return SilenceSettings::inputLevel() == 0; }));
+    app->startStopRecording();
+
+    const QString file = out + "/Untitled 1.m4a";
+    const double length = QTMovie::fileDuration(file);
+    const double missing = app->recorder()->droppedSeconds();
+    EXPECT_EQ(messages, QStringList{QString("The disk could not keep up: %1 seconds of the "
+                                            "recording are missing.")
+                                        .arg(missing, 0, 'f', 1)});
+    // It plays, in whole AAC frames of 1024 samples, the encoder's first one included.
+    const DecodedAudio audio = DecodedAudio::decode(file);
+    EXPECT_NEAR(audio.seconds(), length, 0.1);
+    EXPECT_NEAR(length + missing, 60 + double(chunk.size()) / 44100, 2048.0 / audio.sampleRate);
+    // Synced every 5 s of audio (give or take a fragment and the encoder's rate) and at the end.
+    const qint64 size = QFileInfo(file).size();
+    qint64 synced = 0;
+    const std::lock_guard lock(syncsMutex);
+    for (const auto& [path, at] : syncs)
+        if (path == file && at - std::exchange(synced, at) > 7 * size / length)
+            ADD_FAILURE() << "synced at " << at << " of " << size << " bytes";
+    EXPECT_EQ(synced, size);
 }
