@@ -20,12 +20,13 @@ filter=${1:-.}
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/voicetray-ccache}"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -t bench_media bench_library bench_app_split_import >/dev/null
+cmake --build "$build" -t bench_media bench_library bench_app_split_import bench_app_footprint >/dev/null
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
-for program in media/bench_media library/bench_library app/bench_app_split_import; do
+for program in media/bench_media library/bench_library app/bench_app_split_import \
+  app/bench_app_footprint; do
   "$build/bench/$program" --benchmark_filter="$filter" --benchmark_out_format=json \
     --benchmark_out="$out/$(basename "$program").json" >/dev/null 2>"$out/stderr" ||
     { cat "$out/stderr" >&2; exit 1; }
@@ -40,19 +41,26 @@ jq -rs '
           elif .time_unit == "s" then .real_time * 1000 else .real_time end;
   def show: if . >= 1000 then "\(. / 100 | round / 10) s" else "\(. * 10 | round / 10) ms" end;
   def cpu: if .cpu then " (\(.cpu * 100 | round / 100) s CPU)" else "" end;
+  def r1: . * 10 | round / 10;
+  # A benchmark that weighs or counts CPU shares says so in its counters.
+  def figure: if .pss then "\(.pss | r1) MB PSS, \(.rss | r1) MB RSS"
+              elif .core then "\(.core * 100 | round / 100) % of a core" + cpu
+              else (.ms | show) + cpu end;
   [.[].benchmarks[] | select(.error_occurred | not)
    | select(.run_type == "iteration" or .aggregate_name == "median")]
   | group_by(.run_name) | map(if length > 1 then map(select(.aggregate_name == "median"))[0]
                               else .[0] end)
   | map((.run_name | ltrimstr("BM_") | split("/")[0] | split("_")) as $name
-         | {job: $name[0], who: ($name[1:] | join("_")), ms: ms, cpu: .cpu_s})
+         | {job: $name[0], who: ($name[1:] | join("_")), ms: ms, cpu: .cpu_s,
+            pss: .pss_mb, rss: .rss_mb, core: .core_pct})
   | group_by(.job)[]
   | (map(select(.who | startswith("Ffmpeg")))[0]) as $ref
   | map(select(.who | startswith("Ffmpeg") | not))[]
   | [.job + (if .who == "VoiceTray" or .who == "" then "" else " (" + .who + ")" end),
-     (.ms | show) + cpu,
-     (if $ref then ($ref.ms | show) + ($ref | cpu) + ", " + $ref.who else "" end),
-     (if $ref then "\(.ms / $ref.ms * 100 | round / 100)x" else "" end)]
+     figure,
+     (if $ref then ($ref | figure) + ", " + $ref.who else "" end),
+     (if $ref and .core then "\(.core / $ref.core * 100 | round / 100)x"
+      elif $ref then "\(.ms / $ref.ms * 100 | round / 100)x" else "" end)]
   | "| " + join(" | ") + " |"
 ' "$out"/*.json | {
   echo "| Job | VoiceTray | Reference | Ratio |"

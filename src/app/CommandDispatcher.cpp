@@ -11,8 +11,9 @@
 
 namespace {
 
-// Tries of 100 ms for the tray to take the icon in, as at start-up.
-constexpr int kPlacingTries = 20;
+// Tries, 20 ms apart, for the tray to take the icon in, as at start-up.
+constexpr int kPlacingTries = 100;
+constexpr int kPlacingIntervalMs = 20;
 
 } // namespace
 
@@ -57,7 +58,7 @@ void CommandDispatcher::showWindow()
     // first start the window would hang from the screen's corner.
     CustomView* view = m_appDelegate.statusView();
     if (view && !view->isPlaced() && ++m_placingTries < kPlacingTries) {
-        QTimer::singleShot(100, this, &CommandDispatcher::showWindow);
+        QTimer::singleShot(kPlacingIntervalMs, this, &CommandDispatcher::showWindow);
         return;
     }
     QWidget* window = m_appDelegate.window();

@@ -37,8 +37,10 @@ namespace {
 
 // How long VoiceTray waits at start-up for the session's panel and its tray.
 constexpr int kTrayPatienceMs = 60000;
-// How often the start-up looks, 0.1 s apart, whether the icon has its place.
-constexpr int kPlacingTries = 20;
+// How often, and how far apart, the start-up looks whether the icon has its
+// place: the tray usually takes it in within a few hundredths of a second.
+constexpr int kPlacingTries = 100;
+constexpr int kPlacingIntervalMs = 20;
 
 } // namespace
 
@@ -169,7 +171,8 @@ void RecorderAppDelegate::applicationDidFinishLaunching()
         else if (focus)
             m_hideTimer.stop();
     });
-    QTimer::singleShot(100, this, &RecorderAppDelegate::showAtStartupTimerFire);
+    // Once the loop runs, the tray has had its first chance to take the icon in.
+    QTimer::singleShot(0, this, &RecorderAppDelegate::showAtStartupTimerFire);
 
     m_initialized = true;
     updateButtonsState();
@@ -194,7 +197,8 @@ void RecorderAppDelegate::showAtStartupTimerFire()
     if (m_statusView) {
         // Until its tray has taken it in, the icon does not know its place.
         if (!m_statusView->isPlaced() && ++m_placingTries < kPlacingTries) {
-            QTimer::singleShot(100, this, &RecorderAppDelegate::showAtStartupTimerFire);
+            QTimer::singleShot(kPlacingIntervalMs, this,
+                               &RecorderAppDelegate::showAtStartupTimerFire);
             return;
         }
         m_statusView->showWindow();
@@ -245,7 +249,7 @@ void RecorderAppDelegate::moveToTray()
     setupStatusItem();
     // Opens the pop-up as the start-up does, once the icon has its place.
     m_placingTries = 0;
-    QTimer::singleShot(100, this, &RecorderAppDelegate::showAtStartupTimerFire);
+    QTimer::singleShot(0, this, &RecorderAppDelegate::showAtStartupTimerFire);
 }
 
 bool RecorderAppDelegate::applicationShouldTerminate()

@@ -25,7 +25,9 @@ extern "C" {
 
 namespace {
 
-constexpr auto kIdleWait = std::chrono::milliseconds(10);
+// The ring holds seconds, so the writer wakes rarely (each wake-up costs a
+// recording's CPU share); a stop wakes it at once.
+constexpr auto kIdleWait = std::chrono::milliseconds(100);
 // Room for the writer to fall behind, e.g. while a slow disk syncs.
 constexpr double kRingSeconds = 20.0;
 constexpr int64_t kFragmentMicroseconds = 1000000;
@@ -292,7 +294,9 @@ void AacFileWriter::run()
         }
         if (stopping)
             break;
-        std::this_thread::sleep_for(kIdleWait);
+        std::unique_lock lock(m_wakeMutex);
+        m_wake.wait_for(lock, kIdleWait,
+                        [this] { return m_stopRequested.load(std::memory_order_acquire); });
     }
 }
 
@@ -403,7 +407,11 @@ void AacFileWriter::finish()
 void AacFileWriter::close()
 {
     if (m_thread.joinable()) {
-        m_stopRequested.store(true, std::memory_order_release);
+        {
+            const std::lock_guard lock(m_wakeMutex);
+            m_stopRequested.store(true, std::memory_order_release);
+        }
+        m_wake.notify_one();
         m_thread.join();
     }
     finish();

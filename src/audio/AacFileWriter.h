@@ -6,8 +6,10 @@
 
 #include <QString>
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -129,6 +131,9 @@ private:
     size_t m_leadInFrames = 0;
     std::thread m_thread;
     std::atomic<bool> m_stopRequested{false};
+    // Only the main thread's stop wakes the writer: the capture never does.
+    std::mutex m_wakeMutex;
+    std::condition_variable m_wake;
     std::atomic<uint64_t> m_dropped{0};
     std::atomic<uint64_t> m_framesIn{0};
     std::atomic<Failure> m_failure{Failure::None};

@@ -3,12 +3,40 @@
 
 #include <algorithm>
 #include <bit>
-#include <cstring>
+#include <cmath>
+
+namespace {
+
+// The scale of the sound server's own 16-bit conversion, so that its samples
+// come back exactly.
+constexpr float kScale = 32768.0f;
+
+int16_t toInteger(float sample)
+{
+    // Not-a-number becomes silence.
+    if (!(sample == sample))
+        return 0;
+    return static_cast<int16_t>(std::lrint(std::clamp(sample * kScale, -kScale, kScale - 1.0f)));
+}
+
+void copyToIntegers(int16_t* destination, const float* source, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        destination[i] = toInteger(source[i]);
+}
+
+void copyToFloats(float* destination, const int16_t* source, size_t count)
+{
+    for (size_t i = 0; i < count; ++i)
+        destination[i] = float(source[i]) / kScale;
+}
+
+} // namespace
 
 SpscRingBuffer::SpscRingBuffer(size_t minimumCapacity)
 {
     const size_t capacity = std::bit_ceil(std::max<size_t>(minimumCapacity, 2));
-    m_data = std::make_unique<float[]>(capacity);
+    m_data = std::make_unique<int16_t[]>(capacity);
     m_mask = capacity - 1;
 }
 
@@ -53,14 +81,14 @@ void SpscRingBuffer::copyIn(size_t position, const float* source, size_t count)
 {
     const size_t start = position & m_mask;
     const size_t first = std::min(count, capacity() - start);
-    std::memcpy(m_data.get() + start, source, first * sizeof(float));
-    std::memcpy(m_data.get(), source + first, (count - first) * sizeof(float));
+    copyToIntegers(m_data.get() + start, source, first);
+    copyToIntegers(m_data.get(), source + first, count - first);
 }
 
 void SpscRingBuffer::copyOut(size_t position, float* destination, size_t count) const
 {
     const size_t start = position & m_mask;
     const size_t first = std::min(count, capacity() - start);
-    std::memcpy(destination, m_data.get() + start, first * sizeof(float));
-    std::memcpy(destination + first, m_data.get(), (count - first) * sizeof(float));
+    copyToFloats(destination, m_data.get() + start, first);
+    copyToFloats(destination + first, m_data.get(), count - first);
 }

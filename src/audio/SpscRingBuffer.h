@@ -3,11 +3,16 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 
 // A lock-free ring of float samples for exactly one producer thread and one
 // consumer thread. Writes and reads move whole blocks or nothing, so a
 // reader never sees half of what the writer handed over.
+// The samples are kept as 16-bit integers, half the memory of floats for the
+// seconds the ring must hold: what a 16-bit source delivers comes out
+// unchanged; a float source loses detail below -96 dB, and samples beyond
+// full scale are clipped to it (never wrapped round into a click).
 class SpscRingBuffer
 {
 public:
@@ -30,7 +35,7 @@ private:
     void copyIn(size_t position, const float* source, size_t count);
     void copyOut(size_t position, float* destination, size_t count) const;
 
-    std::unique_ptr<float[]> m_data;
+    std::unique_ptr<int16_t[]> m_data;
     size_t m_mask = 0;
     // Monotonic positions; apart so that the two threads do not share a cache line.
     alignas(64) std::atomic<size_t> m_writePosition{0};

@@ -36,7 +36,12 @@ void EditableLabel::setAlignment(Qt::Alignment alignment)
 
 void EditableLabel::setTextColor(const QColor& color)
 {
+    // A row being recorded is brought up to date several times a second: a
+    // palette set again repaints the label for nothing.
     QPalette p = palette();
+    if (p.isBrushSet(QPalette::Active, QPalette::WindowText) &&
+        p.color(QPalette::WindowText) == color)
+        return;
     p.setColor(QPalette::WindowText, color);
     setPalette(p);
 }

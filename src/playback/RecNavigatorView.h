@@ -4,6 +4,7 @@
 #include "library/TimeMark.h"
 #include "playback/SliderWithNotes.h"
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
@@ -90,6 +91,8 @@ public:
     // The envelope in count columns over the strip's length; empty when none is shown.
     std::vector<float> waveformColumns(int count) const;
     static constexpr double kLiveSlot = 0.05; // seconds
+    // The strip is drawn anew for each picture of the growing envelope.
+    static constexpr int kLiveRepaintMs = 100;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -132,6 +135,7 @@ private:
     bool m_live = false;
     double m_liveStart = 0;
     double m_liveEnd = 0;
+    QElapsedTimer m_liveRepaint;
     std::vector<float> m_liveSlots;
 
     // The view outlives every pop-up that borrows it.

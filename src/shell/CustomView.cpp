@@ -169,8 +169,10 @@ void CustomView::redraw()
     if (m_shown == shown)
         return;
     m_shown = shown;
-    QIcon icon;
-    icon.addPixmap(QPixmap::fromImage(renderIcon(1.0)));
-    icon.addPixmap(QPixmap::fromImage(renderIcon(2.0)));
+    QIcon& icon = m_icons[shown];
+    if (icon.isNull()) {
+        icon.addPixmap(QPixmap::fromImage(renderIcon(1.0)));
+        icon.addPixmap(QPixmap::fromImage(renderIcon(2.0)));
+    }
     m_trayIcon->setIcon(icon);
 }

@@ -3,10 +3,12 @@
 
 #include "shell/TrayAnchor.h"
 
+#include <QIcon>
 #include <QImage>
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <map>
 #include <optional>
 #include <tuple>
 #include <utility>
@@ -76,4 +78,7 @@ private:
     QTimer m_recTimer;
     // What the picture given to the tray shows: highlight, red opacity.
     std::optional<std::tuple<bool, float, bool>> m_shown;
+    // Each picture drawn once: the pulse of a recording shows the same few
+    // pictures over and over, ten a second.
+    std::map<std::tuple<bool, float, bool>, QIcon> m_icons;
 };

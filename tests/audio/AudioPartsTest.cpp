@@ -73,21 +73,30 @@ namespace {
 
 TEST(SpscRingBuffer, WritesAndReadsWholeBlocksOrNothing)
 {
+    // Steps of a 16-bit source come back exactly.
+    constexpr float q = 1.0f / 32768.0f;
     SpscRingBuffer ring(6);
     EXPECT_EQ(ring.capacity(), 8u);
-    const float a[] = {1, 2, 3};
-    const float b[] = {4, 5, 6};
+    const float a[] = {q, 2 * q, 3 * q};
+    const float b[] = {4 * q, 5 * q, 6 * q};
     const float* parts[] = {a, b};
     EXPECT_TRUE(ring.write(parts, 2, 3));
     EXPECT_FALSE(ring.write(a, 3)); // 6 + 3 > 8: nothing is written
     float out[8] = {};
     EXPECT_FALSE(ring.read(out, 7));
     ASSERT_TRUE(ring.read(out, 4));
-    EXPECT_EQ(std::vector<float>(out, out + 4), (std::vector<float>{1, 2, 3, 4}));
+    EXPECT_EQ(std::vector<float>(out, out + 4), (std::vector<float>{q, 2 * q, 3 * q, 4 * q}));
     // This write wraps around the end of the storage.
     EXPECT_TRUE(ring.write(parts, 2, 3));
     ASSERT_TRUE(ring.read(out, 8));
-    EXPECT_EQ(std::vector<float>(out, out + 8), (std::vector<float>{5, 6, 1, 2, 3, 4, 5, 6}));
+    EXPECT_EQ(std::vector<float>(out, out + 8),
+              (std::vector<float>{5 * q, 6 * q, q, 2 * q, 3 * q, 4 * q, 5 * q, 6 * q}));
+    // Beyond full scale a float source clips instead of wrapping round.
+    const float loud[] = {1.5f, -1.5f, 1.0f, -1.0f, std::nanf("")};
+    ASSERT_TRUE(ring.write(loud, 5));
+    ASSERT_TRUE(ring.read(out, 5));
+    EXPECT_EQ(std::vector<float>(out, out + 5),
+              (std::vector<float>{1 - q, -1.0f, 1 - q, -1.0f, 0.0f}));
 }
 
 // One producer and one consumer with blocks of changing sizes through a small
@@ -104,7 +113,7 @@ TEST(SpscRingBuffer, ProducerAndConsumerThreadsKeepEverySampleInOrder)
         while (next < total) {
             const size_t n = std::min(size, total - next);
             for (size_t i = 0; i < n; ++i)
-                block[i] = static_cast<float>((next + i) % 16'777'216);
+                block[i] = static_cast<float>((next + i) % 65'536) / 32768.0f - 1.0f;
             if (ring.write(block.data(), n)) {
                 next += n;
                 size = size % 293 + 7;
@@ -125,7 +134,8 @@ TEST(SpscRingBuffer, ProducerAndConsumerThreadsKeepEverySampleInOrder)
             continue;
         }
         for (size_t i = 0; i < n; ++i)
-            inOrder = inOrder && out[i] == static_cast<float>((received + i) % 16'777'216);
+            inOrder =
+                inOrder && out[i] == static_cast<float>((received + i) % 65'536) / 32768.0f - 1.0f;
         received += n;
         size = size % 254 + 3;
     }

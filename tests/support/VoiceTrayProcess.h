@@ -26,6 +26,7 @@ public:
     // -1 when it did not end, and what it wrote to stderr.
     int run(const QStringList& arguments, QByteArray* errors = nullptr,
             const QStringList& extraEnvironment = {});
+    qint64 processId() const { return m_process.processId(); }
     QString outputFolder() const { return m_home.path() + "/rec"; }
     // The frames of its large windows on screen: the pop-up or the plain window.
     QList<QRect> mainWindowFrames() const;

@@ -1,0 +1,312 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The program as a user meets it: the real voicetray on the tests' X display,
+// with its tray and private sound server. Times the start to the open window
+// (from the exec to the window's MapNotify), weighs the program idle and while
+// recording (Pss and Rss from /proc/PID/smaps_rollup), and counts its CPU
+// while it records from the sine source (utime + stime from /proc/PID/stat),
+// beside `parecord | ffmpeg` writing the same AAC file from the same source.
+// VT_BENCH_SECONDS shortens the recordings (default 60 s of CPU, 30 s
+// before the recording is weighed); VT_BINARY_DIR names another build.
+#include "support/PulseServer.h"
+#include "support/VoiceTrayProcess.h"
+#include "support/Wait.h"
+#include "support/XServer.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QThread>
+#include <benchmark/benchmark.h>
+#include <map>
+#include <poll.h>
+#include <unistd.h>
+#include <xcb/xcb.h>
+
+namespace {
+
+int seconds(int standard)
+{
+    bool ok = false;
+    const int chosen = qEnvironmentVariableIntValue("VT_BENCH_SECONDS", &ok);
+    return ok && chosen > 0 ? std::min(chosen, standard) : standard;
+}
+
+// Lets the event loop of this process run (QProcess needs it) for a while.
+void idle(int ms)
+{
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+double cpuSeconds(qint64 pid)
+{
+    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0.0;
+    const QByteArray stat = file.readAll();
+    // The fields after the command name, which may hold spaces: utime and stime are 14 and 15.
+    const QList<QByteArray> fields = stat.mid(stat.lastIndexOf(')') + 2).split(' ');
+    if (fields.size() < 13)
+        return 0.0;
+    return double(fields[11].toLongLong() + fields[12].toLongLong()) / double(sysconf(_SC_CLK_TCK));
+}
+
+struct Footprint
+{
+    double pssMb = 0.0;
+    double rssMb = 0.0;
+};
+
+Footprint footprint(qint64 pid)
+{
+    Footprint result;
+    QFile file(QStringLiteral("/proc/%1/smaps_rollup").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return result;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QList<QByteArray> parts = line.simplified().split(' ');
+        if (parts.size() >= 2 && parts[0] == "Pss:")
+            result.pssMb = parts[1].toDouble() / 1024.0;
+        else if (parts.size() >= 2 && parts[0] == "Rss:")
+            result.rssMb = parts[1].toDouble() / 1024.0;
+    }
+    return result;
+}
+
+// Tells when a window of the program's size is mapped on the test display:
+// the top-level windows that appear are watched for their own MapNotify and
+// for the window manager's frame around them.
+class MapWatch
+{
+public:
+    MapWatch() : m_connection(xcb_connect(qPrintable(XServer::instance().display()), nullptr))
+    {
+        m_root = xcb_setup_roots_iterator(xcb_get_setup(m_connection)).data->root;
+        const uint32_t mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
+        xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+        xcb_flush(m_connection);
+    }
+    ~MapWatch() { xcb_disconnect(m_connection); }
+    MapWatch(const MapWatch&) = delete;
+    MapWatch& operator=(const MapWatch&) = delete;
+
+    bool waitForLargeWindow(int timeoutMs)
+    {
+        QElapsedTimer clock;
+        clock.start();
+        pollfd fd{xcb_get_file_descriptor(m_connection), POLLIN, 0};
+        while (clock.elapsed() < timeoutMs) {
+            while (xcb_generic_event_t* event = xcb_poll_for_event(m_connection)) {
+                const bool mapped = handle(event);
+                free(event);
+                if (mapped)
+                    return true;
+            }
+            poll(&fd, 1, 10);
+        }
+        return false;
+    }
+
+private:
+    bool handle(xcb_generic_event_t* event)
+    {
+        switch (event->response_type & 0x7f) {
+        case XCB_CREATE_NOTIFY: {
+            const auto* created = reinterpret_cast<xcb_create_notify_event_t*>(event);
+            m_sizes[created->window] = {created->width, created->height};
+            const uint32_t mask = XCB_EVENT_MASK_STRUCTURE_NOTIFY;
+            xcb_change_window_attributes(m_connection, created->window, XCB_CW_EVENT_MASK, &mask);
+            xcb_flush(m_connection);
+            return false;
+        }
+        case XCB_CONFIGURE_NOTIFY: {
+            const auto* configured = reinterpret_cast<xcb_configure_notify_event_t*>(event);
+            m_sizes[configured->window] = {configured->width, configured->height};
+            return false;
+        }
+        case XCB_MAP_NOTIFY: {
+            const auto size =
+                m_sizes.find(reinterpret_cast<xcb_map_notify_event_t*>(event)->window);
+            return size != m_sizes.end() && size->second.first > 300 && size->second.second > 400;
+        }
+        default:
+            return false;
+        }
+    }
+
+    xcb_connection_t* m_connection;
+    xcb_window_t m_root = 0;
+    std::map<xcb_window_t, std::pair<int, int>> m_sizes;
+};
+
+// The program started with its pop-up put away by a click on the tray icon.
+bool startHidden(VoiceTrayProcess& app)
+{
+    if (!app.start())
+        return false;
+    const QPoint icon = app.trayIconFrame().center();
+    XServer::instance().xdotool(
+        {"mousemove", QString::number(icon.x()), QString::number(icon.y()), "click", "1"});
+    return waitUntil([&app] { return app.popupFrame().isNull(); });
+}
+
+void BM_Start_VoiceTray(benchmark::State& state)
+{
+    for (auto _ : state) {
+        VoiceTrayProcess app;
+        MapWatch watch;
+        QElapsedTimer clock;
+        clock.start();
+        const bool mapped = app.start({"--show"}, false) && watch.waitForLargeWindow(10000);
+        state.SetIterationTime(double(clock.nsecsElapsed()) * 1e-9);
+        // The CPU the program spent to get there carries less of a busy machine's noise.
+        state.counters["cpu_s"] = cpuSeconds(app.processId());
+        if (!mapped)
+            state.SkipWithError("no window was mapped");
+    }
+}
+BENCHMARK(BM_Start_VoiceTray)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+
+void weigh(benchmark::State& state, bool recording)
+{
+    for (auto _ : state) {
+        VoiceTrayProcess app;
+        if (!startHidden(app) || (recording && app.run({"--record"}) != 0)) {
+            state.SkipWithError("the program did not start");
+            return;
+        }
+        idle(recording ? seconds(30) * 1000 : 5000);
+        const Footprint weight = footprint(app.processId());
+        state.counters["pss_mb"] = weight.pssMb;
+        state.counters["rss_mb"] = weight.rssMb;
+    }
+}
+
+void BM_MemoryIdle_VoiceTray(benchmark::State& state)
+{
+    weigh(state, false);
+}
+BENCHMARK(BM_MemoryIdle_VoiceTray)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_MemoryRecording_VoiceTray(benchmark::State& state)
+{
+    weigh(state, true);
+}
+BENCHMARK(BM_MemoryRecording_VoiceTray)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The share of one core that the processes use over the recording, after a
+// second for the recording to settle.
+void countCpu(benchmark::State& state, const QList<qint64>& pids)
+{
+    idle(2000);
+    double before = 0.0;
+    for (qint64 pid : pids)
+        before += cpuSeconds(pid);
+    QElapsedTimer clock;
+    clock.start();
+    idle(seconds(60) * 1000);
+    double after = 0.0;
+    for (qint64 pid : pids)
+        after += cpuSeconds(pid);
+    state.counters["core_pct"] = (after - before) / (double(clock.elapsed()) / 1000.0) * 100.0;
+    state.counters["cpu_s"] = after - before;
+}
+
+void recordingCpu(benchmark::State& state, bool windowOpen)
+{
+    for (auto _ : state) {
+        VoiceTrayProcess app;
+        if (!(windowOpen ? app.start() : startHidden(app)) || app.run({"--record"}) != 0) {
+            state.SkipWithError("the program did not start");
+            return;
+        }
+        countCpu(state, {app.processId()});
+    }
+}
+
+void BM_RecordingCpu_VoiceTray(benchmark::State& state)
+{
+    recordingCpu(state, false);
+}
+BENCHMARK(BM_RecordingCpu_VoiceTray)->Iterations(1)->Unit(benchmark::kSecond);
+
+void BM_RecordingCpu_VoiceTrayWindowOpen(benchmark::State& state)
+{
+    recordingCpu(state, true);
+}
+BENCHMARK(BM_RecordingCpu_VoiceTrayWindowOpen)->Iterations(1)->Unit(benchmark::kSecond);
+
+// The default source into the AAC file that VoiceTray writes by default:
+// 22050 Hz stereo at 66 kbit/s, in fragments of a second.
+void BM_RecordingCpu_FfmpegParecord(benchmark::State& state)
+{
+    for (auto _ : state) {
+        QTemporaryDir dir;
+        QProcess capture;
+        QProcess encoder;
+        capture.setStandardOutputProcess(&encoder);
+        encoder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        capture.start("parecord", {"--raw", "--format=float32le", "--rate=44100", "--channels=1"});
+        encoder.start("ffmpeg", {"-v",
+                                 "error",
+                                 "-f",
+                                 "f32le",
+                                 "-ar",
+                                 "44100",
+                                 "-ac",
+                                 "1",
+                                 "-i",
+                                 "-",
+                                 "-ar",
+                                 "22050",
+                                 "-ac",
+                                 "2",
+                                 "-c:a",
+                                 "aac",
+                                 "-b:a",
+                                 "66k",
+                                 "-movflags",
+                                 "empty_moov+default_base_moof",
+                                 "-frag_duration",
+                                 "1000000",
+                                 "-flush_packets",
+                                 "1",
+                                 dir.filePath("out.m4a")});
+        if (!capture.waitForStarted() || !encoder.waitForStarted()) {
+            state.SkipWithError("parecord or ffmpeg did not start");
+            return;
+        }
+        countCpu(state, {capture.processId(), encoder.processId()});
+        capture.terminate();
+        capture.waitForFinished();
+        encoder.waitForFinished();
+    }
+}
+BENCHMARK(BM_RecordingCpu_FfmpegParecord)->Iterations(1)->Unit(benchmark::kSecond);
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // Another build of the program may be weighed against this one.
+    if (!qEnvironmentVariableIsSet("VT_BINARY_DIR"))
+        qputenv("VT_BINARY_DIR", VT_BINARY_DIR);
+    if (!XServer::instance().isRunning() || !XServer::instance().startTray() ||
+        !PulseServer::instance().isRunning()) {
+        fprintf(stderr, "the test display, its tray or the sound server did not start\n");
+        return 1;
+    }
+    QCoreApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    return 0;
+}
