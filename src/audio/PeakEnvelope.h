@@ -1,0 +1,42 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+// The loudness outline of a sound as a decoder gives it out: the largest
+// absolute sample of each stretch (one codec frame), with its length in
+// samples, brought to equal buckets once the whole length is known. Filled
+// while the sound passes by (the recorder's writer, an encoder's input, a
+// decoder), so that no second pass over the sound is needed. One thread at
+// a time.
+class PeakEnvelope
+{
+public:
+    // Equal stretches of a known length, each with its peak.
+    static PeakEnvelope fromBuckets(const std::vector<float>& buckets, int64_t length);
+    // The largest absolute value of the samples, 1 for anything not finite.
+    static float peakOf(const float* samples, size_t count);
+
+    void clear();
+    void reserve(size_t stretches) { m_stretches.reserve(stretches); }
+    void add(float peak, int64_t length);
+    // The envelope of other, without its first skip samples, after this one.
+    void append(const PeakEnvelope& other, int64_t skip = 0);
+
+    int64_t length() const { return m_length; }
+    bool empty() const { return m_length == 0; }
+    // The largest peak of each of count equal stretches of the whole length;
+    // empty when there is no sound.
+    std::vector<float> buckets(int count) const;
+
+private:
+    struct Stretch
+    {
+        float peak;
+        int64_t length;
+    };
+    std::vector<Stretch> m_stretches;
+    int64_t m_length = 0;
+};
