@@ -2,6 +2,7 @@
 #include "audio/PeakEnvelope.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -53,16 +54,48 @@ void PeakEnvelope::clear()
 
 void PeakEnvelope::add(float peak, int64_t length)
 {
-    if (length <= 0)
-        return;
-    m_stretches.push_back({std::isfinite(peak) ? std::clamp(peak, 0.0f, 1.0f) : 1.0f, length});
-    m_length += length;
+    peak = std::isfinite(peak) ? std::clamp(peak, 0.0f, 1.0f) : 1.0f;
+    while (length > 0) {
+        if (m_stretches.size() >= kMaxStretches)
+            halve();
+        const auto part = int32_t(std::min<int64_t>(length, INT32_MAX / 2));
+        m_stretches.push_back({peak, part});
+        m_length += part;
+        length -= part;
+    }
+}
+
+void PeakEnvelope::halve()
+{
+    const size_t half = m_stretches.size() / 2;
+    for (size_t i = 0; i < half; ++i) {
+        const Stretch& a = m_stretches[2 * i];
+        const Stretch& b = m_stretches[2 * i + 1];
+        m_stretches[i] = {std::max(a.peak, b.peak), a.length + b.length};
+    }
+    if (m_stretches.size() % 2 != 0)
+        m_stretches[half] = m_stretches.back();
+    m_stretches.resize((m_stretches.size() + 1) / 2);
+}
+
+void PeakEnvelope::setLength(int64_t length)
+{
+    while (m_length > length && !m_stretches.empty()) {
+        Stretch& last = m_stretches.back();
+        const int64_t cut = std::min<int64_t>(last.length, m_length - length);
+        last.length -= int32_t(cut);
+        m_length -= cut;
+        if (last.length == 0)
+            m_stretches.pop_back();
+    }
+    if (length > m_length)
+        add(m_stretches.empty() ? 0.0f : m_stretches.back().peak, length - m_length);
 }
 
 void PeakEnvelope::append(const PeakEnvelope& other, int64_t skip)
 {
     for (const Stretch& stretch : other.m_stretches) {
-        const int64_t dropped = std::min(skip, stretch.length);
+        const int64_t dropped = std::min<int64_t>(skip, stretch.length);
         skip -= dropped;
         add(stretch.peak, stretch.length - dropped);
     }

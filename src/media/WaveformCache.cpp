@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/WaveformCache.h"
 
+#include "media/MediaProber.h"
 #include "media/WaveformPeaks.h"
 
 #include <QCryptographicHash>
@@ -125,4 +126,17 @@ bool WaveformCache::store(const QString& audioPath, const PeakEnvelope& envelope
 {
     const std::optional<Stamp> stamp = stampOf(audioPath);
     return stamp && write(audioPath, *stamp, envelope);
+}
+
+bool WaveformCache::storeJoined(const QString& audioPath, PeakEnvelope before,
+                                const PeakEnvelope& part, int64_t skip, int partRate)
+{
+    const MediaInfoPtr joined = MediaProber::probe(audioPath);
+    const int64_t partLength = part.length() - skip;
+    if (!joined || joined->sampleRate != partRate || partLength <= 0 || before.empty() ||
+        joined->durationSamples <= partLength)
+        return false;
+    before.setLength(joined->durationSamples - partLength);
+    before.append(part, skip);
+    return store(audioPath, before);
 }

@@ -33,4 +33,10 @@ public:
     // Keeps an envelope known without decoding (the sound that was written
     // into the file) for the file as it is now; false when it cannot.
     static bool store(const QString& audioPath, const PeakEnvelope& envelope);
+    // Keeps the envelope of a file that a part was just joined onto: the
+    // envelope the file had before, then the part's without its first skip
+    // samples (at the part's sample rate). The seam may have taken or added
+    // a little of the file's end; the joined file's length says how much.
+    static bool storeJoined(const QString& audioPath, PeakEnvelope before, const PeakEnvelope& part,
+                            int64_t skip, int partRate);
 };
