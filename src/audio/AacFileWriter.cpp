@@ -191,7 +191,7 @@ AacFileWriter::Result AacFileWriter::openEncoder(const Output& output, const Inp
     m_stream->time_base = m_codec->time_base;
     m_encoderDelay = m_codec->initial_padding;
     m_outputRate = outRate;
-    openDecoder();
+    m_peakDecoder.open(outRate, int(output.channels), m_codec->extradata, m_codec->extradata_size);
 
     AVChannelLayout inLayout = layoutFor(input.channels, input.channelMask);
     SwrContext* resampler = nullptr;
@@ -351,7 +351,7 @@ bool AacFileWriter::sendFrame(AVFrame* frame)
         return false;
     }
     while (avcodec_receive_packet(m_codec.get(), m_packet.get()) == 0) {
-        decodePacket(m_packet.get());
+        m_peakDecoder.decode(m_packet->data, m_packet->size);
         m_packet->stream_index = m_stream->index;
         av_packet_rescale_ts(m_packet.get(), m_codec->time_base, m_stream->time_base);
         const int written = av_interleaved_write_frame(m_format.get(), m_packet.get());
@@ -362,41 +362,6 @@ bool AacFileWriter::sendFrame(AVFrame* frame)
         }
     }
     return true;
-}
-
-void AacFileWriter::openDecoder()
-{
-    // Peaks of the sound as a decoder finds it in the file (AAC moves them a
-    // little), at a small part of the encoder's cost; without a decoder the
-    // file is simply measured when its waveform is first shown.
-    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
-    m_decoder.reset(codec ? avcodec_alloc_context3(codec) : nullptr);
-    m_decoded.reset(av_frame_alloc());
-    if (!m_decoder || !m_decoded ||
-        avcodec_parameters_to_context(m_decoder.get(), m_stream->codecpar) < 0 ||
-        avcodec_open2(m_decoder.get(), codec, nullptr) < 0)
-        m_decoder.reset();
-}
-
-void AacFileWriter::decodePacket(const AVPacket* packet)
-{
-    if (!m_decoder || avcodec_send_packet(m_decoder.get(), packet) < 0)
-        return;
-    while (avcodec_receive_frame(m_decoder.get(), m_decoded.get()) == 0) {
-        float peak = 0;
-        if (m_decoded->format == AV_SAMPLE_FMT_FLTP) {
-            for (int c = 0; c < m_decoded->ch_layout.nb_channels; ++c)
-                peak = std::max(
-                    peak, PeakEnvelope::peakOf(reinterpret_cast<const float*>(m_decoded->data[c]),
-                                               size_t(m_decoded->nb_samples)));
-        } else {
-            m_decoder.reset();
-        }
-        m_envelope.add(peak, m_decoded->nb_samples);
-        av_frame_unref(m_decoded.get());
-        if (!m_decoder)
-            return;
-    }
 }
 
 void AacFileWriter::fail(int error)
@@ -431,11 +396,12 @@ void AacFileWriter::finish()
                                 converted);
         encodeFromFifo(true);
         sendFrame(nullptr);
-        decodePacket(nullptr);
+        m_peakDecoder.decode(nullptr, 0);
     }
     if (m_failed)
         qCWarning(lcAudio, "Recording: encoding or writing failed; the file ends early");
-    if (m_failed || !m_decoder)
+    m_envelope = m_peakDecoder.take();
+    if (m_failed)
         m_envelope.clear();
     if (av_write_trailer(m_format.get()) < 0)
         qCWarning(lcAudio, "Recording: the end of the file could not be written");
@@ -467,8 +433,6 @@ void AacFileWriter::release()
     m_syncFd = -1;
     m_framesSynced = 0;
     m_codec.reset();
-    m_decoder.reset();
-    m_decoded.reset();
     m_resampler.reset();
     m_fifo.reset();
     m_frame.reset();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "audio/FFmpegPtr.h"
+#include "audio/PeakDecoder.h"
 #include "audio/PeakEnvelope.h"
 #include "audio/SpscRingBuffer.h"
 
@@ -108,8 +109,6 @@ private:
     bool convert(const uint8_t* const* planes, int frames);
     bool encodeFromFifo(bool flushAll);
     bool sendFrame(AVFrame* frame);
-    void openDecoder();
-    void decodePacket(const AVPacket* packet);
     void fail(int error = 0);
     void syncToDisk(bool force);
     void finish();
@@ -126,8 +125,7 @@ private:
     FFmpegPtr<uint8_t*> m_converted;
     int m_convertedCapacity = 0;
     int64_t m_nextPts = 0;
-    FFmpegPtr<AVCodecContext> m_decoder;
-    FFmpegPtr<AVFrame> m_decoded;
+    PeakDecoder m_peakDecoder;
     PeakEnvelope m_envelope;
     int m_encoderDelay = 0;
     int m_outputRate = 0;

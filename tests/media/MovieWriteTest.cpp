@@ -167,6 +167,7 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
         {"talk.ogg", {"-ac", "1", "-ar", "44100", "-c:a", "libvorbis"}},
     };
     QTemporaryDir dir;
+    qputenv("XDG_CACHE_HOME", dir.filePath("cache").toUtf8());
     for (const auto& [name, args] : sources) {
         SCOPED_TRACE(name.toStdString());
         const QString source = dir.filePath(name);
@@ -190,12 +191,17 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
         EXPECT_NEAR(QTMovie::fileDuration(out), QTTimeInSeconds(movie->duration()),
                     1024.0 / rate.toDouble());
         EXPECT_NEAR(frequencyAt(out, 0.5, 3.0), 440, 3);
+        // Its waveform was kept from the conversion, as a decoder finds it in the file.
+        const std::optional<std::vector<float>> peaks = WaveformCache::load(out);
+        ASSERT_TRUE(peaks);
+        EXPECT_LT(drawnDistance(*peaks, WaveformPeaks::compute(out), 1600, 48), 1.0);
         EXPECT_EQ(ends, 1);
         ASSERT_FALSE(updates.empty());
         EXPECT_TRUE(std::is_sorted(updates.begin(), updates.end()));
         EXPECT_DOUBLE_EQ(updates.back(), 1.0);
         EXPECT_EQ(readFile(source), before);
     }
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 TEST(MovieExport, FailureAndCancelEndTheProgressOnceAndLeaveNoFile)
