@@ -17,6 +17,9 @@ namespace {
 
 constexpr quint32 kMagic = 0x56545750; // "VTWP"
 constexpr quint32 kVersion = 2;
+// How far from a seam the frames that a join encodes again, and those their
+// sound overlaps, may lie.
+constexpr int64_t kSeamReach = 12 * 1024;
 
 struct Stamp
 {
@@ -136,7 +139,16 @@ bool WaveformCache::storeJoined(const QString& audioPath, PeakEnvelope before,
     if (!joined || joined->sampleRate != partRate || partLength <= 0 || before.empty() ||
         joined->durationSamples <= partLength)
         return false;
-    before.setLength(joined->durationSamples - partLength);
-    before.append(part, skip);
+    // The frames around the seam were encoded again, faded from one side to
+    // the other: they alone are decoded from the joined file.
+    const int64_t seam = joined->durationSamples - partLength;
+    const int64_t from = std::max<int64_t>(0, seam - kSeamReach);
+    const int64_t to = std::min(joined->durationSamples, seam + kSeamReach);
+    const PeakEnvelope middle = WaveformPeaks::measureRange(audioPath, from, to);
+    if (middle.empty())
+        return false;
+    before.setLength(from);
+    before.append(middle);
+    before.append(part, skip + (to - seam));
     return store(audioPath, before);
 }

@@ -292,6 +292,30 @@ PeakEnvelope WaveformPeaks::measure(const QString& path, const std::atomic<bool>
     return std::move(*first);
 }
 
+PeakEnvelope WaveformPeaks::measureRange(const QString& path, int64_t from, int64_t to)
+{
+    MediaSource source;
+    if (from < 0 || to <= from || !source.open(path).isEmpty())
+        return {};
+    const std::vector<PacketEntry> table = packetTable(source, path);
+    const auto after = std::upper_bound(table.begin(), table.end(), from,
+                                        [&](int64_t sample, const PacketEntry& entry) {
+                                            return sample < source.toSamples(entry.timestamp);
+                                        });
+    // The packet that holds the first sample, and the decoder warmed up before it.
+    const size_t first = size_t(
+        std::max<std::ptrdiff_t>(0, after - table.begin() - 1 - std::ptrdiff_t(kWarmUpPackets)));
+    size_t last = first;
+    while (last < table.size() && source.toSamples(table[last].timestamp) < to)
+        ++last;
+    std::optional<PeakEnvelope> range =
+        decodeRange(source, path, table, first, last, from, nullptr);
+    if (!range || range->length() < to - from)
+        return {};
+    range->setLength(to - from);
+    return std::move(*range);
+}
+
 std::vector<float> WaveformPeaks::compute(const QString& path, const std::atomic<bool>* cancel)
 {
     return measure(path, cancel).buckets(kBuckets);

@@ -21,6 +21,9 @@ public:
     // stops the decoding early with an empty answer.
     static PeakEnvelope measure(const QString& path, const std::atomic<bool>* cancel = nullptr,
                                 int threads = 2);
+    // The envelope of the samples [from, to) of an MPEG-4 file, decoded from
+    // a few packets before; empty when the file cannot be read so.
+    static PeakEnvelope measureRange(const QString& path, int64_t from, int64_t to);
     // The measured envelope brought to kBuckets; empty as measure() is.
     static std::vector<float> compute(const QString& path,
                                       const std::atomic<bool>* cancel = nullptr);

@@ -309,7 +309,7 @@ TEST(EngineFiles, WrittenPeaksMatchTheDecodedFileAlsoAfterAJoin)
 {
     QTemporaryDir files;
     qputenv("XDG_CACHE_HOME", files.filePath("cache").toUtf8());
-    for (const auto& [rate, seconds] : {std::pair{44100, 1.1}, {11025, 4.1}, {22050, 61.1}}) {
+    for (const auto& [rate, seconds] : {std::pair{44100, 1.1}, {11025, 4.3}, {22050, 61.1}}) {
         SCOPED_TRACE(QStringLiteral("%1 Hz, %2 s").arg(rate).arg(seconds).toStdString());
         const QString name = QStringLiteral("Beats %1").arg(rate);
         PeakEnvelope peaks, part;
