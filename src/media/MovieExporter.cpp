@@ -40,8 +40,8 @@ QString MovieExporter::exportMPEG4(const std::vector<MovieSegment>& segments,
             writer.setProgress([&callback](double fraction) {
                 return callback(QTMovieOperationPhase::UpdatePercent, fraction);
             });
-        // The sound is decoded for the conversion anyway: the new file's
-        // waveform is kept at once.
+        // The written packets are decoded as they go, so the new file's
+        // waveform is kept without reading it again.
         PeakEnvelope peaks;
         writer.setPeaks(&peaks);
         error = writer.write(destination);
