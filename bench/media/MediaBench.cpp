@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The media layer against the ffmpeg command on the same one-hour files:
-// joining two recordings, cutting one into ten pieces, exporting an MP3.
+// joining two recordings, cutting one into ten pieces, exporting an MP3,
+// measuring a waveform.
 // The inputs are made once with the ffmpeg command and kept in
 // $VT_BENCH_DATA (default: /tmp/voicetray-bench-media); VT_BENCH_SECONDS
 // sets their length (default 3600).
+#include "audio/FFmpegPtr.h"
 #include "media/MediaProber.h"
+#include "media/MediaSource.h"
 #include "media/MovieWriter.h"
 #include "media/QTMovie.h"
 #include "media/WaveformCache.h"
@@ -17,6 +20,10 @@
 #include <benchmark/benchmark.h>
 #include <cstdlib>
 #include <sys/resource.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+}
 
 namespace {
 
@@ -182,25 +189,80 @@ void CutIntoTenPieces_FfmpegSegmentCopy(benchmark::State& state)
     }
 }
 
-// The waveform of a one-hour recording: decoded the first time, then read
-// from the cache.
-void WaveformPeaks_VoiceTray(benchmark::State& state)
+// A one-hour recording as the engine writes it at its highest quality:
+// 44.1 kHz stereo AAC at 128 kbit/s, fragmented, a fragment a second.
+QString engineRecording()
 {
-    const QString a = recordingA();
+    const int seconds = lengthSeconds();
+    const QString path = dataDir() + QStringLiteral("/engine-stereo-%1s.m4a").arg(seconds);
+    const QString partial = path + QStringLiteral(".part.m4a");
+    if (!QFile::exists(path) &&
+        (!runFfmpeg({"-f", "lavfi", "-i",
+                     QStringLiteral("sine=frequency=440:duration=%1").arg(seconds), "-ac", "2",
+                     "-ar", "44100", "-c:a", "aac", "-b:a", "128k", "-movflags",
+                     "+frag_keyframe+empty_moov+default_base_moof", "-frag_duration", "1000000",
+                     partial}) ||
+         !QFile::rename(partial, path)))
+        return {};
+    return path;
+}
+
+// The waveform of a file from elsewhere (adopted, or its cache deleted):
+// decoded on two cores, and on one; beside it the floor, FFmpeg's decoder
+// alone on the same packets read into memory beforehand.
+void WaveformFirst_VoiceTray(benchmark::State& state)
+{
+    const QString path = engineRecording();
     const CpuCounter cpu(state, RUSAGE_SELF);
     for (auto _ : state)
-        if (WaveformPeaks::compute(a).empty())
+        if (WaveformPeaks::measure(path, nullptr, 2).empty())
             state.SkipWithError("no peaks");
+}
+
+void WaveformFirst_VoiceTrayOneCore(benchmark::State& state)
+{
+    const QString path = engineRecording();
+    const CpuCounter cpu(state, RUSAGE_SELF);
+    for (auto _ : state)
+        if (WaveformPeaks::measure(path, nullptr, 1).empty())
+            state.SkipWithError("no peaks");
+}
+
+void WaveformFirst_FfmpegDecodeOnly(benchmark::State& state)
+{
+    MediaSource source;
+    std::vector<FFmpegPtr<AVPacket>> packets;
+    if (source.open(engineRecording()).isEmpty())
+        for (FFmpegPtr<AVPacket> packet(av_packet_alloc()); source.readPacket(packet.get());
+             packet.reset(av_packet_alloc()))
+            packets.push_back(std::move(packet));
+    const AVCodec* codec = avcodec_find_decoder(AV_CODEC_ID_AAC);
+    const CpuCounter cpu(state, RUSAGE_SELF);
+    for (auto _ : state) {
+        const FFmpegPtr<AVCodecContext> decoder(avcodec_alloc_context3(codec));
+        const FFmpegPtr<AVFrame> frame(av_frame_alloc());
+        if (packets.empty() ||
+            avcodec_parameters_to_context(decoder.get(), source.codecParameters()) < 0 ||
+            avcodec_open2(decoder.get(), codec, nullptr) < 0) {
+            state.SkipWithError("no decoder");
+            break;
+        }
+        for (const FFmpegPtr<AVPacket>& packet : packets) {
+            avcodec_send_packet(decoder.get(), packet.get());
+            while (avcodec_receive_frame(decoder.get(), frame.get()) == 0)
+                av_frame_unref(frame.get());
+        }
+    }
 }
 
 void WaveformCached_VoiceTray(benchmark::State& state)
 {
-    const QString a = recordingA();
+    const QString path = engineRecording();
     QTemporaryDir cache;
     qputenv("XDG_CACHE_HOME", cache.path().toUtf8());
-    WaveformCache::peaks(a);
+    WaveformCache::peaks(path);
     for (auto _ : state)
-        if (!WaveformCache::load(a))
+        if (!WaveformCache::load(path))
             state.SkipWithError("not cached");
     qunsetenv("XDG_CACHE_HOME");
 }
@@ -305,7 +367,15 @@ BENCHMARK(OpenThreeHourEngineRecording_VoiceTray)
     ->UseRealTime()
     ->Iterations(3);
 
-BENCHMARK(WaveformPeaks_VoiceTray)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(WaveformFirst_VoiceTray)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(WaveformFirst_VoiceTrayOneCore)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
+BENCHMARK(WaveformFirst_FfmpegDecodeOnly)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(3);
 BENCHMARK(WaveformCached_VoiceTray)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
 BENCHMARK_MAIN();

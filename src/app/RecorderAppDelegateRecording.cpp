@@ -7,6 +7,7 @@
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
 #include "media/QTMovie.h"
+#include "media/WaveformCache.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
 #include "playback/TimeView.h"
@@ -18,6 +19,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstdio>
+#include <optional>
 #include <utility>
 
 RecGroup* RecorderAppDelegate::newRecordingGroup() const
@@ -128,10 +130,14 @@ void RecorderAppDelegate::endRecording()
     m_recorder->stop();
     m_recNavigController->setRecordingMode(false);
     m_timeView->stopRecording();
-    if (std::exchange(m_recordResuming, false))
+    if (std::exchange(m_recordResuming, false)) {
         joinPart();
-    else
+    } else {
+        // The waveform of what was written, kept so that the file is never decoded for it.
+        if (!m_recorder->writtenPeaks().empty())
+            WaveformCache::store(m_recorder->outputFilePath(), m_recorder->writtenPeaks());
         updateCurrentItemInfo();
+    }
     if (const double missing = m_recorder->droppedSeconds(); missing > 0)
         QnMessageBox(tr("The disk could not keep up: %1 seconds of the recording are missing.")
                          .arg(QString::number(missing, 'f', 1)));
@@ -142,8 +148,15 @@ void RecorderAppDelegate::joinPart()
 {
     const QString part = m_recorder->outputFilePath();
     bool joined = false;
+    // The waveform before the join, if it was kept, continues with the part's;
+    // the part's encoder delay does not go into the joined file.
+    std::optional<PeakEnvelope> peaks = WaveformCache::envelope(m_resumingRecPath);
     if (!m_resumingRecPath.isNull()) {
         joined = combineFile(m_resumingRecPath, part);
+        if (joined && peaks)
+            WaveformCache::storeJoined(m_resumingRecPath, std::move(*peaks),
+                                       m_recorder->writtenPeaks(), m_recorder->writtenDelay(),
+                                       m_recorder->writtenRate());
         m_resumingRecPath = QString();
     }
     if (joined) {

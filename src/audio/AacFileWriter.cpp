@@ -128,6 +128,7 @@ AacFileWriter::Result AacFileWriter::open(const QString& path, const Output& out
                                           const Input& input)
 {
     release();
+    m_envelope.clear();
     const Result result = setUp(path, output, input);
     if (result != Result::Ok)
         release();
@@ -190,6 +191,9 @@ AacFileWriter::Result AacFileWriter::openEncoder(const Output& output, const Inp
         avcodec_parameters_from_context(m_stream->codecpar, m_codec.get()) < 0)
         return Result::BadFormat;
     m_stream->time_base = m_codec->time_base;
+    m_encoderDelay = m_codec->initial_padding;
+    m_outputRate = outRate;
+    m_peakDecoder.open(outRate, int(output.channels), m_codec->extradata, m_codec->extradata_size);
 
     AVChannelLayout inLayout = layoutFor(input.channels, input.channelMask);
     SwrContext* resampler = nullptr;
@@ -351,6 +355,7 @@ bool AacFileWriter::sendFrame(AVFrame* frame)
         return false;
     }
     while (avcodec_receive_packet(m_codec.get(), m_packet.get()) == 0) {
+        m_peakDecoder.decode(m_packet->data, m_packet->size);
         m_packet->stream_index = m_stream->index;
         av_packet_rescale_ts(m_packet.get(), m_codec->time_base, m_stream->time_base);
         const int written = av_interleaved_write_frame(m_format.get(), m_packet.get());
@@ -395,9 +400,13 @@ void AacFileWriter::finish()
                                 converted);
         encodeFromFifo(true);
         sendFrame(nullptr);
+        m_peakDecoder.decode(nullptr, 0);
     }
     if (m_failed)
         qCWarning(lcAudio, "Recording: encoding or writing failed; the file ends early");
+    m_envelope = m_peakDecoder.take();
+    if (m_failed)
+        m_envelope.clear();
     if (av_write_trailer(m_format.get()) < 0)
         qCWarning(lcAudio, "Recording: the end of the file could not be written");
     syncToDisk(true);

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "audio/FFmpegPtr.h"
+#include "audio/PeakDecoder.h"
+#include "audio/PeakEnvelope.h"
 #include "audio/SpscRingBuffer.h"
 
 #include <QString>
@@ -88,6 +90,14 @@ public:
     // nothing after that reaches the file.
     Failure failure() const { return m_failure.load(std::memory_order_relaxed); }
     uint64_t framesWritten() const { return m_framesIn.load(std::memory_order_relaxed); }
+    // Main thread, after close(): the peaks of the sound in the file, frame
+    // by frame as a decoder gives it out, found by decoding each packet as
+    // it is written; empty when the file ended early. Hands them over once.
+    PeakEnvelope takeEnvelope() { return std::move(m_envelope); }
+    // Samples of the encoder's delay at the start of the file, which the
+    // file does not mark (a decoder gives them out as quiet).
+    int encoderDelay() const { return m_encoderDelay; }
+    int outputRate() const { return m_outputRate; }
 
     // Writer thread (or a benchmark without the thread): converts and encodes
     // one planar buffer of bufferFrames frames.
@@ -117,6 +127,10 @@ private:
     FFmpegPtr<uint8_t*> m_converted;
     int m_convertedCapacity = 0;
     int64_t m_nextPts = 0;
+    PeakDecoder m_peakDecoder;
+    PeakEnvelope m_envelope;
+    int m_encoderDelay = 0;
+    int m_outputRate = 0;
     bool m_headerWritten = false;
     bool m_failed = false;
     // A second descriptor of the file, for fdatasync.

@@ -394,6 +394,7 @@ void KvSoundFileRecorder::start(QObject*)
         stopListening();
     const bool takePreRoll = std::exchange(m_takePreRoll, true);
     m_preRollTaken = 0;
+    m_writtenPeaks.clear();
     m_startHostTime = PulseCapture::monotonicNanos();
     if (m_listeningActive) {
         m_takePreRoll = takePreRoll;
@@ -447,6 +448,9 @@ void KvSoundFileRecorder::cleanUp()
     if (m_outputAudioFile) {
         m_droppedBuffers = m_outputAudioFile->droppedBuffers();
         m_outputAudioFile->close();
+        m_writtenPeaks = m_outputAudioFile->takeEnvelope();
+        m_writtenDelay = m_outputAudioFile->encoderDelay();
+        m_writtenRate = m_outputAudioFile->outputRate();
         m_outputAudioFile.reset();
     }
 }

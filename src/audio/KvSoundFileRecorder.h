@@ -2,6 +2,7 @@
 #pragma once
 
 #include "audio/KvAudioFormat.h"
+#include "audio/PeakEnvelope.h"
 
 #include <QObject>
 #include <QString>
@@ -101,6 +102,12 @@ public:
     // Buffers lost because the writer fell behind, in the last recording.
     uint64_t droppedBuffers() const { return m_droppedBuffers; }
     double droppedSeconds() const;
+    // The peaks of the sound written into the last recording's file, as a
+    // decoder gives it out; empty when the file ended early.
+    const PeakEnvelope& writtenPeaks() const { return m_writtenPeaks; }
+    // Samples of quiet from the encoder at the start of that file, and its rate.
+    int writtenDelay() const { return m_writtenDelay; }
+    int writtenRate() const { return m_writtenRate; }
 
 public slots:
     void start(QObject* sender = nullptr);
@@ -159,6 +166,9 @@ private:
     QTimer m_timeNoticeTimer;
     QTimer m_watchTimer;
     uint64_t m_droppedBuffers = 0;
+    PeakEnvelope m_writtenPeaks;
+    int m_writtenDelay = 0;
+    int m_writtenRate = 0;
 
     std::unique_ptr<PreRollBuffer> m_preRoll;
     int m_preRollSeconds = 0;

@@ -2,6 +2,7 @@
 #include "media/MovieExporter.h"
 
 #include "media/MovieWriter.h"
+#include "media/WaveformCache.h"
 
 #include <algorithm>
 #include <array>
@@ -39,7 +40,13 @@ QString MovieExporter::exportMPEG4(const std::vector<MovieSegment>& segments,
             writer.setProgress([&callback](double fraction) {
                 return callback(QTMovieOperationPhase::UpdatePercent, fraction);
             });
+        // The written packets are decoded as they go, so the new file's
+        // waveform is kept without reading it again.
+        PeakEnvelope peaks;
+        writer.setPeaks(&peaks);
         error = writer.write(destination);
+        if (error.isEmpty() && !peaks.empty())
+            WaveformCache::store(destination, peaks);
     }
     if (callback)
         callback(QTMovieOperationPhase::End, error.isEmpty() ? 1.0 : 0.0);

@@ -24,7 +24,9 @@ public:
     // Answering false cancels the export.
     using Callback = std::function<bool(QTMovieOperationPhase phase, double fraction)>;
 
-    // Main thread or a worker; answers an error text, empty on success.
+    // Main thread or a worker; answers an error text, empty on success. The
+    // written file's waveform goes into WaveformCache where it can be known
+    // without reading the file again.
     // threads limits the cores the encoding may use (0: as many as pay).
     static QString exportMPEG4(const std::vector<MovieSegment>& segments,
                                const QString& destination, const Callback& callback,

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/MovieWriter.h"
 
+#include "audio/PeakDecoder.h"
 #include "media/AacEncoderRun.h"
 #include "media/ChainReader.h"
 #include "media/Mp4AudioWriter.h"
@@ -436,11 +437,18 @@ QString MovieWriter::encodePiece(Mp4AudioWriter& out, const Piece& piece)
     const int64_t lead = piece.lead.to > piece.lead.from ? spanFrames(piece.lead) : 0;
     const bool bounded = piece.look.to > piece.look.from;
     int64_t kept = 0;
+    PeakDecoder peaks;
+    const bool measured =
+        m_peaks && m_pieces.size() == 1 &&
+        peaks.open(m_rate, m_channels, reinterpret_cast<const uint8_t*>(m_output.extradata.data()),
+                   int(m_output.extradata.size()));
     AacEncoderRun encoder(m_rate, m_channels, bitRate);
     const bool opened = encoder.open([&](int64_t position, const uint8_t* data, int size) {
         if ((!piece.fresh && position < lead) || (bounded && position >= lead + piece.content))
             return true;
         ++kept;
+        if (measured)
+            peaks.decode(data, size);
         m_done += kFrame;
         return out.addPacket(data, size) && reportProgress();
     });
@@ -463,6 +471,12 @@ QString MovieWriter::encodePiece(Mp4AudioWriter& out, const Piece& piece)
     // Between copied packets the frames must fill their place exactly.
     if (bounded && kept * kFrame != piece.content)
         return QStringLiteral("Unable to write the file");
+    if (measured) {
+        // The encoder's delay, which the file marks, is not played.
+        peaks.decode(nullptr, 0);
+        m_peaks->clear();
+        m_peaks->append(peaks.take(), m_skip);
+    }
     return {};
 }
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/PeakEnvelope.h"
 #include "media/MediaInfo.h"
 #include "media/SourcePackets.h"
 
@@ -40,6 +41,10 @@ public:
     // Threads an encoding may use (1 or 2); by default as many as the
     // machine has cores, up to 2.
     void setThreads(int threads) { m_threads = threads; }
+    // Where to put the peaks of the written file's sound, found by decoding
+    // its packets as they are written. Only a file encoded whole on one
+    // thread gets them; otherwise it is left empty.
+    void setPeaks(PeakEnvelope* peaks) { m_peaks = peaks; }
 
     // Answers an error text, empty on success.
     QString write(const QString& destination);
@@ -94,6 +99,7 @@ private:
     bool m_copyAllowed = true;
     int m_threads;
     Progress m_progress;
+    PeakEnvelope* m_peaks = nullptr;
 
     MediaInfo m_output;
     std::vector<Piece> m_pieces;

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/PeakEnvelope.h"
+
 #include <QString>
 #include <atomic>
 #include <optional>
@@ -22,8 +24,19 @@ public:
 
     // The kept envelope, when it belongs to the file as it is now.
     static std::optional<std::vector<float>> load(const QString& audioPath);
+    // The kept envelope with the length it covers, to be continued.
+    static std::optional<PeakEnvelope> envelope(const QString& audioPath);
     // The kept envelope, or the file measured and kept; empty when it cannot
     // be read (or the measuring was cancelled).
     static std::vector<float> peaks(const QString& audioPath,
                                     const std::atomic<bool>* cancel = nullptr);
+    // Keeps an envelope known without decoding (the sound that was written
+    // into the file) for the file as it is now; false when it cannot.
+    static bool store(const QString& audioPath, const PeakEnvelope& envelope);
+    // Keeps the envelope of a file that a part was just joined onto: the
+    // envelope the file had before, then the part's without its first skip
+    // samples (at the part's sample rate). The seam may have taken or added
+    // a little of the file's end; the joined file's length says how much.
+    static bool storeJoined(const QString& audioPath, PeakEnvelope before, const PeakEnvelope& part,
+                            int64_t skip, int partRate);
 };

@@ -5,6 +5,8 @@
 #include "audio/KvSoundFileRecorder.h"
 #include "audio/SilenceSettings.h"
 #include "media/QTMovie.h"
+#include "media/WaveformCache.h"
+#include "media/WaveformPeaks.h"
 #include "playback/RecNavigController.h"
 #include "playback/TimeView.h"
 #include "support/AppFixture.h"
@@ -80,6 +82,11 @@ TEST_F(Recording, NewRecordingsTakeTheFirstFreeNameAndTheFileLength)
     writeFile(out + "/Untitled 1.m4a");
     writeFile(out + "/Untitled 3.m4a");
     RecItem* item = record(1.0);
+    // Its waveform is kept at the stop, for the file as it is, as a decoder finds it.
+    const std::optional<std::vector<float>> peaks = WaveformCache::load(out + "/Untitled 2.m4a");
+    ASSERT_TRUE(peaks);
+    EXPECT_LT(drawnDistance(*peaks, WaveformPeaks::compute(out + "/Untitled 2.m4a"), 1600, 48),
+              1.0);
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->title(), "Untitled 2");
     EXPECT_EQ(item->parent(), root());
@@ -148,6 +155,9 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     EXPECT_FALSE(QFile::exists(out + "/Untitled 1 2.m4a"));
     const double after = QTMovie::fileDuration(path);
     EXPECT_GT(after, before + 0.7);
+    const std::optional<std::vector<float>> peaks = WaveformCache::load(path);
+    ASSERT_TRUE(peaks);
+    EXPECT_LT(drawnDistance(*peaks, WaveformPeaks::compute(path), 1600, 48), 1.0);
     // The row takes the joined length once the player has reloaded the file.
     EXPECT_TRUE(waitUntil([&] { return std::abs(talk->duration() - after) < 1e-6; }));
     ASSERT_EQ(talk->marks().size(), 1u);

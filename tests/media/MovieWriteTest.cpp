@@ -5,6 +5,8 @@
 #include "media/MediaProber.h"
 #include "media/MovieWriter.h"
 #include "media/QTMovie.h"
+#include "media/WaveformCache.h"
+#include "media/WaveformPeaks.h"
 #include "support/Media.h"
 #include "support/TestFiles.h"
 
@@ -165,6 +167,7 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
         {"talk.ogg", {"-ac", "1", "-ar", "44100", "-c:a", "libvorbis"}},
     };
     QTemporaryDir dir;
+    qputenv("XDG_CACHE_HOME", dir.filePath("cache").toUtf8());
     for (const auto& [name, args] : sources) {
         SCOPED_TRACE(name.toStdString());
         const QString source = dir.filePath(name);
@@ -188,12 +191,17 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
         EXPECT_NEAR(QTMovie::fileDuration(out), QTTimeInSeconds(movie->duration()),
                     1024.0 / rate.toDouble());
         EXPECT_NEAR(frequencyAt(out, 0.5, 3.0), 440, 3);
+        // Its waveform was kept from the conversion, as a decoder finds it in the file.
+        const std::optional<std::vector<float>> peaks = WaveformCache::load(out);
+        ASSERT_TRUE(peaks);
+        EXPECT_LT(drawnDistance(*peaks, WaveformPeaks::compute(out), 1600, 48), 1.0);
         EXPECT_EQ(ends, 1);
         ASSERT_FALSE(updates.empty());
         EXPECT_TRUE(std::is_sorted(updates.begin(), updates.end()));
         EXPECT_DOUBLE_EQ(updates.back(), 1.0);
         EXPECT_EQ(readFile(source), before);
     }
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 TEST(MovieExport, FailureAndCancelEndTheProgressOnceAndLeaveNoFile)
@@ -262,8 +270,10 @@ namespace {
 // A recording as the engine writes it: mono capture buffers of a sine tone
 // through its AAC writer into fragmented MP4, at one of the preset rates. The
 // tone's phase runs on from `after` seconds, as if the capture had never stopped.
+// With beats, every other quarter second is near silence; peaks gets what
+// the writer saw.
 QString record(const QTemporaryDir& files, const QString& name, int rate, double seconds,
-               double after = 0)
+               double after = 0, bool beats = false, PeakEnvelope* peaks = nullptr)
 {
     const QString path = files.filePath(name);
     AacFileWriter writer;
@@ -277,16 +287,57 @@ QString record(const QTemporaryDir& files, const QString& name, int rate, double
     const int64_t first = int64_t(after * 48000);
     for (int64_t at = first; at < first + int64_t(seconds * 48000); at += kBuffer) {
         for (uint32_t i = 0; i < kBuffer; ++i)
-            buffer[i] = 0.5f * float(std::sin(2 * M_PI * 440 * double(at + i) / 48000));
+            buffer[i] = (beats && (at + i) / 12000 % 2 ? 0.01f : 0.5f) *
+                        float(std::sin(2 * M_PI * 440 * double(at + i) / 48000));
         const float* planes[] = {buffer.data()};
         if (!writer.encodeBuffer(planes, kBuffer))
             return {};
     }
     writer.close();
+    if (peaks)
+        *peaks = writer.takeEnvelope();
     return path;
 }
 
 } // namespace
+
+// The waveform the writer saw is the one a decoder finds in the file, also
+// once a continuation is joined on: drawn on a wide strip they differ by
+// less than a pixel. A file long enough for two decoding threads gives what
+// one thread does.
+TEST(EngineFiles, WrittenPeaksMatchTheDecodedFileAlsoAfterAJoin)
+{
+    QTemporaryDir files;
+    qputenv("XDG_CACHE_HOME", files.filePath("cache").toUtf8());
+    for (const auto& [rate, seconds] : {std::pair{44100, 1.1}, {11025, 4.3}, {22050, 61.1}}) {
+        SCOPED_TRACE(QStringLiteral("%1 Hz, %2 s").arg(rate).arg(seconds).toStdString());
+        const QString name = QStringLiteral("Beats %1").arg(rate);
+        PeakEnvelope peaks, part;
+        const QString first = record(files, name + ".m4a", rate, seconds, 0, true, &peaks);
+        const QString next = record(files, name + " 1.m4a", rate, 1.1, seconds, true, &part);
+        const std::vector<float> decoded = WaveformPeaks::compute(first);
+        EXPECT_LT(drawnDistance(peaks.buckets(WaveformPeaks::kBuckets), decoded, 1600, 48), 1.0);
+        if (seconds > 60) {
+            EXPECT_LT(drawnDistance(WaveformPeaks::measure(first, nullptr, 1).buckets(4096),
+                                    decoded, 1600, 48),
+                      0.05);
+        }
+
+        std::unique_ptr<QTMovie> recording = QTMovie::movieWithFile(first);
+        std::unique_ptr<QTMovie> continuation = QTMovie::movieWithFile(next);
+        ASSERT_TRUE(recording && continuation);
+        recording->setEditable(true);
+        continuation->setSelection(QTMakeTimeRange(QTMakeTime(0, rate), continuation->duration()));
+        ASSERT_TRUE(recording->appendSelectionFromMovie(*continuation));
+        const QString joined = files.filePath(name + ".tmp");
+        ASSERT_TRUE(recording->writeToFile(joined, {.flatten = true}));
+        ASSERT_TRUE(WaveformCache::storeJoined(joined, peaks, part, 1024, rate));
+        EXPECT_LT(
+            drawnDistance(*WaveformCache::load(joined), WaveformPeaks::compute(joined), 1600, 48),
+            1.0);
+    }
+    qunsetenv("XDG_CACHE_HOME");
+}
 
 // A recording continued later, of one steady tone: the join plays as one
 // take, with no silence from the encoder's delay or padding and no click,

@@ -169,3 +169,26 @@ double frequencyAt(const QString& path, double from, double length)
 {
     return DecodedAudio::decode(path).frequencyAt(from, length);
 }
+
+double drawnDistance(const std::vector<float>& a, const std::vector<float>& b, int columns,
+                     int height)
+{
+    const auto drawn = [&](const std::vector<float>& peaks) {
+        std::vector<float> out(size_t(columns), 0.0f);
+        const size_t n = peaks.size();
+        for (size_t c = 0; c < out.size() && n > 0; ++c) {
+            const size_t first = c * n / out.size();
+            const size_t last = std::max(first + 1, (c + 1) * n / out.size());
+            out[c] = *std::max_element(peaks.begin() + long(first), peaks.begin() + long(last));
+        }
+        const float loudest = std::max(*std::max_element(out.begin(), out.end()), 0.05f);
+        for (float& v : out)
+            v = std::sqrt(v / loudest) * float(height / 2.0 - 2);
+        return out;
+    };
+    const std::vector<float> x = drawn(a), y = drawn(b);
+    double distance = 0;
+    for (size_t c = 0; c < x.size(); ++c)
+        distance = std::max(distance, double(std::fabs(x[c] - y[c])));
+    return distance;
+}

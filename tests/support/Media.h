@@ -56,3 +56,10 @@ struct DecodedAudio
 
 // The frequency of the tone in a stretch of a file, in seconds.
 double frequencyAt(const QString& path, double from, double length);
+
+// How far apart two peak envelopes (0 to 1, of any counts) are drawn on a
+// waveform strip of the given columns and height, each scaled to its loudest
+// column as the strip scales it: the largest difference of a column's half
+// height, in pixels.
+double drawnDistance(const std::vector<float>& a, const std::vector<float>& b, int columns,
+                     int height);
