@@ -5,6 +5,7 @@
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
+#include "media/FileBatch.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
 
@@ -13,6 +14,7 @@
 #include <QLabel>
 #include <cmath>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -55,24 +57,22 @@ void RecorderAppDelegate::split()
     const double step = 100.0 / static_cast<double>(cuts.size() + 1);
     RecGroup* target = item->parent()->asGroup();
 
+    // The pieces are written first and take their names together, so the
+    // disk is waited on once rather than once a piece; until then their
+    // names are held here.
+    FileBatch batch;
     const auto fragmentPath = [&] {
         return folder + "/" + TitleRules::firstFree(base + " ", ".m4a", [&](const QString& name) {
-                   return isPathTaken(folder + "/" + name);
+                   return isPathTaken(folder + "/" + name) || batch.contains(folder + "/" + name);
                });
     };
-    const auto addPiece = [&](const QString& piecePath, const QString& note) {
-        auto piece = m_outlineController->createNewItem();
-        piece->setTitle(QFileInfo(piecePath).completeBaseName());
-        piece->setDate(item->date());
-        piece->setDescr(note.isEmpty() ? item->descr() : note + "\n" + item->descr());
-        piece->setDuration(fileDuration(piecePath));
-        m_outlineController->addToSelection(m_outlineController->addItem(std::move(piece), target));
+    struct Piece
+    {
+        QString path;
+        QString note;
     };
-    const auto fail = [&] {
-        m_progressPanel->endSheet();
-        QnMessageBox(tr("Unable to split recording"));
-    };
-
+    std::vector<Piece> pieces;
+    bool failed = false;
     int i = 0;
     float p = 0;
     QString note;
@@ -83,24 +83,40 @@ void RecorderAppDelegate::split()
         const float len = end - p;
         if (len <= 0)
             continue;
-        if (!saveFragmentOf(path, p, len, piecePath))
-            return fail();
+        if (!saveFragmentOf(path, p, len, piecePath, &batch)) {
+            failed = true;
+            break;
+        }
         m_progressPanel->setProgress(i * step);
-        addPiece(piecePath, note);
+        pieces.push_back({piecePath, note});
         note = mark->descr();
         p = end;
     }
-    if (total - p > kMinPieceSeconds) {
+    if (!failed && total - p > kMinPieceSeconds) {
         const QString piecePath = fragmentPath();
-        if (!saveFragmentOf(path, p, -1, piecePath))
-            return fail();
-        addPiece(piecePath, note);
+        failed = !saveFragmentOf(path, p, -1, piecePath, &batch);
+        if (!failed)
+            pieces.push_back({piecePath, note});
+    }
+    // The pieces made before a failure are kept.
+    const auto named = static_cast<size_t>(batch.commit());
+    failed = failed || named < pieces.size();
+    pieces.resize(std::min(named, pieces.size()));
+    for (const Piece& piece : pieces) {
+        auto made = m_outlineController->createNewItem();
+        made->setTitle(QFileInfo(piece.path).completeBaseName());
+        made->setDate(item->date());
+        made->setDescr(piece.note.isEmpty() ? item->descr() : piece.note + "\n" + item->descr());
+        made->setDuration(fileDuration(piece.path));
+        m_outlineController->addToSelection(m_outlineController->addItem(std::move(made), target));
     }
     m_progressPanel->endSheet();
+    if (failed)
+        QnMessageBox(tr("Unable to split recording"));
 }
 
 bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float len,
-                                         const QString& destination)
+                                         const QString& destination, FileBatch* batch)
 {
     if (path.isNull() || !QFileInfo(path).isFile() || pos < 0 || len == 0 || (len < 0 && len != -1))
         return false;
@@ -135,5 +151,6 @@ bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float l
     }
     QTMovie::WriteAttributes attributes;
     attributes.flatten = true;
+    attributes.batch = batch;
     return movie->writeToFile(destination, attributes);
 }

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+class FileBatch;
 class Mp4AudioWriter;
 class ChainReader;
 
@@ -41,8 +42,9 @@ public:
     // machine has cores, up to 2.
     void setThreads(int threads) { m_threads = threads; }
 
-    // Answers an error text, empty on success.
-    QString write(const QString& destination);
+    // Answers an error text, empty on success. Given a batch, the file
+    // takes its name when the batch is committed.
+    QString write(const QString& destination, FileBatch* batch = nullptr);
 
     // Samples the encoder needs before and after a stretch it replaces in
     // the middle of a file, so that its frames overlap the copied ones as

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/Mp4AudioWriter.h"
 
+#include "media/FileBatch.h"
+
+#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <limits>
@@ -96,7 +99,10 @@ bool needs64(int64_t value)
 
 } // namespace
 
-Mp4AudioWriter::Mp4AudioWriter(const QString& destination) : m_file(destination) {}
+Mp4AudioWriter::Mp4AudioWriter(const QString& destination)
+    : m_file(std::make_unique<QSaveFile>(destination))
+{
+}
 
 Mp4AudioWriter::~Mp4AudioWriter() = default;
 
@@ -104,9 +110,9 @@ bool Mp4AudioWriter::open(const Format& format)
 {
     m_format = format;
     if (format.sampleRate <= 0 || format.channels <= 0 || format.config.isEmpty() ||
-        !m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        !m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    m_fd = m_file.handle();
+    m_fd = m_file->handle();
     Boxes head;
     head.open("ftyp");
     head.tag("M4A ");
@@ -367,7 +373,7 @@ QByteArray Mp4AudioWriter::movieBox(int64_t skip, int64_t length, int64_t dataSt
     return b.data();
 }
 
-bool Mp4AudioWriter::finish(int64_t skip, int64_t length)
+bool Mp4AudioWriter::finish(int64_t skip, int64_t length, FileBatch* batch)
 {
     if (m_fd < 0 || m_failed || m_sizes.empty() || skip < 0 || length <= 0)
         return false;
@@ -380,5 +386,8 @@ bool Mp4AudioWriter::finish(int64_t skip, int64_t length)
     if (::pwrite(m_fd, size.data().constData(), 8, kFileTypeSize + 8) != 8)
         return false;
     m_fd = -1;
-    return m_file.commit();
+    if (!batch)
+        return m_file->commit();
+    batch->add(std::move(m_file));
+    return true;
 }
