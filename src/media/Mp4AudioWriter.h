@@ -44,12 +44,14 @@ public:
 
 private:
     bool writeAll(const char* data, int64_t size);
+    bool flushPackets();
     QByteArray movieBox(int64_t skip, int64_t length, int64_t dataStart) const;
 
     std::unique_ptr<QSaveFile> m_file;
     Format m_format;
     int m_fd = -1;
     std::vector<int32_t> m_sizes;
+    std::vector<char> m_pending; // packets not written yet
     int64_t m_dataBytes = 0;
     bool m_failed = false;
 };
