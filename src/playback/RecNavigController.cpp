@@ -106,8 +106,14 @@ void RecNavigController::setCurrentFile(GeneralRecItem* item)
 
 void RecNavigController::adoptMovie(std::unique_ptr<QTMovie> movie)
 {
-    if (!movie || !waitUntilLoaded(*movie))
+    if (!movie || !waitUntilLoaded(*movie)) {
+        // A file that does not open has no length to place marks on.
+        if (!m_isRecordMode) {
+            m_movieDuration.timeValue = 0;
+            updateNotes();
+        }
         return;
+    }
     m_movie = std::move(movie);
     // While recording, the length follows the clock.
     if (m_isRecordMode)

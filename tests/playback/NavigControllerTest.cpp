@@ -132,6 +132,10 @@ TEST_F(NavigController, WithoutAMovieMarksAreKeptButNotPlacedAndNothingPlays)
     c.scrubAudio(area.slider);
     EXPECT_FALSE(c.playingNow());
     EXPECT_EQ(broken.duration(), 4.0);
+    // Nor is the length from the library a place for its marks.
+    broken.addMarkAtTime(1.0f, "", 0);
+    c.updateNotes();
+    EXPECT_TRUE(area.strip->noteRect(&area.strip->notes()->front()).isEmpty());
 }
 
 TEST_F(NavigController, PlaysWithTheSliderAndClockFollowingAndStopsAtTheEnd)
