@@ -22,14 +22,13 @@ bool FileBatch::contains(const QString& path) const
 
 int FileBatch::commit()
 {
-    // One sync writes every file's data and the journal once; a failure here
-    // is left to each file's own sync below, which names no file it cannot
-    // bring to the disk.
-    if (!m_files.empty())
-        ::syncfs(m_files.front()->handle());
+    // One sync writes every file's data and the journal once; where it
+    // fails, each file is synced on its own, and a file that cannot be is
+    // not named (its own commit does not say when its sync failed).
+    const bool synced = m_files.empty() || ::syncfs(m_files.front()->handle()) == 0;
     int named = 0;
     for (const auto& file : m_files) {
-        if (!file->commit())
+        if ((!synced && ::fdatasync(file->handle()) != 0) || !file->commit())
             break;
         ++named;
     }

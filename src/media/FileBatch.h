@@ -11,8 +11,9 @@ class QSaveFile;
 // together. Each waits, written but unnamed, until commit() brings the data
 // of all of them to the disk with one sync of the file system (instead of
 // one flush per file, each waiting on the disk) and then names them in the
-// order they were added; each file's own sync before its rename still
-// catches a disk that failed. Files never committed are removed.
+// order they were added. Where that sync fails each file is synced on its
+// own, and one that cannot be keeps no name. Files never committed are
+// removed.
 // One thread at a time.
 class FileBatch
 {
