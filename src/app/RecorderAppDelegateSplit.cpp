@@ -6,6 +6,7 @@
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
 #include "media/FileBatch.h"
+#include "media/MediaProber.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
 
@@ -38,7 +39,10 @@ void RecorderAppDelegate::split()
         return;
     // Marks may lie beyond the end of a recording that was shortened; a cut
     // there ends the last piece at the true end.
-    const double total = fileDuration(path);
+    // The file is measured once; every piece is cut from that measure.
+    const MediaInfoPtr source = QFileInfo(path).isFile() ? MediaProber::probe(path) : nullptr;
+    const double total =
+        source && source->sampleRate > 0 ? double(source->durationSamples) / source->sampleRate : 0;
     if (total <= 0) {
         QnMessageBox(tr("Unable to split recording"));
         return;
@@ -83,7 +87,7 @@ void RecorderAppDelegate::split()
         const float len = end - p;
         if (len <= 0)
             continue;
-        if (!saveFragmentOf(path, p, len, piecePath, &batch)) {
+        if (!saveFragmentOf(path, p, len, piecePath, &batch, source)) {
             failed = true;
             break;
         }
@@ -94,7 +98,7 @@ void RecorderAppDelegate::split()
     }
     if (!failed && total - p > kMinPieceSeconds) {
         const QString piecePath = fragmentPath();
-        failed = !saveFragmentOf(path, p, -1, piecePath, &batch);
+        failed = !saveFragmentOf(path, p, -1, piecePath, &batch, source);
         if (!failed)
             pieces.push_back({piecePath, note});
     }
@@ -116,13 +120,15 @@ void RecorderAppDelegate::split()
 }
 
 bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float len,
-                                         const QString& destination, FileBatch* batch)
+                                         const QString& destination, FileBatch* batch,
+                                         const MediaInfoPtr& source)
 {
     if (path.isNull() || !QFileInfo(path).isFile() || pos < 0 || len == 0 || (len < 0 && len != -1))
         return false;
     if (destination.isNull() || isPathTaken(destination))
         return false;
-    std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(path);
+    std::unique_ptr<QTMovie> movie = source && source->path == path ? QTMovie::movieWithInfo(source)
+                                                                    : QTMovie::movieWithFile(path);
     if (!movie || movie->loadState() != QTMovie::kLoadStateComplete)
         return false;
     const int32_t scale = movie->timeScale();
