@@ -1,21 +1,27 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a one-hour recording at 20 marks, and importing a folder of 100
 // one-minute MP3 files, through the application controller; each against
-// the same work done by the ffmpeg command in a shell loop.
+// the same work done by the ffmpeg command in a shell loop. And how long the
+// main thread stops when a three-hour recording is chosen in the outline.
 #include "app/QnMessageBox.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
+#include "playback/RecNavigatorView.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
 
 namespace {
 
@@ -161,6 +167,95 @@ BENCHMARK(Import100Mp3_FfmpegLoop)
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1)
     ->Repetitions(2);
+
+double threadCpuSeconds()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return now.tv_sec + now.tv_nsec * 1e-9;
+}
+
+// A three-hour recording as the recorder writes it (a fragment a second),
+// kept in $VT_BENCH_DATA between runs as the media benchmark keeps it.
+QString threeHourRecording()
+{
+    const char* data = std::getenv("VT_BENCH_DATA");
+    const QString folder = data ? QString::fromLocal8Bit(data) : "/tmp/voicetray-bench-media";
+    const QString path = folder + "/engine-10800s.m4a";
+    if (QFile::exists(path))
+        return path;
+    QDir().mkpath(folder);
+    const QString partial = path + ".part.m4a";
+    if (!run("ffmpeg",
+             {"-v", "error", "-y", "-f", "lavfi", "-i", "sine=frequency=440:duration=10800", "-ac",
+              "1", "-c:a", "aac", "-movflags", "+frag_keyframe+empty_moov+default_base_moof",
+              "-frag_duration", "1000000", partial}) ||
+        !QFile::rename(partial, path))
+        return {};
+    return path;
+}
+
+// The longest time the main thread does not come back to its event loop,
+// from choosing the recording until its movie is open and its waveform
+// shown, seen by a timer that asks to run every millisecond.
+void ChooseThreeHourRecording_VoiceTray(benchmark::State& state)
+{
+    const QString source = threeHourRecording();
+    if (source.isEmpty()) {
+        state.SkipWithError("no input");
+        return;
+    }
+    for (auto _ : state) {
+        const QString library = freshLibrary("choose");
+        QFile::copy(source, library + "/Long.m4a");
+        RecOutlineController* outline = g_app->outlineController();
+        auto owned = outline->createNewItem();
+        RecItem* item = owned.get();
+        item->setTitle("Long");
+        item->setDuration(10800);
+        outline->addItem(std::move(owned), outline->mainGroup());
+        outline->deselectAll();
+        QCoreApplication::processEvents();
+
+        QElapsedTimer clock;
+        clock.start();
+        qint64 last = 0;
+        qint64 longest = 0;
+        // The same in the main thread's own CPU time, which the load of the
+        // machine does not stretch.
+        double lastCpu = threadCpuSeconds();
+        double longestCpu = 0;
+        QTimer probe;
+        probe.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&probe, &QTimer::timeout, [&] {
+            const qint64 now = clock.nsecsElapsed();
+            longest = std::max(longest, now - last);
+            last = now;
+            const double cpu = threadCpuSeconds();
+            longestCpu = std::max(longestCpu, cpu - lastCpu);
+            lastCpu = cpu;
+        });
+        probe.start(1);
+        QTimer::singleShot(5, [&] { outline->selectItem(item); });
+        RecNavigController* player = g_app->recNavigController();
+        const auto done = [&] {
+            return player->currentFile() == item && !player->isOpening() &&
+                   !g_app->recNavigatorView()->waveformColumns(4).empty();
+        };
+        while (!done() && clock.elapsed() < 120000)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        state.SetIterationTime(longest * 1e-9);
+        state.counters["open_ms"] = clock.elapsed();
+        state.counters["longest_cpu_ms"] = longestCpu * 1000;
+        if (!done())
+            state.SkipWithError("the recording did not open");
+    }
+}
+BENCHMARK(ChooseThreeHourRecording_VoiceTray)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->Repetitions(3);
 
 } // namespace
 

@@ -31,6 +31,7 @@
 class CustomView;
 class DescrPanel;
 class DescrPanelController;
+class FileBatch;
 class PreferencesView;
 class GeneralRecItem;
 class KvSoundFileRecorder;
@@ -158,7 +159,10 @@ public:
     void split();
     // Writes the part of the file from pos for len seconds (-1: to the end)
     // to a new file, copying the compressed audio; refuses a taken destination.
-    bool saveFragmentOf(const QString& path, float pos, float len, const QString& destination);
+    // Given a batch, the new file takes its name when the batch is committed;
+    // given the file's measure, it is not measured again.
+    bool saveFragmentOf(const QString& path, float pos, float len, const QString& destination,
+                        FileBatch* batch = nullptr, const MediaInfoPtr& source = nullptr);
     // The sheet over the pop-up window that shows the progress of a split or of conversions.
     ProgressSheet* progressPanel() const { return m_progressPanel.get(); }
     QProgressBar* progressBar() const { return m_progressPanel->progressBar(); }

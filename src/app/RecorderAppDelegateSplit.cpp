@@ -5,6 +5,8 @@
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
+#include "media/FileBatch.h"
+#include "media/MediaProber.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
 
@@ -13,6 +15,7 @@
 #include <QLabel>
 #include <cmath>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -36,7 +39,10 @@ void RecorderAppDelegate::split()
         return;
     // Marks may lie beyond the end of a recording that was shortened; a cut
     // there ends the last piece at the true end.
-    const double total = fileDuration(path);
+    // The file is measured once; every piece is cut from that measure.
+    const MediaInfoPtr source = QFileInfo(path).isFile() ? MediaProber::probe(path) : nullptr;
+    const double total =
+        source && source->sampleRate > 0 ? double(source->durationSamples) / source->sampleRate : 0;
     if (total <= 0) {
         QnMessageBox(tr("Unable to split recording"));
         return;
@@ -55,24 +61,22 @@ void RecorderAppDelegate::split()
     const double step = 100.0 / static_cast<double>(cuts.size() + 1);
     RecGroup* target = item->parent()->asGroup();
 
+    // The pieces are written first and take their names together, so the
+    // disk is waited on once rather than once a piece; until then their
+    // names are held here.
+    FileBatch batch;
     const auto fragmentPath = [&] {
         return folder + "/" + TitleRules::firstFree(base + " ", ".m4a", [&](const QString& name) {
-                   return isPathTaken(folder + "/" + name);
+                   return isPathTaken(folder + "/" + name) || batch.contains(folder + "/" + name);
                });
     };
-    const auto addPiece = [&](const QString& piecePath, const QString& note) {
-        auto piece = m_outlineController->createNewItem();
-        piece->setTitle(QFileInfo(piecePath).completeBaseName());
-        piece->setDate(item->date());
-        piece->setDescr(note.isEmpty() ? item->descr() : note + "\n" + item->descr());
-        piece->setDuration(fileDuration(piecePath));
-        m_outlineController->addToSelection(m_outlineController->addItem(std::move(piece), target));
+    struct Piece
+    {
+        QString path;
+        QString note;
     };
-    const auto fail = [&] {
-        m_progressPanel->endSheet();
-        QnMessageBox(tr("Unable to split recording"));
-    };
-
+    std::vector<Piece> pieces;
+    bool failed = false;
     int i = 0;
     float p = 0;
     QString note;
@@ -83,30 +87,48 @@ void RecorderAppDelegate::split()
         const float len = end - p;
         if (len <= 0)
             continue;
-        if (!saveFragmentOf(path, p, len, piecePath))
-            return fail();
+        if (!saveFragmentOf(path, p, len, piecePath, &batch, source)) {
+            failed = true;
+            break;
+        }
         m_progressPanel->setProgress(i * step);
-        addPiece(piecePath, note);
+        pieces.push_back({piecePath, note});
         note = mark->descr();
         p = end;
     }
-    if (total - p > kMinPieceSeconds) {
+    if (!failed && total - p > kMinPieceSeconds) {
         const QString piecePath = fragmentPath();
-        if (!saveFragmentOf(path, p, -1, piecePath))
-            return fail();
-        addPiece(piecePath, note);
+        failed = !saveFragmentOf(path, p, -1, piecePath, &batch, source);
+        if (!failed)
+            pieces.push_back({piecePath, note});
+    }
+    // The pieces made before a failure are kept.
+    const auto named = static_cast<size_t>(batch.commit());
+    failed = failed || named < pieces.size();
+    pieces.resize(std::min(named, pieces.size()));
+    for (const Piece& piece : pieces) {
+        auto made = m_outlineController->createNewItem();
+        made->setTitle(QFileInfo(piece.path).completeBaseName());
+        made->setDate(item->date());
+        made->setDescr(piece.note.isEmpty() ? item->descr() : piece.note + "\n" + item->descr());
+        made->setDuration(fileDuration(piece.path));
+        m_outlineController->addToSelection(m_outlineController->addItem(std::move(made), target));
     }
     m_progressPanel->endSheet();
+    if (failed)
+        QnMessageBox(tr("Unable to split recording"));
 }
 
 bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float len,
-                                         const QString& destination)
+                                         const QString& destination, FileBatch* batch,
+                                         const MediaInfoPtr& source)
 {
     if (path.isNull() || !QFileInfo(path).isFile() || pos < 0 || len == 0 || (len < 0 && len != -1))
         return false;
     if (destination.isNull() || isPathTaken(destination))
         return false;
-    std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(path);
+    std::unique_ptr<QTMovie> movie = source && source->path == path ? QTMovie::movieWithInfo(source)
+                                                                    : QTMovie::movieWithFile(path);
     if (!movie || movie->loadState() != QTMovie::kLoadStateComplete)
         return false;
     const int32_t scale = movie->timeScale();
@@ -135,5 +157,6 @@ bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float l
     }
     QTMovie::WriteAttributes attributes;
     attributes.flatten = true;
+    attributes.batch = batch;
     return movie->writeToFile(destination, attributes);
 }

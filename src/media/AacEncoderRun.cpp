@@ -36,6 +36,15 @@ bool AacEncoderRun::open(Sink sink)
         return false;
     }
     m_delay = m_encoder->initial_padding;
+    AVFrame* frame = m_frame.get();
+    frame->nb_samples = kFrameSize;
+    frame->format = AV_SAMPLE_FMT_FLTP;
+    frame->sample_rate = m_rate;
+    if (av_channel_layout_copy(&frame->ch_layout, &m_encoder->ch_layout) < 0 ||
+        av_frame_get_buffer(frame, 0) < 0) {
+        m_encoder.reset();
+        return false;
+    }
     return true;
 }
 
@@ -68,13 +77,13 @@ bool AacEncoderRun::encodeFrames(bool flush)
         if (available == 0 || (available < kFrameSize && !flush))
             break;
         const int count = static_cast<int>(std::min<size_t>(available, kFrameSize));
+        // The frame's buffer is made once and used again; the encoder
+        // copies what it keeps.
         AVFrame* frame = m_frame.get();
-        frame->nb_samples = count;
-        frame->format = AV_SAMPLE_FMT_FLTP;
-        frame->sample_rate = m_rate;
-        if (av_channel_layout_copy(&frame->ch_layout, &m_encoder->ch_layout) < 0 ||
-            av_frame_get_buffer(frame, 0) < 0)
+        frame->nb_samples = kFrameSize;
+        if (av_frame_make_writable(frame) < 0)
             return false;
+        frame->nb_samples = count;
         const float* in = m_fifo.data() + m_fifoStart;
         for (int c = 0; c < m_channels; ++c) {
             auto* plane = reinterpret_cast<float*>(frame->extended_data[c]);
@@ -85,7 +94,6 @@ bool AacEncoderRun::encodeFrames(bool flush)
         m_fed += count;
         m_fifoStart += static_cast<size_t>(count) * m_channels;
         ok = send(frame);
-        av_frame_unref(frame);
     }
     // Drop what was used once it is a good part of the buffer.
     if (m_fifoStart > 0 && m_fifoStart * 2 >= m_fifo.size()) {

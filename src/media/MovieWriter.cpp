@@ -97,7 +97,7 @@ MovieWriter::MovieWriter(std::vector<MovieSegment> segments, int sampleRate, int
 
 MovieWriter::~MovieWriter() = default;
 
-QString MovieWriter::write(const QString& destination)
+QString MovieWriter::write(const QString& destination, FileBatch* batch)
 {
     if (m_segments.empty() || m_rate <= 0 || m_channels <= 0)
         return QStringLiteral("There is no audio to write");
@@ -116,7 +116,7 @@ QString MovieWriter::write(const QString& destination)
     if (!out.open({m_rate, m_channels, m_output.extradata}))
         return QStringLiteral("Unable to create the file");
     error = writePieces(out);
-    if (error.isEmpty() && !out.finish(m_skip, m_length))
+    if (error.isEmpty() && !out.finish(m_skip, m_length, batch))
         error = QStringLiteral("Unable to write the file");
     return error;
 }

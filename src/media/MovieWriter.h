@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+class FileBatch;
 class Mp4AudioWriter;
 class ChainReader;
 
@@ -46,8 +47,9 @@ public:
     // thread gets them; otherwise it is left empty.
     void setPeaks(PeakEnvelope* peaks) { m_peaks = peaks; }
 
-    // Answers an error text, empty on success.
-    QString write(const QString& destination);
+    // Answers an error text, empty on success. Given a batch, the file
+    // takes its name when the batch is committed.
+    QString write(const QString& destination, FileBatch* batch = nullptr);
 
     // Samples the encoder needs before and after a stretch it replaces in
     // the middle of a file, so that its frames overlap the copied ones as

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/Mp4AudioWriter.h"
 
+#include "media/FileBatch.h"
+
+#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 #include <limits>
@@ -13,6 +16,8 @@ constexpr int kFrameSize = 1024;
 // Packets per chunk of the sample table: about a second and a half at 44.1 kHz.
 constexpr int kChunkPackets = 64;
 constexpr int64_t kCopyStep = 8 << 20;
+// Packets are written in blocks, not a system call for every 23 ms of sound.
+constexpr size_t kWriteBlock = 256 << 10;
 constexpr uint32_t kUnity = 0x00010000;
 constexpr int kFileTypeSize = 28;
 constexpr int kDataHeaderSize = 16;
@@ -96,7 +101,10 @@ bool needs64(int64_t value)
 
 } // namespace
 
-Mp4AudioWriter::Mp4AudioWriter(const QString& destination) : m_file(destination) {}
+Mp4AudioWriter::Mp4AudioWriter(const QString& destination)
+    : m_file(std::make_unique<QSaveFile>(destination))
+{
+}
 
 Mp4AudioWriter::~Mp4AudioWriter() = default;
 
@@ -104,9 +112,9 @@ bool Mp4AudioWriter::open(const Format& format)
 {
     m_format = format;
     if (format.sampleRate <= 0 || format.channels <= 0 || format.config.isEmpty() ||
-        !m_file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
+        !m_file->open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return false;
-    m_fd = m_file.handle();
+    m_fd = m_file->handle();
     Boxes head;
     head.open("ftyp");
     head.tag("M4A ");
@@ -139,9 +147,19 @@ bool Mp4AudioWriter::writeAll(const char* data, int64_t size)
     return !m_failed;
 }
 
+bool Mp4AudioWriter::flushPackets()
+{
+    const bool ok = writeAll(m_pending.data(), static_cast<int64_t>(m_pending.size()));
+    m_pending.clear();
+    return ok;
+}
+
 bool Mp4AudioWriter::addPacket(const uint8_t* data, int size)
 {
-    if (m_fd < 0 || size <= 0 || !writeAll(reinterpret_cast<const char*>(data), size))
+    if (m_fd < 0 || size <= 0 || m_failed)
+        return false;
+    m_pending.insert(m_pending.end(), data, data + size);
+    if (m_pending.size() >= kWriteBlock && !flushPackets())
         return false;
     m_sizes.push_back(size);
     m_dataBytes += size;
@@ -150,7 +168,7 @@ bool Mp4AudioWriter::addPacket(const uint8_t* data, int size)
 
 bool Mp4AudioWriter::copyPackets(int fd, int64_t offset, const std::vector<int32_t>& sizes)
 {
-    if (m_fd < 0 || m_failed)
+    if (m_fd < 0 || m_failed || !flushPackets())
         return false;
     int64_t left = 0;
     for (const int32_t size : sizes)
@@ -367,18 +385,21 @@ QByteArray Mp4AudioWriter::movieBox(int64_t skip, int64_t length, int64_t dataSt
     return b.data();
 }
 
-bool Mp4AudioWriter::finish(int64_t skip, int64_t length)
+bool Mp4AudioWriter::finish(int64_t skip, int64_t length, FileBatch* batch)
 {
     if (m_fd < 0 || m_failed || m_sizes.empty() || skip < 0 || length <= 0)
         return false;
     const int64_t dataStart = kFileTypeSize + kDataHeaderSize;
     const QByteArray movie = movieBox(skip, length, dataStart);
-    if (!writeAll(movie.constData(), movie.size()))
+    if (!flushPackets() || !writeAll(movie.constData(), movie.size()))
         return false;
     Boxes size;
     size.u64(static_cast<uint64_t>(kDataHeaderSize + m_dataBytes));
     if (::pwrite(m_fd, size.data().constData(), 8, kFileTypeSize + 8) != 8)
         return false;
     m_fd = -1;
-    return m_file.commit();
+    if (!batch)
+        return m_file->commit();
+    batch->add(std::move(m_file));
+    return true;
 }

@@ -2,10 +2,13 @@
 #pragma once
 
 #include <QByteArray>
-#include <QSaveFile>
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+class FileBatch;
+class QSaveFile;
 
 // Writes one AAC track as an MPEG-4 audio file (.m4a): the packets go into
 // the media data as they come, copied straight from other files where they
@@ -35,17 +38,20 @@ public:
     bool copyPackets(int fd, int64_t offset, const std::vector<int32_t>& sizes);
     // Writes the index and puts the file in place. The first skip samples
     // are the encoder's delay (or the lead before a cut), and the file plays
-    // length samples from there.
-    bool finish(int64_t skip, int64_t length);
+    // length samples from there. Given a batch, the file is handed to it
+    // and takes its name when the batch is committed.
+    bool finish(int64_t skip, int64_t length, FileBatch* batch = nullptr);
 
 private:
     bool writeAll(const char* data, int64_t size);
+    bool flushPackets();
     QByteArray movieBox(int64_t skip, int64_t length, int64_t dataStart) const;
 
-    QSaveFile m_file;
+    std::unique_ptr<QSaveFile> m_file;
     Format m_format;
     int m_fd = -1;
     std::vector<int32_t> m_sizes;
+    std::vector<char> m_pending; // packets not written yet
     int64_t m_dataBytes = 0;
     bool m_failed = false;
 };

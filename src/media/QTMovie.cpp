@@ -28,8 +28,11 @@ std::unique_ptr<QTMovie> QTMovie::movieWithFile(const QString& path, QString* er
     MediaInfoPtr info = MediaProber::probe(path, &failure);
     if (error)
         *error = failure;
-    if (!info)
-        return nullptr;
+    return info ? movieWithInfo(std::move(info)) : nullptr;
+}
+
+std::unique_ptr<QTMovie> QTMovie::movieWithInfo(MediaInfoPtr info)
+{
     return std::unique_ptr<QTMovie>(new QTMovie(std::move(info)));
 }
 
@@ -221,6 +224,6 @@ bool QTMovie::writeToFile(const QString& path, const WriteAttributes& attributes
     const int rate =
         first.codecId == AV_CODEC_ID_AAC ? m_timeScale : MovieExporter::outputRate(m_timeScale);
     MovieWriter writer(m_segments, rate, std::clamp(m_channels, 1, kMaxChannels));
-    m_lastError = writer.write(path);
+    m_lastError = writer.write(path, attributes.batch);
     return m_lastError.isEmpty();
 }

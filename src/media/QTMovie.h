@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+class FileBatch;
 class MoviePlayer;
 
 // An audio file opened for playing and editing. Its time scale is the sample
@@ -29,6 +30,9 @@ public:
         bool flatten = false;     // one self-contained file
         bool exportMovie = false; // convert with exportType instead
         quint32 exportType = 0;
+        // A flattened file waits in the batch and takes its name when the
+        // batch is committed.
+        FileBatch* batch = nullptr;
     };
 
     // Called during a long write; answering false cancels it.
@@ -41,6 +45,8 @@ public:
     // missing, empty, damaged, not audio or holds no sample. The movie is
     // fully loaded when it is returned.
     static std::unique_ptr<QTMovie> movieWithFile(const QString& path, QString* error = nullptr);
+    // A movie of a file measured already (on any thread, by MediaProber).
+    static std::unique_ptr<QTMovie> movieWithInfo(MediaInfoPtr info);
     // Length of a file in seconds; 0 for anything that does not open.
     static double fileDuration(const QString& path);
 

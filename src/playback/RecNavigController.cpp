@@ -12,7 +12,9 @@
 #include <algorithm>
 #include <limits>
 
-RecNavigController::RecNavigController(QObject* parent) : QObject(parent)
+RecNavigController::RecNavigController(QObject* parent)
+    : QObject(parent),
+      m_opener([this](std::unique_ptr<QTMovie> movie) { adoptMovie(std::move(movie)); })
 {
     m_timer.setInterval(kPlaybackInterval);
     connect(&m_timer, &QTimer::timeout, this, &RecNavigController::updateSlider);
@@ -66,6 +68,7 @@ void RecNavigController::setCurrentFile(GeneralRecItem* item)
         if (m_appDelegate)
             path = m_appDelegate->restorePath(rec);
     }
+    m_opener.cancel();
     // An open pop-up belongs to the marks of the recording that goes.
     hideNote();
     if (playingNow())
@@ -91,24 +94,51 @@ void RecNavigController::setCurrentFile(GeneralRecItem* item)
     if (rec && !path.isEmpty() && QFileInfo::exists(path)) {
         if (m_recSlider)
             m_recSlider->setEnabled(true);
-        std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(path);
-        if (movie && waitUntilLoaded(*movie)) {
-            m_movie = std::move(movie);
-            m_movieDuration = m_movie->duration();
-            if (m_movieDuration.timeScale > 0) {
-                const double fileDuration =
-                    double(m_movieDuration.timeValue) / m_movieDuration.timeScale;
-                if (fileDuration != rec->duration()) {
-                    rec->setDuration(fileDuration);
-                    if (m_appDelegate)
-                        m_appDelegate->structChanged();
-                }
-            }
-        }
+        // Until the file is open its marks stand on the length the library knows.
+        if (!m_isRecordMode)
+            m_movieDuration = QTTime{int64_t(rec->duration() * 1000), 1000, 0};
+        m_opener.open(path);
     } else if (m_recSlider) {
         m_recSlider->setEnabled(false);
     }
     updateNotes();
+}
+
+void RecNavigController::adoptMovie(std::unique_ptr<QTMovie> movie)
+{
+    if (!movie || !waitUntilLoaded(*movie)) {
+        // A file that does not open has no length to place marks on.
+        if (!m_isRecordMode) {
+            m_movieDuration.timeValue = 0;
+            updateNotes();
+        }
+        return;
+    }
+    m_movie = std::move(movie);
+    // While recording, the length follows the clock.
+    if (m_isRecordMode)
+        return;
+    m_movieDuration = m_movie->duration();
+    if (m_movieDuration.timeScale > 0 && m_currentRec) {
+        const double fileDuration = double(m_movieDuration.timeValue) / m_movieDuration.timeScale;
+        if (fileDuration != m_currentRec->duration()) {
+            m_currentRec->setDuration(fileDuration);
+            if (m_appDelegate)
+                m_appDelegate->structChanged();
+        }
+    }
+    updateNotes();
+}
+
+void RecNavigController::ensureOpen()
+{
+    m_opener.finish();
+}
+
+QTMovie* RecNavigController::movie()
+{
+    ensureOpen();
+    return m_movie.get();
 }
 
 bool RecNavigController::playingNow() const
@@ -118,6 +148,7 @@ bool RecNavigController::playingNow() const
 
 bool RecNavigController::play()
 {
+    ensureOpen();
     if (!m_movie)
         return false;
     if (playingNow()) {
@@ -196,6 +227,7 @@ float RecNavigController::currentTime() const
 
 void RecNavigController::scrubAudio(SliderWithNotes* sender)
 {
+    ensureOpen();
     if (!m_movie || !sender)
         return;
     const auto timeValue = int64_t(double(m_movieDuration.timeValue) * sender->doubleValue());
@@ -225,6 +257,7 @@ void RecNavigController::checkPlayback()
 
 void RecNavigController::jumpForward()
 {
+    ensureOpen();
     if (!m_movie || m_movieDuration.timeScale == 0)
         return;
     const double duration = QTTimeInSeconds(m_movieDuration);
@@ -236,6 +269,7 @@ void RecNavigController::jumpForward()
 
 void RecNavigController::jumpBackward()
 {
+    ensureOpen();
     if (!m_movie || m_movieDuration.timeScale == 0)
         return;
     jumpTo(std::max(0.0, double(currentTime()) - kJump));
@@ -279,6 +313,7 @@ void RecNavigController::addNoteWithDescr(const QString& descr)
 {
     if (!m_currentRec)
         return;
+    ensureOpen();
     m_currentRec->addMarkAtTime(currentTime(), descr, m_currentRec->createMarkID());
     updateNotes();
     if (m_appDelegate) {
@@ -370,8 +405,9 @@ void RecNavigController::durationTimerFire()
     updateNotes();
 }
 
-double RecNavigController::curFileDuration() const
+double RecNavigController::curFileDuration()
 {
+    ensureOpen();
     if (!m_movie || m_movieDuration.timeScale == 0)
         return 0;
     return double(m_movieDuration.timeValue) / m_movieDuration.timeScale;

@@ -3,6 +3,7 @@
 
 #include "library/RecItem.h"
 #include "media/QTTime.h"
+#include "playback/MovieOpener.h"
 
 #include <QObject>
 #include <QPointer>
@@ -43,9 +44,12 @@ public:
     void setTimeView(TimeView* view) { m_timeView = view; }
 
     // A recording becomes current (a category changes nothing; null closes).
+    // Its file opens in the background; whatever needs the movie before it
+    // is open waits for it.
     void setCurrentFile(GeneralRecItem* item);
     RecItem* currentFile() const { return m_currentRec; }
-    QTMovie* movie() const { return m_movie.get(); }
+    bool isOpening() const { return m_opener.isPending(); }
+    QTMovie* movie();
     QTTime movieDuration() const { return m_movieDuration; }
 
     bool playingNow() const;
@@ -77,7 +81,7 @@ public:
     void durationTimerFire();
     // Hands the level heard now to the strip's live waveform.
     void levelTimerFire();
-    double curFileDuration() const;
+    double curFileDuration();
 
     static QString continueNoteText();
 
@@ -87,6 +91,8 @@ private:
     void startMovie();
     void startPreview();
     static bool waitUntilLoaded(QTMovie& movie);
+    void adoptMovie(std::unique_ptr<QTMovie> movie);
+    void ensureOpen();
 
     PlaybackDelegate* m_appDelegate = nullptr;
     RecNavigatorView* m_recNavigatorView = nullptr;
@@ -94,6 +100,7 @@ private:
     TimeView* m_timeView = nullptr;
     QTimer m_timer;
     std::unique_ptr<QTMovie> m_movie;
+    MovieOpener m_opener;
     QTTime m_movieDuration{0, 1, 0};
     // The library owns the record; it may remove it while it is current.
     QPointer<RecItem> m_currentRec;

@@ -2,6 +2,7 @@
 // Writing audio files: joins, cuts and exports, of files made by the ffmpeg command
 // and of recordings as the engine writes them.
 #include "audio/AacFileWriter.h"
+#include "media/FileBatch.h"
 #include "media/MediaProber.h"
 #include "media/MovieWriter.h"
 #include "media/QTMovie.h"
@@ -10,6 +11,7 @@
 #include "support/Media.h"
 #include "support/TestFiles.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
@@ -138,6 +140,19 @@ TEST_F(MovieEdit, WritingNeverTouchesASourceOrLeavesAHalfFile)
     EXPECT_FALSE(movie->writeToFile(source, {.flatten = true}));
     EXPECT_FALSE(movie->lastError().isEmpty());
     EXPECT_EQ(readFile(source), before);
+    // Files written into a batch appear only when it is committed, and
+    // vanish with a batch that never is.
+    for (const bool commit : {false, true}) {
+        FileBatch batch;
+        for (const char* name : {"a.m4a", "b.m4a"})
+            ASSERT_TRUE(movie->writeToFile(dir.filePath(name), {.flatten = true, .batch = &batch}));
+        EXPECT_FALSE(QFile::exists(dir.filePath("a.m4a")));
+        if (commit) {
+            EXPECT_EQ(batch.commit(), 2);
+        }
+    }
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden),
+              (QStringList{"a.m4a", "b.m4a", "rec.m4a"}));
 
     const QString nowhere = dir.filePath("no such folder/out.m4a");
     EXPECT_FALSE(movie->writeToFile(nowhere, {.flatten = true}));

@@ -11,9 +11,11 @@
 #include "support/TestFiles.h"
 #include "support/Wait.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
+#include <QThreadPool>
 #include <gtest/gtest.h>
 
 namespace {
@@ -130,6 +132,10 @@ TEST_F(NavigController, WithoutAMovieMarksAreKeptButNotPlacedAndNothingPlays)
     c.scrubAudio(area.slider);
     EXPECT_FALSE(c.playingNow());
     EXPECT_EQ(broken.duration(), 4.0);
+    // Nor is the length from the library a place for its marks.
+    broken.addMarkAtTime(1.0f, "", 0);
+    c.updateNotes();
+    EXPECT_TRUE(area.strip->noteRect(&area.strip->notes()->front()).isEmpty());
 }
 
 TEST_F(NavigController, PlaysWithTheSliderAndClockFollowingAndStopsAtTheEnd)
@@ -249,4 +255,26 @@ TEST_F(NavigController, RecordingModeFollowsTheClockAndMarksTheGrowingEnd)
     EXPECT_EQ(area.slider->doubleValue(), 0.0);
     EXPECT_TRUE(area.slider->isEnabled());
     EXPECT_EQ(area.timeView->time(), 0.0f);
+}
+
+TEST_F(NavigController, ARecordingChosenWhileAnotherOpensIsTheOneThatEndsUpOpen)
+{
+    RecItem& first = recording("long.m4a", 1.0);
+    RecItem& second = recording("ten.m4a", 1.0);
+    c.setCurrentFile(&first);
+    c.setCurrentFile(&second);
+    ASSERT_TRUE(waitUntil([&] { return !c.isOpening(); }));
+    // Whatever the first file's measuring still had to say is dropped.
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    ASSERT_NE(c.movie(), nullptr);
+    EXPECT_EQ(c.movie()->fileName(), area.delegate.paths[&second]);
+    EXPECT_NEAR(second.duration(), 10.0, 0.05);
+    EXPECT_EQ(first.duration(), 1.0);
+    // A controller that goes while a file opens takes the answer with it.
+    PlaybackArea other;
+    other.controller->setCurrentFile(&recording("long.m4a", 1.0, &other));
+    other.controller.reset();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
 }
