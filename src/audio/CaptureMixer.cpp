@@ -6,20 +6,25 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
+#include <utility>
 
 namespace {
 
 // Room in each ring beyond the wait: one burst of the other stream.
 constexpr double kRingSeconds = CaptureMixer::kWaitSeconds + 3.0;
-// The fitted rate is used once the fit spans this much of the microphone's
-// sound; before, bursts of delivery outweigh the clocks' difference.
-constexpr double kFitSeconds = 10.0;
+// The first seconds of each stream are left out of the fit.
+constexpr double kSettleSeconds = 3.0;
+// How many standard errors of the fitted slope are taken as noise.
+constexpr double kTrustedErrors = 2.0;
 // Sound devices' clocks differ by far less than this.
 constexpr double kMaxDrift = 0.001;
 // A difference from the fitted position is made up over this time, at most
 // kMaxCorrection faster or slower, so that no jump is heard.
 constexpr double kCatchUpSeconds = 2.0;
 constexpr double kMaxCorrection = 0.005;
+// Buffers closer together than this belong to one delivery.
+constexpr uint64_t kDeliveryGapNanos = 5'000'000;
 
 } // namespace
 
@@ -41,21 +46,22 @@ CaptureMixer::CaptureMixer(double sampleRate, uint32_t inputFrames, KvAudioBuffe
 
 CaptureMixer::~CaptureMixer() = default;
 
-int CaptureMixer::microphoneProc(void* mixer, uint64_t, uint32_t frameCount)
+int CaptureMixer::microphoneProc(void* mixer, uint64_t timeStampNanos, uint32_t frameCount)
 {
     auto* self = static_cast<CaptureMixer*>(mixer);
-    self->pushMicrophone(self->m_microphoneIn->channels(), frameCount);
+    self->pushMicrophone(self->m_microphoneIn->channels(), frameCount, timeStampNanos);
     return 0;
 }
 
-int CaptureMixer::monitorProc(void* mixer, uint64_t, uint32_t frameCount)
+int CaptureMixer::monitorProc(void* mixer, uint64_t timeStampNanos, uint32_t frameCount)
 {
     auto* self = static_cast<CaptureMixer*>(mixer);
-    self->pushMonitor(self->m_monitorIn->channels(), frameCount);
+    self->pushMonitor(self->m_monitorIn->channels(), frameCount, timeStampNanos);
     return 0;
 }
 
-void CaptureMixer::pushMicrophone(const float* const* planes, uint32_t frames)
+void CaptureMixer::pushMicrophone(const float* const* planes, uint32_t frames,
+                                  uint64_t timeStampNanos)
 {
     if (m_microphone[0]->writeAvailable() < frames) {
         m_lost.fetch_add(frames, std::memory_order_relaxed);
@@ -63,22 +69,22 @@ void CaptureMixer::pushMicrophone(const float* const* planes, uint32_t frames)
     }
     for (uint32_t c = 0; c < kChannels; ++c)
         m_microphone[c]->write(planes[c], frames);
+    fitRates(0, timeStampNanos);
     m_microphoneFrames += frames;
-    fitRates(true);
     mix();
 }
 
-void CaptureMixer::pushMonitor(const float* const* planes, uint32_t frames)
+void CaptureMixer::pushMonitor(const float* const* planes, uint32_t frames, uint64_t timeStampNanos)
 {
     // Only while the microphone stalls for seconds; it ends the recording soon.
     if (m_monitor[0]->writeAvailable() < frames) {
         m_silenced.fetch_add(frames, std::memory_order_relaxed);
         return;
     }
-    m_monitorFrames += frames;
     for (uint32_t c = 0; c < kChannels; ++c)
         m_monitor[c]->write(planes[c], frames);
-    fitRates(false);
+    fitRates(1, timeStampNanos);
+    m_monitorFrames += frames;
     mix();
 }
 
@@ -94,19 +100,34 @@ void CaptureMixer::Fit::add(double x, double y)
     m_yy += dy * (y - m_meanY);
 }
 
-double CaptureMixer::Fit::spread() const
+double CaptureMixer::Fit::slopeError() const
 {
-    return m_count > 0 && m_xx > 0 ? (m_yy - m_xy * m_xy / m_xx) / m_count : 0;
+    if (m_count < 3 || m_xx <= 0)
+        return std::numeric_limits<double>::infinity();
+    const double residual = std::max(0.0, m_yy - m_xy * m_xy / m_xx) / (m_count - 2);
+    return std::sqrt(residual / m_xx);
 }
 
-void CaptureMixer::fitRates(bool microphoneDelivered)
+void CaptureMixer::fitRates(size_t stream, uint64_t timeStampNanos)
 {
-    const double x = double(m_microphoneFrames);
-    m_fits[microphoneDelivered ? 0 : 1].add(x, double(m_monitorFrames - m_microphoneFrames));
-    if (x < kFitSeconds * m_rate || m_fits[0].m_count < 2 || m_fits[1].m_count < 2)
+    // Counted before the delivery's frames, so that a burst of seconds that
+    // comes as many buffers adds one point.
+    const uint64_t last = std::exchange(m_lastDelivery[stream], timeStampNanos);
+    // Devices fill their buffers as they start, which would read as a rate.
+    if (timeStampNanos - last < kDeliveryGapNanos ||
+        double(std::min(m_microphoneFrames, m_monitorFrames)) < kSettleSeconds * m_rate)
         return;
-    const Fit& best = m_fits[0].spread() <= m_fits[1].spread() ? m_fits[0] : m_fits[1];
-    m_rateRatio = 1.0 + std::clamp(best.slope(), -kMaxDrift, kMaxDrift);
+    const double x = double(m_microphoneFrames);
+    m_fits[stream].add(x, double(m_monitorFrames - m_microphoneFrames));
+    const Fit& best = m_fits[0].slopeError() <= m_fits[1].slopeError() ? m_fits[0] : m_fits[1];
+    // Only the part of the slope that stands out of its error: two devices on
+    // one clock stay at 1 however unevenly they deliver.
+    const double error = kTrustedErrors * best.slopeError();
+    if (std::isfinite(error)) {
+        const double slope = best.slope();
+        const double drift = std::copysign(std::max(0.0, std::abs(slope) - error), slope);
+        m_rateRatio = 1.0 + std::clamp(drift, -kMaxDrift, kMaxDrift);
+    }
 }
 
 double CaptureMixer::monitorStep() const

@@ -53,9 +53,10 @@ public:
     static int microphoneProc(void* mixer, uint64_t timeStampNanos, uint32_t frameCount);
     static int monitorProc(void* mixer, uint64_t timeStampNanos, uint32_t frameCount);
 
-    // Capture thread: planar samples of kChannels channels.
-    void pushMicrophone(const float* const* planes, uint32_t frames);
-    void pushMonitor(const float* const* planes, uint32_t frames);
+    // Capture thread: planar samples of kChannels channels, and when they
+    // came (monotonic nanoseconds).
+    void pushMicrophone(const float* const* planes, uint32_t frames, uint64_t timeStampNanos);
+    void pushMonitor(const float* const* planes, uint32_t frames, uint64_t timeStampNanos);
 
     // Any thread: monitor frames replaced by silence because they came too
     // late or found no room, and microphone frames that found no room.
@@ -65,7 +66,7 @@ public:
 private:
     void mix();
     double monitorStep() const;
-    void fitRates(bool microphoneDelivered);
+    void fitRates(size_t stream, uint64_t timeStampNanos);
     bool fillWindow(int64_t last);
     void dropWindowBefore(int64_t position);
 
@@ -98,15 +99,17 @@ private:
     struct Fit
     {
         void add(double x, double y);
-        double slope() const { return m_xx > 0 ? m_xy / m_xx : 0; }
-        // The mean squared distance of the points from the line.
-        double spread() const;
+        double slope() const { return m_xy / m_xx; }
+        // The standard error of the slope; infinite while there are too few points.
+        double slopeError() const;
         double m_count = 0, m_meanX = 0, m_meanY = 0, m_xx = 0, m_xy = 0, m_yy = 0;
     };
     // (monitor - microphone) frames against microphone frames, sampled where
-    // either stream just delivered: the fit at the burstier stream's
-    // deliveries sees its bursts alike at every point and has the smaller spread.
+    // either stream begins a delivery (one burst comes as many buffers at
+    // once): the fit at the burstier stream's deliveries sees its bursts
+    // alike at every point and has the smaller error.
     std::array<Fit, 2> m_fits;
+    std::array<uint64_t, 2> m_lastDelivery{};
     double m_rateRatio = 1.0;
 
     std::atomic<uint64_t> m_silenced{0};

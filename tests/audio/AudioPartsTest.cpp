@@ -249,13 +249,13 @@ TEST(CaptureMixer, KeepsTheMonitorInStepWithTheMicrophoneOverAnHour)
         size_t mic = 0, monitor = 0;
         for (size_t step = 0; step < size_t(std::min(kSeconds, c.monitorStops * 2) * 100); ++step) {
             for (; mic + c.micBlock <= step * size_t(kMic) / 100; mic += c.micBlock)
-                mixer.pushMicrophone(micPlanes, uint32_t(c.micBlock));
+                mixer.pushMicrophone(micPlanes, uint32_t(c.micBlock), step * 10'000'000);
             for (; step < c.monitorStops * 100 &&
                    monitor + c.monitorBlock <= step * size_t(kMonitor) / 100;
                  monitor += c.monitorBlock) {
                 for (size_t i = 0; i < c.monitorBlock; ++i)
                     ramp[i] = float(std::fmod(double(monitor + i), kRamp) / kRamp);
-                mixer.pushMonitor(monitorPlanes, uint32_t(c.monitorBlock));
+                mixer.pushMonitor(monitorPlanes, uint32_t(c.monitorBlock), step * 10'000'000);
             }
         }
         EXPECT_LE(check.worst, 512);
