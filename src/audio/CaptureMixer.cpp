@@ -178,14 +178,14 @@ bool CaptureMixer::fillWindow(int64_t last)
     return true;
 }
 
-void CaptureMixer::mix()
+void CaptureMixer::mix(bool draining)
 {
     const uint32_t n = m_outputFrames;
     while (m_microphone[0]->readAvailable() >= n) {
         const double step = monitorStep();
         const int64_t last = m_monitorPos + int64_t(m_monitorFrac + double(n - 1) * step) + 1;
         const bool monitorReady = fillWindow(last);
-        if (!monitorReady && m_microphone[0]->readAvailable() < m_waitFrames)
+        if (!monitorReady && !draining && m_microphone[0]->readAvailable() < m_waitFrames)
             return;
         for (uint32_t c = 0; c < kChannels; ++c) {
             float* out = m_output.data(c);

@@ -58,13 +58,18 @@ public:
     void pushMicrophone(const float* const* planes, uint32_t frames, uint64_t timeStampNanos);
     void pushMonitor(const float* const* planes, uint32_t frames, uint64_t timeStampNanos);
 
+    // Main thread, once neither capture runs any more: mixes the whole
+    // buffers the microphone's ring still holds, with silence where the
+    // monitor's sound has not come.
+    void drain() { mix(true); }
+
     // Any thread: monitor frames replaced by silence because they came too
     // late or found no room, and microphone frames that found no room.
     uint64_t silencedMonitorFrames() const { return m_silenced.load(std::memory_order_relaxed); }
     uint64_t lostMicrophoneFrames() const { return m_lost.load(std::memory_order_relaxed); }
 
 private:
-    void mix();
+    void mix(bool draining = false);
     double monitorStep() const;
     void fitRates(size_t stream, uint64_t timeStampNanos);
     bool fillWindow(int64_t last);

@@ -354,6 +354,8 @@ QString KvSoundFileRecorder::configureMix(const QString& monitorName, const pa_s
         return tr("Couldn't get default input device");
     m_mixer = std::make_unique<CaptureMixer>(m_actualOutputFormat.mSampleRate, m_audioSamples,
                                              *m_audioBuffer, AudioInputProc, this);
+    if (!m_mixer->microphoneBuffers() || !m_mixer->monitorBuffers())
+        return tr("Could not allocate buffers for recording");
     m_audioUnit->setBufferProc(CaptureMixer::microphoneProc, m_mixer.get());
     m_audioUnit->setBufferList(m_mixer->microphoneBuffers(), m_audioSamples);
     m_monitorUnit = std::make_unique<PulseCapture>(*m_server);
@@ -488,6 +490,9 @@ void KvSoundFileRecorder::stop(QObject*)
     const bool monitorStopped = !m_monitorUnit || m_monitorUnit->stop();
     if ((m_audioUnit && !m_audioUnit->stop()) || !monitorStopped)
         emit userMessage(tr("Could not stop recording"));
+    // What the microphone sent ahead of the computer's sound still goes into the file.
+    if (m_mixer)
+        m_mixer->drain();
     m_timeNoticeTimer.stop();
     m_watchTimer.stop();
     setRecording(false);
