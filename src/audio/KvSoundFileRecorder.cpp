@@ -485,12 +485,11 @@ void KvSoundFileRecorder::stop(QObject*)
 {
     if (!m_isRecording)
         return;
-    // Each stream stops its callbacks; the monitor first, so that the
-    // microphone's last sound is still mixed.
+    // Once both streams have stopped, no callback runs; the mixer then
+    // writes what the microphone sent ahead of the computer's sound.
     const bool monitorStopped = !m_monitorUnit || m_monitorUnit->stop();
     if ((m_audioUnit && !m_audioUnit->stop()) || !monitorStopped)
         emit userMessage(tr("Could not stop recording"));
-    // What the microphone sent ahead of the computer's sound still goes into the file.
     if (m_mixer)
         m_mixer->drain();
     m_timeNoticeTimer.stop();
