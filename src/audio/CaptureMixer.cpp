@@ -201,7 +201,7 @@ void CaptureMixer::mix(bool draining)
                 out[i] = std::clamp(out[i] + monitor, -1.0f, 1.0f);
             }
         }
-        if (!monitorReady)
+        if (!monitorReady && !draining)
             m_silenced.fetch_add(n, std::memory_order_relaxed);
         const double next = m_monitorFrac + double(n) * step;
         m_monitorPos += int64_t(next);

@@ -35,7 +35,7 @@ class CaptureMixer
 public:
     using OutputProc = int (*)(void* context, uint64_t timeStampNanos, uint32_t frameCount);
     static constexpr uint32_t kChannels = 2;
-    static constexpr double kWaitSeconds = 3.0;
+    static constexpr double kWaitSeconds = 5.0;
 
     // The output list has kChannels blocks; each output buffer fills it whole.
     // The input buffer lists take inputFrames frames each.
