@@ -331,6 +331,14 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
 <context>
     <name>PreferencesView</name>
     <message>
+        <source>Microphone and computer sound</source>
+        <translation>Mikrofon und Computerton</translation>
+    </message>
+    <message>
+        <source>The default microphone and what the default output plays, recorded together</source>
+        <translation>Das Standardmikrofon und was die Standardausgabe abspielt, zusammen aufgenommen</translation>
+    </message>
+    <message>
         <source>Keep the last seconds before a recording starts</source>
         <translation>Die letzten Sekunden vor dem Aufnahmebeginn behalten</translation>
     </message>

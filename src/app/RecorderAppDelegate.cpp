@@ -275,7 +275,8 @@ bool RecorderAppDelegate::applicationShouldTerminate()
 void RecorderAppDelegate::setupInputDevice()
 {
     const QStringList devices = KvSoundFileRecorder::availableInputDevices();
-    m_prefView->setInputDevices(devices);
+    m_prefView->setInputDevices(
+        devices, devices.isEmpty() ? QString() : KvSoundFileRecorder::mixedInputDevice());
     QString chosen = KvSoundFileRecorder::defaultInputDevice();
     if (!m_settings.inputDevice().isNull())
         chosen = m_settings.inputDevice();
@@ -348,7 +349,8 @@ void RecorderAppDelegate::hotKeysChanged()
 
 void RecorderAppDelegate::setInputDevice(const QString& name)
 {
-    if (!KvSoundFileRecorder::availableInputDevices().contains(name))
+    if (name != KvSoundFileRecorder::mixedInputDevice() &&
+        !KvSoundFileRecorder::availableInputDevices().contains(name))
         return;
     // Changing the device ends the capture; stopped here the recording keeps
     // its duration and a continuation is joined.

@@ -3,6 +3,7 @@
 
 #include "audio/AacFileWriter.h"
 #include "audio/AudioLog.h"
+#include "audio/CaptureMixer.h"
 #include "audio/IsSilence.h"
 #include "audio/KvAudioBufferList.h"
 #include "audio/PreRollBuffer.h"
@@ -145,6 +146,11 @@ QString KvSoundFileRecorder::defaultInputDevice()
     return source.description;
 }
 
+QString KvSoundFileRecorder::mixedInputDevice()
+{
+    return QStringLiteral("VoiceTray:MicrophoneAndComputerSound");
+}
+
 void KvSoundFileRecorder::setQuality(int quality)
 {
     switch (quality) {
@@ -255,14 +261,20 @@ bool KvSoundFileRecorder::findSource(const QString& description, QString& source
 
 QString KvSoundFileRecorder::configureAU()
 {
-    m_audioUnit.reset();
+    releaseCapture();
     m_server = std::make_unique<PulseConnection>();
     if (!m_server->connect())
         return tr("Couldn't open AudioUnit component");
 
     PulseSources sources(*m_server);
     QString sourceName;
-    if (!m_inputDeviceName.isNull()) {
+    QString monitorName;
+    const bool mixed = m_inputDeviceName == mixedInputDevice();
+    if (mixed) {
+        monitorName = sources.defaultMonitorName();
+        if (!monitorName.isEmpty())
+            sourceName = sources.defaultSourceName();
+    } else if (!m_inputDeviceName.isNull()) {
         if (!findSource(m_inputDeviceName, sourceName))
             sourceName.clear();
     } else {
@@ -282,8 +294,8 @@ QString KvSoundFileRecorder::configureAU()
     };
 
     // The server mixes a source with more channels than the writer takes down to stereo.
-    m_audioChannels = source.sampleSpec.channels > kMaxCaptureChannels
-                          ? 2
+    m_audioChannels = source.sampleSpec.channels > kMaxCaptureChannels || mixed
+                          ? CaptureMixer::kChannels
                           : std::max<uint32_t>(source.sampleSpec.channels, 2);
     m_actualOutputFormat = KvAudioStreamBasicDescription{
         .mSampleRate = m_deviceFormat.mSampleRate,
@@ -312,20 +324,66 @@ QString KvSoundFileRecorder::configureAU()
 
     const auto requestedFrames = static_cast<uint32_t>(
         std::lround(std::max(1.0, m_deviceFormat.mSampleRate * kBufferSeconds)));
-    if (!m_audioUnit->connect(sourceName, requestedFrames))
+    if (!m_audioUnit->connect(sourceName, requestedFrames, mixed))
         return tr("Failed to hook up input device to our AudioUnit");
     if (!m_audioUnit->waitUntilReady())
         return tr("Could not initialize the AudioUnit");
-    m_audioSamples = m_audioUnit->fragmentFrames();
+    // The mix goes on in capture buffers, whatever blocks the two sources deliver in.
+    m_audioSamples = mixed ? requestedFrames : m_audioUnit->fragmentFrames();
     if (m_audioSamples == 0)
         return tr("Could not determine audio sample size");
     m_audioBuffer = KvAudioBufferList::allocate(
         m_audioChannels, m_actualOutputFormat.mBytesPerFrame * m_audioSamples);
     if (!m_audioBuffer)
         return tr("Could not allocate buffers for recording");
-    m_audioUnit->setBufferList(m_audioBuffer.get(), m_audioSamples);
+    if (mixed) {
+        if (QString message = configureMix(monitorName, spec, requestedFrames); !message.isEmpty())
+            return message;
+    } else {
+        m_audioUnit->setBufferList(m_audioBuffer.get(), m_audioSamples);
+    }
     m_channelMask = AacFileWriter::channelMask(m_audioUnit->channelMap());
     return {};
+}
+
+QString KvSoundFileRecorder::configureMix(const QString& monitorName, const pa_sample_spec& spec,
+                                          uint32_t requestedFrames)
+{
+    PulseSourceInfo monitor;
+    if (!PulseSources(*m_server).sourceByName(monitorName, monitor))
+        return tr("Couldn't get default input device");
+    m_mixer = std::make_unique<CaptureMixer>(m_actualOutputFormat.mSampleRate, m_audioSamples,
+                                             *m_audioBuffer, AudioInputProc, this);
+    if (!m_mixer->microphoneBuffers() || !m_mixer->monitorBuffers())
+        return tr("Could not allocate buffers for recording");
+    m_audioUnit->setBufferProc(CaptureMixer::microphoneProc, m_mixer.get());
+    m_audioUnit->setBufferList(m_mixer->microphoneBuffers(), m_audioSamples);
+    m_monitorUnit = std::make_unique<PulseCapture>(*m_server);
+    if (!m_monitorUnit->createStream(spec, monitor.channelMap))
+        return tr("Couldn't set EnableIO property on the audio unit");
+    m_monitorUnit->setBufferProc(CaptureMixer::monitorProc, m_mixer.get());
+    if (!m_monitorUnit->connect(monitor.name, requestedFrames, true))
+        return tr("Failed to hook up input device to our AudioUnit");
+    if (!m_monitorUnit->waitUntilReady())
+        return tr("Could not initialize the AudioUnit");
+    m_monitorUnit->setBufferList(m_mixer->monitorBuffers(), m_audioSamples);
+    return {};
+}
+
+bool KvSoundFileRecorder::startCapture()
+{
+    return m_audioUnit && m_audioUnit->start() && (!m_monitorUnit || m_monitorUnit->start());
+}
+
+void KvSoundFileRecorder::releaseCapture()
+{
+    m_monitorUnit.reset();
+    m_audioUnit.reset();
+    if (m_mixer && m_mixer->silencedMonitorFrames() > 0)
+        qCWarning(lcAudio, "The computer's sound came late; %.1f s of it are silence",
+                  double(m_mixer->silencedMonitorFrames()) / m_actualOutputFormat.mSampleRate);
+    m_mixer.reset();
+    m_server.reset();
 }
 
 QString KvSoundFileRecorder::setupAudioFile(bool startWriting)
@@ -411,7 +469,7 @@ void KvSoundFileRecorder::start(QObject*)
     m_timeChanged.store(false);
     m_delegateWantsTimeChanges = isSignalConnected(
         QMetaMethod::fromSignal(&KvSoundFileRecorder::soundFileRecorderReachedDuration));
-    if (!m_audioUnit || !m_audioUnit->start()) {
+    if (!startCapture()) {
         // The next attempt opens the capture anew, on the device then at hand.
         cleanUp();
         emit userMessage(tr("Could not start recording"));
@@ -428,8 +486,13 @@ void KvSoundFileRecorder::stop(QObject*)
 {
     if (!m_isRecording)
         return;
-    if (m_audioUnit && !m_audioUnit->stop())
+    // Once both streams have stopped, no callback runs; the mixer then
+    // writes what the microphone sent ahead of the computer's sound.
+    const bool monitorStopped = !m_monitorUnit || m_monitorUnit->stop();
+    if ((m_audioUnit && !m_audioUnit->stop()) || !monitorStopped)
         emit userMessage(tr("Could not stop recording"));
+    if (m_mixer)
+        m_mixer->drain();
     m_timeNoticeTimer.stop();
     m_watchTimer.stop();
     setRecording(false);
@@ -442,9 +505,7 @@ void KvSoundFileRecorder::cleanUp()
 {
     stopListening();
     stop();
-    // The capture goes first so that no callback can reach a closing file.
-    m_audioUnit.reset();
-    m_server.reset();
+    releaseCapture();
     if (m_outputAudioFile) {
         m_droppedBuffers = m_outputAudioFile->droppedBuffers();
         m_outputAudioFile->close();
@@ -470,7 +531,7 @@ double KvSoundFileRecorder::droppedSeconds() const
 void KvSoundFileRecorder::watchForInterruption()
 {
     Interruption why = Interruption::DeviceLost;
-    if (m_audioUnit && m_audioUnit->isLost())
+    if ((m_audioUnit && m_audioUnit->isLost()) || (m_monitorUnit && m_monitorUnit->isLost()))
         why = Interruption::DeviceLost;
     else if (m_outputAudioFile && m_outputAudioFile->failure() == AacFileWriter::Failure::DiskFull)
         why = Interruption::DiskFull;
@@ -532,7 +593,7 @@ void KvSoundFileRecorder::startListening()
         m_audioChannels, size_t(std::lround(m_actualOutputFormat.mSampleRate * m_preRollSeconds)));
     m_handOver.store(false);
     m_listening.store(true);
-    if (!m_audioUnit->start()) {
+    if (!startCapture()) {
         qCWarning(lcAudio, "Cannot listen for the pre-roll: the capture does not start");
         m_listening.store(false);
         cleanUp();
@@ -550,8 +611,7 @@ void KvSoundFileRecorder::stopListening()
     m_listeningActive = false;
     m_watchTimer.stop();
     // The capture goes first, so that no callback reaches the pre-roll.
-    m_audioUnit.reset();
-    m_server.reset();
+    releaseCapture();
     m_listening.store(false);
     m_preRoll.reset();
     emit isListeningChanged(false);
@@ -570,6 +630,8 @@ QString KvSoundFileRecorder::takeOverListening()
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     // A source that delivers nothing now: the capture is paused for the hand-over.
     if (m_listening.load(std::memory_order_acquire)) {
+        if (m_monitorUnit)
+            m_monitorUnit->pause();
         m_audioUnit->pause();
         m_listening.store(false, std::memory_order_release);
     }

@@ -12,8 +12,10 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <pulse/sample.h>
 
 class AacFileWriter;
+class CaptureMixer;
 class KvAudioBufferList;
 class PreRollBuffer;
 class PulseCapture;
@@ -57,6 +59,9 @@ public:
     static QStringList availableInputDevices();
     // Description of the default source; null when there is none.
     static QString defaultInputDevice();
+    // The input device name that records the default source and the monitor
+    // of the default output at once, mixed. No source is named so.
+    static QString mixedInputDevice();
 
     // 1, 2, 3: low, middle, high preset; other values are ignored.
     void setQuality(int quality);
@@ -140,6 +145,11 @@ private:
     // kept becomes the start of the file.
     QString takeOverListening();
     QString configureAU();
+    QString configureMix(const QString& monitorName, const pa_sample_spec& spec,
+                         uint32_t requestedFrames);
+    bool startCapture();
+    // The capture goes first so that no callback can reach what follows it.
+    void releaseCapture();
     bool findSource(const QString& description, QString& sourceName);
     void setRecording(bool recording);
     void notifyDelegateOfTimeChange();
@@ -148,6 +158,9 @@ private:
     std::unique_ptr<KvAudioBufferList> m_audioBuffer;
     std::unique_ptr<PulseConnection> m_server;
     std::unique_ptr<PulseCapture> m_audioUnit;
+    // With the mixed input: the monitor's capture beside the microphone's.
+    std::unique_ptr<PulseCapture> m_monitorUnit;
+    std::unique_ptr<CaptureMixer> m_mixer;
     std::unique_ptr<AacFileWriter> m_outputAudioFile;
     QString m_outputFilePath;
     QString m_inputDeviceName;

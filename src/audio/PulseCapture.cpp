@@ -66,7 +66,7 @@ void PulseCapture::setBufferProc(BufferProc proc, void* context)
     m_procContext = context;
 }
 
-bool PulseCapture::connect(const QString& sourceName, uint32_t requestedFrames)
+bool PulseCapture::connect(const QString& sourceName, uint32_t requestedFrames, bool lowLatency)
 {
     if (!m_stream)
         return false;
@@ -79,7 +79,8 @@ bool PulseCapture::connect(const QString& sourceName, uint32_t requestedFrames)
         .fragsize = static_cast<uint32_t>(requestedFrames * m_channels * sizeof(float)),
     };
     PulseConnection::Lock lock(m_connection);
-    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_DONT_MOVE);
+    const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_START_CORKED | PA_STREAM_DONT_MOVE |
+                                                      (lowLatency ? PA_STREAM_ADJUST_LATENCY : 0));
     return pa_stream_connect_record(m_stream, name.constData(), &attr, flags) >= 0;
 }
 

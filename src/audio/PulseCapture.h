@@ -35,8 +35,10 @@ public:
     void setBufferProc(BufferProc proc, void* context);
     // Connects corked; the stream delivers nothing before start(). The
     // server may not move the stream to another source: when its source
-    // goes away the stream ends and isLost() tells.
-    bool connect(const QString& sourceName, uint32_t requestedFrames);
+    // goes away the stream ends and isLost() tells. With lowLatency the
+    // source delivers at the requested fragment size instead of its own
+    // (a monitor of an idle output otherwise delivers every two seconds).
+    bool connect(const QString& sourceName, uint32_t requestedFrames, bool lowLatency = false);
     bool waitUntilReady();
     // The fragment size the server granted, in frames; 0 when unknown.
     uint32_t fragmentFrames() const;

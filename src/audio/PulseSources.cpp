@@ -18,7 +18,23 @@ struct ServerQuery
 {
     const PulseConnection* connection = nullptr;
     QString defaultSource;
+    QString defaultSink;
 };
+
+struct MonitorQuery
+{
+    const PulseConnection* connection = nullptr;
+    QString monitor;
+};
+
+void sinkInfoReceived(pa_context*, const pa_sink_info* info, int eol, void* userdata)
+{
+    auto* query = static_cast<MonitorQuery*>(userdata);
+    if (info && info->monitor_source_name)
+        query->monitor = QString::fromUtf8(info->monitor_source_name);
+    if (eol != 0)
+        query->connection->wake();
+}
 
 void sourceInfoReceived(pa_context*, const pa_source_info* info, int eol, void* userdata)
 {
@@ -41,6 +57,8 @@ void serverInfoReceived(pa_context*, const pa_server_info* info, void* userdata)
     auto* query = static_cast<ServerQuery*>(userdata);
     if (info && info->default_source_name)
         query->defaultSource = QString::fromUtf8(info->default_source_name);
+    if (info && info->default_sink_name)
+        query->defaultSink = QString::fromUtf8(info->default_sink_name);
     query->connection->wake();
 }
 
@@ -80,9 +98,27 @@ QString PulseSources::defaultSourceName()
 {
     if (!m_connection.isReady())
         return {};
-    ServerQuery query{&m_connection, {}};
+    ServerQuery query{&m_connection, {}, {}};
     PulseConnection::Lock lock(m_connection);
     m_connection.waitFor(lock, PulseOperationPtr(pa_context_get_server_info(
                                    m_connection.context(), serverInfoReceived, &query)));
     return query.defaultSource;
+}
+
+QString PulseSources::defaultMonitorName()
+{
+    if (!m_connection.isReady())
+        return {};
+    ServerQuery server{&m_connection, {}, {}};
+    MonitorQuery query{&m_connection, {}};
+    PulseConnection::Lock lock(m_connection);
+    m_connection.waitFor(lock, PulseOperationPtr(pa_context_get_server_info(
+                                   m_connection.context(), serverInfoReceived, &server)));
+    if (server.defaultSink.isEmpty())
+        return {};
+    const QByteArray sink = server.defaultSink.toUtf8();
+    m_connection.waitFor(lock,
+                         PulseOperationPtr(pa_context_get_sink_info_by_name(
+                             m_connection.context(), sink.constData(), sinkInfoReceived, &query)));
+    return query.monitor;
 }

@@ -28,6 +28,8 @@ public:
     bool all(std::vector<PulseSourceInfo>& result);
     // The server's default source name; empty when there is none.
     QString defaultSourceName();
+    // The monitor source of the server's default output; empty when there is none.
+    QString defaultMonitorName();
     bool sourceByName(const QString& name, PulseSourceInfo& result);
 
 private:

@@ -258,13 +258,20 @@ void PreferencesView::setFolderChooser(FolderChooser chooser)
     m_folderChooser = chooser ? std::move(chooser) : FolderChooser(defaultChooser);
 }
 
-void PreferencesView::setInputDevices(const QStringList& names)
+void PreferencesView::setInputDevices(const QStringList& names, const QString& mixedName)
 {
     m_devicesPopUp->clear();
     m_devicesPopUp->addItems(names);
     // Long device names are cut off in the closed pop-up.
     for (int i = 0; i < m_devicesPopUp->count(); ++i)
         m_devicesPopUp->setItemData(i, m_devicesPopUp->itemText(i), Qt::ToolTipRole);
+    if (mixedName.isEmpty())
+        return;
+    m_devicesPopUp->addItem(tr("Microphone and computer sound"), mixedName);
+    m_devicesPopUp->setItemData(
+        m_devicesPopUp->count() - 1,
+        tr("The default microphone and what the default output plays, recorded together"),
+        Qt::ToolTipRole);
 }
 
 void PreferencesView::selectDevice(const QString& name)
@@ -273,8 +280,10 @@ void PreferencesView::selectDevice(const QString& name)
         return;
     // A stored device that is not connected now leaves no item selected
     // rather than showing another device as the one in use.
+    const int mixed = m_devicesPopUp->findData(name);
     m_devicesPopUp->setCurrentIndex(
-        m_devicesPopUp->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
+        mixed >= 0 ? mixed
+                   : m_devicesPopUp->findText(name, Qt::MatchExactly | Qt::MatchCaseSensitive));
 }
 
 void PreferencesView::setOutputFolder(const QString& path)
@@ -341,7 +350,9 @@ void PreferencesView::inputDeviceChanged()
     const bool levelShown = isLevelShown();
     if (levelShown)
         showInputLevel(false);
-    m_appDelegate->setInputDevice(m_devicesPopUp->currentText());
+    const QVariant mixedName = m_devicesPopUp->currentData();
+    m_appDelegate->setInputDevice(mixedName.isValid() ? mixedName.toString()
+                                                      : m_devicesPopUp->currentText());
     if (levelShown)
         showInputLevel(true);
 }

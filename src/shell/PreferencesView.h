@@ -45,7 +45,9 @@ public:
     // Replaces the folder dialog, for tests; a null chooser restores it.
     void setFolderChooser(FolderChooser chooser);
 
-    void setInputDevices(const QStringList& names);
+    // The sources by name; with a mixed name, after them the entry that
+    // records the microphone and the computer's sound together under that name.
+    void setInputDevices(const QStringList& names, const QString& mixedName = {});
     // Selects the device of that name; with no such device none is selected.
     // A null name does nothing.
     void selectDevice(const QString& name);

@@ -2,6 +2,7 @@
 // The engine's parts without a sound server: formats, the silence rule, the
 // ring buffer and the AAC writer.
 #include "audio/AacFileWriter.h"
+#include "audio/CaptureMixer.h"
 #include "audio/IsSilence.h"
 #include "audio/KvAudioBufferList.h"
 #include "audio/KvAudioFormat.h"
@@ -194,5 +195,65 @@ TEST(AacFileWriter, RefusedFormatLeavesNoFile)
         }
         EXPECT_FALSE(QFile::exists(fresh));
         EXPECT_EQ(readFile(kept), "earlier recording");
+    }
+}
+
+// A simulated hour of a microphone at 48000 Hz and a monitor whose clock runs
+// at 48010 Hz, delivered in blocks or in bursts of two seconds. The monitor
+// carries a ramp that names its frame, so each mixed buffer tells which
+// monitor frame the mixer put beside it; a monitor that stops leaves the
+// microphone flowing with silence beside it, and at the end nothing the
+// microphone sent is left out.
+TEST(CaptureMixer, KeepsTheMonitorInStepWithTheMicrophoneOverAnHour)
+{
+    struct Case
+    {
+        size_t micBlock, monitorBlock;
+        double monitorStops;
+    };
+    constexpr double kMic = 48000, kMonitor = 48010, kSeconds = 3600, kRamp = 8192;
+    for (const Case& c : {Case{480, 480, kSeconds}, Case{480, 96020, kSeconds},
+                          Case{96000, 480, kSeconds}, Case{480, 480, 60}}) {
+        SCOPED_TRACE(testing::Message() << c.micBlock << "/" << c.monitorBlock);
+        auto output = KvAudioBufferList::allocate(2, 512 * sizeof(float));
+        struct Check
+        {
+            KvAudioBufferList* output;
+            size_t mixed = 0;
+            double worst = 0;
+        } check{output.get()};
+        CaptureMixer mixer(
+            kMic, 512, *output,
+            [](void* context, uint64_t, uint32_t frames) {
+                auto* check = static_cast<Check*>(context);
+                const double expected = std::fmod(double(check->mixed) * kMonitor / kMic, kRamp);
+                const float value = check->output->data(1)[0];
+                if (value != 0 && expected > 600 && expected < kRamp - 600)
+                    check->worst = std::max(
+                        check->worst, std::abs(std::remainder(value * kRamp - expected, kRamp)));
+                check->mixed += frames;
+                return 0;
+            },
+            &check);
+        std::vector<float> silence(c.micBlock), ramp(c.monitorBlock);
+        const float* micPlanes[] = {silence.data(), silence.data()};
+        const float* monitorPlanes[] = {ramp.data(), ramp.data()};
+        size_t mic = 0, monitor = 0;
+        for (size_t step = 0; step < size_t(std::min(kSeconds, c.monitorStops * 2) * 100); ++step) {
+            for (; mic + c.micBlock <= step * size_t(kMic) / 100; mic += c.micBlock)
+                mixer.pushMicrophone(micPlanes, uint32_t(c.micBlock), step * 10'000'000);
+            for (; step < c.monitorStops * 100 &&
+                   monitor + c.monitorBlock <= step * size_t(kMonitor) / 100;
+                 monitor += c.monitorBlock) {
+                for (size_t i = 0; i < c.monitorBlock; ++i)
+                    ramp[i] = float(std::fmod(double(monitor + i), kRamp) / kRamp);
+                mixer.pushMonitor(monitorPlanes, uint32_t(c.monitorBlock), step * 10'000'000);
+            }
+        }
+        EXPECT_LE(check.worst, 512);
+        EXPECT_EQ(mixer.silencedMonitorFrames() > 0, c.monitorStops < kSeconds);
+        mixer.drain();
+        EXPECT_GT(check.mixed + 512, mic); // every whole buffer of the microphone
+        EXPECT_EQ(mixer.lostMicrophoneFrames(), 0u);
     }
 }

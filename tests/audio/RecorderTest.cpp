@@ -13,6 +13,7 @@
 #include <csignal>
 #include <gtest/gtest.h>
 #include <thread>
+#include <tuple>
 
 namespace {
 
@@ -376,4 +377,50 @@ TEST(KilledRecording, FileOfAKilledRecorderPlaysTheTone)
     EXPECT_GE(audio.seconds(), 2.0);
     EXPECT_NEAR(audio.frequency(0, 4410, 2 * 44100 - 4410), PulseServer::sineFrequency, 3.0);
     EXPECT_GT(audio.peak(0, 4410, 2 * 44100), 0.1f);
+}
+
+// The default source's 440 Hz tone on both channels and, played into the
+// default output, a minute of 1000 Hz on the right channel with two short
+// gaps 50 s apart: the file holds both tones throughout, the right minus the
+// left channel is the played tone, and its gaps lie where they were played,
+// within one capture buffer.
+TEST_F(Recorder, MixedInputRecordsTheMicrophoneAndTheComputersSoundInStep)
+{
+    const QString played = path("played.wav"), file = path("mixed.m4a");
+    ASSERT_TRUE(ffmpeg({"-f", "lavfi", "-i",
+                        "aevalsrc='0|0.5*sin(2*PI*1000*t)*not(between(t,5,5.05)+between(t,55,"
+                        "55.05))':s=44100:d=62",
+                        played}));
+    m_recorder.setQuality(3);
+    m_recorder.setInputDevice(KvSoundFileRecorder::mixedInputDevice());
+    m_recorder.setOutputFilePath(file);
+    m_recorder.start();
+    ASSERT_TRUE(m_recorder.isRecording());
+    QProcess player;
+    player.start("paplay", {"--device=" + PulseServer::instance().nullSinkName(), played});
+    EXPECT_TRUE(waitUntil([&] { return player.state() == QProcess::NotRunning; }, 90000));
+    m_recorder.stop();
+    EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(' ').toStdString();
+
+    DecodedAudio audio = DecodedAudio::decode(file);
+    ASSERT_TRUE(audio.ok);
+    for (size_t i = 0; i < audio.frames(); ++i)
+        audio.channels[1][i] -= audio.channels[0][i];
+    const size_t rate = size_t(audio.sampleRate), window = rate / 1000;
+    std::vector<size_t> edges; // the tone's start, each gap's start and end
+    bool loud = false;
+    for (size_t at = 0; at + window <= audio.frames(); at += window)
+        if ((audio.peak(1, at, at + window) > 0.2f) != loud && edges.size() < 5) {
+            loud = !loud;
+            edges.push_back(at);
+        }
+    ASSERT_EQ(edges.size(), 5u);
+    for (auto [from, to, seconds] : {std::tuple{0, 1, 5.0}, {1, 3, 50.0}, {1, 2, 0.05}})
+        EXPECT_NEAR(double(edges[to] - edges[from]), seconds * double(rate), 512) << from << to;
+    for (size_t at = rate; at + rate < audio.frames(); at += 5 * rate) {
+        EXPECT_NEAR(audio.frequency(0, at, at + rate), 440.0, 3.0) << at / rate;
+        if (at > edges[0] + rate && at + 2 * rate < edges[0] + 62 * rate) {
+            EXPECT_NEAR(audio.frequency(1, at, at + rate), 1000.0, 3.0) << at / rate;
+        }
+    }
 }

@@ -136,10 +136,12 @@ TEST_F(Preferences, QualityIsClampedAndTheCaptureStopsAroundQualityAndDeviceChan
     view.setRecQuality(7);
     EXPECT_EQ(view.qualitySlider()->value(), 3);
     EXPECT_EQ(controller.take(), "setRecQuality 1, setRecQuality 3");
-    view.setInputDevices({"Built-in Microphone", "USB Headset"});
+    view.setInputDevices({"Built-in Microphone", "USB Headset"}, "mix");
     // A stored device that is not connected: no other device pretends to be it.
     view.selectDevice("usb headset");
     EXPECT_EQ(view.devicesPopUp()->currentIndex(), -1);
+    view.selectDevice("mix");
+    EXPECT_EQ(view.devicesPopUp()->currentText(), "Microphone and computer sound");
     view.setSkipSilence(true);
     view.setCurrent(true);
     controller.take();
@@ -150,6 +152,8 @@ TEST_F(Preferences, QualityIsClampedAndTheCaptureStopsAroundQualityAndDeviceChan
     // Another device ends the capture; the meter starts again on it.
     userPicks(view.devicesPopUp(), 1);
     EXPECT_EQ(controller.take(), "stopPseudoRecord, setInputDevice USB Headset, startPseudoRecord");
+    userPicks(view.devicesPopUp(), 2);
+    EXPECT_EQ(controller.take(), "stopPseudoRecord, setInputDevice mix, startPseudoRecord");
     // Pre-roll, with the meter off: the stored seconds, off as 0, the seconds only while it is on.
     view.skipSilenceBtn()->click();
     controller.take();
