@@ -114,7 +114,12 @@ public:
             if (m_frame->pts != AV_NOPTS_VALUE) {
                 const int64_t at =
                     av_rescale_q(m_frame->pts, m_timeBase, AVRational{1, m_frame->sample_rate});
-                length -= std::clamp<int64_t>(m_from - at, 0, length);
+                // Unsigned, because the distance from INT64_MIN ("from the
+                // start") or from a damaged time may not fit a signed one.
+                if (at < m_from)
+                    length -= static_cast<int64_t>(std::min<uint64_t>(
+                        static_cast<uint64_t>(m_from) - static_cast<uint64_t>(at),
+                        static_cast<uint64_t>(length)));
             }
             if (length > 0)
                 m_envelope.add(framePeak(m_frame.get()), length);
