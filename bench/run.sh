@@ -44,6 +44,7 @@ jq -rs '
   def r1: . * 10 | round / 10;
   # A benchmark that weighs or counts CPU shares says so in its counters.
   def figure: if .pss then "\(.pss | r1) MB PSS, \(.rss | r1) MB RSS"
+                             + (if .opened > 0.05 then " (\(.opened | r1) MB of it opened to record)" else "" end)
               elif .core then "\(.core * 100 | round / 100) % of a core" + cpu
               else (.ms | show) + cpu end;
   [.[].benchmarks[] | select(.error_occurred | not)
@@ -52,7 +53,7 @@ jq -rs '
                               else .[0] end)
   | map((.run_name | ltrimstr("BM_") | split("/")[0] | split("_")) as $name
          | {job: $name[0], who: ($name[1:] | join("_")), ms: ms, cpu: .cpu_s,
-            pss: .pss_mb, rss: .rss_mb, core: .core_pct})
+            pss: .pss_mb, rss: .rss_mb, opened: .opened_mb, core: .core_pct})
   | group_by(.job)[]
   | (map(select(.who | startswith("Ffmpeg")))[0]) as $ref
   | map(select(.who | startswith("Ffmpeg") | not))[]

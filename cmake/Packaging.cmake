@@ -24,6 +24,18 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The xcb platform plugin: Qt loads it, nothing links it.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+# FFmpeg opened on first use is not linked either: its packages are named
+# after the libraries the program was built with (the soname is in the name).
+if(VT_LOAD_FFMPEG_ON_USE)
+  foreach(library IN LISTS FFMPEG_LINK_LIBRARIES)
+    get_filename_component(real "${library}" REALPATH)
+    execute_process(COMMAND dpkg-query --search "${real}" OUTPUT_VARIABLE owner
+                    RESULT_VARIABLE failed ERROR_QUIET)
+    if(NOT failed AND owner MATCHES "^([^:, ]+)")
+      string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${CMAKE_MATCH_1}")
+    endif()
+  endforeach()
+endif()
 # A sound server to record from: PulseAudio or PipeWire's PulseAudio service;
 # Qt's own texts in the user's language; xdg-utils to open links.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, qt6-translations-l10n, xdg-utils")

@@ -2,7 +2,8 @@
 // The program as a user meets it: the real voicetray on the tests' X display,
 // with its tray and private sound server. Times the start to the open window
 // (from the exec to the window's MapNotify), weighs the program idle and while
-// recording (Pss and Rss from /proc/PID/smaps_rollup), and counts its CPU
+// recording (Pss and Rss from /proc/PID/smaps_rollup, and the part of Rss in
+// libraries opened after the start), and counts its CPU
 // while it records from the sine source (utime + stime from /proc/PID/stat),
 // beside `parecord | ffmpeg` writing the same AAC file from the same source.
 // VT_BENCH_SECONDS shortens the recordings (default 60 s of CPU, 30 s
@@ -16,9 +17,11 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
 #include <benchmark/benchmark.h>
+#include <cctype>
 #include <map>
 #include <poll.h>
 #include <unistd.h>
@@ -75,6 +78,42 @@ Footprint footprint(qint64 pid)
             result.rssMb = parts[1].toDouble() / 1024.0;
     }
     return result;
+}
+
+// The shared libraries the process has mapped, by path.
+QSet<QByteArray> libraries(qint64 pid)
+{
+    QSet<QByteArray> paths;
+    QFile file(QStringLiteral("/proc/%1/maps").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return paths;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        const QByteArray path = line.mid(line.indexOf('/'));
+        if (line.contains('/') && path.contains(".so"))
+            paths.insert(path);
+    }
+    return paths;
+}
+
+// The resident size of the libraries mapped since `before`: what the first
+// recording opened (FFmpeg, and the libraries its build links).
+double openedLibrariesMb(qint64 pid, const QSet<QByteArray>& before)
+{
+    QFile file(QStringLiteral("/proc/%1/smaps").arg(pid));
+    if (!file.open(QIODevice::ReadOnly))
+        return 0.0;
+    double kb = 0.0;
+    bool counted = false;
+    for (const QByteArray& line : file.readAll().split('\n')) {
+        if (line.startsWith("Rss:")) {
+            if (counted)
+                kb += line.simplified().split(' ').value(1).toDouble();
+        } else if (!line.isEmpty() && !std::isupper(static_cast<unsigned char>(line[0]))) {
+            const QByteArray path = line.mid(line.indexOf('/'));
+            counted = line.contains('/') && path.contains(".so") && !before.contains(path);
+        }
+    }
+    return kb / 1024.0;
 }
 
 // Tells when a window of the program's size is mapped on the test display:
@@ -180,14 +219,20 @@ void weigh(benchmark::State& state, bool recording)
 {
     for (auto _ : state) {
         VoiceTrayProcess app;
-        if (!startHidden(app) || (recording && app.run({"--record"}) != 0)) {
+        if (!startHidden(app)) {
             state.SkipWithError("the program did not start");
+            return;
+        }
+        const QSet<QByteArray> atRest = libraries(app.processId());
+        if (recording && app.run({"--record"}) != 0) {
+            state.SkipWithError("the recording did not start");
             return;
         }
         idle(recording ? seconds(30) * 1000 : 5000);
         const Footprint weight = footprint(app.processId());
         state.counters["pss_mb"] = weight.pssMb;
         state.counters["rss_mb"] = weight.rssMb;
+        state.counters["opened_mb"] = openedLibrariesMb(app.processId(), atRest);
     }
 }
 

@@ -49,6 +49,21 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay)
     EXPECT_NE(run({"--no-such-option"}), 0);
 }
 
+// FFmpeg and the ninety libraries it brings are opened for the first
+// recording, not carried from the start.
+TEST(EndToEnd, MediaLibrariesAreOpenedOnFirstUse)
+{
+    VoiceTrayProcess app;
+    const auto mapsFFmpeg = [&app] {
+        return readFile(QStringLiteral("/proc/%1/maps").arg(app.processId()))
+            .contains("libavcodec");
+    };
+    ASSERT_TRUE(app.start());
+    EXPECT_FALSE(mapsFFmpeg());
+    ASSERT_EQ(app.run({"--record"}), 0);
+    EXPECT_TRUE(waitUntil(mapsFFmpeg));
+}
+
 TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
 {
     VoiceTrayProcess app;
