@@ -27,6 +27,8 @@ trap 'rm -rf "$out"' EXIT
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
 for program in media/bench_media library/bench_library app/bench_app_split_import \
   app/bench_app_footprint; do
+  # What one program wrote is on the disk before the next starts timing.
+  sync
   "$build/bench/$program" --benchmark_filter="$filter" --benchmark_out_format=json \
     --benchmark_out="$out/$(basename "$program").json" >/dev/null 2>"$out/stderr" ||
     { cat "$out/stderr" >&2; exit 1; }

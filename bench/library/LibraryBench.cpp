@@ -18,6 +18,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <ctime>
+#include <unistd.h>
 
 namespace {
 
@@ -98,6 +99,9 @@ void BM_LoadRecords(benchmark::State& state)
 {
     Library& lib = library();
     XMLCreator().createXML(lib.outline.mainGroup(), lib.db());
+    // The library's 10,000 files, just made, are on the disk, as they are
+    // when the program starts: their writing is not billed to the load.
+    sync();
     double cpu = 0;
     for (auto _ : state) {
         const double start = cpuSeconds();
