@@ -3,6 +3,7 @@
 
 #include "media/MediaProber.h"
 #include "media/QTMovie.h"
+#include "playback/PlaybackPool.h"
 
 #include <QThreadPool>
 #include <condition_variable>
@@ -51,7 +52,7 @@ void MovieOpener::open(const QString& path)
     request->path = path;
     request->opener = this;
     m_request = request;
-    QThreadPool::globalInstance()->start([request] {
+    PlaybackPool::instance()->start([request] {
         {
             const std::lock_guard guard(request->lock);
             if (request->begun)

@@ -2,6 +2,7 @@
 #include "playback/WaveformLoader.h"
 
 #include "media/WaveformCache.h"
+#include "playback/PlaybackPool.h"
 
 #include <QThreadPool>
 #include <atomic>
@@ -45,7 +46,7 @@ void WaveformLoader::request(const QString& path)
     request->loader = this;
     m_request = request;
     m_pendingPath = path;
-    QThreadPool::globalInstance()->start([request, path] {
+    PlaybackPool::instance()->start([request, path] {
         std::vector<float> peaks = WaveformCache::peaks(path, &request->cancelled);
         const std::lock_guard guard(request->lock);
         if (!request->loader)
