@@ -22,7 +22,6 @@ extern "C" {
 #include <fcntl.h>
 #include <future>
 #include <limits>
-#include <map>
 #include <optional>
 #include <thread>
 #include <unistd.h>
@@ -137,21 +136,15 @@ QString MovieWriter::plan()
     if (delay % kFrame != 0)
         return QStringLiteral("Unable to start the AAC encoder");
 
-    // One table per file, also when several segments come from it.
-    std::map<const MediaInfo*, SourcePackets> tables;
-    m_packets.assign(count, SourcePackets());
+    m_packets.resize(count);
     m_copyable.assign(count, false);
     for (size_t i = 0; i < count; ++i) {
         const MediaInfo& info = *m_segments[i].source;
-        if (info.codecId != AV_CODEC_ID_AAC)
-            continue;
-        auto found = tables.find(&info);
-        if (found == tables.end())
-            found = tables.emplace(&info, SourcePackets::read(info)).first;
-        m_packets[i] = found->second;
+        // Only AAC in MPEG-4 has a table; other files are left unusable.
+        m_packets[i] = SourcePackets::of(info);
         // Several pieces meet at seams, where the encoder's frames must fit
         // between the copied ones: only packets of the encoder's own kind.
-        m_copyable[i] = m_copyAllowed && m_packets[i].usable() && info.sampleRate == m_rate &&
+        m_copyable[i] = m_copyAllowed && m_packets[i]->usable() && info.sampleRate == m_rate &&
                         info.channels == m_channels &&
                         (count == 1 || info.extradata == encoderConfig);
     }
@@ -173,11 +166,11 @@ QString MovieWriter::plan()
             const int64_t to = last ? segment.start + segment.length : soundEnd(i);
             // The encoder's delay at the start of a continuation is silence
             // that the file does not mark: it goes at the seam.
-            if (i > 0 && from == info.startSample && m_packets[i].usable() &&
-                m_packets[i].primingUnmarked() && segment.length > 2 * kFrame)
+            if (i > 0 && from == info.startSample && m_packets[i]->usable() &&
+                m_packets[i]->primingUnmarked() && segment.length > 2 * kFrame)
                 from += kFrame;
             if (m_copyable[i]) {
-                const SourcePackets& table = m_packets[i];
+                const SourcePackets& table = *m_packets[i];
                 const auto& packets = table.packets();
                 size_t first = 0;
                 if (i == 0) {
@@ -300,8 +293,8 @@ int64_t MovieWriter::soundEnd(size_t index) const
     // The encoder pads the last frame with silence; a file that does not
     // mark its delay does not mark that padding either. It is found as the
     // quiet after the last loud sample of the last frame.
-    if (end != info.startSample + info.durationSamples || !m_packets[index].usable() ||
-        !m_packets[index].primingUnmarked() || segment.length <= 4 * kFrame ||
+    if (end != info.startSample + info.durationSamples || !m_packets[index]->usable() ||
+        !m_packets[index]->primingUnmarked() || segment.length <= 4 * kFrame ||
         info.sampleRate != m_rate)
         return end;
     const int64_t window = 4 * kFrame;
@@ -351,7 +344,7 @@ bool MovieWriter::copyPiece(Mp4AudioWriter& out, const Piece& piece)
                O_RDONLY | O_CLOEXEC));
     if (file.get() < 0)
         return false;
-    const auto& packets = m_packets[piece.segment].packets();
+    const auto& packets = m_packets[piece.segment]->packets();
     size_t at = piece.first;
     std::vector<int32_t> sizes;
     while (at < piece.last) {

@@ -94,7 +94,8 @@ private:
     bool reportProgress();
 
     std::vector<MovieSegment> m_segments;
-    std::vector<SourcePackets> m_packets; // per segment; unusable when not copied
+    // Per segment; unusable when not copied.
+    std::vector<std::shared_ptr<const SourcePackets>> m_packets;
     std::vector<bool> m_copyable;
     int m_rate;
     int m_channels;

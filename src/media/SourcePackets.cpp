@@ -3,6 +3,7 @@
 
 #include "media/MediaSource.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 extern "C" {
@@ -11,6 +12,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <sys/stat.h>
 
 SourcePackets SourcePackets::read(const MediaInfo& info)
 {
@@ -47,6 +49,25 @@ SourcePackets SourcePackets::read(const MediaInfo& info)
     result.m_primingUnmarked = packets.front().position == info.startSample;
     result.m_packets = std::move(packets);
     return result;
+}
+
+std::shared_ptr<const SourcePackets> SourcePackets::of(const MediaInfo& info)
+{
+    MediaInfo::PacketTable& cache = info.packetTable;
+    const std::lock_guard<std::mutex> hold(cache.lock);
+    struct stat file = {};
+    if (::stat(QFile::encodeName(info.path).constData(), &file) != 0)
+        return std::make_shared<const SourcePackets>();
+    const int64_t modified = int64_t(file.st_mtim.tv_sec) * 1'000'000'000 + file.st_mtim.tv_nsec;
+    // A file written again or replaced since is read again: its packets may lie elsewhere.
+    if (!cache.table || cache.size != file.st_size || cache.modified != modified ||
+        cache.inode != file.st_ino) {
+        cache.table = std::make_shared<const SourcePackets>(read(info));
+        cache.size = file.st_size;
+        cache.modified = modified;
+        cache.inode = file.st_ino;
+    }
+    return cache.table;
 }
 
 size_t SourcePackets::indexAt(int64_t sample) const

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 // Where every AAC packet of an MPEG-4 file lies, from the file's own sample
@@ -27,6 +28,8 @@ public:
     // Empty (not usable) unless the file is MPEG-4 audio with AAC frames of
     // kFrameSize samples, one after another, and every packet lies inside it.
     static SourcePackets read(const MediaInfo& info);
+    // The same, read once and kept with info until its file changes.
+    static std::shared_ptr<const SourcePackets> of(const MediaInfo& info);
 
     bool usable() const { return !m_packets.empty(); }
     const std::vector<Packet>& packets() const { return m_packets; }

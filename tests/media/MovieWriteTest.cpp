@@ -130,6 +130,31 @@ TEST_F(MovieEdit, DeletingARangeAtStartMiddleAndEnd)
     EXPECT_EQ(readFile(source), before);
 }
 
+// A split cuts every piece from one measure of the file; a piece written
+// after the file was replaced is cut from the new file's packets.
+TEST_F(MovieEdit, PiecesOfOneMeasureFollowTheFileOnDisk)
+{
+    const QString source = aac("rec.m4a", 440, 3);
+    const QString other = aac("other.m4a", 880, 3);
+    const MediaInfoPtr info = MediaProber::probe(source);
+    ASSERT_TRUE(info);
+    const auto secondSecondOn = [&](const QString& name) {
+        std::unique_ptr<QTMovie> movie = QTMovie::movieWithInfo(info);
+        const int32_t scale = movie->timeScale();
+        movie->setEditable(true);
+        EXPECT_TRUE(
+            movie->deleteSegment(QTMakeTimeRange(QTMakeTime(0, scale), QTMakeTime(scale, scale))));
+        const QString out = dir.filePath(name);
+        EXPECT_TRUE(movie->writeToFile(out, {.flatten = true})) << movie->lastError().toStdString();
+        return DecodedAudio::decode(out);
+    };
+    EXPECT_NEAR(secondSecondOn("first.m4a").frequencyAt(0.1, 1.5), 440, 3);
+    ASSERT_TRUE(QFile::remove(source) && QFile::rename(other, source));
+    const DecodedAudio second = secondSecondOn("second.m4a");
+    ASSERT_TRUE(second.ok);
+    EXPECT_NEAR(second.frequencyAt(0.1, 1.5), 880, 3);
+}
+
 TEST_F(MovieEdit, WritingNeverTouchesASourceOrLeavesAHalfFile)
 {
     const QString source = aac("rec.m4a", 440, 2);
