@@ -5,6 +5,7 @@
 #include "app/RecorderAppDelegate.h"
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
+#include "media/HeapTuning.h"
 #include "shell/DarkTheme.h"
 
 #include <QApplication>
@@ -12,6 +13,7 @@
 
 int main(int argc, char** argv)
 {
+    HeapTuning::keepLargeBlocks();
     QCoreApplication::setOrganizationName("VoiceTray");
     QCoreApplication::setApplicationName("VoiceTray");
     QCoreApplication::setApplicationVersion(CommandLine::version());

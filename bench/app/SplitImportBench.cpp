@@ -7,6 +7,7 @@
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
+#include "media/HeapTuning.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
@@ -266,6 +267,7 @@ BENCHMARK(ChooseThreeHourRecording_VoiceTray)
 
 int main(int argc, char** argv)
 {
+    HeapTuning::keepLargeBlocks();
     QTemporaryDir home;
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());

@@ -7,6 +7,7 @@
 // sets their length (default 3600).
 #include "audio/FFmpegPtr.h"
 #include "media/FileBatch.h"
+#include "media/HeapTuning.h"
 #include "media/MediaProber.h"
 #include "media/MediaSource.h"
 #include "media/MovieWriter.h"
@@ -432,4 +433,14 @@ BENCHMARK(WaveformFirst_FfmpegDecodeOnly)
     ->Iterations(3);
 BENCHMARK(WaveformCached_VoiceTray)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(20);
 
-BENCHMARK_MAIN();
+// As the program does at its start.
+int main(int argc, char** argv)
+{
+    HeapTuning::keepLargeBlocks();
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
