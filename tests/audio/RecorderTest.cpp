@@ -397,7 +397,10 @@ TEST_F(Recorder, MixedInputRecordsTheMicrophoneAndTheComputersSoundInStep)
     m_recorder.start();
     ASSERT_TRUE(m_recorder.isRecording());
     QProcess player;
-    player.start("paplay", {"--device=" + PulseServer::instance().nullSinkName(), played});
+    // A second of buffer: a player starved by a busy machine would leave
+    // gaps of its own in the played tone.
+    player.start("paplay", {"--device=" + PulseServer::instance().nullSinkName(),
+                            "--latency-msec=1000", played});
     EXPECT_TRUE(waitUntil([&] { return player.state() == QProcess::NotRunning; }, 90000));
     m_recorder.stop();
     EXPECT_TRUE(m_messages.isEmpty()) << m_messages.join(' ').toStdString();
