@@ -15,11 +15,13 @@
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QProcess>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cctype>
 #include <map>
@@ -36,13 +38,14 @@ int seconds(int standard)
     return ok && chosen > 0 ? std::min(chosen, standard) : standard;
 }
 
-// Lets the event loop of this process run (QProcess needs it) for a while.
+// Lets the event loop of this process run (QProcess needs it) for a while,
+// asleep between events: a polling loop would hold one of the two cores that
+// the program being measured and its sound server share.
 void idle(int ms)
 {
-    QElapsedTimer clock;
-    clock.start();
-    while (clock.elapsed() < ms)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+    QEventLoop loop;
+    QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+    loop.exec();
 }
 
 double cpuSeconds(qint64 pid)
