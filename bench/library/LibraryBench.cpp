@@ -8,6 +8,7 @@
 #include "library/RecItem.h"
 #include "library/RecordingsDBReader.h"
 #include "library/XMLCreator.h"
+#include "media/HeapTuning.h"
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
 
@@ -180,6 +181,8 @@ BENCHMARK(BM_Rescan)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv)
 {
+    // The heap as the program sets it up.
+    HeapTuning::keepLargeBlocks();
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
