@@ -8,7 +8,7 @@
 # Benchmarks named Job_VoiceTray... are VoiceTray's, Job_Ffmpeg... the
 # reference; a job without a reference is shown alone.
 #
-#   bench/run.sh                 # everything (about ten minutes)
+#   bench/run.sh                 # everything (about twenty-five minutes)
 #   bench/run.sh 'Join|Cut'      # only the jobs whose names match
 #
 # VT_BENCH_BUILD chooses the build folder (default build/rel); the media
