@@ -422,8 +422,11 @@ TEST_F(Recorder, MixedInputRecordsTheMicrophoneAndTheComputersSoundInStep)
         EXPECT_NEAR(double(edges[to] - edges[from]), seconds * double(rate), 512) << from << to;
     for (size_t at = rate; at + rate < audio.frames(); at += 5 * rate) {
         EXPECT_NEAR(audio.frequency(0, at, at + rate), 440.0, 3.0) << at / rate;
+        // The computer's sound follows the microphone's clock: the mixer may
+        // play it up to 0.1 % off for the clocks' drift and 0.5 % more while
+        // it catches up with a late delivery.
         if (at > edges[0] + rate && at + 2 * rate < edges[0] + 62 * rate) {
-            EXPECT_NEAR(audio.frequency(1, at, at + rate), 1000.0, 3.0) << at / rate;
+            EXPECT_NEAR(audio.frequency(1, at, at + rate), 1000.0, 6.0) << at / rate;
         }
     }
 }
