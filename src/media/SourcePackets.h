@@ -27,8 +27,7 @@ public:
 
     // Empty (not usable) unless the file is MPEG-4 audio with AAC frames of
     // kFrameSize samples, one after another, and every packet lies inside it.
-    static SourcePackets read(const MediaInfo& info);
-    // The same, read once and kept with info until its file changes.
+    // Read once and kept with info until its file changes.
     static std::shared_ptr<const SourcePackets> of(const MediaInfo& info);
 
     bool usable() const { return !m_packets.empty(); }
@@ -41,6 +40,8 @@ public:
     bool primingUnmarked() const { return m_primingUnmarked; }
 
 private:
+    static SourcePackets read(const MediaInfo& info);
+
     std::vector<Packet> m_packets;
     bool m_primingUnmarked = false;
 };
