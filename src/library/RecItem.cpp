@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 RecItem::RecItem() : GeneralRecItem(false)
 {
@@ -26,7 +27,12 @@ void RecItem::setDate(const QString& date)
 void RecItem::setDuration(double seconds)
 {
     m_duration = seconds;
-    m_durationText = durationText(seconds);
+    // A recording's length is set several times a second; its row is laid
+    // out and repainted only when the shown text changes.
+    QString text = durationText(seconds);
+    if (text == m_durationText)
+        return;
+    m_durationText = std::move(text);
     notify();
 }
 

@@ -27,6 +27,9 @@ RecNavigatorView::RecNavigatorView(QWidget* parent)
       m_noteView(std::make_unique<NoteView>())
 {
     setMouseTracking(true);
+    // The strip sets every pixel it is asked to paint: what lies beneath it
+    // need not be painted first, ten times a second while recording.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setAccessibleName(tr("Time Marks"));
     m_hidingTimer.setInterval(kHidingInterval);
     connect(&m_hidingTimer, &QTimer::timeout, this, &RecNavigatorView::hidingTimerFire);

@@ -5,6 +5,7 @@
 
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QStyle>
 #include <QStyleOptionSlider>
 #include <QWheelEvent>
@@ -20,6 +21,50 @@ SliderWithNotes::SliderWithNotes(QWidget* parent) : QSlider(Qt::Horizontal, pare
     setMouseTracking(true);
     setAccessibleName(tr("Playback Position"));
     connect(this, &QSlider::valueChanged, this, &SliderWithNotes::knobMoved);
+}
+
+namespace {
+
+bool sameLook(const QStyleOptionSlider& a, const QStyleOptionSlider& b)
+{
+    return a.rect == b.rect && a.state == b.state && a.direction == b.direction &&
+           a.palette.cacheKey() == b.palette.cacheKey() && a.subControls == b.subControls &&
+           a.activeSubControls == b.activeSubControls && a.minimum == b.minimum &&
+           a.maximum == b.maximum && a.sliderPosition == b.sliderPosition &&
+           a.sliderValue == b.sliderValue && a.tickPosition == b.tickPosition &&
+           a.tickInterval == b.tickInterval && a.upsideDown == b.upsideDown &&
+           a.orientation == b.orientation;
+}
+
+} // namespace
+
+void SliderWithNotes::paintEvent(QPaintEvent*)
+{
+    QStyleOptionSlider state;
+    initStyleOption(&state);
+    state.subControls = QStyle::SC_SliderGroove | QStyle::SC_SliderHandle;
+    if (tickPosition() != NoTicks)
+        state.subControls |= QStyle::SC_SliderTickmarks;
+    const qreal ratio = devicePixelRatioF();
+    if (m_look.isNull() || m_look.devicePixelRatio() != ratio || !sameLook(state, m_lookState)) {
+        m_look = QPixmap(size() * ratio);
+        m_look.setDevicePixelRatio(ratio);
+        m_look.fill(Qt::transparent);
+        QPainter painter(&m_look);
+        painter.setPen(palette().color(foregroundRole()));
+        painter.setFont(font());
+        style()->drawComplexControl(QStyle::CC_Slider, &state, &painter, this);
+        m_lookState = state;
+    }
+    QPainter(this).drawPixmap(0, 0, m_look);
+}
+
+void SliderWithNotes::changeEvent(QEvent* event)
+{
+    // A new style sheet may draw the same state differently.
+    if (event->type() == QEvent::StyleChange || event->type() == QEvent::PaletteChange)
+        m_look = QPixmap();
+    QSlider::changeEvent(event);
 }
 
 void SliderWithNotes::setDoubleValue(double value)

@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QPixmap>
 #include <QSlider>
+#include <QStyleOptionSlider>
 
 class RecNavigatorView;
 
@@ -33,6 +35,8 @@ signals:
     void userMoved(SliderWithNotes* sender);
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -41,6 +45,10 @@ protected:
 private:
     void knobMoved(int position);
 
+    // The slider as last drawn, and the state it was drawn from: the strip
+    // beneath it repaints it ten times a second while recording, unchanged.
+    QPixmap m_look;
+    QStyleOptionSlider m_lookState;
     RecNavigatorView* m_recNavigatorView = nullptr;
     double m_value = 0;
     bool m_pressed = false;
