@@ -413,6 +413,11 @@ float RecorderAppDelegate::inputLevel() const
     return m_recorder->inputLevel();
 }
 
+float RecorderAppDelegate::recordedLevel() const
+{
+    return m_recorder->recordedLevel();
+}
+
 void RecorderAppDelegate::startPseudoRecord()
 {
     if (m_recorder->isRecording())

@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-bool IsSilence(uint32_t frameCount, const KvAudioBufferList* bufferList)
+float BufferLevel(uint32_t frameCount, const KvAudioBufferList* bufferList)
 {
     float max = -100.0f;
     float min = 100.0f;
@@ -21,7 +21,12 @@ bool IsSilence(uint32_t frameCount, const KvAudioBufferList* bufferList)
             min = std::min(samples[i], min);
         }
     }
-    const float level = max - min;
+    return max - min;
+}
+
+bool IsSilence(uint32_t frameCount, const KvAudioBufferList* bufferList)
+{
+    const float level = BufferLevel(frameCount, bufferList);
     SilenceSettings::storeInputLevel(level);
     return level <= SilenceSettings::soundThreshold.load(std::memory_order_relaxed);
 }

@@ -5,8 +5,10 @@
 
 class KvAudioBufferList;
 
-// Capture thread, wait-free but for the level lock. Measures the buffer's
-// level (largest minus smallest sample over every channel; -200 for a list
-// without buffers), stores it as the input level and answers whether it is at
-// or below the sound threshold.
+// The buffer's level: largest minus smallest sample over every channel; -200
+// for a list without buffers. Wait-free, for the capture thread.
+float BufferLevel(uint32_t frameCount, const KvAudioBufferList* bufferList);
+
+// Capture thread, wait-free. Measures the buffer's level, stores it as the
+// input level and answers whether it is at or below the sound threshold.
 bool IsSilence(uint32_t frameCount, const KvAudioBufferList* bufferList);

@@ -74,6 +74,8 @@ int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
     if (!recorder->m_outputAudioFile ||
         !recorder->m_outputAudioFile->push(*recorder->m_audioBuffer, frameCount))
         return kWriteFailed;
+    recorder->m_recordedLevel.store(BufferLevel(frameCount, recorder->m_audioBuffer.get()),
+                                    std::memory_order_relaxed);
     const uint64_t start = recorder->m_startHostTime;
     recorder->m_currSeconds.store(
         timeStampNanos > start ? static_cast<double>(timeStampNanos - start) * 1e-9 : 0.0,
@@ -466,6 +468,7 @@ void KvSoundFileRecorder::start(QObject*)
         prepare();
     }
     m_currSeconds.store(0.0);
+    m_recordedLevel.store(0.0f);
     m_timeChanged.store(false);
     m_delegateWantsTimeChanges = isSignalConnected(
         QMetaMethod::fromSignal(&KvSoundFileRecorder::soundFileRecorderReachedDuration));

@@ -5,17 +5,14 @@ std::atomic<bool> SilenceSettings::skipSilence{false};
 std::atomic<float> SilenceSettings::soundThreshold{0.2f};
 std::atomic<int32_t> SilenceSettings::nSilenceBlocks{SilenceSettings::holdBuffers};
 std::atomic<bool> SilenceSettings::pseudoRecord{false};
-std::mutex SilenceSettings::s_levelLock;
-float SilenceSettings::s_currentInputLevel = 0.0f;
+std::atomic<float> SilenceSettings::s_currentInputLevel{0.0f};
 
 void SilenceSettings::storeInputLevel(float level)
 {
-    std::lock_guard lock(s_levelLock);
-    s_currentInputLevel = level;
+    s_currentInputLevel.store(level, std::memory_order_relaxed);
 }
 
 float SilenceSettings::inputLevel()
 {
-    std::lock_guard lock(s_levelLock);
-    return s_currentInputLevel;
+    return s_currentInputLevel.load(std::memory_order_relaxed);
 }

@@ -3,11 +3,10 @@
 
 #include <atomic>
 #include <cstdint>
-#include <mutex>
 
 // The process-wide silence and level values, shared by every recorder. The
 // main thread writes the flags and the threshold, the capture thread the
-// silent-buffer count and the level; the level alone travels under a lock.
+// silent-buffer count and the level.
 class SilenceSettings
 {
 public:
@@ -21,11 +20,10 @@ public:
     static std::atomic<int32_t> nSilenceBlocks;
     static std::atomic<bool> pseudoRecord;
 
-    // Any thread; holds the level lock for the one store or load.
+    // Any thread, wait-free: the capture thread stores while the main thread reads.
     static void storeInputLevel(float level);
     static float inputLevel();
 
 private:
-    static std::mutex s_levelLock;
-    static float s_currentInputLevel;
+    static std::atomic<float> s_currentInputLevel;
 };

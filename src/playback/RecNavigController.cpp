@@ -416,5 +416,5 @@ double RecNavigController::curFileDuration()
 void RecNavigController::levelTimerFire()
 {
     if (m_recNavigatorView && m_timeView && m_appDelegate)
-        m_recNavigatorView->addLiveLevel(m_timeView->time(), m_appDelegate->inputLevel());
+        m_recNavigatorView->addLiveLevel(m_timeView->time(), m_appDelegate->recordedLevel());
 }

@@ -8,6 +8,7 @@
 #include "media/WaveformCache.h"
 #include "media/WaveformPeaks.h"
 #include "playback/RecNavigController.h"
+#include "playback/RecNavigatorView.h"
 #include "playback/TimeView.h"
 #include "support/AppFixture.h"
 #include "support/Media.h"
@@ -21,6 +22,7 @@
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
+#include <algorithm>
 #include <cmath>
 #include <csignal>
 #include <dlfcn.h>
@@ -99,6 +101,20 @@ TEST_F(Recording, NewRecordingsTakeTheFirstFreeNameAndTheFileLength)
     EXPECT_FALSE(
         QString(database()).contains(QRegularExpression("Untitled 2\"[^>]*Duration=\"0\"")));
     EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Recording, TheLiveWaveformShowsTheSoundWhetherOrNotSilenceIsSkipped)
+{
+    for (const bool skip : {false, true}) {
+        app->setSkipSilence(skip);
+        app->startStopRecording();
+        ASSERT_TRUE(captured(1.0));
+        // The sine is as loud from end to end: no stretch of the strip is flat.
+        const std::vector<float> columns = app->recNavigatorView()->waveformColumns(4);
+        app->startStopRecording();
+        ASSERT_EQ(columns.size(), 4u);
+        EXPECT_GT(*std::min_element(columns.begin(), columns.end()), 0.2f) << skip;
+    }
 }
 
 TEST_F(Recording, NewRecordingsLandInTheChosenCategoryOrTheRootAlsoDuringASearch)
