@@ -136,6 +136,8 @@ private:
     double m_liveStart = 0;
     double m_liveEnd = 0;
     QElapsedTimer m_liveRepaint;
+    // The envelope's columns as last drawn, reused from picture to picture.
+    QImage m_envelope;
     std::vector<float> m_liveSlots;
 
     // The view outlives every pop-up that borrows it.
