@@ -48,6 +48,9 @@ jq -rs '
   def figure: if .pss then "\(.pss | r1) MB PSS, \(.rss | r1) MB RSS"
                              + (if .opened > 0.05 then " (\(.opened | r1) MB of it opened to record)" else "" end)
               elif .core then "\(.core * 100 | round / 100) % of a core" + cpu
+                              + (if .encoder then ": encoding \(.encoder * 100 | round / 100) %"
+                                   + (if .main then ", main thread \(.main * 100 | round / 100) %" else "" end)
+                                 else "" end)
               else (.ms | show) + cpu end;
   [.[].benchmarks[] | select(.error_occurred | not)
    | select(.run_type == "iteration" or .aggregate_name == "median")]
@@ -55,7 +58,8 @@ jq -rs '
                               else .[0] end)
   | map((.run_name | ltrimstr("BM_") | split("/")[0] | split("_")) as $name
          | {job: $name[0], who: ($name[1:] | join("_")), ms: ms, cpu: .cpu_s,
-            pss: .pss_mb, rss: .rss_mb, opened: .opened_mb, core: .core_pct})
+            pss: .pss_mb, rss: .rss_mb, opened: .opened_mb, core: .core_pct,
+            encoder: .encoder_pct, main: .main_pct})
   | group_by(.job)[]
   | (map(select(.who | startswith("Ffmpeg")))[0]) as $ref
   | map(select(.who | startswith("Ffmpeg") | not))[]

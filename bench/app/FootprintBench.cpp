@@ -3,9 +3,10 @@
 // with its tray and private sound server. Times the start to the open window
 // (from the exec to the window's MapNotify), weighs the program idle and while
 // recording (Pss and Rss from /proc/PID/smaps_rollup, and the part of Rss in
-// libraries opened after the start), and counts its CPU
-// while it records from the sine source (utime + stime from /proc/PID/stat),
-// beside `parecord | ffmpeg` writing the same AAC file from the same source.
+// libraries opened after the start), and counts its CPU while it records
+// from the sine source (utime + stime from /proc/PID/stat; apart from the
+// whole, its encoding thread and its main thread), beside `parecord | ffmpeg`
+// writing the same AAC file from the same source (apart: ffmpeg, the encoder).
 // VT_BENCH_SECONDS shortens the recordings (default 60 s of CPU, 30 s
 // before the recording is weighed); VT_BINARY_DIR names another build.
 #include "support/PulseServer.h"
@@ -14,6 +15,7 @@
 #include "support/XServer.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -24,8 +26,10 @@
 #include <QTimer>
 #include <benchmark/benchmark.h>
 #include <cctype>
+#include <functional>
 #include <map>
 #include <poll.h>
+#include <string>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -48,9 +52,11 @@ void idle(int ms)
     loop.exec();
 }
 
-double cpuSeconds(qint64 pid)
+// utime + stime of the process, or of one of its threads.
+double cpuSeconds(qint64 pid, qint64 tid = 0)
 {
-    QFile file(QStringLiteral("/proc/%1/stat").arg(pid));
+    QFile file(tid ? QStringLiteral("/proc/%1/task/%2/stat").arg(pid).arg(tid)
+                   : QStringLiteral("/proc/%1/stat").arg(pid));
     if (!file.open(QIODevice::ReadOnly))
         return 0.0;
     const QByteArray stat = file.readAll();
@@ -251,22 +257,42 @@ void BM_MemoryRecording_VoiceTray(benchmark::State& state)
 }
 BENCHMARK(BM_MemoryRecording_VoiceTray)->Iterations(1)->Unit(benchmark::kSecond);
 
-// The share of one core that the processes use over the recording, after a
-// second for the recording to settle.
-void countCpu(benchmark::State& state, const QList<qint64>& pids)
+// CPU seconds of one thread: the one with the given name, or the process's
+// main thread for an empty name.
+double threadCpuSeconds(qint64 pid, const QByteArray& name)
+{
+    if (name.isEmpty())
+        return cpuSeconds(pid, pid);
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
+    for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks + "/" + tid + "/comm");
+        if (comm.open(QIODevice::ReadOnly) && comm.readAll().trimmed() == name)
+            return cpuSeconds(pid, tid.toLongLong());
+    }
+    return 0.0;
+}
+
+// The share of one core that each part uses over the recording, after two
+// seconds for the recording to settle: "core" is the whole of the processes,
+// the other parts a process or a thread of them.
+using CpuParts = std::map<std::string, std::function<double()>>;
+
+void countCpu(benchmark::State& state, const CpuParts& parts)
 {
     idle(2000);
-    double before = 0.0;
-    for (qint64 pid : pids)
-        before += cpuSeconds(pid);
+    std::map<std::string, double> before;
+    for (const auto& [name, seconds] : parts)
+        before[name] = seconds();
     QElapsedTimer clock;
     clock.start();
     idle(seconds(60) * 1000);
-    double after = 0.0;
-    for (qint64 pid : pids)
-        after += cpuSeconds(pid);
-    state.counters["core_pct"] = (after - before) / (double(clock.elapsed()) / 1000.0) * 100.0;
-    state.counters["cpu_s"] = after - before;
+    const double elapsed = double(clock.elapsed()) / 1000.0;
+    for (const auto& [name, seconds] : parts) {
+        const double used = seconds() - before[name];
+        state.counters[name + "_pct"] = used / elapsed * 100.0;
+        if (name == "core")
+            state.counters["cpu_s"] = used;
+    }
 }
 
 void recordingCpu(benchmark::State& state, bool windowOpen)
@@ -277,7 +303,10 @@ void recordingCpu(benchmark::State& state, bool windowOpen)
             state.SkipWithError("the program did not start");
             return;
         }
-        countCpu(state, {app.processId()});
+        const qint64 pid = app.processId();
+        countCpu(state, {{"core", [pid] { return cpuSeconds(pid); }},
+                         {"encoder", [pid] { return threadCpuSeconds(pid, "aac-writer"); }},
+                         {"main", [pid] { return threadCpuSeconds(pid, QByteArray()); }}});
     }
 }
 
@@ -333,7 +362,10 @@ void BM_RecordingCpu_FfmpegParecord(benchmark::State& state)
             state.SkipWithError("parecord or ffmpeg did not start");
             return;
         }
-        countCpu(state, {capture.processId(), encoder.processId()});
+        const qint64 capturing = capture.processId();
+        const qint64 encoding = encoder.processId();
+        countCpu(state, {{"core", [=] { return cpuSeconds(capturing) + cpuSeconds(encoding); }},
+                         {"encoder", [=] { return cpuSeconds(encoding); }}});
         capture.terminate();
         capture.waitForFinished();
         encoder.waitForFinished();
