@@ -413,9 +413,9 @@ float RecorderAppDelegate::inputLevel() const
     return m_recorder->inputLevel();
 }
 
-float RecorderAppDelegate::recordedLevel() const
+float RecorderAppDelegate::takeRecordedLevel()
 {
-    return m_recorder->recordedLevel();
+    return m_recorder->takeRecordedLevel();
 }
 
 void RecorderAppDelegate::startPseudoRecord()

@@ -99,7 +99,7 @@ public:
     AutostartEntry& autostartEntry() { return m_autostart; }
     bool isSkipSilence() const override;
     float inputLevel() const override;
-    float recordedLevel() const override;
+    float takeRecordedLevel() override;
     void startPseudoRecord() override;
     void stopPseudoRecord() override;
 

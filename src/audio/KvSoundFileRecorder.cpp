@@ -74,8 +74,13 @@ int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
     if (!recorder->m_outputAudioFile ||
         !recorder->m_outputAudioFile->push(*recorder->m_audioBuffer, frameCount))
         return kWriteFailed;
-    recorder->m_recordedLevel.store(BufferLevel(frameCount, recorder->m_audioBuffer.get()),
-                                    std::memory_order_relaxed);
+    // Raised without a lock; the main thread takes it back to 0.
+    const float level = BufferLevel(frameCount, recorder->m_audioBuffer.get());
+    for (float loudest = recorder->m_recordedLevel.load(std::memory_order_relaxed);
+         level > loudest;)
+        if (recorder->m_recordedLevel.compare_exchange_weak(loudest, level,
+                                                            std::memory_order_relaxed))
+            break;
     const uint64_t start = recorder->m_startHostTime;
     recorder->m_currSeconds.store(
         timeStampNanos > start ? static_cast<double>(timeStampNanos - start) * 1e-9 : 0.0,
@@ -468,7 +473,7 @@ void KvSoundFileRecorder::start(QObject*)
         prepare();
     }
     m_currSeconds.store(0.0);
-    m_recordedLevel.store(0.0f);
+    m_recordedLevel.store(-1.0f);
     m_timeChanged.store(false);
     m_delegateWantsTimeChanges = isSignalConnected(
         QMetaMethod::fromSignal(&KvSoundFileRecorder::soundFileRecorderReachedDuration));

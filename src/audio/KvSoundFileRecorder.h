@@ -82,9 +82,11 @@ public:
     bool isSkipSilence() const;
     void setThreshold(float threshold);
     float inputLevel() const;
-    // The level of the last buffer written to the recording, measured whether
-    // or not silence is skipped: what the live waveform shows.
-    float recordedLevel() const { return m_recordedLevel.load(std::memory_order_relaxed); }
+    // The loudest level written to the recording since the last call,
+    // measured whether or not silence is skipped: what the live waveform
+    // shows, with no peak lost between two calls. Negative when nothing was
+    // written since (a source may deliver in blocks).
+    float takeRecordedLevel() { return m_recordedLevel.exchange(-1.0f, std::memory_order_relaxed); }
     void setPseudoRecord(bool pseudo);
 
     // Pre-roll: while it is on (seconds > 0) and nothing records, the engine
@@ -175,7 +177,7 @@ private:
     KvAudioStreamBasicDescription m_deviceFormat;
     QVariantMap m_outputFormat;
     std::atomic<double> m_currSeconds{0.0};
-    std::atomic<float> m_recordedLevel{0.0f};
+    std::atomic<float> m_recordedLevel{-1.0f};
     uint64_t m_startHostTime = 0;
     bool m_isRecording = false;
     bool m_delegateWantsTimeChanges = false;

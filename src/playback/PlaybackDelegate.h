@@ -22,9 +22,10 @@ public:
     virtual bool isRecording() const = 0;
     // The engine is dropping silence right now, so the recording does not grow.
     virtual bool isSkipSilence() const = 0;
-    // The level of the last sound written to the recording (largest minus
-    // smallest sample), for the live waveform.
-    virtual float recordedLevel() const { return 0; }
+    // The loudest level written to the recording since the last call (largest
+    // minus smallest sample of a buffer), for the live waveform; negative
+    // when nothing was written since.
+    virtual float takeRecordedLevel() { return -1; }
     // The main pop-up window; note pop-ups are attached to it. May be null.
     virtual QWidget* window() const = 0;
 };

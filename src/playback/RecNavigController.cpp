@@ -415,6 +415,11 @@ double RecNavigController::curFileDuration()
 
 void RecNavigController::levelTimerFire()
 {
-    if (m_recNavigatorView && m_timeView && m_appDelegate)
-        m_recNavigatorView->addLiveLevel(m_timeView->time(), m_appDelegate->recordedLevel());
+    if (!m_recNavigatorView || !m_timeView || !m_appDelegate)
+        return;
+    // Nothing written since the last tick, from a source that delivers in
+    // blocks: the level of the next block covers the stretch.
+    const float level = m_appDelegate->takeRecordedLevel();
+    if (level >= 0)
+        m_recNavigatorView->addLiveLevel(m_timeView->time(), level);
 }

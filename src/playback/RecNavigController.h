@@ -29,10 +29,11 @@ class RecNavigController : public QObject
 public:
     static constexpr int kPlaybackInterval = 15;  // ms
     static constexpr int kDurationInterval = 300; // ms
-    static constexpr int kLevelInterval = 50;     // ms
-    static constexpr int kPreviewLength = 950;    // ms
-    static constexpr int kLoadTimeout = 10000;    // ms
-    static constexpr double kJump = 30.0;         // seconds
+    // ms; each level taken is the loudest since the one before.
+    static constexpr int kLevelInterval = 100;
+    static constexpr int kPreviewLength = 950; // ms
+    static constexpr int kLoadTimeout = 10000; // ms
+    static constexpr double kJump = 30.0;      // seconds
 
     explicit RecNavigController(QObject* parent = nullptr);
     ~RecNavigController() override;

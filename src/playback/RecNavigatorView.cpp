@@ -383,12 +383,8 @@ void RecNavigatorView::addLiveLevel(double seconds, float level)
     for (size_t i = first; i <= slot; ++i)
         m_liveSlots[i] = std::max(m_liveSlots[i], peak);
     m_liveEnd = std::max(m_liveEnd, seconds);
-    // Every level is kept; ten pictures a second show the envelope grow, where
-    // one per level would cost a recording with the window open a third of its CPU.
-    if (!m_liveRepaint.isValid() || m_liveRepaint.elapsed() >= kLiveRepaintMs) {
-        m_liveRepaint.start();
-        update();
-    }
+    // One picture per level: the controller hands one every tenth of a second.
+    update();
 }
 
 void RecNavigatorView::endLive()

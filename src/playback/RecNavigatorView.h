@@ -4,7 +4,6 @@
 #include "library/TimeMark.h"
 #include "playback/SliderWithNotes.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QPointer>
 #include <QTimer>
@@ -84,15 +83,14 @@ public:
     // While a recording is made its envelope grows from the levels heard,
     // after the envelope of the file it continues (fromSeconds long), if any.
     void beginLive(const QString& path, double fromSeconds);
-    // Capture level (largest minus smallest sample) heard at that time.
+    // The loudest capture level (largest minus smallest sample) heard since
+    // the level before, up to that time. Each one repaints the strip.
     void addLiveLevel(double seconds, float level);
     void endLive();
     bool isLive() const { return m_live; }
     // The envelope in count columns over the strip's length; empty when none is shown.
     std::vector<float> waveformColumns(int count) const;
     static constexpr double kLiveSlot = 0.05; // seconds
-    // The strip is drawn anew for each picture of the growing envelope.
-    static constexpr int kLiveRepaintMs = 100;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -135,7 +133,6 @@ private:
     bool m_live = false;
     double m_liveStart = 0;
     double m_liveEnd = 0;
-    QElapsedTimer m_liveRepaint;
     // The envelope's columns as last drawn, reused from picture to picture.
     QImage m_envelope;
     std::vector<float> m_liveSlots;

@@ -299,6 +299,30 @@ TEST_F(Recorder, NoticesFollowTheRecordingAndSettersStopItOnlyOnChange)
     m_recorder.setSkipSilence(false);
 }
 
+TEST_F(Recorder, TheRecordedLevelTakenIsTheLoudestSinceTheLastTake)
+{
+    m_recorder.setInputDevice(PulseServer::instance().monoPipeSourceDescription());
+    m_recorder.setOutputFilePath(path(QStringLiteral("burst.m4a")));
+    m_recorder.start();
+    ASSERT_TRUE(m_recorder.isRecording());
+    // A burst of 20 ms between quiet stretches, fed at the pace of the clock
+    // and taken only a second after it.
+    std::vector<float> sound = tone(3 * kRate / 2, 440.0);
+    for (size_t i = 0; i < sound.size(); ++i)
+        sound[i] *= i >= kRate / 2 && i < kRate / 2 + kRate / 50 ? 0.5f : 0.01f;
+    const size_t chunk = kRate / 100;
+    const auto begin = std::chrono::steady_clock::now();
+    for (size_t at = 0; at < sound.size(); at += chunk) {
+        ASSERT_TRUE(PulseServer::instance().writeMonoPipe(&sound[at], chunk));
+        std::this_thread::sleep_until(begin + std::chrono::milliseconds(10 * (at / chunk + 1)));
+    }
+    ASSERT_TRUE(waitUntil([&] { return m_recorder.currSeconds() >= 1.4; }));
+    EXPECT_GT(m_recorder.takeRecordedLevel(), 0.4f);
+    EXPECT_LT(m_recorder.takeRecordedLevel(), 0.1f);
+    m_recorder.stop();
+    EXPECT_TRUE(m_messages.isEmpty());
+}
+
 TEST_F(Recorder, PseudoRecordMeasuresTheLevelWithoutAFile)
 {
     const QString file = path(QStringLiteral("pseudo.m4a"));

@@ -25,7 +25,7 @@ public:
     bool isRecording() const override { return recording; }
     bool isSkipSilence() const override { return skipSilence; }
     QWidget* window() const override { return mainWindow; }
-    float recordedLevel() const override { return level; }
+    float takeRecordedLevel() override { return level; }
 
     QHash<const GeneralRecItem*, QString> paths;
     int structChanges = 0;
