@@ -74,7 +74,7 @@ int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
     if (!recorder->m_outputAudioFile ||
         !recorder->m_outputAudioFile->push(*recorder->m_audioBuffer, frameCount))
         return kWriteFailed;
-    // Raised without a lock; the main thread takes it back to 0.
+    // Raised without a lock; the main thread takes it back to none (-1).
     const float level = BufferLevel(frameCount, recorder->m_audioBuffer.get());
     for (float loudest = recorder->m_recordedLevel.load(std::memory_order_relaxed);
          level > loudest;)

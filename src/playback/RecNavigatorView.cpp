@@ -12,7 +12,6 @@
 #include "shell/NoteWindow.h"
 
 #include <QCursor>
-#include <QLine>
 #include <QMouseEvent>
 #include <QPainter>
 #include <algorithm>
