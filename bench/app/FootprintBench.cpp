@@ -257,12 +257,9 @@ void BM_MemoryRecording_VoiceTray(benchmark::State& state)
 }
 BENCHMARK(BM_MemoryRecording_VoiceTray)->Iterations(1)->Unit(benchmark::kSecond);
 
-// CPU seconds of one thread: the one with the given name, or the process's
-// main thread for an empty name.
+// CPU seconds of the process's thread with the given name; 0 without one.
 double threadCpuSeconds(qint64 pid, const QByteArray& name)
 {
-    if (name.isEmpty())
-        return cpuSeconds(pid, pid);
     const QString tasks = QStringLiteral("/proc/%1/task").arg(pid);
     for (const QString& tid : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         QFile comm(tasks + "/" + tid + "/comm");
@@ -306,7 +303,7 @@ void recordingCpu(benchmark::State& state, bool windowOpen)
         const qint64 pid = app.processId();
         countCpu(state, {{"core", [pid] { return cpuSeconds(pid); }},
                          {"encoder", [pid] { return threadCpuSeconds(pid, "aac-writer"); }},
-                         {"main", [pid] { return threadCpuSeconds(pid, QByteArray()); }}});
+                         {"main", [pid] { return cpuSeconds(pid, pid); }}});
     }
 }
 

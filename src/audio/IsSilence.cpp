@@ -24,9 +24,13 @@ float BufferLevel(uint32_t frameCount, const KvAudioBufferList* bufferList)
     return max - min;
 }
 
-bool IsSilence(uint32_t frameCount, const KvAudioBufferList* bufferList)
+bool IsSilentLevel(float level)
 {
-    const float level = BufferLevel(frameCount, bufferList);
     SilenceSettings::storeInputLevel(level);
     return level <= SilenceSettings::soundThreshold.load(std::memory_order_relaxed);
+}
+
+bool IsSilence(uint32_t frameCount, const KvAudioBufferList* bufferList)
+{
+    return IsSilentLevel(BufferLevel(frameCount, bufferList));
 }

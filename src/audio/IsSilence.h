@@ -9,6 +9,9 @@ class KvAudioBufferList;
 // for a list without buffers. Wait-free, for the capture thread.
 float BufferLevel(uint32_t frameCount, const KvAudioBufferList* bufferList);
 
-// Capture thread, wait-free. Measures the buffer's level, stores it as the
-// input level and answers whether it is at or below the sound threshold.
+// Capture thread, wait-free. Stores the level as the input level and answers
+// whether it is at or below the sound threshold.
+bool IsSilentLevel(float level);
+
+// The same for the buffer's level.
 bool IsSilence(uint32_t frameCount, const KvAudioBufferList* bufferList);

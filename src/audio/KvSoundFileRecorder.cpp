@@ -60,8 +60,10 @@ int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
         recorder->m_listening.store(false, std::memory_order_release);
     }
     const bool pseudo = SilenceSettings::pseudoRecord.load(std::memory_order_relaxed);
+    // Measured once, for silence skipping and for the live waveform.
+    const float level = BufferLevel(frameCount, recorder->m_audioBuffer.get());
     if (SilenceSettings::skipSilence.load(std::memory_order_relaxed)) {
-        const bool silent = IsSilence(frameCount, recorder->m_audioBuffer.get());
+        const bool silent = IsSilentLevel(level);
         int32_t count = SilenceSettings::nSilenceBlocks.load(std::memory_order_relaxed);
         // Saturates instead of overflowing after years of silence.
         count = silent ? (count < INT32_MAX ? count + 1 : count) : 0;
@@ -75,7 +77,6 @@ int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
         !recorder->m_outputAudioFile->push(*recorder->m_audioBuffer, frameCount))
         return kWriteFailed;
     // Raised without a lock; the main thread takes it back to none (-1).
-    const float level = BufferLevel(frameCount, recorder->m_audioBuffer.get());
     for (float loudest = recorder->m_recordedLevel.load(std::memory_order_relaxed);
          level > loudest;)
         if (recorder->m_recordedLevel.compare_exchange_weak(loudest, level,
