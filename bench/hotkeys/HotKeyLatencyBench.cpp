@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Latency from an X key press (xdotool on the fixture's Xvfb) to the
 // application's startStopRecording action, through the real grab, the
-// native event filter and the responder.
+// native event filter and the application's hot keys.
 #include "hotkeys/AppHotKeys.h"
 #include "hotkeys/HotKeyController.h"
 #include "support/XServer.h"
@@ -138,7 +138,8 @@ int main(int argc, char** argv)
     g_controller = &controller;
     AppHotKeys hotKeys;
     g_hotKeys = &hotKeys;
-    if (!hotKeys.setupHotKeys(&controller, true))
+    hotKeys.setupHotKeys(&controller, true);
+    if (hotKeys.recordKeysText().isEmpty())
         return 1;
     ArrivalProbe probe;
     g_probe = &probe;

@@ -132,7 +132,7 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
-    <name>GlobalShortcutsPortal</name>
+    <name>PortalShortcutBackend</name>
     <message>
         <source>the desktop cancelled the session</source>
         <translation>die Arbeitsumgebung hat die Sitzung abgebrochen</translation>

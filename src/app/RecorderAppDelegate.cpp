@@ -8,6 +8,7 @@
 #include "app/QnMessageBox.h"
 #include "app/WindowKeyHandler.h"
 #include "audio/KvSoundFileRecorder.h"
+#include "hotkeys/HotKeyCombination.h"
 #include "library/RecGroup.h"
 #include "outline/EmptyLibraryHint.h"
 #include "outline/RecOutlineController.h"
@@ -71,10 +72,12 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     connect(m_prefView.get(), &PreferencesView::startAtLoginChanged, this,
             &RecorderAppDelegate::setStartAtLogin);
     connect(m_prefView->hotKeys(), &HotKeyPreferences::combinationChosen, this,
-            [this](int action, quint16 keyCode, quint32 modifierFlags) {
+            [this](int action, QKeyCombination combination) {
                 setHotKey(action == 0 ? AppHotKeys::Action::Record : AppHotKeys::Action::Continue,
-                          {keyCode, modifierFlags});
+                          combination);
             });
+    connect(m_prefView->hotKeys(), &HotKeyPreferences::capturingChanged, &m_hotKeys,
+            &AppHotKeys::setSuspended);
     connect(&m_hotKeys, &AppHotKeys::statusChanged, this, &RecorderAppDelegate::hotKeysChanged);
     connect(&m_trayWatcher, &TrayWatcher::trayAppeared, this, &RecorderAppDelegate::moveToTray);
     connect(&m_trayWatcher, &TrayWatcher::patienceRanOut, this, [this] {
@@ -314,24 +317,25 @@ void RecorderAppDelegate::setupHotKeys()
 {
     // On Wayland X11 grabs see keys only while a VoiceTray window is active.
     m_hotKeys.setPreferPortal(PlatformChoice::isWaylandSession());
-    for (auto [action, key] : {std::pair{AppHotKeys::Action::Record, Settings::kRecordHotKey},
-                               std::pair{AppHotKeys::Action::Continue, Settings::kContinueHotKey}})
-        if (const auto chosen = HotKeyCombination::fromArchive(m_settings.hotKeyArchive(key)))
-            m_hotKeys.setInitialCombination(action, *chosen);
+    if (const auto chosen = m_settings.hotKey(Settings::kRecordShortcut, Settings::kRecordHotKey))
+        m_hotKeys.setInitialCombination(AppHotKeys::Action::Record, *chosen);
+    if (const auto chosen =
+            m_settings.hotKey(Settings::kContinueShortcut, Settings::kContinueHotKey))
+        m_hotKeys.setInitialCombination(AppHotKeys::Action::Continue, *chosen);
     m_hotKeys.setupHotKeys(this, !m_settings.ignoreGlobalHotKeys());
     m_prefView->setUseHotKeys(!m_settings.ignoreGlobalHotKeys());
     hotKeysChanged();
 }
 
-bool RecorderAppDelegate::setHotKey(AppHotKeys::Action action, const HotKeyCombination& combination)
+bool RecorderAppDelegate::setHotKey(AppHotKeys::Action action, QKeyCombination combination)
 {
     if (!m_hotKeys.setCombination(action, combination)) {
         hotKeysChanged();
         return false;
     }
-    m_settings.setHotKeyArchive(action == AppHotKeys::Action::Record ? Settings::kRecordHotKey
-                                                                     : Settings::kContinueHotKey,
-                                combination.archive());
+    m_settings.setHotKey(action == AppHotKeys::Action::Record ? Settings::kRecordShortcut
+                                                              : Settings::kContinueShortcut,
+                         combination);
     return true;
 }
 
@@ -339,8 +343,10 @@ void RecorderAppDelegate::hotKeysChanged()
 {
     HotKeyPreferences* prefs = m_prefView->hotKeys();
     prefs->setStatus(m_hotKeys.status());
-    prefs->setCombinationText(0, m_hotKeys.combination(AppHotKeys::Action::Record).text());
-    prefs->setCombinationText(1, m_hotKeys.combination(AppHotKeys::Action::Continue).text());
+    prefs->setCombinationText(
+        0, HotKeyCombination::text(m_hotKeys.combination(AppHotKeys::Action::Record)));
+    prefs->setCombinationText(
+        1, HotKeyCombination::text(m_hotKeys.combination(AppHotKeys::Action::Continue)));
     m_mainView->outlineView()->emptyHint()->setRecordKeys(m_hotKeys.recordKeysText());
     // The tool tips of the record buttons name the combinations.
     if (m_initialized)

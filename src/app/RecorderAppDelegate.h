@@ -86,7 +86,7 @@ public:
     void setupHotKeys();
     // Gives a hot key another combination at once and keeps it in the
     // settings; false (nothing changes) for a combination it cannot take.
-    bool setHotKey(AppHotKeys::Action action, const HotKeyCombination& combination);
+    bool setHotKey(AppHotKeys::Action action, QKeyCombination combination);
     void setInputDevice(const QString& name) override;
     void setSkipSilence(bool skip) override;
     void setSoundThreshold(float threshold) override;

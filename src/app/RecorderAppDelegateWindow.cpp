@@ -3,6 +3,7 @@
 #include "app/MainView.h"
 #include "app/QnMessageBox.h"
 #include "app/RecorderAppDelegate.h"
+#include "hotkeys/HotKeyCombination.h"
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
@@ -312,7 +313,7 @@ void RecorderAppDelegate::updateRecBtnState()
     const bool stop = rec && !m_recordResuming;
     b->setImage(Images::pixmap(stop ? "stop.png" : "record.png"));
     b->setAlternateImage(Images::pixmap(stop ? "stop_pressed.png" : "record_pressed.png"));
-    const QString keys = m_hotKeys.combination(AppHotKeys::Action::Record).text();
+    const QString keys = HotKeyCombination::text(m_hotKeys.combination(AppHotKeys::Action::Record));
     b->setToolTip(stop ? tr("Stop Recording (%1)").arg(keys)
                        : tr("Start a New Recording (%1)").arg(keys));
     b->setEnabled(!rec || !m_recordResuming);
@@ -326,7 +327,8 @@ void RecorderAppDelegate::updateContinueRecBtnState()
     b->setImage(Images::pixmap(stop ? "stop_continue.png" : "record_continue.png"));
     b->setAlternateImage(
         Images::pixmap(stop ? "stop_continue_pressed.png" : "record_continue_pressed.png"));
-    const QString keys = m_hotKeys.combination(AppHotKeys::Action::Continue).text();
+    const QString keys =
+        HotKeyCombination::text(m_hotKeys.combination(AppHotKeys::Action::Continue));
     b->setToolTip(stop ? tr("Stop Recording (%1)").arg(keys)
                        : tr("Continue Recording (%1)").arg(keys));
     const RecItem* current = m_recNavigController->currentFile();

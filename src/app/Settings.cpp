@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Settings.h"
 
+#include "hotkeys/HotKeyCombination.h"
+#include "hotkeys/LegacyHotKeyArchive.h"
+
 #include <QDir>
 #include <QStandardPaths>
 #include <algorithm>
@@ -105,12 +108,17 @@ void Settings::setHideDescrWnd(bool hide)
     m_store.setValue(kHideDescrWnd, hide);
 }
 
-QByteArray Settings::hotKeyArchive(const char* key) const
+std::optional<QKeyCombination> Settings::hotKey(const char* key, const char* legacyKey)
 {
-    return m_store.value(key).toByteArray();
+    if (m_store.contains(key))
+        return HotKeyCombination::fromPortableText(m_store.value(key).toString());
+    const auto legacy = readLegacyHotKeyArchive(m_store.value(legacyKey).toByteArray());
+    if (legacy)
+        setHotKey(key, *legacy);
+    return legacy;
 }
 
-void Settings::setHotKeyArchive(const char* key, const QByteArray& archive)
+void Settings::setHotKey(const char* key, QKeyCombination combination)
 {
-    m_store.setValue(key, archive);
+    m_store.setValue(key, HotKeyCombination::toPortableText(combination));
 }

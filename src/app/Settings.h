@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QKeyCombination>
 #include <QSettings>
 #include <QString>
+#include <optional>
 
 // The user defaults with their keys and the values used when a key is absent.
 class Settings
@@ -19,8 +21,12 @@ public:
     static constexpr const char* kHideDescrWnd = "HideDescrWnd";
     static constexpr const char* kFirstStartDate = "FSD";
     static constexpr const char* kAppStoreOffered = "ASO";
-    // The combinations the user chose for the two hot keys, in the hot key
-    // registry's archive form.
+    // The combinations the user chose for the two hot keys, as QKeySequence's
+    // portable text ("Meta+Alt+R").
+    static constexpr const char* kRecordShortcut = "RecordShortcut";
+    static constexpr const char* kContinueShortcut = "ContinueShortcut";
+    // Where earlier versions keep them, in an archive of their own: read
+    // when the keys above are absent, and left to those versions.
     static constexpr const char* kRecordHotKey = "RecordHotKey";
     static constexpr const char* kContinueHotKey = "ContinueHotKey";
     // The output folder as it was last found on disk: when this folder is
@@ -50,9 +56,10 @@ public:
     void setIgnoreGlobalHotKeys(bool ignore);
     bool hideDescrWnd() const;
     void setHideDescrWnd(bool hide);
-    // Empty when the user kept the default combination.
-    QByteArray hotKeyArchive(const char* key) const;
-    void setHotKeyArchive(const char* key, const QByteArray& archive);
+    // Nothing when the user kept the default combination. One that only an
+    // earlier version stored under legacyKey is stored anew under key.
+    std::optional<QKeyCombination> hotKey(const char* key, const char* legacyKey);
+    void setHotKey(const char* key, QKeyCombination combination);
 
     QSettings& store() { return m_store; }
 

@@ -1,88 +1,95 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "hotkeys/HotKeyCombination.h"
 
-#include "hotkeys/HxHotKeyEvent.h"
-#include "hotkeys/HxKeyboardLayout.h"
-#include "hotkeys/HxModifierFlags.h"
-#include "hotkeys/HxVirtualKeyTable.h"
+#include "hotkeys/Keysyms.h"
 
-#include <QCborMap>
-#include <QCborValue>
 #include <QCoreApplication>
+#include <QKeySequence>
 #include <QStringList>
-
-using namespace HxModifierFlags;
 
 namespace {
 
+constexpr Qt::KeyboardModifiers kModifiers =
+    Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+
 struct ModifierName
 {
-    quint32 flag;
+    Qt::KeyboardModifier modifier;
     const char* text;
-    const char* trigger;
 };
 
-// Super first, as desktops write it; the names of the keys in the user's
-// language, the portal's always in English.
-constexpr ModifierName kModifiers[] = {
-    {Command, QT_TRANSLATE_NOOP("HotKeyCombination", "Super"), "LOGO"},
-    {Control, QT_TRANSLATE_NOOP("HotKeyCombination", "Ctrl"), "CTRL"},
-    {Option, QT_TRANSLATE_NOOP("HotKeyCombination", "Alt"), "ALT"},
-    {Shift, QT_TRANSLATE_NOOP("HotKeyCombination", "Shift"), "SHIFT"}};
+// Super first, as desktops write it.
+constexpr ModifierName kModifierNames[] = {
+    {Qt::MetaModifier, QT_TRANSLATE_NOOP("HotKeyCombination", "Super")},
+    {Qt::ControlModifier, QT_TRANSLATE_NOOP("HotKeyCombination", "Ctrl")},
+    {Qt::AltModifier, QT_TRANSLATE_NOOP("HotKeyCombination", "Alt")},
+    {Qt::ShiftModifier, QT_TRANSLATE_NOOP("HotKeyCombination", "Shift")}};
+
+struct KeySymbol
+{
+    Qt::Key key;
+    char16_t symbol;
+};
+
+// Keys that type nothing and are shown as the symbols on their caps.
+constexpr KeySymbol kKeySymbols[] = {
+    {Qt::Key_Backspace, u'\u232B'}, {Qt::Key_Clear, u'\u2327'},  {Qt::Key_Home, u'\u21F1'},
+    {Qt::Key_PageUp, u'\u21DE'},    {Qt::Key_Delete, u'\u2326'}, {Qt::Key_End, u'\u21F2'},
+    {Qt::Key_PageDown, u'\u21DF'},  {Qt::Key_Left, u'\u2190'},   {Qt::Key_Right, u'\u2192'},
+    {Qt::Key_Down, u'\u2193'},      {Qt::Key_Up, u'\u2191'}};
+
+constexpr int kFunctionKeys = 35;
+
+bool isFunctionKey(Qt::Key key)
+{
+    return key >= Qt::Key_F1 && key < Qt::Key_F1 + kFunctionKeys;
+}
+
+const KeySymbol* symbolOf(Qt::Key key)
+{
+    for (const KeySymbol& s : kKeySymbols)
+        if (s.key == key)
+            return &s;
+    return nullptr;
+}
 
 } // namespace
 
-bool HotKeyCombination::isValid() const
+bool HotKeyCombination::isValid(QKeyCombination combination)
 {
-    if (HxVirtualKeyTable::xKeycodeForKeyCode(keyCode) == 0 || (modifierFlags & ~KeyMask) != 0)
+    const Qt::KeyboardModifiers modifiers = combination.keyboardModifiers();
+    if (Keysyms::fromKey(combination) == 0 || (modifiers & ~(kModifiers | Qt::KeypadModifier)))
         return false;
-    return modifierFlags != 0 || HxKeyboardLayout::unmappedEntryForKeyCode(keyCode);
+    const bool typesNothing = (isFunctionKey(combination.key()) || symbolOf(combination.key())) &&
+                              !(modifiers & Qt::KeypadModifier);
+    return (modifiers & kModifiers) || typesNothing;
 }
 
-QString HotKeyCombination::text() const
+QString HotKeyCombination::text(QKeyCombination combination)
 {
     QStringList parts;
-    for (const ModifierName& m : kModifiers)
-        if (modifierFlags & m.flag)
+    for (const ModifierName& m : kModifierNames)
+        if (combination.keyboardModifiers() & m.modifier)
             parts << QCoreApplication::translate("HotKeyCombination", m.text);
-    const HxKeyboardLayout* layout = HxKeyboardLayout::layoutForNames();
-    const QString key = layout ? layout->stringForKeyCode(keyCode, 0) : QString();
-    parts << (key.isEmpty() ? QStringLiteral("#%1").arg(keyCode) : key);
+    const Qt::Key key = combination.key();
+    if (const KeySymbol* s = symbolOf(key))
+        parts << QString(QChar(s->symbol));
+    else if (const char32_t character = key; key > Qt::Key_Space && key < Qt::Key_Escape)
+        parts << QString::fromUcs4(&character, 1);
+    else
+        parts << QKeySequence(key).toString(QKeySequence::NativeText);
     return parts.join(QLatin1Char('+'));
 }
 
-QString HotKeyCombination::portalTrigger() const
+QString HotKeyCombination::toPortableText(QKeyCombination combination)
 {
-    QStringList parts;
-    for (const ModifierName& m : kModifiers)
-        if (modifierFlags & m.flag)
-            parts << QString::fromLatin1(m.trigger);
-    const HxKeyboardLayout* layout = HxKeyboardLayout::layoutForNames();
-    const QString key = layout ? layout->keysymName(keyCode) : QString();
-    if (key.isEmpty())
-        return {};
-    parts << key;
-    return parts.join(QLatin1Char('+'));
+    return QKeySequence(combination).toString(QKeySequence::PortableText);
 }
 
-QByteArray HotKeyCombination::archive() const
+std::optional<QKeyCombination> HotKeyCombination::fromPortableText(const QString& text)
 {
-    // The registered hot key of the combination carries its actions into the archive.
-    QCborMap map;
-    if (const HxHotKeyEventPtr hotKey = HxHotKeyEvent::getHotKeyForKeyCode(keyCode, modifierFlags))
-        hotKey->encodeWithCoder(map);
-    return map.toCborValue().toCbor();
-}
-
-std::optional<HotKeyCombination> HotKeyCombination::fromArchive(const QByteArray& bytes)
-{
-    const QCborMap map = QCborValue::fromCbor(bytes).toMap();
-    const qint64 keyCode = map.value(HxHotKeyEvent::kKeyCodeKey).toInteger(-1);
-    const qint64 flags = map.value(HxHotKeyEvent::kModifierFlagsKey).toInteger(-1);
-    if (keyCode < 0 || keyCode > 0xFFFF || flags < 0 || flags > 0xFFFFFFFF)
+    const QKeySequence sequence = QKeySequence::fromString(text, QKeySequence::PortableText);
+    if (sequence.count() != 1 || !isValid(sequence[0]))
         return std::nullopt;
-    const HotKeyCombination combination{quint16(keyCode), quint32(flags)};
-    if (!combination.isValid())
-        return std::nullopt;
-    return combination;
+    return sequence[0];
 }

@@ -1,30 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include <QByteArray>
+#include <QKeyCombination>
 #include <QString>
 #include <optional>
 
-// A key combination of an application hot key as the user chooses and the
-// settings keep it: a virtual key code and the Shift, Control, Option
-// (Alt) and Command (Super) bits. Main thread only (the texts read the
-// keyboard layout).
-struct HotKeyCombination
-{
-    quint16 keyCode = 0;
-    quint32 modifierFlags = 0;
+// A key combination of a global hot key is a QKeyCombination: a key and the
+// Shift, Ctrl, Alt and Meta (Super) modifiers, with Qt::KeypadModifier for a
+// key of the numeric keypad. What the hot keys need to know of one.
+namespace HotKeyCombination {
 
-    bool operator==(const HotKeyCombination&) const = default;
+// A key that has a key symbol, with no other modifiers, and with one of
+// them unless the key types nothing (a function key, an arrow).
+bool isValid(QKeyCombination combination);
+// As the user reads it: "Super+Shift+R" (the names of the modifiers in the
+// user's language).
+QString text(QKeyCombination combination);
+// As the settings keep it: QKeySequence's portable text ("Meta+Shift+R").
+QString toPortableText(QKeyCombination combination);
+// Nothing when the text holds no valid combination.
+std::optional<QKeyCombination> fromPortableText(const QString& text);
 
-    // A key the keyboard has, with modifier bits only, and with a modifier
-    // unless the key gives no character (a function key).
-    bool isValid() const;
-    // As the user reads it: "Super+Shift+R".
-    QString text() const;
-    // As the desktop's shortcuts portal takes it: "LOGO+SHIFT+r".
-    QString portalTrigger() const;
-    // The hot key registry's keyed archive of the combination, as bytes.
-    QByteArray archive() const;
-    // The combination of such bytes, or nothing when they hold no valid one.
-    static std::optional<HotKeyCombination> fromArchive(const QByteArray& bytes);
-};
+} // namespace HotKeyCombination

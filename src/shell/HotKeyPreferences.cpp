@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/HotKeyPreferences.h"
 
-#include "hotkeys/HxHotKeyControl.h"
+#include "hotkeys/HotKeyField.h"
 
 #include <QGridLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <algorithm>
 
 HotKeyPreferences::HotKeyPreferences(QWidget* parent) : QWidget(parent), m_status(new QLabel(this))
 {
@@ -25,27 +26,32 @@ HotKeyPreferences::HotKeyPreferences(QWidget* parent) : QWidget(parent), m_statu
     for (int action = 0; action < kActions; ++action) {
         auto* name = new QLabel(names[action], this);
         name->setStyleSheet(QStringLiteral("color: #ececec;"));
-        auto* control = new HxHotKeyControl(this);
+        auto* field = new HotKeyField(this);
         // Screen readers name the field by its label.
-        name->setBuddy(control);
+        name->setBuddy(field);
         auto* button = new QPushButton(tr("Change"), this);
         button->setCheckable(true);
         button->setToolTip(tr("Press the new keys, with Super, Ctrl, Alt or Shift"));
-        m_controls[action] = control;
+        m_fields[action] = field;
         m_buttons[action] = button;
         grid->addWidget(name, action + 1, 0);
-        grid->addWidget(control, action + 1, 1);
+        grid->addWidget(field, action + 1, 1);
         grid->addWidget(button, action + 1, 2);
 
-        connect(button, &QPushButton::toggled, control, [this, action, control, button] {
-            control->readyForHotKeyEventChanged(button);
-            if (control->readyForHotKeyEvent())
-                control->setFocus();
+        connect(button, &QPushButton::toggled, field, [this, action, field](bool checked) {
+            field->setCapturing(checked);
+            if (checked)
+                field->setFocus();
             else
-                control->setText(m_texts[action]);
+                field->setText(m_texts[action]);
         });
-        connect(control, &HxHotKeyControl::activated, this, [this, action, control] {
-            emit combinationChosen(action, control->keyCode(), control->modifierFlags());
+        connect(field, &HotKeyField::capturingChanged, this, [this, button](bool capturing) {
+            button->setChecked(capturing);
+            emit capturingChanged(std::any_of(m_fields.begin(), m_fields.end(),
+                                              [](HotKeyField* f) { return f->isCapturing(); }));
+        });
+        connect(field, &HotKeyField::captured, this, [this, action](QKeyCombination combination) {
+            emit combinationChosen(action, combination);
         });
     }
 }
@@ -53,8 +59,8 @@ HotKeyPreferences::HotKeyPreferences(QWidget* parent) : QWidget(parent), m_statu
 void HotKeyPreferences::setCombinationText(int action, const QString& text)
 {
     m_texts.at(action) = text;
-    if (!m_controls.at(action)->readyForHotKeyEvent())
-        m_controls[action]->setText(text);
+    if (!m_fields.at(action)->isCapturing())
+        m_fields[action]->setText(text);
 }
 
 void HotKeyPreferences::setStatus(const QString& text)

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QKeyCombination>
 #include <QWidget>
 #include <array>
 
-class HxHotKeyControl;
+class HotKeyField;
 class QLabel;
 class QPushButton;
 
@@ -26,16 +27,18 @@ public:
     void setStatus(const QString& text);
 
     QLabel* statusLabel() const { return m_status; }
-    HxHotKeyControl* control(int action) const { return m_controls.at(action); }
+    HotKeyField* field(int action) const { return m_fields.at(action); }
     QPushButton* changeButton(int action) const { return m_buttons.at(action); }
 
 signals:
     // The user typed a combination into the field of an action.
-    void combinationChosen(int action, quint16 keyCode, quint32 modifierFlags);
+    void combinationChosen(int action, QKeyCombination combination);
+    // Whether a field captures the keys the user types, which the hot keys must let through.
+    void capturingChanged(bool capturing);
 
 private:
     QLabel* m_status;
-    std::array<HxHotKeyControl*, kActions> m_controls;
+    std::array<HotKeyField*, kActions> m_fields;
     std::array<QPushButton*, kActions> m_buttons;
     std::array<QString, kActions> m_texts;
 };

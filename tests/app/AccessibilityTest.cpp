@@ -6,7 +6,7 @@
 // under LANGUAGE=de.
 #include "app/MainView.h"
 #include "app/Translations.h"
-#include "hotkeys/HxHotKeyControl.h"
+#include "hotkeys/HotKeyField.h"
 #include "outline/RecOutlineView.h"
 #include "playback/RecNavigController.h"
 #include "playback/SliderWithNotes.h"
@@ -203,10 +203,10 @@ TEST_F(Accessible, PreferencesLabelsNameTheirFieldsAndTheMeterReportsItsLevel)
     PreferencesView* prefs = app->prefView();
     // A screen reader names a field by the label it is labelled by.
     const std::pair<const char*, QWidget*> fields[] = {
-        {"Input device", prefs->devicesPopUp()},   {"Save in", prefs->outputPopUp()},
-        {"Quality", prefs->qualitySlider()},       {"Threshold", prefs->thresholdSlider()},
-        {"Input level", prefs->levelIndicator()},  {"New recording", prefs->hotKeys()->control(0)},
-        {"Continue", prefs->hotKeys()->control(1)}};
+        {"Input device", prefs->devicesPopUp()},  {"Save in", prefs->outputPopUp()},
+        {"Quality", prefs->qualitySlider()},      {"Threshold", prefs->thresholdSlider()},
+        {"Input level", prefs->levelIndicator()}, {"New recording", prefs->hotKeys()->field(0)},
+        {"Continue", prefs->hotKeys()->field(1)}};
     for (auto [name, field] : fields) {
         const auto labels =
             QAccessible::queryAccessibleInterface(field)->relations(QAccessible::Label);

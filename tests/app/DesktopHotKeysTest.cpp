@@ -2,10 +2,10 @@
 // The hot keys as the desktop provides them: through its global shortcuts
 // portal (a fake one on the private session bus) on a Wayland session, and
 // through X11 grabs where another program holds a combination.
-#include "hotkeys/GlobalShortcutsPortal.h"
+#include "app/Settings.h"
+#include "hotkeys/HotKeyField.h"
 #include "hotkeys/HotKeyTestSupport.h"
-#include "hotkeys/HxHotKeyControl.h"
-#include "hotkeys/HxModifierFlags.h"
+#include "hotkeys/PortalShortcutBackend.h"
 #include "shell/HotKeyPreferences.h"
 #include "shell/PreferencesView.h"
 #include "support/AppFixture.h"
@@ -23,15 +23,12 @@
 #include <QPushButton>
 #include <atomic>
 
-using namespace HxModifierFlags;
-
-using PortalShortcut = GlobalShortcutsPortal::WireShortcut;
+using PortalShortcut = PortalShortcutBackend::WireShortcut;
 
 namespace {
 
 const QString kPath = "/org/freedesktop/portal/desktop";
 const QString kInterface = "org.freedesktop.portal.GlobalShortcuts";
-constexpr quint8 kXR = 27;
 
 // The desktop's portal as a test plays it: every request is answered at once;
 // a bind reports the preferred triggers as the keys it bound or, with
@@ -141,7 +138,7 @@ TEST_F(PortalHotKeys, TheDesktopBindsTheKeysAndItsActivationsRecord)
     EXPECT_EQ(portal.binds(),
               (QList<QStringList>{{"record=LOGO+SHIFT+r", "continue=LOGO+SHIFT+c"}}));
     // No X11 grab beside the portal, where a press would come twice.
-    EXPECT_TRUE(OtherXClient().canGrab(kXR, XMod4 | XShift));
+    EXPECT_TRUE(OtherXClient().canGrab(kXR, kXSuper | kXShift));
 
     portal.activate("record");
     ASSERT_TRUE(waitUntil([&] { return app->isRecording(); }));
@@ -151,7 +148,7 @@ TEST_F(PortalHotKeys, TheDesktopBindsTheKeysAndItsActivationsRecord)
 
     // The desktop is given the new preferred trigger; the user cancels its dialog.
     portal.refuse = true;
-    ASSERT_TRUE(app->setHotKey(AppHotKeys::Action::Record, {15, Command | Option}));
+    ASSERT_TRUE(app->setHotKey(AppHotKeys::Action::Record, Qt::META | Qt::ALT | Qt::Key_R));
     ASSERT_TRUE(waitUntil([&] { return status().contains("cancelled in the desktop's dialog"); }))
         << status().toStdString();
     EXPECT_EQ(portal.binds().last(), (QStringList{"record=LOGO+ALT+r", "continue=LOGO+SHIFT+c"}));
@@ -163,7 +160,7 @@ class TakenHotKey : public DesktopHotKeys
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(other.grab(kXR, XMod4 | XShift));
+        ASSERT_TRUE(other.grab(kXR, kXSuper | kXShift));
         DesktopHotKeys::SetUp();
     }
 
@@ -176,14 +173,15 @@ TEST_F(TakenHotKey, ThePreferencesNameItAndAnotherCombinationWorksAfterARestart)
                                     "combination, or bind \"voicetray --record\""))
         << status().toStdString();
 
-    // Super+Alt+R typed into the capture field.
+    // Super+Alt+R typed into the capture field, which hears every key meanwhile.
     HotKeyPreferences* prefs = app->prefView()->hotKeys();
     prefs->changeButton(0)->click();
+    EXPECT_TRUE(other.canGrab(kXC, kXSuper | kXShift));
     QKeyEvent press(QEvent::KeyPress, Qt::Key_R, Qt::MetaModifier | Qt::AltModifier, kXR, 0, 0,
                     "r");
-    QApplication::sendEvent(prefs->control(0), &press);
+    QApplication::sendEvent(prefs->field(0), &press);
     EXPECT_FALSE(prefs->changeButton(0)->isChecked());
-    EXPECT_EQ(prefs->control(0)->text(), "Super+Alt+R");
+    EXPECT_EQ(prefs->field(0)->text(), "Super+Alt+R");
     EXPECT_TRUE(status().startsWith("Provided by X11: Super+Alt+R starts"));
 
     for (bool recording : {true, false}) {
@@ -192,7 +190,34 @@ TEST_F(TakenHotKey, ThePreferencesNameItAndAnotherCombinationWorksAfterARestart)
     }
 
     relaunch();
-    EXPECT_EQ(app->prefView()->hotKeys()->control(0)->text(), "Super+Alt+R");
-    EXPECT_FALSE(other.canGrab(kXR, XMod4 | XMod1));
-    other.ungrab(kXR, XMod4 | XShift);
+    EXPECT_EQ(app->prefView()->hotKeys()->field(0)->text(), "Super+Alt+R");
+    EXPECT_FALSE(other.canGrab(kXR, kXSuper | kXAlt));
+    other.ungrab(kXR, kXSuper | kXShift);
+}
+
+// The hot keys as an earlier version stored them, in the settings file it
+// wrote; the rest of that file names the folders of the machine it ran on.
+class EarlierSettings : public DesktopHotKeys
+{
+protected:
+    void configure(Settings& settings) override
+    {
+        DesktopHotKeys::configure(settings);
+        const QSettings earlier(VT_DATA_DIR "/VoiceTray.conf", QSettings::IniFormat);
+        for (const char* key : {Settings::kRecordHotKey, Settings::kContinueHotKey})
+            settings.store().setValue(key, earlier.value(key));
+    }
+};
+
+TEST_F(EarlierSettings, TheChosenCombinationsComeBackAndAreStoredAnew)
+{
+    EXPECT_TRUE(status().startsWith(
+        "Provided by X11: Super+Alt+R starts a new recording and Super+Ctrl+F5 continues"))
+        << status().toStdString();
+    EXPECT_FALSE(OtherXClient().canGrab(kXF5, kXSuper | kXControl));
+    QSettings& store = app->settings().store();
+    EXPECT_EQ(store.value(Settings::kRecordShortcut), "Meta+Alt+R");
+    EXPECT_EQ(store.value(Settings::kContinueShortcut), "Meta+Ctrl+F5");
+    // Left for the earlier version.
+    EXPECT_TRUE(store.value(Settings::kRecordHotKey).toByteArray().contains("KeyCodeKey"));
 }

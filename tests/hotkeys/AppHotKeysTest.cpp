@@ -2,7 +2,6 @@
 #include "hotkeys/AppHotKeys.h"
 
 #include "HotKeyTestSupport.h"
-#include "hotkeys/HxModifierFlags.h"
 #include "support/Wait.h"
 #include "support/XServer.h"
 
@@ -11,13 +10,9 @@
 #include <gtest/gtest.h>
 #include <xcb/xcb.h>
 
-using namespace HxModifierFlags;
-
 namespace {
 
-constexpr quint8 kXR = 27;
-constexpr quint8 kXC = 54;
-constexpr quint16 kXSuperShift = XMod4 | XShift;
+constexpr quint16 kXSuperShift = kXSuper | kXShift;
 
 void key(const QString& combination, const QString& command = QStringLiteral("key"))
 {
@@ -57,8 +52,8 @@ TEST(GlobalHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
     other.showFocusedWindow();
     RecordingController controller;
     AppHotKeys hotKeys;
-    ASSERT_TRUE(hotKeys.setupHotKeys(&controller, true));
-    ASSERT_EQ(hotKeys.allHotKeyResponders().size(), 2u);
+    hotKeys.setupHotKeys(&controller, true);
+    EXPECT_EQ(hotKeys.recordKeysText(), "Super+Shift+R");
     EXPECT_FALSE(other.canGrab(kXR, kXSuperShift));
     EXPECT_FALSE(other.canGrab(kXC, kXSuperShift));
     // NumLock on does not hide a combination.
@@ -86,16 +81,14 @@ TEST(GlobalHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
     ASSERT_TRUE(waitUntil([&] { return controller.actions.size() >= 6; }));
     EXPECT_EQ(controller.actions.size(), 6);
     EXPECT_FALSE(controller.isRecording());
-    // Switched off, the combinations are free for others; shutdown frees them
-    // and the registry for good.
+    // Switched off, the combinations are free for others; shutdown frees them for good.
     hotKeys.setUseHotKeys(false);
     EXPECT_TRUE(other.canGrab(kXR, kXSuperShift));
     EXPECT_TRUE(other.canGrab(kXC, kXSuperShift));
+    hotKeys.setUseHotKeys(true);
     hotKeys.release();
-    EXPECT_TRUE(hotKeys.allHotKeyResponders().empty());
     EXPECT_TRUE(other.canGrab(kXR, kXSuperShift));
     EXPECT_TRUE(other.canGrab(kXC, kXSuperShift));
-    EXPECT_FALSE(HxHotKeyEvent::findHotKeyForId(0x12000F));
 }
 
 TEST(GlobalHotKeys, SetUpSwitchedOffGrabsNothingAndAHeldCombinationFailsCleanly)
@@ -104,8 +97,7 @@ TEST(GlobalHotKeys, SetUpSwitchedOffGrabsNothingAndAHeldCombinationFailsCleanly)
     RecordingController controller;
     {
         AppHotKeys hotKeys;
-        ASSERT_TRUE(hotKeys.setupHotKeys(&controller, false));
-        EXPECT_EQ(hotKeys.allHotKeyResponders().size(), 2u);
+        hotKeys.setupHotKeys(&controller, false);
         EXPECT_TRUE(other.canGrab(kXR, kXSuperShift));
         hotKeys.setUseHotKeys(true);
         EXPECT_FALSE(other.canGrab(kXR, kXSuperShift));
@@ -114,67 +106,49 @@ TEST(GlobalHotKeys, SetUpSwitchedOffGrabsNothingAndAHeldCombinationFailsCleanly)
     ASSERT_TRUE(other.grab(kXR, kXSuperShift));
     LogRecorder log;
     AppHotKeys hotKeys;
-    ASSERT_TRUE(hotKeys.setupHotKeys(&controller, true));
-    EXPECT_EQ(log.count(QStringLiteral("enable failed ")), 1);
+    hotKeys.setupHotKeys(&controller, true);
     EXPECT_EQ(log.count(QStringLiteral("Enable Failed")), 1);
-    EXPECT_FALSE(hotKeys.allHotKeyResponders()[0]->hotKeyEvent()->isEnabled());
-    EXPECT_TRUE(hotKeys.allHotKeyResponders()[1]->hotKeyEvent()->isEnabled());
+    EXPECT_EQ(hotKeys.recordKeysText(), "");
+    EXPECT_TRUE(hotKeys.status().startsWith("Super+Shift+R is taken by another program"));
     key(QStringLiteral("super+shift+c"));
     EXPECT_TRUE(waitUntil([&] { return controller.actions.size() == 1; }));
     other.ungrab(kXR, kXSuperShift);
+
+    // Another combination is grabbed at once, and the old one let go; the
+    // other action's combination and a plain key are refused.
+    EXPECT_FALSE(
+        hotKeys.setCombination(AppHotKeys::Action::Record, Qt::META | Qt::SHIFT | Qt::Key_C));
+    EXPECT_FALSE(hotKeys.setCombination(AppHotKeys::Action::Record, Qt::Key_R));
+    EXPECT_TRUE(hotKeys.setCombination(AppHotKeys::Action::Record, Qt::META | Qt::ALT | Qt::Key_R));
+    EXPECT_EQ(hotKeys.recordKeysText(), "Super+Alt+R");
+    EXPECT_FALSE(other.canGrab(kXR, kXSuper | kXAlt));
+    EXPECT_FALSE(other.canGrab(kXC, kXSuperShift));
+    EXPECT_TRUE(other.canGrab(kXR, kXSuperShift));
 }
 
-TEST(HotKeyResponder, PressTable)
+// While something records, either combination stops it through the action that started it.
+TEST(AppHotKeys, PressTable)
 {
-    struct Row
+    using Action = AppHotKeys::Action;
+    const struct
     {
-        quint16 keyCode;
+        Action action;
         bool recording;
         bool continuation;
-        const char* action;
-    };
-    const Row rows[] = {{15, false, false, "startStopRecording"},
-                        {15, true, true, "resumeStopRecording"},
-                        {15, true, false, "startStopRecording"},
-                        {8, false, false, "resumeStopRecording"},
-                        {8, true, true, "resumeStopRecording"},
-                        {8, true, false, "startStopRecording"},
-                        {9, false, false, nullptr},
-                        {9, true, false, nullptr}};
-    for (const Row& row : rows) {
+        const char* done;
+    } rows[] = {{Action::Record, false, false, "startStopRecording"},
+                {Action::Record, true, true, "resumeStopRecording"},
+                {Action::Record, true, false, "startStopRecording"},
+                {Action::Continue, false, false, "resumeStopRecording"},
+                {Action::Continue, true, true, "resumeStopRecording"},
+                {Action::Continue, true, false, "startStopRecording"}};
+    for (const auto& row : rows) {
         RecordingController controller;
         controller.recording = row.recording;
         controller.continuation = row.continuation;
-        const HxHotKeyEventPtr hotKey =
-            HxHotKeyEvent::getHotKeyForKeyCode(row.keyCode, Command | Option);
-        const auto responder = HotKeyResponder::hotKeyReponderWithController(&controller, hotKey);
-        ASSERT_TRUE(responder);
-        hotKey->performHotKeyPressed();
-        hotKey->performHotKeyReleased();
-        responder->hotKeyPressed(nullptr);
-        EXPECT_EQ(controller.actions, row.action ? QStringList{row.action} : QStringList())
-            << row.keyCode;
+        AppHotKeys hotKeys;
+        hotKeys.setupHotKeys(&controller, false);
+        hotKeys.press(row.action);
+        EXPECT_EQ(controller.actions, QStringList{row.done}) << int(row.action) << row.recording;
     }
-}
-
-TEST(HotKeyResponder, HandsItsHotKeyOnAndLetsGoOfIt)
-{
-    RecordingController controller;
-    OtherXClient other;
-    HxHotKeyEventPtr hotKey = HxHotKeyEvent::getHotKeyForKeyCode(15, Command | Shift | Control);
-    auto first = HotKeyResponder::hotKeyReponderWithController(&controller, hotKey);
-    first->enable();
-    // A second responder takes the hot key over; the first one lets go and no longer switches it.
-    auto second = HotKeyResponder::hotKeyReponderWithController(&controller, hotKey);
-    ASSERT_TRUE(second);
-    EXPECT_EQ(first->hotKeyEvent(), nullptr);
-    EXPECT_EQ(hotKey->target(), second.get());
-    second->enable();
-    first->disable();
-    EXPECT_TRUE(hotKey->isEnabled());
-    // With the last reference gone the combination is free again.
-    hotKey.reset();
-    second.reset();
-    EXPECT_FALSE(HxHotKeyEvent::findHotKeyForId(0x16000F));
-    EXPECT_TRUE(other.canGrab(kXR, XMod4 | XShift | XControl));
 }

@@ -6,12 +6,6 @@
 #include <cstdlib>
 #include <xcb/xcb.h>
 
-AssertionRecorder::AssertionRecorder()
-{
-    m_previous = HxAssertion::setHandler(
-        [this](const QString& message, const QString&, const QString&) { messages << message; });
-}
-
 namespace {
 
 QStringList logged;

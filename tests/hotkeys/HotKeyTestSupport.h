@@ -2,23 +2,8 @@
 #pragma once
 
 #include "hotkeys/HotKeyController.h"
-#include "hotkeys/HxAssertion.h"
-#include "hotkeys/HxHotKeyEvent.h"
-#include "hotkeys/HxHotKeyTarget.h"
 
 #include <QStringList>
-
-// Collects the assertion reports raised while it lives.
-class AssertionRecorder
-{
-public:
-    AssertionRecorder();
-    ~AssertionRecorder() { HxAssertion::setHandler(m_previous); }
-    QStringList messages;
-
-private:
-    HxAssertion::Handler m_previous;
-};
 
 // Counts the log messages written while it lives.
 class LogRecorder
@@ -53,30 +38,19 @@ public:
     bool continuation = false;
 };
 
-// A target that writes down every action it takes as "action/eventType".
-class RecordingTarget : public HxHotKeyTarget
-{
-public:
-    explicit RecordingTarget(QStringList handled = {"pressed:", "released:"})
-        : m_handled(std::move(handled))
-    {
-    }
-    bool respondsToAction(const QString& action) const override
-    {
-        return m_handled.contains(action);
-    }
-    void performAction(const QString& action, HxHotKeyEvent* hotKey) override
-    {
-        received << action + '/' + QString::number(hotKey->currentEventType());
-    }
-    bool targetWillChangeToObject(HxHotKeyTarget*, HxHotKeyEvent*) override { return allowChange; }
-
-    QStringList received;
-    bool allowChange = true;
-
-private:
-    QStringList m_handled;
-};
+// X modifier masks, as a second client grabs keys with them.
+constexpr quint16 kXShift = 1 << 0;
+constexpr quint16 kXLock = 1 << 1;
+constexpr quint16 kXControl = 1 << 2;
+constexpr quint16 kXAlt = 1 << 3;
+constexpr quint16 kXNumLock = 1 << 4;
+constexpr quint16 kXSuper = 1 << 6;
+constexpr quint16 kXLockStates[] = {0, kXLock, kXNumLock, kXLock | kXNumLock};
+// X key codes of the fixture's keyboard.
+constexpr quint8 kXR = 27;
+constexpr quint8 kXC = 54;
+constexpr quint8 kXF1 = 67;
+constexpr quint8 kXF5 = 71;
 
 // A second X client on the test display: grabs keys and owns a window.
 class OtherXClient

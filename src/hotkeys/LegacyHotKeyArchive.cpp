@@ -1,18 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "hotkeys/HxVirtualKeyTable.h"
+#include "hotkeys/LegacyHotKeyArchive.h"
 
+#include "hotkeys/HotKeyCombination.h"
+#include "hotkeys/KeyboardLayout.h"
+
+#include <QCborMap>
+#include <QCborValue>
+#include <algorithm>
 #include <linux/input-event-codes.h>
 
 namespace {
 
-struct KeyPair
+struct KeyPosition
 {
     quint16 keyCode;
     quint16 evdev;
 };
 
-// Sorted by virtual key code.
-constexpr KeyPair kKeys[] = {
+// The evdev code of each virtual key code.
+constexpr KeyPosition kPositions[] = {
     {0x00, KEY_A},          {0x01, KEY_S},         {0x02, KEY_D},          {0x03, KEY_F},
     {0x04, KEY_H},          {0x05, KEY_G},         {0x06, KEY_Z},          {0x07, KEY_X},
     {0x08, KEY_C},          {0x09, KEY_V},         {0x0A, KEY_102ND},      {0x0B, KEY_B},
@@ -47,35 +53,39 @@ constexpr KeyPair kKeys[] = {
 
 constexpr int kXKeycodeOffset = 8;
 
+struct ModifierBit
+{
+    qint64 bit;
+    Qt::KeyboardModifier modifier;
+};
+
+constexpr ModifierBit kModifierBits[] = {{1 << 17, Qt::ShiftModifier},
+                                         {1 << 18, Qt::ControlModifier},
+                                         {1 << 19, Qt::AltModifier},
+                                         {1 << 20, Qt::MetaModifier}};
+
 } // namespace
 
-quint16 HxVirtualKeyTable::evdevForKeyCode(quint16 keyCode)
+std::optional<QKeyCombination> readLegacyHotKeyArchive(const QByteArray& bytes)
 {
-    for (const KeyPair& k : kKeys)
-        if (k.keyCode == keyCode)
-            return k.evdev;
-    return 0;
-}
-
-quint16 HxVirtualKeyTable::keyCodeForEvdev(quint16 evdev)
-{
-    for (const KeyPair& k : kKeys)
-        if (k.evdev == evdev)
-            return k.keyCode;
-    return NoKey;
-}
-
-quint8 HxVirtualKeyTable::xKeycodeForKeyCode(quint16 keyCode)
-{
-    const quint16 evdev = evdevForKeyCode(keyCode);
-    if (evdev == 0 || evdev + kXKeycodeOffset > 255)
-        return 0;
-    return quint8(evdev + kXKeycodeOffset);
-}
-
-quint16 HxVirtualKeyTable::keyCodeForXKeycode(quint32 xKeycode)
-{
-    if (xKeycode <= kXKeycodeOffset || xKeycode > 255)
-        return NoKey;
-    return keyCodeForEvdev(quint16(xKeycode - kXKeycodeOffset));
+    const QCborMap map = QCborValue::fromCbor(bytes).toMap();
+    const qint64 keyCode = map.value(QStringLiteral("KeyCodeKey")).toInteger(-1);
+    qint64 bits = map.value(QStringLiteral("ModifierFlagsKey")).toInteger(-1);
+    const KeyboardLayout* layout = KeyboardLayout::currentOrUs();
+    const auto position =
+        std::find_if(std::begin(kPositions), std::end(kPositions),
+                     [keyCode](const KeyPosition& p) { return p.keyCode == keyCode; });
+    if (position == std::end(kPositions) || bits < 0 || !layout)
+        return std::nullopt;
+    Qt::KeyboardModifiers modifiers;
+    for (const ModifierBit& m : kModifierBits)
+        if (bits & m.bit) {
+            modifiers |= m.modifier;
+            bits &= ~m.bit;
+        }
+    const QKeyCombination key = layout->keyAt(position->evdev + kXKeycodeOffset);
+    const QKeyCombination combination(modifiers | key.keyboardModifiers(), key.key());
+    if (bits != 0 || !HotKeyCombination::isValid(combination))
+        return std::nullopt;
+    return combination;
 }

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "hotkeys/GlobalShortcutsPortal.h"
+#include "hotkeys/PortalShortcutBackend.h"
 
 #include "hotkeys/HotKeysLog.h"
+#include "hotkeys/Keysyms.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
@@ -10,6 +11,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
 #include <QDBusVariant>
+#include <utility>
 
 namespace {
 
@@ -19,7 +21,7 @@ const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcut
 const QString kRequestInterface = QStringLiteral("org.freedesktop.portal.Request");
 const QString kSessionInterface = QStringLiteral("org.freedesktop.portal.Session");
 
-using PortalShortcut = GlobalShortcutsPortal::WireShortcut;
+using PortalShortcut = PortalShortcutBackend::WireShortcut;
 
 // Portals answer a path as a string or as an object path.
 QString pathOf(const QVariant& value)
@@ -27,6 +29,22 @@ QString pathOf(const QVariant& value)
     if (value.canConvert<QDBusObjectPath>())
         return value.value<QDBusObjectPath>().path();
     return value.toString();
+}
+
+// As freedesktop.org shortcut triggers are written: "LOGO+SHIFT+r"; empty for a key without a
+// key symbol.
+QString preferredTrigger(QKeyCombination keys)
+{
+    const QString key = Keysyms::name(keys);
+    if (key.isEmpty())
+        return {};
+    QString trigger;
+    for (const auto& [modifier, name] :
+         {std::pair{Qt::MetaModifier, "LOGO+"}, std::pair{Qt::ControlModifier, "CTRL+"},
+          std::pair{Qt::AltModifier, "ALT+"}, std::pair{Qt::ShiftModifier, "SHIFT+"}})
+        if (keys.keyboardModifiers() & modifier)
+            trigger += QLatin1String(name);
+    return trigger + key;
 }
 
 } // namespace
@@ -47,27 +65,27 @@ const QDBusArgument& operator>>(const QDBusArgument& argument, PortalShortcut& s
     return argument;
 }
 
-GlobalShortcutsPortal::GlobalShortcutsPortal(const QDBusConnection& bus, QObject* parent)
-    : QObject(parent), m_bus(bus)
+PortalShortcutBackend::PortalShortcutBackend(const QDBusConnection& bus, QObject* parent)
+    : ShortcutBackend(parent), m_bus(bus)
 {
     qDBusRegisterMetaType<PortalShortcut>();
     qDBusRegisterMetaType<QList<PortalShortcut>>();
 }
 
-GlobalShortcutsPortal::~GlobalShortcutsPortal()
+PortalShortcutBackend::~PortalShortcutBackend()
 {
-    close();
+    unbind();
 }
 
-void GlobalShortcutsPortal::setState(State state)
+void PortalShortcutBackend::setState(State state)
 {
     if (state == m_state)
         return;
     m_state = state;
-    emit stateChanged();
+    emit changed();
 }
 
-void GlobalShortcutsPortal::probe()
+void PortalShortcutBackend::probe()
 {
     if (m_state != State::Unknown)
         return;
@@ -89,17 +107,20 @@ void GlobalShortcutsPortal::probe()
             qCInfo(lcHotKeys, "No global shortcuts portal: %s",
                    qPrintable(reply.error().message()));
         setState(reply.isError() ? State::Absent : State::Idle);
+        if (m_state == State::Idle && std::exchange(m_bindAfterProbe, false))
+            bind(m_shortcuts);
     });
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("Activated"), this,
                   SLOT(onActivated(QDBusMessage)));
 }
 
-void GlobalShortcutsPortal::bind(const QList<Shortcut>& shortcuts)
+void PortalShortcutBackend::bind(const QList<GlobalShortcut>& shortcuts)
 {
+    m_shortcuts = shortcuts;
+    m_bindAfterProbe = m_state == State::Probing;
     if (m_state == State::Unknown || m_state == State::Probing || m_state == State::Absent)
         return;
-    close();
-    m_shortcuts = shortcuts;
+    unbind();
     m_triggers.clear();
     m_refusal.clear();
     setState(State::Binding);
@@ -108,7 +129,7 @@ void GlobalShortcutsPortal::bind(const QList<Shortcut>& shortcuts)
             {{QStringLiteral("session_handle_token"), sessionToken}});
 }
 
-void GlobalShortcutsPortal::forgetRequests()
+void PortalShortcutBackend::forgetRequests()
 {
     for (auto it = m_requests.cbegin(); it != m_requests.cend(); ++it)
         m_bus.disconnect(kService, it.key(), kRequestInterface, QStringLiteral("Response"), this,
@@ -116,8 +137,9 @@ void GlobalShortcutsPortal::forgetRequests()
     m_requests.clear();
 }
 
-void GlobalShortcutsPortal::close()
+void PortalShortcutBackend::unbind()
 {
+    m_bindAfterProbe = false;
     // Answers still on their way belong to the closed session.
     forgetRequests();
     if (!m_session.isEmpty()) {
@@ -129,12 +151,17 @@ void GlobalShortcutsPortal::close()
         setState(State::Idle);
 }
 
-QString GlobalShortcutsPortal::nextToken()
+QString PortalShortcutBackend::keys(const QString& id) const
+{
+    return m_state == State::Bound ? m_triggers.value(id) : QString();
+}
+
+QString PortalShortcutBackend::nextToken()
 {
     return QStringLiteral("voicetray%1").arg(++m_tokens);
 }
 
-QString GlobalShortcutsPortal::requestPath(const QString& token) const
+QString PortalShortcutBackend::requestPath(const QString& token) const
 {
     // The portal names a request after the caller's unique name and the token.
     QString sender = m_bus.baseService().mid(1);
@@ -142,7 +169,7 @@ QString GlobalShortcutsPortal::requestPath(const QString& token) const
     return kPath + QStringLiteral("/request/") + sender + QLatin1Char('/') + token;
 }
 
-void GlobalShortcutsPortal::request(Step step, const QString& method, const QVariantList& arguments,
+void PortalShortcutBackend::request(Step step, const QString& method, const QVariantList& arguments,
                                     QVariantMap options)
 {
     const QString token = nextToken();
@@ -175,7 +202,7 @@ void GlobalShortcutsPortal::request(Step step, const QString& method, const QVar
             });
 }
 
-void GlobalShortcutsPortal::onResponse(const QDBusMessage& message)
+void PortalShortcutBackend::onResponse(const QDBusMessage& message)
 {
     const auto it = m_requests.constFind(message.path());
     if (it == m_requests.cend())
@@ -190,7 +217,7 @@ void GlobalShortcutsPortal::onResponse(const QDBusMessage& message)
         bindAnswered(response, results);
 }
 
-void GlobalShortcutsPortal::createSessionAnswered(uint response, const QVariantMap& results)
+void PortalShortcutBackend::createSessionAnswered(uint response, const QVariantMap& results)
 {
     m_session = pathOf(results.value(QStringLiteral("session_handle")));
     if (response != 0 || m_session.isEmpty()) {
@@ -199,10 +226,10 @@ void GlobalShortcutsPortal::createSessionAnswered(uint response, const QVariantM
         return;
     }
     QList<PortalShortcut> shortcuts;
-    for (const Shortcut& s : std::as_const(m_shortcuts)) {
+    for (const GlobalShortcut& s : std::as_const(m_shortcuts)) {
         QVariantMap properties{{QStringLiteral("description"), s.description}};
-        if (!s.preferredTrigger.isEmpty())
-            properties.insert(QStringLiteral("preferred_trigger"), s.preferredTrigger);
+        if (const QString trigger = preferredTrigger(s.keys); !trigger.isEmpty())
+            properties.insert(QStringLiteral("preferred_trigger"), trigger);
         shortcuts.append({s.id, properties});
     }
     request(Step::BindShortcuts, QStringLiteral("BindShortcuts"),
@@ -211,7 +238,7 @@ void GlobalShortcutsPortal::createSessionAnswered(uint response, const QVariantM
             {});
 }
 
-void GlobalShortcutsPortal::bindAnswered(uint response, const QVariantMap& results)
+void PortalShortcutBackend::bindAnswered(uint response, const QVariantMap& results)
 {
     if (response != 0) {
         refuse(response == 1 ? tr("cancelled in the desktop's dialog")
@@ -228,7 +255,7 @@ void GlobalShortcutsPortal::bindAnswered(uint response, const QVariantMap& resul
     setState(State::Bound);
 }
 
-void GlobalShortcutsPortal::refuse(const QString& reason)
+void PortalShortcutBackend::refuse(const QString& reason)
 {
     qCWarning(lcHotKeys, "The desktop did not bind the shortcuts: %s", qPrintable(reason));
     forgetRequests();
@@ -236,7 +263,7 @@ void GlobalShortcutsPortal::refuse(const QString& reason)
     setState(State::Refused);
 }
 
-void GlobalShortcutsPortal::onActivated(const QDBusMessage& message)
+void PortalShortcutBackend::onActivated(const QDBusMessage& message)
 {
     // (session handle, shortcut id, timestamp, options)
     const QVariantList args = message.arguments();

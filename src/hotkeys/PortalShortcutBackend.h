@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "hotkeys/ShortcutBackend.h"
+
 #include <QDBusConnection>
 #include <QHash>
-#include <QList>
 #include <QMap>
-#include <QObject>
-#include <QString>
 #include <QVariantMap>
 
 class QDBusArgument;
@@ -16,9 +15,9 @@ class QDBusMessage;
 // on the session bus): where the desktop offers it, a program binds named
 // shortcuts in a session and hears when one is pressed, whatever window has
 // the focus, on Wayland as on X11. The desktop may ask the user to confirm or
-// change the keys. Every call is asynchronous; the answers come as signals.
-// Main thread only.
-class GlobalShortcutsPortal : public QObject
+// change the keys, and keys() tells the ones it bound. Every call is
+// asynchronous; the answers come as signals. Main thread only.
+class PortalShortcutBackend : public ShortcutBackend
 {
     Q_OBJECT
 public:
@@ -33,13 +32,6 @@ public:
         Refused  // the desktop did not bind them; refusal() tells why
     };
 
-    struct Shortcut
-    {
-        QString id;
-        QString description;
-        // As freedesktop.org shortcut triggers are written ("LOGO+SHIFT+r"); may be empty.
-        QString preferredTrigger;
-    };
     // One shortcut as the portal's methods and answers carry it: (sa{sv}).
     struct WireShortcut
     {
@@ -47,27 +39,22 @@ public:
         QVariantMap properties;
     };
 
-    explicit GlobalShortcutsPortal(const QDBusConnection& bus = QDBusConnection::sessionBus(),
+    explicit PortalShortcutBackend(const QDBusConnection& bus = QDBusConnection::sessionBus(),
                                    QObject* parent = nullptr);
-    ~GlobalShortcutsPortal() override;
+    ~PortalShortcutBackend() override;
 
     State state() const { return m_state; }
     // Asks once whether the desktop offers the portal: Probing, then Absent or Idle.
     void probe();
-    // Binds the shortcuts in a new session (a bound one is closed first).
-    void bind(const QList<Shortcut>& shortcuts);
+    // Binds the shortcuts in a new session (a bound one is closed first);
+    // while probing, once the desktop has answered.
+    void bind(const QList<GlobalShortcut>& shortcuts) override;
     // Closes the session, so that the desktop lets go of the keys.
-    void close();
-
-    // The keys the desktop bound, by shortcut id, as the desktop describes
-    // them (empty for a shortcut it left without keys).
-    QMap<QString, QString> triggers() const { return m_triggers; }
+    void unbind() override;
+    // As the desktop describes the keys it bound (empty for a shortcut it
+    // left without keys), while they are bound.
+    QString keys(const QString& id) const override;
     QString refusal() const { return m_refusal; }
-
-signals:
-    void stateChanged();
-    // A bound shortcut was pressed.
-    void activated(const QString& id);
 
 private slots:
     void onResponse(const QDBusMessage& message);
@@ -97,13 +84,14 @@ private:
     State m_state = State::Unknown;
     QHash<QString, Step> m_requests; // request path -> what it answers
     QString m_session;
-    QList<Shortcut> m_shortcuts;
+    QList<GlobalShortcut> m_shortcuts;
+    bool m_bindAfterProbe = false;
     QMap<QString, QString> m_triggers;
     QString m_refusal;
     int m_tokens = 0;
 };
 
-Q_DECLARE_METATYPE(GlobalShortcutsPortal::WireShortcut)
-QDBusArgument& operator<<(QDBusArgument& argument, const GlobalShortcutsPortal::WireShortcut& s);
+Q_DECLARE_METATYPE(PortalShortcutBackend::WireShortcut)
+QDBusArgument& operator<<(QDBusArgument& argument, const PortalShortcutBackend::WireShortcut& s);
 const QDBusArgument& operator>>(const QDBusArgument& argument,
-                                GlobalShortcutsPortal::WireShortcut& s);
+                                PortalShortcutBackend::WireShortcut& s);
