@@ -25,7 +25,7 @@ import xml.etree.ElementTree as ElementTree
 
 TRANSLATING_CALLS = {"tr", "translate", "QT_TR_NOOP", "QT_TRANSLATE_NOOP", "qtTrId"}
 DIAGNOSTICS = re.compile(
-    r"\b(qC?(Debug|Info|Warning|Critical|Fatal)|HX_ASSERTION|Q_ASSERT_X|Q_LOGGING_CATEGORY)\b")
+    r"\b(qC?(Debug|Info|Warning|Critical|Fatal)|Q_ASSERT_X|Q_LOGGING_CATEGORY)\b")
 WIDGET_CALLS = {
     "setText", "setToolTip", "setWindowTitle", "setPlaceholderText", "setAccessibleName",
     "setAccessibleDescription", "setStatusTip", "setWhatsThis", "setLabelText", "addAction",
@@ -41,8 +41,6 @@ PRODUCT_NAME = "VoiceTray"
 # Texts that stay in English on purpose: (file name pattern, part of the text, why).
 EXCEPTIONS = [
     ("media/*", "", "the media layer's failures reach only the log"),
-    ("hotkeys/HxAssertion.cpp", "", "programming errors, reported with fixed messages"),
-    ("hotkeys/HxHotKeyEvent.cpp", "Key Combination", "a description for debugging"),
     ("app/AutostartEntry.cpp", "[Desktop Entry]", "the syntax of a desktop entry file"),
     ("hotkeys/AppHotKeys.cpp", "voicetray --", "a command is typed as it stands in every language"),
     ("app/Settings.cpp", "Voice Recordings",
