@@ -3,6 +3,7 @@
 #include "app/MainView.h"
 #include "app/QnMessageBox.h"
 #include "app/RecorderAppDelegate.h"
+#include "library/FileFingerprint.h"
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
@@ -241,6 +242,8 @@ void RecorderAppDelegate::updateCurrentItemInfo()
     m_recNavigController->setCurrentFile(nullptr);
     m_recNavigController->setCurrentFile(current);
     current->setDuration(m_recNavigController->curFileDuration());
+    // Taken at once, so that the file is known again if it is renamed before the next start.
+    current->setFingerprint(FileFingerprint::of(restorePath(current)));
     structChanged();
     updateButtonsState();
 }

@@ -98,6 +98,9 @@ void XMLCreator::saveItem(const RecItem* item, QXmlStreamWriter& xml)
     xml.writeAttribute("Description", storable(item->descr()));
     xml.writeAttribute("CreateDate", storable(item->date()));
     xml.writeAttribute("Duration", shortest(item->duration()));
+    // Readers that do not know it pass over it.
+    if (!item->fingerprint().isEmpty())
+        xml.writeAttribute("Fingerprint", item->fingerprint());
     for (const auto& mark : item->marks()) {
         xml.writeEmptyElement("Mark");
         xml.writeAttribute("Offset", shortest(mark->offset()));
