@@ -265,9 +265,11 @@ private:
     // Reads what another program saved since this one last read or wrote
     // the database, and merges it into the tree.
     void mergeDatabase(const QString& path);
-    // The output folder is missing although it was there before: its drive
-    // is not mounted. Nothing is made there then.
+    // The output folder is missing and the file system where it would be is
+    // not the one that held it: its drive is not mounted. Nothing is made there then.
     bool outputFolderGone() const;
+    // Notes the output folder, and its file system, as found on disk now.
+    void outputFolderSeen();
     // Tells the user, when the folder is gone, and answers whether it is.
     bool refuseGoneFolder();
     void setLibraryAvailable(bool available);

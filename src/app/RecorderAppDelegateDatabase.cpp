@@ -72,7 +72,7 @@ void RecorderAppDelegate::setupRecordingsList()
     }
     const DiskScan scan = DiskScan::of(outputFolder());
     if (scan.available)
-        m_settings.setOutputFolderSeen(outputFolder());
+        outputFolderSeen();
     m_libraryWatcher->watch(scan);
     const bool adopted = m_adopter->reconcile(outputFolder(), scan);
     m_outlineController->arrangeItems();

@@ -103,6 +103,17 @@ TEST_F(Recording, NewRecordingsTakeTheFirstFreeNameAndTheFileLength)
     EXPECT_TRUE(messages.isEmpty());
 }
 
+TEST_F(Recording, AnOutputFolderDeletedWhileItsDriveIsThereIsMadeAnewAndRecords)
+{
+    recording("Talk", nullptr, 1)->setDescr("kept");
+    ASSERT_TRUE(QDir(out).removeRecursively());
+    ASSERT_TRUE(waitUntil([&] { return itemAt(root(), 0)->isFileMissing(); }));
+    ASSERT_NE(record(1.0), nullptr);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_GT(QTMovie::fileDuration(out + "/Untitled 1.m4a"), 0.8);
+    EXPECT_TRUE(database().contains("kept"));
+}
+
 TEST_F(Recording, TheLiveWaveformShowsTheSoundWhetherOrNotSilenceIsSkipped)
 {
     for (const bool skip : {false, true}) {
