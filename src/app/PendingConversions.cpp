@@ -12,7 +12,7 @@ void PendingConversions::beginRun()
 void PendingConversions::start(const QString& source, const QString& file, RecItem* row)
 {
     const int id = m_queue.enqueue(source, file);
-    m_conversions.append(Conversion{id, row, file});
+    m_conversions.append(Conversion{id, row, source, file});
     ++m_total;
     // Nothing is written for a row that is gone: neither its file nor a leftover.
     QObject::connect(row, &QObject::destroyed, &m_queue, [this, id] {

@@ -22,7 +22,8 @@ public:
     {
         int id = 0;
         QPointer<RecItem> row;
-        // What the worker writes.
+        // What the worker converts, and what it writes.
+        QString source;
         QString file;
     };
 

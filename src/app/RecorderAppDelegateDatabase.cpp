@@ -74,7 +74,8 @@ void RecorderAppDelegate::setupRecordingsList()
     if (scan.available)
         outputFolderSeen();
     m_libraryWatcher->watch(scan);
-    const bool adopted = m_adopter->reconcile(outputFolder(), scan);
+    const bool restored = scan.available && bringBackFromTrash(scan);
+    const bool adopted = m_adopter->reconcile(outputFolder(), scan) || restored;
     m_outlineController->arrangeItems();
     if (loaded || adopted)
         structChanged();

@@ -103,7 +103,8 @@ void RecorderAppDelegate::rescanLibrary()
     }
     RecItem* current = m_recNavigController->currentFile();
     const bool wasMissing = current && current->isFileMissing();
-    const bool changed = m_adopter->reconcile(outputFolder(), scan);
+    const bool restored = bringBackFromTrash(scan);
+    const bool changed = m_adopter->reconcile(outputFolder(), scan) || restored;
     // A recording whose file is back opens again for playing.
     if (current && wasMissing && !current->isFileMissing()) {
         m_recNavigController->setCurrentFile(nullptr);

@@ -51,6 +51,26 @@ QByteArray XMLCreator::document(const RecGroup* root)
     return bytes;
 }
 
+QByteArray XMLCreator::rowDocument(const GeneralRecItem* row,
+                                   const QXmlStreamAttributes& rootAttributes)
+{
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.setAutoFormattingIndent(2);
+    xml.writeStartDocument();
+    xml.writeStartElement("Recordings");
+    for (const QXmlStreamAttribute& attribute : rootAttributes)
+        xml.writeAttribute(attribute.name().toString(), storable(attribute.value().toString()));
+    if (const RecGroup* group = row->asGroup())
+        saveGroupItem(group, xml);
+    else
+        saveItem(row->asItem(), xml);
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return bytes;
+}
+
 bool XMLCreator::createXML(const RecGroup* root, const QString& path)
 {
     if (!root || path.isEmpty())

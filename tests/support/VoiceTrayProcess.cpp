@@ -42,6 +42,7 @@ VoiceTrayProcess::VoiceTrayProcess() : m_environment(QProcessEnvironment::system
 {
     m_environment.insert("HOME", m_home.path());
     m_environment.insert("XDG_CONFIG_HOME", m_home.path() + "/.config");
+    m_environment.insert("XDG_DATA_HOME", m_home.path() + "/.local/share");
     m_environment.insert("QT_QPA_PLATFORM", "xcb");
     setSetting("OutputFolder", outputFolder());
     setSetting("InputDevice", PulseServer::instance().sineSourceDescription());
