@@ -357,13 +357,18 @@ private:
     bool bringBackFromTrash(const DiskScan& scan);
     // The row a document of XMLCreator::rowDocument() holds, its files
     // looked for in the folder.
-    std::unique_ptr<GeneralRecItem> readRow(const QByteArray& document, const QString& folder) const;
+    std::unique_ptr<GeneralRecItem> readRow(const QByteArray& document,
+                                            const QString& folder) const;
     GeneralRecItem* placeRow(std::unique_ptr<GeneralRecItem> row, RecGroup* parent, int index);
     // Moves a written conversion to the row's path of now, or under the
     // next free name there if something took it meanwhile.
     bool placeConverted(const QString& file, RecItem* row);
     // Lets the waiting conversions finish, while their rows are still in the library.
     void finishConversions();
+    // Conversions a crash cut short are begun again from their sources; the
+    // rows of those whose source is gone go, and the user is told which.
+    // Answers whether rows went.
+    bool resumeImports();
     QWidget* sheetWindow() const;
     std::unique_ptr<ProgressSheet> m_progressPanel = std::make_unique<ProgressSheet>();
     // The library and the disk.

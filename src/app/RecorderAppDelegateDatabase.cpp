@@ -70,6 +70,7 @@ void RecorderAppDelegate::setupRecordingsList()
                                    .arg(aside));
         }
     }
+    const bool given = resumeImports();
     const DiskScan scan = DiskScan::of(outputFolder());
     if (scan.available)
         outputFolderSeen();
@@ -77,7 +78,7 @@ void RecorderAppDelegate::setupRecordingsList()
     const bool restored = scan.available && bringBackFromTrash(scan);
     const bool adopted = m_adopter->reconcile(outputFolder(), scan) || restored;
     m_outlineController->arrangeItems();
-    if (loaded || adopted)
+    if (loaded || adopted || given)
         structChanged();
 }
 
