@@ -56,8 +56,10 @@ QList<TrashedRows::Record> TrashedRows::takeGone(const QString& outputFolder)
             continue;
         Record record = read(file.readAll());
         file.close();
+        // A Trash that cannot be looked at (its drive is not mounted) may still hold it.
         const QFileInfo entry(record.trashPath);
-        if (!record.trashPath.isEmpty() && (entry.exists() || entry.isSymLink()))
+        if (!record.trashPath.isEmpty() &&
+            (entry.exists() || entry.isSymLink() || !QFileInfo(entry.absolutePath()).isDir()))
             continue;
         file.remove();
         if (!record.trashPath.isEmpty() && record.outputFolder == outputFolder)

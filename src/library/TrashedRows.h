@@ -32,7 +32,8 @@ public:
     bool keep(const QString& trashPath, const QByteArray& document);
     void forget(const QString& trashPath);
     // The records whose Trash entry has gone, restored or emptied, which are
-    // forgotten now; only those of this library are answered.
+    // forgotten now; only those of this library are answered. A record whose
+    // Trash cannot be looked at (its drive is not mounted) is kept.
     QList<Record> takeGone(const QString& outputFolder);
 
     static Record read(const QByteArray& document);
