@@ -3,8 +3,8 @@
 
 #include <QHash>
 #include <QList>
-#include <QSet>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QThreadPool>
 #include <functional>

@@ -150,7 +150,8 @@ public:
     bool removeGroup(RecGroup* group);
     // Brings back what the last delete took: the files from the Trash and
     // the rows at their places with their notes, selected. Says which
-    // cannot come back; false when nothing is left to undo.
+    // cannot come back; false when nothing is left to undo, or when the
+    // library's drive is not mounted (the step waits).
     bool undoDelete();
     // Renames the file or folder; refuses unsafe titles and names already
     // taken on disk, and then shows the old title again.

@@ -53,8 +53,8 @@ QString deletedText(const QList<DeletedRow>& step)
     if (step.size() == 1)
         return trashed ? RecorderAppDelegate::tr("\"%1\" moved to the Trash").arg(step[0].title)
                        : RecorderAppDelegate::tr("\"%1\" deleted").arg(step[0].title);
-    const bool recordings = std::none_of(step.begin(), step.end(),
-                                         [](const DeletedRow& d) { return d.isGroup; });
+    const bool recordings =
+        std::none_of(step.begin(), step.end(), [](const DeletedRow& d) { return d.isGroup; });
     const QString count = QString::number(step.size());
     if (recordings)
         return trashed ? RecorderAppDelegate::tr("%1 recordings moved to the Trash").arg(count)
@@ -158,8 +158,7 @@ bool RecorderAppDelegate::deletePermanently(const QList<QPointer<GeneralRecItem>
     const QString question =
         titles.size() == 1
             ? tr("Delete \"%1\" permanently? It cannot be had back.").arg(titles.first())
-            : tr("Delete these %1 items permanently? They cannot be had back.")
-                      .arg(titles.size()) +
+            : tr("Delete these %1 items permanently? They cannot be had back.").arg(titles.size()) +
                   "\n\n" + titles.join('\n');
     if (!ConfirmBox(question, tr("Delete")))
         return false;
@@ -177,7 +176,8 @@ bool RecorderAppDelegate::deletePermanently(const QList<QPointer<GeneralRecItem>
 
 bool RecorderAppDelegate::undoDelete()
 {
-    if (m_deleteSteps.empty())
+    // Nothing is brought back onto the bare mount point of a drive that went.
+    if (m_deleteSteps.empty() || refuseGoneFolder())
         return false;
     const QList<DeletedRow> step = std::move(m_deleteSteps.back());
     m_deleteSteps.pop_back();
@@ -208,8 +208,8 @@ bool RecorderAppDelegate::undoDelete()
 GeneralRecItem* RecorderAppDelegate::bringBack(const DeletedRow& deleted, QStringList* lost)
 {
     bool made = false;
-    RecGroup* parent = deleted.parent ? deleted.parent.data()
-                                      : m_adopter->categoryFor(deleted.category, &made);
+    RecGroup* parent =
+        deleted.parent ? deleted.parent.data() : m_adopter->categoryFor(deleted.category, &made);
     const QString folder = parent ? libraryPath(parent) : QString();
     std::unique_ptr<GeneralRecItem> row = readRow(deleted.document, folder);
     if (!row)

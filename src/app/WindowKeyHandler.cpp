@@ -51,10 +51,10 @@ void WindowKeyHandler::chainFocus()
 {
     MainView* v = m_app->mainView();
     QWidget* const order[] = {
-        v->recordBtn,    v->continueBtn, v->addCategoryBtn, v->deleteBtn,     v->splitBtn,
-        v->showDescrBtn, v->prefsBtn,    v->searchField(),  v->outlineView(), v->jumpBackward,
-        v->playBtn,      v->jumpForward, v->addMarkBtn,     v->removeMarkBtn, m_app->recSlider(),
-        v->undoBar()->undoButton()};
+        v->recordBtn,     v->continueBtn,   v->addCategoryBtn,  v->deleteBtn,
+        v->splitBtn,      v->showDescrBtn,  v->prefsBtn,        v->searchField(),
+        v->outlineView(), v->jumpBackward,  v->playBtn,         v->jumpForward,
+        v->addMarkBtn,    v->removeMarkBtn, m_app->recSlider(), v->undoBar()->undoButton()};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }
