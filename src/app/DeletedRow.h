@@ -4,8 +4,10 @@
 #include "library/RecGroup.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QPointer>
 #include <QString>
+#include <utility>
 
 // A row the user deleted, with what brings it back.
 struct DeletedRow
@@ -21,6 +23,7 @@ struct DeletedRow
     QPointer<RecGroup> parent;
     QString category;
     int index = 0;
-    // The file its import was converting when it went; empty for none.
-    QString importSource;
+    // The imports that were converting into it or rows under it when it
+    // went: the row's ID and the file converted.
+    QList<std::pair<int, QString>> imports;
 };

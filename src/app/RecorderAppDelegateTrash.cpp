@@ -12,6 +12,7 @@
 #include "library/RecItem.h"
 #include "library/RecordingsDBReader.h"
 #include "library/TitleRules.h"
+#include "library/WalkRows.h"
 #include "library/XMLCreator.h"
 #include "outline/RecOutlineController.h"
 #include "shell/UndoBar.h"
@@ -113,12 +114,15 @@ bool RecorderAppDelegate::removeRows(const QList<GeneralRecItem*>& rows)
         deleted.parent = parent;
         deleted.category = LibraryPaths::groupPath(parent, nullptr);
         deleted.index = int(parent->subItems().indexOf(row));
-        RecItem* item = row->asItem();
         // A row whose conversion waits has no file yet; going, it cancels the conversion.
+        bool waiting = false;
         for (const PendingConversions::Conversion& c : m_conversions.conversions())
-            if (item && c.row == item)
-                deleted.importSource = c.source;
-        if (!path.isNull() && pathExists(path) && deleted.importSource.isEmpty()) {
+            for (const GeneralRecItem* p = c.row; p; p = p->parent())
+                if (p == row) {
+                    deleted.imports.append({c.row->ID(), c.source});
+                    waiting = waiting || p == c.row;
+                }
+        if (!path.isNull() && pathExists(path) && !waiting) {
             deleted.trashPath = DesktopTrash::moveToTrash(path);
             if (deleted.trashPath.isNull()) {
                 untrashable << row;
@@ -244,11 +248,17 @@ GeneralRecItem* RecorderAppDelegate::bringBack(const DeletedRow& deleted, QStrin
     if (RecItem* item = row->asItem())
         item->setFileMissing(!placed.isFile());
     GeneralRecItem* added = placeRow(std::move(row), parent, deleted.index);
-    // An import cut short by the delete starts again.
-    if (RecItem* item = added ? added->asItem() : nullptr;
-        item && !deleted.importSource.isEmpty() && QFileInfo(deleted.importSource).isFile()) {
+    // Imports cut short by the delete start again.
+    if (!deleted.imports.isEmpty())
         m_conversions.beginRun();
-        convert(deleted.importSource, item);
+    for (const auto& [id, source] : deleted.imports) {
+        RecItem* item = added->asItem();
+        walkRows(added->asGroup(), [&](GeneralRecItem* r) {
+            if (r->ID() == id && r->asItem())
+                item = r->asItem();
+        });
+        if (item && item->ID() == id && item->isFileMissing() && QFileInfo(source).isFile())
+            convert(source, item);
     }
     return added;
 }
