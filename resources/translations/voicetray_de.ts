@@ -465,6 +465,13 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
+    <name>RecItemView</name>
+    <message>
+        <source>File missing</source>
+        <translation>Datei fehlt</translation>
+    </message>
+</context>
+<context>
     <name>RecNavigController</name>
     <message>
         <source>Position in which the recording was continued</source>
@@ -635,6 +642,54 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
         <source>Unable to play the recording</source>
         <translation>Die Aufnahme kann nicht abgespielt werden</translation>
     </message>
+    <message>
+        <source>These files were not imported: VoiceTray was stopped while it converted them, and they are no longer there.</source>
+        <translation>Diese Dateien wurden nicht importiert: VoiceTray wurde beendet, während es sie umwandelte, und sie sind nicht mehr vorhanden.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; moved to the Trash</source>
+        <translation>„%1“ in den Papierkorb verschoben</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; deleted</source>
+        <translation>„%1“ gelöscht</translation>
+    </message>
+    <message>
+        <source>%1 recordings moved to the Trash</source>
+        <translation>%1 Aufnahmen in den Papierkorb verschoben</translation>
+    </message>
+    <message>
+        <source>%1 recordings deleted</source>
+        <translation>%1 Aufnahmen gelöscht</translation>
+    </message>
+    <message>
+        <source>%1 items moved to the Trash</source>
+        <translation>%1 Einträge in den Papierkorb verschoben</translation>
+    </message>
+    <message>
+        <source>%1 items deleted</source>
+        <translation>%1 Einträge gelöscht</translation>
+    </message>
+    <message>
+        <source>Delete &quot;%1&quot; permanently? It cannot be had back.</source>
+        <translation>„%1“ endgültig löschen? Es lässt sich nicht wiederherstellen.</translation>
+    </message>
+    <message>
+        <source>Delete these %1 items permanently? They cannot be had back.</source>
+        <translation>Diese %1 Einträge endgültig löschen? Sie lassen sich nicht wiederherstellen.</translation>
+    </message>
+    <message>
+        <source>Delete</source>
+        <translation>Löschen</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no longer in the Trash and cannot be brought back.</source>
+        <translation>„%1“ ist nicht mehr im Papierkorb und lässt sich nicht zurückholen.</translation>
+    </message>
+    <message>
+        <source>These are no longer in the Trash and cannot be brought back:</source>
+        <translation>Diese sind nicht mehr im Papierkorb und lassen sich nicht zurückholen:</translation>
+    </message>
 </context>
 <context>
     <name>SliderWithNotes</name>
@@ -651,10 +706,10 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
-    <name>RecItemView</name>
+    <name>UndoBar</name>
     <message>
-        <source>File missing</source>
-        <translation>Datei fehlt</translation>
+        <source>Undo</source>
+        <translation>Rückgängig</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 #include "app/LibraryAdopter.h"
 
 #include "library/DiskScan.h"
+#include "library/FileFingerprint.h"
 #include "library/LibraryPaths.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
@@ -59,6 +60,9 @@ bool LibraryAdopter::reconcile(const QString& outputFolder, const DiskScan& scan
     QSet<QString> knownFolders;
     // Rows whose file was there at the last scan and is gone now, by its size then.
     QList<std::pair<RecItem*, qint64>> vanished;
+    // Rows whose file is missing, by the fingerprint that file had.
+    QMultiHash<QString, RecItem*> missingPrints;
+    QList<std::pair<RecItem*, QString>> unprinted;
     walkRows(root, [&](GeneralRecItem* row) {
         if (row->isGroup()) {
             knownFolders.insert(LibraryPaths::groupPath(row, nullptr));
@@ -71,6 +75,8 @@ bool LibraryAdopter::reconcile(const QString& outputFolder, const DiskScan& scan
         if (missing && !item->isFileMissing() && m_sizes.contains(key))
             vanished.append({item, m_sizes.value(key)});
         item->setFileMissing(missing);
+        if (missing && !item->fingerprint().isEmpty())
+            missingPrints.insert(item->fingerprint(), item);
         // A file still being copied or synced when it was first seen is
         // measured again once it has changed; one without a length yet is
         // measured when first seen.
@@ -78,6 +84,9 @@ bool LibraryAdopter::reconcile(const QString& outputFolder, const DiskScan& scan
         const bool unmeasured = !m_sizes.contains(key) && item->duration() <= 0;
         if (!missing && (grown || unmeasured) && !busy(key))
             measure(item, outputFolder + key);
+        else if (!missing && !busy(key) &&
+                 FileFingerprint::sizeOf(item->fingerprint()) != scan.files.value(key))
+            unprinted.append({item, outputFolder + key});
     });
 
     QStringList unknownFiles;
@@ -85,6 +94,14 @@ bool LibraryAdopter::reconcile(const QString& outputFolder, const DiskScan& scan
         if (!knownFiles.contains(it.key()) && !busy(it.key()))
             unknownFiles << it.key();
     unknownFiles.sort();
+    // The fingerprints of the new files that may be the files of missing rows.
+    QSet<qint64> missingSizes;
+    for (auto it = missingPrints.cbegin(); it != missingPrints.cend(); ++it)
+        missingSizes.insert(FileFingerprint::sizeOf(it.key()));
+    QHash<QString, QString> prints;
+    for (const QString& key : unknownFiles)
+        if (missingSizes.contains(scan.files.value(key)))
+            prints.insert(key, FileFingerprint::of(outputFolder + key));
     for (const QString& key : unknownFiles) {
         const QFileInfo file(outputFolder + key);
         const QString title = file.completeBaseName();
@@ -95,17 +112,8 @@ bool LibraryAdopter::reconcile(const QString& outputFolder, const DiskScan& scan
         changed |= made;
         if (!group)
             continue;
-        const qint64 size = scan.files.value(key);
-        const auto same = std::find_if(vanished.begin(), vanished.end(), [&](const auto& v) {
-            if (v.second != size)
-                return false;
-            const double length = v.first->duration();
-            return length <= 0 ||
-                   std::abs(MediaProber::fileDuration(file.filePath()) - length) <= kSameLength;
-        });
-        if (same != vanished.end()) {
-            RecItem* item = same->first;
-            vanished.erase(same);
+        if (RecItem* item = formerRow(key, file.filePath(), scan.files.value(key), vanished, prints,
+                                      missingPrints)) {
             item->setTitle(title);
             moveRow(item, group);
             item->setFileMissing(false);
@@ -113,9 +121,9 @@ bool LibraryAdopter::reconcile(const QString& outputFolder, const DiskScan& scan
             auto row = m_outline->createNewItem();
             row->setTitle(title);
             row->setDate(file.lastModified().toString(RecItem::kDateFormat));
-            RecItem* item = row.get();
+            RecItem* added = row.get();
             m_outline->insertRow(std::move(row), group);
-            measure(item, file.filePath());
+            measure(added, file.filePath());
         }
         changed = true;
     }
@@ -139,9 +147,39 @@ bool LibraryAdopter::reconcile(const QString& outputFolder, const DiskScan& scan
                 m_sizes.insert(key, scan.files.value(key));
         }
     });
+    takeFingerprints(unprinted);
     if (changed)
         m_outline->arrangeItems();
     return changed;
+}
+
+RecItem* LibraryAdopter::formerRow(const QString& key, const QString& path, qint64 size,
+                                   QList<std::pair<RecItem*, qint64>>& vanished,
+                                   const QHash<QString, QString>& prints,
+                                   QMultiHash<QString, RecItem*>& missingPrints) const
+{
+    const auto sameLength = [&path](const RecItem* row) {
+        return row->duration() <= 0 ||
+               std::abs(MediaProber::fileDuration(path) - row->duration()) <= kSameLength;
+    };
+    RecItem* found = nullptr;
+    const QString print = prints.value(key);
+    // Two rows, or two new files, with one fingerprint: which is which cannot be told.
+    const QList<RecItem*> rows = print.isEmpty() ? QList<RecItem*>() : missingPrints.values(print);
+    if (rows.size() == 1 && std::count(prints.cbegin(), prints.cend(), print) == 1 &&
+        sameLength(rows.first()))
+        found = rows.first();
+    // A row whose file went before its fingerprint was taken: by size and length.
+    const auto same = std::find_if(vanished.begin(), vanished.end(), [&](const auto& v) {
+        return v.first->fingerprint().isEmpty() && v.second == size && sameLength(v.first);
+    });
+    if (!found && same != vanished.end())
+        found = same->first;
+    if (found) {
+        missingPrints.remove(found->fingerprint(), found);
+        vanished.removeIf([found](const auto& v) { return v.first == found; });
+    }
+    return found;
 }
 
 RecGroup* LibraryAdopter::categoryFor(const QString& folder, bool* made)
@@ -172,13 +210,51 @@ void LibraryAdopter::measure(RecItem* item, const QString& path)
     QPointer<RecItem> row(item);
     m_pool.start([this, row, path] {
         const double seconds = MediaProber::fileDuration(path);
+        const QString print = FileFingerprint::of(path);
         QMetaObject::invokeMethod(
             this,
-            [this, row, seconds] {
+            [this, row, seconds, print] {
                 if (!row)
                     return;
                 row->setDuration(seconds);
-                emit measured(row.data());
+                row->setFingerprint(print);
+                emit measured();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void LibraryAdopter::takeFingerprints(const QList<std::pair<RecItem*, QString>>& files)
+{
+    struct Job
+    {
+        QPointer<RecItem> row;
+        const RecItem* key;
+        QString path;
+    };
+    QList<Job> jobs;
+    for (const auto& [item, path] : files)
+        if (!m_printing.contains(item)) {
+            m_printing.insert(item);
+            jobs.append({item, item, path});
+        }
+    if (jobs.isEmpty())
+        return;
+    // One task and one save for all of them: a library met for the first
+    // time has no fingerprints at all.
+    m_pool.start([this, jobs] {
+        QStringList prints;
+        for (const Job& job : jobs)
+            prints << FileFingerprint::of(job.path);
+        QMetaObject::invokeMethod(
+            this,
+            [this, jobs, prints] {
+                for (qsizetype i = 0; i < jobs.size(); ++i) {
+                    m_printing.remove(jobs[i].key);
+                    if (jobs[i].row)
+                        jobs[i].row->setFingerprint(prints[i]);
+                }
+                emit measured();
             },
             Qt::QueuedConnection);
     });

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <QHash>
+#include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QThreadPool>
 #include <functional>
@@ -14,10 +16,12 @@ class RecOutlineController;
 
 // Brings the library tree in line with what a scan of the output tree found:
 // rows whose file went are marked missing (and whole again when it is back),
-// a file that went at the same time as one of the same size and length
-// appeared elsewhere takes its row along, and files and folders the tree
-// does not know become recordings and categories. The length of an adopted
-// file is measured on a worker. Main thread only.
+// a file that turns up elsewhere takes the row of the file it was along
+// (known by its fingerprint, or, before that is taken, by its size and
+// length), and files and folders the tree does not know become recordings
+// and categories. Where two rows or two files could be the same, nothing is
+// merged. Lengths of adopted files and fingerprints are taken on a worker.
+// Main thread only.
 class LibraryAdopter : public QObject
 {
     Q_OBJECT
@@ -37,20 +41,30 @@ public:
     // Answers whether the tree changed, so that it wants saving.
     bool reconcile(const QString& outputFolder, const DiskScan& scan);
 
-signals:
-    // An adopted recording's length was measured and stored.
-    void measured(RecItem* item);
-
-private:
     // The category for a folder relative to the output folder, made with
     // the categories on its way when missing; null for an unsafe name.
     RecGroup* categoryFor(const QString& folder, bool* made);
+
+signals:
+    // An adopted recording's length, or the fingerprints of files, were
+    // taken and stored.
+    void measured();
+
+private:
     void measure(RecItem* item, const QString& path);
+    void takeFingerprints(const QList<std::pair<RecItem*, QString>>& files);
+    // The missing row whose file this is, when exactly one can be.
+    RecItem* formerRow(const QString& key, const QString& path, qint64 size,
+                       QList<std::pair<RecItem*, qint64>>& vanished,
+                       const QHash<QString, QString>& prints,
+                       QMultiHash<QString, RecItem*>& missingPrints) const;
 
     RecOutlineController* m_outline;
     std::function<bool(const QString&)> m_busy;
     // The sizes the files of the rows had at the last scan.
     QHash<QString, qint64> m_sizes;
+    // Rows whose fingerprint the worker is taking.
+    QSet<const RecItem*> m_printing;
     // Last, so that its workers end before anything they report to.
     QThreadPool m_pool;
 };

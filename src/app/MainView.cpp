@@ -7,6 +7,7 @@
 #include "shell/Images.h"
 #include "shell/SwitchToolbarBtn.h"
 #include "shell/ToolbarButton.h"
+#include "shell/UndoBar.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -91,4 +92,7 @@ MainView::MainView(QWidget* parent) : QWidget(parent)
     addMarkBtn = button("add_marker", tr("Add Mark"), bottomRow);
     removeMarkBtn = button("delete_marker", tr("Remove Mark"), bottomRow);
     column->addWidget(bottom);
+
+    m_undoBar = new UndoBar(this);
+    column->addWidget(m_undoBar);
 }

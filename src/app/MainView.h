@@ -11,6 +11,7 @@ class QVBoxLayout;
 class RecOutlineView;
 class SwitchToolbarBtn;
 class ToolbarButton;
+class UndoBar;
 
 // The main page of the pop-up window: the toolbar, the outline of the
 // library, the playback area with its marks and the clock.
@@ -31,6 +32,8 @@ public:
     QVBoxLayout* navigatorArea() const { return m_navigatorArea; }
     // Where the clock goes, between the playback and the mark buttons.
     QHBoxLayout* clockArea() const { return m_clockArea; }
+    // What a delete moved to the Trash, with its Undo button, while it is fresh.
+    UndoBar* undoBar() const { return m_undoBar; }
 
     ToolbarButton* recordBtn;
     ToolbarButton* continueBtn;
@@ -53,4 +56,5 @@ private:
     RecOutlineView* m_outlineView;
     QVBoxLayout* m_navigatorArea;
     QHBoxLayout* m_clockArea;
+    UndoBar* m_undoBar;
 };

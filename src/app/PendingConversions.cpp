@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/PendingConversions.h"
 
+#include <QFileInfo>
 #include <algorithm>
 
 void PendingConversions::beginRun()
@@ -12,7 +13,8 @@ void PendingConversions::beginRun()
 void PendingConversions::start(const QString& source, const QString& file, RecItem* row)
 {
     const int id = m_queue.enqueue(source, file);
-    m_conversions.append(Conversion{id, row, file});
+    m_conversions.append(Conversion{id, row, source, file});
+    m_journal.add({QFileInfo(file).path(), row->ID(), source, file});
     ++m_total;
     // Nothing is written for a row that is gone: neither its file nor a leftover.
     QObject::connect(row, &QObject::destroyed, &m_queue, [this, id] {
@@ -30,6 +32,7 @@ std::optional<PendingConversions::Conversion> PendingConversions::finish(int id)
         return std::nullopt;
     Conversion conversion = *found;
     m_conversions.erase(found);
+    m_journal.remove(conversion.file);
     return conversion;
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/ConversionQueue.h"
+#include "app/ImportJournal.h"
 #include "library/RecItem.h"
 
 #include <QList>
@@ -15,6 +16,7 @@
 // path: the worker writes a hidden file, which becomes the row's file
 // wherever the row is by then; a row that goes cancels its conversion. Main
 // thread only; the worker reports through queue()'s signals on the main thread.
+// Every conversion is also in the journal until it ends.
 class PendingConversions
 {
 public:
@@ -22,11 +24,13 @@ public:
     {
         int id = 0;
         QPointer<RecItem> row;
-        // What the worker writes.
+        // What the worker converts, and what it writes.
+        QString source;
         QString file;
     };
 
     ConversionQueue& queue() { return m_queue; }
+    ImportJournal& journal() { return m_journal; }
 
     // A run of imports begins; the count starts again when nothing is waiting.
     void beginRun();
@@ -45,5 +49,6 @@ public:
 private:
     QList<Conversion> m_conversions;
     int m_total = 0;
+    ImportJournal m_journal{ImportJournal::defaultPath()};
     ConversionQueue m_queue;
 };

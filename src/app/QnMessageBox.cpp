@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/QnMessageBox.h"
 
+#include "app/AppLog.h"
+
 #include <QMessageBox>
 
 namespace {
@@ -20,6 +22,8 @@ void setQnMessageBoxPresenter(std::function<void(const QString&)> p)
 
 void QnMessageBox(const QString& text)
 {
+    // What the user was told belongs in a bug report.
+    qCInfo(lcApp, "Told the user: %s", qPrintable(text));
     if (presenter()) {
         presenter()(text);
         return;

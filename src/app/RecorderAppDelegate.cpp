@@ -25,6 +25,7 @@
 #include "shell/PageContainer.h"
 #include "shell/PreferencesView.h"
 #include "shell/RateController.h"
+#include "shell/UndoBar.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -126,6 +127,7 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     m_hideTimer.setInterval(100);
     connect(&m_hideTimer, &QTimer::timeout, this, &RecorderAppDelegate::hideTimerFire);
     m_windowKeys = std::make_unique<WindowKeyHandler>(this);
+    connect(m_mainView->undoBar(), &UndoBar::undoRequested, this, [this] { undoDelete(); });
 
     m_libraryWatcher = std::make_unique<LibraryWatcher>();
     m_adopter = std::make_unique<LibraryAdopter>(m_outlineController.get());
@@ -451,6 +453,9 @@ void RecorderAppDelegate::outputFolderChanged(const QString& path)
     // The search list holds rows of the old library: it goes before them.
     m_mainView->searchField()->clear();
     m_settings.setOutputFolder(path);
+    // What was deleted from the other library stays in the Trash.
+    m_deleteSteps.clear();
+    m_mainView->undoBar()->hide();
     m_outlineController->clear();
     setupRecordingsList();
 }

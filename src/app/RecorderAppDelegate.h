@@ -2,6 +2,7 @@
 #pragma once
 
 #include "app/AutostartEntry.h"
+#include "app/DeletedRow.h"
 #include "app/LibraryAdopter.h"
 #include "app/PendingConversions.h"
 #include "app/ProgressSheet.h"
@@ -12,6 +13,7 @@
 #include "library/DatabaseMerger.h"
 #include "library/DatabaseStamp.h"
 #include "library/LibraryWatcher.h"
+#include "library/TrashedRows.h"
 #include "media/QTMovie.h"
 #include "outline/OutlineDelegate.h"
 #include "playback/PlaybackDelegate.h"
@@ -28,6 +30,7 @@
 #include <memory>
 #include <vector>
 
+struct DiskScan;
 class CustomView;
 class DescrPanel;
 class DescrPanelController;
@@ -134,10 +137,22 @@ public:
     void addGroup();
     // Adds an empty recording row (no file) to the current category.
     void addItem();
-    // Removes every selected row with its files; a selected category stands for its contents.
+    // Moves the files and folders of the selected rows to the desktop's
+    // Trash (a category's folder whole, with whatever else it holds) and
+    // takes the rows out, as one step that undoDelete() takes back. A
+    // selected category stands for its contents. Where no Trash can take a
+    // file, the user is asked before it is deleted for good.
     void removeSelected();
+    // One row, as removeSelected() takes it. False when the row stays, or
+    // when its title names no file in the library (the row goes, nothing on
+    // disk is touched).
     bool removeItem(RecItem* item);
     bool removeGroup(RecGroup* group);
+    // Brings back what the last delete took: the files from the Trash and
+    // the rows at their places with their notes, selected. Says which
+    // cannot come back; false when nothing is left to undo, or when the
+    // library's drive is not mounted (the step waits).
+    bool undoDelete();
     // Renames the file or folder; refuses unsafe titles and names already
     // taken on disk, and then shows the old title again.
     bool renameItem(GeneralRecItem* item, const QString& title) override;
@@ -265,9 +280,11 @@ private:
     // Reads what another program saved since this one last read or wrote
     // the database, and merges it into the tree.
     void mergeDatabase(const QString& path);
-    // The output folder is missing although it was there before: its drive
-    // is not mounted. Nothing is made there then.
+    // The output folder is missing and the file system where it would be is
+    // not the one that held it: its drive is not mounted. Nothing is made there then.
     bool outputFolderGone() const;
+    // Notes the output folder, and its file system, as found on disk now.
+    void outputFolderSeen();
     // Tells the user, when the folder is gone, and answers whether it is.
     bool refuseGoneFolder();
     void setLibraryAvailable(bool available);
@@ -333,11 +350,26 @@ private:
     bool isWaitingPath(const QString& path) const;
     bool isOutputFolderOrInside(const QString& path) const;
     void conversionFinished(int id, bool ok);
+    bool removeRows(const QList<GeneralRecItem*>& rows);
+    // Asks, then deletes for good what no Trash could take.
+    bool deletePermanently(const QList<QPointer<GeneralRecItem>>& rows);
+    GeneralRecItem* bringBack(const DeletedRow& deleted, QStringList* lost);
+    // The rows of Trash entries a file manager restored, back in the tree.
+    bool bringBackFromTrash(const DiskScan& scan);
+    // The row a document of XMLCreator::rowDocument() holds, its files
+    // looked for in the folder.
+    std::unique_ptr<GeneralRecItem> readRow(const QByteArray& document,
+                                            const QString& folder) const;
+    GeneralRecItem* placeRow(std::unique_ptr<GeneralRecItem> row, RecGroup* parent, int index);
     // Moves a written conversion to the row's path of now, or under the
     // next free name there if something took it meanwhile.
     bool placeConverted(const QString& file, RecItem* row);
     // Lets the waiting conversions finish, while their rows are still in the library.
     void finishConversions();
+    // Conversions a crash cut short are begun again from their sources; the
+    // rows of those whose source is gone go, and the user is told which.
+    // Answers whether rows went.
+    bool resumeImports();
     QWidget* sheetWindow() const;
     std::unique_ptr<ProgressSheet> m_progressPanel = std::make_unique<ProgressSheet>();
     // The library and the disk.
@@ -349,6 +381,11 @@ private:
     // When the tree last changed here, in nanoseconds since the epoch.
     qint64 m_lastLocalChangeNs = 0;
     bool m_merging = false;
+    // What went to the Trash, for a restore from a file manager; the
+    // deletes of this run, for Undo, the last one last.
+    static QString trashRecordsFolder();
+    TrashedRows m_trashedRows{trashRecordsFolder()};
+    std::vector<QList<DeletedRow>> m_deleteSteps;
     bool m_libraryAvailable = true;
     // The last save failed or could not be made: the tree holds more than the file.
     bool m_unsavedChanges = false;

@@ -70,13 +70,15 @@ void RecorderAppDelegate::setupRecordingsList()
                                    .arg(aside));
         }
     }
+    const bool given = resumeImports();
     const DiskScan scan = DiskScan::of(outputFolder());
     if (scan.available)
-        m_settings.setOutputFolderSeen(outputFolder());
+        outputFolderSeen();
     m_libraryWatcher->watch(scan);
-    const bool adopted = m_adopter->reconcile(outputFolder(), scan);
+    const bool restored = scan.available && bringBackFromTrash(scan);
+    const bool adopted = m_adopter->reconcile(outputFolder(), scan) || restored;
     m_outlineController->arrangeItems();
-    if (loaded || adopted)
+    if (loaded || adopted || given)
         structChanged();
 }
 

@@ -6,6 +6,7 @@
 #include "app/RecorderAppDelegate.h"
 #include "audio/KvSoundFileRecorder.h"
 #include "library/DiskScan.h"
+#include "library/LibraryPaths.h"
 #include "library/RecItem.h"
 #include "library/WalkRows.h"
 #include "outline/EmptyLibraryHint.h"
@@ -18,7 +19,18 @@
 bool RecorderAppDelegate::outputFolderGone() const
 {
     const QString folder = outputFolder();
-    return !QFileInfo(folder).isDir() && m_settings.outputFolderSeen() == folder;
+    if (QFileInfo(folder).isDir() || m_settings.outputFolderSeen() != folder)
+        return false;
+    // Where the folder was, the file system of the nearest folder still there
+    // tells a deleted folder (the same one) from a drive not mounted (the one
+    // below its mount point). Not known: taken as not mounted.
+    const quint64 device = m_settings.outputFolderDevice();
+    return device == 0 || LibraryPaths::fileSystemOf(folder) != device;
+}
+
+void RecorderAppDelegate::outputFolderSeen()
+{
+    m_settings.setOutputFolderSeen(outputFolder(), LibraryPaths::fileSystemOf(outputFolder()));
 }
 
 bool RecorderAppDelegate::refuseGoneFolder()
@@ -74,18 +86,25 @@ void RecorderAppDelegate::rescanLibrary()
     const DiskScan scan = DiskScan::of(outputFolder());
     m_libraryWatcher->watch(scan);
     if (!scan.available) {
-        if (outputFolderGone())
+        if (outputFolderGone()) {
             setLibraryAvailable(false);
+        } else if (m_libraryAvailable) {
+            // Deleted: the rows keep their notes, shown missing; the next
+            // recording or change makes the folder anew.
+            m_adopter->reconcile(outputFolder(), DiskScan::empty());
+            updateButtonsState();
+        }
         return;
     }
-    m_settings.setOutputFolderSeen(outputFolder());
+    outputFolderSeen();
     if (!m_libraryAvailable) {
         setLibraryAvailable(true);
         return;
     }
     RecItem* current = m_recNavigController->currentFile();
     const bool wasMissing = current && current->isFileMissing();
-    const bool changed = m_adopter->reconcile(outputFolder(), scan);
+    const bool restored = bringBackFromTrash(scan);
+    const bool changed = m_adopter->reconcile(outputFolder(), scan) || restored;
     // A recording whose file is back opens again for playing.
     if (current && wasMissing && !current->isFileMissing()) {
         m_recNavigController->setCurrentFile(nullptr);

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Importing audio files and folders into the library, converting what is
 // not .m4a, and moving recordings and categories to another place.
+#include "app/QnMessageBox.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
+#include "library/WalkRows.h"
 #include "outline/RecOutlineController.h"
 
 #include <QCoreApplication>
@@ -13,6 +15,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QTimer>
 #include <algorithm>
 
 namespace {
@@ -298,6 +301,44 @@ bool RecorderAppDelegate::placeConverted(const QString& file, RecItem* row)
     row->setDuration(fileDuration(path));
     structChanged();
     return true;
+}
+
+bool RecorderAppDelegate::resumeImports()
+{
+    const QList<ImportJournal::Entry> cut = m_conversions.journal().take(outputFolder());
+    QStringList lost;
+    m_conversions.beginRun();
+    for (const ImportJournal::Entry& entry : cut) {
+        // What was written, under the file's name and the name of the
+        // temporary file it is written as, is begun again from the start.
+        const QFileInfo partial(entry.file);
+        if (partial.path() == outputFolder() && partial.fileName().startsWith(".import ")) {
+            QDir folder(outputFolder());
+            for (const QString& name :
+                 folder.entryList({partial.fileName() + "*"}, QDir::Files | QDir::Hidden))
+                if (name == partial.fileName() || name.startsWith(partial.fileName() + "."))
+                    folder.remove(name);
+        }
+        RecItem* row = nullptr;
+        walkRows(m_outlineController->mainGroup(), [&](GeneralRecItem* r) {
+            if (RecItem* item = r->asItem();
+                item && item->ID() == entry.row && item->isFileMissing())
+                row = item;
+            return row ? Walk::Stop : Walk::Into;
+        });
+        if (!row || convert(entry.source, row))
+            continue;
+        lost << entry.source;
+        m_outlineController->removeItem(row);
+    }
+    if (!lost.isEmpty())
+        // Once the window is up.
+        QTimer::singleShot(0, this, [lost] {
+            QnMessageBox(tr("These files were not imported: VoiceTray was stopped while it "
+                            "converted them, and they are no longer there.") +
+                         "\n\n" + lost.join('\n'));
+        });
+    return !lost.isEmpty();
 }
 
 void RecorderAppDelegate::finishConversions()

@@ -12,7 +12,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QPointer>
 
 namespace {
 
@@ -61,21 +60,6 @@ bool liesInside(const QString& path, const QString& outputFolder)
     const QString folder = resolved(QFileInfo(path).absolutePath());
     const QString library = resolved(outputFolder);
     return !library.isEmpty() && (folder == library || folder.startsWith(library + "/"));
-}
-
-bool pathExists(const QString& path)
-{
-    const QFileInfo info(path);
-    return info.exists() || info.isSymLink();
-}
-
-// A link is removed itself: what it points to may lie outside the library.
-bool removePath(const QString& path)
-{
-    const QFileInfo info(path);
-    if (info.isDir() && !info.isSymLink())
-        return QDir(path).removeRecursively();
-    return pathExists(path) && QFile::remove(path);
 }
 
 } // namespace
@@ -133,55 +117,6 @@ void RecorderAppDelegate::addItem()
     auto item = m_outlineController->createNewItem();
     item->setTitle(tr("Untitled"));
     m_outlineController->selectItem(m_outlineController->addItem(std::move(item), parent));
-}
-
-void RecorderAppDelegate::removeSelected()
-{
-    const QList<GeneralRecItem*> selected =
-        m_outlineController->selectedItemsOfGroup(m_outlineController->mainItem());
-    if (selected.isEmpty())
-        return;
-    // A row listed later may go with a category removed before it.
-    QList<QPointer<GeneralRecItem>> rows(selected.cbegin(), selected.cend());
-    for (const QPointer<GeneralRecItem>& row : rows) {
-        if (!row)
-            continue;
-        if (RecGroup* group = row->asGroup())
-            removeGroup(group);
-        else
-            removeItem(row->asItem());
-    }
-    m_outlineController->deselectAll();
-}
-
-bool RecorderAppDelegate::removeItem(RecItem* item)
-{
-    if (!item || !item->parent())
-        return false;
-    const QString path = libraryPath(item);
-    if (isRecordedPath(path))
-        return false;
-    // A row whose conversion waits has no file yet; going, it cancels the conversion.
-    const bool noFileYet = m_conversions.isWaiting(item);
-    m_outlineController->removeItem(item);
-    return !path.isNull() && (noFileYet || removePath(path));
-}
-
-bool RecorderAppDelegate::removeGroup(RecGroup* group)
-{
-    if (!group || !group->parent() || isRecordedPath(libraryPath(group)))
-        return false;
-    bool ok = true;
-    const QList<GeneralRecItem*> subItems = group->subItems();
-    for (GeneralRecItem* sub : subItems) {
-        if (RecGroup* category = sub->asGroup())
-            ok = removeGroup(category) && ok;
-        else
-            ok = removeItem(sub->asItem()) && ok;
-    }
-    const QString path = libraryPath(group);
-    m_outlineController->removeItem(group);
-    return !path.isNull() && removePath(path) && ok;
 }
 
 bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)

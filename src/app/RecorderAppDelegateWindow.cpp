@@ -4,6 +4,7 @@
 #include "app/QnMessageBox.h"
 #include "app/RecorderAppDelegate.h"
 #include "hotkeys/HotKeyCombination.h"
+#include "library/FileFingerprint.h"
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
@@ -242,6 +243,8 @@ void RecorderAppDelegate::updateCurrentItemInfo()
     m_recNavigController->setCurrentFile(nullptr);
     m_recNavigController->setCurrentFile(current);
     current->setDuration(m_recNavigController->curFileDuration());
+    // Taken at once, so that the file is known again if it is renamed before the next start.
+    current->setFingerprint(FileFingerprint::of(restorePath(current)));
     structChanged();
     updateButtonsState();
 }

@@ -29,10 +29,17 @@ QString Settings::outputFolderSeen() const
     return m_store.value(kOutputFolderSeen).toString();
 }
 
-void Settings::setOutputFolderSeen(const QString& path)
+quint64 Settings::outputFolderDevice() const
+{
+    return m_store.value(kOutputFolderDevice).toULongLong();
+}
+
+void Settings::setOutputFolderSeen(const QString& path, quint64 device)
 {
     if (outputFolderSeen() != path)
         m_store.setValue(kOutputFolderSeen, path);
+    if (outputFolderDevice() != device)
+        m_store.setValue(kOutputFolderDevice, device);
 }
 
 QString Settings::inputDevice() const

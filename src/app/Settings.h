@@ -32,12 +32,18 @@ public:
     // The output folder as it was last found on disk: when this folder is
     // missing later, its drive is not mounted, and it is not made anew.
     static constexpr const char* kOutputFolderSeen = "OutputFolderSeen";
+    // The file system that held it then: a folder that is missing while
+    // the file system where it would be is still that one was deleted, and is
+    // made anew; on another one (a bare mount point), its drive is not mounted.
+    static constexpr const char* kOutputFolderDevice = "OutputFolderDevice";
 
     // The stored folder, else "Voice Recordings" in the user's music folder.
     QString outputFolder() const;
     void setOutputFolder(const QString& path);
     QString outputFolderSeen() const;
-    void setOutputFolderSeen(const QString& path);
+    // 0 when not known (set by an earlier version).
+    quint64 outputFolderDevice() const;
+    void setOutputFolderSeen(const QString& path, quint64 device);
     // Null when no device was ever chosen.
     QString inputDevice() const;
     void setInputDevice(const QString& name);

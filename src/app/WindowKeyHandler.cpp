@@ -11,9 +11,11 @@
 #include "shell/PageContainer.h"
 #include "shell/SwitchToolbarBtn.h"
 #include "shell/ToolbarButton.h"
+#include "shell/UndoBar.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QShortcut>
 
 WindowKeyHandler::WindowKeyHandler(RecorderAppDelegate* app) : m_app(app)
@@ -35,6 +37,9 @@ WindowKeyHandler::WindowKeyHandler(RecorderAppDelegate* app) : m_app(app)
         if (view->addMarkBtn->isEnabled())
             m_app->addNote();
     });
+    auto* undo = new QShortcut(QKeySequence::Undo, view);
+    undo->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(undo, &QShortcut::activated, this, [this] { m_app->undoDelete(); });
     connect(app->outlineController()->keyHandler(), &OutlineKeyHandler::deleteRequested, this,
             [this, view] {
                 if (view->deleteBtn->isEnabled())
@@ -46,9 +51,10 @@ void WindowKeyHandler::chainFocus()
 {
     MainView* v = m_app->mainView();
     QWidget* const order[] = {
-        v->recordBtn,    v->continueBtn, v->addCategoryBtn, v->deleteBtn,     v->splitBtn,
-        v->showDescrBtn, v->prefsBtn,    v->searchField(),  v->outlineView(), v->jumpBackward,
-        v->playBtn,      v->jumpForward, v->addMarkBtn,     v->removeMarkBtn, m_app->recSlider()};
+        v->recordBtn,     v->continueBtn,   v->addCategoryBtn,  v->deleteBtn,
+        v->splitBtn,      v->showDescrBtn,  v->prefsBtn,        v->searchField(),
+        v->outlineView(), v->jumpBackward,  v->playBtn,         v->jumpForward,
+        v->addMarkBtn,    v->removeMarkBtn, m_app->recSlider(), v->undoBar()->undoButton()};
     for (size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
 }

@@ -10,8 +10,8 @@ class RecorderAppDelegate;
 // controls. Escape empties the search field and leaves the search, or else
 // closes the pop-up; Space plays or stops the chief recording; Ctrl+F goes to
 // the search field; Ctrl+M adds a mark at the playback position; Delete in
-// the outline deletes the selection. A key acts only where its button would.
-// Main thread only.
+// the outline deletes the selection, and Ctrl+Z brings back what it deleted. A key acts only where
+// its button would. Main thread only.
 class WindowKeyHandler : public QObject
 {
     Q_OBJECT

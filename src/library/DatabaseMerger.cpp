@@ -83,6 +83,7 @@ std::unique_ptr<GeneralRecItem> DatabaseMerger::copyRow(const GeneralRecItem* ro
     copy->setDate(item->date());
     copy->setDuration(item->duration());
     copy->setFileMissing(item->isFileMissing());
+    copy->setFingerprint(item->fingerprint());
     return copy;
 }
 

@@ -19,4 +19,11 @@ struct DiskScan
     QSet<QString> folders;
 
     static DiskScan of(const QString& outputFolder);
+    // An output folder that is there and holds nothing.
+    static DiskScan empty()
+    {
+        DiskScan scan;
+        scan.available = true;
+        return scan;
+    }
 };

@@ -3,6 +3,11 @@
 
 #include "library/RecGroup.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <sys/stat.h>
+
 QString LibraryPaths::groupPath(const GeneralRecItem* item, const RecGroup* shownRoot)
 {
     QString path("");
@@ -32,4 +37,18 @@ QString LibraryPaths::restorePath(const QString& outputFolder, const GeneralRecI
 QString LibraryPaths::databasePath(const QString& outputFolder)
 {
     return outputFolder + "/RecordingsDB.xml";
+}
+
+quint64 LibraryPaths::fileSystemOf(const QString& path)
+{
+    QString at = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    for (;;) {
+        struct stat st = {};
+        if (::stat(QFile::encodeName(at).constData(), &st) == 0)
+            return quint64(st.st_dev);
+        const QString up = QFileInfo(at).path();
+        if (up == at)
+            return 0;
+        at = up;
+    }
 }

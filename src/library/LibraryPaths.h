@@ -19,4 +19,8 @@ public:
     static QString restorePath(const QString& outputFolder, const GeneralRecItem* item,
                                const RecGroup* mainGroup);
     static QString databasePath(const QString& outputFolder);
+    // The file system that holds the path, or would hold it if it were made:
+    // the device of the path or of its nearest existing folder; 0 when none
+    // can be looked at.
+    static quint64 fileSystemOf(const QString& path);
 };

@@ -44,11 +44,17 @@ public:
     bool isFileMissing() const { return m_fileMissing; }
     void setFileMissing(bool missing);
 
+    // What identifies its file when the file turns up under another name or
+    // in another folder (FileFingerprint); empty until the file was looked at.
+    const QString& fingerprint() const { return m_fingerprint; }
+    void setFingerprint(const QString& fingerprint) { m_fingerprint = fingerprint; }
+
 private:
     QString m_date;
     QString m_descr;
     std::vector<std::unique_ptr<TimeMark>> m_marks;
     double m_duration = 0;
     QString m_durationText;
+    QString m_fingerprint;
     bool m_fileMissing = false;
 };

@@ -299,6 +299,8 @@ void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
         item->setDescr(attrs.text("Description"));
         item->setDate(attrs.text("CreateDate"));
         item->setDuration(attrs.real("Duration"));
+        if (attrs.has("Fingerprint"))
+            item->setFingerprint(attrs.text("Fingerprint"));
         item->setFileMissing(!m_files.isFile(parent.folder, title + ".m4a"));
         Open open{nullptr, attachPlain(std::move(item), parent.group), 0, {}};
         m_open.push_back(std::move(open));

@@ -51,6 +51,26 @@ QByteArray XMLCreator::document(const RecGroup* root)
     return bytes;
 }
 
+QByteArray XMLCreator::rowDocument(const GeneralRecItem* row,
+                                   const QXmlStreamAttributes& rootAttributes)
+{
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.setAutoFormattingIndent(2);
+    xml.writeStartDocument();
+    xml.writeStartElement("Recordings");
+    for (const QXmlStreamAttribute& attribute : rootAttributes)
+        xml.writeAttribute(attribute.name().toString(), storable(attribute.value().toString()));
+    if (const RecGroup* group = row->asGroup())
+        saveGroupItem(group, xml);
+    else
+        saveItem(row->asItem(), xml);
+    xml.writeEndElement();
+    xml.writeEndDocument();
+    return bytes;
+}
+
 bool XMLCreator::createXML(const RecGroup* root, const QString& path)
 {
     if (!root || path.isEmpty())
@@ -98,6 +118,9 @@ void XMLCreator::saveItem(const RecItem* item, QXmlStreamWriter& xml)
     xml.writeAttribute("Description", storable(item->descr()));
     xml.writeAttribute("CreateDate", storable(item->date()));
     xml.writeAttribute("Duration", shortest(item->duration()));
+    // Readers that do not know it pass over it.
+    if (!item->fingerprint().isEmpty())
+        xml.writeAttribute("Fingerprint", item->fingerprint());
     for (const auto& mark : item->marks()) {
         xml.writeEmptyElement("Mark");
         xml.writeAttribute("Offset", shortest(mark->offset()));

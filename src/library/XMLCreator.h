@@ -3,6 +3,8 @@
 
 #include <QString>
 
+class GeneralRecItem;
+class QXmlStreamAttributes;
 class QXmlStreamWriter;
 class RecGroup;
 class RecItem;
@@ -14,6 +16,9 @@ public:
     // Writes atomically: a failed save leaves the old file as it was.
     bool createXML(const RecGroup* root, const QString& path);
     QByteArray document(const RecGroup* root);
+    // One row with everything under it, in a document of its own that reads
+    // as a library file; its root element carries the given attributes.
+    QByteArray rowDocument(const GeneralRecItem* row, const QXmlStreamAttributes& rootAttributes);
 
 private:
     void saveGroup(const RecGroup* group, QXmlStreamWriter& xml);

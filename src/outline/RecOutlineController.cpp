@@ -208,8 +208,12 @@ void RecOutlineController::removeItem(GeneralRecItem* item)
 {
     if (!item)
         return;
-    if (item == m_chiefSelectedItem)
-        setChiefSelectedItem(nullptr);
+    // Also when the chief is a row of a category that goes with it.
+    for (const GeneralRecItem* p = m_chiefSelectedItem; p; p = p->parent())
+        if (p == item) {
+            setChiefSelectedItem(nullptr);
+            break;
+        }
     RecGroup* parent = item->parent() ? item->parent()->asGroup() : nullptr;
     if (!parent)
         return;

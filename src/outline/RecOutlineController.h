@@ -65,7 +65,8 @@ public:
     // many rows at once lay out and save once at the end. A row meant for the
     // search results goes into the library root. Answers as addGroup().
     GeneralRecItem* insertRow(std::unique_ptr<GeneralRecItem> item, RecGroup* group);
-    // Takes the row out of the tree and deletes it.
+    // Takes the row out of the tree and deletes it with the rows under it;
+    // the chief row, when among them, is no longer chosen.
     void removeItem(GeneralRecItem* item);
     void clear();
 

@@ -16,6 +16,7 @@
 #include "shell/SwitchToolbarBtn.h"
 #include "shell/ThresholdIndicator.h"
 #include "shell/ToolbarButton.h"
+#include "shell/UndoBar.h"
 #include "support/AppFixture.h"
 
 #include <QAccessible>
@@ -128,7 +129,7 @@ TEST_F(Keyboard, CtrlFFindsAndEscapeEmptiesTheFieldAndLeavesTheSearch)
     EXPECT_TRUE(app->plainWindow()->isVisible());
 }
 
-TEST_F(Keyboard, SpaceCtrlMAndDeleteDoWhatTheirButtonsDo)
+TEST_F(Keyboard, SpaceCtrlMDeleteAndCtrlZDoWhatTheirButtonsDo)
 {
     RecItem* talk = recording("Talk", nullptr, 3);
     const QString file = app->restorePath(talk);
@@ -152,6 +153,10 @@ TEST_F(Keyboard, SpaceCtrlMAndDeleteDoWhatTheirButtonsDo)
     press(Qt::Key_Delete);
     EXPECT_EQ(titles(root()), QStringList{"Untitled 1"});
     EXPECT_FALSE(QFileInfo::exists(file));
+    EXPECT_TRUE(view->undoBar()->isVisible());
+    press(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(titles(root()), (QStringList{"Talk", "Untitled 1"}));
+    EXPECT_TRUE(QFileInfo::exists(file));
     EXPECT_TRUE(messages.isEmpty());
 }
 

@@ -80,6 +80,31 @@ TEST_F(Disk, AFileRenamedOrMovedOutsideKeepsItsRow)
     EXPECT_EQ(marks(itemAt(groupAt(root(), 0), 0)), "note");
 }
 
+TEST_F(Disk, ARowFollowsItsFileRenamedOrMovedWhileClosedButTwoRecordingsNeverMerge)
+{
+    RecItem* talk = recording("Talk", category("One"), 2);
+    RecItem* memo = recording("Memo", nullptr, 3);
+    category("Two");
+    talk->setDescr("talk notes");
+    memo->setDescr("memo notes");
+    app->rescanLibrary();
+    ASSERT_TRUE(waitUntil([&] { return database().count("Fingerprint") == 2; }));
+    app->applicationShouldTerminate();
+    app.reset();
+    ASSERT_TRUE(QDir().rename(out + "/One/Talk.m4a", out + "/Two/Talk (final).m4a"));
+    // In Memo's place a file of its size and length with other sound.
+    QByteArray other = readFile(out + "/Memo.m4a");
+    other[other.size() / 2] = char(other[other.size() / 2] ^ 0x55);
+    ASSERT_TRUE(QFile::remove(out + "/Memo.m4a"));
+    writeFile(out + "/Other.m4a", other);
+    launch();
+    EXPECT_EQ(tree(), "One[] Memo Two[Talk (final)] Other");
+    EXPECT_EQ(itemAt(groupAt(root(), 2), 0)->descr(), "talk notes");
+    EXPECT_FALSE(itemAt(groupAt(root(), 2), 0)->isFileMissing());
+    EXPECT_TRUE(itemAt(root(), 1)->isFileMissing());
+    EXPECT_EQ(itemAt(root(), 3)->descr(), "");
+}
+
 TEST_F(Disk, TwoProgramsOnOneFolderKeepWhatEachAdded)
 {
     RecorderAppDelegate other;

@@ -115,6 +115,18 @@ TEST_F(Import, AWaitingConversionFollowsItsRowAndGoesWithIt)
                                          "Other/b.m4a", "RecordingsDB.xml"}));
 }
 
+TEST_F(Import, UndoingTheDeleteOfACategoryStartsTheImportsItCutShortAgain)
+{
+    RecGroup* cat = category("Cat");
+    ASSERT_TRUE(makeTone(src + "/a.ogg", 2, {"-ac", "2", "-c:a", "libvorbis"}));
+    ASSERT_TRUE(app->importFiles({src + "/a.ogg"}, cat, false));
+    EXPECT_TRUE(app->removeGroup(cat));
+    ASSERT_TRUE(app->undoDelete());
+    ASSERT_TRUE(waitForConversions());
+    EXPECT_EQ(tree(), "Cat[a]");
+    EXPECT_NEAR(QTMovie::fileDuration(out + "/Cat/a.m4a"), 2.0, 0.05);
+}
+
 class Move : public AppFixture
 {
 protected:

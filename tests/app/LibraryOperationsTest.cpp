@@ -1,12 +1,34 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Clicks go through the window system as real ones do.
 #define QTEST_QPA_MOUSE_HANDLING
+#include "app/MainView.h"
+#include "shell/UndoBar.h"
 #include "support/AppFixture.h"
 #include "support/TestFiles.h"
+#include "support/Wait.h"
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QUrl>
+#include <unistd.h>
 
 namespace {
 
 using Library = AppFixture;
+
+// Puts a Trash entry back where its info file says it was, as a file manager
+// restores it (the path in the info file is escaped as a URL path); answers that path.
+QString restoreFromTrash(const QString& trash, const QString& name)
+{
+    const QString info = trash + "/info/" + name + ".trashinfo";
+    QString path;
+    for (const QByteArray& line : readFile(info).split('\n'))
+        if (line.startsWith("Path="))
+            path = QUrl::fromPercentEncoding(line.mid(5));
+    EXPECT_TRUE(QDir().rename(trash + "/files/" + name, path)) << qPrintable(path);
+    QFile::remove(info);
+    return path;
+}
 
 } // namespace
 
@@ -36,24 +58,125 @@ TEST_F(Library, NewCategoriesTakeTheFirstFreeNumberAndGetTheirFolder)
     EXPECT_TRUE(blocked->subItems().isEmpty());
 }
 
-TEST_F(Library, DeletingRemovesRowsFilesAndFoldersAndSaves)
+TEST_F(Library, DeletesGoToTheTrashWholeAndUndoBringsBackRowsNotesAndSelection)
 {
     RecGroup* talks = category("Talks");
     RecItem* a = recording("a", talks);
+    a->setDescr("about");
+    a->addMarkAtTime(1, "note", 0);
     recording("b", talks);
-    writeFile(out + "/Talks/stray.txt"); // not in the library, goes with its folder
-    RecItem* keep = recording("keep");
-    RecItem* gone = recording("gone", nullptr, kNoFile);
+    writeFile(out + "/Talks/slides.pdf"); // not in the library, goes with its folder
+    recording("keep");
+    recording("Memo");
+    recording("gone", nullptr, kNoFile);
+    const UndoBar* bar = app->mainView()->undoBar();
 
-    outline->selectItem(a);
-    outline->addToSelection(talks);
+    outline->selectItem(itemAt(root(), 2));
     app->removeSelected();
-    EXPECT_EQ(root()->subItems(), (QList<GeneralRecItem*>{keep, gone}));
+    EXPECT_EQ(bar->text(), "\"Memo\" moved to the Trash");
+    // Several rows at once are one step; the chosen row is in the category.
+    outline->selectItem(talks);
+    outline->addToSelection(itemAt(root(), 2));
+    outline->addToSelection(a);
+    app->removeSelected();
+    EXPECT_EQ(bar->text(), "2 items moved to the Trash");
+    EXPECT_EQ(tree(), "keep");
     EXPECT_FALSE(database().contains("Talks"));
-    // A recording whose file is already missing goes silently.
-    EXPECT_FALSE(app->removeItem(gone));
-    EXPECT_TRUE(messages.isEmpty());
     EXPECT_EQ(listing(out), (QStringList{"RecordingsDB.xml", "keep.m4a"}));
+    const QString trash = home.path() + "/.local/share/Trash/";
+    EXPECT_EQ(listing(trash + "files"),
+              (QStringList{"Memo.m4a", "Talks", "Talks/a.m4a", "Talks/b.m4a", "Talks/slides.pdf"}));
+    EXPECT_EQ(listing(trash + "info"), (QStringList{"Memo.m4a.trashinfo", "Talks.trashinfo"}));
+
+    ASSERT_TRUE(app->undoDelete());
+    EXPECT_EQ(tree(), "Talks[a b] keep gone");
+    EXPECT_EQ(outline->selectedItemsOfGroup(root()),
+              (QList<GeneralRecItem*>{groupAt(root(), 0), itemAt(root(), 2)}));
+    const RecItem* back = itemAt(groupAt(root(), 0), 0);
+    EXPECT_EQ(back->descr(), "about");
+    EXPECT_EQ(back->marks().size(), 1u);
+    EXPECT_TRUE(QFileInfo::exists(out + "/Talks/slides.pdf"));
+    ASSERT_TRUE(app->undoDelete());
+    EXPECT_EQ(tree(), "Talks[a b] keep Memo gone");
+    EXPECT_FALSE(app->undoDelete());
+    EXPECT_EQ(listing(trash + "files"), QStringList{});
+    EXPECT_EQ(listing(trash + "info"), QStringList{});
+    EXPECT_TRUE(database().contains("note"));
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Library, WhatAFileManagerRestoresFromTheTrashComesBackWithItsNotes)
+{
+    const QString trash = home.path() + "/.local/share/Trash";
+    RecGroup* talks = category("Talks");
+    RecItem* memo = recording("Memo %41", talks); // a name the info file must escape
+    memo->setDescr("about");
+    memo->addMarkAtTime(1, "note", 0);
+    recording("Other", talks);
+    outline->selectItem(memo);
+    app->removeSelected();
+    app->applicationShouldTerminate();
+    app.reset();
+    EXPECT_EQ(restoreFromTrash(trash, "Memo %41.m4a"), out + "/Talks/Memo %41.m4a");
+    launch();
+    EXPECT_EQ(tree(), "Talks[Memo %41 Other]");
+    EXPECT_EQ(itemAt(groupAt(root(), 0), 0)->descr(), "about");
+    // While VoiceTray runs, and a whole category.
+    outline->selectItem(groupAt(root(), 0));
+    app->removeSelected();
+    restoreFromTrash(trash, "Talks");
+    ASSERT_TRUE(waitUntil([&] { return tree() == "Talks[Memo %41 Other]"; }));
+    EXPECT_EQ(itemAt(groupAt(root(), 0), 0)->marks().size(), 1u);
+    app->undoDelete(); // it is back already
+    EXPECT_EQ(tree(), "Talks[Memo %41 Other]");
+    EXPECT_TRUE(messages.isEmpty());
+}
+
+TEST_F(Library, WhatTheTrashNoLongerHoldsIsNamedAtUndoAndItsNotesGo)
+{
+    const QString records =
+        QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/trash";
+    recording("Talk");
+    outline->selectItem(itemAt(root(), 0));
+    app->removeSelected();
+    EXPECT_EQ(listing(records).size(), 1);
+    // Emptied, as a file manager empties it.
+    const QString trash = home.path() + "/.local/share/Trash";
+    ASSERT_TRUE(QFile::remove(trash + "/files/Talk.m4a"));
+    ASSERT_TRUE(QFile::remove(trash + "/info/Talk.m4a.trashinfo"));
+    app->rescanLibrary();
+    EXPECT_EQ(listing(records), QStringList{});
+    EXPECT_TRUE(app->undoDelete());
+    EXPECT_EQ(tree(), "");
+    EXPECT_EQ(messages,
+              QStringList{"\"Talk\" is no longer in the Trash and cannot be brought back."});
+}
+
+TEST_F(Library, WhereNoTrashCanBeMadeTheUserIsAskedBeforeDeletingForGood)
+{
+    const QString drive = home.path() + "/drive";
+    QDir().mkpath(drive);
+    if (QProcess::execute("mount", {"-t", "tmpfs", "tmpfs", drive}) != 0)
+        GTEST_SKIP() << "mounting a tmpfs is refused here";
+    // Where the drive's own Trash folder would be made lies a file.
+    writeFile(drive + "/.Trash-" + QString::number(getuid()));
+    QDir().mkpath(drive + "/rec");
+    app->outputFolderChanged(drive + "/rec");
+    recording("Talk");
+    recording("Memo");
+    outline->selectItem(itemAt(root(), 0));
+    app->removeSelected();
+    EXPECT_EQ(messages, QStringList{"Delete \"Talk\" permanently? It cannot be had back."});
+    EXPECT_EQ(tree(), "Talk Memo");
+    EXPECT_TRUE(QFileInfo::exists(drive + "/rec/Talk.m4a"));
+    confirm = true;
+    outline->selectItem(itemAt(root(), 0));
+    app->removeSelected();
+    EXPECT_EQ(tree(), "Memo");
+    EXPECT_FALSE(QFileInfo::exists(drive + "/rec/Talk.m4a"));
+    EXPECT_FALSE(app->undoDelete());
+    app->outputFolderChanged(out);
+    QProcess::execute("umount", {drive});
 }
 
 TEST_F(Library, NothingOutsideTheOutputFolderIsDeleted)
@@ -70,7 +193,7 @@ TEST_F(Library, NothingOutsideTheOutputFolderIsDeleted)
     EXPECT_EQ(messages,
               (QStringList{"Unable to rename the item", "Unable to create a new category"}));
     EXPECT_EQ(listing(outside), QStringList{"precious.m4a"});
-    EXPECT_FALSE(app->removeGroup(linked)); // the recording behind the link stays
+    EXPECT_TRUE(app->removeGroup(linked)); // the link goes, not the recording behind it
     EXPECT_FALSE(QFileInfo(out + "/Linked").isSymLink());
     EXPECT_TRUE(QFileInfo::exists(outside + "/precious.m4a"));
     // Titles no folder can have, as a damaged library could give them.

@@ -103,6 +103,18 @@ TEST_F(Recording, NewRecordingsTakeTheFirstFreeNameAndTheFileLength)
     EXPECT_TRUE(messages.isEmpty());
 }
 
+TEST_F(Recording, AnOutputFolderDeletedWhileItsDriveIsThereIsMadeAnewAndRecords)
+{
+    recording("Talk", nullptr, 1)->setDescr("kept");
+    ASSERT_EQ(QProcess::execute("rm", {"-r", out}), 0);
+    // The row stays, shown missing, until the folder is back.
+    EXPECT_TRUE(waitUntil([&] { return itemAt(root(), 0) && itemAt(root(), 0)->isFileMissing(); }));
+    record(1.0);
+    EXPECT_TRUE(messages.isEmpty());
+    EXPECT_GT(QTMovie::fileDuration(out + "/Untitled 1.m4a"), 0.8);
+    EXPECT_TRUE(database().contains("kept"));
+}
+
 TEST_F(Recording, TheLiveWaveformShowsTheSoundWhetherOrNotSilenceIsSkipped)
 {
     for (const bool skip : {false, true}) {

@@ -4,13 +4,20 @@
 // pointer, the global hot keys and the voicetray command.
 #include "media/QTMovie.h"
 #include "support/Artefacts.h"
+#include "support/Media.h"
 #include "support/TestFiles.h"
 #include "support/VoiceTrayProcess.h"
 #include "support/Wait.h"
 #include "support/XServer.h"
 
+#include <QDir>
+#include <QDrag>
 #include <QFile>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QProcess>
+#include <QUrl>
 #include <QWidget>
 #include <gtest/gtest.h>
 
@@ -21,6 +28,62 @@ void clickAt(QPoint point)
     XServer::instance().xdotool(
         {"mousemove", QString::number(point.x()), QString::number(point.y()), "click", "1"});
 }
+
+// Files dragged from another program, as from a file manager: the pointer
+// presses on this window and moves, with the button held, to the point.
+class FileDrag : public QWidget
+{
+public:
+    explicit FileDrag(const QStringList& paths) : m_paths(paths)
+    {
+        setWindowTitle("Files to drag");
+        // Pressed on, it does not take the focus, which would close the pop-up.
+        setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+        setAttribute(Qt::WA_ShowWithoutActivating);
+        setGeometry(40, 400, 160, 120);
+        show();
+    }
+    bool dropAt(QPoint to)
+    {
+        auto pos = [](QPoint p) {
+            return QStringList{QString::number(p.x()), QString::number(p.y())};
+        };
+        XServer::instance().xdotool(
+            {"search", "--sync", "--onlyvisible", "--name", "^Files to drag$"});
+        const QPoint from = geometry().center();
+        QStringList script =
+            QStringList{"mousemove"} + pos(from) + QStringList{"mousedown", "1", "sleep", "0.3"};
+        for (int step = 1; step <= 6; ++step)
+            script += QStringList{"mousemove"} + pos(from + (to - from) * step / 6) +
+                      QStringList{"sleep", "0.15"};
+        script += QStringList{"sleep", "0.3", "mouseup", "1"};
+        // The drag runs its own event loop: the pointer is driven from another process.
+        QProcess xdotool;
+        xdotool.start("xdotool", script);
+        return xdotool.waitForStarted() &&
+               waitUntil([&] { return xdotool.state() == QProcess::NotRunning; }) && m_dropped;
+    }
+
+protected:
+    void mouseMoveEvent(QMouseEvent* event) override
+    {
+        if (!(event->buttons() & Qt::LeftButton) || m_dropped)
+            return;
+        auto* mime = new QMimeData;
+        QList<QUrl> urls;
+        for (const QString& path : m_paths)
+            urls << QUrl::fromLocalFile(path);
+        mime->setUrls(urls);
+        // Kept until the target has read the files (Qt deletes it).
+        auto* drag = new QDrag(this);
+        drag->setMimeData(mime);
+        m_dropped = drag->exec(Qt::CopyAction) == Qt::CopyAction;
+    }
+
+private:
+    QStringList m_paths;
+    bool m_dropped = false;
+};
 
 } // namespace
 
@@ -124,4 +187,49 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
         [&] { return !QFile::exists(part) && QTMovie::fileDuration(second) > before + 1.0; }));
     if (HasFailure())
         x.screenshot(artefact("e2e-failure.png"));
+}
+
+// Killed while it converts two imported files: at the next start the one
+// whose source is still there is converted from the start, the other's row
+// goes and the user is told which file was not imported.
+TEST(EndToEnd, AnImportKilledHalfwayIsFinishedOrGivenUpAtTheNextStart)
+{
+    VoiceTrayProcess app;
+    app.setEnvironment("QT_LOGGING_RULES", "voicetray.app.info=true");
+    const QString rec = app.outputFolder();
+    const QString src = QFileInfo(rec).path() + "/src";
+    ASSERT_TRUE(makeTone(src + "/Lecture.flac", 300));
+    ASSERT_TRUE(makeTone(src + "/Gone.flac", 300));
+    ASSERT_TRUE(app.start());
+    FileDrag files({src + "/Lecture.flac", src + "/Gone.flac"});
+    ASSERT_TRUE(files.dropAt(app.popupFrame().center()));
+    // Killed while it writes the first file, some 40% of it written: the
+    // file it writes is one in the library that it holds open.
+    const auto writing = [&] {
+        const QDir fds(QString("/proc/%1/fd").arg(app.processId()));
+        for (const QFileInfo& fd : fds.entryInfoList(QDir::Files | QDir::System))
+            if (fd.symLinkTarget().startsWith(rec + "/") && fd.size() > 1000000)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(waitUntil(writing, 60000));
+    app.kill();
+    ASSERT_TRUE(QFile::remove(src + "/Gone.flac"));
+    // As a kill between writing the file and giving it its name leaves it.
+    writeFile(rec + "/.import 1.m4a", "partial");
+
+    ASSERT_TRUE(app.start({}, false));
+    EXPECT_TRUE(waitUntil([&] {
+        return app.errors().contains("no longer there.\n\n" + QFile::encodeName(src) +
+                                     "/Gone.flac");
+    }));
+    const auto saved = [&] {
+        const QByteArray db = readFile(rec + "/RecordingsDB.xml");
+        return db.contains("Title=\"Lecture\"") && !db.contains("Gone");
+    };
+    ASSERT_TRUE(waitUntil(saved, 120000));
+    EXPECT_NEAR(QTMovie::fileDuration(rec + "/Lecture.m4a"), 300, 0.1);
+    EXPECT_EQ(listing(rec), (QStringList{"Lecture.m4a", "RecordingsDB.xml"}));
+    if (HasFailure())
+        XServer::instance().screenshot(artefact("e2e-import-failure.png"));
 }

@@ -32,12 +32,13 @@ QString describeTree(const RecGroup* group)
                              .arg(m->markID())
                              .arg(double(m->offset()), 0, 'g', 9)
                              .arg(quoted(m->descr()));
-            parts << QString("I%1 %2 %3 %4 %5 L%6 {%7}%8")
+            parts << QString("I%1 %2 %3 %4 %5 L%6 {%7}%8%9")
                          .arg(i->ID())
                          .arg(quoted(i->title()), quoted(i->descr()), quoted(i->date()))
                          .arg(i->duration(), 0, 'g', 17)
                          .arg(i->level())
-                         .arg(marks.join(","), i->isFileMissing() ? " missing" : "");
+                         .arg(marks.join(","), i->isFileMissing() ? " missing" : "",
+                              i->fingerprint().isEmpty() ? "" : " " + i->fingerprint());
         }
     }
     return parts.join("; ");

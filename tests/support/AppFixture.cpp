@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/AppFixture.h"
 
+#include "app/ConfirmBox.h"
 #include "app/ProgressSheet.h"
 #include "app/QnMessageBox.h"
 #include "app/Settings.h"
@@ -14,8 +15,13 @@ void AppFixture::SetUp()
 {
     qputenv("HOME", home.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
     QSettings().clear();
     setQnMessageBoxPresenter([this](const QString& text) { messages << text; });
+    setConfirmBoxPresenter([this](const QString& text) {
+        messages << text;
+        return confirm;
+    });
     out = home.path() + "/outer/rec";
     QDir().mkpath(out);
     launch();
@@ -27,6 +33,7 @@ void AppFixture::TearDown()
         app->applicationShouldTerminate();
     app.reset();
     setQnMessageBoxPresenter({});
+    setConfirmBoxPresenter({});
 }
 
 void AppFixture::launch()

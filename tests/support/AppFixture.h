@@ -14,10 +14,11 @@
 class Settings;
 
 // The application controller as a user meets it: launched on a fresh home
-// folder (HOME and XDG_CONFIG_HOME point into it, the settings start empty),
-// with its library in home/outer/rec, so that a test can also import a folder
-// that holds the library. Every QnMessageBox text is collected in `messages`
-// instead of shown. Main thread only.
+// folder (HOME, XDG_CONFIG_HOME and XDG_DATA_HOME, with the Trash, point into
+// it; the settings start empty), with its library in home/outer/rec, so that
+// a test can also import a folder that holds the library. Every QnMessageBox
+// text and ConfirmBox question is collected in `messages` instead of shown;
+// questions are answered with `confirm`. Main thread only.
 class AppFixture : public ::testing::Test
 {
 protected:
@@ -58,6 +59,7 @@ protected:
     QTemporaryDir home;
     QString out;
     QStringList messages;
+    bool confirm = false;
     std::unique_ptr<RecorderAppDelegate> app;
     RecOutlineController* outline = nullptr;
 };

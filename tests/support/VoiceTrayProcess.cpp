@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QSettings>
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -42,10 +43,23 @@ VoiceTrayProcess::VoiceTrayProcess() : m_environment(QProcessEnvironment::system
 {
     m_environment.insert("HOME", m_home.path());
     m_environment.insert("XDG_CONFIG_HOME", m_home.path() + "/.config");
+    m_environment.insert("XDG_DATA_HOME", m_home.path() + "/.local/share");
     m_environment.insert("QT_QPA_PLATFORM", "xcb");
     setSetting("OutputFolder", outputFolder());
     setSetting("InputDevice", PulseServer::instance().sineSourceDescription());
     setSetting("HideDescrWnd", true);
+    m_process.setProcessChannelMode(QProcess::ForwardedOutputChannel);
+    QObject::connect(&m_process, &QProcess::readyReadStandardError, &m_process, [this] {
+        const QByteArray text = m_process.readAllStandardError();
+        m_errors += text;
+        std::fwrite(text.constData(), 1, size_t(text.size()), stderr);
+    });
+}
+
+void VoiceTrayProcess::kill()
+{
+    m_process.kill();
+    m_process.waitForFinished(5000);
 }
 
 VoiceTrayProcess::~VoiceTrayProcess()
@@ -73,7 +87,6 @@ void VoiceTrayProcess::setEnvironment(const QString& name, const QString& value)
 bool VoiceTrayProcess::start(const QStringList& arguments, bool waitForWindow)
 {
     m_process.setProcessEnvironment(m_environment);
-    m_process.setProcessChannelMode(QProcess::ForwardedChannels);
     m_process.start(program(), arguments);
     return m_process.waitForStarted(5000) &&
            (!waitForWindow || waitUntil([this] { return !popupFrame().isNull(); }));

@@ -26,7 +26,12 @@ public:
     // -1 when it did not end, and what it wrote to stderr.
     int run(const QStringList& arguments, QByteArray* errors = nullptr,
             const QStringList& extraEnvironment = {});
+    // Ends the program at once, as a crash or a power cut would, and waits for it.
+    void kill();
     qint64 processId() const { return m_process.processId(); }
+    // What the program wrote to its standard error so far (it also goes to
+    // the test's own).
+    const QByteArray& errors() const { return m_errors; }
     QString outputFolder() const { return m_home.path() + "/rec"; }
     // The frames of its large windows on screen: the pop-up or the plain window.
     QList<QRect> mainWindowFrames() const;
@@ -41,4 +46,5 @@ private:
     QTemporaryDir m_home;
     QProcess m_process;
     QProcessEnvironment m_environment;
+    QByteArray m_errors;
 };
