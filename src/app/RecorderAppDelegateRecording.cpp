@@ -141,6 +141,10 @@ void RecorderAppDelegate::endRecording()
     if (const double missing = m_recorder->droppedSeconds(); missing > 0)
         QnMessageBox(tr("The disk could not keep up: %1 seconds of the recording are missing.")
                          .arg(QString::number(missing, 'f', 1)));
+    if (const double lost = m_recorder->lostSeconds(); lost > 0)
+        QnMessageBox(tr("%1 seconds of the recording could not be captured: the sound server "
+                        "delivered nothing for them.")
+                         .arg(QString::number(std::max(0.1, lost), 'f', 1)));
     updateButtonsState();
 }
 

@@ -405,8 +405,6 @@ void AacFileWriter::finish()
         sendFrame(nullptr);
         m_peakDecoder.decode(nullptr, 0);
     }
-    if (m_failed)
-        qCWarning(lcAudio, "Recording: encoding or writing failed; the file ends early");
     m_envelope = m_peakDecoder.take();
     if (m_failed)
         m_envelope.clear();

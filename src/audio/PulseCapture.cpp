@@ -7,9 +7,17 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <ctime>
+#include <pulse/mainloop-api.h>
+#include <pulse/timeval.h>
 #include <pulse/stream.h>
 
 namespace {
+
+// The server keeps this much sound for a stream whose reader stalls; what
+// comes after it is lost and counted.
+constexpr uint64_t kServerBufferSeconds = 4;
+// How often the capture thread looks whether it was stalled.
+constexpr uint64_t kStallCheckNanos = 250 * PA_NSEC_PER_MSEC;
 
 struct CorkResult
 {
@@ -47,6 +55,7 @@ bool PulseCapture::createStream(const pa_sample_spec& spec, const pa_channel_map
     else if (!pa_channel_map_init_auto(&m_channelMap, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return false;
     m_channels = spec.channels;
+    m_rate = spec.rate;
     // The sound settings of the desktop list the stream by this name.
     const QByteArray name =
         QCoreApplication::translate("PulseCapture", "VoiceTray recording").toUtf8();
@@ -55,7 +64,10 @@ bool PulseCapture::createStream(const pa_sample_spec& spec, const pa_channel_map
     if (!m_stream)
         return false;
     m_lost.store(false);
+    m_lostFrames.store(0);
+    m_overflows.store(0);
     pa_stream_set_state_callback(m_stream, stateCallback, this);
+    pa_stream_set_overflow_callback(m_stream, overflowCallback, this);
     pa_stream_set_read_callback(m_stream, readCallback, this);
     return true;
 }
@@ -72,7 +84,7 @@ bool PulseCapture::connect(const QString& sourceName, uint32_t requestedFrames, 
         return false;
     const QByteArray name = sourceName.toUtf8();
     const pa_buffer_attr attr{
-        .maxlength = static_cast<uint32_t>(-1),
+        .maxlength = static_cast<uint32_t>(kServerBufferSeconds * m_rate * m_channels * sizeof(float)),
         .tlength = static_cast<uint32_t>(-1),
         .prebuf = static_cast<uint32_t>(-1),
         .minreq = static_cast<uint32_t>(-1),
@@ -126,11 +138,34 @@ bool PulseCapture::cork(bool paused)
 
 bool PulseCapture::start()
 {
+    if (!m_stream)
+        return false;
+    {
+        PulseConnection::Lock lock(m_connection);
+        m_lastCheckNanos = monotonicNanos();
+        if (!m_stallTimer) {
+            pa_mainloop_api* api = m_connection.api();
+            timeval first{};
+            m_stallTimer = api->time_new(
+                api, pa_timeval_add(pa_gettimeofday(&first), kStallCheckNanos / 1000), stallCheck,
+                this);
+        }
+    }
     return cork(false);
+}
+
+void PulseCapture::stopStallCheck()
+{
+    if (!m_stallTimer)
+        return;
+    PulseConnection::Lock lock(m_connection);
+    m_connection.api()->time_free(m_stallTimer);
+    m_stallTimer = nullptr;
 }
 
 bool PulseCapture::stop()
 {
+    stopStallCheck();
     if (!m_stream)
         return true;
     // A stream that has ended takes no more requests.
@@ -138,6 +173,7 @@ bool PulseCapture::stop()
     PulseConnection::Lock lock(m_connection);
     pa_stream_set_read_callback(m_stream, nullptr, nullptr);
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+    pa_stream_set_overflow_callback(m_stream, nullptr, nullptr);
     pa_stream_disconnect(m_stream);
     pa_stream_unref(m_stream);
     m_stream = nullptr;
@@ -156,6 +192,28 @@ void PulseCapture::stateCallback(pa_stream* stream, void* userdata)
     self->m_connection.wake();
 }
 
+void PulseCapture::overflowCallback(pa_stream*, void* userdata)
+{
+    static_cast<PulseCapture*>(userdata)->m_overflows.fetch_add(1, std::memory_order_relaxed);
+}
+
+void PulseCapture::stallCheck(pa_mainloop_api* api, pa_time_event* event, const timeval*,
+                              void* userdata)
+{
+    // This thread paused longer than the server keeps sound for the stream:
+    // what came meanwhile beyond that was lost.
+    auto* self = static_cast<PulseCapture*>(userdata);
+    const uint64_t now = monotonicNanos();
+    const uint64_t kept = kServerBufferSeconds * PA_NSEC_PER_SEC;
+    if (now - self->m_lastCheckNanos > kept + kStallCheckNanos)
+        self->m_lostFrames.fetch_add((now - self->m_lastCheckNanos - kStallCheckNanos - kept) *
+                                         self->m_rate / PA_NSEC_PER_SEC,
+                                     std::memory_order_relaxed);
+    self->m_lastCheckNanos = now;
+    timeval next{};
+    api->time_restart(event, pa_timeval_add(pa_gettimeofday(&next), kStallCheckNanos / 1000));
+}
+
 void PulseCapture::readCallback(pa_stream* stream, size_t, void* userdata)
 {
     auto* self = static_cast<PulseCapture*>(userdata);
@@ -164,10 +222,12 @@ void PulseCapture::readCallback(pa_stream* stream, size_t, void* userdata)
     while (pa_stream_readable_size(stream) > 0 && pa_stream_peek(stream, &data, &bytes) == 0) {
         if (bytes == 0)
             break;
-        // A hole (no data) carries no samples to keep.
+        const size_t frames = bytes / (self->m_channels * sizeof(float));
+        // A hole carries no samples: the server had none for that stretch.
         if (data)
-            self->consume(static_cast<const float*>(data),
-                          bytes / (self->m_channels * sizeof(float)));
+            self->consume(static_cast<const float*>(data), frames);
+        else
+            self->m_lostFrames.fetch_add(frames, std::memory_order_relaxed);
         pa_stream_drop(stream);
     }
 }
