@@ -8,16 +8,18 @@
 #include <algorithm>
 #include <ctime>
 #include <pulse/mainloop-api.h>
-#include <pulse/timeval.h>
 #include <pulse/stream.h>
+#include <pulse/timeval.h>
 
 namespace {
 
 // The server keeps this much sound for a stream whose reader stalls; what
 // comes after it is lost and counted.
 constexpr uint64_t kServerBufferSeconds = 4;
-// How often the capture thread looks whether it was stalled.
+// How often the capture thread looks whether it was stalled, and how long
+// after a stall it counts what arrived.
 constexpr uint64_t kStallCheckNanos = 250 * PA_NSEC_PER_MSEC;
+constexpr uint64_t kStallSettleNanos = 1500 * PA_NSEC_PER_MSEC;
 
 struct CorkResult
 {
@@ -84,7 +86,8 @@ bool PulseCapture::connect(const QString& sourceName, uint32_t requestedFrames, 
         return false;
     const QByteArray name = sourceName.toUtf8();
     const pa_buffer_attr attr{
-        .maxlength = static_cast<uint32_t>(kServerBufferSeconds * m_rate * m_channels * sizeof(float)),
+        .maxlength =
+            static_cast<uint32_t>(kServerBufferSeconds * m_rate * m_channels * sizeof(float)),
         .tlength = static_cast<uint32_t>(-1),
         .prebuf = static_cast<uint32_t>(-1),
         .minreq = static_cast<uint32_t>(-1),
@@ -143,12 +146,14 @@ bool PulseCapture::start()
     {
         PulseConnection::Lock lock(m_connection);
         m_lastCheckNanos = monotonicNanos();
+        m_framesAtCheck = m_framesRead;
+        m_stallFrom = 0;
         if (!m_stallTimer) {
             pa_mainloop_api* api = m_connection.api();
             timeval first{};
-            m_stallTimer = api->time_new(
-                api, pa_timeval_add(pa_gettimeofday(&first), kStallCheckNanos / 1000), stallCheck,
-                this);
+            m_stallTimer =
+                api->time_new(api, pa_timeval_add(pa_gettimeofday(&first), kStallCheckNanos / 1000),
+                              stallCheck, this);
         }
     }
     return cork(false);
@@ -161,6 +166,9 @@ void PulseCapture::stopStallCheck()
     PulseConnection::Lock lock(m_connection);
     m_connection.api()->time_free(m_stallTimer);
     m_stallTimer = nullptr;
+    // Ended before all that came after a stall was read: counted up to now.
+    if (m_stallFrom != 0)
+        countStall(monotonicNanos());
 }
 
 bool PulseCapture::stop()
@@ -200,18 +208,35 @@ void PulseCapture::overflowCallback(pa_stream*, void* userdata)
 void PulseCapture::stallCheck(pa_mainloop_api* api, pa_time_event* event, const timeval*,
                               void* userdata)
 {
-    // This thread paused longer than the server keeps sound for the stream:
-    // what came meanwhile beyond that was lost.
     auto* self = static_cast<PulseCapture*>(userdata);
-    const uint64_t now = monotonicNanos();
-    const uint64_t kept = kServerBufferSeconds * PA_NSEC_PER_SEC;
-    if (now - self->m_lastCheckNanos > kept + kStallCheckNanos)
-        self->m_lostFrames.fetch_add((now - self->m_lastCheckNanos - kStallCheckNanos - kept) *
-                                         self->m_rate / PA_NSEC_PER_SEC,
-                                     std::memory_order_relaxed);
-    self->m_lastCheckNanos = now;
+    self->checkForStall(monotonicNanos());
     timeval next{};
     api->time_restart(event, pa_timeval_add(pa_gettimeofday(&next), kStallCheckNanos / 1000));
+}
+
+void PulseCapture::checkForStall(uint64_t now)
+{
+    // This thread paused longer than the server keeps sound for the stream.
+    // What it kept (and what the socket held) comes at once afterwards: once
+    // that is read, the sound missing from the time since the pause began is lost.
+    if (m_stallFrom == 0 && now - m_lastCheckNanos > kServerBufferSeconds * PA_NSEC_PER_SEC) {
+        m_stallFrom = m_lastCheckNanos;
+        m_stallEnd = now;
+        m_framesAtStall = m_framesAtCheck;
+    }
+    if (m_stallFrom != 0 && now - m_stallEnd >= kStallSettleNanos)
+        countStall(now);
+    m_lastCheckNanos = now;
+    m_framesAtCheck = m_framesRead;
+}
+
+void PulseCapture::countStall(uint64_t now)
+{
+    const uint64_t expected = (now - m_stallFrom) * m_rate / PA_NSEC_PER_SEC;
+    const uint64_t read = m_framesRead - m_framesAtStall;
+    if (expected > read)
+        m_lostFrames.fetch_add(expected - read, std::memory_order_relaxed);
+    m_stallFrom = 0;
 }
 
 void PulseCapture::readCallback(pa_stream* stream, size_t, void* userdata)
@@ -224,6 +249,7 @@ void PulseCapture::readCallback(pa_stream* stream, size_t, void* userdata)
             break;
         const size_t frames = bytes / (self->m_channels * sizeof(float));
         // A hole carries no samples: the server had none for that stretch.
+        self->m_framesRead += frames;
         if (data)
             self->consume(static_cast<const float*>(data), frames);
         else

@@ -76,6 +76,8 @@ private:
     static void stallCheck(pa_mainloop_api* api, pa_time_event* event, const struct timeval*,
                            void* userdata);
     void stopStallCheck();
+    void checkForStall(uint64_t now);
+    void countStall(uint64_t now);
     void consume(const float* interleaved, size_t frames);
     bool cork(bool paused);
 
@@ -94,6 +96,13 @@ private:
     // stream runs, to see whether it was stalled.
     pa_time_event* m_stallTimer = nullptr;
     uint64_t m_lastCheckNanos = 0;
+    // Capture thread (or with the lock held): frames delivered, holes
+    // included, and those at the last look and at the start of a stall.
+    uint64_t m_framesRead = 0;
+    uint64_t m_framesAtCheck = 0;
+    uint64_t m_framesAtStall = 0;
+    uint64_t m_stallFrom = 0;
+    uint64_t m_stallEnd = 0;
     std::atomic<uint64_t> m_lostFrames{0};
     std::atomic<uint32_t> m_overflows{0};
 };

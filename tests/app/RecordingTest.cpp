@@ -17,18 +17,23 @@
 #include "support/TestFiles.h"
 #include "support/Wait.h"
 
-#include <QDir>
-#include <QFile>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <dlfcn.h>
 #include <mutex>
+#include <poll.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -45,6 +50,30 @@ extern "C" int fdatasync(int fd)
         syncs.append({QFile::symLinkTarget(QString("/proc/self/fd/%1").arg(fd)), st.st_size});
     }
     return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fdatasync"))(fd);
+}
+
+// Until this time (CLOCK_MONOTONIC, ns) libpulse's mainloop threads, the
+// capture's among them, sleep before they wait for events again.
+static std::atomic<int64_t> stallUntil{0};
+
+static void stallMainloop()
+{
+    char name[16] = {};
+    pthread_getname_np(pthread_self(), name, sizeof name);
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const int64_t left = stallUntil.load() - (now.tv_sec * 1000000000LL + now.tv_nsec);
+    if (left > 0 && std::strcmp(name, "threaded-ml") == 0) {
+        const timespec sleep{left / 1000000000, left % 1000000000};
+        ::nanosleep(&sleep, nullptr);
+    }
+}
+
+extern "C" int poll(pollfd* fds, nfds_t count, int timeout)
+{
+    stallMainloop();
+    return reinterpret_cast<int (*)(pollfd*, nfds_t, int)>(dlsym(RTLD_NEXT, "poll"))(fds, count,
+                                                                                     timeout);
 }
 
 namespace {
@@ -446,4 +475,34 @@ TEST_F(Recording, AWriterFallingBehindLosesWhatTheMessageSaysAndSyncsEveryFiveSe
         if (path == file && at - std::exchange(synced, at) > 7 * size / length)
             ADD_FAILURE() << "synced at " << at << " of " << size << " bytes";
     EXPECT_EQ(synced, size);
+}
+
+// A client that stalls longer than the server keeps its sound.
+TEST_F(Recording, AStalledCaptureCountsWhatTheServerCouldNotKeepAndSaysSo)
+{
+    app->setInputDevice(PulseServer::instance().monoPipeSourceDescription());
+    QElapsedTimer clock;
+    clock.start();
+    app->startStopRecording();
+    const QString file = app->recorder()->outputFilePath();
+    double fed = 0;
+    {
+        MonoPipeFeeder feeder;
+        ASSERT_TRUE(waitUntil([&] { return feeder.seconds() >= 1.0; }));
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        stallUntil = (now.tv_sec + 6) * 1000000000LL + now.tv_nsec;
+        ASSERT_TRUE(waitUntil([&] { return feeder.seconds() >= 9.0; }));
+        fed = feeder.seconds();
+    }
+    const double end = double(clock.elapsed()) / 1000;
+    ASSERT_TRUE(waitUntil([&] { return app->recorder()->currSeconds() >= end - 0.3; }));
+    app->startStopRecording();
+    // Six seconds of stall, some five of them kept by the server and its socket.
+    const double lost = app->recorder()->lostSeconds();
+    EXPECT_GT(lost, 0.3);
+    EXPECT_NEAR(QTMovie::fileDuration(file) + lost, fed, 0.3);
+    EXPECT_EQ(messages, QStringList(QString("%1 seconds of the recording could not be captured: "
+                                            "the sound server delivered nothing for them.")
+                                        .arg(lost, 0, 'f', 1)));
 }

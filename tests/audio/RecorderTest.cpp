@@ -28,42 +28,6 @@ std::vector<float> tone(size_t frames, double frequency)
     return samples;
 }
 
-// Feeds a 440 Hz tone into the mono pipe source at the pace of the clock,
-// like a microphone, until destroyed. (The sine source runs up to two seconds
-// ahead of the clock, so it cannot tell capture time from file length.)
-class MonoPipeFeeder
-{
-public:
-    MonoPipeFeeder() : m_thread([this] { run(); }) {}
-    ~MonoPipeFeeder()
-    {
-        m_stop = true;
-        m_thread.join();
-    }
-    double seconds() const { return double(m_written) / kRate; }
-
-private:
-    void run()
-    {
-        constexpr size_t chunk = kRate / 100;
-        const std::vector<float> period = tone(kRate, 440.0); // one second, whole periods
-        const auto begin = std::chrono::steady_clock::now();
-        while (!m_stop) {
-            const auto due = size_t(
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count() *
-                kRate);
-            for (; m_written <= due && !m_stop; m_written += chunk)
-                if (!PulseServer::instance().writeMonoPipe(&period[m_written % kRate], chunk))
-                    return;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-    }
-
-    std::atomic<bool> m_stop{false};
-    std::atomic<size_t> m_written{0};
-    std::thread m_thread;
-};
-
 class Recorder : public ::testing::Test
 {
 protected:
@@ -181,9 +145,15 @@ TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
         QByteArray server;
         QString message;
     } cases[] = {
-        {"No Such Microphone", "a.m4a", {}, {},
+        {"No Such Microphone",
+         "a.m4a",
+         {},
+         {},
          "The input device \"No Such Microphone\" is not connected."},
-        {sine.toUpper(), "a.m4a", {}, {}, // names are exact
+        {sine.toUpper(),
+         "a.m4a",
+         {},
+         {}, // names are exact
          "The input device \"" + sine.toUpper() + "\" is not connected."},
         {sine, "missing-folder/a.m4a", {}, {}, "Could not create the audio file"},
         {sine, "b.m4a", mp3, {}, "Could not set up data format for output file"},

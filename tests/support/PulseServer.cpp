@@ -9,6 +9,8 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -53,7 +55,8 @@ PulseServer::~PulseServer()
 QString PulseServer::serverAddress() const
 {
     return QStringLiteral("unix:") + m_dir.path() +
-           (m_pipeWire ? QStringLiteral("/runtime/pulse/native") : QStringLiteral("/runtime/native"));
+           (m_pipeWire ? QStringLiteral("/runtime/pulse/native")
+                       : QStringLiteral("/runtime/native"));
 }
 
 QString PulseServer::pactl(const QStringList& args)
@@ -180,7 +183,8 @@ bool PulseServer::startPipeWire()
     int fds[2];
     if (::pipe2(fds, O_CLOEXEC) != 0)
         return false;
-    const pid_t bus = spawnChild({"dbus-daemon", "--session", "--nofork", "--print-address=3"}, fds[1]);
+    const pid_t bus =
+        spawnChild({"dbus-daemon", "--session", "--nofork", "--print-address=3"}, fds[1]);
     ::close(fds[1]);
     const QByteArray address = bus > 0 ? readLine(fds[0], kWaitTimeoutMs).trimmed() : QByteArray();
     ::close(fds[0]);
@@ -229,14 +233,13 @@ bool PulseServer::loadPipeWireSources()
                        "source_properties=" + describe(description)})
                     .isEmpty();
     };
-    const bool loaded =
-        !pactl({"load-module", "module-null-sink", "sink_name=" + nullSinkName(),
-                "sink_properties=" +
-                    describe(nullSinkMonitorDescription().mid(QStringLiteral("Monitor of ").size()))})
-             .isEmpty() &&
-        pipe("vt_sine", "sine.fifo", 1, sineSourceDescription()) &&
-        pipe("vt_mono_pipe", "mono.fifo", 1, monoPipeSourceDescription()) &&
-        pipe("vt_quad_pipe", "quad.fifo", 4, quadPipeSourceDescription());
+    const bool loaded = !pactl({"load-module", "module-null-sink", "sink_name=" + nullSinkName(),
+                                "sink_properties=" + describe(nullSinkMonitorDescription().mid(
+                                                         QStringLiteral("Monitor of ").size()))})
+                             .isEmpty() &&
+                        pipe("vt_sine", "sine.fifo", 1, sineSourceDescription()) &&
+                        pipe("vt_mono_pipe", "mono.fifo", 1, monoPipeSourceDescription()) &&
+                        pipe("vt_quad_pipe", "quad.fifo", 4, quadPipeSourceDescription());
     pactl({"set-default-sink", nullSinkName()});
     pactl({"set-default-source", "vt_sine"});
     return loaded;
@@ -245,9 +248,10 @@ bool PulseServer::loadPipeWireSources()
 pid_t PulseServer::feedTone(const QString& fifo, int frequency)
 {
     // At the pace of the clock, as a microphone delivers.
-    return spawnChild({"ffmpeg", "-nostdin", "-loglevel", "error", "-re", "-f", "lavfi", "-i",
-                       QStringLiteral("sine=frequency=%1:sample_rate=%2").arg(frequency).arg(pipeRate),
-                       "-f", "f32le", "-ac", "1", "-y", fifo});
+    return spawnChild(
+        {"ffmpeg", "-nostdin", "-loglevel", "error", "-re", "-f", "lavfi", "-i",
+         QStringLiteral("sine=frequency=%1:sample_rate=%2").arg(frequency).arg(pipeRate), "-f",
+         "f32le", "-ac", "1", "-y", fifo});
 }
 
 QString PulseServer::loadToneSource(const QString& name, const QString& description, int frequency)
@@ -346,4 +350,30 @@ void PulseServer::stop()
         m_pid = -1;
     }
     m_running = false;
+}
+
+MonoPipeFeeder::MonoPipeFeeder() : m_thread([this] { run(); }) {}
+
+MonoPipeFeeder::~MonoPipeFeeder()
+{
+    m_stop = true;
+    m_thread.join();
+}
+
+void MonoPipeFeeder::run()
+{
+    constexpr int rate = PulseServer::pipeRate;
+    constexpr size_t chunk = rate / 100;
+    std::vector<float> period(rate); // one second, whole periods
+    for (size_t i = 0; i < period.size(); ++i)
+        period[i] = 0.5f * float(std::sin(2 * M_PI * 440.0 * double(i) / rate));
+    const auto begin = std::chrono::steady_clock::now();
+    while (!m_stop) {
+        const auto due = size_t(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count() * rate);
+        for (; m_written <= due && !m_stop; m_written += chunk)
+            if (!PulseServer::instance().writeMonoPipe(&period[m_written % rate], chunk))
+                return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }

@@ -3,11 +3,13 @@
 
 #include <QString>
 #include <QTemporaryDir>
-#include <cstddef>
 #include <array>
+#include <atomic>
+#include <cstddef>
 #include <map>
-#include <vector>
 #include <sys/types.h>
+#include <thread>
+#include <vector>
 
 // A private sound server for the tests of one process: a PulseAudio daemon,
 // or with VT_SOUND_SERVER=pipewire a PipeWire (pipewire, wireplumber and
@@ -98,4 +100,22 @@ private:
     int m_monoFd = -1;
     int m_quadFd = -1;
     bool m_running = false;
+};
+
+// Feeds a 440 Hz tone into the mono pipe source at the pace of the clock,
+// like a microphone, until destroyed. (The sine source runs up to two seconds
+// ahead of the clock, so it cannot tell capture time from file length.)
+class MonoPipeFeeder
+{
+public:
+    MonoPipeFeeder();
+    ~MonoPipeFeeder();
+    double seconds() const { return double(m_written) / PulseServer::pipeRate; }
+
+private:
+    void run();
+
+    std::atomic<bool> m_stop{false};
+    std::atomic<size_t> m_written{0};
+    std::thread m_thread;
 };
