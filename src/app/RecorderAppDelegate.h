@@ -285,6 +285,7 @@ private:
     void endRecording();
     // Joins a continuation's part to its recording, or keeps it as its own.
     void joinPart();
+    void markSeam(const QString& path);
     // The capture ended by itself: stopped as by the user, and the user is told why.
     void recordingInterrupted(KvSoundFileRecorder::Interruption why);
 

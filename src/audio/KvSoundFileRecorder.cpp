@@ -404,6 +404,10 @@ void KvSoundFileRecorder::releaseCapture()
     if (m_isRecording || m_lostCounting) {
         m_lostFrames = captureLostFrames() - std::min(captureLostFrames(), m_lostAtStart);
         m_lostCounting = false;
+        const uint32_t overruns = (m_audioUnit ? m_audioUnit->overflows() : 0) +
+                                  (m_monitorUnit ? m_monitorUnit->overflows() : 0);
+        if (overruns > 0)
+            qCWarning(lcAudio, "Recording: the sound server's buffer overran %u times", overruns);
     }
     m_monitorUnit.reset();
     m_audioUnit.reset();
@@ -551,7 +555,7 @@ void KvSoundFileRecorder::cleanUp()
         m_droppedBuffers = m_outputAudioFile->droppedBuffers();
         m_outputAudioFile->close();
         m_writtenPeaks = m_outputAudioFile->takeEnvelope();
-        m_writtenDelay = m_outputAudioFile->encoderDelay();
+        m_writtenLength = m_outputAudioFile->soundLength();
         m_writtenRate = m_outputAudioFile->outputRate();
         m_outputAudioFile.reset();
     }

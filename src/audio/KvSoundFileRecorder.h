@@ -125,8 +125,9 @@ public:
     // The peaks of the sound written into the last recording's file, as a
     // decoder gives it out; empty when the file ended early.
     const PeakEnvelope& writtenPeaks() const { return m_writtenPeaks; }
-    // Samples of quiet from the encoder at the start of that file, and its rate.
-    int writtenDelay() const { return m_writtenDelay; }
+    // Samples of sound in that file (the encoder's delay and padding, which
+    // it marks, not counted), and its rate.
+    int64_t writtenLength() const { return m_writtenLength; }
     int writtenRate() const { return m_writtenRate; }
 
 public slots:
@@ -201,7 +202,7 @@ private:
     uint64_t m_lostFrames = 0;
     bool m_lostCounting = false;
     PeakEnvelope m_writtenPeaks;
-    int m_writtenDelay = 0;
+    int64_t m_writtenLength = 0;
     int m_writtenRate = 0;
 
     std::unique_ptr<PreRollBuffer> m_preRoll;

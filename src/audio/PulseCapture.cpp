@@ -13,9 +13,9 @@
 
 namespace {
 
-// The server keeps this much sound for a stream whose reader stalls; what
-// comes after it is lost and counted.
-constexpr uint64_t kServerBufferSeconds = 4;
+// A pause of the capture thread longer than this is looked at: sound the
+// server could not keep meanwhile is counted as lost.
+constexpr uint64_t kStallNanos = PA_NSEC_PER_SEC;
 // How often the capture thread looks whether it was stalled, and how long
 // after a stall it counts what arrived.
 constexpr uint64_t kStallCheckNanos = 250 * PA_NSEC_PER_MSEC;
@@ -86,8 +86,7 @@ bool PulseCapture::connect(const QString& sourceName, uint32_t requestedFrames, 
         return false;
     const QByteArray name = sourceName.toUtf8();
     const pa_buffer_attr attr{
-        .maxlength =
-            static_cast<uint32_t>(kServerBufferSeconds * m_rate * m_channels * sizeof(float)),
+        .maxlength = static_cast<uint32_t>(-1),
         .tlength = static_cast<uint32_t>(-1),
         .prebuf = static_cast<uint32_t>(-1),
         .minreq = static_cast<uint32_t>(-1),
@@ -216,10 +215,10 @@ void PulseCapture::stallCheck(pa_mainloop_api* api, pa_time_event* event, const 
 
 void PulseCapture::checkForStall(uint64_t now)
 {
-    // This thread paused longer than the server keeps sound for the stream.
-    // What it kept (and what the socket held) comes at once afterwards: once
-    // that is read, the sound missing from the time since the pause began is lost.
-    if (m_stallFrom == 0 && now - m_lastCheckNanos > kServerBufferSeconds * PA_NSEC_PER_SEC) {
+    // This thread paused. What the server kept for the stream meanwhile (and
+    // what the socket held) comes at once afterwards: once that is read, the
+    // sound missing from the time since the pause began is lost.
+    if (m_stallFrom == 0 && now - m_lastCheckNanos > kStallNanos) {
         m_stallFrom = m_lastCheckNanos;
         m_stallEnd = now;
         m_framesAtStall = m_framesAtCheck;

@@ -36,6 +36,7 @@
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <map>
 #include <tuple>
 
 // Each fdatasync of this process: the synced file's path and size then.
@@ -182,7 +183,17 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
 {
     RecItem* talk = record(1.0);
     const QString path = out + "/Untitled 1.m4a";
-    const double before = QTMovie::fileDuration(path);
+    const auto rate = double(app->recorder()->writtenRate());
+    // Players find the length of the sound, without the encoder's delay and padding.
+    const double sound = double(app->recorder()->writtenLength()) / rate;
+    const auto lengths = [&] {
+        return std::map<QString, double>{{"ffprobe", ffprobeSeconds(path)},
+                                         {"GStreamer", gstreamerSeconds(path)},
+                                         {"VoiceTray", QTMovie::fileDuration(path)}};
+    };
+    for (const auto& [who, length] : lengths())
+        EXPECT_NEAR(length, sound, 0.001) << who.toStdString();
+    EXPECT_NEAR(talk->duration(), sound, 0.001);
     writeFile(out + "/Untitled 1 1.m4a");
 
     outline->selectItem(talk);
@@ -201,8 +212,14 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     app->resumeStopRecording();
 
     EXPECT_FALSE(QFile::exists(out + "/Untitled 1 2.m4a"));
+    // Nothing of either part is cut: the seam may hold the first part's end
+    // for up to a frame of the encoder and a fade, which the mark comes after.
     const double after = QTMovie::fileDuration(path);
-    EXPECT_GT(after, before + 0.7);
+    const double part = double(app->recorder()->writtenLength()) / rate;
+    EXPECT_GE(after, sound + part);
+    EXPECT_LT(after, sound + part + (1024 + 0.01 * rate) / rate);
+    for (const auto& [who, length] : lengths())
+        EXPECT_NEAR(length, after, 0.001) << who.toStdString();
     const std::optional<std::vector<float>> peaks = WaveformCache::load(path);
     ASSERT_TRUE(peaks);
     EXPECT_LT(drawnDistance(*peaks, WaveformPeaks::compute(path), 1600, 48), 1.0);
@@ -210,7 +227,7 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     EXPECT_TRUE(waitUntil([&] { return std::abs(talk->duration() - after) < 1e-6; }));
     ASSERT_EQ(talk->marks().size(), 1u);
     EXPECT_EQ(talk->marks()[0]->descr(), "Position in which the recording was continued");
-    EXPECT_NEAR(talk->marks()[0]->offset(), before, 0.35);
+    EXPECT_NEAR(talk->marks()[0]->offset(), after - part, 0.001); // on the seam
     EXPECT_TRUE(QDir(out).entryList(QStringList{".*.tmp"}, QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_EQ(messages, QStringList{"Unable to rename the item"});
 }
@@ -467,17 +484,20 @@ TEST_F(Recording, AWriterFallingBehindLosesWhatTheMessageSaysAndSyncsEveryFiveSe
     const DecodedAudio audio = DecodedAudio::decode(file);
     EXPECT_NEAR(audio.seconds(), length, 0.1);
     EXPECT_NEAR(length + missing, 60 + double(chunk.size()) / 44100, 2048.0 / audio.sampleRate);
-    // Synced every 5 s of audio (give or take a fragment and the encoder's rate) and at the end.
+    // Synced every 5 s of audio while it grew (give or take a fragment and
+    // the encoder's rate), and once ended at its length.
     const qint64 size = QFileInfo(file).size();
     qint64 synced = 0;
     const std::lock_guard lock(syncsMutex);
     for (const auto& [path, at] : syncs)
         if (path == file && at - std::exchange(synced, at) > 7 * size / length)
             ADD_FAILURE() << "synced at " << at << " of " << size << " bytes";
-    EXPECT_EQ(synced, size);
+    EXPECT_TRUE(std::any_of(syncs.begin(), syncs.end(),
+                            [&](const auto& sync) { return sync.second == size; }));
 }
 
-// A client that stalls longer than the server keeps its sound.
+// A client that stalls longer than the server keeps its sound (PulseAudio
+// keeps some twelve seconds of this stream).
 TEST_F(Recording, AStalledCaptureCountsWhatTheServerCouldNotKeepAndSaysSo)
 {
     app->setInputDevice(PulseServer::instance().monoPipeSourceDescription());
@@ -491,14 +511,13 @@ TEST_F(Recording, AStalledCaptureCountsWhatTheServerCouldNotKeepAndSaysSo)
         ASSERT_TRUE(waitUntil([&] { return feeder.seconds() >= 1.0; }));
         timespec now{};
         ::clock_gettime(CLOCK_MONOTONIC, &now);
-        stallUntil = (now.tv_sec + 6) * 1000000000LL + now.tv_nsec;
-        ASSERT_TRUE(waitUntil([&] { return feeder.seconds() >= 9.0; }));
+        stallUntil = (now.tv_sec + 14) * 1000000000LL + now.tv_nsec;
+        ASSERT_TRUE(waitUntil([&] { return feeder.seconds() >= 17.0; }, 30000));
         fed = feeder.seconds();
     }
     const double end = double(clock.elapsed()) / 1000;
     ASSERT_TRUE(waitUntil([&] { return app->recorder()->currSeconds() >= end - 0.3; }));
     app->startStopRecording();
-    // Six seconds of stall, some five of them kept by the server and its socket.
     const double lost = app->recorder()->lostSeconds();
     EXPECT_GT(lost, 0.3);
     EXPECT_NEAR(QTMovie::fileDuration(file) + lost, fed, 0.3);
