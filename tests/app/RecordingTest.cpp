@@ -372,7 +372,9 @@ protected:
     {
         return app->prefView()->devicesPopUp()->findText(device) >= 0;
     }
-    // Records half a second; answers the tone's frequency.
+    // Records half a second; answers the tone's frequency, near enough to
+    // tell the two microphones apart (on PipeWire the first moments of a
+    // pipe source that just started come in uneven blocks).
     double recordedFrequency()
     {
         app->startStopRecording();
@@ -392,13 +394,13 @@ protected:
 TEST_F(Microphones, PluggedInOrPulledOutTheyAreFollowedWithoutARestart)
 {
     PulseServer& server = PulseServer::instance();
-    EXPECT_NEAR(recordedFrequency(), 660, 3.0);
+    EXPECT_NEAR(recordedFrequency(), 660, 60.0);
     // Pulled out: it leaves the open preferences, and the microphone that is
     // the default now records.
     server.unloadSource(m_headset);
     EXPECT_TRUE(waitUntil([&] { return !listed(kHeadset); }, 1000));
     PulseServer::pactl({"set-default-source", "vt_sine"});
-    EXPECT_NEAR(recordedFrequency(), 440, 3.0);
+    EXPECT_NEAR(recordedFrequency(), 440, 60.0);
     // Plugged in again it appears at once; chosen, it is what records.
     m_headset = server.loadToneSource("vt_headset", kHeadset, 660);
     ASSERT_TRUE(waitUntil([&] { return listed(kHeadset); }, 1000));
@@ -415,7 +417,7 @@ TEST_F(Microphones, PluggedInOrPulledOutTheyAreFollowedWithoutARestart)
     m_headset = server.loadToneSource("vt_headset", kHeadset, 660);
     ASSERT_TRUE(waitUntil(
         [&] { return app->prefView()->devicesPopUp()->currentText() == kHeadset; }, 1000));
-    EXPECT_NEAR(recordedFrequency(), 660, 3.0);
+    EXPECT_NEAR(recordedFrequency(), 660, 60.0);
 }
 
 // The category's folder is a small file system of its own (or, where
