@@ -190,8 +190,8 @@ void RecorderAppDelegate::markSeam(const QString& path)
     // The join may hold the first part's end a moment: the mark goes where
     // the continuation's sound begins, its length before the end.
     auto* row = findItemByPath(path, m_outlineController->mainGroup());
-    const double seam = QTMovie::fileDuration(path) -
-                        double(m_recorder->writtenLength()) / std::max(1, m_recorder->writtenRate());
+    const double seam = QTMovie::fileDuration(path) - double(m_recorder->writtenLength()) /
+                                                          std::max(1, m_recorder->writtenRate());
     TimeMark* mark = nullptr;
     if (row && row->asItem())
         for (const auto& m : row->asItem()->marks())

@@ -302,7 +302,8 @@ void AacFileWriter::markEncoderDelay()
         return;
     header.truncate(read);
     const QByteArray marked = Mp4Header::withEdit(header, m_encoderDelay);
-    if (marked.isEmpty() || ::pwrite(m_syncFd, marked.constData(), marked.size(), 0) != marked.size())
+    if (marked.isEmpty() ||
+        ::pwrite(m_syncFd, marked.constData(), marked.size(), 0) != marked.size())
         qCWarning(lcAudio, "Recording: the encoder's delay could not be marked in the file");
 }
 

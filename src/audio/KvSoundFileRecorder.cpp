@@ -342,8 +342,7 @@ QString KvSoundFileRecorder::configureAU()
 
     const auto requestedFrames = static_cast<uint32_t>(
         std::lround(std::max(1.0, m_deviceFormat.mSampleRate * kBufferSeconds)));
-    if (!m_audioUnit->connect(sourceName, requestedFrames, mixed) ||
-        !m_audioUnit->waitUntilReady())
+    if (!m_audioUnit->connect(sourceName, requestedFrames, mixed) || !m_audioUnit->waitUntilReady())
         return cannotOpen;
     // The mix goes on in capture buffers, whatever blocks the two sources deliver in.
     m_audioSamples = mixed ? requestedFrames : m_audioUnit->fragmentFrames();
@@ -548,7 +547,8 @@ void KvSoundFileRecorder::cleanUp()
     stop();
     releaseCapture();
     if (m_lostFrames > 0 && m_outputAudioFile)
-        qCWarning(lcAudio, "Recording: %.1f s of sound could not be captured (holes in the stream, "
+        qCWarning(lcAudio,
+                  "Recording: %.1f s of sound could not be captured (holes in the stream, "
                   "or the capture thread stalled longer than the server keeps sound)",
                   lostSeconds());
     if (m_outputAudioFile) {
@@ -596,7 +596,8 @@ void KvSoundFileRecorder::watchForInterruption()
                   isRecording() ? "; the recording stops" : "");
     else
         qCWarning(lcAudio, "Writing \"%s\" failed%s; the recording stops",
-                  qPrintable(m_outputFilePath), why == Interruption::DiskFull ? ": the disk is full" : "");
+                  qPrintable(m_outputFilePath),
+                  why == Interruption::DiskFull ? ": the disk is full" : "");
     if (!isRecording()) {
         // Only listening for the pre-roll: listen again where the device
         // still is, else stay closed so that a recording says what is wrong.
@@ -667,7 +668,8 @@ void KvSoundFileRecorder::followDevices()
         return;
     // Without a chosen device the default may have moved to another microphone.
     if (m_listeningActive && m_server &&
-        (!m_inputDeviceName.isNull() || PulseSources(*m_server).microphoneName() == m_inputDeviceID))
+        (!m_inputDeviceName.isNull() ||
+         PulseSources(*m_server).microphoneName() == m_inputDeviceID))
         return;
     stopListening();
     cleanUp();

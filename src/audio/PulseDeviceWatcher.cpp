@@ -56,11 +56,11 @@ void PulseDeviceWatcher::connectToServer()
     {
         PulseConnection::Lock lock(*server);
         pa_context_set_subscribe_callback(server->context(), subscribeCallback, this);
-        PulseOperationPtr(pa_context_subscribe(
-            server->context(),
-            static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SOURCE |
-                                                PA_SUBSCRIPTION_MASK_SERVER),
-            nullptr, nullptr));
+        PulseOperationPtr(
+            pa_context_subscribe(server->context(),
+                                 static_cast<pa_subscription_mask_t>(PA_SUBSCRIPTION_MASK_SOURCE |
+                                                                     PA_SUBSCRIPTION_MASK_SERVER),
+                                 nullptr, nullptr));
     }
     m_server = std::move(server);
     m_noticeTimer.start();
@@ -68,8 +68,8 @@ void PulseDeviceWatcher::connectToServer()
     emit devicesChanged();
 }
 
-void PulseDeviceWatcher::subscribeCallback(pa_context*, pa_subscription_event_type_t facility, uint32_t,
-                                           void* userdata)
+void PulseDeviceWatcher::subscribeCallback(pa_context*, pa_subscription_event_type_t facility,
+                                           uint32_t, void* userdata)
 {
     const int kind = facility & PA_SUBSCRIPTION_EVENT_FACILITY_MASK;
     if (kind == PA_SUBSCRIPTION_EVENT_SOURCE || kind == PA_SUBSCRIPTION_EVENT_SERVER)

@@ -30,8 +30,8 @@ signals:
     void devicesChanged();
 
 private:
-    static void subscribeCallback(pa_context* context, pa_subscription_event_type_t facility, uint32_t index,
-                                  void* userdata);
+    static void subscribeCallback(pa_context* context, pa_subscription_event_type_t facility,
+                                  uint32_t index, void* userdata);
     void connectToServer();
 
     std::unique_ptr<PulseConnection> m_server;

@@ -54,7 +54,8 @@ bool QTMovie::endRecordingAt(const QString& path, int64_t samples)
     movie->deleteSegment(QTMakeTimeRange(QTMakeTime(samples, movie->m_timeScale),
                                          QTMakeTime(movie->totalLength(), movie->m_timeScale)));
     const QFileInfo info(path);
-    const QString temp = info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".end");
+    const QString temp =
+        info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".end");
     WriteAttributes attributes;
     attributes.flatten = true;
     const bool written = movie->writeToFile(temp, attributes);

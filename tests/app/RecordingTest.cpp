@@ -31,12 +31,12 @@
 #include <csignal>
 #include <cstring>
 #include <dlfcn.h>
+#include <map>
 #include <mutex>
 #include <poll.h>
 #include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <map>
 #include <tuple>
 
 // Each fdatasync of this process: the synced file's path and size then.

@@ -119,8 +119,8 @@ TEST_P(StatusNotifierTray, ThePopUpHangsFromTheWorkAreasCornerOnThePanelsSide)
                     registered = call.arguments().value(0).toString();
             return registered;
         }
-        QDBusMessage get = QDBusMessage::createMethodCall(
-            watcherName, "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties", "Get");
+        QDBusMessage get = QDBusMessage::createMethodCall(watcherName, "/StatusNotifierWatcher",
+                                                          "org.freedesktop.DBus.Properties", "Get");
         const QDBusMessage reply = QDBusConnection::sessionBus().call(
             get << watcherName << QString("RegisteredStatusNotifierItems"));
         const QStringList items =

@@ -112,9 +112,9 @@ bool XServer::startPanel()
     const QStringList env{"env", "HOME=" + m_panelHome.path(), "XDG_CONFIG_HOME=" + config};
     // The settings daemon reads the configuration; started here, not by the
     // bus, so that it reads this one.
-    for (const char* daemon : {"/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd",
-                               "/usr/lib/aarch64-linux-gnu/xfce4/xfconf/xfconfd",
-                               "/usr/lib/xfce4/xfconf/xfconfd"})
+    for (const char* daemon :
+         {"/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd",
+          "/usr/lib/aarch64-linux-gnu/xfce4/xfconf/xfconfd", "/usr/lib/xfce4/xfconf/xfconfd"})
         if (m_settingsDaemon < 0 && QFileInfo::exists(daemon))
             m_settingsDaemon = spawnChild(env + QStringList{daemon});
     m_tray = spawnChild(env + QStringList{"xfce4-panel", "--disable-wm-check"});
