@@ -132,7 +132,8 @@ void RecorderAppDelegate::endRecording()
     m_recorder->stop();
     // Its length is marked exactly; a file that cannot be written anew keeps
     // the encoder's padding after the sound.
-    if (!QTMovie::endRecordingAt(m_recorder->outputFilePath(), m_recorder->writtenLength()))
+    if (m_recorder->writtenLength() > 0 &&
+        !QTMovie::endRecordingAt(m_recorder->outputFilePath(), m_recorder->writtenLength()))
         qCWarning(lcApp, "The length of \"%s\" could not be marked",
                   qPrintable(m_recorder->outputFilePath()));
     m_recNavigController->setRecordingMode(false);

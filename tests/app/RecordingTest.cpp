@@ -322,8 +322,9 @@ TEST_F(Recording, ALostInputDeviceEndsTheRecordingWithWhatCameBefore)
                                         "stopped and saved.");
         EXPECT_DOUBLE_EQ(app->recNavigController()->currentFile()->duration(),
                          QTMovie::fileDuration(file));
-        // The mixer may play a stream up to 0.6 % fast while it catches up.
-        EXPECT_NEAR(frequencyAt(file, 0.2, 0.6), frequency, frequency * 0.006);
+        // The device's tone: the mixer may play a stream up to 0.6 % fast
+        // while it catches up, and PipeWire's pipe sources start unevenly.
+        EXPECT_NEAR(frequencyAt(file, 0.2, 0.6), frequency, frequency * 0.05);
         PulseServer::pactl({"set-default-source", "vt_sine"});
         PulseServer::pactl({"set-default-sink", server.nullSinkName()});
     }
@@ -415,8 +416,8 @@ TEST_F(Microphones, PluggedInOrPulledOutTheyAreFollowedWithoutARestart)
     EXPECT_FALSE(app->isRecording());
     EXPECT_EQ(messages, QStringList("The input device \"USB Headset\" is not connected."));
     m_headset = server.loadToneSource("vt_headset", kHeadset, 660);
-    ASSERT_TRUE(waitUntil(
-        [&] { return app->prefView()->devicesPopUp()->currentText() == kHeadset; }, 1000));
+    ASSERT_TRUE(
+        waitUntil([&] { return app->prefView()->devicesPopUp()->currentText() == kHeadset; }));
     EXPECT_NEAR(recordedFrequency(), 660, 60.0);
 }
 

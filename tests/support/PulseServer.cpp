@@ -261,8 +261,11 @@ QString PulseServer::loadToneSource(const QString& name, const QString& descript
         pactl({"load-module", "module-pipe-source", "source_name=" + name, "file=" + fifo,
                "format=float32le", "rate=" + QString::number(pipeRate), "channels=1",
                "source_properties=" + describe(description)});
+    // Returned once the server lists it, with the tone flowing.
     if (!module.isEmpty() && waitUntil([&] { return QFileInfo(fifo).exists(); }))
         m_tones[module] = {feedTone(fifo, frequency), keepReading(name)};
+    if (!waitUntil([&] { return pactl({"list", "short", "sources"}).contains(name); }))
+        return {};
     return module;
 }
 
