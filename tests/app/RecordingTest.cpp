@@ -402,8 +402,9 @@ TEST_F(Microphones, PluggedInOrPulledOutTheyAreFollowedWithoutARestart)
     EXPECT_TRUE(waitUntil([&] { return !listed(kHeadset); }, 1000));
     PulseServer::pactl({"set-default-source", "vt_sine"});
     EXPECT_NEAR(recordedFrequency(), 440, 60.0);
-    // Plugged in again it appears at once; chosen, it is what records.
-    m_headset = server.loadToneSource("vt_headset", kHeadset, 660);
+    // Plugged in again (the server may name it anew) it appears at once;
+    // chosen, it is what records.
+    m_headset = server.loadToneSource("vt_headset_2", kHeadset, 660);
     ASSERT_TRUE(waitUntil([&] { return listed(kHeadset); }, 1000));
     app->setInputDevice(kHeadset);
     app->startStopRecording();
@@ -415,7 +416,7 @@ TEST_F(Microphones, PluggedInOrPulledOutTheyAreFollowedWithoutARestart)
     app->startStopRecording();
     EXPECT_FALSE(app->isRecording());
     EXPECT_EQ(messages, QStringList("The input device \"USB Headset\" is not connected."));
-    m_headset = server.loadToneSource("vt_headset", kHeadset, 660);
+    m_headset = server.loadToneSource("vt_headset_3", kHeadset, 660);
     ASSERT_TRUE(
         waitUntil([&] { return app->prefView()->devicesPopUp()->currentText() == kHeadset; }));
     EXPECT_NEAR(recordedFrequency(), 660, 60.0);
