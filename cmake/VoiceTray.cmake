@@ -36,16 +36,16 @@ function(vt_test name)
   vt_test_run(${name} PROGRAM test_${name} ARGS ${ARG_ARGS} TIMEOUT ${ARG_TIMEOUT} LABELS ${ARG_LABELS})
 endfunction()
 
-# vt_test_run(NAME PROGRAM <target> [ARGS <...>] [TIMEOUT <s>] [LABELS <...>])
+# vt_test_run(NAME PROGRAM <target> [ARGS <...>] [TIMEOUT <s>] [LABELS <...>] [ENV <VAR=value...>])
 # A test that runs a test program with arguments; 300 s unless told otherwise.
 function(vt_test_run name)
-  cmake_parse_arguments(ARG "" "PROGRAM;TIMEOUT" "ARGS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "PROGRAM;TIMEOUT" "ARGS;LABELS;ENV" ${ARGN})
   add_test(NAME ${name} COMMAND ${ARG_PROGRAM} ${ARG_ARGS})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 300)
   endif()
   set_tests_properties(${name} PROPERTIES
-    ENVIRONMENT "VT_SOURCE_DIR=${PROJECT_SOURCE_DIR};VT_BINARY_DIR=${PROJECT_BINARY_DIR}"
+    ENVIRONMENT "VT_SOURCE_DIR=${PROJECT_SOURCE_DIR};VT_BINARY_DIR=${PROJECT_BINARY_DIR};${ARG_ENV}"
     TIMEOUT ${ARG_TIMEOUT}
     LABELS "${ARG_LABELS}")
 endfunction()

@@ -6,8 +6,10 @@
 #         the desktop's sound server through the PulseAudio client library,
 #         which PipeWire desktops (Debian 12's default) serve as well, so no
 #         sound server is installed.
-#   test  adds what the tests need: their own PulseAudio daemon, X server,
-#         window manager, tray, D-Bus bus, Wayland compositor and tools.
+#   test  adds what the tests need: their own PulseAudio daemon and PipeWire
+#         (with WirePlumber and its PulseAudio server), X server, window
+#         manager, trays (trayer and xfce4-panel), D-Bus bus, Wayland
+#         compositor, GStreamer's discoverer and tools.
 set -euo pipefail
 
 mode=${1:-run}
@@ -23,7 +25,9 @@ run_pkgs=(
 test_pkgs=(
   libgtest-dev libgmock-dev libbenchmark-dev
   pulseaudio pulseaudio-utils ffmpeg
-  xvfb openbox trayer xdotool imagemagick x11-xkb-utils x11-utils
+  pipewire pipewire-pulse wireplumber
+  gstreamer1.0-tools gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good gstreamer1.0-libav
+  xvfb openbox trayer xfce4-panel xfconf xdotool imagemagick x11-xkb-utils x11-utils
   dbus-daemon weston xwayland
   desktop-file-utils appstream dpkg-dev clang-format python3
 )

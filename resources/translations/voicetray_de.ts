@@ -92,6 +92,10 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
         <source>VoiceTray: recording %1:%2:%3</source>
         <translation>VoiceTray: Aufnahme %1:%2:%3</translation>
     </message>
+    <message>
+        <source>Input device: %1</source>
+        <translation>Eingabegerät: %1</translation>
+    </message>
 </context>
 <context>
     <name>DescrPanel</name>
@@ -195,32 +199,8 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
         <translation>Das Ausgabeformat kann nicht geändert werden, während eine Aufnahme läuft.</translation>
     </message>
     <message>
-        <source>Couldn&apos;t open AudioUnit component</source>
-        <translation>Die Aufnahmekomponente konnte nicht geöffnet werden</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t get default input device</source>
-        <translation>Das Standard-Eingabegerät wurde nicht gefunden</translation>
-    </message>
-    <message>
-        <source>Could not install render callback on our AudioUnit</source>
-        <translation>Die Aufnahme konnte nicht mit dem Eingabegerät verbunden werden</translation>
-    </message>
-    <message>
         <source>Could not change the stream format of the output device</source>
         <translation>Das Datenformat des Geräts konnte nicht eingestellt werden</translation>
-    </message>
-    <message>
-        <source>Couldn&apos;t set EnableIO property on the audio unit</source>
-        <translation>Die Aufnahmekomponente konnte nicht eingeschaltet werden</translation>
-    </message>
-    <message>
-        <source>Failed to hook up input device to our AudioUnit</source>
-        <translation>Das Eingabegerät konnte nicht angeschlossen werden</translation>
-    </message>
-    <message>
-        <source>Could not initialize the AudioUnit</source>
-        <translation>Die Aufnahmekomponente konnte nicht eingerichtet werden</translation>
     </message>
     <message>
         <source>Could not determine audio sample size</source>
@@ -249,6 +229,26 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>Could not stop recording</source>
         <translation>Die Aufnahme konnte nicht beendet werden</translation>
+    </message>
+    <message>
+        <source>VoiceTray cannot reach the sound server (PipeWire or PulseAudio).</source>
+        <translation>VoiceTray erreicht den Soundserver (PipeWire oder PulseAudio) nicht.</translation>
+    </message>
+    <message>
+        <source>The input device &quot;%1&quot; is not connected.</source>
+        <translation>Das Eingabegerät „%1“ ist nicht angeschlossen.</translation>
+    </message>
+    <message>
+        <source>No microphone is connected.</source>
+        <translation>Es ist kein Mikrofon angeschlossen.</translation>
+    </message>
+    <message>
+        <source>No sound output is there whose sound could be recorded.</source>
+        <translation>Es gibt keine Tonausgabe, deren Ton aufgenommen werden könnte.</translation>
+    </message>
+    <message>
+        <source>The input device &quot;%1&quot; could not be opened.</source>
+        <translation>Das Eingabegerät „%1“ konnte nicht geöffnet werden.</translation>
     </message>
 </context>
 <context>
@@ -689,6 +689,10 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>These are no longer in the Trash and cannot be brought back:</source>
         <translation>Diese sind nicht mehr im Papierkorb und lassen sich nicht zurückholen:</translation>
+    </message>
+    <message>
+        <source>%1 seconds of the recording could not be captured: the sound server delivered nothing for them.</source>
+        <translation>%1 Sekunden der Aufnahme konnten nicht erfasst werden: Der Soundserver hat für sie nichts geliefert.</translation>
     </message>
 </context>
 <context>

@@ -279,20 +279,37 @@ bool RecorderAppDelegate::applicationShouldTerminate()
 
 void RecorderAppDelegate::setupInputDevice()
 {
+    // Without a chosen device the recorder asks for the default one at every
+    // start; a chosen one that is not connected now is still handed over.
+    if (!m_settings.inputDevice().isNull())
+        m_recorder->setInputDevice(m_settings.inputDevice());
+    showInputDevices();
+    if (m_deviceWatcher)
+        return;
+    m_deviceWatcher = std::make_unique<PulseDeviceWatcher>();
+    connect(m_deviceWatcher.get(), &PulseDeviceWatcher::devicesChanged, this, [this] {
+        showInputDevices();
+        m_recorder->followDevices();
+    });
+    m_deviceWatcher->start();
+}
+
+void RecorderAppDelegate::showInputDevices()
+{
     const QStringList devices = KvSoundFileRecorder::availableInputDevices();
     m_prefView->setInputDevices(
         devices, devices.isEmpty() ? QString() : KvSoundFileRecorder::mixedInputDevice());
-    QString chosen = KvSoundFileRecorder::defaultInputDevice();
-    if (!m_settings.inputDevice().isNull())
-        chosen = m_settings.inputDevice();
-    if (chosen.isNull()) {
-        if (devices.isEmpty())
-            return;
-        chosen = devices.first();
-    }
-    // A stored device that is not connected now is still handed over.
-    m_recorder->setInputDevice(chosen);
-    m_prefView->selectDevice(chosen);
+    // The default is shown as the one in use, without choosing it for good;
+    // with no microphone at all nothing is shown as in use.
+    QString chosen = m_settings.inputDevice();
+    if (chosen.isNull())
+        chosen = KvSoundFileRecorder::defaultInputDevice();
+    m_prefView->selectDevice(chosen.isNull() ? QStringLiteral("") : chosen);
+}
+
+QString RecorderAppDelegate::recordingDevice() const
+{
+    return isRecording() ? m_recorder->sourceDescription() : QString();
 }
 
 void RecorderAppDelegate::setupOutputFolder()

@@ -8,6 +8,7 @@
 #include "app/ProgressSheet.h"
 #include "app/Settings.h"
 #include "audio/KvSoundFileRecorder.h"
+#include "audio/PulseDeviceWatcher.h"
 #include "hotkeys/AppHotKeys.h"
 #include "hotkeys/HotKeyController.h"
 #include "library/DatabaseMerger.h"
@@ -83,6 +84,8 @@ public:
     QString outputFolder() const { return m_settings.outputFolder(); }
     void outputFolderChanged(const QString& path) override;
     void setupInputDevice();
+    // Fills the preferences' device list from the server, with the device in use selected.
+    void showInputDevices();
     void setupOutputFolder();
     void setupRecordingSettings();
     void setupOtherPreferences();
@@ -220,6 +223,7 @@ public:
     // The pop-up window.
     void toggleAttachedWindowAtPoint(QPoint point, AttachedSide side) override;
     double recordingTime() const override;
+    QString recordingDevice() const override;
     void switchToView(QWidget* view);
     void showPrefs();
     void showMainView();
@@ -298,6 +302,7 @@ private:
     void endRecording();
     // Joins a continuation's part to its recording, or keeps it as its own.
     void joinPart();
+    void markSeam(const QString& path);
     // The capture ended by itself: stopped as by the user, and the user is told why.
     void recordingInterrupted(KvSoundFileRecorder::Interruption why);
 
@@ -318,6 +323,7 @@ private:
     std::unique_ptr<RecOutlineController> m_outlineController;
     std::unique_ptr<SearchController> m_searchController;
     std::unique_ptr<KvSoundFileRecorder> m_recorder;
+    std::unique_ptr<PulseDeviceWatcher> m_deviceWatcher;
     std::unique_ptr<RecNavigatorView> m_recNavigatorView;
     std::unique_ptr<SliderWithNotes> m_recSlider;
     std::unique_ptr<TimeView> m_timeView;

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Recording: new recordings, continuing a recording and joining the parts.
+#include "app/AppLog.h"
 #include "app/QnMessageBox.h"
 #include "app/RecorderAppDelegate.h"
 #include "audio/KvSoundFileRecorder.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
+#include "library/TimeMark.h"
 #include "library/TitleRules.h"
 #include "media/QTMovie.h"
 #include "media/WaveformCache.h"
@@ -128,6 +130,12 @@ bool RecorderAppDelegate::beginRecording(const QString& path, bool takePreRoll)
 void RecorderAppDelegate::endRecording()
 {
     m_recorder->stop();
+    // Its length is marked exactly; a file that cannot be written anew keeps
+    // the encoder's padding after the sound.
+    if (m_recorder->writtenLength() > 0 &&
+        !QTMovie::endRecordingAt(m_recorder->outputFilePath(), m_recorder->writtenLength()))
+        qCWarning(lcApp, "The length of \"%s\" could not be marked",
+                  qPrintable(m_recorder->outputFilePath()));
     m_recNavigController->setRecordingMode(false);
     m_timeView->stopRecording();
     if (std::exchange(m_recordResuming, false)) {
@@ -141,6 +149,10 @@ void RecorderAppDelegate::endRecording()
     if (const double missing = m_recorder->droppedSeconds(); missing > 0)
         QnMessageBox(tr("The disk could not keep up: %1 seconds of the recording are missing.")
                          .arg(QString::number(missing, 'f', 1)));
+    if (const double lost = m_recorder->lostSeconds(); lost > 0)
+        QnMessageBox(tr("%1 seconds of the recording could not be captured: the sound server "
+                        "delivered nothing for them.")
+                         .arg(QString::number(std::max(0.1, lost), 'f', 1)));
     updateButtonsState();
 }
 
@@ -148,15 +160,15 @@ void RecorderAppDelegate::joinPart()
 {
     const QString part = m_recorder->outputFilePath();
     bool joined = false;
-    // The waveform before the join, if it was kept, continues with the part's;
-    // the part's encoder delay does not go into the joined file.
+    // The waveform before the join, if it was kept, continues with the part's.
     std::optional<PeakEnvelope> peaks = WaveformCache::envelope(m_resumingRecPath);
     if (!m_resumingRecPath.isNull()) {
         joined = combineFile(m_resumingRecPath, part);
+        if (joined)
+            markSeam(m_resumingRecPath);
         if (joined && peaks)
             WaveformCache::storeJoined(m_resumingRecPath, std::move(*peaks),
-                                       m_recorder->writtenPeaks(), m_recorder->writtenDelay(),
-                                       m_recorder->writtenRate());
+                                       m_recorder->writtenPeaks(), 0, m_recorder->writtenRate());
         m_resumingRecPath = QString();
     }
     if (joined) {
@@ -172,6 +184,23 @@ void RecorderAppDelegate::joinPart()
     QTimer::singleShot(100, this, &RecorderAppDelegate::updateCurrentItemInfo);
     if (!joined)
         QnMessageBox(tr("Unable to combine recordings"));
+}
+
+void RecorderAppDelegate::markSeam(const QString& path)
+{
+    // The join may hold the first part's end a moment: the mark goes where
+    // the continuation's sound begins, its length before the end.
+    auto* row = findItemByPath(path, m_outlineController->mainGroup());
+    const double seam = QTMovie::fileDuration(path) - double(m_recorder->writtenLength()) /
+                                                          std::max(1, m_recorder->writtenRate());
+    TimeMark* mark = nullptr;
+    if (row && row->asItem())
+        for (const auto& m : row->asItem()->marks())
+            if (m->descr() == RecNavigController::continueNoteText() &&
+                (!mark || m->markID() > mark->markID()))
+                mark = m.get();
+    if (mark && seam > 0)
+        mark->setOffset(float(seam));
 }
 
 void RecorderAppDelegate::startStopRecording(QObject*)

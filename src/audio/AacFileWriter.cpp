@@ -3,6 +3,7 @@
 
 #include "audio/AudioLog.h"
 #include "audio/KvAudioBufferList.h"
+#include "audio/Mp4Header.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -130,6 +131,7 @@ AacFileWriter::Result AacFileWriter::open(const QString& path, const Output& out
 {
     release();
     m_envelope.clear();
+    m_soundLength = 0;
     const Result result = setUp(path, output, input);
     if (result != Result::Ok)
         release();
@@ -168,8 +170,8 @@ AacFileWriter::Result AacFileWriter::setUp(const QString& path, const Output& ou
         return Result::CannotCreateFile;
     m_file.reset(io);
     m_format->pb = io;
-    // Any descriptor of the file syncs its data.
-    m_syncFd = ::open(QFile::encodeName(path).constData(), O_WRONLY | O_CLOEXEC);
+    // Any descriptor of the file syncs its data; this one also marks the delay in the header.
+    m_syncFd = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
     return Result::Ok;
 }
 
@@ -245,6 +247,7 @@ AacFileWriter::Result AacFileWriter::start(bool runThread)
         return Result::CannotStartWriting;
     m_headerWritten = true;
     avio_flush(m_file.get());
+    markEncoderDelay();
     if (!runThread)
         return Result::Ok;
     m_stopRequested.store(false);
@@ -284,6 +287,24 @@ void AacFileWriter::writeLeadIn()
     }
     m_leadIn = {};
     m_leadInFrames = 0;
+}
+
+void AacFileWriter::markEncoderDelay()
+{
+    // The muxer writes no edit list into the header of a fragmented file: it
+    // is put in here, in place of the muxer's tag box, so that the header
+    // keeps its size. The edit plays from the end of the delay to the end
+    // of the media; the file's end is marked when it is complete.
+    constexpr size_t kHeaderBytes = 4096;
+    QByteArray header(kHeaderBytes, '\0');
+    const ssize_t read = m_syncFd >= 0 ? ::pread(m_syncFd, header.data(), kHeaderBytes, 0) : -1;
+    if (read <= 0)
+        return;
+    header.truncate(read);
+    const QByteArray marked = Mp4Header::withEdit(header, m_encoderDelay);
+    if (marked.isEmpty() ||
+        ::pwrite(m_syncFd, marked.constData(), marked.size(), 0) != marked.size())
+        qCWarning(lcAudio, "Recording: the encoder's delay could not be marked in the file");
 }
 
 void AacFileWriter::run()
@@ -405,11 +426,13 @@ void AacFileWriter::finish()
         sendFrame(nullptr);
         m_peakDecoder.decode(nullptr, 0);
     }
-    if (m_failed)
-        qCWarning(lcAudio, "Recording: encoding or writing failed; the file ends early");
-    m_envelope = m_peakDecoder.take();
-    if (m_failed)
-        m_envelope.clear();
+    // The sound as a player gives it out: without the encoder's delay and padding.
+    m_soundLength = m_nextPts;
+    m_envelope.clear();
+    if (!m_failed) {
+        m_envelope.append(m_peakDecoder.take(), m_encoderDelay);
+        m_envelope.setLength(m_soundLength);
+    }
     if (av_write_trailer(m_format.get()) < 0)
         qCWarning(lcAudio, "Recording: the end of the file could not be written");
     syncToDisk(true);

@@ -91,12 +91,16 @@ public:
     Failure failure() const { return m_failure.load(std::memory_order_relaxed); }
     uint64_t framesWritten() const { return m_framesIn.load(std::memory_order_relaxed); }
     // Main thread, after close(): the peaks of the sound in the file, frame
-    // by frame as a decoder gives it out, found by decoding each packet as
-    // it is written; empty when the file ended early. Hands them over once.
+    // by frame as a player gives it out (without the encoder's delay and
+    // padding), found by decoding each packet as it is written; empty when
+    // the file ended early. Hands them over once.
     PeakEnvelope takeEnvelope() { return std::move(m_envelope); }
-    // Samples of the encoder's delay at the start of the file, which the
-    // file does not mark (a decoder gives them out as quiet).
+    // Samples of the encoder's delay at the start of the file, which its
+    // header marks as no part of the sound.
     int encoderDelay() const { return m_encoderDelay; }
+    // Main thread, after close(): samples of sound in the file at the output
+    // rate, the delay and the padding of the last frame not counted.
+    int64_t soundLength() const { return m_soundLength; }
     int outputRate() const { return m_outputRate; }
 
     // Writer thread (or a benchmark without the thread): converts and encodes
@@ -112,6 +116,7 @@ private:
     bool encodeFromFifo(bool flushAll);
     bool sendFrame(AVFrame* frame);
     void fail(int error = 0);
+    void markEncoderDelay();
     void syncToDisk(bool force);
     void finish();
     void release();
@@ -127,6 +132,7 @@ private:
     FFmpegPtr<uint8_t*> m_converted;
     int m_convertedCapacity = 0;
     int64_t m_nextPts = 0;
+    int64_t m_soundLength = 0;
     PeakDecoder m_peakDecoder;
     PeakEnvelope m_envelope;
     int m_encoderDelay = 0;

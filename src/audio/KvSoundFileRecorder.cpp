@@ -149,7 +149,7 @@ QString KvSoundFileRecorder::defaultInputDevice()
     PulseConnection server;
     PulseSources sources(server);
     PulseSourceInfo source;
-    if (!server.connect() || !sources.sourceByName(sources.defaultSourceName(), source))
+    if (!server.connect() || !sources.sourceByName(sources.microphoneName(), source))
         return {};
     return source.description;
 }
@@ -270,31 +270,41 @@ bool KvSoundFileRecorder::findSource(const QString& description, QString& source
 QString KvSoundFileRecorder::configureAU()
 {
     releaseCapture();
+    m_sourceDescription.clear();
     m_server = std::make_unique<PulseConnection>();
     if (!m_server->connect())
-        return tr("Couldn't open AudioUnit component");
+        return tr("VoiceTray cannot reach the sound server (PipeWire or PulseAudio).");
 
     PulseSources sources(*m_server);
     QString sourceName;
     QString monitorName;
     const bool mixed = m_inputDeviceName == mixedInputDevice();
-    if (mixed) {
-        monitorName = sources.defaultMonitorName();
-        if (!monitorName.isEmpty())
-            sourceName = sources.defaultSourceName();
-    } else if (!m_inputDeviceName.isNull()) {
+    if (!m_inputDeviceName.isNull() && !mixed) {
         if (!findSource(m_inputDeviceName, sourceName))
-            sourceName.clear();
+            return tr("The input device \"%1\" is not connected.").arg(m_inputDeviceName);
     } else {
-        sourceName = sources.defaultSourceName();
+        // Asked at every start, so that the microphone now at hand records.
+        sourceName = sources.microphoneName();
+        if (sourceName.isEmpty())
+            return tr("No microphone is connected.");
+        if (mixed) {
+            monitorName = sources.defaultMonitorName();
+            if (monitorName.isEmpty())
+                return tr("No sound output is there whose sound could be recorded.");
+        }
     }
     PulseSourceInfo source;
-    if (sourceName.isEmpty() || !sources.sourceByName(sourceName, source))
-        return tr("Couldn't get default input device");
+    if (!sources.sourceByName(sourceName, source))
+        return m_inputDeviceName.isNull() || mixed
+                   ? tr("No microphone is connected.")
+                   : tr("The input device \"%1\" is not connected.").arg(m_inputDeviceName);
     m_inputDeviceID = sourceName;
+    m_sourceDescription = source.description;
+    const QString cannotOpen =
+        tr("The input device \"%1\" could not be opened.").arg(source.description);
 
     if (!pa_sample_spec_valid(&source.sampleSpec))
-        return tr("Could not install render callback on our AudioUnit");
+        return cannotOpen;
     m_deviceFormat = KvAudioStreamBasicDescription{
         .mSampleRate = static_cast<double>(source.sampleSpec.rate),
         .mFormatID = KvAudioFormatLinearPCM,
@@ -327,15 +337,13 @@ QString KvSoundFileRecorder::configureAU()
 
     m_audioUnit = std::make_unique<PulseCapture>(*m_server);
     if (!m_audioUnit->createStream(spec, source.channelMap))
-        return tr("Couldn't set EnableIO property on the audio unit");
+        return cannotOpen;
     m_audioUnit->setBufferProc(AudioInputProc, this);
 
     const auto requestedFrames = static_cast<uint32_t>(
         std::lround(std::max(1.0, m_deviceFormat.mSampleRate * kBufferSeconds)));
-    if (!m_audioUnit->connect(sourceName, requestedFrames, mixed))
-        return tr("Failed to hook up input device to our AudioUnit");
-    if (!m_audioUnit->waitUntilReady())
-        return tr("Could not initialize the AudioUnit");
+    if (!m_audioUnit->connect(sourceName, requestedFrames, mixed) || !m_audioUnit->waitUntilReady())
+        return cannotOpen;
     // The mix goes on in capture buffers, whatever blocks the two sources deliver in.
     m_audioSamples = mixed ? requestedFrames : m_audioUnit->fragmentFrames();
     if (m_audioSamples == 0)
@@ -359,7 +367,9 @@ QString KvSoundFileRecorder::configureMix(const QString& monitorName, const pa_s
 {
     PulseSourceInfo monitor;
     if (!PulseSources(*m_server).sourceByName(monitorName, monitor))
-        return tr("Couldn't get default input device");
+        return tr("No sound output is there whose sound could be recorded.");
+    const QString cannotOpen =
+        tr("The input device \"%1\" could not be opened.").arg(monitor.description);
     m_mixer = std::make_unique<CaptureMixer>(m_actualOutputFormat.mSampleRate, m_audioSamples,
                                              *m_audioBuffer, AudioInputProc, this);
     if (!m_mixer->microphoneBuffers() || !m_mixer->monitorBuffers())
@@ -368,12 +378,11 @@ QString KvSoundFileRecorder::configureMix(const QString& monitorName, const pa_s
     m_audioUnit->setBufferList(m_mixer->microphoneBuffers(), m_audioSamples);
     m_monitorUnit = std::make_unique<PulseCapture>(*m_server);
     if (!m_monitorUnit->createStream(spec, monitor.channelMap))
-        return tr("Couldn't set EnableIO property on the audio unit");
+        return cannotOpen;
     m_monitorUnit->setBufferProc(CaptureMixer::monitorProc, m_mixer.get());
-    if (!m_monitorUnit->connect(monitor.name, requestedFrames, true))
-        return tr("Failed to hook up input device to our AudioUnit");
-    if (!m_monitorUnit->waitUntilReady())
-        return tr("Could not initialize the AudioUnit");
+    if (!m_monitorUnit->connect(monitor.name, requestedFrames, true) ||
+        !m_monitorUnit->waitUntilReady())
+        return cannotOpen;
     m_monitorUnit->setBufferList(m_mixer->monitorBuffers(), m_audioSamples);
     return {};
 }
@@ -383,8 +392,22 @@ bool KvSoundFileRecorder::startCapture()
     return m_audioUnit && m_audioUnit->start() && (!m_monitorUnit || m_monitorUnit->start());
 }
 
+uint64_t KvSoundFileRecorder::captureLostFrames() const
+{
+    return (m_audioUnit ? m_audioUnit->lostFrames() : 0) +
+           (m_monitorUnit ? m_monitorUnit->lostFrames() : 0);
+}
+
 void KvSoundFileRecorder::releaseCapture()
 {
+    if (m_isRecording || m_lostCounting) {
+        m_lostFrames = captureLostFrames() - std::min(captureLostFrames(), m_lostAtStart);
+        m_lostCounting = false;
+        const uint32_t overruns = (m_audioUnit ? m_audioUnit->overflows() : 0) +
+                                  (m_monitorUnit ? m_monitorUnit->overflows() : 0);
+        if (overruns > 0)
+            qCWarning(lcAudio, "Recording: the sound server's buffer overran %u times", overruns);
+    }
     m_monitorUnit.reset();
     m_audioUnit.reset();
     if (m_mixer && m_mixer->silencedMonitorFrames() > 0)
@@ -447,6 +470,7 @@ bool KvSoundFileRecorder::prepare()
     if (message.isEmpty())
         return true;
     cleanUp();
+    qCWarning(lcAudio, "Recording could not start: %s", qPrintable(message));
     emit userMessage(message);
     return false;
 }
@@ -468,10 +492,13 @@ void KvSoundFileRecorder::start(QObject*)
         m_takePreRoll = true;
         if (!message.isEmpty()) {
             cleanUp();
+            qCWarning(lcAudio, "Recording could not start: %s", qPrintable(message));
             emit userMessage(message);
+            return;
         }
-    } else if (!m_audioUnit) {
-        prepare();
+    } else if (!m_audioUnit && !prepare()) {
+        // Its one message is shown; nothing else is tried.
+        return;
     }
     m_currSeconds.store(0.0);
     m_recordedLevel.store(-1.0f);
@@ -481,9 +508,13 @@ void KvSoundFileRecorder::start(QObject*)
     if (!startCapture()) {
         // The next attempt opens the capture anew, on the device then at hand.
         cleanUp();
+        qCWarning(lcAudio, "Recording could not start: the sound server did not start the stream");
         emit userMessage(tr("Could not start recording"));
         return;
     }
+    m_lostFrames = 0;
+    m_lostAtStart = captureLostFrames();
+    m_lostCounting = true;
     if (m_delegateWantsTimeChanges)
         m_timeNoticeTimer.start();
     m_watchTimer.start();
@@ -515,11 +546,16 @@ void KvSoundFileRecorder::cleanUp()
     stopListening();
     stop();
     releaseCapture();
+    if (m_lostFrames > 0 && m_outputAudioFile)
+        qCWarning(lcAudio,
+                  "Recording: %.1f s of sound could not be captured (holes in the stream, "
+                  "or the capture thread stalled longer than the server keeps sound)",
+                  lostSeconds());
     if (m_outputAudioFile) {
         m_droppedBuffers = m_outputAudioFile->droppedBuffers();
         m_outputAudioFile->close();
         m_writtenPeaks = m_outputAudioFile->takeEnvelope();
-        m_writtenDelay = m_outputAudioFile->encoderDelay();
+        m_writtenLength = m_outputAudioFile->soundLength();
         m_writtenRate = m_outputAudioFile->outputRate();
         m_outputAudioFile.reset();
     }
@@ -529,6 +565,12 @@ void KvSoundFileRecorder::setRecording(bool recording)
 {
     m_isRecording = recording;
     emit isRecordingChanged(isRecording());
+}
+
+double KvSoundFileRecorder::lostSeconds() const
+{
+    const double rate = m_actualOutputFormat.mSampleRate;
+    return rate > 0 ? double(m_lostFrames) / rate : 0.0;
 }
 
 double KvSoundFileRecorder::droppedSeconds() const
@@ -549,6 +591,13 @@ void KvSoundFileRecorder::watchForInterruption()
     else
         return;
     m_watchTimer.stop();
+    if (why == Interruption::DeviceLost)
+        qCWarning(lcAudio, "The input device \"%s\" went away%s", qPrintable(m_sourceDescription),
+                  isRecording() ? "; the recording stops" : "");
+    else
+        qCWarning(lcAudio, "Writing \"%s\" failed%s; the recording stops",
+                  qPrintable(m_outputFilePath),
+                  why == Interruption::DiskFull ? ": the disk is full" : "");
     if (!isRecording()) {
         // Only listening for the pre-roll: listen again where the device
         // still is, else stay closed so that a recording says what is wrong.
@@ -611,6 +660,20 @@ void KvSoundFileRecorder::startListening()
     m_listeningActive = true;
     m_watchTimer.start();
     emit isListeningChanged(true);
+}
+
+void KvSoundFileRecorder::followDevices()
+{
+    if (m_isRecording || m_preRollSeconds <= 0 || SilenceSettings::pseudoRecord.load())
+        return;
+    // Without a chosen device the default may have moved to another microphone.
+    if (m_listeningActive && m_server &&
+        (!m_inputDeviceName.isNull() ||
+         PulseSources(*m_server).microphoneName() == m_inputDeviceID))
+        return;
+    stopListening();
+    cleanUp();
+    startListening();
 }
 
 void KvSoundFileRecorder::stopListening()

@@ -57,7 +57,8 @@ public:
     // Descriptions of every source, monitors of outputs included, in the
     // server's order; empty when the server cannot be reached.
     static QStringList availableInputDevices();
-    // Description of the default source; null when there is none.
+    // Description of the microphone recorded when none is chosen: the default
+    // source, never the monitor of an output; null when there is none.
     static QString defaultInputDevice();
     // The input device name that records the default source and the monitor
     // of the default output at once, mixed. No source is named so.
@@ -95,6 +96,9 @@ public:
     void setPreRoll(int seconds);
     int preRoll() const { return m_preRollSeconds; }
     bool isListening() const { return m_listeningActive; }
+    // The server's sources changed: listening for the pre-roll goes on
+    // where the device to record now is, or begins again once it is back.
+    void followDevices();
     // Whether the next start() begins with what was heard before it; a
     // continuation does not. Holds for one start.
     void setTakePreRoll(bool take) { m_takePreRoll = take; }
@@ -112,11 +116,18 @@ public:
     // Buffers lost because the writer fell behind, in the last recording.
     uint64_t droppedBuffers() const { return m_droppedBuffers; }
     double droppedSeconds() const;
+    // Seconds of the last recording that the sound server never delivered:
+    // holes in the stream, and what came while the capture thread stalled
+    // longer than the server keeps sound.
+    double lostSeconds() const;
+    // The description of the source the running (or last) capture records.
+    QString sourceDescription() const { return m_sourceDescription; }
     // The peaks of the sound written into the last recording's file, as a
     // decoder gives it out; empty when the file ended early.
     const PeakEnvelope& writtenPeaks() const { return m_writtenPeaks; }
-    // Samples of quiet from the encoder at the start of that file, and its rate.
-    int writtenDelay() const { return m_writtenDelay; }
+    // Samples of sound in that file (the encoder's delay and padding, which
+    // it marks, not counted), and its rate.
+    int64_t writtenLength() const { return m_writtenLength; }
     int writtenRate() const { return m_writtenRate; }
 
 public slots:
@@ -156,6 +167,7 @@ private:
     // The capture goes first so that no callback can reach what follows it.
     void releaseCapture();
     bool findSource(const QString& description, QString& sourceName);
+    uint64_t captureLostFrames() const;
     void setRecording(bool recording);
     void notifyDelegateOfTimeChange();
     void watchForInterruption();
@@ -185,8 +197,12 @@ private:
     QTimer m_timeNoticeTimer;
     QTimer m_watchTimer;
     uint64_t m_droppedBuffers = 0;
+    QString m_sourceDescription;
+    uint64_t m_lostAtStart = 0;
+    uint64_t m_lostFrames = 0;
+    bool m_lostCounting = false;
     PeakEnvelope m_writtenPeaks;
-    int m_writtenDelay = 0;
+    int64_t m_writtenLength = 0;
     int m_writtenRate = 0;
 
     std::unique_ptr<PreRollBuffer> m_preRoll;

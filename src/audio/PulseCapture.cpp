@@ -7,9 +7,19 @@
 #include <QCoreApplication>
 #include <algorithm>
 #include <ctime>
+#include <pulse/mainloop-api.h>
 #include <pulse/stream.h>
+#include <pulse/timeval.h>
 
 namespace {
+
+// A pause of the capture thread longer than this is looked at: sound the
+// server could not keep meanwhile is counted as lost.
+constexpr uint64_t kStallNanos = PA_NSEC_PER_SEC;
+// How often the capture thread looks whether it was stalled, and how long
+// after a stall it counts what arrived.
+constexpr uint64_t kStallCheckNanos = 250 * PA_NSEC_PER_MSEC;
+constexpr uint64_t kStallSettleNanos = 1500 * PA_NSEC_PER_MSEC;
 
 struct CorkResult
 {
@@ -47,6 +57,7 @@ bool PulseCapture::createStream(const pa_sample_spec& spec, const pa_channel_map
     else if (!pa_channel_map_init_auto(&m_channelMap, spec.channels, PA_CHANNEL_MAP_DEFAULT))
         return false;
     m_channels = spec.channels;
+    m_rate = spec.rate;
     // The sound settings of the desktop list the stream by this name.
     const QByteArray name =
         QCoreApplication::translate("PulseCapture", "VoiceTray recording").toUtf8();
@@ -55,7 +66,10 @@ bool PulseCapture::createStream(const pa_sample_spec& spec, const pa_channel_map
     if (!m_stream)
         return false;
     m_lost.store(false);
+    m_lostFrames.store(0);
+    m_overflows.store(0);
     pa_stream_set_state_callback(m_stream, stateCallback, this);
+    pa_stream_set_overflow_callback(m_stream, overflowCallback, this);
     pa_stream_set_read_callback(m_stream, readCallback, this);
     return true;
 }
@@ -126,11 +140,39 @@ bool PulseCapture::cork(bool paused)
 
 bool PulseCapture::start()
 {
+    if (!m_stream)
+        return false;
+    {
+        PulseConnection::Lock lock(m_connection);
+        m_lastCheckNanos = monotonicNanos();
+        m_framesAtCheck = m_framesRead;
+        m_stallFrom = 0;
+        if (!m_stallTimer) {
+            pa_mainloop_api* api = m_connection.api();
+            timeval first{};
+            m_stallTimer =
+                api->time_new(api, pa_timeval_add(pa_gettimeofday(&first), kStallCheckNanos / 1000),
+                              stallCheck, this);
+        }
+    }
     return cork(false);
+}
+
+void PulseCapture::stopStallCheck()
+{
+    if (!m_stallTimer)
+        return;
+    PulseConnection::Lock lock(m_connection);
+    m_connection.api()->time_free(m_stallTimer);
+    m_stallTimer = nullptr;
+    // Ended before all that came after a stall was read: counted up to now.
+    if (m_stallFrom != 0)
+        countStall(monotonicNanos());
 }
 
 bool PulseCapture::stop()
 {
+    stopStallCheck();
     if (!m_stream)
         return true;
     // A stream that has ended takes no more requests.
@@ -138,6 +180,7 @@ bool PulseCapture::stop()
     PulseConnection::Lock lock(m_connection);
     pa_stream_set_read_callback(m_stream, nullptr, nullptr);
     pa_stream_set_state_callback(m_stream, nullptr, nullptr);
+    pa_stream_set_overflow_callback(m_stream, nullptr, nullptr);
     pa_stream_disconnect(m_stream);
     pa_stream_unref(m_stream);
     m_stream = nullptr;
@@ -156,6 +199,45 @@ void PulseCapture::stateCallback(pa_stream* stream, void* userdata)
     self->m_connection.wake();
 }
 
+void PulseCapture::overflowCallback(pa_stream*, void* userdata)
+{
+    static_cast<PulseCapture*>(userdata)->m_overflows.fetch_add(1, std::memory_order_relaxed);
+}
+
+void PulseCapture::stallCheck(pa_mainloop_api* api, pa_time_event* event, const timeval*,
+                              void* userdata)
+{
+    auto* self = static_cast<PulseCapture*>(userdata);
+    self->checkForStall(monotonicNanos());
+    timeval next{};
+    api->time_restart(event, pa_timeval_add(pa_gettimeofday(&next), kStallCheckNanos / 1000));
+}
+
+void PulseCapture::checkForStall(uint64_t now)
+{
+    // This thread paused. What the server kept for the stream meanwhile (and
+    // what the socket held) comes at once afterwards: once that is read, the
+    // sound missing from the time since the pause began is lost.
+    if (m_stallFrom == 0 && now - m_lastCheckNanos > kStallNanos) {
+        m_stallFrom = m_lastCheckNanos;
+        m_stallEnd = now;
+        m_framesAtStall = m_framesAtCheck;
+    }
+    if (m_stallFrom != 0 && now - m_stallEnd >= kStallSettleNanos)
+        countStall(now);
+    m_lastCheckNanos = now;
+    m_framesAtCheck = m_framesRead;
+}
+
+void PulseCapture::countStall(uint64_t now)
+{
+    const uint64_t expected = (now - m_stallFrom) * m_rate / PA_NSEC_PER_SEC;
+    const uint64_t read = m_framesRead - m_framesAtStall;
+    if (expected > read)
+        m_lostFrames.fetch_add(expected - read, std::memory_order_relaxed);
+    m_stallFrom = 0;
+}
+
 void PulseCapture::readCallback(pa_stream* stream, size_t, void* userdata)
 {
     auto* self = static_cast<PulseCapture*>(userdata);
@@ -164,10 +246,13 @@ void PulseCapture::readCallback(pa_stream* stream, size_t, void* userdata)
     while (pa_stream_readable_size(stream) > 0 && pa_stream_peek(stream, &data, &bytes) == 0) {
         if (bytes == 0)
             break;
-        // A hole (no data) carries no samples to keep.
+        const size_t frames = bytes / (self->m_channels * sizeof(float));
+        // A hole carries no samples: the server had none for that stretch.
+        self->m_framesRead += frames;
         if (data)
-            self->consume(static_cast<const float*>(data),
-                          bytes / (self->m_channels * sizeof(float)));
+            self->consume(static_cast<const float*>(data), frames);
+        else
+            self->m_lostFrames.fetch_add(frames, std::memory_order_relaxed);
         pa_stream_drop(stream);
     }
 }

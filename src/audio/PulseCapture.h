@@ -7,7 +7,9 @@
 #include <pulse/channelmap.h>
 #include <pulse/sample.h>
 
+struct pa_mainloop_api;
 struct pa_stream;
+struct pa_time_event;
 class KvAudioBufferList;
 class PulseConnection;
 
@@ -46,7 +48,11 @@ public:
 
     bool start();
     // Corks the stream: once it returns no callback runs until start().
-    bool pause() { return cork(true); }
+    bool pause()
+    {
+        stopStallCheck();
+        return cork(true);
+    }
     // After stop() returns the callback no longer runs.
     bool stop();
 
@@ -54,12 +60,24 @@ public:
     // Any thread, wait-free: the stream failed, was killed or lost its
     // source after it was connected.
     bool isLost() const { return m_lost.load(std::memory_order_relaxed); }
+    // Any thread, wait-free: frames the server never delivered since the
+    // stream was made: the holes it reported, and what came while the
+    // capture thread stalled longer than the server keeps sound for it.
+    uint64_t lostFrames() const { return m_lostFrames.load(std::memory_order_relaxed); }
+    // Any thread, wait-free: how often the server said its buffer overran.
+    uint32_t overflows() const { return m_overflows.load(std::memory_order_relaxed); }
 
     static uint64_t monotonicNanos();
 
 private:
     static void readCallback(pa_stream* stream, size_t bytes, void* userdata);
     static void stateCallback(pa_stream* stream, void* userdata);
+    static void overflowCallback(pa_stream* stream, void* userdata);
+    static void stallCheck(pa_mainloop_api* api, pa_time_event* event, const struct timeval*,
+                           void* userdata);
+    void stopStallCheck();
+    void checkForStall(uint64_t now);
+    void countStall(uint64_t now);
     void consume(const float* interleaved, size_t frames);
     bool cork(bool paused);
 
@@ -67,10 +85,24 @@ private:
     pa_stream* m_stream = nullptr;
     pa_channel_map m_channelMap{};
     uint32_t m_channels = 0;
+    uint32_t m_rate = 0;
     BufferProc m_proc = nullptr;
     void* m_procContext = nullptr;
     KvAudioBufferList* m_buffers = nullptr;
     uint32_t m_bufferFrames = 0;
     uint32_t m_filled = 0;
     std::atomic<bool> m_lost{false};
+    // The capture thread looks at the clock every quarter second while the
+    // stream runs, to see whether it was stalled.
+    pa_time_event* m_stallTimer = nullptr;
+    uint64_t m_lastCheckNanos = 0;
+    // Capture thread (or with the lock held): frames delivered, holes
+    // included, and those at the last look and at the start of a stall.
+    uint64_t m_framesRead = 0;
+    uint64_t m_framesAtCheck = 0;
+    uint64_t m_framesAtStall = 0;
+    uint64_t m_stallFrom = 0;
+    uint64_t m_stallEnd = 0;
+    std::atomic<uint64_t> m_lostFrames{0};
+    std::atomic<uint32_t> m_overflows{0};
 };

@@ -128,6 +128,11 @@ bool PulseConnection::waitFor(const Lock& held, PulseOperationPtr operation) con
     return completed && pa_operation_get_state(running) == PA_OPERATION_DONE;
 }
 
+pa_mainloop_api* PulseConnection::api() const
+{
+    return pa_threaded_mainloop_get_api(m_mainloop.get());
+}
+
 void PulseConnection::wake() const
 {
     pa_threaded_mainloop_signal(m_mainloop.get(), 0);

@@ -6,6 +6,7 @@
 #include <memory>
 
 struct pa_context;
+struct pa_mainloop_api;
 struct pa_operation;
 struct pa_threaded_mainloop;
 
@@ -57,6 +58,8 @@ public:
     bool isReady() const;
 
     pa_context* context() const { return m_context.get(); }
+    // With the lock held: the mainloop's timers and events.
+    pa_mainloop_api* api() const;
 
     // Waits until done() answers true or the answer timeout passes; answers done().
     bool waitUntil(const Lock& held, const std::function<bool()>& done) const;

@@ -3,6 +3,7 @@
 
 #include "audio/PulseConnection.h"
 
+#include <algorithm>
 #include <pulse/introspect.h>
 
 namespace {
@@ -47,6 +48,7 @@ void sourceInfoReceived(pa_context*, const pa_source_info* info, int eol, void* 
             .description = QString::fromUtf8(info->description ? info->description : info->name),
             .sampleSpec = info->sample_spec,
             .channelMap = info->channel_map,
+            .monitor = info->monitor_of_sink != PA_INVALID_INDEX,
         });
     if (eol != 0)
         query->connection->wake();
@@ -121,4 +123,18 @@ QString PulseSources::defaultMonitorName()
                          PulseOperationPtr(pa_context_get_sink_info_by_name(
                              m_connection.context(), sink.constData(), sinkInfoReceived, &query)));
     return query.monitor;
+}
+
+QString PulseSources::microphoneName()
+{
+    std::vector<PulseSourceInfo> sources;
+    if (!all(sources))
+        return {};
+    const QString preferred = defaultSourceName();
+    const auto isDefault = [&](const PulseSourceInfo& s) { return s.name == preferred; };
+    auto found = std::find_if(sources.begin(), sources.end(), isDefault);
+    if (found == sources.end() || found->monitor)
+        found = std::find_if(sources.begin(), sources.end(),
+                             [](const PulseSourceInfo& s) { return !s.monitor; });
+    return found == sources.end() ? QString() : found->name;
 }

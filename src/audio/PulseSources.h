@@ -14,6 +14,8 @@ struct PulseSourceInfo
     QString description;
     pa_sample_spec sampleSpec{};
     pa_channel_map channelMap{};
+    // The monitor of an output: the computer's sound, never a microphone.
+    bool monitor = false;
 };
 
 // The questions about sources that the recorder asks the server. Each waits
@@ -30,6 +32,10 @@ public:
     QString defaultSourceName();
     // The monitor source of the server's default output; empty when there is none.
     QString defaultMonitorName();
+    // The microphone recorded when none was chosen: the server's default
+    // source, unless that is the monitor of an output, then the first source
+    // that is no monitor; empty when there is no microphone at all.
+    QString microphoneName();
     bool sourceByName(const QString& name, PulseSourceInfo& result);
 
 private:

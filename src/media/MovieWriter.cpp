@@ -251,10 +251,10 @@ QString MovieWriter::plan()
             if (!run->spans.empty()) {
                 const Span& before = run->spans.back();
                 const Span next{i, from, to};
-                // A free seam fades without changing the length's whole frames.
-                const bool fits = spanFrames(before) >= mixer.tailFrames(mixer.fade()) + 1 &&
-                                  spanFrames(next) >= mixer.headFrames(mixer.fade()) + 1;
-                run->shortenings.push_back(fits ? mixer.fade() : 0);
+                // A free seam fades, holding the first sound's end for the fade.
+                const bool fits = spanFrames(before) >= mixer.tailFrames(-mixer.fade()) + 1 &&
+                                  spanFrames(next) >= mixer.headFrames(-mixer.fade()) + 1;
+                run->shortenings.push_back(fits ? -mixer.fade() : 0);
             }
             run->spans.push_back(Span{i, from, to});
         }

@@ -5,6 +5,10 @@
 #include "media/MoviePlayer.h"
 #include "media/MovieWriter.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <cstdio>
+
 extern "C" {
 #include <libavcodec/codec_id.h>
 #include <libavutil/mathematics.h>
@@ -39,6 +43,29 @@ std::unique_ptr<QTMovie> QTMovie::movieWithInfo(MediaInfoPtr info)
 double QTMovie::fileDuration(const QString& path)
 {
     return MediaProber::fileDuration(path);
+}
+
+bool QTMovie::endRecordingAt(const QString& path, int64_t samples)
+{
+    std::unique_ptr<QTMovie> movie = movieWithFile(path);
+    if (!movie || samples <= 0 || samples > movie->totalLength())
+        return false;
+    movie->setEditable(true);
+    movie->deleteSegment(QTMakeTimeRange(QTMakeTime(samples, movie->m_timeScale),
+                                         QTMakeTime(movie->totalLength(), movie->m_timeScale)));
+    const QFileInfo info(path);
+    const QString temp =
+        info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".end");
+    WriteAttributes attributes;
+    attributes.flatten = true;
+    const bool written = movie->writeToFile(temp, attributes);
+    movie.reset();
+    if (!written || std::rename(QFile::encodeName(temp).constData(),
+                                QFile::encodeName(path).constData()) != 0) {
+        QFile::remove(temp);
+        return false;
+    }
+    return true;
 }
 
 QTMovie::QTMovie(MediaInfoPtr source)

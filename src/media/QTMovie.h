@@ -49,6 +49,12 @@ public:
     static std::unique_ptr<QTMovie> movieWithInfo(MediaInfoPtr info);
     // Length of a file in seconds; 0 for anything that does not open.
     static double fileDuration(const QString& path);
+    // A recording as its writer left it, in fragments with the encoder's
+    // padding after the sound, is written anew in one piece that ends after
+    // that many samples of sound, so that every player finds its exact
+    // length. Written beside it and renamed over it; false (the file as it
+    // was) when it cannot be.
+    static bool endRecordingAt(const QString& path, int64_t samples);
 
     ~QTMovie() override;
 

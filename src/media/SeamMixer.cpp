@@ -17,8 +17,9 @@ SeamMixer::SeamMixer(int sampleRate, int channels)
 
 int64_t SeamMixer::shorteningFor(int64_t mismatch, int frame) const
 {
+    // Always longer: the recordings' own sound is never cut short.
     const int64_t d = ((mismatch % frame) + frame) % frame;
-    return d >= m_fade ? d : d - frame;
+    return d - frame;
 }
 
 int64_t SeamMixer::tailFrames(int64_t shortening) const

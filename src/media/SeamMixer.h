@@ -7,10 +7,9 @@
 // The sound where one recording continues another: the end of the first
 // fades into the start of the second, so a step in the wave (the two were
 // recorded apart) does not click. Where the whole frames of the file need
-// the joined sound a little shorter, that much of the overlap is dropped;
-// where they need it longer, the first recording's last moment is held a
-// little (its end fades into itself, a few milliseconds back). All lengths
-// are in frames of interleaved samples.
+// the joined sound longer, the first recording's last moment is held a
+// little (its end fades into itself, a few milliseconds back); nothing of
+// either recording is dropped. All lengths are in frames of interleaved samples.
 class SeamMixer
 {
 public:
@@ -19,7 +18,7 @@ public:
     // Length of the fade: 10 ms.
     int fade() const { return m_fade; }
     // The change that the join must make to the length of the sound:
-    // positive shortens. Between -frame and +frame; congruent to the
+    // negative lengthens. Between -frame and 0, never 0; congruent to the
     // mismatch modulo the frame.
     int64_t shorteningFor(int64_t mismatch, int frame) const;
     // Frames of the first sound's end and of the second's start that the

@@ -273,10 +273,18 @@ PeakEnvelope WaveformPeaks::measure(const QString& path, const std::atomic<bool>
     const bool split =
         threads >= 2 && middle > kWarmUpPackets &&
         toSamples(table.back().timestamp) - start >= kSplitSeconds * source.sampleRate();
+    // The padding after the sound, where the file marks it, is no part of it either.
+    const int64_t duration = source.stream()->duration;
+    const int64_t length = duration > 0 ? source.toSamples(duration) : 0;
+    const auto ended = [length](PeakEnvelope& envelope) -> PeakEnvelope {
+        if (length > 0 && envelope.length() > length)
+            envelope.setLength(length);
+        return std::move(envelope);
+    };
     if (!split) {
         std::optional<PeakEnvelope> whole =
             decodeRange(source, path, table, 0, table.size(), start, cancel);
-        return whole ? std::move(*whole) : PeakEnvelope();
+        return whole ? ended(*whole) : PeakEnvelope();
     }
     // Two halves on two cores; the second starts a few packets early.
     const int64_t secondFrom = toSamples(table[middle].timestamp);
@@ -294,7 +302,7 @@ PeakEnvelope WaveformPeaks::measure(const QString& path, const std::atomic<bool>
     if (!first || !rest)
         return {};
     first->append(*rest);
-    return std::move(*first);
+    return ended(*first);
 }
 
 PeakEnvelope WaveformPeaks::measureRange(const QString& path, int64_t from, int64_t to)

@@ -153,6 +153,8 @@ void CustomView::updateToolTip()
                    .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
                    .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
                    .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        if (const QString device = m_controller->recordingDevice(); !device.isEmpty())
+            text += QLatin1Char('\n') + tr("Input device: %1").arg(device);
     }
     // A tray over D-Bus sends every change to the panel.
     if (m_trayIcon->toolTip() != text)

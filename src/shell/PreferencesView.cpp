@@ -19,6 +19,7 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QSignalBlocker>
 #include <QSlider>
@@ -127,7 +128,8 @@ PreferencesView::PreferencesView(QWidget* parent)
       m_useHotKeysBtn(new QCheckBox(tr("Use global hot keys"), this)),
       m_hotKeys(new HotKeyPreferences(this)), m_qualitySlider(new QSlider(Qt::Horizontal, this)),
       m_startAtLoginBtn(new QCheckBox(tr("Start VoiceTray at login"), this)),
-      m_preRollBtn(new QCheckBox(tr("Keep the last seconds before a recording starts"), this)),
+      m_preRollBtn(new QCheckBox(this)),
+      m_preRollLabel(new QLabel(tr("Keep the last seconds before a recording starts"), this)),
       m_preRollSeconds(new QSpinBox(this)),
       m_backBtn(new ToolbarButton(Images::pixmap(QStringLiteral("back.png")), this)),
       m_folderChooser(defaultChooser)
@@ -146,6 +148,12 @@ PreferencesView::PreferencesView(QWidget* parent)
     m_qualitySlider->setValue(2);
     // A drag across all three presets restarts the capture once, on release.
     m_qualitySlider->setTracking(false);
+    // The text wraps at the page's width in every language; a click on it
+    // is one on the box, whose name it is.
+    m_preRollLabel->setWordWrap(true);
+    m_preRollLabel->setStyleSheet(QStringLiteral("color: #ececec;"));
+    m_preRollLabel->installEventFilter(this);
+    m_preRollBtn->setAccessibleName(m_preRollLabel->text());
     m_preRollSeconds->setRange(5, 30);
     m_preRollSeconds->setValue(10);
     m_preRollSeconds->setSuffix(tr(" s"));
@@ -214,12 +222,15 @@ void PreferencesView::buildLayout()
         presets->addWidget(name, 1);
     }
     grid->addLayout(presets, row++, 1);
-    grid->addWidget(m_preRollBtn, row++, 0, 1, 2);
     auto* preRollRow = new QHBoxLayout;
-    preRollRow->setContentsMargins(kCheckIndent, 0, 0, 0);
-    preRollRow->addWidget(m_preRollSeconds);
-    preRollRow->addWidget(hint(tr("The microphone stays open, heard into memory only."), this), 1);
+    preRollRow->setContentsMargins(0, 0, 0, 0);
+    preRollRow->addWidget(m_preRollBtn, 0, Qt::AlignTop);
+    preRollRow->addWidget(m_preRollLabel, 1);
+    preRollRow->addWidget(m_preRollSeconds, 0, Qt::AlignVCenter);
     grid->addLayout(preRollRow, row++, 0, 1, 2);
+    QLabel* preRollHint = hint(tr("The microphone stays open, heard into memory only."), this);
+    preRollHint->setContentsMargins(kCheckIndent, 0, 0, 0);
+    grid->addWidget(preRollHint, row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 4);
     grid->addWidget(separator(this), row++, 0, 1, 2);
     grid->setRowMinimumHeight(row++, 4);
@@ -251,6 +262,16 @@ void PreferencesView::buildLayout()
     grid->setRowStretch(row, 1);
 
     column->addLayout(grid, 1);
+}
+
+bool PreferencesView::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_preRollLabel && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        m_preRollBtn->click();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void PreferencesView::setFolderChooser(FolderChooser chooser)

@@ -11,6 +11,7 @@ class HotKeyPreferences;
 class PreferencesDelegate;
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QSlider;
 class QSpinBox;
 class QTimer;
@@ -103,6 +104,9 @@ signals:
     // The user switched starting at login on or off.
     void startAtLoginChanged(bool start);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildLayout();
     void showInputLevel(bool show);
@@ -119,6 +123,7 @@ private:
     QSlider* m_qualitySlider;
     QCheckBox* m_startAtLoginBtn;
     QCheckBox* m_preRollBtn;
+    QLabel* m_preRollLabel;
     QSpinBox* m_preRollSeconds;
     QString m_outputFolder;
     bool m_inOpenDialog = false;

@@ -4,6 +4,7 @@
 #include "shell/AttachedSide.h"
 
 #include <QPoint>
+#include <QString>
 
 // What the status icon needs of the application controller.
 class StatusItemController
@@ -16,4 +17,6 @@ public:
     virtual bool isRecording() const = 0;
     // How long the running recording is, in seconds, as the clock shows it.
     virtual double recordingTime() const { return 0; }
+    // The description of the device the running recording records.
+    virtual QString recordingDevice() const { return {}; }
 };

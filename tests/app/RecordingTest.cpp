@@ -10,23 +10,31 @@
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
 #include "playback/TimeView.h"
+#include "shell/PreferencesView.h"
 #include "support/AppFixture.h"
 #include "support/Media.h"
 #include "support/PulseServer.h"
 #include "support/TestFiles.h"
 #include "support/Wait.h"
 
+#include <QComboBox>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QScopeGuard>
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <dlfcn.h>
+#include <map>
 #include <mutex>
+#include <poll.h>
+#include <pthread.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <tuple>
@@ -43,6 +51,30 @@ extern "C" int fdatasync(int fd)
         syncs.append({QFile::symLinkTarget(QString("/proc/self/fd/%1").arg(fd)), st.st_size});
     }
     return reinterpret_cast<int (*)(int)>(dlsym(RTLD_NEXT, "fdatasync"))(fd);
+}
+
+// Until this time (CLOCK_MONOTONIC, ns) libpulse's mainloop threads, the
+// capture's among them, sleep before they wait for events again.
+static std::atomic<int64_t> stallUntil{0};
+
+static void stallMainloop()
+{
+    char name[16] = {};
+    pthread_getname_np(pthread_self(), name, sizeof name);
+    timespec now{};
+    ::clock_gettime(CLOCK_MONOTONIC, &now);
+    const int64_t left = stallUntil.load() - (now.tv_sec * 1000000000LL + now.tv_nsec);
+    if (left > 0 && std::strcmp(name, "threaded-ml") == 0) {
+        const timespec sleep{left / 1000000000, left % 1000000000};
+        ::nanosleep(&sleep, nullptr);
+    }
+}
+
+extern "C" int poll(pollfd* fds, nfds_t count, int timeout)
+{
+    stallMainloop();
+    return reinterpret_cast<int (*)(pollfd*, nfds_t, int)>(dlsym(RTLD_NEXT, "poll"))(fds, count,
+                                                                                     timeout);
 }
 
 namespace {
@@ -163,7 +195,17 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
 {
     RecItem* talk = record(1.0);
     const QString path = out + "/Untitled 1.m4a";
-    const double before = QTMovie::fileDuration(path);
+    const auto rate = double(app->recorder()->writtenRate());
+    // Players find the length of the sound, without the encoder's delay and padding.
+    const double sound = double(app->recorder()->writtenLength()) / rate;
+    const auto lengths = [&] {
+        return std::map<QString, double>{{"ffprobe", ffprobeSeconds(path)},
+                                         {"GStreamer", gstreamerSeconds(path)},
+                                         {"VoiceTray", QTMovie::fileDuration(path)}};
+    };
+    for (const auto& [who, length] : lengths())
+        EXPECT_NEAR(length, sound, 0.001) << who.toStdString();
+    EXPECT_NEAR(talk->duration(), sound, 0.001);
     writeFile(out + "/Untitled 1 1.m4a");
 
     outline->selectItem(talk);
@@ -182,8 +224,14 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     app->resumeStopRecording();
 
     EXPECT_FALSE(QFile::exists(out + "/Untitled 1 2.m4a"));
+    // Nothing of either part is cut: the seam may hold the first part's end
+    // for up to a frame of the encoder and a fade, which the mark comes after.
     const double after = QTMovie::fileDuration(path);
-    EXPECT_GT(after, before + 0.7);
+    const double part = double(app->recorder()->writtenLength()) / rate;
+    EXPECT_GE(after, sound + part);
+    EXPECT_LT(after, sound + part + (1024 + 0.01 * rate) / rate);
+    for (const auto& [who, length] : lengths())
+        EXPECT_NEAR(length, after, 0.001) << who.toStdString();
     const std::optional<std::vector<float>> peaks = WaveformCache::load(path);
     ASSERT_TRUE(peaks);
     EXPECT_LT(drawnDistance(*peaks, WaveformPeaks::compute(path), 1600, 48), 1.0);
@@ -191,7 +239,7 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     EXPECT_TRUE(waitUntil([&] { return std::abs(talk->duration() - after) < 1e-6; }));
     ASSERT_EQ(talk->marks().size(), 1u);
     EXPECT_EQ(talk->marks()[0]->descr(), "Position in which the recording was continued");
-    EXPECT_NEAR(talk->marks()[0]->offset(), before, 0.35);
+    EXPECT_NEAR(talk->marks()[0]->offset(), after - part, 0.001); // on the seam
     EXPECT_TRUE(QDir(out).entryList(QStringList{".*.tmp"}, QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_EQ(messages, QStringList{"Unable to rename the item"});
 }
@@ -262,52 +310,128 @@ TEST_F(Recording, ChangingSkipSilenceOrTheFolderStopsTheRecordingAndSavesItsLeng
 // whose sound it takes goes.
 TEST_F(Recording, ALostInputDeviceEndsTheRecordingWithWhatCameBefore)
 {
+    PulseServer& server = PulseServer::instance();
     const QString mixed = KvSoundFileRecorder::mixedInputDevice();
-    const std::tuple<QString, QStringList, double> cases[] = {
-        {"Sine source at 660 Hz",
-         {"module-sine-source", "source_name=vt_lost", "frequency=660"},
-         660},
-        {mixed, {"module-sine-source", "source_name=vt_lost", "frequency=660"}, 660},
-        {mixed, {"module-null-sink", "sink_name=vt_lost"}, 440}};
-    for (const auto& [device, load, frequency] : cases) {
-        SCOPED_TRACE(load.join(' ').toStdString());
-        const QString module = PulseServer::pactl(QStringList{"load-module"} + load);
+    const std::tuple<QString, bool, double> cases[] = {
+        {"USB Headset", false, 660}, {mixed, false, 660}, {mixed, true, 440}};
+    for (const auto& [device, output, frequency] : cases) {
+        SCOPED_TRACE(device.toStdString() + (output ? " output" : ""));
+        const QString module =
+            output ? PulseServer::pactl({"load-module", "module-null-sink", "sink_name=vt_lost"})
+                   : server.loadToneSource("vt_lost", "USB Headset", 660);
         ASSERT_FALSE(module.isEmpty());
-        PulseServer::pactl(
-            {load.front().contains("sink") ? "set-default-sink" : "set-default-source", "vt_lost"});
-        app->setInputDevice(device);
-        ASSERT_EQ(app->recorder()->inputDevice(), device);
+        PulseServer::pactl({output ? "set-default-sink" : "set-default-source", "vt_lost"});
+        ASSERT_TRUE(waitUntil([&] {
+            app->setInputDevice(device);
+            return app->recorder()->inputDevice() == device;
+        }));
         app->startStopRecording();
         const QString file = app->recorder()->outputFilePath();
         ASSERT_TRUE(captured(1.0));
-        PulseServer::pactl({"unload-module", module});
+        server.unloadSource(module);
         ASSERT_TRUE(waitUntil([&] { return !app->isRecording(); }));
         EXPECT_EQ(messages.takeFirst(), "The input device was disconnected. The recording was "
                                         "stopped and saved.");
         EXPECT_DOUBLE_EQ(app->recNavigController()->currentFile()->duration(),
                          QTMovie::fileDuration(file));
-        EXPECT_NEAR(frequencyAt(file, 0.2, 0.6), frequency, 3.0);
+        // The device's tone: the mixer may play a stream up to 0.6 % fast
+        // while it catches up, and PipeWire's pipe sources start unevenly.
+        EXPECT_NEAR(frequencyAt(file, 0.2, 0.6), frequency, frequency * 0.05);
         PulseServer::pactl({"set-default-source", "vt_sine"});
-        PulseServer::pactl({"set-default-sink", PulseServer::instance().nullSinkName()});
+        PulseServer::pactl({"set-default-sink", server.nullSinkName()});
     }
-    app->setInputDevice(PulseServer::instance().sineSourceDescription());
+    app->setInputDevice(server.sineSourceDescription());
     EXPECT_GT(record(0.3)->duration(), 0.2);
     EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(Recording, ADeviceLostWhileListeningForThePreRollClosesTheCapture)
 {
-    const QString module = PulseServer::pactl(
-        {"load-module", "module-sine-source", "source_name=vt_gone", "frequency=660"});
-    app->setInputDevice("Sine source at 660 Hz");
+    PulseServer& server = PulseServer::instance();
+    const QString module = server.loadToneSource("vt_gone", "USB Headset", 660);
+    ASSERT_TRUE(waitUntil([&] {
+        app->setInputDevice("USB Headset");
+        return app->recorder()->inputDevice() == "USB Headset";
+    }));
     app->setPreRoll(5);
     ASSERT_TRUE(waitUntil([&] { return app->recorder()->isListening(); }));
-    PulseServer::pactl({"unload-module", module});
+    server.unloadSource(module);
     EXPECT_TRUE(waitUntil([&] { return !app->recorder()->isListening(); }));
     // On a device that is there, listening and recording work again.
-    app->setInputDevice(PulseServer::instance().sineSourceDescription());
+    app->setInputDevice(server.sineSourceDescription());
     EXPECT_TRUE(app->recorder()->isListening());
     EXPECT_GT(record(0.3)->duration(), 0.2);
+}
+
+namespace {
+
+// Nothing chosen in the preferences; a headset is the default microphone
+// when VoiceTray starts.
+class Microphones : public Recording
+{
+protected:
+    void configure(Settings&) override
+    {
+        m_headset = PulseServer::instance().loadToneSource("vt_headset", kHeadset, 660);
+        PulseServer::pactl({"set-default-source", "vt_headset"});
+    }
+    void TearDown() override
+    {
+        Recording::TearDown();
+        PulseServer::instance().unloadSource(m_headset);
+        PulseServer::pactl({"set-default-source", "vt_sine"});
+    }
+    bool listed(const QString& device) const
+    {
+        return app->prefView()->devicesPopUp()->findText(device) >= 0;
+    }
+    // Records half a second; answers the tone's frequency, near enough to
+    // tell the two microphones apart (on PipeWire the first moments of a
+    // pipe source that just started come in uneven blocks).
+    double recordedFrequency()
+    {
+        app->startStopRecording();
+        const QString file = app->recorder()->outputFilePath();
+        if (!app->isRecording() || !captured(0.5))
+            return 0;
+        app->startStopRecording();
+        return frequencyAt(file, 0.1, 0.3);
+    }
+
+    static constexpr const char* kHeadset = "USB Headset";
+    QString m_headset;
+};
+
+} // namespace
+
+TEST_F(Microphones, PluggedInOrPulledOutTheyAreFollowedWithoutARestart)
+{
+    PulseServer& server = PulseServer::instance();
+    EXPECT_NEAR(recordedFrequency(), 660, 60.0);
+    // Pulled out: it leaves the open preferences, and the microphone that is
+    // the default now records.
+    server.unloadSource(m_headset);
+    EXPECT_TRUE(waitUntil([&] { return !listed(kHeadset); }, 1000));
+    PulseServer::pactl({"set-default-source", "vt_sine"});
+    EXPECT_NEAR(recordedFrequency(), 440, 60.0);
+    // Plugged in again (the server may name it anew) it appears at once;
+    // chosen, it is what records.
+    m_headset = server.loadToneSource("vt_headset_2", kHeadset, 660);
+    ASSERT_TRUE(waitUntil([&] { return listed(kHeadset); }, 1000));
+    app->setInputDevice(kHeadset);
+    app->startStopRecording();
+    EXPECT_EQ(app->recordingDevice(), kHeadset);
+    app->startStopRecording();
+    // Chosen and gone: one message names it. Back, it is used again.
+    server.unloadSource(m_headset);
+    ASSERT_TRUE(waitUntil([&] { return !listed(kHeadset); }, 1000));
+    app->startStopRecording();
+    EXPECT_FALSE(app->isRecording());
+    EXPECT_EQ(messages, QStringList("The input device \"USB Headset\" is not connected."));
+    m_headset = server.loadToneSource("vt_headset_3", kHeadset, 660);
+    ASSERT_TRUE(
+        waitUntil([&] { return app->prefView()->devicesPopUp()->currentText() == kHeadset; }));
+    EXPECT_NEAR(recordedFrequency(), 660, 60.0);
 }
 
 // The category's folder is a small file system of its own (or, where
@@ -376,12 +500,44 @@ TEST_F(Recording, AWriterFallingBehindLosesWhatTheMessageSaysAndSyncsEveryFiveSe
     const DecodedAudio audio = DecodedAudio::decode(file);
     EXPECT_NEAR(audio.seconds(), length, 0.1);
     EXPECT_NEAR(length + missing, 60 + double(chunk.size()) / 44100, 2048.0 / audio.sampleRate);
-    // Synced every 5 s of audio (give or take a fragment and the encoder's rate) and at the end.
+    // Synced every 5 s of audio while it grew (give or take a fragment and
+    // the encoder's rate), and once ended at its length.
     const qint64 size = QFileInfo(file).size();
     qint64 synced = 0;
     const std::lock_guard lock(syncsMutex);
     for (const auto& [path, at] : syncs)
         if (path == file && at - std::exchange(synced, at) > 7 * size / length)
             ADD_FAILURE() << "synced at " << at << " of " << size << " bytes";
-    EXPECT_EQ(synced, size);
+    EXPECT_TRUE(std::any_of(syncs.begin(), syncs.end(),
+                            [&](const auto& sync) { return sync.second == size; }));
+}
+
+// A client that stalls longer than the server keeps its sound (PulseAudio
+// keeps some twelve seconds of this stream).
+TEST_F(Recording, AStalledCaptureCountsWhatTheServerCouldNotKeepAndSaysSo)
+{
+    app->setInputDevice(PulseServer::instance().monoPipeSourceDescription());
+    QElapsedTimer clock;
+    clock.start();
+    app->startStopRecording();
+    const QString file = app->recorder()->outputFilePath();
+    double fed = 0;
+    {
+        MonoPipeFeeder feeder;
+        ASSERT_TRUE(waitUntil([&] { return feeder.seconds() >= 1.0; }));
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        stallUntil = (now.tv_sec + 14) * 1000000000LL + now.tv_nsec;
+        ASSERT_TRUE(waitUntil([&] { return feeder.seconds() >= 17.0; }, 30000));
+        fed = feeder.seconds();
+    }
+    const double end = double(clock.elapsed()) / 1000;
+    ASSERT_TRUE(waitUntil([&] { return app->recorder()->currSeconds() >= end - 0.3; }));
+    app->startStopRecording();
+    const double lost = app->recorder()->lostSeconds();
+    EXPECT_GT(lost, 0.3);
+    EXPECT_NEAR(QTMovie::fileDuration(file) + lost, fed, 0.3);
+    EXPECT_EQ(messages, QStringList(QString("%1 seconds of the recording could not be captured: "
+                                            "the sound server delivered nothing for them.")
+                                        .arg(lost, 0, 'f', 1)));
 }

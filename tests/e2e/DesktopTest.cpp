@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // VoiceTray on the desktops of today, as a user meets it: a panel that starts
 // after it at any edge of the screen, a StatusNotifier tray (a fake watcher
-// with its host on a private session bus) and a Wayland session (Weston,
-// headless, with XWayland).
+// with its host on a private session bus, and xfce4-panel's real one) and a
+// Wayland session (Weston, headless, with XWayland).
 #include "support/Artefacts.h"
 #include "support/ChildProcess.h"
 #include "support/FakeDBusService.h"
@@ -12,8 +12,10 @@
 
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDBusVariant>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <memory>
 
 using Edge = XServer::TrayEdge;
 
@@ -79,29 +81,56 @@ TEST_P(Placement, ThePlainWindowMovesToALaterTrayAndHangsFromItsIconInsideTheWor
 INSTANTIATE_TEST_SUITE_P(Edges, Placement,
                          ::testing::Values(Edge::Bottom, Edge::Left, Edge::Right));
 
-TEST(StatusNotifierTray, ThePopUpHangsFromTheWorkAreasCornerOnThePanelsSide)
+namespace {
+
+// A StatusNotifier tray at the bottom: a fake watcher with its host beside
+// trayer, or xfce4-panel's own tray.
+class StatusNotifierTray : public ::testing::TestWithParam<bool>
 {
+};
+
+} // namespace
+
+TEST_P(StatusNotifierTray, ThePopUpHangsFromTheWorkAreasCornerOnThePanelsSide)
+{
+    const bool realPanel = GetParam();
     const QString watcherName = "org.kde.StatusNotifierWatcher";
-    FakeDBusService watcher(watcherName, "/StatusNotifierWatcher",
-                            "<interface name=\"" + watcherName +
-                                "\"><property name=\"IsStatusNotifierHostRegistered\""
-                                " type=\"b\" access=\"read\"/></interface>",
-                            [&](const QDBusMessage& call) {
-                                if (call.interface() == "org.freedesktop.DBus.Properties")
-                                    return FakeDBusService::propertyReply(
-                                        call, watcherName,
-                                        {{"IsStatusNotifierHostRegistered", true}});
-                                return call.createReply(); // RegisterStatusNotifierItem
-                            });
-    ASSERT_TRUE(watcher.isRegistered());
-    // The panel's host reports a click on the item that registered.
+    std::unique_ptr<FakeDBusService> watcher;
+    if (!realPanel) {
+        watcher = std::make_unique<FakeDBusService>(
+            watcherName, "/StatusNotifierWatcher",
+            "<interface name=\"" + watcherName +
+                "\"><property name=\"IsStatusNotifierHostRegistered\""
+                " type=\"b\" access=\"read\"/></interface>",
+            [&](const QDBusMessage& call) {
+                if (call.interface() == "org.freedesktop.DBus.Properties")
+                    return FakeDBusService::propertyReply(
+                        call, watcherName, {{"IsStatusNotifierHostRegistered", true}});
+                return call.createReply(); // RegisterStatusNotifierItem
+            });
+        ASSERT_TRUE(watcher->isRegistered());
+    }
+    // The item that registered with the watcher, as its service name.
+    auto item = [&] {
+        QString registered;
+        if (watcher) {
+            for (const QDBusMessage& call : watcher->calls())
+                if (call.member() == "RegisterStatusNotifierItem")
+                    registered = call.arguments().value(0).toString();
+            return registered;
+        }
+        QDBusMessage get = QDBusMessage::createMethodCall(watcherName, "/StatusNotifierWatcher",
+                                                          "org.freedesktop.DBus.Properties", "Get");
+        const QDBusMessage reply = QDBusConnection::sessionBus().call(
+            get << watcherName << QString("RegisteredStatusNotifierItems"));
+        const QStringList items =
+            reply.arguments().value(0).value<QDBusVariant>().variant().toStringList();
+        return items.isEmpty() ? QString() : items.front().section('/', 0, 0);
+    };
+    // The panel's host reports a click on the item.
     auto click = [&] {
-        QString item;
-        for (const QDBusMessage& call : watcher.calls())
-            if (call.member() == "RegisterStatusNotifierItem")
-                item = call.arguments().value(0).toString();
         QDBusMessage activate = QDBusMessage::createMethodCall(
-            item, "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate");
+            item(), "/StatusNotifierItem", "org.kde.StatusNotifierItem", "Activate");
         return QDBusConnection::sessionBus().call(activate << 0 << 0).type() ==
                QDBusMessage::ReplyMessage;
     };
@@ -109,11 +138,12 @@ TEST(StatusNotifierTray, ThePopUpHangsFromTheWorkAreasCornerOnThePanelsSide)
     // A panel at the bottom that reserves its strip; Qt takes the D-Bus tray
     // over its XEmbed one, and that does not tell where the icon is.
     XServer& x = XServer::instance();
-    ASSERT_TRUE(x.startTray(Edge::Bottom));
+    ASSERT_TRUE(realPanel ? x.startPanel() : x.startTray(Edge::Bottom));
     QRect work;
-    ASSERT_TRUE(waitUntil([&] { return (work = x.workArea()).height() == 770; }));
+    ASSERT_TRUE(waitUntil([&] { return (work = x.workArea()).height() < 800; }));
     VoiceTrayProcess app;
     ASSERT_TRUE(app.start());
+    EXPECT_TRUE(waitUntil([&] { return !item().isEmpty(); }));
     EXPECT_TRUE(app.trayIconFrame().isNull());
     const QRect corner = app.popupFrame();
     EXPECT_EQ(corner.right(), work.right());
@@ -126,8 +156,10 @@ TEST(StatusNotifierTray, ThePopUpHangsFromTheWorkAreasCornerOnThePanelsSide)
     EXPECT_EQ(app.run({"--show"}), 0);
     EXPECT_TRUE(waitUntil([&] { return app.popupFrame() == corner; }));
     if (HasFailure())
-        x.screenshot(artefact("status-notifier-failure.png"));
+        x.screenshot(artefact(QString("status-notifier-failure-%1.png").arg(realPanel)));
 }
+
+INSTANTIATE_TEST_SUITE_P(Trays, StatusNotifierTray, ::testing::Values(false, true));
 
 TEST(Wayland, VoiceTrayRunsThroughXWayland)
 {

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 
 extern "C" {
 #include <libavformat/avformat.h>
@@ -66,6 +67,27 @@ QString probe(const QString& path, const QString& entries)
                    "-of", "default=nw=1:nk=1", path});
     process.waitForFinished(30000);
     return QString::fromUtf8(process.readAllStandardOutput().trimmed());
+}
+
+double ffprobeSeconds(const QString& path)
+{
+    bool ok = false;
+    const double seconds = probe(path, QStringLiteral("duration")).toDouble(&ok);
+    return ok ? seconds : -1;
+}
+
+double gstreamerSeconds(const QString& path)
+{
+    QProcess process;
+    process.start(QStringLiteral("gst-discoverer-1.0"), {path});
+    process.waitForFinished(30000);
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("Duration: (\\d+):(\\d+):(\\d+\\.\\d+)"))
+            .match(QString::fromUtf8(process.readAllStandardOutput()));
+    if (!match.hasMatch())
+        return -1;
+    return match.captured(1).toDouble() * 3600 + match.captured(2).toDouble() * 60 +
+           match.captured(3).toDouble();
 }
 
 std::vector<QByteArray> packets(const QString& path)

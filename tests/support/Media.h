@@ -23,6 +23,11 @@ bool makeTone(const QString& path, double seconds, const QStringList& options = 
 // probe(file, "codec_name,sample_rate,channels") is "aac\n44100\n2".
 QString probe(const QString& path, const QString& entries);
 
+// The lengths in seconds that ffprobe (of the audio stream) and GStreamer's
+// discoverer give; -1 where one finds none.
+double ffprobeSeconds(const QString& path);
+double gstreamerSeconds(const QString& path);
+
 // The compressed packets of the file's audio stream, in order.
 std::vector<QByteArray> packets(const QString& path);
 

@@ -1,12 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/PulseServer.h"
 
+#include "support/ChildProcess.h"
 #include "support/Wait.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <cerrno>
+#include <chrono>
+#include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
@@ -31,9 +35,9 @@ PulseServer& PulseServer::instance()
     return server;
 }
 
-PulseServer::PulseServer()
+PulseServer::PulseServer() : m_pipeWire(qgetenv("VT_SOUND_SERVER") == "pipewire")
 {
-    m_running = start();
+    m_running = m_pipeWire ? startPipeWire() : start();
     if (!m_running) {
         QFile log(m_dir.path() + QStringLiteral("/daemon.log"));
         if (log.open(QIODevice::ReadOnly))
@@ -50,7 +54,9 @@ PulseServer::~PulseServer()
 
 QString PulseServer::serverAddress() const
 {
-    return QStringLiteral("unix:") + m_dir.path() + QStringLiteral("/runtime/native");
+    return QStringLiteral("unix:") + m_dir.path() +
+           (m_pipeWire ? QStringLiteral("/runtime/pulse/native")
+                       : QStringLiteral("/runtime/native"));
 }
 
 QString PulseServer::pactl(const QStringList& args)
@@ -135,26 +141,149 @@ bool PulseServer::start()
     qputenv("PULSE_SERVER", serverAddress().toLocal8Bit());
     qputenv("XDG_RUNTIME_DIR", runtimeEnv);
     qputenv("PULSE_CLIENTCONFIG", clientConf.fileName().toLocal8Bit());
+    return waitForModules() && openPipes();
+}
+
+bool PulseServer::waitForModules()
+{
     const bool ready = waitUntil([this] {
         if (::waitpid(m_pid, nullptr, WNOHANG) == m_pid) {
             m_pid = -1; // the daemon gave up
             return true;
         }
         const QString modules = pactl({"list", "short", "modules"});
-        return modules.count("module-pipe-source") == 2 && modules.contains("module-sine-source") &&
+        return modules.count("module-pipe-source") == (m_pipeWire ? 3 : 2) &&
+               (m_pipeWire || modules.contains("module-sine-source")) &&
                modules.contains("module-null-sink");
     });
-    if (!ready || m_pid < 0)
-        return false;
+    return ready && m_pid > 0;
+}
+
+bool PulseServer::openPipes()
+{
     // Non-blocking opens succeed because the daemon holds the read ends; the
     // writes themselves block.
     for (auto [fd, name] : {std::pair{&m_monoFd, "/mono.fifo"}, {&m_quadFd, "/quad.fifo"}}) {
-        *fd = ::open((dir + name).toLocal8Bit().constData(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        *fd = ::open((m_dir.path() + name).toLocal8Bit().constData(),
+                     O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (*fd < 0)
             return false;
         ::fcntl(*fd, F_SETFL, ::fcntl(*fd, F_GETFL) & ~O_NONBLOCK);
     }
     return true;
+}
+
+bool PulseServer::startPipeWire()
+{
+    const QString dir = m_dir.path();
+    const QString runtime = dir + QStringLiteral("/runtime");
+    for (const char* sub : {"/runtime", "/home", "/config"})
+        QDir().mkpath(dir + QLatin1String(sub));
+    QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return false;
+    const pid_t bus =
+        spawnChild({"dbus-daemon", "--session", "--nofork", "--print-address=3"}, fds[1]);
+    ::close(fds[1]);
+    const QByteArray address = bus > 0 ? readLine(fds[0], kWaitTimeoutMs).trimmed() : QByteArray();
+    ::close(fds[0]);
+    m_helpers.push_back(bus);
+    if (address.isEmpty())
+        return false;
+    const QStringList env{"env",
+                          "-u",
+                          "PULSE_SERVER",
+                          "-u",
+                          "DISPLAY",
+                          "HOME=" + dir + "/home",
+                          "XDG_CONFIG_HOME=" + dir + "/config",
+                          "XDG_RUNTIME_DIR=" + runtime,
+                          "DBUS_SESSION_BUS_ADDRESS=" + QString::fromLocal8Bit(address)};
+    m_pid = spawnChild(env + QStringList{"pipewire"});
+    if (m_pid < 0 ||
+        !waitUntil([&] { return QFile::exists(runtime + QStringLiteral("/pipewire-0")); }))
+        return false;
+    m_helpers.push_back(spawnChild(env + QStringList{"wireplumber"}));
+    m_helpers.push_back(spawnChild(env + QStringList{"pipewire-pulse"}));
+    qputenv("PULSE_SERVER", serverAddress().toLocal8Bit());
+    qputenv("XDG_RUNTIME_DIR", runtime.toLocal8Bit());
+    QFile clientConf(dir + QStringLiteral("/client.conf"));
+    if (!clientConf.open(QIODevice::WriteOnly) || clientConf.write("autospawn = no\n") < 0)
+        return false;
+    clientConf.close();
+    qputenv("PULSE_CLIENTCONFIG", clientConf.fileName().toLocal8Bit());
+    if (!waitUntil([] { return pactl({"info"}).contains("PipeWire"); }) || !loadPipeWireSources() ||
+        !waitForModules() || !openPipes())
+        return false;
+    const pid_t sine = feedTone(dir + "/sine.fifo", sineFrequency);
+    m_helpers.push_back(sine);
+    m_helpers.push_back(keepReading("vt_sine"));
+    return sine > 0;
+}
+
+bool PulseServer::loadPipeWireSources()
+{
+    const QString dir = m_dir.path();
+    const auto pipe = [&](const QString& name, const QString& fifo, int channels,
+                          const QString& description) {
+        return !pactl({"load-module", "module-pipe-source", "source_name=" + name,
+                       "file=" + dir + "/" + fifo, "format=float32le",
+                       "rate=" + QString::number(pipeRate), "channels=" + QString::number(channels),
+                       "source_properties=" + describe(description)})
+                    .isEmpty();
+    };
+    const bool loaded = !pactl({"load-module", "module-null-sink", "sink_name=" + nullSinkName(),
+                                "sink_properties=" + describe(nullSinkMonitorDescription().mid(
+                                                         QStringLiteral("Monitor of ").size()))})
+                             .isEmpty() &&
+                        pipe("vt_sine", "sine.fifo", 1, sineSourceDescription()) &&
+                        pipe("vt_mono_pipe", "mono.fifo", 1, monoPipeSourceDescription()) &&
+                        pipe("vt_quad_pipe", "quad.fifo", 4, quadPipeSourceDescription());
+    pactl({"set-default-sink", nullSinkName()});
+    pactl({"set-default-source", "vt_sine"});
+    return loaded;
+}
+
+pid_t PulseServer::feedTone(const QString& fifo, int frequency)
+{
+    // At the pace of the clock, as a microphone delivers.
+    return spawnChild(
+        {"ffmpeg", "-nostdin", "-loglevel", "error", "-re", "-f", "lavfi", "-i",
+         QStringLiteral("sine=frequency=%1:sample_rate=%2").arg(frequency).arg(pipeRate), "-f",
+         "f32le", "-ac", "1", "-y", fifo});
+}
+
+QString PulseServer::loadToneSource(const QString& name, const QString& description, int frequency)
+{
+    const QString fifo = m_dir.path() + "/" + name + ".fifo";
+    const QString module =
+        pactl({"load-module", "module-pipe-source", "source_name=" + name, "file=" + fifo,
+               "format=float32le", "rate=" + QString::number(pipeRate), "channels=1",
+               "source_properties=" + describe(description)});
+    // Returned once the server lists it, with the tone flowing.
+    if (!module.isEmpty() && waitUntil([&] { return QFileInfo(fifo).exists(); }))
+        m_tones[module] = {feedTone(fifo, frequency), keepReading(name)};
+    if (!waitUntil([&] { return pactl({"list", "short", "sources"}).contains(name); }))
+        return {};
+    return module;
+}
+
+pid_t PulseServer::keepReading(const QString& source)
+{
+    // Read all along, as a sound card is, the source never holds the tone
+    // back; streams that join get it from then on.
+    return spawnChild({"parecord", "--raw", "--device=" + source, "/dev/null"});
+}
+
+void PulseServer::unloadSource(const QString& handle)
+{
+    pactl({"unload-module", handle});
+    if (auto tone = m_tones.find(handle); tone != m_tones.end()) {
+        for (pid_t& child : tone->second)
+            stopChild(child);
+        m_tones.erase(tone);
+    }
 }
 
 bool PulseServer::writeAll(int fd, const void* data, size_t bytes)
@@ -202,6 +331,14 @@ void PulseServer::resume()
 
 void PulseServer::stop()
 {
+    for (auto& [handle, children] : m_tones)
+        for (pid_t& child : children)
+            stopChild(child);
+    m_tones.clear();
+    // The helpers go in the reverse order of their start.
+    for (auto helper = m_helpers.rbegin(); helper != m_helpers.rend(); ++helper)
+        stopChild(*helper);
+    m_helpers.clear();
     for (int* fd : {&m_monoFd, &m_quadFd}) {
         if (*fd >= 0)
             ::close(*fd);
@@ -216,4 +353,30 @@ void PulseServer::stop()
         m_pid = -1;
     }
     m_running = false;
+}
+
+MonoPipeFeeder::MonoPipeFeeder() : m_thread([this] { run(); }) {}
+
+MonoPipeFeeder::~MonoPipeFeeder()
+{
+    m_stop = true;
+    m_thread.join();
+}
+
+void MonoPipeFeeder::run()
+{
+    constexpr int rate = PulseServer::pipeRate;
+    constexpr size_t chunk = rate / 100;
+    std::vector<float> period(rate); // one second, whole periods
+    for (size_t i = 0; i < period.size(); ++i)
+        period[i] = 0.5f * float(std::sin(2 * M_PI * 440.0 * double(i) / rate));
+    const auto begin = std::chrono::steady_clock::now();
+    while (!m_stop) {
+        const auto due = size_t(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count() * rate);
+        for (; m_written <= due && !m_stop; m_written += chunk)
+            if (!PulseServer::instance().writeMonoPipe(&period[m_written % rate], chunk))
+                return;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
 }

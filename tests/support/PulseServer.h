@@ -3,12 +3,19 @@
 
 #include <QString>
 #include <QTemporaryDir>
+#include <array>
+#include <atomic>
 #include <cstddef>
+#include <map>
 #include <sys/types.h>
+#include <thread>
+#include <vector>
 
-// A private PulseAudio daemon for the tests of one process. It is started on
-// the first call of instance() and killed when the process exits. Once it
-// runs, PULSE_SERVER and XDG_RUNTIME_DIR of this process point at it, so every
+// A private sound server for the tests of one process: a PulseAudio daemon,
+// or with VT_SOUND_SERVER=pipewire a PipeWire (pipewire, wireplumber and
+// pipewire-pulse on a session bus of their own). It is started on the first
+// call of instance() and killed when the process exits. Once it runs,
+// PULSE_SERVER and XDG_RUNTIME_DIR of this process point at it, so every
 // libpulse client of the process and of its child processes connects to it.
 //
 // Sources, in the server's order: the monitor of the null sink, a 440 Hz mono
@@ -16,9 +23,10 @@
 // source, both float32 at 44100 Hz. A pipe source delivers exactly the frames
 // written to it and nothing while nobody writes, so a stream that starts
 // before the first write receives the written signal from its first frame.
-// The sine source has a fixed latency of two seconds and delivers its signal
-// that far ahead of the clock, in large blocks: where the length of a capture
-// must match the time it ran, feed a pipe source at the pace of the clock.
+// PulseAudio's sine source has a fixed latency of two seconds and delivers its
+// signal that far ahead of the clock, in large blocks (PipeWire's is a pipe
+// source that ffmpeg feeds at the pace of the clock): where the length of a
+// capture must match the time it ran, feed a pipe source yourself.
 //
 // Main thread only (the daemon is tied to the life of the thread that starts
 // it), except the write functions (any one thread at a time).
@@ -31,6 +39,7 @@ public:
     static PulseServer& instance();
 
     bool isRunning() const { return m_running; }
+    bool isPipeWire() const { return m_pipeWire; }
 
     QString sineSourceDescription() const { return QStringLiteral("VoiceTray Test Sine"); }
     QString monoPipeSourceDescription() const { return QStringLiteral("VoiceTray Test Mono Pipe"); }
@@ -45,6 +54,12 @@ public:
     // Runs pactl against the daemon; its output, trimmed (a module's number
     // for load-module).
     static QString pactl(const QStringList& args);
+
+    // A microphone plugged in: a source of that name and description that
+    // sounds a tone. Answers what unloadSource() takes; empty on failure.
+    QString loadToneSource(const QString& name, const QString& description, int frequency);
+    // The microphone pulled out.
+    void unloadSource(const QString& handle);
 
     // Blocking writes into the pipe sources' FIFOs. A pipe source reads only
     // while a record stream runs on it, so write after the recording started;
@@ -65,12 +80,42 @@ private:
     ~PulseServer();
 
     bool start();
+    bool startPipeWire();
+    // Loads the same sources as the PulseAudio daemon's script.
+    bool loadPipeWireSources();
+    bool waitForModules();
+    bool openPipes();
+    pid_t feedTone(const QString& fifo, int frequency);
+    static pid_t keepReading(const QString& source);
     void stop();
     static bool writeAll(int fd, const void* data, size_t bytes);
 
     QTemporaryDir m_dir;
     pid_t m_pid = -1;
+    bool m_pipeWire = false;
+    // PipeWire's bus, session manager, PulseAudio server and tone beside
+    // m_pid; the feeder and the reader of each tone source, by handle.
+    std::vector<pid_t> m_helpers;
+    std::map<QString, std::array<pid_t, 2>> m_tones;
     int m_monoFd = -1;
     int m_quadFd = -1;
     bool m_running = false;
+};
+
+// Feeds a 440 Hz tone into the mono pipe source at the pace of the clock,
+// like a microphone, until destroyed. (The sine source runs up to two seconds
+// ahead of the clock, so it cannot tell capture time from file length.)
+class MonoPipeFeeder
+{
+public:
+    MonoPipeFeeder();
+    ~MonoPipeFeeder();
+    double seconds() const { return double(m_written) / PulseServer::pipeRate; }
+
+private:
+    void run();
+
+    std::atomic<bool> m_stop{false};
+    std::atomic<size_t> m_written{0};
+    std::thread m_thread;
 };

@@ -4,6 +4,9 @@
 #include "support/ChildProcess.h"
 #include "support/Wait.h"
 
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <cstdio>
@@ -49,6 +52,7 @@ XServer::XServer()
 XServer::~XServer()
 {
     stopChild(m_tray);
+    stopChild(m_settingsDaemon);
     stopChild(m_windowManager);
     stopChild(m_xvfb);
 }
@@ -73,6 +77,50 @@ bool XServer::startTray(TrayEdge edge)
         stopChild(m_tray);
     }
     return false;
+}
+
+bool XServer::startPanel()
+{
+    if (m_tray > 0)
+        return true;
+    // One panel of 30 pixels across the bottom with the tray alone: without
+    // a configuration of its own the panel asks the user how to set it up.
+    const QString config = m_panelHome.path() + "/config";
+    const QString channels = config + "/xfce4/xfconf/xfce-perchannel-xml";
+    QFile panel(channels + "/xfce4-panel.xml");
+    if (!QDir().mkpath(channels) || !panel.open(QIODevice::WriteOnly) ||
+        panel.write(R"(<?xml version="1.0" encoding="UTF-8"?>
+<channel name="xfce4-panel" version="1.0">
+  <property name="configver" type="int" value="2"/>
+  <property name="panels" type="array">
+    <value type="int" value="1"/>
+    <property name="panel-1" type="empty">
+      <property name="position" type="string" value="p=10;x=0;y=0"/>
+      <property name="length" type="uint" value="100"/>
+      <property name="position-locked" type="bool" value="true"/>
+      <property name="size" type="uint" value="30"/>
+      <property name="plugin-ids" type="array"><value type="int" value="1"/></property>
+    </property>
+  </property>
+  <property name="plugins" type="empty">
+    <property name="plugin-1" type="string" value="systray"/>
+  </property>
+</channel>
+)") < 0)
+        return false;
+    panel.close();
+    const QStringList env{"env", "HOME=" + m_panelHome.path(), "XDG_CONFIG_HOME=" + config};
+    // The settings daemon reads the configuration; started here, not by the
+    // bus, so that it reads this one.
+    for (const char* daemon :
+         {"/usr/lib/x86_64-linux-gnu/xfce4/xfconf/xfconfd",
+          "/usr/lib/aarch64-linux-gnu/xfce4/xfconf/xfconfd", "/usr/lib/xfce4/xfconf/xfconfd"})
+        if (m_settingsDaemon < 0 && QFileInfo::exists(daemon))
+            m_settingsDaemon = spawnChild(env + QStringList{daemon});
+    m_tray = spawnChild(env + QStringList{"xfce4-panel", "--disable-wm-check"});
+    return m_settingsDaemon > 0 &&
+           waitUntil([this] { return workArea().bottom() < 799 && workArea().bottom() > 700; },
+                     20000);
 }
 
 QRect XServer::workArea() const

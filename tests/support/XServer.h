@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QTemporaryDir>
 #include <sys/types.h>
 
 // A private X display for tests: Xvfb (1280 x 800) on a free display number
@@ -37,6 +38,12 @@ public:
 
     // Starts trayer once; answers whether a system tray is in place.
     bool startTray(TrayEdge edge = TrayEdge::Top);
+    // Starts a real desktop panel instead: xfce4-panel along the bottom edge,
+    // holding only its system tray (a StatusNotifier host and watcher beside
+    // the XEmbed tray), with a configuration of its own in a private folder.
+    // It talks over the session bus of this process, which must be a private
+    // one (the DBUS option of vt_test()). Answers once its strip is reserved.
+    bool startPanel();
 
     // The screen less the strips that panels reserve, as the window manager
     // publishes it; null when it does not.
@@ -63,4 +70,6 @@ private:
     pid_t m_xvfb = -1;
     pid_t m_windowManager = -1;
     pid_t m_tray = -1;
+    pid_t m_settingsDaemon = -1;
+    QTemporaryDir m_panelHome;
 };
