@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -312,7 +313,16 @@ bool PulseServer::writeMonoPipe(const float* samples, size_t frames)
 
 bool PulseServer::writeQuadPipe(const float* interleaved, size_t frames)
 {
-    return writeAll(m_quadFd, interleaved, frames * 4 * sizeof(float));
+    // The source throws away what it reads before the server has it running
+    // for the recording: a burst written at once would lose its beginning.
+    const bool running = waitUntil([] {
+        const QStringList rows = pactl({"list", "short", "sources"}).split(QLatin1Char('\n'));
+        return std::any_of(rows.begin(), rows.end(), [](const QString& row) {
+            return row.contains(QStringLiteral("vt_quad_pipe")) &&
+                   row.contains(QStringLiteral("RUNNING"));
+        });
+    });
+    return running && writeAll(m_quadFd, interleaved, frames * 4 * sizeof(float));
 }
 
 void PulseServer::pause()

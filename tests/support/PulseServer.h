@@ -62,8 +62,9 @@ public:
     void unloadSource(const QString& handle);
 
     // Blocking writes into the pipe sources' FIFOs. A pipe source reads only
-    // while a record stream runs on it, so write after the recording started;
-    // a write that cannot go on for 10 s gives up and answers false.
+    // while a record stream runs on it, so write after the recording started
+    // (the quad pipe waits until the server has its source running); a write
+    // that cannot go on for 10 s gives up and answers false.
     bool writeMonoPipe(const float* samples, size_t frames);
     bool writeQuadPipe(const float* interleaved, size_t frames);
 
