@@ -29,7 +29,7 @@ DIAGNOSTICS = re.compile(
 WIDGET_CALLS = {
     "setText", "setToolTip", "setWindowTitle", "setPlaceholderText", "setAccessibleName",
     "setAccessibleDescription", "setStatusTip", "setWhatsThis", "setLabelText", "addAction",
-    "addItem", "insertItem", "QLabel", "QCheckBox", "QPushButton", "QMessageBox", "QnMessageBox",
+    "addItem", "insertItem", "QLabel", "QCheckBox", "QPushButton", "QMessageBox", "showMessage",
     "QFileDialog", "button", "caption", "formLabel", "hint",
 }
 PROSE = re.compile(r"[A-Za-z]{2,}\S*\s+\S*[A-Za-z]{2,}")

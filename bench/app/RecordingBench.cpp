@@ -2,10 +2,10 @@
 // The hot path of a recording, through the whole application controller and
 // the private sound server: from the press to the first captured buffer
 // written, and from the stop to a playable, measured file.
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
-#include "audio/KvSoundFileRecorder.h"
-#include "media/QTMovie.h"
+#include "audio/RecorderEngine.h"
+#include "media/AudioFile.h"
 #include "support/PulseServer.h"
 
 #include <QApplication>
@@ -48,7 +48,7 @@ void BM_StopToMeasuredFile(benchmark::State& state)
         QElapsedTimer clock;
         clock.start();
         g_app->startStopRecording();
-        const double seconds = QTMovie::fileDuration(file);
+        const double seconds = AudioFile::fileDuration(file);
         state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
         if (seconds <= 0)
             state.SkipWithError("the file did not play");
@@ -73,7 +73,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName("VoiceTray");
     QApplication::setApplicationName("VoiceTray");
-    setQnMessageBoxPresenter(
+    setMessagePresenter(
         [](const QString& text) { fprintf(stderr, "%s\n", qPrintable(text)); });
     RecorderAppDelegate delegate;
     delegate.settings().setOutputFolder(home.path() + "/rec");

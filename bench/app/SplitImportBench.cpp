@@ -3,7 +3,7 @@
 // one-minute MP3 files, through the application controller; each against
 // the same work done by the ffmpeg command in a shell loop. And how long the
 // main thread stops when a three-hour recording is chosen in the outline.
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
@@ -136,7 +136,7 @@ void Import100Mp3_VoiceTray(benchmark::State& state)
         clock.start();
         g_app->importFiles({g_work + "/mp3"}, nullptr, true);
         // Sleeps until the worker reports, as the application's own loop does.
-        while (!g_app->filesForConvertion().isEmpty())
+        while (!g_app->conversionPaths().isEmpty())
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
         if (g_app->nTotalFilesToConvert() != kFiles)
@@ -275,7 +275,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName("VoiceTray");
     QApplication::setApplicationName("VoiceTray");
-    setQnMessageBoxPresenter(
+    setMessagePresenter(
         [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
     g_work = home.path() + "/work";
     QDir().mkpath(g_work);

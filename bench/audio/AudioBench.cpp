@@ -2,7 +2,7 @@
 // The per-buffer work of the capture callback, and the AAC writer's speed.
 #include "audio/AacFileWriter.h"
 #include "audio/IsSilence.h"
-#include "audio/KvAudioBufferList.h"
+#include "audio/CaptureBuffers.h"
 #include "audio/SilenceSettings.h"
 #include "audio/SpscRingBuffer.h"
 
@@ -34,7 +34,7 @@ void BM_CaptureBufferBody(benchmark::State& state)
 {
     const auto channels = static_cast<uint32_t>(state.range(0));
     const std::vector<float> input = interleavedTone(channels, kFrames);
-    auto buffers = KvAudioBufferList::allocate(channels, kFrames * sizeof(float));
+    auto buffers = CaptureBuffers::allocate(channels, kFrames * sizeof(float));
     SpscRingBuffer ring(static_cast<size_t>(kFrames) * channels * 4096);
     std::vector<float> drain(ring.capacity());
     SilenceSettings::skipSilence = true;

@@ -5,13 +5,13 @@
 // The inputs are made once with the ffmpeg command and kept in
 // $VT_BENCH_DATA (default: /tmp/voicetray-bench-media); VT_BENCH_SECONDS
 // sets their length (default 3600).
-#include "audio/FFmpegPtr.h"
+#include "av/FFmpegPtr.h"
 #include "media/FileBatch.h"
 #include "media/HeapTuning.h"
 #include "media/MediaProber.h"
 #include "media/MediaSource.h"
 #include "media/MovieWriter.h"
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "media/WaveformCache.h"
 #include "media/WaveformPeaks.h"
 
@@ -126,8 +126,8 @@ void JoinTwoRecordings_VoiceTray(benchmark::State& state)
     QTemporaryDir out;
     const CpuCounter cpu(state, RUSAGE_SELF);
     for (auto _ : state) {
-        std::unique_ptr<QTMovie> recording = QTMovie::movieWithFile(a);
-        std::unique_ptr<QTMovie> part = QTMovie::movieWithFile(b);
+        std::unique_ptr<AudioFile> recording = AudioFile::movieWithFile(a);
+        std::unique_ptr<AudioFile> part = AudioFile::movieWithFile(b);
         recording->setEditable(true);
         part->setSelection(QTMakeTimeRange(QTMakeTime(0, part->timeScale()), part->duration()));
         recording->appendSelectionFromMovie(*part);
@@ -169,7 +169,7 @@ void CutIntoTenPieces_VoiceTray(benchmark::State& state)
         FileBatch batch;
         const MediaInfoPtr source = MediaProber::probe(a);
         for (int i = 0; i < 10; ++i) {
-            std::unique_ptr<QTMovie> movie = QTMovie::movieWithInfo(source);
+            std::unique_ptr<AudioFile> movie = AudioFile::movieWithInfo(source);
             const int32_t s = movie->timeScale();
             movie->setEditable(true);
             if (i > 0)
@@ -301,9 +301,9 @@ bool exportOnce(Exporter exporter, const QString& mp3, const QString& target)
     if (exporter == Exporter::Ffmpeg)
         return runFfmpeg({"-i", mp3, "-c:a", "aac", target});
     if (exporter == Exporter::TwoCores) {
-        std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(mp3);
+        std::unique_ptr<AudioFile> movie = AudioFile::movieWithFile(mp3);
         return movie && movie->writeToFile(
-                            target, {.exportMovie = true, .exportType = QTMovie::kFileTypeMPEG4});
+                            target, {.exportMovie = true, .exportType = AudioFile::kFileTypeMPEG4});
     }
     const MediaInfoPtr info = MediaProber::probe(mp3);
     if (!info)
@@ -374,7 +374,7 @@ void OpenOneHourRecording_VoiceTray(benchmark::State& state)
     const QString a = recordingA();
     const CpuCounter cpu(state, RUSAGE_SELF);
     for (auto _ : state)
-        benchmark::DoNotOptimize(QTMovie::movieWithFile(a));
+        benchmark::DoNotOptimize(AudioFile::movieWithFile(a));
 }
 
 // A three-hour recording as the engine writes it (fragmented, about a
@@ -391,7 +391,7 @@ void OpenThreeHourEngineRecording_VoiceTray(benchmark::State& state)
         state.SkipWithError("no input");
     const CpuCounter cpu(state, RUSAGE_SELF);
     for (auto _ : state)
-        benchmark::DoNotOptimize(QTMovie::movieWithFile(path));
+        benchmark::DoNotOptimize(AudioFile::movieWithFile(path));
 }
 
 } // namespace

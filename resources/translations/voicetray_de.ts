@@ -193,7 +193,7 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
-    <name>KvSoundFileRecorder</name>
+    <name>RecorderEngine</name>
     <message>
         <source>Can&apos;t change output format when recording has already started.</source>
         <translation>Das Ausgabeformat kann nicht geändert werden, während eine Aufnahme läuft.</translation>

@@ -5,7 +5,7 @@
 #include "app/CommandLine.h"
 #include "app/RecorderAppDelegate.h"
 #include "shell/CustomView.h"
-#include "shell/ZwAttachedWindow.h"
+#include "widgets/AttachedWindow.h"
 
 #include <QTimer>
 

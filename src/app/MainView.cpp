@@ -4,9 +4,9 @@
 #include "outline/RecOutlineView.h"
 #include "outline/SearchBackView.h"
 #include "shell/BottomPanel.h"
-#include "shell/Images.h"
-#include "shell/SwitchToolbarBtn.h"
-#include "shell/ToolbarButton.h"
+#include "widgets/Images.h"
+#include "widgets/SwitchToolbarBtn.h"
+#include "widgets/ToolbarButton.h"
 #include "shell/UndoBar.h"
 
 #include <QHBoxLayout>

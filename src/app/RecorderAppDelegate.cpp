@@ -5,9 +5,9 @@
 #include "app/AppLog.h"
 #include "app/MainView.h"
 #include "app/PlatformChoice.h"
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/WindowKeyHandler.h"
-#include "audio/KvSoundFileRecorder.h"
+#include "audio/RecorderEngine.h"
 #include "hotkeys/HotKeyCombination.h"
 #include "library/RecGroup.h"
 #include "outline/EmptyLibraryHint.h"
@@ -55,7 +55,7 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
       m_outlineController(std::make_unique<RecOutlineController>()),
       m_searchController(
           std::make_unique<SearchController>(m_mainView->searchField(), m_outlineController.get())),
-      m_recorder(std::make_unique<KvSoundFileRecorder>()),
+      m_recorder(std::make_unique<RecorderEngine>()),
       m_recNavigatorView(std::make_unique<RecNavigatorView>()),
       m_recSlider(std::make_unique<SliderWithNotes>(m_recNavigatorView.get())),
       m_timeView(std::make_unique<TimeView>()),
@@ -106,19 +106,19 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
     m_recNavigController->setRecSlider(m_recSlider.get());
     m_recNavigController->setTimeView(m_timeView.get());
 
-    connect(m_recorder.get(), &KvSoundFileRecorder::userMessage, this,
-            [](const QString& text) { QnMessageBox(text); });
-    connect(m_recorder.get(), &KvSoundFileRecorder::isListeningChanged, this, [this](bool on) {
+    connect(m_recorder.get(), &RecorderEngine::userMessage, this,
+            [](const QString& text) { showMessage(text); });
+    connect(m_recorder.get(), &RecorderEngine::isListeningChanged, this, [this](bool on) {
         if (m_statusView)
             m_statusView->setListening(on);
     });
-    connect(m_recorder.get(), &KvSoundFileRecorder::soundFileRecorderWasInterrupted, this,
-            [this](KvSoundFileRecorder*, KvSoundFileRecorder::Interruption why) {
+    connect(m_recorder.get(), &RecorderEngine::soundFileRecorderWasInterrupted, this,
+            [this](RecorderEngine*, RecorderEngine::Interruption why) {
                 recordingInterrupted(why);
             });
     ConversionQueue& conversions = m_conversions.queue();
     connect(&conversions, &ConversionQueue::loaded, this,
-            [this](int id) { audioLoadCompleate(id); });
+            [this](int id) { conversionLoaded(id); });
     connect(&conversions, &ConversionQueue::progress, this, [this](int, double fraction) {
         movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, fraction);
     });
@@ -296,14 +296,14 @@ void RecorderAppDelegate::setupInputDevice()
 
 void RecorderAppDelegate::showInputDevices()
 {
-    const QStringList devices = KvSoundFileRecorder::availableInputDevices();
+    const QStringList devices = RecorderEngine::availableInputDevices();
     m_prefView->setInputDevices(
-        devices, devices.isEmpty() ? QString() : KvSoundFileRecorder::mixedInputDevice());
+        devices, devices.isEmpty() ? QString() : RecorderEngine::mixedInputDevice());
     // The default is shown as the one in use, without choosing it for good;
     // with no microphone at all nothing is shown as in use.
     QString chosen = m_settings.inputDevice();
     if (chosen.isNull())
-        chosen = KvSoundFileRecorder::defaultInputDevice();
+        chosen = RecorderEngine::defaultInputDevice();
     m_prefView->selectDevice(chosen.isNull() ? QStringLiteral("") : chosen);
 }
 
@@ -374,8 +374,8 @@ void RecorderAppDelegate::hotKeysChanged()
 
 void RecorderAppDelegate::setInputDevice(const QString& name)
 {
-    if (name != KvSoundFileRecorder::mixedInputDevice() &&
-        !KvSoundFileRecorder::availableInputDevices().contains(name))
+    if (name != RecorderEngine::mixedInputDevice() &&
+        !RecorderEngine::availableInputDevices().contains(name))
         return;
     // Changing the device ends the capture; stopped here the recording keeps
     // its duration and a continuation is joined.
@@ -423,7 +423,7 @@ void RecorderAppDelegate::setUseHotKeys(bool use)
 void RecorderAppDelegate::setStartAtLogin(bool start)
 {
     if (!m_autostart.setEnabled(start))
-        QnMessageBox(start ? tr("Unable to start VoiceTray at login")
+        showMessage(start ? tr("Unable to start VoiceTray at login")
                            : tr("Unable to stop starting VoiceTray at login"));
     m_prefView->setStartAtLogin(m_autostart.isEnabled());
 }

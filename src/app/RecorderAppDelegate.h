@@ -7,7 +7,7 @@
 #include "app/PendingConversions.h"
 #include "app/ProgressSheet.h"
 #include "app/Settings.h"
-#include "audio/KvSoundFileRecorder.h"
+#include "audio/RecorderEngine.h"
 #include "audio/PulseDeviceWatcher.h"
 #include "hotkeys/AppHotKeys.h"
 #include "hotkeys/HotKeyController.h"
@@ -15,14 +15,14 @@
 #include "library/DatabaseStamp.h"
 #include "library/LibraryWatcher.h"
 #include "library/TrashedRows.h"
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "outline/OutlineDelegate.h"
 #include "playback/PlaybackDelegate.h"
 #include "shell/DescrPanelDelegate.h"
 #include "shell/PreferencesDelegate.h"
 #include "shell/StatusItemController.h"
 #include "shell/TrayWatcher.h"
-#include "shell/ZwAttachedWindow.h"
+#include "widgets/AttachedWindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -38,7 +38,7 @@ class DescrPanelController;
 class FileBatch;
 class PreferencesView;
 class GeneralRecItem;
-class KvSoundFileRecorder;
+class RecorderEngine;
 class RecNavigController;
 class RecNavigatorView;
 class SliderWithNotes;
@@ -54,7 +54,7 @@ class RecItem;
 class RateController;
 class RecOutlineController;
 class SearchController;
-class ZwAttachedWindow;
+class AttachedWindow;
 class QLabel;
 class QProgressBar;
 
@@ -198,7 +198,7 @@ public:
     // is when the export ends; deleting the row cancels it.
     bool convert(const QString& source, RecItem* row);
     // The source of a started conversion has been measured: the sheet shows.
-    void audioLoadCompleate(int id);
+    void conversionLoaded(int id);
     // Progress of the running export; always lets it go on.
     bool movieShouldContinueOperation(QTMovieOperationPhase phase, double fraction);
     static double fileDuration(const QString& path);
@@ -211,7 +211,7 @@ public:
     GeneralRecItem* moveFile(const QString& path, GeneralRecItem* nearItem, bool beforeItem,
                              bool allowInGrouping);
     // Where the conversions not yet written go now, in the order they were started.
-    QStringList filesForConvertion() const;
+    QStringList conversionPaths() const;
     int nTotalFilesToConvert() const { return m_conversions.total(); }
 
     // OutlineDelegate
@@ -244,7 +244,7 @@ public:
     void showDescrWnd(bool show);
     void descrWindowWillClose();
     GeneralRecItem* chiefSelectedItem() const override;
-    ZwAttachedWindow* window() const override { return m_attachedWindow.get(); }
+    AttachedWindow* window() const override { return m_attachedWindow.get(); }
     // Where the window shows when the desktop has no system tray.
     QWidget* plainWindow() const { return m_plainWindow.get(); }
     // Shows the plain window, made when needed (no tray, or none yet).
@@ -254,7 +254,7 @@ public:
                          std::function<Qt::MouseButtons()> buttons);
 
     RecOutlineController* outlineController() const { return m_outlineController.get(); }
-    KvSoundFileRecorder* recorder() const { return m_recorder.get(); }
+    RecorderEngine* recorder() const { return m_recorder.get(); }
     RecNavigController* recNavigController() const { return m_recNavigController.get(); }
     TimeView* timeView() const { return m_timeView.get(); }
     RecNavigatorView* recNavigatorView() const { return m_recNavigatorView.get(); }
@@ -304,7 +304,7 @@ private:
     void joinPart();
     void markSeam(const QString& path);
     // The capture ended by itself: stopped as by the user, and the user is told why.
-    void recordingInterrupted(KvSoundFileRecorder::Interruption why);
+    void recordingInterrupted(RecorderEngine::Interruption why);
 
     // Every part is owned here and declared in the order it is made, so that
     // it goes in the reverse order: a widget before the one that holds it,
@@ -313,7 +313,7 @@ private:
     AutostartEntry m_autostart;
     std::unique_ptr<QSystemTrayIcon> m_statusItem;
     std::unique_ptr<CustomView> m_statusView;
-    std::unique_ptr<ZwAttachedWindow> m_attachedWindow;
+    std::unique_ptr<AttachedWindow> m_attachedWindow;
     std::unique_ptr<QWidget> m_plainWindow;
     std::unique_ptr<PageContainer> m_backView;
     std::unique_ptr<MainView> m_mainView;
@@ -322,7 +322,7 @@ private:
     std::unique_ptr<DescrPanelController> m_panelController;
     std::unique_ptr<RecOutlineController> m_outlineController;
     std::unique_ptr<SearchController> m_searchController;
-    std::unique_ptr<KvSoundFileRecorder> m_recorder;
+    std::unique_ptr<RecorderEngine> m_recorder;
     std::unique_ptr<PulseDeviceWatcher> m_deviceWatcher;
     std::unique_ptr<RecNavigatorView> m_recNavigatorView;
     std::unique_ptr<SliderWithNotes> m_recSlider;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The library database: loading, saving with what others saved meanwhile, and record paths.
 #include "app/MainView.h"
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/DiskScan.h"
 #include "library/LibraryPaths.h"
@@ -40,7 +40,7 @@ void RecorderAppDelegate::setupRecordingsList()
     if (present && !file.open(QIODevice::ReadOnly)) {
         // Saving would replace the library that is there with an empty one.
         m_databaseUnreadable = true;
-        QnMessageBox(tr("The library file \"%1\" cannot be read. Changes are not saved until "
+        showMessage(tr("The library file \"%1\" cannot be read. Changes are not saved until "
                         "it can be read.")
                          .arg(path));
     } else if (present) {
@@ -61,7 +61,7 @@ void RecorderAppDelegate::setupRecordingsList()
             const QString aside = "RecordingsDB.unreadable-" +
                                   QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".xml";
             m_databaseUnreadable = !QFile::rename(path, outputFolder() + "/" + aside);
-            QnMessageBox(m_databaseUnreadable
+            showMessage(m_databaseUnreadable
                              ? tr("The library file \"%1\" cannot be read. Changes are not "
                                   "saved until it can be read.")
                                    .arg(path)
@@ -112,7 +112,7 @@ void RecorderAppDelegate::saveLibrary()
         m_unsavedChanges = false;
     } else {
         m_unsavedChanges = true;
-        QnMessageBox(tr("Unable to save the structure of recordings"));
+        showMessage(tr("Unable to save the structure of recordings"));
     }
     m_panelController->setCurrentFile(m_outlineController->chiefSelectedItem());
 }

@@ -2,9 +2,9 @@
 // The library follows the disk: files changed outside VoiceTray and an
 // output folder on a drive that comes and goes.
 #include "app/MainView.h"
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
-#include "audio/KvSoundFileRecorder.h"
+#include "audio/RecorderEngine.h"
 #include "library/DiskScan.h"
 #include "library/LibraryPaths.h"
 #include "library/RecItem.h"
@@ -38,7 +38,7 @@ bool RecorderAppDelegate::refuseGoneFolder()
     if (!outputFolderGone())
         return false;
     setLibraryAvailable(false);
-    QnMessageBox(tr("The folder of the recordings is not available. Connect its drive or choose "
+    showMessage(tr("The folder of the recordings is not available. Connect its drive or choose "
                     "another folder in the preferences.") +
                  "\n\n" + outputFolder());
     return true;

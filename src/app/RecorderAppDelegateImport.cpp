@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Importing audio files and folders into the library, converting what is
 // not .m4a, and moving recordings and categories to another place.
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
@@ -93,7 +93,7 @@ bool RecorderAppDelegate::isWaitingPath(const QString& path) const
                        });
 }
 
-QStringList RecorderAppDelegate::filesForConvertion() const
+QStringList RecorderAppDelegate::conversionPaths() const
 {
     QStringList paths;
     for (const PendingConversions::Conversion& c : m_conversions.conversions())
@@ -199,7 +199,7 @@ bool RecorderAppDelegate::importFile(const QString& source, const QString& desti
     if (source.isNull() || destination.isNull() || !group)
         return false;
     const QFileInfo info(source);
-    if (!info.exists() || info.isDir() || !QTMovie::canInitWithFile(source))
+    if (!info.exists() || info.isDir() || !AudioFile::canInitWithFile(source))
         return false;
     QString target = storableName(destination);
     if (isPathTaken(target)) {
@@ -230,7 +230,7 @@ bool RecorderAppDelegate::convert(const QString& source, RecItem* row)
 {
     const QString out = outputFolder();
     if (source.isNull() || !row || out.isEmpty() || !QFileInfo(source).isFile() ||
-        !QTMovie::canInitWithFile(source))
+        !AudioFile::canInitWithFile(source))
         return false;
     // Written under a hidden name in the output folder, which no rename or
     // move of a category takes away, and given to the row when complete.
@@ -240,7 +240,7 @@ bool RecorderAppDelegate::convert(const QString& source, RecItem* row)
     return true;
 }
 
-void RecorderAppDelegate::audioLoadCompleate(int id)
+void RecorderAppDelegate::conversionLoaded(int id)
 {
     if (!m_conversions.contains(id)) {
         if (m_conversions.remaining() == 0)
@@ -334,7 +334,7 @@ bool RecorderAppDelegate::resumeImports()
     if (!lost.isEmpty())
         // Once the window is up.
         QTimer::singleShot(0, this, [lost] {
-            QnMessageBox(tr("These files were not imported: VoiceTray was stopped while it "
+            showMessage(tr("These files were not imported: VoiceTray was stopped while it "
                             "converted them, and they are no longer there.") +
                          "\n\n" + lost.join('\n'));
         });
@@ -352,7 +352,7 @@ double RecorderAppDelegate::fileDuration(const QString& path)
 {
     if (path.isNull() || !QFileInfo(path).isFile())
         return 0;
-    return QTMovie::fileDuration(path);
+    return AudioFile::fileDuration(path);
 }
 
 bool RecorderAppDelegate::moveFiles(const QStringList& paths, GeneralRecItem* nearItem,

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Library operations: categories and recordings added, removed and renamed
 // together with their folders and files.
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
@@ -98,7 +98,7 @@ void RecorderAppDelegate::addGroup()
     const QString parentPath = libraryPath(parent);
     const QString folder = parentPath + "/" + title;
     if (parentPath.isNull() || !liesInside(folder, outputFolder()) || !QDir().mkpath(folder)) {
-        QnMessageBox(tr("Unable to create a new category"));
+        showMessage(tr("Unable to create a new category"));
         return;
     }
     auto group = m_outlineController->createNewGroup();
@@ -130,7 +130,7 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
     const QString folder = libraryPath(item->parent());
     if (folder.isNull() || !TitleRules::isSafeTitle(old) || !TitleRules::isSafeTitle(title)) {
         item->setTitle(old);
-        QnMessageBox(tr("Unable to rename the item"));
+        showMessage(tr("Unable to rename the item"));
         return false;
     }
     const QString extension = item->isGroup() ? "" : ".m4a";
@@ -138,12 +138,12 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
     const QString newPath = folder + "/" + title + extension;
     if (isRecordedPath(oldPath) || !liesInside(oldPath, outputFolder())) {
         item->setTitle(old);
-        QnMessageBox(tr("Unable to rename the item"));
+        showMessage(tr("Unable to rename the item"));
         return false;
     }
     if (isPathTaken(newPath)) {
         item->setTitle(old);
-        QnMessageBox(tr("Item with the same name already exists in this category"));
+        showMessage(tr("Item with the same name already exists in this category"));
         return false;
     }
     // A category without a folder, or a row whose conversion waits, has nothing to move.
@@ -151,7 +151,7 @@ bool RecorderAppDelegate::renameItem(GeneralRecItem* item, const QString& title)
         item->isGroup() ? !QFileInfo(oldPath).isDir() : m_conversions.isWaiting(item->asItem());
     if (!nothingOnDisk && !QDir().rename(oldPath, newPath)) {
         item->setTitle(old);
-        QnMessageBox(tr("Unable to rename the item"));
+        showMessage(tr("Unable to rename the item"));
         return false;
     }
     item->setTitle(title);

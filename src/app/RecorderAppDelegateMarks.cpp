@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Time marks to and from other tools: label files of audio editors and CUE sheets.
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/MarkFiles.h"
 #include "library/RecItem.h"
@@ -19,13 +19,13 @@ bool RecorderAppDelegate::importMarks(const QString& path, RecItem* rec)
     const QString name = QFileInfo(path).fileName();
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
-        QnMessageBox(tr("The label file \"%1\" could not be read.").arg(name));
+        showMessage(tr("The label file \"%1\" could not be read.").arg(name));
         return false;
     }
     std::vector<MarkFiles::Label> labels;
     int badLine = 0;
     if (!MarkFiles::parseLabels(QString::fromUtf8(file.readAll()), labels, badLine)) {
-        QnMessageBox(tr("Line %1 of \"%2\" is not a label: each line holds a start and an end "
+        showMessage(tr("Line %1 of \"%2\" is not a label: each line holds a start and an end "
                         "in seconds and a note, separated by tabs. No marks were added.")
                          .arg(badLine)
                          .arg(name));
@@ -60,7 +60,7 @@ void RecorderAppDelegate::exportMarks(RecItem* rec)
     QString text;
     if (cue) {
         if (rec->marks().size() > size_t(MarkFiles::kMaxCueTracks)) {
-            QnMessageBox(tr("A CUE sheet holds at most %1 tracks, and this recording has %2 "
+            showMessage(tr("A CUE sheet holds at most %1 tracks, and this recording has %2 "
                             "marks. Export them as a label file instead.")
                              .arg(MarkFiles::kMaxCueTracks)
                              .arg(rec->marks().size()));
@@ -73,5 +73,5 @@ void RecorderAppDelegate::exportMarks(RecItem* rec)
     }
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.commit())
-        QnMessageBox(tr("The marks could not be written to \"%1\".").arg(path));
+        showMessage(tr("The marks could not be written to \"%1\".").arg(path));
 }

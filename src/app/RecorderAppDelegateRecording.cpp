@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Recording: new recordings, continuing a recording and joining the parts.
 #include "app/AppLog.h"
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
-#include "audio/KvSoundFileRecorder.h"
+#include "audio/RecorderEngine.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/TimeMark.h"
 #include "library/TitleRules.h"
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "media/WaveformCache.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
@@ -47,7 +47,7 @@ QString RecorderAppDelegate::newRecordPath(const RecGroup* group)
                       return isPathTaken(folder + "/" + name);
                   });
     if (path.isNull() || !QDir().mkpath(folder) || !liesInLibrary(path)) {
-        QnMessageBox(tr("Unable to create a folder, try to change the path to the recordings in "
+        showMessage(tr("Unable to create a folder, try to change the path to the recordings in "
                         "the preferences"));
         return QString();
     }
@@ -82,10 +82,10 @@ bool RecorderAppDelegate::combineFile(const QString& recording, const QString& p
 {
     if (!QFileInfo(recording).isFile() || !QFileInfo(part).isFile())
         return false;
-    std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(recording);
-    std::unique_ptr<QTMovie> partMovie = QTMovie::movieWithFile(part);
-    if (!movie || !partMovie || movie->loadState() != QTMovie::kLoadStateComplete ||
-        partMovie->loadState() != QTMovie::kLoadStateComplete)
+    std::unique_ptr<AudioFile> movie = AudioFile::movieWithFile(recording);
+    std::unique_ptr<AudioFile> partMovie = AudioFile::movieWithFile(part);
+    if (!movie || !partMovie || movie->loadState() != AudioFile::kLoadStateComplete ||
+        partMovie->loadState() != AudioFile::kLoadStateComplete)
         return false;
     movie->setEditable(true);
     partMovie->setSelection(
@@ -95,7 +95,7 @@ bool RecorderAppDelegate::combineFile(const QString& recording, const QString& p
     // Written beside the recording and renamed over it: a rename within one
     // folder replaces the file at once, so the path always holds a whole file.
     const QString temp = CreateTempFilePath(recording);
-    QTMovie::WriteAttributes attributes;
+    AudioFile::WriteAttributes attributes;
     attributes.flatten = true;
     if (!movie->writeToFile(temp, attributes)) {
         QFile::remove(temp);
@@ -133,7 +133,7 @@ void RecorderAppDelegate::endRecording()
     // Its length is marked exactly; a file that cannot be written anew keeps
     // the encoder's padding after the sound.
     if (m_recorder->writtenLength() > 0 &&
-        !QTMovie::endRecordingAt(m_recorder->outputFilePath(), m_recorder->writtenLength()))
+        !AudioFile::endRecordingAt(m_recorder->outputFilePath(), m_recorder->writtenLength()))
         qCWarning(lcApp, "The length of \"%s\" could not be marked",
                   qPrintable(m_recorder->outputFilePath()));
     m_recNavigController->setRecordingMode(false);
@@ -147,10 +147,10 @@ void RecorderAppDelegate::endRecording()
         updateCurrentItemInfo();
     }
     if (const double missing = m_recorder->droppedSeconds(); missing > 0)
-        QnMessageBox(tr("The disk could not keep up: %1 seconds of the recording are missing.")
+        showMessage(tr("The disk could not keep up: %1 seconds of the recording are missing.")
                          .arg(QString::number(missing, 'f', 1)));
     if (const double lost = m_recorder->lostSeconds(); lost > 0)
-        QnMessageBox(tr("%1 seconds of the recording could not be captured: the sound server "
+        showMessage(tr("%1 seconds of the recording could not be captured: the sound server "
                         "delivered nothing for them.")
                          .arg(QString::number(std::max(0.1, lost), 'f', 1)));
     updateButtonsState();
@@ -183,7 +183,7 @@ void RecorderAppDelegate::joinPart()
     }
     QTimer::singleShot(100, this, &RecorderAppDelegate::updateCurrentItemInfo);
     if (!joined)
-        QnMessageBox(tr("Unable to combine recordings"));
+        showMessage(tr("Unable to combine recordings"));
 }
 
 void RecorderAppDelegate::markSeam(const QString& path)
@@ -191,7 +191,7 @@ void RecorderAppDelegate::markSeam(const QString& path)
     // The join may hold the first part's end a moment: the mark goes where
     // the continuation's sound begins, its length before the end.
     auto* row = findItemByPath(path, m_outlineController->mainGroup());
-    const double seam = QTMovie::fileDuration(path) - double(m_recorder->writtenLength()) /
+    const double seam = AudioFile::fileDuration(path) - double(m_recorder->writtenLength()) /
                                                           std::max(1, m_recorder->writtenRate());
     TimeMark* mark = nullptr;
     if (row && row->asItem())
@@ -262,22 +262,22 @@ void RecorderAppDelegate::stopRecording()
         endRecording();
 }
 
-void RecorderAppDelegate::recordingInterrupted(KvSoundFileRecorder::Interruption why)
+void RecorderAppDelegate::recordingInterrupted(RecorderEngine::Interruption why)
 {
     // The length of this recording's own file, before a continuation joins it.
     const QString file = m_recorder->outputFilePath();
     const bool recording = m_recorder->isRecording();
     m_recorder->stop();
-    const QString saved = QString::number(std::max(0.0, QTMovie::fileDuration(file)), 'f', 1);
+    const QString saved = QString::number(std::max(0.0, AudioFile::fileDuration(file)), 'f', 1);
     if (recording)
         endRecording();
     switch (why) {
-    case KvSoundFileRecorder::Interruption::DeviceLost:
-        QnMessageBox(tr("The input device was disconnected. The recording was stopped and saved."));
+    case RecorderEngine::Interruption::DeviceLost:
+        showMessage(tr("The input device was disconnected. The recording was stopped and saved."));
         break;
-    case KvSoundFileRecorder::Interruption::DiskFull:
-    case KvSoundFileRecorder::Interruption::WriteFailed:
-        QnMessageBox(why == KvSoundFileRecorder::Interruption::DiskFull
+    case RecorderEngine::Interruption::DiskFull:
+    case RecorderEngine::Interruption::WriteFailed:
+        showMessage(why == RecorderEngine::Interruption::DiskFull
                          ? tr("The disk is full. The recording was stopped; %1 seconds of it "
                               "were saved.")
                                .arg(saved)

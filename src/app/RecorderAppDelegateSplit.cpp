@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a recording into new recordings at its time marks.
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
@@ -44,7 +44,7 @@ void RecorderAppDelegate::split()
     const double total =
         source && source->sampleRate > 0 ? double(source->durationSamples) / source->sampleRate : 0;
     if (total <= 0) {
-        QnMessageBox(tr("Unable to split recording"));
+        showMessage(tr("Unable to split recording"));
         return;
     }
 
@@ -116,7 +116,7 @@ void RecorderAppDelegate::split()
     }
     m_progressPanel->endSheet();
     if (failed)
-        QnMessageBox(tr("Unable to split recording"));
+        showMessage(tr("Unable to split recording"));
 }
 
 bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float len,
@@ -127,9 +127,9 @@ bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float l
         return false;
     if (destination.isNull() || isPathTaken(destination))
         return false;
-    std::unique_ptr<QTMovie> movie = source && source->path == path ? QTMovie::movieWithInfo(source)
-                                                                    : QTMovie::movieWithFile(path);
-    if (!movie || movie->loadState() != QTMovie::kLoadStateComplete)
+    std::unique_ptr<AudioFile> movie = source && source->path == path ? AudioFile::movieWithInfo(source)
+                                                                    : AudioFile::movieWithFile(path);
+    if (!movie || movie->loadState() != AudioFile::kLoadStateComplete)
         return false;
     const int32_t scale = movie->timeScale();
     const QTTime duration = movie->duration();
@@ -155,7 +155,7 @@ bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float l
                 QTMakeTimeRange(QTMakeTime(length, scale), QTMakeTime(total, scale))))
             return false;
     }
-    QTMovie::WriteAttributes attributes;
+    AudioFile::WriteAttributes attributes;
     attributes.flatten = true;
     attributes.batch = batch;
     return movie->writeToFile(destination, attributes);

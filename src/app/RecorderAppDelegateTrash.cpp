@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Deleting rows: their files and folders go to the desktop's Trash, and come
 // back with their rows by Undo, or when a file manager restores them.
-#include "app/ConfirmBox.h"
+#include "widgets/Messages.h"
 #include "app/DesktopTrash.h"
 #include "app/MainView.h"
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/DiskScan.h"
 #include "library/LibraryPaths.h"
@@ -164,7 +164,7 @@ bool RecorderAppDelegate::deletePermanently(const QList<QPointer<GeneralRecItem>
             ? tr("Delete \"%1\" permanently? It cannot be had back.").arg(titles.first())
             : tr("Delete these %1 items permanently? They cannot be had back.").arg(titles.size()) +
                   "\n\n" + titles.join('\n');
-    if (!ConfirmBox(question, tr("Delete")))
+    if (!askToConfirm(question, tr("Delete")))
         return false;
     bool ok = true;
     for (const QPointer<GeneralRecItem>& row : rows) {
@@ -201,10 +201,10 @@ bool RecorderAppDelegate::undoDelete()
         m_outlineController->setChiefSelectedItem(back.first());
     updateButtonsState();
     if (lost.size() == 1)
-        QnMessageBox(
+        showMessage(
             tr("\"%1\" is no longer in the Trash and cannot be brought back.").arg(lost.first()));
     else if (!lost.isEmpty())
-        QnMessageBox(tr("These are no longer in the Trash and cannot be brought back:") + "\n\n" +
+        showMessage(tr("These are no longer in the Trash and cannot be brought back:") + "\n\n" +
                      lost.join('\n'));
     return true;
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pop-up window: opening and closing it, its two pages and its buttons.
 #include "app/MainView.h"
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "hotkeys/HotKeyCombination.h"
 #include "library/FileFingerprint.h"
@@ -10,16 +10,16 @@
 #include "outline/RecOutlineView.h"
 #include "playback/RecNavigController.h"
 #include "playback/TimeView.h"
-#include "shell/AttachedSide.h"
+#include "widgets/AttachedSide.h"
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
 #include "shell/DescrPanelController.h"
-#include "shell/Images.h"
+#include "widgets/Images.h"
 #include "shell/PageContainer.h"
 #include "shell/PreferencesView.h"
-#include "shell/SwitchToolbarBtn.h"
-#include "shell/ToolbarButton.h"
-#include "shell/ZwAttachedWindow.h"
+#include "widgets/SwitchToolbarBtn.h"
+#include "widgets/ToolbarButton.h"
+#include "widgets/AttachedWindow.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -34,7 +34,7 @@ void RecorderAppDelegate::setPointerQuery(std::function<QPoint()> position,
 void RecorderAppDelegate::showAttachedWindow(QPoint point, AttachedSide side)
 {
     m_attachedWindow.reset();
-    m_attachedWindow = ZwAttachedWindow::create(m_backView.get(), point, side, 5.0);
+    m_attachedWindow = AttachedWindow::create(m_backView.get(), point, side, 5.0);
     // Wholly inside the work area of the icon's screen, clear of the panels.
     const QScreen* screen = QGuiApplication::screenAt(point);
     if (!screen)
@@ -254,7 +254,7 @@ void RecorderAppDelegate::play()
     if (m_recNavigController->playingNow())
         m_recNavigController->stop();
     else if (!m_recNavigController->play() && m_recNavigController->movie())
-        QnMessageBox(tr("Unable to play the recording"));
+        showMessage(tr("Unable to play the recording"));
     updatePlayBtnState();
 }
 

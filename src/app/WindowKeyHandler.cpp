@@ -9,8 +9,8 @@
 #include "playback/SliderWithNotes.h"
 #include "shell/CustomView.h"
 #include "shell/PageContainer.h"
-#include "shell/SwitchToolbarBtn.h"
-#include "shell/ToolbarButton.h"
+#include "widgets/SwitchToolbarBtn.h"
+#include "widgets/ToolbarButton.h"
 #include "shell/UndoBar.h"
 
 #include <QKeyEvent>
@@ -82,7 +82,7 @@ bool WindowKeyHandler::escape()
         return true;
     }
     // As a click on the tray icon; the plain window stays, being the program.
-    ZwAttachedWindow* popUp = m_app->window();
+    AttachedWindow* popUp = m_app->window();
     if (!popUp || !popUp->isVisible() || !m_app->statusView())
         return false;
     m_app->statusView()->hideWindow();

@@ -2,7 +2,7 @@
 #include "audio/AacFileWriter.h"
 
 #include "audio/AudioLog.h"
-#include "audio/KvAudioBufferList.h"
+#include "audio/CaptureBuffers.h"
 #include "audio/Mp4Header.h"
 
 extern "C" {
@@ -259,7 +259,7 @@ AacFileWriter::Result AacFileWriter::start(bool runThread)
     return Result::Ok;
 }
 
-bool AacFileWriter::push(const KvAudioBufferList& buffers, uint32_t frames)
+bool AacFileWriter::push(const CaptureBuffers& buffers, uint32_t frames)
 {
     if (!m_ring || frames != m_input.bufferFrames || buffers.numberBuffers() < m_input.channels)
         return false;

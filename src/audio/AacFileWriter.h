@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "audio/FFmpegPtr.h"
-#include "audio/PeakDecoder.h"
-#include "audio/PeakEnvelope.h"
+#include "av/FFmpegPtr.h"
+#include "av/PeakDecoder.h"
+#include "av/PeakEnvelope.h"
 #include "audio/SpscRingBuffer.h"
 
 #include <QString>
@@ -17,7 +17,7 @@
 
 struct AVStream;
 struct pa_channel_map;
-class KvAudioBufferList;
+class CaptureBuffers;
 
 // Writes planar float capture buffers as AAC into a fragmented MP4 file on a
 // thread of its own. The capture thread hands over whole buffers through a
@@ -80,7 +80,7 @@ public:
     Result start(bool runThread = true);
     // Capture thread, wait-free. False when the ring is full: the buffer is
     // dropped and counted.
-    bool push(const KvAudioBufferList& buffers, uint32_t frames);
+    bool push(const CaptureBuffers& buffers, uint32_t frames);
     // Main thread. Writes what the ring still holds, finishes and closes the
     // file; returns when the file is complete. Safe to call more than once.
     void close();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/CaptureMixer.h"
 
-#include "audio/KvAudioBufferList.h"
+#include "audio/CaptureBuffers.h"
 #include "audio/PulseCapture.h"
 
 #include <algorithm>
@@ -28,12 +28,12 @@ constexpr uint64_t kDeliveryGapNanos = 5'000'000;
 
 } // namespace
 
-CaptureMixer::CaptureMixer(double sampleRate, uint32_t inputFrames, KvAudioBufferList& output,
+CaptureMixer::CaptureMixer(double sampleRate, uint32_t inputFrames, CaptureBuffers& output,
                            OutputProc proc, void* context)
     : m_output(output), m_outputFrames(output.frameCapacity()), m_proc(proc), m_context(context),
       m_rate(sampleRate), m_waitFrames(size_t(std::lround(sampleRate * kWaitSeconds))),
-      m_microphoneIn(KvAudioBufferList::allocate(kChannels, inputFrames * sizeof(float))),
-      m_monitorIn(KvAudioBufferList::allocate(kChannels, inputFrames * sizeof(float)))
+      m_microphoneIn(CaptureBuffers::allocate(kChannels, inputFrames * sizeof(float))),
+      m_monitorIn(CaptureBuffers::allocate(kChannels, inputFrames * sizeof(float)))
 {
     const auto ringFrames = size_t(std::lround(sampleRate * kRingSeconds));
     for (uint32_t c = 0; c < kChannels; ++c) {

@@ -9,7 +9,7 @@
 #include <memory>
 #include <vector>
 
-class KvAudioBufferList;
+class CaptureBuffers;
 
 // Mixes a microphone and the monitor of the computer's output into one stereo
 // capture. Each stream hands its buffers to its own lock-free ring; whenever
@@ -39,7 +39,7 @@ public:
 
     // The output list has kChannels blocks; each output buffer fills it whole.
     // The input buffer lists take inputFrames frames each.
-    CaptureMixer(double sampleRate, uint32_t inputFrames, KvAudioBufferList& output,
+    CaptureMixer(double sampleRate, uint32_t inputFrames, CaptureBuffers& output,
                  OutputProc proc, void* context);
     ~CaptureMixer();
 
@@ -47,8 +47,8 @@ public:
     CaptureMixer& operator=(const CaptureMixer&) = delete;
 
     // Where each capture stream puts its samples before calling its procedure.
-    KvAudioBufferList* microphoneBuffers() const { return m_microphoneIn.get(); }
-    KvAudioBufferList* monitorBuffers() const { return m_monitorIn.get(); }
+    CaptureBuffers* microphoneBuffers() const { return m_microphoneIn.get(); }
+    CaptureBuffers* monitorBuffers() const { return m_monitorIn.get(); }
     // Capture procedures for the two streams; the context is the mixer.
     static int microphoneProc(void* mixer, uint64_t timeStampNanos, uint32_t frameCount);
     static int monitorProc(void* mixer, uint64_t timeStampNanos, uint32_t frameCount);
@@ -75,14 +75,14 @@ private:
     bool fillWindow(int64_t last);
     void dropWindowBefore(int64_t position);
 
-    KvAudioBufferList& m_output;
+    CaptureBuffers& m_output;
     uint32_t m_outputFrames;
     OutputProc m_proc;
     void* m_context;
     double m_rate;
     size_t m_waitFrames;
-    std::unique_ptr<KvAudioBufferList> m_microphoneIn;
-    std::unique_ptr<KvAudioBufferList> m_monitorIn;
+    std::unique_ptr<CaptureBuffers> m_microphoneIn;
+    std::unique_ptr<CaptureBuffers> m_monitorIn;
     std::array<std::unique_ptr<SpscRingBuffer>, kChannels> m_microphone;
     std::array<std::unique_ptr<SpscRingBuffer>, kChannels> m_monitor;
 

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/IsSilence.h"
 
-#include "audio/KvAudioBufferList.h"
+#include "audio/CaptureBuffers.h"
 #include "audio/SilenceSettings.h"
 
 #include <algorithm>
 
-float BufferLevel(uint32_t frameCount, const KvAudioBufferList* bufferList)
+float BufferLevel(uint32_t frameCount, const CaptureBuffers* bufferList)
 {
     float max = -100.0f;
     float min = 100.0f;
@@ -30,7 +30,7 @@ bool IsSilentLevel(float level)
     return level <= SilenceSettings::soundThreshold.load(std::memory_order_relaxed);
 }
 
-bool IsSilence(uint32_t frameCount, const KvAudioBufferList* bufferList)
+bool IsSilence(uint32_t frameCount, const CaptureBuffers* bufferList)
 {
     return IsSilentLevel(BufferLevel(frameCount, bufferList));
 }

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/PulseCapture.h"
 
-#include "audio/KvAudioBufferList.h"
-#include "audio/PulseConnection.h"
+#include "audio/CaptureBuffers.h"
+#include "av/PulseConnection.h"
 
 #include <QCoreApplication>
 #include <algorithm>
@@ -119,7 +119,7 @@ uint32_t PulseCapture::fragmentFrames() const
     return attr ? attr->fragsize / (m_channels * static_cast<uint32_t>(sizeof(float))) : 0;
 }
 
-void PulseCapture::setBufferList(KvAudioBufferList* buffers, uint32_t bufferFrames)
+void PulseCapture::setBufferList(CaptureBuffers* buffers, uint32_t bufferFrames)
 {
     PulseConnection::Lock lock(m_connection);
     m_buffers = buffers;

@@ -10,7 +10,7 @@
 struct pa_mainloop_api;
 struct pa_stream;
 struct pa_time_event;
-class KvAudioBufferList;
+class CaptureBuffers;
 class PulseConnection;
 
 // A record stream on one source. The stream's read callback, on the
@@ -44,7 +44,7 @@ public:
     bool waitUntilReady();
     // The fragment size the server granted, in frames; 0 when unknown.
     uint32_t fragmentFrames() const;
-    void setBufferList(KvAudioBufferList* buffers, uint32_t bufferFrames);
+    void setBufferList(CaptureBuffers* buffers, uint32_t bufferFrames);
 
     bool start();
     // Corks the stream: once it returns no callback runs until start().
@@ -88,7 +88,7 @@ private:
     uint32_t m_rate = 0;
     BufferProc m_proc = nullptr;
     void* m_procContext = nullptr;
-    KvAudioBufferList* m_buffers = nullptr;
+    CaptureBuffers* m_buffers = nullptr;
     uint32_t m_bufferFrames = 0;
     uint32_t m_filled = 0;
     std::atomic<bool> m_lost{false};

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "audio/PulseSources.h"
 
-#include "audio/PulseConnection.h"
+#include "av/PulseConnection.h"
 
 #include <algorithm>
 #include <pulse/introspect.h>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "audio/FFmpegPtr.h"
+#include "av/FFmpegPtr.h"
 
 #include <QByteArray>
 #include <cstdint>

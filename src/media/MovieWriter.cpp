@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/MovieWriter.h"
 
-#include "audio/PeakDecoder.h"
+#include "av/PeakDecoder.h"
 #include "media/AacEncoderRun.h"
 #include "media/ChainReader.h"
 #include "media/Mp4AudioWriter.h"

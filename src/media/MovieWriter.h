@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "audio/PeakEnvelope.h"
+#include "av/PeakEnvelope.h"
 #include "media/MediaInfo.h"
 #include "media/SourcePackets.h"
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "audio/PulseConnection.h"
+#include "av/PulseConnection.h"
 
 #include <QString>
 #include <atomic>

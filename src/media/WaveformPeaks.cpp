@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "media/WaveformPeaks.h"
 
-#include "audio/FFmpegPtr.h"
+#include "av/FFmpegPtr.h"
 #include "media/MediaSource.h"
 
 extern "C" {

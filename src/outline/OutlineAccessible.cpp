@@ -4,7 +4,7 @@
 #include "outline/EmptyLibraryHint.h"
 #include "outline/OutlineRowAccessible.h"
 #include "outline/RecOutlineView.h"
-#include "shell/AccessibleFactory.h"
+#include "widgets/AccessibleFactory.h"
 
 OutlineAccessible::OutlineAccessible(RecOutlineView* view)
     : QAccessibleWidget(view, QAccessible::Tree)

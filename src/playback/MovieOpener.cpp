@@ -2,7 +2,7 @@
 #include "playback/MovieOpener.h"
 
 #include "media/MediaProber.h"
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "playback/PlaybackPool.h"
 
 #include <QThreadPool>
@@ -103,5 +103,5 @@ void MovieOpener::deliver(const std::shared_ptr<Request>& request)
         request->opener = nullptr;
     }
     m_request.reset();
-    m_receiver(request->info ? QTMovie::movieWithInfo(request->info) : nullptr);
+    m_receiver(request->info ? AudioFile::movieWithInfo(request->info) : nullptr);
 }

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-class QTMovie;
+class AudioFile;
 
 // Opens a recording's file without holding up the window: the file is
 // measured on a pool thread (a long fragmented recording takes a while) and
@@ -18,7 +18,7 @@ class MovieOpener : public QObject
     Q_OBJECT
 public:
     // Gets the opened movie, or null for a file that does not open.
-    using Receiver = std::function<void(std::unique_ptr<QTMovie> movie)>;
+    using Receiver = std::function<void(std::unique_ptr<AudioFile> movie)>;
 
     explicit MovieOpener(Receiver receiver, QObject* parent = nullptr);
     ~MovieOpener() override;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/RecNavigController.h"
 
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "playback/PlaybackDelegate.h"
 #include "playback/RecNavigatorView.h"
 #include "playback/SliderWithNotes.h"
@@ -14,7 +14,7 @@
 
 RecNavigController::RecNavigController(QObject* parent)
     : QObject(parent),
-      m_opener([this](std::unique_ptr<QTMovie> movie) { adoptMovie(std::move(movie)); })
+      m_opener([this](std::unique_ptr<AudioFile> movie) { adoptMovie(std::move(movie)); })
 {
     m_timer.setInterval(kPlaybackInterval);
     connect(&m_timer, &QTimer::timeout, this, &RecNavigController::updateSlider);
@@ -40,20 +40,20 @@ void RecNavigController::setRecSlider(SliderWithNotes* slider)
         connect(slider, &SliderWithNotes::userMoved, this, &RecNavigController::scrubAudio);
 }
 
-bool RecNavigController::waitUntilLoaded(QTMovie& movie)
+bool RecNavigController::waitUntilLoaded(AudioFile& movie)
 {
     // A negative state is a failed load.
-    auto settled = [](long state) { return state < 0 || state >= QTMovie::kLoadStateComplete; };
+    auto settled = [](long state) { return state < 0 || state >= AudioFile::kLoadStateComplete; };
     if (!settled(movie.loadState())) {
         QEventLoop loop;
         QTimer::singleShot(kLoadTimeout, &loop, &QEventLoop::quit);
-        connect(&movie, &QTMovie::loadStateChanged, &loop, [&loop, settled](long state) {
+        connect(&movie, &AudioFile::loadStateChanged, &loop, [&loop, settled](long state) {
             if (settled(state))
                 loop.quit();
         });
         loop.exec();
     }
-    return movie.loadState() >= QTMovie::kLoadStateComplete;
+    return movie.loadState() >= AudioFile::kLoadStateComplete;
 }
 
 void RecNavigController::setCurrentFile(GeneralRecItem* item)
@@ -104,7 +104,7 @@ void RecNavigController::setCurrentFile(GeneralRecItem* item)
     updateNotes();
 }
 
-void RecNavigController::adoptMovie(std::unique_ptr<QTMovie> movie)
+void RecNavigController::adoptMovie(std::unique_ptr<AudioFile> movie)
 {
     if (!movie || !waitUntilLoaded(*movie)) {
         // A file that does not open has no length to place marks on.
@@ -135,7 +135,7 @@ void RecNavigController::ensureOpen()
     m_opener.finish();
 }
 
-QTMovie* RecNavigController::movie()
+AudioFile* RecNavigController::movie()
 {
     ensureOpen();
     return m_movie.get();

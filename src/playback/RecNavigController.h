@@ -12,7 +12,7 @@
 
 class GeneralRecItem;
 class PlaybackDelegate;
-class QTMovie;
+class AudioFile;
 class RecNavigatorView;
 class SliderWithNotes;
 class TimeView;
@@ -50,7 +50,7 @@ public:
     void setCurrentFile(GeneralRecItem* item);
     RecItem* currentFile() const { return m_currentRec; }
     bool isOpening() const { return m_opener.isPending(); }
-    QTMovie* movie();
+    AudioFile* movie();
     QTTime movieDuration() const { return m_movieDuration; }
 
     bool playingNow() const;
@@ -91,8 +91,8 @@ private:
     void jumpTo(double seconds);
     void startMovie();
     void startPreview();
-    static bool waitUntilLoaded(QTMovie& movie);
-    void adoptMovie(std::unique_ptr<QTMovie> movie);
+    static bool waitUntilLoaded(AudioFile& movie);
+    void adoptMovie(std::unique_ptr<AudioFile> movie);
     void ensureOpen();
 
     PlaybackDelegate* m_appDelegate = nullptr;
@@ -100,7 +100,7 @@ private:
     SliderWithNotes* m_recSlider = nullptr;
     TimeView* m_timeView = nullptr;
     QTimer m_timer;
-    std::unique_ptr<QTMovie> m_movie;
+    std::unique_ptr<AudioFile> m_movie;
     MovieOpener m_opener;
     QTTime m_movieDuration{0, 1, 0};
     // The library owns the record; it may remove it while it is current.

@@ -8,8 +8,8 @@
 #include "playback/RecNavigController.h"
 #include "playback/SliderWithNotes.h"
 #include "playback/WaveformLoader.h"
-#include "shell/Images.h"
-#include "shell/NoteWindow.h"
+#include "widgets/Images.h"
+#include "widgets/NoteWindow.h"
 
 #include <QCursor>
 #include <QMouseEvent>

@@ -2,7 +2,7 @@
 #include "playback/TimeView.h"
 
 #include "playback/PlaybackDelegate.h"
-#include "shell/Images.h"
+#include "widgets/Images.h"
 
 #include <QPainter>
 

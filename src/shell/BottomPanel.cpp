@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/BottomPanel.h"
 
-#include "shell/Images.h"
+#include "widgets/Images.h"
 
 #include <QPainter>
 

@@ -2,12 +2,12 @@
 #include "shell/PreferencesView.h"
 
 #include "shell/BottomPanel.h"
-#include "shell/FloatSlider.h"
+#include "widgets/FloatSlider.h"
 #include "shell/HotKeyPreferences.h"
-#include "shell/Images.h"
+#include "widgets/Images.h"
 #include "shell/PreferencesDelegate.h"
 #include "shell/ThresholdIndicator.h"
-#include "shell/ToolbarButton.h"
+#include "widgets/ToolbarButton.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ThresholdIndicatorAccessible.h"
 
-#include "shell/AccessibleFactory.h"
+#include "widgets/AccessibleFactory.h"
 #include "shell/ThresholdIndicator.h"
 
 ThresholdIndicatorAccessible::ThresholdIndicatorAccessible(ThresholdIndicator* indicator)

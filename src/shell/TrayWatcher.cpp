@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/TrayWatcher.h"
 
-#include "shell/X11Selection.h"
+#include "widgets/X11Selection.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>

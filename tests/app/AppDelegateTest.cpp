@@ -2,7 +2,7 @@
 #include "app/AutostartEntry.h"
 #include "app/MainView.h"
 #include "app/SingleInstance.h"
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "playback/RecNavigController.h"
 #include "shell/PreferencesView.h"
 #include "support/AppFixture.h"
@@ -76,7 +76,7 @@ TEST_F(AppDelegate, ChangingTheOutputFolderShowsTheOtherLibrary)
     app->mainView()->searchField()->setText("One"); // lists a row of the old library
     app->outputFolderChanged(first.toUpper());      // another folder: names are case-sensitive
     // The waiting conversion was written first, while its row was in the library.
-    EXPECT_NEAR(QTMovie::fileDuration(first + "/Three.m4a"), 1.0, 0.05);
+    EXPECT_NEAR(AudioFile::fileDuration(first + "/Three.m4a"), 1.0, 0.05);
     EXPECT_EQ(app->outputFolder(), first.toUpper());
     EXPECT_FALSE(outline->isSearchMode());
     EXPECT_TRUE(root()->subItems().isEmpty());

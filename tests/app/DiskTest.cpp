@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The library follows files and folders changed outside VoiceTray.
 #include "app/MainView.h"
-#include "audio/KvSoundFileRecorder.h"
-#include "shell/ToolbarButton.h"
+#include "audio/RecorderEngine.h"
+#include "widgets/ToolbarButton.h"
 #include "support/AppFixture.h"
 #include "support/Media.h"
 #include "support/TestFiles.h"

@@ -42,7 +42,7 @@ TEST_F(Import, ConvertsOtherFormatsUnderAFreeNameAndCopiesM4aUnchanged)
     ASSERT_TRUE(waitForConversions());
     EXPECT_NEAR(itemAt(root(), 3)->duration(), 3.0, 0.05);
     EXPECT_EQ(itemAt(root(), 2)->duration(), 0); // untouched
-    EXPECT_NEAR(QTMovie::fileDuration(out + "/Song 1.m4a"), 3.0, 0.05);
+    EXPECT_NEAR(AudioFile::fileDuration(out + "/Song 1.m4a"), 3.0, 0.05);
     EXPECT_FALSE(QFileInfo::exists(out + "/notes.m4a"));
     // Dropped under the expanded category: it goes inside, copied byte for
     // byte, under a name the library file can store.
@@ -72,7 +72,7 @@ TEST_F(Import, FolderTreesKeepTheirNestingAndNeverLoop)
     EXPECT_TRUE(groupAt(root(), 1)->isExpanded() && interviews->isExpanded() &&
                 groupAt(interviews, 1)->isExpanded());
     EXPECT_TRUE(QFileInfo(out + "/outer/Interviews/Empty").isDir());
-    EXPECT_NEAR(QTMovie::fileDuration(out + "/outer/Interviews/Later/second.m4a"), 1.0, 0.05);
+    EXPECT_NEAR(AudioFile::fileDuration(out + "/outer/Interviews/Later/second.m4a"), 1.0, 0.05);
     // The library was not copied into itself and the link was not followed.
     EXPECT_FALSE(QFileInfo::exists(out + "/outer/rec"));
     EXPECT_FALSE(QFileInfo::exists(out + "/outer/Interviews/Later/loop"));
@@ -124,7 +124,7 @@ TEST_F(Import, UndoingTheDeleteOfACategoryStartsTheImportsItCutShortAgain)
     ASSERT_TRUE(app->undoDelete());
     ASSERT_TRUE(waitForConversions());
     EXPECT_EQ(tree(), "Cat[a]");
-    EXPECT_NEAR(QTMovie::fileDuration(out + "/Cat/a.m4a"), 2.0, 0.05);
+    EXPECT_NEAR(AudioFile::fileDuration(out + "/Cat/a.m4a"), 2.0, 0.05);
 }
 
 class Move : public AppFixture
@@ -216,7 +216,7 @@ protected:
     }
     double lengthOf(const QString& title) const
     {
-        return QTMovie::fileDuration(out + "/" + title + ".m4a");
+        return AudioFile::fileDuration(out + "/" + title + ".m4a");
     }
 };
 
@@ -259,7 +259,7 @@ TEST_F(Split, CutsAreInTimeOrderAtWholeSecondsUpToTheEndAndNamesSkipTakenFiles)
     // which the first listed wins; one past the whole seconds of the file (40.5
     // of 40.7) and one past its end.
     RecItem* item = talk(40.7);
-    const double total = QTMovie::fileDuration(out + "/Talk.m4a");
+    const double total = AudioFile::fileDuration(out + "/Talk.m4a");
     const std::pair<float, const char*> marks[] = {{30.0f, "Third"},  {0.0f, "At the start"},
                                                    {12.9f, "Second"}, {12.2f, "Never cut"},
                                                    {40.5f, "Fourth"}, {55.0f, "Beyond"}};

@@ -2,9 +2,9 @@
 // The recording workflow of the whole controller against the private sound
 // server, recording from its 440 Hz sine source.
 #include "app/MainView.h"
-#include "audio/KvSoundFileRecorder.h"
+#include "audio/RecorderEngine.h"
 #include "audio/SilenceSettings.h"
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "media/WaveformCache.h"
 #include "media/WaveformPeaks.h"
 #include "playback/RecNavigController.h"
@@ -95,7 +95,7 @@ protected:
         const float from = app->timeView()->time();
         return waitUntil([&] {
             return app->timeView()->time() - from >= seconds &&
-                   QTMovie::fileDuration(file) >= seconds;
+                   AudioFile::fileDuration(file) >= seconds;
         });
     }
     // A new recording of at least the time; answers its row.
@@ -125,7 +125,7 @@ TEST_F(Recording, NewRecordingsTakeTheFirstFreeNameAndTheFileLength)
     ASSERT_NE(item, nullptr);
     EXPECT_EQ(item->title(), "Untitled 2");
     EXPECT_EQ(item->parent(), root());
-    const double length = QTMovie::fileDuration(out + "/Untitled 2.m4a");
+    const double length = AudioFile::fileDuration(out + "/Untitled 2.m4a");
     EXPECT_GT(length, 0.8);
     EXPECT_DOUBLE_EQ(item->duration(), length);
     EXPECT_TRUE(database().contains("Title=\"Untitled 2\""));
@@ -143,7 +143,7 @@ TEST_F(Recording, AnOutputFolderDeletedWhileItsDriveIsThereIsMadeAnewAndRecords)
     EXPECT_TRUE(waitUntil([&] { return itemAt(root(), 0) && itemAt(root(), 0)->isFileMissing(); }));
     record(1.0);
     EXPECT_TRUE(messages.isEmpty());
-    EXPECT_GT(QTMovie::fileDuration(out + "/Untitled 1.m4a"), 0.8);
+    EXPECT_GT(AudioFile::fileDuration(out + "/Untitled 1.m4a"), 0.8);
     EXPECT_TRUE(database().contains("kept"));
 }
 
@@ -201,7 +201,7 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     const auto lengths = [&] {
         return std::map<QString, double>{{"ffprobe", ffprobeSeconds(path)},
                                          {"GStreamer", gstreamerSeconds(path)},
-                                         {"VoiceTray", QTMovie::fileDuration(path)}};
+                                         {"VoiceTray", AudioFile::fileDuration(path)}};
     };
     for (const auto& [who, length] : lengths())
         EXPECT_NEAR(length, sound, 0.001) << who.toStdString();
@@ -226,7 +226,7 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     EXPECT_FALSE(QFile::exists(out + "/Untitled 1 2.m4a"));
     // Nothing of either part is cut: the seam may hold the first part's end
     // for up to a frame of the encoder and a fade, which the mark comes after.
-    const double after = QTMovie::fileDuration(path);
+    const double after = AudioFile::fileDuration(path);
     const double part = double(app->recorder()->writtenLength()) / rate;
     EXPECT_GE(after, sound + part);
     EXPECT_LT(after, sound + part + (1024 + 0.01 * rate) / rate);
@@ -273,12 +273,12 @@ TEST_F(Recording, QuittingSavesTheLengthOrJoinsFirst)
     EXPECT_TRUE(database().contains("Title=\"Untitled 1\""));
     EXPECT_FALSE(database().contains("Duration=\"0\""));
 
-    const double before = QTMovie::fileDuration(out + "/Untitled 1.m4a");
+    const double before = AudioFile::fileDuration(out + "/Untitled 1.m4a");
     app->resumeStopRecording();
     ASSERT_TRUE(app->continueRecording());
     ASSERT_TRUE(captured(0.8));
     app->applicationShouldTerminate();
-    EXPECT_GT(QTMovie::fileDuration(out + "/Untitled 1.m4a"), before + 0.5);
+    EXPECT_GT(AudioFile::fileDuration(out + "/Untitled 1.m4a"), before + 0.5);
     EXPECT_FALSE(QFile::exists(out + "/Untitled 1 1.m4a"));
 }
 
@@ -311,7 +311,7 @@ TEST_F(Recording, ChangingSkipSilenceOrTheFolderStopsTheRecordingAndSavesItsLeng
 TEST_F(Recording, ALostInputDeviceEndsTheRecordingWithWhatCameBefore)
 {
     PulseServer& server = PulseServer::instance();
-    const QString mixed = KvSoundFileRecorder::mixedInputDevice();
+    const QString mixed = RecorderEngine::mixedInputDevice();
     const std::tuple<QString, bool, double> cases[] = {
         {"USB Headset", false, 660}, {mixed, false, 660}, {mixed, true, 440}};
     for (const auto& [device, output, frequency] : cases) {
@@ -333,7 +333,7 @@ TEST_F(Recording, ALostInputDeviceEndsTheRecordingWithWhatCameBefore)
         EXPECT_EQ(messages.takeFirst(), "The input device was disconnected. The recording was "
                                         "stopped and saved.");
         EXPECT_DOUBLE_EQ(app->recNavigController()->currentFile()->duration(),
-                         QTMovie::fileDuration(file));
+                         AudioFile::fileDuration(file));
         // The device's tone: the mixer may play a stream up to 0.6 % fast
         // while it catches up, and PipeWire's pipe sources start unevenly.
         EXPECT_NEAR(frequencyAt(file, 0.2, 0.6), frequency, frequency * 0.05);
@@ -455,7 +455,7 @@ TEST_F(Recording, AFullDiskEndsTheRecordingWithWhatWasWritten)
         app->startStopRecording();
         ASSERT_TRUE(waitUntil([&] { return !app->isRecording(); }));
         const QString file = folder + "/Untitled 1.m4a";
-        const double length = QTMovie::fileDuration(file);
+        const double length = AudioFile::fileDuration(file);
         EXPECT_GT(length, 1.0);
         EXPECT_NEAR(DecodedAudio::decode(file).seconds(), length, 0.1);
         EXPECT_DOUBLE_EQ(app->recNavigController()->currentFile()->duration(), length);
@@ -491,7 +491,7 @@ TEST_F(Recording, AWriterFallingBehindLosesWhatTheMessageSaysAndSyncsEveryFiveSe
     app->startStopRecording();
 
     const QString file = out + "/Untitled 1.m4a";
-    const double length = QTMovie::fileDuration(file);
+    const double length = AudioFile::fileDuration(file);
     const double missing = app->recorder()->droppedSeconds();
     EXPECT_EQ(messages, QStringList{QString("The disk could not keep up: %1 seconds of the "
                                             "recording are missing.")
@@ -536,7 +536,7 @@ TEST_F(Recording, AStalledCaptureCountsWhatTheServerCouldNotKeepAndSaysSo)
     app->startStopRecording();
     const double lost = app->recorder()->lostSeconds();
     EXPECT_GT(lost, 0.3);
-    EXPECT_NEAR(QTMovie::fileDuration(file) + lost, fed, 0.3);
+    EXPECT_NEAR(AudioFile::fileDuration(file) + lost, fed, 0.3);
     EXPECT_EQ(messages, QStringList(QString("%1 seconds of the recording could not be captured: "
                                             "the sound server delivered nothing for them.")
                                         .arg(lost, 0, 'f', 1)));

@@ -7,11 +7,11 @@
 #include "playback/SliderWithNotes.h"
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
-#include "shell/Images.h"
+#include "widgets/Images.h"
 #include "shell/PageContainer.h"
 #include "shell/PreferencesView.h"
-#include "shell/SwitchToolbarBtn.h"
-#include "shell/ToolbarButton.h"
+#include "widgets/SwitchToolbarBtn.h"
+#include "widgets/ToolbarButton.h"
 #include "support/AppFixture.h"
 #include "support/Media.h"
 #include "support/PulseServer.h"
@@ -135,7 +135,7 @@ TEST_F(WindowState, TheIconOpensAndClosesTheWindowOnTheMainPage)
 
 TEST_F(WindowState, TurningAwayHidesTheWindowUnlessThePointerIsOnIt)
 {
-    ZwAttachedWindow* window = app->window();
+    AttachedWindow* window = app->window();
     const QRect frame = window->geometry();
     // A held left button delays the decision.
     buttons = Qt::LeftButton;

@@ -4,9 +4,9 @@
 #include "audio/AacFileWriter.h"
 #include "audio/CaptureMixer.h"
 #include "audio/IsSilence.h"
-#include "audio/KvAudioBufferList.h"
+#include "audio/CaptureBuffers.h"
 #include "audio/KvAudioFormat.h"
-#include "audio/KvSoundFileRecorder.h"
+#include "audio/RecorderEngine.h"
 #include "audio/SilenceSettings.h"
 #include "audio/SpscRingBuffer.h"
 #include "support/TestFiles.h"
@@ -31,18 +31,18 @@ TEST(AudioFormat, FourCharacterCodesAndDictionariesConvertBothWays)
     EXPECT_EQ(KvAudioStreamDescriptionFromDictionary(KvDictionaryFromAudioStreamDescription(pcm)),
               pcm);
     // A new recorder takes the middle preset; other numbers than 1 to 3 are ignored.
-    KvSoundFileRecorder recorder;
+    RecorderEngine recorder;
     recorder.setQuality(4);
-    EXPECT_EQ(recorder.outputFormat(), KvSoundFileRecorder::outputFormatForMiddleQuality());
+    EXPECT_EQ(recorder.outputFormat(), RecorderEngine::outputFormatForMiddleQuality());
     recorder.setQuality(1);
     recorder.setQuality(0);
-    EXPECT_EQ(recorder.outputFormat(), KvSoundFileRecorder::outputFormatForLowQuality());
+    EXPECT_EQ(recorder.outputFormat(), RecorderEngine::outputFormatForLowQuality());
 }
 
 TEST(Silence, LevelIsPeakToPeakOverAllChannels)
 {
     constexpr uint32_t frames = 64;
-    auto list = KvAudioBufferList::allocate(2, frames * sizeof(float));
+    auto list = CaptureBuffers::allocate(2, frames * sizeof(float));
     ASSERT_TRUE(list);
     // A constant offset is no sound at all, whatever the threshold.
     std::fill_n(list->data(0), frames, 0.1f);
@@ -64,7 +64,7 @@ TEST(Silence, LevelIsPeakToPeakOverAllChannels)
     SilenceSettings::soundThreshold = 0.2f;
     EXPECT_TRUE(IsSilence(frames - 1, list.get()));
     // A list without buffers is silent at level -200.
-    auto empty = KvAudioBufferList::allocate(0, 256);
+    auto empty = CaptureBuffers::allocate(0, 256);
     ASSERT_TRUE(empty);
     EXPECT_TRUE(IsSilence(64, empty.get()));
     EXPECT_FLOAT_EQ(SilenceSettings::inputLevel(), -200.0f);
@@ -158,7 +158,7 @@ TEST(AacFileWriter, FullRingDropsAndCountsBuffers)
                           {QStringLiteral("ipod"), 22050, 2}, {44100, 2, 0, frames}),
               AacFileWriter::Result::Ok);
     ASSERT_EQ(writer.start(false), AacFileWriter::Result::Ok);
-    auto buffers = KvAudioBufferList::allocate(2, frames * sizeof(float));
+    auto buffers = CaptureBuffers::allocate(2, frames * sizeof(float));
     uint32_t accepted = 0;
     for (int i = 0; i < 3000; ++i)
         accepted += writer.push(*buffers, frames) ? 1 : 0;
@@ -215,10 +215,10 @@ TEST(CaptureMixer, KeepsTheMonitorInStepWithTheMicrophoneOverAnHour)
     for (const Case& c : {Case{480, 480, kSeconds}, Case{480, 96020, kSeconds},
                           Case{96000, 480, kSeconds}, Case{480, 480, 60}}) {
         SCOPED_TRACE(testing::Message() << c.micBlock << "/" << c.monitorBlock);
-        auto output = KvAudioBufferList::allocate(2, 512 * sizeof(float));
+        auto output = CaptureBuffers::allocate(2, 512 * sizeof(float));
         struct Check
         {
-            KvAudioBufferList* output;
+            CaptureBuffers* output;
             size_t mixed = 0;
             double worst = 0;
         } check{output.get()};

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/KvSoundFileRecorder.h"
+#include "audio/RecorderEngine.h"
 #include "support/Media.h"
 #include "support/PulseServer.h"
 #include "support/Wait.h"
@@ -33,7 +33,7 @@ class Recorder : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QObject::connect(&m_recorder, &KvSoundFileRecorder::userMessage,
+        QObject::connect(&m_recorder, &RecorderEngine::userMessage,
                          [this](const QString& text) { m_messages << text; });
     }
 
@@ -57,7 +57,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    KvSoundFileRecorder m_recorder;
+    RecorderEngine m_recorder;
     QStringList m_messages;
 };
 
@@ -67,13 +67,13 @@ TEST_F(Recorder, ListsEverySourceInServerOrderWithTheDefault)
 {
     PulseServer& server = PulseServer::instance();
     EXPECT_EQ(
-        KvSoundFileRecorder::availableInputDevices(),
+        RecorderEngine::availableInputDevices(),
         QStringList({server.nullSinkMonitorDescription(), server.sineSourceDescription(),
                      server.monoPipeSourceDescription(), server.quadPipeSourceDescription()}));
-    EXPECT_EQ(KvSoundFileRecorder::defaultInputDevice(), server.sineSourceDescription());
+    EXPECT_EQ(RecorderEngine::defaultInputDevice(), server.sineSourceDescription());
     // The monitor of an output is never taken for the microphone.
     PulseServer::pactl({"set-default-source", server.nullSinkName() + ".monitor"});
-    EXPECT_EQ(KvSoundFileRecorder::defaultInputDevice(), server.sineSourceDescription());
+    EXPECT_EQ(RecorderEngine::defaultInputDevice(), server.sineSourceDescription());
     PulseServer::pactl({"set-default-source", "vt_sine"});
 }
 
@@ -135,7 +135,7 @@ TEST_F(Recorder, FourChannelsBecomeStereoWithTheFrontChannelsInPlace)
 TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
 {
     const QString sine = PulseServer::instance().sineSourceDescription();
-    QVariantMap mp3 = KvSoundFileRecorder::outputFormatForHighQuality();
+    QVariantMap mp3 = RecorderEngine::outputFormatForHighQuality();
     mp3[KvAudioStreamFormat] = QStringLiteral(".mp3");
     const struct
     {
@@ -166,7 +166,7 @@ TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
         m_recorder.setInputDevice(c.device);
         m_recorder.setOutputFilePath(path(c.file));
         m_recorder.setOutputFormat(
-            c.format.isEmpty() ? KvSoundFileRecorder::outputFormatForHighQuality() : c.format);
+            c.format.isEmpty() ? RecorderEngine::outputFormatForHighQuality() : c.format);
         if (!c.server.isEmpty())
             qputenv("PULSE_SERVER", c.server);
         m_recorder.start();
@@ -176,8 +176,8 @@ TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
             EXPECT_FALSE(QFile::exists(path(c.file))); // a refused format makes no file
         }
         if (!c.server.isEmpty()) {
-            EXPECT_TRUE(KvSoundFileRecorder::availableInputDevices().isEmpty());
-            EXPECT_TRUE(KvSoundFileRecorder::defaultInputDevice().isNull());
+            EXPECT_TRUE(RecorderEngine::availableInputDevices().isEmpty());
+            EXPECT_TRUE(RecorderEngine::defaultInputDevice().isNull());
             qputenv("PULSE_SERVER", server);
         }
     }
@@ -186,11 +186,11 @@ TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
     m_recorder.setOutputFilePath(path(QStringLiteral("c.m4a")));
     m_recorder.start();
     ASSERT_TRUE(m_recorder.isRecording());
-    m_recorder.setOutputFormat(KvSoundFileRecorder::outputFormatForLowQuality());
+    m_recorder.setOutputFormat(RecorderEngine::outputFormatForLowQuality());
     EXPECT_TRUE(m_recorder.isRecording());
     EXPECT_EQ(m_messages, QStringList(QStringLiteral(
                               "Can't change output format when recording has already started.")));
-    EXPECT_EQ(m_recorder.outputFormat(), KvSoundFileRecorder::outputFormatForHighQuality());
+    EXPECT_EQ(m_recorder.outputFormat(), RecorderEngine::outputFormatForHighQuality());
     m_recorder.stop();
 }
 
@@ -232,7 +232,7 @@ TEST_F(Recorder, HungServerFailsWithMessagesInsteadOfHanging)
     m_messages.clear();
     m_recorder.start();
     EXPECT_FALSE(m_recorder.isRecording());
-    EXPECT_TRUE(KvSoundFileRecorder::availableInputDevices().isEmpty());
+    EXPECT_TRUE(RecorderEngine::availableInputDevices().isEmpty());
     server.resume();
     EXPECT_EQ(m_messages, QStringList(kNoServer));
     m_recorder.start();
@@ -242,10 +242,10 @@ TEST_F(Recorder, HungServerFailsWithMessagesInsteadOfHanging)
 
 TEST_F(Recorder, NoticesFollowTheRecordingAndSettersStopItOnlyOnChange)
 {
-    QSignalSpy recording(&m_recorder, &KvSoundFileRecorder::isRecordingChanged);
+    QSignalSpy recording(&m_recorder, &RecorderEngine::isRecordingChanged);
     QList<double> durations;
-    QObject::connect(&m_recorder, &KvSoundFileRecorder::soundFileRecorderReachedDuration,
-                     [&](KvSoundFileRecorder*, double seconds) { durations << seconds; });
+    QObject::connect(&m_recorder, &RecorderEngine::soundFileRecorderReachedDuration,
+                     [&](RecorderEngine*, double seconds) { durations << seconds; });
     m_recorder.setInputDevice(PulseServer::instance().monoPipeSourceDescription());
     const QString file = path(QStringLiteral("n.m4a"));
     m_recorder.setOutputFilePath(file);
@@ -391,7 +391,7 @@ TEST_F(Recorder, MixedInputRecordsTheMicrophoneAndTheComputersSoundInStep)
                         "55.05))':s=44100:d=62",
                         played}));
     m_recorder.setQuality(3);
-    m_recorder.setInputDevice(KvSoundFileRecorder::mixedInputDevice());
+    m_recorder.setInputDevice(RecorderEngine::mixedInputDevice());
     m_recorder.setOutputFilePath(file);
     m_recorder.start();
     ASSERT_TRUE(m_recorder.isRecording());

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Runs in a process of its own: the silent-buffer count is process-wide and
 // starts at the hold, which the first test relies on.
-#include "audio/KvSoundFileRecorder.h"
+#include "audio/RecorderEngine.h"
 #include "support/Media.h"
 #include "support/PulseServer.h"
 
@@ -21,7 +21,7 @@ class SilenceSkip : public ::testing::Test
 protected:
     void SetUp() override
     {
-        QObject::connect(&m_recorder, &KvSoundFileRecorder::userMessage,
+        QObject::connect(&m_recorder, &RecorderEngine::userMessage,
                          [this](const QString& text) { m_messages << text; });
         m_recorder.setQuality(3);
         m_recorder.setInputDevice(PulseServer::instance().monoPipeSourceDescription());
@@ -63,7 +63,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
-    KvSoundFileRecorder m_recorder;
+    RecorderEngine m_recorder;
     QStringList m_messages;
     size_t m_buffer = 0;
 };

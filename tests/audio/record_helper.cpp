@@ -3,7 +3,7 @@
 // the given number of seconds.
 // Usage: audio_record_helper <output file> <device description> [seconds]
 // With "--listen" for the file it only listens for a 30-second pre-roll.
-#include "audio/KvSoundFileRecorder.h"
+#include "audio/RecorderEngine.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -14,8 +14,8 @@ int main(int argc, char** argv)
     QCoreApplication app(argc, argv);
     if (argc != 3 && argc != 4)
         return 2;
-    KvSoundFileRecorder recorder;
-    QObject::connect(&recorder, &KvSoundFileRecorder::userMessage,
+    RecorderEngine recorder;
+    QObject::connect(&recorder, &RecorderEngine::userMessage,
                      [](const QString& text) { std::fprintf(stderr, "%s\n", qPrintable(text)); });
     recorder.setQuality(3);
     recorder.setInputDevice(QString::fromLocal8Bit(argv[2]));

@@ -2,7 +2,7 @@
 // VoiceTray as a user meets it: the real program in a system tray on a
 // private X display, recording from the test sound server, driven by the
 // pointer, the global hot keys and the voicetray command.
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "support/Artefacts.h"
 #include "support/Media.h"
 #include "support/TestFiles.h"
@@ -137,7 +137,7 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
         return at >= 0 && !db.mid(at, 200).contains("Duration=\"0\"");
     };
     auto recorded = [&](const QString& file, double seconds) {
-        return waitUntil([&] { return QTMovie::fileDuration(file) >= seconds; });
+        return waitUntil([&] { return AudioFile::fileDuration(file) >= seconds; });
     };
     XServer& x = XServer::instance();
     // None runs: the first start shows the window under the icon and records
@@ -178,13 +178,13 @@ TEST(EndToEnd, PointerHotKeysAndCommandsDriveOneRunningVoiceTray)
     ASSERT_TRUE(waitUntil([&] { return saved("Untitled 2"); }));
     // The command continues the selected recording, the newest; the other
     // hot key stops it and the part is joined.
-    const double before = QTMovie::fileDuration(second);
+    const double before = AudioFile::fileDuration(second);
     const QString part = rec + "/Untitled 2 1.m4a";
     ASSERT_EQ(app.run({"--continue"}), 0);
     ASSERT_TRUE(recorded(part, 1.0));
     x.xdotool({"key", "super+shift+c"});
     ASSERT_TRUE(waitUntil(
-        [&] { return !QFile::exists(part) && QTMovie::fileDuration(second) > before + 1.0; }));
+        [&] { return !QFile::exists(part) && AudioFile::fileDuration(second) > before + 1.0; }));
     if (HasFailure())
         x.screenshot(artefact("e2e-failure.png"));
 }
@@ -228,7 +228,7 @@ TEST(EndToEnd, AnImportKilledHalfwayIsFinishedOrGivenUpAtTheNextStart)
         return db.contains("Title=\"Lecture\"") && !db.contains("Gone");
     };
     ASSERT_TRUE(waitUntil(saved, 120000));
-    EXPECT_NEAR(QTMovie::fileDuration(rec + "/Lecture.m4a"), 300, 0.1);
+    EXPECT_NEAR(AudioFile::fileDuration(rec + "/Lecture.m4a"), 300, 0.1);
     EXPECT_EQ(listing(rec), (QStringList{"Lecture.m4a", "RecordingsDB.xml"}));
     if (HasFailure())
         XServer::instance().screenshot(artefact("e2e-import-failure.png"));

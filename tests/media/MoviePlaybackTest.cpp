@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "support/Media.h"
 #include "support/PulseServer.h"
 #include "support/Wait.h"
@@ -15,7 +15,7 @@
 
 namespace {
 
-double seconds(const QTMovie& movie)
+double seconds(const AudioFile& movie)
 {
     return QTTimeInSeconds(movie.currentTime());
 }
@@ -30,15 +30,15 @@ protected:
         qputenv("PULSE_SINK", PulseServer::instance().nullSinkName().toUtf8());
     }
 
-    std::unique_ptr<QTMovie> movie(const QString& name, double length, int rate = 44100)
+    std::unique_ptr<AudioFile> movie(const QString& name, double length, int rate = 44100)
     {
         const QString path = dir.filePath(name);
         EXPECT_TRUE(
             makeTone(path, length, {"-ac", "2", "-ar", QString::number(rate), "-c:a", "aac"}));
-        return QTMovie::movieWithFile(path);
+        return AudioFile::movieWithFile(path);
     }
     // Waits until a little of the movie was heard from a position.
-    static bool audibleFrom(const QTMovie& m, double from)
+    static bool audibleFrom(const AudioFile& m, double from)
     {
         return waitUntil([&] { return seconds(m) > from + 0.05; });
     }
@@ -50,7 +50,7 @@ protected:
 
 TEST_F(MoviePlayback, PositionFollowsThePlayedSoundAndSeeksMoveIt)
 {
-    const std::unique_ptr<QTMovie> m = movie("long.m4a", 12);
+    const std::unique_ptr<AudioFile> m = movie("long.m4a", 12);
     ASSERT_TRUE(m);
     const int32_t scale = m->timeScale();
     EXPECT_EQ(m->rate(), 0.0f);
@@ -78,7 +78,7 @@ TEST_F(MoviePlayback, PositionFollowsThePlayedSoundAndSeeksMoveIt)
     EXPECT_EQ(m->rate(), 0.0f);
     EXPECT_GT(seconds(*m), 8.0);
     const QTTime stopped = m->currentTime();
-    const std::unique_ptr<QTMovie> other = movie("other.m4a", 3);
+    const std::unique_ptr<AudioFile> other = movie("other.m4a", 3);
     other->play();
     ASSERT_TRUE(audibleFrom(*other, 0.3));
     other->stop();
@@ -90,7 +90,7 @@ TEST_F(MoviePlayback, PositionFollowsThePlayedSoundAndSeeksMoveIt)
 
 TEST_F(MoviePlayback, TheEndIsReportedAsRateZero)
 {
-    const std::unique_ptr<QTMovie> m = movie("short.m4a", 1.5, 22050);
+    const std::unique_ptr<AudioFile> m = movie("short.m4a", 1.5, 22050);
     ASSERT_TRUE(m);
     m->setCurrentTime(QTMakeTime(1, 1));
     m->play();
@@ -106,7 +106,7 @@ TEST_F(MoviePlayback, TheEndIsReportedAsRateZero)
 
 TEST_F(MoviePlayback, NoSoundServerLeavesTheMovieStoppedWithAMessage)
 {
-    const std::unique_ptr<QTMovie> m = movie("a.m4a", 1);
+    const std::unique_ptr<AudioFile> m = movie("a.m4a", 1);
     ASSERT_TRUE(m);
     const QByteArray server = qgetenv("PULSE_SERVER");
     qputenv("PULSE_SERVER", "unix:/nonexistent/pulse/native");
@@ -139,7 +139,7 @@ TEST_F(MoviePlayback, NoSoundServerLeavesTheMovieStoppedWithAMessage)
 TEST_F(MoviePlayback, HungServerEndsPlayingAndTheNextStartFailsWithAMessage)
 {
     PulseServer& server = PulseServer::instance();
-    const std::unique_ptr<QTMovie> m = movie("hung.m4a", 30);
+    const std::unique_ptr<AudioFile> m = movie("hung.m4a", 30);
     ASSERT_TRUE(m);
     m->play();
     ASSERT_TRUE(audibleFrom(*m, 0.0));

@@ -2,7 +2,7 @@
 // Opening and reading audio files: lengths, bad input, cut-off recordings, times
 // and sample-accurate reading.
 #include "media/MediaProber.h"
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "media/QTTime.h"
 #include "media/SegmentReader.h"
 #include "media/WaveformCache.h"
@@ -50,17 +50,17 @@ TEST(MovieOpen, EveryReadableFormatReportsItsLengthInSamples)
         SCOPED_TRACE(format.name);
         const QString path = dir.filePath(format.name);
         ASSERT_TRUE(makeTone(path, 5, format.args));
-        EXPECT_TRUE(QTMovie::canInitWithFile(path));
+        EXPECT_TRUE(AudioFile::canInitWithFile(path));
         QString error = "unset";
-        const std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(path, &error);
+        const std::unique_ptr<AudioFile> movie = AudioFile::movieWithFile(path, &error);
         ASSERT_TRUE(movie) << error.toStdString();
         EXPECT_TRUE(error.isEmpty());
-        EXPECT_EQ(movie->loadState(), QTMovie::kLoadStateComplete);
+        EXPECT_EQ(movie->loadState(), AudioFile::kLoadStateComplete);
         const QTTime duration = movie->duration();
         EXPECT_EQ(duration.timeScale, format.rate);
         EXPECT_EQ(movie->timeScale(), format.rate);
         EXPECT_NEAR(duration.timeValue, 5 * format.rate, format.frame);
-        EXPECT_NEAR(QTMovie::fileDuration(path), 5.0, double(format.frame) / format.rate);
+        EXPECT_NEAR(AudioFile::fileDuration(path), 5.0, double(format.frame) / format.rate);
     }
 }
 
@@ -84,10 +84,10 @@ TEST(MovieOpen, BadInputIsRefusedWithAMessage)
     for (const QString& path : {empty, text, video, huge, dir.filePath("missing.m4a"), QString()}) {
         SCOPED_TRACE(path.toStdString());
         QString error;
-        EXPECT_FALSE(QTMovie::movieWithFile(path, &error));
+        EXPECT_FALSE(AudioFile::movieWithFile(path, &error));
         EXPECT_FALSE(error.isEmpty());
-        EXPECT_FALSE(QTMovie::canInitWithFile(path));
-        EXPECT_EQ(QTMovie::fileDuration(path), 0.0);
+        EXPECT_FALSE(AudioFile::canInitWithFile(path));
+        EXPECT_EQ(AudioFile::fileDuration(path), 0.0);
     }
 }
 
@@ -102,7 +102,7 @@ TEST(MovieOpen, CutOffRecordingsOpenUpToWhatCanBeRead)
     const QString cut = dir.filePath("killed.m4a");
     writeFile(cut, bytes.left(bytes.size() * 2 / 3));
     QString error;
-    const std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(cut, &error);
+    const std::unique_ptr<AudioFile> movie = AudioFile::movieWithFile(cut, &error);
     ASSERT_TRUE(movie) << error.toStdString();
     const double seconds = QTTimeInSeconds(movie->duration());
     EXPECT_GT(seconds, 2.5);
@@ -110,7 +110,7 @@ TEST(MovieOpen, CutOffRecordingsOpenUpToWhatCanBeRead)
     // What opens can also be written out whole, and reads back at that length.
     const QString copy = dir.filePath("rescued.m4a");
     ASSERT_TRUE(movie->writeToFile(copy, {.flatten = true})) << movie->lastError().toStdString();
-    EXPECT_NEAR(QTMovie::fileDuration(copy), seconds, 1024.0 / 44100);
+    EXPECT_NEAR(AudioFile::fileDuration(copy), seconds, 1024.0 / 44100);
     EXPECT_NEAR(frequencyAt(copy, 1.0, 1.0), 440, 5);
     // A plain MP4 with its sample table in front, cut short: the table promises
     // more than the file holds, so the length is what can really be read.
@@ -119,13 +119,13 @@ TEST(MovieOpen, CutOffRecordingsOpenUpToWhatCanBeRead)
     const QByteArray frontBytes = readFile(front);
     const QString frontCut = dir.filePath("front-cut.m4a");
     writeFile(frontCut, frontBytes.left(frontBytes.size() / 2));
-    EXPECT_NEAR(QTMovie::fileDuration(front), 6.0, 1024.0 / 44100);
-    EXPECT_GT(QTMovie::fileDuration(frontCut), 2.5);
-    EXPECT_LT(QTMovie::fileDuration(frontCut), 3.5);
+    EXPECT_NEAR(AudioFile::fileDuration(front), 6.0, 1024.0 / 44100);
+    EXPECT_GT(AudioFile::fileDuration(frontCut), 2.5);
+    EXPECT_LT(AudioFile::fileDuration(frontCut), 3.5);
     // A fragment cut before its first audio packet holds no audio.
     const QString stub = dir.filePath("stub.m4a");
     writeFile(stub, bytes.left(600));
-    EXPECT_FALSE(QTMovie::movieWithFile(stub));
+    EXPECT_FALSE(AudioFile::movieWithFile(stub));
 }
 
 namespace {

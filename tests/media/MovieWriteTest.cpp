@@ -5,7 +5,7 @@
 #include "media/FileBatch.h"
 #include "media/MediaProber.h"
 #include "media/MovieWriter.h"
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "media/WaveformCache.h"
 #include "media/WaveformPeaks.h"
 #include "support/Media.h"
@@ -34,10 +34,10 @@ protected:
                              {"-ac", "2", "-ar", QString::number(rate), "-c:a", "aac"}, frequency));
         return path;
     }
-    std::unique_ptr<QTMovie> open(const QString& path)
+    std::unique_ptr<AudioFile> open(const QString& path)
     {
         QString error;
-        std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(path, &error);
+        std::unique_ptr<AudioFile> movie = AudioFile::movieWithFile(path, &error);
         EXPECT_TRUE(movie) << path.toStdString() << ": " << error.toStdString();
         return movie;
     }
@@ -45,12 +45,12 @@ protected:
     // the first file, written flattened.
     QString join(const QStringList& paths, const QString& name)
     {
-        std::unique_ptr<QTMovie> first = open(paths.front());
+        std::unique_ptr<AudioFile> first = open(paths.front());
         if (!first)
             return {};
         first->setEditable(true);
         for (qsizetype i = 1; i < paths.size(); ++i) {
-            std::unique_ptr<QTMovie> part = open(paths[i]);
+            std::unique_ptr<AudioFile> part = open(paths[i]);
             if (!part)
                 return {};
             part->setSelection(QTMakeTimeRange(QTMakeTime(0, part->timeScale()), part->duration()));
@@ -74,7 +74,7 @@ TEST_F(MovieEdit, JoinAcrossFormatsConvertsToTheFirstFilesFormat)
     ASSERT_TRUE(makeTone(c, 1, {"-ac", "1", "-ar", "48000", "-c:a", "flac"}, 660));
     const QString joined = join({a, b, c}, "joined.m4a");
     EXPECT_EQ(probe(joined, kFacts), "aac\n44100\n2");
-    EXPECT_NEAR(QTMovie::fileDuration(joined), 5.0, 2 * kAacFrame);
+    EXPECT_NEAR(AudioFile::fileDuration(joined), 5.0, 2 * kAacFrame);
     const DecodedAudio audio = DecodedAudio::decode(joined);
     EXPECT_NEAR(audio.frequencyAt(0.2, 1.6), 440, 3);
     EXPECT_NEAR(audio.frequencyAt(2.2, 1.6), 880, 3);
@@ -84,7 +84,7 @@ TEST_F(MovieEdit, JoinAcrossFormatsConvertsToTheFirstFilesFormat)
     ASSERT_TRUE(makeTone(w, 1, {"-ac", "1", "-ar", "22050", "-c:a", "pcm_s16le"}));
     const QString fromWav = join({w, a}, "fromwav.m4a");
     EXPECT_EQ(probe(fromWav, kFacts), "aac\n22050\n1");
-    EXPECT_NEAR(QTMovie::fileDuration(fromWav), 3.0, 2 * 1024.0 / 22050);
+    EXPECT_NEAR(AudioFile::fileDuration(fromWav), 3.0, 2 * 1024.0 / 22050);
     EXPECT_NEAR(frequencyAt(fromWav, 1.3, 1.5), 440, 3);
 }
 
@@ -110,7 +110,7 @@ TEST_F(MovieEdit, DeletingARangeAtStartMiddleAndEnd)
     };
     for (const Cut& cut : cuts) {
         SCOPED_TRACE(cut.name);
-        std::unique_ptr<QTMovie> movie = open(source);
+        std::unique_ptr<AudioFile> movie = open(source);
         ASSERT_TRUE(movie);
         const int32_t scale = movie->timeScale();
         const QTTimeRange range = QTMakeTimeRange(QTMakeTime(int64_t(cut.from * scale), scale),
@@ -122,7 +122,7 @@ TEST_F(MovieEdit, DeletingARangeAtStartMiddleAndEnd)
         EXPECT_NEAR(QTTimeInSeconds(movie->duration()), 3.0, kAacFrame);
         const QString out = dir.filePath(cut.name);
         ASSERT_TRUE(movie->writeToFile(out, {.flatten = true})) << movie->lastError().toStdString();
-        EXPECT_NEAR(QTMovie::fileDuration(out), 3.0, 2 * kAacFrame);
+        EXPECT_NEAR(AudioFile::fileDuration(out), 3.0, 2 * kAacFrame);
         const DecodedAudio audio = DecodedAudio::decode(out);
         EXPECT_NEAR(audio.frequencyAt(cut.low440From, cut.low440Length), 440, 3);
         EXPECT_NEAR(audio.frequencyAt(cut.high880From, cut.high880Length), 880, 3);
@@ -139,7 +139,7 @@ TEST_F(MovieEdit, PiecesOfOneMeasureFollowTheFileOnDisk)
     const MediaInfoPtr info = MediaProber::probe(source);
     ASSERT_TRUE(info);
     const auto secondSecondOn = [&](const QString& name) {
-        std::unique_ptr<QTMovie> movie = QTMovie::movieWithInfo(info);
+        std::unique_ptr<AudioFile> movie = AudioFile::movieWithInfo(info);
         const int32_t scale = movie->timeScale();
         movie->setEditable(true);
         EXPECT_TRUE(
@@ -159,7 +159,7 @@ TEST_F(MovieEdit, WritingNeverTouchesASourceOrLeavesAHalfFile)
 {
     const QString source = aac("rec.m4a", 440, 2);
     const QByteArray before = readFile(source);
-    std::unique_ptr<QTMovie> movie = open(source);
+    std::unique_ptr<AudioFile> movie = open(source);
     ASSERT_TRUE(movie);
 
     EXPECT_FALSE(movie->writeToFile(source, {.flatten = true}));
@@ -193,8 +193,8 @@ TEST_F(MovieEdit, WritingNeverTouchesASourceOrLeavesAHalfFile)
 
 namespace {
 
-const QTMovie::WriteAttributes kExport{
-    .flatten = false, .exportMovie = true, .exportType = QTMovie::kFileTypeMPEG4};
+const AudioFile::WriteAttributes kExport{
+    .flatten = false, .exportMovie = true, .exportType = AudioFile::kFileTypeMPEG4};
 
 } // namespace
 
@@ -213,11 +213,11 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
         const QString source = dir.filePath(name);
         ASSERT_TRUE(makeTone(source, 4, args));
         const QByteArray before = readFile(source);
-        std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(source);
+        std::unique_ptr<AudioFile> movie = AudioFile::movieWithFile(source);
         ASSERT_TRUE(movie);
         std::vector<double> updates;
         int ends = 0;
-        movie->setOperationCallback([&](QTMovie&, QTMovieOperationPhase phase, double fraction) {
+        movie->setOperationCallback([&](AudioFile&, QTMovieOperationPhase phase, double fraction) {
             if (phase == QTMovieOperationPhase::UpdatePercent)
                 updates.push_back(fraction);
             ends += phase == QTMovieOperationPhase::End;
@@ -228,7 +228,7 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
 
         const QString rate = probe(source, "sample_rate");
         EXPECT_EQ(probe(out, "codec_name,sample_rate,channels"), "aac\n" + rate + "\n2");
-        EXPECT_NEAR(QTMovie::fileDuration(out), QTTimeInSeconds(movie->duration()),
+        EXPECT_NEAR(AudioFile::fileDuration(out), QTTimeInSeconds(movie->duration()),
                     1024.0 / rate.toDouble());
         EXPECT_NEAR(frequencyAt(out, 0.5, 3.0), 440, 3);
         // Its waveform was kept from the conversion, as a decoder finds it in the file.
@@ -249,10 +249,10 @@ TEST(MovieExport, FailureAndCancelEndTheProgressOnceAndLeaveNoFile)
     QTemporaryDir dir;
     const QString source = dir.filePath("song.mp3");
     ASSERT_TRUE(makeTone(source, 3, {"-c:a", "libmp3lame"}));
-    std::unique_ptr<QTMovie> movie = QTMovie::movieWithFile(source);
+    std::unique_ptr<AudioFile> movie = AudioFile::movieWithFile(source);
     ASSERT_TRUE(movie);
     int ends = 0;
-    movie->setOperationCallback([&](QTMovie&, QTMovieOperationPhase phase, double fraction) {
+    movie->setOperationCallback([&](AudioFile&, QTMovieOperationPhase phase, double fraction) {
         if (phase == QTMovieOperationPhase::End)
             ++ends;
         return fraction < 0.5; // cancels halfway
@@ -337,7 +337,7 @@ QString record(const QTemporaryDir& files, const QString& name, int rate, double
     writer.close();
     if (peaks)
         *peaks = writer.takeEnvelope();
-    return QTMovie::endRecordingAt(path, writer.soundLength()) ? path : QString();
+    return AudioFile::endRecordingAt(path, writer.soundLength()) ? path : QString();
 }
 
 } // namespace
@@ -364,8 +364,8 @@ TEST(EngineFiles, WrittenPeaksMatchTheDecodedFileAlsoAfterAJoin)
                       0.05);
         }
 
-        std::unique_ptr<QTMovie> recording = QTMovie::movieWithFile(first);
-        std::unique_ptr<QTMovie> continuation = QTMovie::movieWithFile(next);
+        std::unique_ptr<AudioFile> recording = AudioFile::movieWithFile(first);
+        std::unique_ptr<AudioFile> continuation = AudioFile::movieWithFile(next);
         ASSERT_TRUE(recording && continuation);
         recording->setEditable(true);
         continuation->setSelection(QTMakeTimeRange(QTMakeTime(0, rate), continuation->duration()));
@@ -394,8 +394,8 @@ TEST(EngineFiles, ContinuationsPlayAsOneTakeAtEveryPreset)
             const QString name = QStringLiteral("Talk %1 %2").arg(rate).arg(seconds);
             const QString first = record(files, name + ".m4a", rate, seconds);
             const QString part = record(files, name + " 1.m4a", rate, 1.5, seconds);
-            std::unique_ptr<QTMovie> recording = QTMovie::movieWithFile(first);
-            std::unique_ptr<QTMovie> continuation = QTMovie::movieWithFile(part);
+            std::unique_ptr<AudioFile> recording = AudioFile::movieWithFile(first);
+            std::unique_ptr<AudioFile> continuation = AudioFile::movieWithFile(part);
             ASSERT_TRUE(recording && continuation);
             EXPECT_EQ(recording->duration().timeScale, rate);
             EXPECT_NEAR(QTTimeInSeconds(recording->duration()), seconds, 2 * frame);
@@ -417,9 +417,9 @@ TEST(EngineFiles, ContinuationsPlayAsOneTakeAtEveryPreset)
             // The part's encoder delay and the recording's padding are gone; the
             // seam holds the recording's end for less than a frame and a fade.
             const double firstSound = std::ceil(seconds * 48000 / 512) * 512 / 48000;
-            EXPECT_NEAR(QTMovie::fileDuration(first), firstSound, 1.0 / rate);
+            EXPECT_NEAR(AudioFile::fileDuration(first), firstSound, 1.0 / rate);
             const double held =
-                QTMovie::fileDuration(joined) - firstSound - QTMovie::fileDuration(part);
+                AudioFile::fileDuration(joined) - firstSound - AudioFile::fileDuration(part);
             EXPECT_GT(held, 0);
             EXPECT_LT(held, frame + 0.011);
 
@@ -441,7 +441,7 @@ TEST(EngineFiles, ContinuationsPlayAsOneTakeAtEveryPreset)
             EXPECT_NEAR(audio.frequencyAt(seconds + 0.1, 1.0), 440, 2);
 
             // A piece cut out of the joined file, as the split makes it.
-            std::unique_ptr<QTMovie> whole = QTMovie::movieWithFile(joined);
+            std::unique_ptr<AudioFile> whole = AudioFile::movieWithFile(joined);
             ASSERT_TRUE(whole);
             whole->setEditable(true);
             ASSERT_TRUE(
@@ -450,7 +450,7 @@ TEST(EngineFiles, ContinuationsPlayAsOneTakeAtEveryPreset)
                 QTMakeTimeRange(QTMakeTime(rate, rate), QTMakeTime(100 * rate, rate))));
             const QString piece = files.filePath(name + " piece.m4a");
             ASSERT_TRUE(whole->writeToFile(piece, {.flatten = true}));
-            EXPECT_NEAR(QTMovie::fileDuration(piece), 1.0, frame);
+            EXPECT_NEAR(AudioFile::fileDuration(piece), 1.0, frame);
             EXPECT_NEAR(frequencyAt(piece, 0.1, 0.8), 440, 2);
         }
     }

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/RecGroup.h"
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 #include "playback/PlaybackFixture.h"
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"

@@ -6,7 +6,7 @@
 #include "playback/RecNavigatorView.h"
 #include "playback/SliderWithNotes.h"
 #include "playback/TimeView.h"
-#include "shell/NoteWindow.h"
+#include "widgets/NoteWindow.h"
 #include "support/Wait.h"
 
 #include <QApplication>

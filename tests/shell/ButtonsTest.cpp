@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/DarkTheme.h"
-#include "shell/Images.h"
+#include "widgets/Images.h"
 #include "shell/PageContainer.h"
-#include "shell/SwitchToolbarBtn.h"
-#include "shell/ToolbarButton.h"
+#include "widgets/SwitchToolbarBtn.h"
+#include "widgets/ToolbarButton.h"
 #include "support/Wait.h"
 
 #include <QApplication>

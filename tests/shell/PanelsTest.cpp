@@ -4,7 +4,7 @@
 #include "shell/DescrPanel.h"
 #include "shell/DescrPanelController.h"
 #include "shell/DescrPanelDelegate.h"
-#include "shell/FloatSlider.h"
+#include "widgets/FloatSlider.h"
 #include "shell/PreferencesDelegate.h"
 #include "shell/PreferencesView.h"
 #include "shell/RateController.h"

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CustomView.h"
-#include "shell/NoteWindow.h"
+#include "widgets/NoteWindow.h"
 #include "shell/StatusItemController.h"
-#include "shell/ZwAttachedWindow.h"
+#include "widgets/AttachedWindow.h"
 
 #include <QGuiApplication>
 #include <QPalette>
@@ -24,7 +24,7 @@ std::unique_ptr<QWidget> content(int w, int h)
 
 // The arrow's tip in screen coordinates: the outline point farthest out on
 // the edge that carries the arrow.
-QPointF arrowTip(const ZwAttachedWindow& window)
+QPointF arrowTip(const AttachedWindow& window)
 {
     const QPainterPath path = window._backgroundPath();
     const AttachedSideGroup group = attachedSideGroup(window.side());
@@ -72,7 +72,7 @@ TEST(AttachedWindow, EverySidePutsTheArrowTipAtTheDistance)
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.side));
         auto view = content(100, 60);
-        auto window = ZwAttachedWindow::create(view.get(), p, c.side, d);
+        auto window = AttachedWindow::create(view.get(), p, c.side, d);
         ASSERT_TRUE(window);
         EXPECT_EQ(window->side(), c.side);
         EXPECT_EQ(window->exactFrame().size(), c.size);
@@ -114,7 +114,7 @@ TEST(AttachedWindow, AutomaticSideFitsTheScreen)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.point.x() << "," << c.point.y());
         auto view = content(c.content.width(), c.content.height());
-        auto window = ZwAttachedWindow::create(view.get(), QPointF(c.point), 5.0);
+        auto window = AttachedWindow::create(view.get(), QPointF(c.point), 5.0);
         ASSERT_TRUE(window);
         EXPECT_EQ(window->side(), c.expected);
     }
@@ -122,14 +122,14 @@ TEST(AttachedWindow, AutomaticSideFitsTheScreen)
 
 TEST(AttachedWindow, ViewIsBorrowedAndFollowed)
 {
-    EXPECT_FALSE(ZwAttachedWindow::create(nullptr, QPointF(10, 10)));
+    EXPECT_FALSE(AttachedWindow::create(nullptr, QPointF(10, 10)));
     EXPECT_FALSE(NoteWindow::create(nullptr, QPointF(10, 10), AttachedSideTop, 5.0));
 
     QWidget owner;
     auto* view = new QWidget(&owner);
     view->resize(200, 100);
     {
-        auto window = ZwAttachedWindow::create(view, QPointF(400, 100), AttachedSideBottom, 5.0);
+        auto window = AttachedWindow::create(view, QPointF(400, 100), AttachedSideBottom, 5.0);
         ASSERT_TRUE(window);
         EXPECT_EQ(view->parentWidget(), window.get());
         window->show();

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/AppFixture.h"
 
-#include "app/ConfirmBox.h"
+#include "widgets/Messages.h"
 #include "app/ProgressSheet.h"
-#include "app/QnMessageBox.h"
+#include "widgets/Messages.h"
 #include "app/Settings.h"
 #include "support/Media.h"
 #include "support/TestFiles.h"
@@ -17,8 +17,8 @@ void AppFixture::SetUp()
     qputenv("XDG_CONFIG_HOME", (home.path() + "/.config").toUtf8());
     qputenv("XDG_DATA_HOME", (home.path() + "/.local/share").toUtf8());
     QSettings().clear();
-    setQnMessageBoxPresenter([this](const QString& text) { messages << text; });
-    setConfirmBoxPresenter([this](const QString& text) {
+    setMessagePresenter([this](const QString& text) { messages << text; });
+    setConfirmPresenter([this](const QString& text) {
         messages << text;
         return confirm;
     });
@@ -32,8 +32,8 @@ void AppFixture::TearDown()
     if (app && app->initialized())
         app->applicationShouldTerminate();
     app.reset();
-    setQnMessageBoxPresenter({});
-    setConfirmBoxPresenter({});
+    setMessagePresenter({});
+    setConfirmPresenter({});
 }
 
 void AppFixture::launch()
@@ -86,7 +86,7 @@ bool AppFixture::waitForConversions()
 {
     return waitUntil(
         [this] {
-            return app->filesForConvertion().isEmpty() && !app->progressPanel()->isSheetShown();
+            return app->conversionPaths().isEmpty() && !app->progressPanel()->isSheetShown();
         },
         120000);
 }

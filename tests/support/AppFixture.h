@@ -16,7 +16,7 @@ class Settings;
 // The application controller as a user meets it: launched on a fresh home
 // folder (HOME, XDG_CONFIG_HOME and XDG_DATA_HOME, with the Trash, point into
 // it; the settings start empty), with its library in home/outer/rec, so that
-// a test can also import a folder that holds the library. Every QnMessageBox
+// a test can also import a folder that holds the library. Every showMessage
 // text and ConfirmBox question is collected in `messages` instead of shown;
 // questions are answered with `confirm`. Main thread only.
 class AppFixture : public ::testing::Test

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "shell/AttachedSide.h"
+#include "widgets/AttachedSide.h"
 
 #include <QBrush>
 #include <QColor>
@@ -19,7 +19,7 @@
 // around it. Coordinates are Qt's: y grows downward; the point is in screen
 // coordinates, or in the parent window's coordinates when there is a parent.
 // Main thread only.
-class ZwAttachedWindow : public QWidget
+class AttachedWindow : public QWidget
 {
     Q_OBJECT
 public:
@@ -27,36 +27,36 @@ public:
     // shown inside the window and handed back to its previous parent when the
     // window goes, so one view may serve several windows in turn. The parent
     // window is not owned.
-    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, QWidget* window,
+    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, QWidget* window,
                                                     AttachedSide side, qreal distance);
-    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, QWidget* window,
+    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, QWidget* window,
                                                     qreal distance)
     {
         return create(view, point, window, AttachedSideAutomatic, distance);
     }
-    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, AttachedSide side,
+    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, AttachedSide side,
                                                     qreal distance)
     {
         return create(view, point, nullptr, side, distance);
     }
-    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, qreal distance)
+    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, qreal distance)
     {
         return create(view, point, nullptr, AttachedSideAutomatic, distance);
     }
-    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, QWidget* window)
+    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, QWidget* window)
     {
         return create(view, point, window, AttachedSideAutomatic, 0.0);
     }
-    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point, AttachedSide side)
+    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, AttachedSide side)
     {
         return create(view, point, nullptr, side, 0.0);
     }
-    static std::unique_ptr<ZwAttachedWindow> create(QWidget* view, QPointF point)
+    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point)
     {
         return create(view, point, nullptr, AttachedSideAutomatic, 0.0);
     }
 
-    ~ZwAttachedWindow() override;
+    ~AttachedWindow() override;
 
     QBrush windowBackgroundColor() const { return m_ZwBackgroundColor; }
     void setBackgroundColor(const QBrush& color);
@@ -116,7 +116,7 @@ protected:
     };
 
     // The view must not be null; create() checks that.
-    ZwAttachedWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
+    AttachedWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
                      qreal distance, const Defaults& defaults);
 
     void paintEvent(QPaintEvent* event) override;

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "shell/ZwAttachedWindow.h"
+#include "widgets/AttachedWindow.h"
 
 // The pop-up of a time mark's note: an attached window in pale yellow with a
 // smaller arrow, remembering which mark it shows.
-class NoteWindow : public ZwAttachedWindow
+class NoteWindow : public AttachedWindow
 {
     Q_OBJECT
 public:

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/X11Selection.h"
+#include "widgets/X11Selection.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/NoteWindow.h"
+#include "widgets/NoteWindow.h"
 
 std::unique_ptr<NoteWindow> NoteWindow::create(QWidget* view, QPointF point, QWidget* window,
                                                AttachedSide side, qreal distance)
@@ -11,11 +11,11 @@ std::unique_ptr<NoteWindow> NoteWindow::create(QWidget* view, QPointF point, QWi
 
 NoteWindow::NoteWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
                        qreal distance)
-    : ZwAttachedWindow(view, point, window, side, distance, noteDefaults())
+    : AttachedWindow(view, point, window, side, distance, noteDefaults())
 {
 }
 
-ZwAttachedWindow::Defaults NoteWindow::noteDefaults()
+AttachedWindow::Defaults NoteWindow::noteDefaults()
 {
     Defaults defaults;
     defaults.backgroundColor = QColor::fromRgbF(0.97f, 0.97f, 0.77f, 0.9f);

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/CompositorProbe.h"
+#include "widgets/CompositorProbe.h"
 
-#include "shell/X11Selection.h"
+#include "widgets/X11Selection.h"
 
 #include <QGuiApplication>
 #include <QtGui/qguiapplication_platform.h>

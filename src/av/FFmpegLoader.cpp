@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/FFmpegLoader.h"
+#include "av/FFmpegLoader.h"
 
 #include <QtGlobal>
 #include <array>

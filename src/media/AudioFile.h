@@ -18,7 +18,7 @@ class MoviePlayer;
 // rate of the file it was opened from. Edits change only the movie in memory:
 // the source files are never written; writeToFile() makes a new file.
 // Main thread only.
-class QTMovie : public QObject
+class AudioFile : public QObject
 {
     Q_OBJECT
 public:
@@ -37,16 +37,16 @@ public:
 
     // Called during a long write; answering false cancels it.
     using OperationCallback =
-        std::function<bool(QTMovie& movie, QTMovieOperationPhase phase, double fraction)>;
+        std::function<bool(AudioFile& movie, QTMovieOperationPhase phase, double fraction)>;
 
     // The file opens as audio.
     static bool canInitWithFile(const QString& path);
     // Opens and measures the file; null, with an error text, for a file that is
     // missing, empty, damaged, not audio or holds no sample. The movie is
     // fully loaded when it is returned.
-    static std::unique_ptr<QTMovie> movieWithFile(const QString& path, QString* error = nullptr);
+    static std::unique_ptr<AudioFile> movieWithFile(const QString& path, QString* error = nullptr);
     // A movie of a file measured already (on any thread, by MediaProber).
-    static std::unique_ptr<QTMovie> movieWithInfo(MediaInfoPtr info);
+    static std::unique_ptr<AudioFile> movieWithInfo(MediaInfoPtr info);
     // Length of a file in seconds; 0 for anything that does not open.
     static double fileDuration(const QString& path);
     // A recording as its writer left it, in fragments with the encoder's
@@ -56,7 +56,7 @@ public:
     // was) when it cannot be.
     static bool endRecordingAt(const QString& path, int64_t samples);
 
-    ~QTMovie() override;
+    ~AudioFile() override;
 
     const QString& fileName() const { return m_fileName; }
     long loadState() const { return kLoadStateComplete; }
@@ -79,7 +79,7 @@ public:
     // Editing; refused (false) unless the movie is editable.
     QTTimeRange selection() const { return m_selection; }
     void setSelection(QTTimeRange range) { m_selection = range; }
-    bool appendSelectionFromMovie(const QTMovie& other);
+    bool appendSelectionFromMovie(const AudioFile& other);
     bool deleteSegment(QTTimeRange range);
 
     // Writes a new file: flattened (packets copied where the formats agree),
@@ -98,7 +98,7 @@ signals:
     void loadStateChanged(long loadState);
 
 private:
-    explicit QTMovie(MediaInfoPtr source);
+    explicit AudioFile(MediaInfoPtr source);
     int64_t lengthOf(const MovieSegment& segment) const;
     int64_t totalLength() const;
     int64_t toMovieUnits(QTTime time) const;

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/PeakEnvelope.h"
+#include "av/PeakEnvelope.h"
 
 #include <algorithm>
 #include <climits>

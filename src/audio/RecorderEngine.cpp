@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/KvSoundFileRecorder.h"
+#include "audio/RecorderEngine.h"
 
 #include "audio/AacFileWriter.h"
 #include "audio/AudioLog.h"
 #include "audio/CaptureMixer.h"
 #include "audio/IsSilence.h"
-#include "audio/KvAudioBufferList.h"
+#include "audio/CaptureBuffers.h"
 #include "audio/PreRollBuffer.h"
 #include "audio/PulseCapture.h"
-#include "audio/PulseConnection.h"
+#include "av/PulseConnection.h"
 #include "audio/PulseSources.h"
 #include "audio/SilenceSettings.h"
 
@@ -48,7 +48,7 @@ QVariantMap preset(double sampleRate)
 
 int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
 {
-    auto* recorder = static_cast<KvSoundFileRecorder*>(context);
+    auto* recorder = static_cast<RecorderEngine*>(context);
     if (recorder->m_listening.load(std::memory_order_acquire)) {
         if (!recorder->m_handOver.load(std::memory_order_acquire)) {
             recorder->m_preRoll->write(recorder->m_audioBuffer->channels(), frameCount);
@@ -91,48 +91,48 @@ int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount)
     return kNoErr;
 }
 
-KvSoundFileRecorder::KvSoundFileRecorder(QObject* parent)
+RecorderEngine::RecorderEngine(QObject* parent)
     : QObject(parent), m_outputFormat(outputFormatForMiddleQuality())
 {
     m_timeNoticeTimer.setInterval(kTimeNoticeIntervalMs);
     connect(&m_timeNoticeTimer, &QTimer::timeout, this,
-            &KvSoundFileRecorder::notifyDelegateOfTimeChange);
+            &RecorderEngine::notifyDelegateOfTimeChange);
     m_watchTimer.setInterval(kWatchIntervalMs);
-    connect(&m_watchTimer, &QTimer::timeout, this, &KvSoundFileRecorder::watchForInterruption);
+    connect(&m_watchTimer, &QTimer::timeout, this, &RecorderEngine::watchForInterruption);
 }
 
-KvSoundFileRecorder::KvSoundFileRecorder(const QString& outputFilePath, QObject* parent)
-    : KvSoundFileRecorder(parent)
+RecorderEngine::RecorderEngine(const QString& outputFilePath, QObject* parent)
+    : RecorderEngine(parent)
 {
     setOutputFilePath(outputFilePath);
 }
 
-KvSoundFileRecorder::~KvSoundFileRecorder()
+RecorderEngine::~RecorderEngine()
 {
     // Observers may already be half gone; the file is still completed.
     blockSignals(true);
     cleanUp();
 }
 
-QVariantMap KvSoundFileRecorder::outputFormatForLowQuality()
+QVariantMap RecorderEngine::outputFormatForLowQuality()
 {
     static const QVariantMap format = preset(11025.0);
     return format;
 }
 
-QVariantMap KvSoundFileRecorder::outputFormatForMiddleQuality()
+QVariantMap RecorderEngine::outputFormatForMiddleQuality()
 {
     static const QVariantMap format = preset(22050.0);
     return format;
 }
 
-QVariantMap KvSoundFileRecorder::outputFormatForHighQuality()
+QVariantMap RecorderEngine::outputFormatForHighQuality()
 {
     static const QVariantMap format = preset(44100.0);
     return format;
 }
 
-QStringList KvSoundFileRecorder::availableInputDevices()
+QStringList RecorderEngine::availableInputDevices()
 {
     PulseConnection server;
     std::vector<PulseSourceInfo> sources;
@@ -144,7 +144,7 @@ QStringList KvSoundFileRecorder::availableInputDevices()
     return names;
 }
 
-QString KvSoundFileRecorder::defaultInputDevice()
+QString RecorderEngine::defaultInputDevice()
 {
     PulseConnection server;
     PulseSources sources(server);
@@ -154,12 +154,12 @@ QString KvSoundFileRecorder::defaultInputDevice()
     return source.description;
 }
 
-QString KvSoundFileRecorder::mixedInputDevice()
+QString RecorderEngine::mixedInputDevice()
 {
     return QStringLiteral("VoiceTray:MicrophoneAndComputerSound");
 }
 
-void KvSoundFileRecorder::setQuality(int quality)
+void RecorderEngine::setQuality(int quality)
 {
     switch (quality) {
     case 1:
@@ -176,7 +176,7 @@ void KvSoundFileRecorder::setQuality(int quality)
     }
 }
 
-void KvSoundFileRecorder::setOutputFormat(const QVariantMap& format)
+void RecorderEngine::setOutputFormat(const QVariantMap& format)
 {
     if (m_isRecording) {
         emit userMessage(tr("Can't change output format when recording has already started."));
@@ -189,7 +189,7 @@ void KvSoundFileRecorder::setOutputFormat(const QVariantMap& format)
     startListening();
 }
 
-void KvSoundFileRecorder::setOutputFilePath(const QString& path)
+void RecorderEngine::setOutputFilePath(const QString& path)
 {
     if (path == m_outputFilePath)
         return;
@@ -200,13 +200,13 @@ void KvSoundFileRecorder::setOutputFilePath(const QString& path)
     emit outputFilePathChanged(m_outputFilePath);
 }
 
-void KvSoundFileRecorder::takeOutputFilePathFrom(const QObject* control)
+void RecorderEngine::takeOutputFilePathFrom(const QObject* control)
 {
     if (control)
         setOutputFilePath(control->property("text").toString());
 }
 
-void KvSoundFileRecorder::setInputDevice(const QString& name)
+void RecorderEngine::setInputDevice(const QString& name)
 {
     if (name.isNull() || name == m_inputDeviceName)
         return;
@@ -215,12 +215,12 @@ void KvSoundFileRecorder::setInputDevice(const QString& name)
     startListening();
 }
 
-bool KvSoundFileRecorder::isRecording() const
+bool RecorderEngine::isRecording() const
 {
     return m_isRecording && !SilenceSettings::pseudoRecord.load(std::memory_order_relaxed);
 }
 
-void KvSoundFileRecorder::setSkipSilence(bool skip)
+void RecorderEngine::setSkipSilence(bool skip)
 {
     if (skip == SilenceSettings::skipSilence.load())
         return;
@@ -229,31 +229,31 @@ void KvSoundFileRecorder::setSkipSilence(bool skip)
     startListening();
 }
 
-bool KvSoundFileRecorder::isSkipSilence() const
+bool RecorderEngine::isSkipSilence() const
 {
     return SilenceSettings::skipSilence.load(std::memory_order_relaxed) &&
            SilenceSettings::nSilenceBlocks.load(std::memory_order_relaxed) >
                SilenceSettings::holdBuffers;
 }
 
-void KvSoundFileRecorder::setThreshold(float threshold)
+void RecorderEngine::setThreshold(float threshold)
 {
     SilenceSettings::soundThreshold.store(threshold);
 }
 
-float KvSoundFileRecorder::inputLevel() const
+float RecorderEngine::inputLevel() const
 {
     return SilenceSettings::inputLevel();
 }
 
-void KvSoundFileRecorder::setPseudoRecord(bool pseudo)
+void RecorderEngine::setPseudoRecord(bool pseudo)
 {
     SilenceSettings::pseudoRecord.store(pseudo);
     if (!pseudo)
         startListening();
 }
 
-bool KvSoundFileRecorder::findSource(const QString& description, QString& sourceName)
+bool RecorderEngine::findSource(const QString& description, QString& sourceName)
 {
     std::vector<PulseSourceInfo> sources;
     if (!PulseSources(*m_server).all(sources))
@@ -267,7 +267,7 @@ bool KvSoundFileRecorder::findSource(const QString& description, QString& source
     return true;
 }
 
-QString KvSoundFileRecorder::configureAU()
+QString RecorderEngine::configureAU()
 {
     releaseCapture();
     m_sourceDescription.clear();
@@ -348,7 +348,7 @@ QString KvSoundFileRecorder::configureAU()
     m_audioSamples = mixed ? requestedFrames : m_audioUnit->fragmentFrames();
     if (m_audioSamples == 0)
         return tr("Could not determine audio sample size");
-    m_audioBuffer = KvAudioBufferList::allocate(
+    m_audioBuffer = CaptureBuffers::allocate(
         m_audioChannels, m_actualOutputFormat.mBytesPerFrame * m_audioSamples);
     if (!m_audioBuffer)
         return tr("Could not allocate buffers for recording");
@@ -362,7 +362,7 @@ QString KvSoundFileRecorder::configureAU()
     return {};
 }
 
-QString KvSoundFileRecorder::configureMix(const QString& monitorName, const pa_sample_spec& spec,
+QString RecorderEngine::configureMix(const QString& monitorName, const pa_sample_spec& spec,
                                           uint32_t requestedFrames)
 {
     PulseSourceInfo monitor;
@@ -387,18 +387,18 @@ QString KvSoundFileRecorder::configureMix(const QString& monitorName, const pa_s
     return {};
 }
 
-bool KvSoundFileRecorder::startCapture()
+bool RecorderEngine::startCapture()
 {
     return m_audioUnit && m_audioUnit->start() && (!m_monitorUnit || m_monitorUnit->start());
 }
 
-uint64_t KvSoundFileRecorder::captureLostFrames() const
+uint64_t RecorderEngine::captureLostFrames() const
 {
     return (m_audioUnit ? m_audioUnit->lostFrames() : 0) +
            (m_monitorUnit ? m_monitorUnit->lostFrames() : 0);
 }
 
-void KvSoundFileRecorder::releaseCapture()
+void RecorderEngine::releaseCapture()
 {
     if (m_isRecording || m_lostCounting) {
         m_lostFrames = captureLostFrames() - std::min(captureLostFrames(), m_lostAtStart);
@@ -417,7 +417,7 @@ void KvSoundFileRecorder::releaseCapture()
     m_server.reset();
 }
 
-QString KvSoundFileRecorder::setupAudioFile(bool startWriting)
+QString RecorderEngine::setupAudioFile(bool startWriting)
 {
     const uint32_t fileType = KvAudioOutputFileTypeFromDictionary(m_outputFormat);
     QString muxer;
@@ -462,7 +462,7 @@ QString KvSoundFileRecorder::setupAudioFile(bool startWriting)
     return {};
 }
 
-bool KvSoundFileRecorder::prepare()
+bool RecorderEngine::prepare()
 {
     QString message = configureAU();
     if (message.isEmpty() && !SilenceSettings::pseudoRecord.load())
@@ -475,7 +475,7 @@ bool KvSoundFileRecorder::prepare()
     return false;
 }
 
-void KvSoundFileRecorder::start(QObject*)
+void RecorderEngine::start(QObject*)
 {
     if (m_isRecording)
         return;
@@ -504,7 +504,7 @@ void KvSoundFileRecorder::start(QObject*)
     m_recordedLevel.store(-1.0f);
     m_timeChanged.store(false);
     m_delegateWantsTimeChanges = isSignalConnected(
-        QMetaMethod::fromSignal(&KvSoundFileRecorder::soundFileRecorderReachedDuration));
+        QMetaMethod::fromSignal(&RecorderEngine::soundFileRecorderReachedDuration));
     if (!startCapture()) {
         // The next attempt opens the capture anew, on the device then at hand.
         cleanUp();
@@ -522,7 +522,7 @@ void KvSoundFileRecorder::start(QObject*)
     emit soundFileRecorderWasStarted(this);
 }
 
-void KvSoundFileRecorder::stop(QObject*)
+void RecorderEngine::stop(QObject*)
 {
     if (!m_isRecording)
         return;
@@ -541,7 +541,7 @@ void KvSoundFileRecorder::stop(QObject*)
     startListening();
 }
 
-void KvSoundFileRecorder::cleanUp()
+void RecorderEngine::cleanUp()
 {
     stopListening();
     stop();
@@ -561,25 +561,25 @@ void KvSoundFileRecorder::cleanUp()
     }
 }
 
-void KvSoundFileRecorder::setRecording(bool recording)
+void RecorderEngine::setRecording(bool recording)
 {
     m_isRecording = recording;
     emit isRecordingChanged(isRecording());
 }
 
-double KvSoundFileRecorder::lostSeconds() const
+double RecorderEngine::lostSeconds() const
 {
     const double rate = m_actualOutputFormat.mSampleRate;
     return rate > 0 ? double(m_lostFrames) / rate : 0.0;
 }
 
-double KvSoundFileRecorder::droppedSeconds() const
+double RecorderEngine::droppedSeconds() const
 {
     const double rate = m_actualOutputFormat.mSampleRate;
     return rate > 0 ? double(m_droppedBuffers) * m_audioSamples / rate : 0.0;
 }
 
-void KvSoundFileRecorder::watchForInterruption()
+void RecorderEngine::watchForInterruption()
 {
     Interruption why = Interruption::DeviceLost;
     if ((m_audioUnit && m_audioUnit->isLost()) || (m_monitorUnit && m_monitorUnit->isLost()))
@@ -609,13 +609,13 @@ void KvSoundFileRecorder::watchForInterruption()
     stop();
 }
 
-void KvSoundFileRecorder::notifyDelegateOfTimeChange()
+void RecorderEngine::notifyDelegateOfTimeChange()
 {
     if (m_timeChanged.exchange(false) && m_isRecording)
         emit soundFileRecorderReachedDuration(this, currSeconds());
 }
 
-void KvSoundFileRecorder::setPreRoll(int seconds)
+void RecorderEngine::setPreRoll(int seconds)
 {
     seconds = std::max(0, seconds);
     if (seconds == m_preRollSeconds)
@@ -628,14 +628,14 @@ void KvSoundFileRecorder::setPreRoll(int seconds)
     startListening();
 }
 
-double KvSoundFileRecorder::heardSeconds() const
+double RecorderEngine::heardSeconds() const
 {
     return m_preRoll && m_actualOutputFormat.mSampleRate > 0
                ? double(m_preRoll->heldFrames()) / m_actualOutputFormat.mSampleRate
                : 0.0;
 }
 
-void KvSoundFileRecorder::startListening()
+void RecorderEngine::startListening()
 {
     if (m_preRollSeconds <= 0 || m_isRecording || m_listeningActive ||
         SilenceSettings::pseudoRecord.load())
@@ -662,7 +662,7 @@ void KvSoundFileRecorder::startListening()
     emit isListeningChanged(true);
 }
 
-void KvSoundFileRecorder::followDevices()
+void RecorderEngine::followDevices()
 {
     if (m_isRecording || m_preRollSeconds <= 0 || SilenceSettings::pseudoRecord.load())
         return;
@@ -676,7 +676,7 @@ void KvSoundFileRecorder::followDevices()
     startListening();
 }
 
-void KvSoundFileRecorder::stopListening()
+void RecorderEngine::stopListening()
 {
     if (!m_listeningActive)
         return;
@@ -689,7 +689,7 @@ void KvSoundFileRecorder::stopListening()
     emit isListeningChanged(false);
 }
 
-QString KvSoundFileRecorder::takeOverListening()
+QString RecorderEngine::takeOverListening()
 {
     m_listeningActive = false;
     emit isListeningChanged(false);

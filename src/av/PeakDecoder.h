@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "audio/FFmpegPtr.h"
-#include "audio/PeakEnvelope.h"
+#include "av/FFmpegPtr.h"
+#include "av/PeakEnvelope.h"
 
 #include <cstdint>
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/FocusRing.h"
+#include "widgets/FocusRing.h"
 
 #include <QPainter>
 #include <QWidget>

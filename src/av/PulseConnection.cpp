@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/PulseConnection.h"
+#include "av/PulseConnection.h"
 
 #include <pulse/context.h>
 #include <pulse/operation.h>

@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/KvAudioBufferList.h"
+#include "audio/CaptureBuffers.h"
 
 #include <new>
 
-std::unique_ptr<KvAudioBufferList> KvAudioBufferList::allocate(uint32_t numChannels,
+std::unique_ptr<CaptureBuffers> CaptureBuffers::allocate(uint32_t numChannels,
                                                                uint32_t byteSize)
 {
-    std::unique_ptr<KvAudioBufferList> list(new (std::nothrow) KvAudioBufferList);
+    std::unique_ptr<CaptureBuffers> list(new (std::nothrow) CaptureBuffers);
     if (!list)
         return nullptr;
     list->m_byteSize = byteSize;

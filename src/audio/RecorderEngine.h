@@ -2,7 +2,7 @@
 #pragma once
 
 #include "audio/KvAudioFormat.h"
-#include "audio/PeakEnvelope.h"
+#include "av/PeakEnvelope.h"
 
 #include <QObject>
 #include <QString>
@@ -16,7 +16,7 @@
 
 class AacFileWriter;
 class CaptureMixer;
-class KvAudioBufferList;
+class CaptureBuffers;
 class PreRollBuffer;
 class PulseCapture;
 class PulseConnection;
@@ -29,7 +29,7 @@ int AudioInputProc(void* context, uint64_t timeStampNanos, uint32_t frameCount);
 // The recording engine: captures one input device (a sound server source)
 // and writes it as stereo AAC into an .m4a file. Main thread only, except
 // AudioInputProc. Failures the user must see are emitted as userMessage().
-class KvSoundFileRecorder : public QObject
+class RecorderEngine : public QObject
 {
     Q_OBJECT
     Q_PROPERTY(bool isRecording READ isRecording NOTIFY isRecordingChanged)
@@ -46,9 +46,9 @@ public:
     };
     Q_ENUM(Interruption)
 
-    explicit KvSoundFileRecorder(QObject* parent = nullptr);
-    explicit KvSoundFileRecorder(const QString& outputFilePath, QObject* parent = nullptr);
-    ~KvSoundFileRecorder() override;
+    explicit RecorderEngine(QObject* parent = nullptr);
+    explicit RecorderEngine(const QString& outputFilePath, QObject* parent = nullptr);
+    ~RecorderEngine() override;
 
     static QVariantMap outputFormatForLowQuality();
     static QVariantMap outputFormatForMiddleQuality();
@@ -139,14 +139,14 @@ signals:
     void isRecordingChanged(bool isRecording);
     void isListeningChanged(bool isListening);
     void outputFilePathChanged(const QString& path);
-    void soundFileRecorderWasStarted(KvSoundFileRecorder* recorder);
+    void soundFileRecorderWasStarted(RecorderEngine* recorder);
     // After the recording state was cleared, before the file is closed.
-    void soundFileRecorderWasStopped(KvSoundFileRecorder* recorder);
+    void soundFileRecorderWasStopped(RecorderEngine* recorder);
     // At most 30 times a second while recording, with currSeconds().
-    void soundFileRecorderReachedDuration(KvSoundFileRecorder* recorder, double seconds);
+    void soundFileRecorderReachedDuration(RecorderEngine* recorder, double seconds);
     // The input device went away or the file could not be written; once
     // the receivers return, a recording still running is stopped.
-    void soundFileRecorderWasInterrupted(KvSoundFileRecorder* recorder, Interruption why);
+    void soundFileRecorderWasInterrupted(RecorderEngine* recorder, Interruption why);
     // A message for the user's message box.
     void userMessage(const QString& text);
 
@@ -172,7 +172,7 @@ private:
     void notifyDelegateOfTimeChange();
     void watchForInterruption();
 
-    std::unique_ptr<KvAudioBufferList> m_audioBuffer;
+    std::unique_ptr<CaptureBuffers> m_audioBuffer;
     std::unique_ptr<PulseConnection> m_server;
     std::unique_ptr<PulseCapture> m_audioUnit;
     // With the mixed input: the monitor's capture beside the microphone's.

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/SwitchToolbarBtn.h"
+#include "widgets/SwitchToolbarBtn.h"
 
-#include "shell/FocusRing.h"
-#include "shell/Images.h"
+#include "widgets/FocusRing.h"
+#include "widgets/Images.h"
 
 #include <QKeyEvent>
 #include <QPainter>

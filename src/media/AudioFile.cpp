@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "media/QTMovie.h"
+#include "media/AudioFile.h"
 
 #include "media/MediaProber.h"
 #include "media/MoviePlayer.h"
@@ -21,12 +21,12 @@ constexpr int kMaxChannels = 8;
 constexpr int kPlaybackChannels = 2;
 } // namespace
 
-bool QTMovie::canInitWithFile(const QString& path)
+bool AudioFile::canInitWithFile(const QString& path)
 {
     return MediaProber::canOpen(path);
 }
 
-std::unique_ptr<QTMovie> QTMovie::movieWithFile(const QString& path, QString* error)
+std::unique_ptr<AudioFile> AudioFile::movieWithFile(const QString& path, QString* error)
 {
     QString failure;
     MediaInfoPtr info = MediaProber::probe(path, &failure);
@@ -35,19 +35,19 @@ std::unique_ptr<QTMovie> QTMovie::movieWithFile(const QString& path, QString* er
     return info ? movieWithInfo(std::move(info)) : nullptr;
 }
 
-std::unique_ptr<QTMovie> QTMovie::movieWithInfo(MediaInfoPtr info)
+std::unique_ptr<AudioFile> AudioFile::movieWithInfo(MediaInfoPtr info)
 {
-    return std::unique_ptr<QTMovie>(new QTMovie(std::move(info)));
+    return std::unique_ptr<AudioFile>(new AudioFile(std::move(info)));
 }
 
-double QTMovie::fileDuration(const QString& path)
+double AudioFile::fileDuration(const QString& path)
 {
     return MediaProber::fileDuration(path);
 }
 
-bool QTMovie::endRecordingAt(const QString& path, int64_t samples)
+bool AudioFile::endRecordingAt(const QString& path, int64_t samples)
 {
-    std::unique_ptr<QTMovie> movie = movieWithFile(path);
+    std::unique_ptr<AudioFile> movie = movieWithFile(path);
     if (!movie || samples <= 0 || samples > movie->totalLength())
         return false;
     movie->setEditable(true);
@@ -68,24 +68,24 @@ bool QTMovie::endRecordingAt(const QString& path, int64_t samples)
     return true;
 }
 
-QTMovie::QTMovie(MediaInfoPtr source)
+AudioFile::AudioFile(MediaInfoPtr source)
     : m_fileName(source->path), m_timeScale(source->sampleRate), m_channels(source->channels)
 {
     m_segments.push_back(MovieSegment{source, source->startSample, source->durationSamples});
     m_selection = QTMakeTimeRange(QTMakeTime(0, m_timeScale), QTMakeTime(0, m_timeScale));
 }
 
-QTMovie::~QTMovie()
+AudioFile::~AudioFile()
 {
     dropPlayer();
 }
 
-int64_t QTMovie::lengthOf(const MovieSegment& segment) const
+int64_t AudioFile::lengthOf(const MovieSegment& segment) const
 {
     return av_rescale(segment.length, m_timeScale, segment.source->sampleRate);
 }
 
-int64_t QTMovie::totalLength() const
+int64_t AudioFile::totalLength() const
 {
     int64_t total = 0;
     for (const MovieSegment& segment : m_segments)
@@ -93,17 +93,17 @@ int64_t QTMovie::totalLength() const
     return total;
 }
 
-int64_t QTMovie::toMovieUnits(QTTime time) const
+int64_t AudioFile::toMovieUnits(QTTime time) const
 {
     return QTMakeTimeScaled(time, m_timeScale).timeValue;
 }
 
-QTTime QTMovie::duration() const
+QTTime AudioFile::duration() const
 {
     return QTMakeTime(totalLength(), m_timeScale);
 }
 
-std::vector<MovieSegment> QTMovie::segmentsIn(int64_t start, int64_t length) const
+std::vector<MovieSegment> AudioFile::segmentsIn(int64_t start, int64_t length) const
 {
     std::vector<MovieSegment> result;
     const int64_t end = start + length;
@@ -126,7 +126,7 @@ std::vector<MovieSegment> QTMovie::segmentsIn(int64_t start, int64_t length) con
     return result;
 }
 
-void QTMovie::dropPlayer()
+void AudioFile::dropPlayer()
 {
     if (m_player) {
         m_position = m_player->position();
@@ -134,7 +134,7 @@ void QTMovie::dropPlayer()
     }
 }
 
-void QTMovie::play()
+void AudioFile::play()
 {
     if (m_player && m_player->isPlaying())
         return;
@@ -150,7 +150,7 @@ void QTMovie::play()
     m_lastError = m_player->start(m_position);
 }
 
-void QTMovie::stop()
+void AudioFile::stop()
 {
     if (m_player && m_player->isStarted()) {
         m_position = m_player->position();
@@ -158,12 +158,12 @@ void QTMovie::stop()
     }
 }
 
-float QTMovie::rate() const
+float AudioFile::rate() const
 {
     return m_player && m_player->isPlaying() ? 1.0f : 0.0f;
 }
 
-void QTMovie::setRate(float rate)
+void AudioFile::setRate(float rate)
 {
     if (rate > 0.0f)
         play();
@@ -171,14 +171,14 @@ void QTMovie::setRate(float rate)
         stop();
 }
 
-QTTime QTMovie::currentTime() const
+QTTime AudioFile::currentTime() const
 {
     if (m_player && m_player->isStarted())
         return QTMakeTime(m_player->position(), m_timeScale);
     return QTMakeTime(m_position, m_timeScale);
 }
 
-void QTMovie::setCurrentTime(QTTime time)
+void AudioFile::setCurrentTime(QTTime time)
 {
     const int64_t position = std::clamp<int64_t>(toMovieUnits(time), 0, totalLength());
     const bool playing = m_player && m_player->isPlaying();
@@ -189,7 +189,7 @@ void QTMovie::setCurrentTime(QTTime time)
         m_lastError = m_player->start(m_position);
 }
 
-bool QTMovie::appendSelectionFromMovie(const QTMovie& other)
+bool AudioFile::appendSelectionFromMovie(const AudioFile& other)
 {
     if (!m_editable || &other == this)
         return false;
@@ -204,7 +204,7 @@ bool QTMovie::appendSelectionFromMovie(const QTMovie& other)
     return true;
 }
 
-bool QTMovie::deleteSegment(QTTimeRange range)
+bool AudioFile::deleteSegment(QTTimeRange range)
 {
     if (!m_editable)
         return false;
@@ -224,7 +224,7 @@ bool QTMovie::deleteSegment(QTTimeRange range)
     return true;
 }
 
-bool QTMovie::writeToFile(const QString& path, const WriteAttributes& attributes)
+bool AudioFile::writeToFile(const QString& path, const WriteAttributes& attributes)
 {
     if (m_segments.empty()) {
         m_lastError = QStringLiteral("There is no audio to write");

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/FloatSlider.h"
+#include "widgets/FloatSlider.h"
 
 #include <QSignalBlocker>
 #include <algorithm>

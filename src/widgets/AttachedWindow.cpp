@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/ZwAttachedWindow.h"
+#include "widgets/AttachedWindow.h"
 
-#include "shell/CompositorProbe.h"
+#include "widgets/CompositorProbe.h"
 
 #include <QEvent>
 #include <QGuiApplication>
@@ -13,17 +13,17 @@
 #include <QWindow>
 #include <algorithm>
 
-std::unique_ptr<ZwAttachedWindow> ZwAttachedWindow::create(QWidget* view, QPointF point,
+std::unique_ptr<AttachedWindow> AttachedWindow::create(QWidget* view, QPointF point,
                                                            QWidget* window, AttachedSide side,
                                                            qreal distance)
 {
     if (!view)
         return nullptr;
-    return std::unique_ptr<ZwAttachedWindow>(
-        new ZwAttachedWindow(view, point, window, side, distance, Defaults{}));
+    return std::unique_ptr<AttachedWindow>(
+        new AttachedWindow(view, point, window, side, distance, Defaults{}));
 }
 
-ZwAttachedWindow::ZwAttachedWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
+AttachedWindow::AttachedWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
                                    qreal distance, const Defaults& defaults)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), m_borderColor(defaults.borderColor),
       m_borderWidth(defaults.borderWidth), m_viewMargin(defaults.viewMargin),
@@ -50,7 +50,7 @@ ZwAttachedWindow::ZwAttachedWindow(QWidget* view, QPointF point, QWidget* window
     view->installEventFilter(this);
 }
 
-ZwAttachedWindow::~ZwAttachedWindow()
+AttachedWindow::~AttachedWindow()
 {
     if (m_view && m_view->parentWidget() == this) {
         m_view->removeEventFilter(this);
@@ -59,24 +59,24 @@ ZwAttachedWindow::~ZwAttachedWindow()
     }
 }
 
-QSizeF ZwAttachedWindow::viewSize() const
+QSizeF AttachedWindow::viewSize() const
 {
     return m_view ? QSizeF(m_view->size()) : QSizeF();
 }
 
-QPointF ZwAttachedWindow::screenPoint() const
+QPointF AttachedWindow::screenPoint() const
 {
     if (m_window)
         return m_window->mapToGlobal(m_point);
     return m_point;
 }
 
-qreal ZwAttachedWindow::_arrowInset() const
+qreal AttachedWindow::_arrowInset() const
 {
     return m_arrowBaseWidth / 2 + (m_drawsRoundCornerBesideArrow ? m_cornerRadius : 0.0);
 }
 
-AttachedSide ZwAttachedWindow::_bestSideForAutomaticPosition() const
+AttachedSide AttachedWindow::_bestSideForAutomaticPosition() const
 {
     QScreen* screen = m_window ? m_window->screen() : nullptr;
     if (!screen)
@@ -114,7 +114,7 @@ AttachedSide ZwAttachedWindow::_bestSideForAutomaticPosition() const
     return side;
 }
 
-QRectF ZwAttachedWindow::frameForSide(AttachedSide side) const
+QRectF AttachedWindow::frameForSide(AttachedSide side) const
 {
     const qreal m = m_viewMargin;
     const qreal a = m_arrowHeight;
@@ -188,7 +188,7 @@ QRectF ZwAttachedWindow::frameForSide(AttachedSide side) const
     return QRectF(x, y, width, height);
 }
 
-void ZwAttachedWindow::_updateGeometry()
+void AttachedWindow::_updateGeometry()
 {
     const qreal m = m_viewMargin;
     const qreal a = m_arrowHeight;
@@ -207,7 +207,7 @@ void ZwAttachedWindow::_updateGeometry()
         m_view->setGeometry(m_viewFrame.toRect());
 }
 
-void ZwAttachedWindow::fitInside(const QRect& area)
+void AttachedWindow::fitInside(const QRect& area)
 {
     if (area.isEmpty())
         return;
@@ -261,7 +261,7 @@ void ZwAttachedWindow::fitInside(const QRect& area)
     _redisplay();
 }
 
-void ZwAttachedWindow::_appendArrowToPath(QPainterPath& path) const
+void AttachedWindow::_appendArrowToPath(QPainterPath& path) const
 {
     if (!m_hasArrow)
         return;
@@ -288,7 +288,7 @@ void ZwAttachedWindow::_appendArrowToPath(QPainterPath& path) const
     }
 }
 
-QPainterPath ZwAttachedWindow::_backgroundPath() const
+QPainterPath AttachedWindow::_backgroundPath() const
 {
     const QRectF body =
         m_viewFrame.adjusted(-m_viewMargin, -m_viewMargin, m_viewMargin, m_viewMargin);
@@ -376,7 +376,7 @@ QPainterPath ZwAttachedWindow::_backgroundPath() const
     return path;
 }
 
-QImage ZwAttachedWindow::_backgroundColorPatternImage() const
+QImage AttachedWindow::_backgroundColorPatternImage() const
 {
     const qreal ratio = devicePixelRatioF();
     QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_ARGB32_Premultiplied);
@@ -399,7 +399,7 @@ QImage ZwAttachedWindow::_backgroundColorPatternImage() const
     return image;
 }
 
-void ZwAttachedWindow::_updateBackground()
+void AttachedWindow::_updateBackground()
 {
     m_background = _backgroundColorPatternImage();
     if (CompositorProbe::isCompositing())
@@ -409,7 +409,7 @@ void ZwAttachedWindow::_updateBackground()
     update();
 }
 
-void ZwAttachedWindow::_redisplay()
+void AttachedWindow::_redisplay()
 {
     if (m_resizing)
         return;
@@ -419,7 +419,7 @@ void ZwAttachedWindow::_redisplay()
     m_resizing = false;
 }
 
-void ZwAttachedWindow::paintEvent(QPaintEvent*)
+void AttachedWindow::paintEvent(QPaintEvent*)
 {
     // Moved to a screen with another pixel ratio: draw the outline afresh.
     if (m_background.devicePixelRatio() != devicePixelRatioF())
@@ -429,7 +429,7 @@ void ZwAttachedWindow::paintEvent(QPaintEvent*)
     painter.drawImage(QPointF(0, 0), m_background);
 }
 
-void ZwAttachedWindow::resizeEvent(QResizeEvent* event)
+void AttachedWindow::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     // Our own geometry update lands here too; only a size we did not set
@@ -439,7 +439,7 @@ void ZwAttachedWindow::resizeEvent(QResizeEvent* event)
         _redisplay();
 }
 
-bool ZwAttachedWindow::eventFilter(QObject* watched, QEvent* event)
+bool AttachedWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view && event->type() == QEvent::Resize && !m_resizing &&
         QSizeF(m_view->size()) != m_viewFrame.size())
@@ -447,27 +447,27 @@ bool ZwAttachedWindow::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void ZwAttachedWindow::setBackgroundColor(const QBrush& color)
+void AttachedWindow::setBackgroundColor(const QBrush& color)
 {
     if (color != m_ZwBackgroundColor)
         m_ZwBackgroundColor = color;
     _updateBackground();
 }
 
-void ZwAttachedWindow::setBackgroundImage(const QImage& image)
+void AttachedWindow::setBackgroundImage(const QImage& image)
 {
     if (!image.isNull())
         setBackgroundColor(QBrush(image));
 }
 
-void ZwAttachedWindow::setBorderColor(const QColor& color)
+void AttachedWindow::setBorderColor(const QColor& color)
 {
     if (color != m_borderColor)
         m_borderColor = color;
     _updateBackground();
 }
 
-void ZwAttachedWindow::setBorderWidth(qreal width)
+void AttachedWindow::setBorderWidth(qreal width)
 {
     if (width == m_borderWidth)
         return;
@@ -475,7 +475,7 @@ void ZwAttachedWindow::setBorderWidth(qreal width)
     _updateBackground();
 }
 
-void ZwAttachedWindow::setViewMargin(qreal margin)
+void AttachedWindow::setViewMargin(qreal margin)
 {
     if (margin == m_viewMargin)
         return;
@@ -483,7 +483,7 @@ void ZwAttachedWindow::setViewMargin(qreal margin)
     setCornerRadius(m_cornerRadius);
 }
 
-void ZwAttachedWindow::setCornerRadius(qreal radius)
+void AttachedWindow::setCornerRadius(qreal radius)
 {
     const QSizeF size = viewSize();
     const qreal limit =
@@ -492,7 +492,7 @@ void ZwAttachedWindow::setCornerRadius(qreal radius)
     setArrowBaseWidth(m_arrowBaseWidth);
 }
 
-void ZwAttachedWindow::setArrowBaseWidth(qreal width)
+void AttachedWindow::setArrowBaseWidth(qreal width)
 {
     const QSizeF size = viewSize();
     qreal limit = 2 * m_viewMargin + std::min(size.width(), size.height()) - m_cornerRadius;
@@ -503,7 +503,7 @@ void ZwAttachedWindow::setArrowBaseWidth(qreal width)
     _redisplay();
 }
 
-void ZwAttachedWindow::setArrowHeight(qreal height)
+void AttachedWindow::setArrowHeight(qreal height)
 {
     if (height == m_arrowHeight)
         return;
@@ -511,7 +511,7 @@ void ZwAttachedWindow::setArrowHeight(qreal height)
     _redisplay();
 }
 
-void ZwAttachedWindow::setDrawsRoundCornerBesideArrow(bool draws)
+void AttachedWindow::setDrawsRoundCornerBesideArrow(bool draws)
 {
     if (draws == m_drawsRoundCornerBesideArrow)
         return;
@@ -519,7 +519,7 @@ void ZwAttachedWindow::setDrawsRoundCornerBesideArrow(bool draws)
     _redisplay();
 }
 
-void ZwAttachedWindow::setHasArrow(bool hasArrow)
+void AttachedWindow::setHasArrow(bool hasArrow)
 {
     if (hasArrow == m_hasArrow)
         return;

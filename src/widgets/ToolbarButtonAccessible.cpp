@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/ToolbarButtonAccessible.h"
+#include "widgets/ToolbarButtonAccessible.h"
 
-#include "shell/AccessibleFactory.h"
-#include "shell/ToolbarButton.h"
+#include "widgets/AccessibleFactory.h"
+#include "widgets/ToolbarButton.h"
 
 ToolbarButtonAccessible::ToolbarButtonAccessible(ToolbarButton* button)
     : QAccessibleWidget(button, QAccessible::Button)

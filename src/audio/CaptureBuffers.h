@@ -9,11 +9,11 @@
 // Threads: made and freed on the main thread while no capture runs. During a
 // capture only the sound server's thread touches the samples: the capture
 // stream fills the blocks and the capture callback reads them.
-class KvAudioBufferList
+class CaptureBuffers
 {
 public:
     // Zero-filled; null when any block cannot be allocated.
-    static std::unique_ptr<KvAudioBufferList> allocate(uint32_t numChannels, uint32_t byteSize);
+    static std::unique_ptr<CaptureBuffers> allocate(uint32_t numChannels, uint32_t byteSize);
 
     uint32_t numberBuffers() const { return static_cast<uint32_t>(m_buffers.size()); }
     uint32_t dataByteSize() const { return m_byteSize; }
@@ -23,7 +23,7 @@ public:
     const float* const* channels() const { return m_pointers.data(); }
 
 private:
-    KvAudioBufferList() = default;
+    CaptureBuffers() = default;
 
     std::vector<std::unique_ptr<float[]>> m_buffers;
     std::vector<const float*> m_pointers;

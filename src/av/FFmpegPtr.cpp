@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "audio/FFmpegPtr.h"
+#include "av/FFmpegPtr.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "shell/ToolbarButton.h"
+#include "widgets/ToolbarButton.h"
 
-#include "shell/FocusRing.h"
-#include "shell/ToolbarButtonAccessible.h"
+#include "widgets/FocusRing.h"
+#include "widgets/ToolbarButtonAccessible.h"
 
 #include <QAccessible>
 #include <QKeyEvent>
