@@ -2,11 +2,11 @@
 // The hot path of a recording, through the whole application controller and
 // the private sound server: from the press to the first captured buffer
 // written, and from the stop to a playable, measured file.
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "audio/RecorderEngine.h"
 #include "media/AudioFile.h"
 #include "support/PulseServer.h"
+#include "widgets/Messages.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -73,8 +73,7 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     QApplication::setOrganizationName("VoiceTray");
     QApplication::setApplicationName("VoiceTray");
-    setMessagePresenter(
-        [](const QString& text) { fprintf(stderr, "%s\n", qPrintable(text)); });
+    setMessagePresenter([](const QString& text) { fprintf(stderr, "%s\n", qPrintable(text)); });
     RecorderAppDelegate delegate;
     delegate.settings().setOutputFolder(home.path() + "/rec");
     delegate.settings().setInputDevice(server.sineSourceDescription());

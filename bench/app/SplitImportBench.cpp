@@ -3,7 +3,6 @@
 // one-minute MP3 files, through the application controller; each against
 // the same work done by the ffmpeg command in a shell loop. And how long the
 // main thread stops when a three-hour recording is chosen in the outline.
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
@@ -11,6 +10,7 @@
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
+#include "widgets/Messages.h"
 
 #include <QApplication>
 #include <QDir>

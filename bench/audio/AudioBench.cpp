@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The per-buffer work of the capture callback, and the AAC writer's speed.
 #include "audio/AacFileWriter.h"
-#include "audio/IsSilence.h"
 #include "audio/CaptureBuffers.h"
+#include "audio/IsSilence.h"
 #include "audio/SilenceSettings.h"
 #include "audio/SpscRingBuffer.h"
 

@@ -6,12 +6,12 @@
 // $VT_BENCH_DATA (default: /tmp/voicetray-bench-media); VT_BENCH_SECONDS
 // sets their length (default 3600).
 #include "av/FFmpegPtr.h"
+#include "media/AudioFile.h"
 #include "media/FileBatch.h"
 #include "media/HeapTuning.h"
 #include "media/MediaProber.h"
 #include "media/MediaSource.h"
 #include "media/MovieWriter.h"
-#include "media/AudioFile.h"
 #include "media/WaveformCache.h"
 #include "media/WaveformPeaks.h"
 

@@ -4,10 +4,10 @@
 #include "outline/RecOutlineView.h"
 #include "outline/SearchBackView.h"
 #include "shell/BottomPanel.h"
+#include "shell/UndoBar.h"
 #include "widgets/Images.h"
 #include "widgets/SwitchToolbarBtn.h"
 #include "widgets/ToolbarButton.h"
-#include "shell/UndoBar.h"
 
 #include <QHBoxLayout>
 #include <QLineEdit>

@@ -5,7 +5,6 @@
 #include "app/AppLog.h"
 #include "app/MainView.h"
 #include "app/PlatformChoice.h"
-#include "widgets/Messages.h"
 #include "app/WindowKeyHandler.h"
 #include "audio/RecorderEngine.h"
 #include "hotkeys/HotKeyCombination.h"
@@ -26,6 +25,7 @@
 #include "shell/PreferencesView.h"
 #include "shell/RateController.h"
 #include "shell/UndoBar.h"
+#include "widgets/Messages.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -112,13 +112,11 @@ RecorderAppDelegate::RecorderAppDelegate(QObject* parent)
         if (m_statusView)
             m_statusView->setListening(on);
     });
-    connect(m_recorder.get(), &RecorderEngine::soundFileRecorderWasInterrupted, this,
-            [this](RecorderEngine*, RecorderEngine::Interruption why) {
-                recordingInterrupted(why);
-            });
+    connect(
+        m_recorder.get(), &RecorderEngine::soundFileRecorderWasInterrupted, this,
+        [this](RecorderEngine*, RecorderEngine::Interruption why) { recordingInterrupted(why); });
     ConversionQueue& conversions = m_conversions.queue();
-    connect(&conversions, &ConversionQueue::loaded, this,
-            [this](int id) { conversionLoaded(id); });
+    connect(&conversions, &ConversionQueue::loaded, this, [this](int id) { conversionLoaded(id); });
     connect(&conversions, &ConversionQueue::progress, this, [this](int, double fraction) {
         movieShouldContinueOperation(QTMovieOperationPhase::UpdatePercent, fraction);
     });
@@ -297,8 +295,8 @@ void RecorderAppDelegate::setupInputDevice()
 void RecorderAppDelegate::showInputDevices()
 {
     const QStringList devices = RecorderEngine::availableInputDevices();
-    m_prefView->setInputDevices(
-        devices, devices.isEmpty() ? QString() : RecorderEngine::mixedInputDevice());
+    m_prefView->setInputDevices(devices,
+                                devices.isEmpty() ? QString() : RecorderEngine::mixedInputDevice());
     // The default is shown as the one in use, without choosing it for good;
     // with no microphone at all nothing is shown as in use.
     QString chosen = m_settings.inputDevice();
@@ -424,7 +422,7 @@ void RecorderAppDelegate::setStartAtLogin(bool start)
 {
     if (!m_autostart.setEnabled(start))
         showMessage(start ? tr("Unable to start VoiceTray at login")
-                           : tr("Unable to stop starting VoiceTray at login"));
+                          : tr("Unable to stop starting VoiceTray at login"));
     m_prefView->setStartAtLogin(m_autostart.isEnabled());
 }
 

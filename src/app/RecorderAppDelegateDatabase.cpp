@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The library database: loading, saving with what others saved meanwhile, and record paths.
 #include "app/MainView.h"
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/DiskScan.h"
 #include "library/LibraryPaths.h"
@@ -14,6 +13,7 @@
 #include "playback/RecNavigController.h"
 #include "shell/DescrPanel.h"
 #include "shell/DescrPanelController.h"
+#include "widgets/Messages.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -41,8 +41,8 @@ void RecorderAppDelegate::setupRecordingsList()
         // Saving would replace the library that is there with an empty one.
         m_databaseUnreadable = true;
         showMessage(tr("The library file \"%1\" cannot be read. Changes are not saved until "
-                        "it can be read.")
-                         .arg(path));
+                       "it can be read.")
+                        .arg(path));
     } else if (present) {
         const DatabaseStamp stamp = DatabaseStamp::of(path);
         const QByteArray bytes = file.readAll();
@@ -62,12 +62,12 @@ void RecorderAppDelegate::setupRecordingsList()
                                   QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".xml";
             m_databaseUnreadable = !QFile::rename(path, outputFolder() + "/" + aside);
             showMessage(m_databaseUnreadable
-                             ? tr("The library file \"%1\" cannot be read. Changes are not "
-                                  "saved until it can be read.")
-                                   .arg(path)
-                             : tr("The library file could not be read. It was kept as \"%1\" "
-                                  "and the library starts empty.")
-                                   .arg(aside));
+                            ? tr("The library file \"%1\" cannot be read. Changes are not "
+                                 "saved until it can be read.")
+                                  .arg(path)
+                            : tr("The library file could not be read. It was kept as \"%1\" "
+                                 "and the library starts empty.")
+                                  .arg(aside));
         }
     }
     const bool given = resumeImports();

@@ -2,7 +2,6 @@
 // The library follows the disk: files changed outside VoiceTray and an
 // output folder on a drive that comes and goes.
 #include "app/MainView.h"
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "audio/RecorderEngine.h"
 #include "library/DiskScan.h"
@@ -13,6 +12,7 @@
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
 #include "playback/RecNavigController.h"
+#include "widgets/Messages.h"
 
 #include <QFileInfo>
 
@@ -39,8 +39,8 @@ bool RecorderAppDelegate::refuseGoneFolder()
         return false;
     setLibraryAvailable(false);
     showMessage(tr("The folder of the recordings is not available. Connect its drive or choose "
-                    "another folder in the preferences.") +
-                 "\n\n" + outputFolder());
+                   "another folder in the preferences.") +
+                "\n\n" + outputFolder());
     return true;
 }
 

@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Importing audio files and folders into the library, converting what is
 // not .m4a, and moving recordings and categories to another place.
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
 #include "library/WalkRows.h"
 #include "outline/RecOutlineController.h"
+#include "widgets/Messages.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -335,8 +335,8 @@ bool RecorderAppDelegate::resumeImports()
         // Once the window is up.
         QTimer::singleShot(0, this, [lost] {
             showMessage(tr("These files were not imported: VoiceTray was stopped while it "
-                            "converted them, and they are no longer there.") +
-                         "\n\n" + lost.join('\n'));
+                           "converted them, and they are no longer there.") +
+                        "\n\n" + lost.join('\n'));
         });
     return !lost.isEmpty();
 }

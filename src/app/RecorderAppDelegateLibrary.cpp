@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Library operations: categories and recordings added, removed and renamed
 // together with their folders and files.
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/TitleRules.h"
 #include "library/WalkRows.h"
 #include "outline/RecOutlineController.h"
+#include "widgets/Messages.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Time marks to and from other tools: label files of audio editors and CUE sheets.
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/MarkFiles.h"
 #include "library/RecItem.h"
 #include "playback/RecNavigController.h"
+#include "widgets/Messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,9 +26,9 @@ bool RecorderAppDelegate::importMarks(const QString& path, RecItem* rec)
     int badLine = 0;
     if (!MarkFiles::parseLabels(QString::fromUtf8(file.readAll()), labels, badLine)) {
         showMessage(tr("Line %1 of \"%2\" is not a label: each line holds a start and an end "
-                        "in seconds and a note, separated by tabs. No marks were added.")
-                         .arg(badLine)
-                         .arg(name));
+                       "in seconds and a note, separated by tabs. No marks were added.")
+                        .arg(badLine)
+                        .arg(name));
         return false;
     }
     if (MarkFiles::addLabels(*rec, labels) == 0)
@@ -61,9 +61,9 @@ void RecorderAppDelegate::exportMarks(RecItem* rec)
     if (cue) {
         if (rec->marks().size() > size_t(MarkFiles::kMaxCueTracks)) {
             showMessage(tr("A CUE sheet holds at most %1 tracks, and this recording has %2 "
-                            "marks. Export them as a label file instead.")
-                             .arg(MarkFiles::kMaxCueTracks)
-                             .arg(rec->marks().size()));
+                           "marks. Export them as a label file instead.")
+                            .arg(MarkFiles::kMaxCueTracks)
+                            .arg(rec->marks().size()));
             return;
         }
         // The sheet names the sound file from its own folder.

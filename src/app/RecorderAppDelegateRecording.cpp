@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Recording: new recordings, continuing a recording and joining the parts.
 #include "app/AppLog.h"
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "audio/RecorderEngine.h"
 #include "library/RecGroup.h"
@@ -14,6 +13,7 @@
 #include "playback/RecNavigController.h"
 #include "playback/TimeView.h"
 #include "shell/CustomView.h"
+#include "widgets/Messages.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -48,7 +48,7 @@ QString RecorderAppDelegate::newRecordPath(const RecGroup* group)
                   });
     if (path.isNull() || !QDir().mkpath(folder) || !liesInLibrary(path)) {
         showMessage(tr("Unable to create a folder, try to change the path to the recordings in "
-                        "the preferences"));
+                       "the preferences"));
         return QString();
     }
     return path;
@@ -148,11 +148,11 @@ void RecorderAppDelegate::endRecording()
     }
     if (const double missing = m_recorder->droppedSeconds(); missing > 0)
         showMessage(tr("The disk could not keep up: %1 seconds of the recording are missing.")
-                         .arg(QString::number(missing, 'f', 1)));
+                        .arg(QString::number(missing, 'f', 1)));
     if (const double lost = m_recorder->lostSeconds(); lost > 0)
         showMessage(tr("%1 seconds of the recording could not be captured: the sound server "
-                        "delivered nothing for them.")
-                         .arg(QString::number(std::max(0.1, lost), 'f', 1)));
+                       "delivered nothing for them.")
+                        .arg(QString::number(std::max(0.1, lost), 'f', 1)));
     updateButtonsState();
 }
 
@@ -192,7 +192,7 @@ void RecorderAppDelegate::markSeam(const QString& path)
     // the continuation's sound begins, its length before the end.
     auto* row = findItemByPath(path, m_outlineController->mainGroup());
     const double seam = AudioFile::fileDuration(path) - double(m_recorder->writtenLength()) /
-                                                          std::max(1, m_recorder->writtenRate());
+                                                            std::max(1, m_recorder->writtenRate());
     TimeMark* mark = nullptr;
     if (row && row->asItem())
         for (const auto& m : row->asItem()->marks())
@@ -278,12 +278,12 @@ void RecorderAppDelegate::recordingInterrupted(RecorderEngine::Interruption why)
     case RecorderEngine::Interruption::DiskFull:
     case RecorderEngine::Interruption::WriteFailed:
         showMessage(why == RecorderEngine::Interruption::DiskFull
-                         ? tr("The disk is full. The recording was stopped; %1 seconds of it "
-                              "were saved.")
-                               .arg(saved)
-                         : tr("Writing the recording failed. The recording was stopped; %1 "
-                              "seconds of it were saved.")
-                               .arg(saved));
+                        ? tr("The disk is full. The recording was stopped; %1 seconds of it "
+                             "were saved.")
+                              .arg(saved)
+                        : tr("Writing the recording failed. The recording was stopped; %1 "
+                             "seconds of it were saved.")
+                              .arg(saved));
         break;
     }
 }

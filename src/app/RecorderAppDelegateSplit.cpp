@@ -1,6 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a recording into new recordings at its time marks.
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
@@ -9,6 +8,7 @@
 #include "media/MediaProber.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
+#include "widgets/Messages.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -127,8 +127,9 @@ bool RecorderAppDelegate::saveFragmentOf(const QString& path, float pos, float l
         return false;
     if (destination.isNull() || isPathTaken(destination))
         return false;
-    std::unique_ptr<AudioFile> movie = source && source->path == path ? AudioFile::movieWithInfo(source)
-                                                                    : AudioFile::movieWithFile(path);
+    std::unique_ptr<AudioFile> movie = source && source->path == path
+                                           ? AudioFile::movieWithInfo(source)
+                                           : AudioFile::movieWithFile(path);
     if (!movie || movie->loadState() != AudioFile::kLoadStateComplete)
         return false;
     const int32_t scale = movie->timeScale();

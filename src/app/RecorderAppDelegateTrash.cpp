@@ -1,10 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Deleting rows: their files and folders go to the desktop's Trash, and come
 // back with their rows by Undo, or when a file manager restores them.
-#include "widgets/Messages.h"
 #include "app/DesktopTrash.h"
 #include "app/MainView.h"
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "library/DiskScan.h"
 #include "library/LibraryPaths.h"
@@ -16,6 +14,7 @@
 #include "library/XMLCreator.h"
 #include "outline/RecOutlineController.h"
 #include "shell/UndoBar.h"
+#include "widgets/Messages.h"
 
 #include <QDir>
 #include <QFile>
@@ -205,7 +204,7 @@ bool RecorderAppDelegate::undoDelete()
             tr("\"%1\" is no longer in the Trash and cannot be brought back.").arg(lost.first()));
     else if (!lost.isEmpty())
         showMessage(tr("These are no longer in the Trash and cannot be brought back:") + "\n\n" +
-                     lost.join('\n'));
+                    lost.join('\n'));
     return true;
 }
 

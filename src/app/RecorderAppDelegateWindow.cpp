@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The pop-up window: opening and closing it, its two pages and its buttons.
 #include "app/MainView.h"
-#include "widgets/Messages.h"
 #include "app/RecorderAppDelegate.h"
 #include "hotkeys/HotKeyCombination.h"
 #include "library/FileFingerprint.h"
@@ -10,16 +9,17 @@
 #include "outline/RecOutlineView.h"
 #include "playback/RecNavigController.h"
 #include "playback/TimeView.h"
-#include "widgets/AttachedSide.h"
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
 #include "shell/DescrPanelController.h"
-#include "widgets/Images.h"
 #include "shell/PageContainer.h"
 #include "shell/PreferencesView.h"
+#include "widgets/AttachedSide.h"
+#include "widgets/AttachedWindow.h"
+#include "widgets/Images.h"
+#include "widgets/Messages.h"
 #include "widgets/SwitchToolbarBtn.h"
 #include "widgets/ToolbarButton.h"
-#include "widgets/AttachedWindow.h"
 
 #include <QGuiApplication>
 #include <QScreen>

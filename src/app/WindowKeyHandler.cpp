@@ -9,9 +9,9 @@
 #include "playback/SliderWithNotes.h"
 #include "shell/CustomView.h"
 #include "shell/PageContainer.h"
+#include "shell/UndoBar.h"
 #include "widgets/SwitchToolbarBtn.h"
 #include "widgets/ToolbarButton.h"
-#include "shell/UndoBar.h"
 
 #include <QKeyEvent>
 #include <QLineEdit>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "audio/SpscRingBuffer.h"
 #include "av/FFmpegPtr.h"
 #include "av/PeakDecoder.h"
 #include "av/PeakEnvelope.h"
-#include "audio/SpscRingBuffer.h"
 
 #include <QString>
 #include <atomic>

@@ -3,8 +3,7 @@
 
 #include <new>
 
-std::unique_ptr<CaptureBuffers> CaptureBuffers::allocate(uint32_t numChannels,
-                                                               uint32_t byteSize)
+std::unique_ptr<CaptureBuffers> CaptureBuffers::allocate(uint32_t numChannels, uint32_t byteSize)
 {
     std::unique_ptr<CaptureBuffers> list(new (std::nothrow) CaptureBuffers);
     if (!list)

@@ -39,8 +39,8 @@ public:
 
     // The output list has kChannels blocks; each output buffer fills it whole.
     // The input buffer lists take inputFrames frames each.
-    CaptureMixer(double sampleRate, uint32_t inputFrames, CaptureBuffers& output,
-                 OutputProc proc, void* context);
+    CaptureMixer(double sampleRate, uint32_t inputFrames, CaptureBuffers& output, OutputProc proc,
+                 void* context);
     ~CaptureMixer();
 
     CaptureMixer(const CaptureMixer&) = delete;

@@ -3,14 +3,14 @@
 
 #include "audio/AacFileWriter.h"
 #include "audio/AudioLog.h"
+#include "audio/CaptureBuffers.h"
 #include "audio/CaptureMixer.h"
 #include "audio/IsSilence.h"
-#include "audio/CaptureBuffers.h"
 #include "audio/PreRollBuffer.h"
 #include "audio/PulseCapture.h"
-#include "av/PulseConnection.h"
 #include "audio/PulseSources.h"
 #include "audio/SilenceSettings.h"
+#include "av/PulseConnection.h"
 
 #include <QMetaMethod>
 #include <algorithm>
@@ -348,8 +348,8 @@ QString RecorderEngine::configureAU()
     m_audioSamples = mixed ? requestedFrames : m_audioUnit->fragmentFrames();
     if (m_audioSamples == 0)
         return tr("Could not determine audio sample size");
-    m_audioBuffer = CaptureBuffers::allocate(
-        m_audioChannels, m_actualOutputFormat.mBytesPerFrame * m_audioSamples);
+    m_audioBuffer = CaptureBuffers::allocate(m_audioChannels,
+                                             m_actualOutputFormat.mBytesPerFrame * m_audioSamples);
     if (!m_audioBuffer)
         return tr("Could not allocate buffers for recording");
     if (mixed) {
@@ -363,7 +363,7 @@ QString RecorderEngine::configureAU()
 }
 
 QString RecorderEngine::configureMix(const QString& monitorName, const pa_sample_spec& spec,
-                                          uint32_t requestedFrames)
+                                     uint32_t requestedFrames)
 {
     PulseSourceInfo monitor;
     if (!PulseSources(*m_server).sourceByName(monitorName, monitor))

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "playback/MovieOpener.h"
 
-#include "media/MediaProber.h"
 #include "media/AudioFile.h"
+#include "media/MediaProber.h"
 #include "playback/PlaybackPool.h"
 
 #include <QThreadPool>

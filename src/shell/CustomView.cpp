@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CustomView.h"
 
-#include "widgets/Images.h"
 #include "shell/StatusItemController.h"
+#include "widgets/Images.h"
 
 #include <QCursor>
 #include <QGuiApplication>

@@ -2,11 +2,11 @@
 #include "shell/PreferencesView.h"
 
 #include "shell/BottomPanel.h"
-#include "widgets/FloatSlider.h"
 #include "shell/HotKeyPreferences.h"
-#include "widgets/Images.h"
 #include "shell/PreferencesDelegate.h"
 #include "shell/ThresholdIndicator.h"
+#include "widgets/FloatSlider.h"
+#include "widgets/Images.h"
 #include "widgets/ToolbarButton.h"
 
 #include <QCheckBox>

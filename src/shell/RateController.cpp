@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/RateController.h"
 
-#include "widgets/Images.h"
 #include "shell/LinkOpener.h"
+#include "widgets/Images.h"
 
 #include <QDateTime>
 #include <QDialog>

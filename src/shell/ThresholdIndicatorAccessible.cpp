@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/ThresholdIndicatorAccessible.h"
 
-#include "widgets/AccessibleFactory.h"
 #include "shell/ThresholdIndicator.h"
+#include "widgets/AccessibleFactory.h"
 
 ThresholdIndicatorAccessible::ThresholdIndicatorAccessible(ThresholdIndicator* indicator)
     : QAccessibleWidget(indicator, QAccessible::ProgressBar)

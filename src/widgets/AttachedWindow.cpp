@@ -14,8 +14,8 @@
 #include <algorithm>
 
 std::unique_ptr<AttachedWindow> AttachedWindow::create(QWidget* view, QPointF point,
-                                                           QWidget* window, AttachedSide side,
-                                                           qreal distance)
+                                                       QWidget* window, AttachedSide side,
+                                                       qreal distance)
 {
     if (!view)
         return nullptr;
@@ -24,7 +24,7 @@ std::unique_ptr<AttachedWindow> AttachedWindow::create(QWidget* view, QPointF po
 }
 
 AttachedWindow::AttachedWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
-                                   qreal distance, const Defaults& defaults)
+                               qreal distance, const Defaults& defaults)
     : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint), m_borderColor(defaults.borderColor),
       m_borderWidth(defaults.borderWidth), m_viewMargin(defaults.viewMargin),
       m_arrowBaseWidth(defaults.arrowBaseWidth), m_arrowHeight(defaults.arrowHeight),

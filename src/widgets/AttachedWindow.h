@@ -28,14 +28,14 @@ public:
     // window goes, so one view may serve several windows in turn. The parent
     // window is not owned.
     static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, QWidget* window,
-                                                    AttachedSide side, qreal distance);
+                                                  AttachedSide side, qreal distance);
     static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, QWidget* window,
-                                                    qreal distance)
+                                                  qreal distance)
     {
         return create(view, point, window, AttachedSideAutomatic, distance);
     }
     static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, AttachedSide side,
-                                                    qreal distance)
+                                                  qreal distance)
     {
         return create(view, point, nullptr, side, distance);
     }
@@ -116,8 +116,8 @@ protected:
     };
 
     // The view must not be null; create() checks that.
-    AttachedWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side,
-                     qreal distance, const Defaults& defaults);
+    AttachedWindow(QWidget* view, QPointF point, QWidget* window, AttachedSide side, qreal distance,
+                   const Defaults& defaults);
 
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;

@@ -10,14 +10,14 @@
 #include "outline/RecOutlineView.h"
 #include "playback/RecNavigController.h"
 #include "playback/SliderWithNotes.h"
-#include "widgets/FloatSlider.h"
 #include "shell/HotKeyPreferences.h"
 #include "shell/PreferencesView.h"
-#include "widgets/SwitchToolbarBtn.h"
 #include "shell/ThresholdIndicator.h"
-#include "widgets/ToolbarButton.h"
 #include "shell/UndoBar.h"
 #include "support/AppFixture.h"
+#include "widgets/FloatSlider.h"
+#include "widgets/SwitchToolbarBtn.h"
+#include "widgets/ToolbarButton.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>

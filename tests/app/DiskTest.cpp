@@ -2,11 +2,11 @@
 // The library follows files and folders changed outside VoiceTray.
 #include "app/MainView.h"
 #include "audio/RecorderEngine.h"
-#include "widgets/ToolbarButton.h"
 #include "support/AppFixture.h"
 #include "support/Media.h"
 #include "support/TestFiles.h"
 #include "support/Wait.h"
+#include "widgets/ToolbarButton.h"
 
 #include <QDir>
 #include <QProcess>

@@ -7,16 +7,16 @@
 #include "playback/SliderWithNotes.h"
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
-#include "widgets/Images.h"
 #include "shell/PageContainer.h"
 #include "shell/PreferencesView.h"
-#include "widgets/SwitchToolbarBtn.h"
-#include "widgets/ToolbarButton.h"
 #include "support/AppFixture.h"
 #include "support/Media.h"
 #include "support/PulseServer.h"
 #include "support/TestFiles.h"
 #include "support/Wait.h"
+#include "widgets/Images.h"
+#include "widgets/SwitchToolbarBtn.h"
+#include "widgets/ToolbarButton.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -2,9 +2,9 @@
 // The engine's parts without a sound server: formats, the silence rule, the
 // ring buffer and the AAC writer.
 #include "audio/AacFileWriter.h"
+#include "audio/CaptureBuffers.h"
 #include "audio/CaptureMixer.h"
 #include "audio/IsSilence.h"
-#include "audio/CaptureBuffers.h"
 #include "audio/KvAudioFormat.h"
 #include "audio/RecorderEngine.h"
 #include "audio/SilenceSettings.h"

@@ -165,8 +165,8 @@ TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
         m_messages.clear();
         m_recorder.setInputDevice(c.device);
         m_recorder.setOutputFilePath(path(c.file));
-        m_recorder.setOutputFormat(
-            c.format.isEmpty() ? RecorderEngine::outputFormatForHighQuality() : c.format);
+        m_recorder.setOutputFormat(c.format.isEmpty() ? RecorderEngine::outputFormatForHighQuality()
+                                                      : c.format);
         if (!c.server.isEmpty())
             qputenv("PULSE_SERVER", c.server);
         m_recorder.start();

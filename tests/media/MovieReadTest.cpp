@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Opening and reading audio files: lengths, bad input, cut-off recordings, times
 // and sample-accurate reading.
-#include "media/MediaProber.h"
 #include "media/AudioFile.h"
+#include "media/MediaProber.h"
 #include "media/QTTime.h"
 #include "media/SegmentReader.h"
 #include "media/WaveformCache.h"

@@ -2,10 +2,10 @@
 // Writing audio files: joins, cuts and exports, of files made by the ffmpeg command
 // and of recordings as the engine writes them.
 #include "audio/AacFileWriter.h"
+#include "media/AudioFile.h"
 #include "media/FileBatch.h"
 #include "media/MediaProber.h"
 #include "media/MovieWriter.h"
-#include "media/AudioFile.h"
 #include "media/WaveformCache.h"
 #include "media/WaveformPeaks.h"
 #include "support/Media.h"

@@ -6,8 +6,8 @@
 #include "playback/RecNavigatorView.h"
 #include "playback/SliderWithNotes.h"
 #include "playback/TimeView.h"
-#include "widgets/NoteWindow.h"
 #include "support/Wait.h"
+#include "widgets/NoteWindow.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/DarkTheme.h"
-#include "widgets/Images.h"
 #include "shell/PageContainer.h"
+#include "support/Wait.h"
+#include "widgets/Images.h"
 #include "widgets/SwitchToolbarBtn.h"
 #include "widgets/ToolbarButton.h"
-#include "support/Wait.h"
 
 #include <QApplication>
 #include <QDir>

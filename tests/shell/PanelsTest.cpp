@@ -4,12 +4,12 @@
 #include "shell/DescrPanel.h"
 #include "shell/DescrPanelController.h"
 #include "shell/DescrPanelDelegate.h"
-#include "widgets/FloatSlider.h"
 #include "shell/PreferencesDelegate.h"
 #include "shell/PreferencesView.h"
 #include "shell/RateController.h"
 #include "shell/ThresholdIndicator.h"
 #include "support/Wait.h"
+#include "widgets/FloatSlider.h"
 
 #include <QApplication>
 #include <QCheckBox>

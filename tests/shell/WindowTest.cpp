@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "shell/CustomView.h"
-#include "widgets/NoteWindow.h"
 #include "shell/StatusItemController.h"
 #include "widgets/AttachedWindow.h"
+#include "widgets/NoteWindow.h"
 
 #include <QGuiApplication>
 #include <QPalette>

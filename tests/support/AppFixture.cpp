@@ -1,13 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/AppFixture.h"
 
-#include "widgets/Messages.h"
 #include "app/ProgressSheet.h"
-#include "widgets/Messages.h"
 #include "app/Settings.h"
 #include "support/Media.h"
 #include "support/TestFiles.h"
 #include "support/Wait.h"
+#include "widgets/Messages.h"
 
 #include <QDir>
 
