@@ -2,9 +2,9 @@
 #include "app/CommandDispatcher.h"
 #include "app/CommandLine.h"
 #include "app/PlatformChoice.h"
-#include "app/RecorderAppDelegate.h"
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
+#include "app/VoiceTrayApp.h"
 #include "media/HeapTuning.h"
 #include "shell/DarkTheme.h"
 
@@ -39,14 +39,13 @@ int main(int argc, char** argv)
     QApplication::setQuitOnLastWindowClosed(false);
     DarkTheme::applyToApplication();
 
-    RecorderAppDelegate delegate;
-    QObject::connect(&app, &QApplication::aboutToQuit, &delegate,
-                     [&delegate] { delegate.applicationShouldTerminate(); });
-    CommandDispatcher dispatcher(delegate);
+    VoiceTrayApp voiceTray;
+    QObject::connect(&app, &QApplication::aboutToQuit, &voiceTray, &VoiceTrayApp::quit);
+    CommandDispatcher dispatcher(voiceTray.window());
     QObject::connect(&instance, &SingleInstance::commandsReceived, &dispatcher,
                      &CommandDispatcher::commandsReceived);
     instance.listen();
-    delegate.applicationDidFinishLaunching();
+    voiceTray.start();
     // Once the loop runs. The pop-up opens at start-up anyway; "--show" also
     // opens the plain window at once where VoiceTray still waits for a tray.
     QTimer::singleShot(0, &dispatcher, [&dispatcher, commands] { dispatcher.perform(commands); });

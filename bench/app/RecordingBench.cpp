@@ -2,9 +2,13 @@
 // The hot path of a recording, through the whole application controller and
 // the private sound server: from the press to the first captured buffer
 // written, and from the stop to a playable, measured file.
-#include "app/RecorderAppDelegate.h"
+#include "app/PreferencesController.h"
+#include "app/VoiceTrayApp.h"
 #include "audio/RecorderEngine.h"
+#include "library/Library.h"
 #include "media/AudioFile.h"
+#include "session/RecordingSession.h"
+#include "shell/WindowController.h"
 #include "support/PulseServer.h"
 #include "widgets/Messages.h"
 
@@ -15,18 +19,21 @@
 
 namespace {
 
-RecorderAppDelegate* g_app = nullptr;
+WindowController* g_window = nullptr;
+RecordingSession* g_session = nullptr;
+Library* g_library = nullptr;
+PreferencesController* g_prefs = nullptr;
 
 void BM_StartToFirstBuffer(benchmark::State& state)
 {
     for (auto _ : state) {
         QElapsedTimer clock;
         clock.start();
-        g_app->startStopRecording();
-        while (g_app->recorder()->currSeconds() <= 0.0 && clock.elapsed() < 5000)
+        g_window->toggleRecording(false);
+        while (g_session->engine().currSeconds() <= 0.0 && clock.elapsed() < 5000)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 1);
         state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
-        g_app->startStopRecording();
+        g_window->toggleRecording(false);
     }
 }
 BENCHMARK(BM_StartToFirstBuffer)
@@ -39,15 +46,15 @@ BENCHMARK(BM_StartToFirstBuffer)
 void BM_StopToMeasuredFile(benchmark::State& state)
 {
     for (auto _ : state) {
-        g_app->startStopRecording();
-        const QString file = g_app->recorder()->outputFilePath();
+        g_window->toggleRecording(false);
+        const QString file = g_session->engine().outputFilePath();
         QElapsedTimer wait;
         wait.start();
         while (wait.elapsed() < 300)
             QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
         QElapsedTimer clock;
         clock.start();
-        g_app->startStopRecording();
+        g_window->toggleRecording(false);
         const double seconds = AudioFile::fileDuration(file);
         state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
         if (seconds <= 0)
@@ -74,13 +81,16 @@ int main(int argc, char** argv)
     QApplication::setOrganizationName("VoiceTray");
     QApplication::setApplicationName("VoiceTray");
     setMessagePresenter([](const QString& text) { fprintf(stderr, "%s\n", qPrintable(text)); });
-    RecorderAppDelegate delegate;
-    delegate.settings().setOutputFolder(home.path() + "/rec");
-    delegate.settings().setInputDevice(server.sineSourceDescription());
-    delegate.applicationDidFinishLaunching();
-    g_app = &delegate;
+    VoiceTrayApp voiceTray;
+    voiceTray.settings().setOutputFolder(home.path() + "/rec");
+    voiceTray.settings().setInputDevice(server.sineSourceDescription());
+    voiceTray.start();
+    g_window = &voiceTray.window();
+    g_session = &voiceTray.session();
+    g_library = &voiceTray.library();
+    g_prefs = &voiceTray.preferences();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
-    delegate.applicationShouldTerminate();
+    voiceTray.quit();
     return 0;
 }

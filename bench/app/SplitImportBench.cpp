@@ -3,13 +3,17 @@
 // one-minute MP3 files, through the application controller; each against
 // the same work done by the ffmpeg command in a shell loop. And how long the
 // main thread stops when a three-hour recording is chosen in the outline.
-#include "app/RecorderAppDelegate.h"
+#include "app/PreferencesController.h"
+#include "app/VoiceTrayApp.h"
+#include "library/Library.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "media/HeapTuning.h"
 #include "outline/RecOutlineController.h"
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
+#include "session/RecordingSession.h"
+#include "shell/WindowController.h"
 #include "widgets/Messages.h"
 
 #include <QApplication>
@@ -28,7 +32,10 @@
 namespace {
 
 QString g_work;
-RecorderAppDelegate* g_app = nullptr;
+WindowController* g_window = nullptr;
+RecordingSession* g_session = nullptr;
+Library* g_library = nullptr;
+PreferencesController* g_prefs = nullptr;
 constexpr int kMarks = 20;
 constexpr int kFiles = 100;
 
@@ -67,7 +74,7 @@ QString freshLibrary(const QString& name)
     static int run = 0;
     const QString folder = g_work + "/" + name + QString::number(++run);
     QDir().mkpath(folder);
-    g_app->outputFolderChanged(folder);
+    g_prefs->outputFolderChanged(folder);
     return folder;
 }
 
@@ -81,17 +88,17 @@ void SplitHourAt20Marks_VoiceTray(benchmark::State& state)
     for (auto _ : state) {
         const QString library = freshLibrary("split");
         QFile::copy(g_work + "/hour.m4a", library + "/Hour.m4a");
-        RecOutlineController* outline = g_app->outlineController();
-        auto owned = outline->createNewItem();
+        RecOutlineController* outline = g_window->outlineController();
+        auto owned = g_library->newRecording();
         RecItem* item = owned.get();
         item->setTitle("Hour");
-        outline->addItem(std::move(owned), outline->mainGroup());
+        g_library->add(std::move(owned), g_library->root());
         for (int i = 0; i < kMarks; ++i)
             item->addMarkAtTime(static_cast<float>(markAt(i)), QString("Mark %1").arg(i), i);
         outline->selectItem(item);
         QElapsedTimer clock;
         clock.start();
-        g_app->split();
+        g_window->split();
         state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
         if (outline->mainGroup()->subItems().size() != kMarks + 2)
             state.SkipWithError("the split did not make every piece");
@@ -134,12 +141,12 @@ void Import100Mp3_VoiceTray(benchmark::State& state)
         freshLibrary("import");
         QElapsedTimer clock;
         clock.start();
-        g_app->importFiles({g_work + "/mp3"}, nullptr, true);
+        g_window->importFiles({g_work + "/mp3"}, nullptr, true);
         // Sleeps until the worker reports, as the application's own loop does.
-        while (!g_app->conversionPaths().isEmpty())
+        while (!g_library->pendingImports().isEmpty())
             QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
         state.SetIterationTime(clock.nsecsElapsed() * 1e-9);
-        if (g_app->nTotalFilesToConvert() != kFiles)
+        if (QDir(g_library->folder() + "/mp3").entryList({"*.m4a"}).size() != kFiles)
             state.SkipWithError("not every file was converted");
     }
 }
@@ -210,12 +217,12 @@ void ChooseThreeHourRecording_VoiceTray(benchmark::State& state)
     for (auto _ : state) {
         const QString library = freshLibrary("choose");
         QFile::copy(source, library + "/Long.m4a");
-        RecOutlineController* outline = g_app->outlineController();
-        auto owned = outline->createNewItem();
+        RecOutlineController* outline = g_window->outlineController();
+        auto owned = g_library->newRecording();
         RecItem* item = owned.get();
         item->setTitle("Long");
         item->setDuration(10800);
-        outline->addItem(std::move(owned), outline->mainGroup());
+        g_library->add(std::move(owned), g_library->root());
         outline->deselectAll();
         QCoreApplication::processEvents();
         // The copy above and the imports before leave the disk a backlog,
@@ -243,10 +250,10 @@ void ChooseThreeHourRecording_VoiceTray(benchmark::State& state)
         });
         probe.start(1);
         QTimer::singleShot(5, [&] { outline->selectItem(item); });
-        RecNavigController* player = g_app->recNavigController();
+        RecNavigController* player = g_window->recNavigController();
         const auto done = [&] {
             return player->currentFile() == item && !player->isOpening() &&
-                   !g_app->recNavigatorView()->waveformColumns(4).empty();
+                   !g_window->recNavigatorView()->waveformColumns(4).empty();
         };
         while (!done() && clock.elapsed() < 120000)
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -283,10 +290,13 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "could not make the input files with ffmpeg\n");
         return 1;
     }
-    RecorderAppDelegate delegate;
-    delegate.settings().setOutputFolder(g_work + "/start");
-    delegate.applicationDidFinishLaunching();
-    g_app = &delegate;
+    VoiceTrayApp voiceTray;
+    voiceTray.settings().setOutputFolder(g_work + "/start");
+    voiceTray.start();
+    g_window = &voiceTray.window();
+    g_session = &voiceTray.session();
+    g_library = &voiceTray.library();
+    g_prefs = &voiceTray.preferences();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -3,7 +3,6 @@
 // application's startStopRecording action, through the real grab, the
 // native event filter and the application's hot keys.
 #include "hotkeys/AppHotKeys.h"
-#include "hotkeys/HotKeyController.h"
 #include "support/XServer.h"
 
 #include <QAbstractNativeEventFilter>
@@ -16,28 +15,22 @@
 
 namespace {
 
-class TimingController : public HotKeyController
+// Times the presses the hot keys hand on.
+class TimingController
 {
 public:
-    bool isRecording() const override { return m_recording; }
-    bool continueRecording() const override { return false; }
-    void startStopRecording(QObject*) override
+    void press()
     {
-        m_recording = !m_recording;
         lastActionNs = clock.nsecsElapsed();
         ++actions;
         if (onAction)
             onAction();
     }
-    void resumeStopRecording(QObject*) override {}
 
     QElapsedTimer clock;
     qint64 lastActionNs = 0;
     int actions = 0;
     std::function<void()> onAction;
-
-private:
-    bool m_recording = false;
 };
 
 TimingController* g_controller = nullptr;
@@ -138,7 +131,8 @@ int main(int argc, char** argv)
     g_controller = &controller;
     AppHotKeys hotKeys;
     g_hotKeys = &hotKeys;
-    hotKeys.setupHotKeys(&controller, true);
+    QObject::connect(&hotKeys, &AppHotKeys::pressed, [&controller] { controller.press(); });
+    hotKeys.setupHotKeys(true);
     if (hotKeys.recordKeysText().isEmpty())
         return 1;
     ArrivalProbe probe;

@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Save and load of a large library, the tree walks that run on every new row
 // and every selection change, and the rescan of the output tree.
-#include "app/LibraryAdopter.h"
-#include "library/DiskScan.h"
+#include "library/Library.h"
 #include "library/LibraryPaths.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "library/RecordingsDBReader.h"
 #include "library/XMLCreator.h"
 #include "media/HeapTuning.h"
+#include "media/MediaFileJobs.h"
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
 
@@ -27,43 +27,42 @@ constexpr int kCategories = 500;
 constexpr int kRecordings = 10000;
 
 // 10,000 recordings in 500 categories, 5 marks each, with their files.
-struct Library
+struct BigLibrary
 {
     QTemporaryDir dir;
+    MediaFileJobs jobs;
+    Library library{&jobs};
     RecOutlineController outline;
     QScrollArea scroll;
 
-    Library()
+    BigLibrary()
     {
+        library.open(dir.path(), {});
         outline.setOutlineView(new RecOutlineView, &scroll);
-        RecGroup* root = outline.mainGroup();
+        RecGroup* root = library.root();
         for (int c = 0; c < kCategories; ++c) {
-            auto owned = outline.createNewGroup();
-            RecGroup* cat = owned.get();
+            RecGroup* cat = static_cast<RecGroup*>(library.insert(library.newCategory(), root));
             cat->setTitle(QString("Category %1").arg(c));
             cat->setExpanded(true);
-            outline.insertRow(std::move(owned), root);
             QDir().mkpath(dir.path() + "/" + cat->title());
             for (int i = 0; i < kRecordings / kCategories; ++i) {
-                auto ownedItem = outline.createNewItem();
-                RecItem* item = ownedItem.get();
+                RecItem* item = static_cast<RecItem*>(library.insert(library.newRecording(), cat));
                 item->setTitle(QString("Untitled %1").arg(i));
                 item->setDescr("A meeting about the quarterly figures");
                 item->setDuration(61.5 + i);
                 for (int m = 0; m < 5; ++m)
                     item->addMarkAtTime(m * 10.5f, "note text at this mark", m);
-                outline.insertRow(std::move(ownedItem), cat);
                 QFile(LibraryPaths::restorePath(dir.path(), item, root)).open(QIODevice::WriteOnly);
             }
         }
-        outline.arrangeItems();
+        outline.setTree(root);
     }
     QString db() const { return LibraryPaths::databasePath(dir.path()); }
 };
 
-Library* g_library = nullptr;
+BigLibrary* g_library = nullptr;
 
-Library& library()
+BigLibrary& library()
 {
     return *g_library;
 }
@@ -89,17 +88,17 @@ void attachPlain(std::unique_ptr<GeneralRecItem> item, RecGroup* group)
 
 void BM_Save(benchmark::State& state)
 {
-    Library& lib = library();
+    BigLibrary& lib = library();
     for (auto _ : state)
-        benchmark::DoNotOptimize(XMLCreator().createXML(lib.outline.mainGroup(), lib.db()));
+        benchmark::DoNotOptimize(XMLCreator().createXML(lib.library.root(), lib.db()));
     state.counters["bytes"] = double(QFile(lib.db()).size());
 }
 BENCHMARK(BM_Save)->Unit(benchmark::kMillisecond);
 
 void BM_LoadRecords(benchmark::State& state)
 {
-    Library& lib = library();
-    XMLCreator().createXML(lib.outline.mainGroup(), lib.db());
+    BigLibrary& lib = library();
+    XMLCreator().createXML(lib.library.root(), lib.db());
     // The library's 10,000 files, just made, are on the disk, as they are
     // when the program starts: their writing is not billed to the load.
     sync();
@@ -121,46 +120,44 @@ BENCHMARK(BM_LoadRecords)->Unit(benchmark::kMillisecond);
 
 void BM_LoadIntoOutline(benchmark::State& state)
 {
-    Library& lib = library();
-    XMLCreator().createXML(lib.outline.mainGroup(), lib.db());
+    BigLibrary& lib = library();
+    XMLCreator().createXML(lib.library.root(), lib.db());
     double cpu = 0;
     for (auto _ : state) {
         const double start = cpuSeconds();
         auto scroll = std::make_unique<QScrollArea>();
         auto outline = std::make_unique<RecOutlineController>();
+        auto opened = std::make_unique<Library>(&lib.jobs);
         outline->setOutlineView(new RecOutlineView, scroll.get());
-        RecOutlineController* controller = outline.get();
-        RecordingsDBReader(lib.dir.path(), [controller](std::unique_ptr<GeneralRecItem> item,
-                                                        RecGroup* group) {
-            controller->insertRow(std::move(item), group);
-        }).load(lib.db(), controller->mainGroup());
-        controller->arrangeItems();
+        opened->open(lib.dir.path(), {});
+        outline->setTree(opened->root());
         cpu += cpuSeconds() - start;
         state.PauseTiming();
         outline.reset();
         scroll.reset();
+        opened.reset();
         state.ResumeTiming();
     }
     countCpu(state, cpu);
 }
 BENCHMARK(BM_LoadIntoOutline)->Unit(benchmark::kMillisecond);
 
-void BM_CreateNewID(benchmark::State& state)
+void BM_NewRecording(benchmark::State& state)
 {
-    Library& lib = library();
+    BigLibrary& lib = library();
     for (auto _ : state)
-        benchmark::DoNotOptimize(lib.outline.createNewID());
+        benchmark::DoNotOptimize(lib.library.newRecording());
 }
-BENCHMARK(BM_CreateNewID)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NewRecording)->Unit(benchmark::kMicrosecond);
 
 void BM_SelectedItemsOfGroup(benchmark::State& state)
 {
-    Library& lib = library();
-    const auto& cats = lib.outline.mainGroup()->subItems();
+    BigLibrary& lib = library();
+    const auto& cats = lib.library.root()->subItems();
     for (int c = 0; c < kCategories; c += 7)
         static_cast<RecGroup*>(cats[c])->subItems()[3]->setSelected(true);
     for (auto _ : state)
-        benchmark::DoNotOptimize(lib.outline.selectedItemsOfGroup(lib.outline.mainGroup()));
+        benchmark::DoNotOptimize(lib.outline.selectedItemsOfGroup(lib.library.root()));
 }
 BENCHMARK(BM_SelectedItemsOfGroup)->Unit(benchmark::kMicrosecond);
 
@@ -168,12 +165,9 @@ BENCHMARK(BM_SelectedItemsOfGroup)->Unit(benchmark::kMicrosecond);
 // 500 folders, and bringing the tree in line with it (nothing changed).
 void BM_Rescan(benchmark::State& state)
 {
-    Library& lib = library();
-    LibraryAdopter adopter(&lib.outline);
-    for (auto _ : state) {
-        const DiskScan scan = DiskScan::of(lib.dir.path());
-        benchmark::DoNotOptimize(adopter.reconcile(lib.dir.path(), scan));
-    }
+    BigLibrary& lib = library();
+    for (auto _ : state)
+        lib.library.rescan();
 }
 BENCHMARK(BM_Rescan)->Unit(benchmark::kMillisecond);
 
@@ -186,7 +180,7 @@ int main(int argc, char** argv)
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
-    g_library = new Library;
+    g_library = new BigLibrary;
     benchmark::RunSpecifiedBenchmarks();
     delete g_library;
     return 0;

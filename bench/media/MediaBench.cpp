@@ -129,7 +129,8 @@ void JoinTwoRecordings_VoiceTray(benchmark::State& state)
         std::unique_ptr<AudioFile> recording = AudioFile::movieWithFile(a);
         std::unique_ptr<AudioFile> part = AudioFile::movieWithFile(b);
         recording->setEditable(true);
-        part->setSelection(QTMakeTimeRange(QTMakeTime(0, part->timeScale()), part->duration()));
+        part->setSelection(
+            makeMediaTimeRange(makeMediaTime(0, part->timeScale()), part->duration()));
         recording->appendSelectionFromMovie(*part);
         const QString target = out.filePath("joined.tmp");
         QFile::remove(target);
@@ -174,10 +175,10 @@ void CutIntoTenPieces_VoiceTray(benchmark::State& state)
             movie->setEditable(true);
             if (i > 0)
                 movie->deleteSegment(
-                    QTMakeTimeRange(QTMakeTime(0, s), QTMakeTime(i * piece * s, s)));
+                    makeMediaTimeRange(makeMediaTime(0, s), makeMediaTime(i * piece * s, s)));
             if (i < 9)
-                movie->deleteSegment(QTMakeTimeRange(QTMakeTime(piece * s, s),
-                                                     QTMakeTime((lengthSeconds() + 100) * s, s)));
+                movie->deleteSegment(makeMediaTimeRange(
+                    makeMediaTime(piece * s, s), makeMediaTime((lengthSeconds() + 100) * s, s)));
             const QString target = out.filePath(QStringLiteral("piece %1.m4a").arg(i + 1));
             QFile::remove(target);
             if (!movie->writeToFile(target, {.flatten = true, .batch = &batch}))

@@ -20,6 +20,7 @@ constexpr int kRecordings = 10000;
 // 10,000 recordings with a description and 5 notes each, shown in a window.
 struct Library
 {
+    RecGroup root{RecGroup::Bare};
     QScrollArea scroll;
     RecOutlineController outline;
     QLineEdit field;
@@ -29,26 +30,24 @@ struct Library
     {
         scroll.resize(340, 400);
         outline.setOutlineView(new RecOutlineView, &scroll);
-        RecGroup* root = outline.mainGroup();
         int n = 0;
         for (int c = 0; c < kCategories; ++c) {
-            auto owned = outline.createNewGroup();
-            RecGroup* cat = owned.get();
+            auto* cat = static_cast<RecGroup*>(
+                root.addSubItem(std::make_unique<RecGroup>(RecGroup::WithExpandButton)));
+            cat->setParent(&root);
             cat->setTitle(QString("Category %1").arg(c));
             cat->setExpanded(true);
-            outline.insertRow(std::move(owned), root);
             for (int i = 0; i < kRecordings / kCategories; ++i, ++n) {
-                auto ownedItem = outline.createNewItem();
-                RecItem* item = ownedItem.get();
+                auto* item = static_cast<RecItem*>(cat->addSubItem(std::make_unique<RecItem>()));
+                item->setParent(cat);
                 item->setTitle(QString("Untitled %1").arg(n));
                 item->setDescr("A meeting about the quarterly figures");
                 item->setDuration(61.5 + i);
                 for (int m = 0; m < 5; ++m)
                     item->addMarkAtTime(m * 10.5f, QString("note %1 on slide %2").arg(m).arg(n), m);
-                outline.insertRow(std::move(ownedItem), cat);
             }
         }
-        outline.arrangeItems();
+        outline.setTree(&root);
         scroll.show();
         QApplication::processEvents();
     }
@@ -95,13 +94,14 @@ void BM_LayoutAfterAddition(benchmark::State& state)
     auto* cat = static_cast<RecGroup*>(lib.outline.mainGroup()->subItems()[kCategories / 2]);
     for (auto _ : state) {
         state.PauseTiming();
-        auto owned = lib.outline.createNewItem();
-        RecItem* item = owned.get();
+        auto* item = static_cast<RecItem*>(cat->addSubItem(std::make_unique<RecItem>()));
+        item->setParent(cat);
         item->setTitle("Untitled new");
         state.ResumeTiming();
-        lib.outline.addItem(std::move(owned), cat);
+        lib.outline.rowAdded(item);
         state.PauseTiming();
-        lib.outline.removeItem(item);
+        lib.outline.rowRemoving(item);
+        const auto gone = cat->removeSubItem(item);
         state.ResumeTiming();
     }
 }

@@ -136,25 +136,6 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
-    <name>PortalShortcutBackend</name>
-    <message>
-        <source>the desktop cancelled the session</source>
-        <translation>die Arbeitsumgebung hat die Sitzung abgebrochen</translation>
-    </message>
-    <message>
-        <source>the desktop gave no session</source>
-        <translation>die Arbeitsumgebung hat keine Sitzung gegeben</translation>
-    </message>
-    <message>
-        <source>cancelled in the desktop&apos;s dialog</source>
-        <translation>im Dialog der Arbeitsumgebung abgebrochen</translation>
-    </message>
-    <message>
-        <source>the desktop ended the request</source>
-        <translation>die Arbeitsumgebung hat die Anfrage beendet</translation>
-    </message>
-</context>
-<context>
     <name>HotKeyCombination</name>
     <message>
         <source>Super</source>
@@ -193,62 +174,122 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
-    <name>RecorderEngine</name>
+    <name>Library</name>
     <message>
-        <source>Can&apos;t change output format when recording has already started.</source>
-        <translation>Das Ausgabeformat kann nicht geändert werden, während eine Aufnahme läuft.</translation>
+        <source>&quot;%1&quot; moved to the Trash</source>
+        <translation>„%1“ in den Papierkorb verschoben</translation>
     </message>
     <message>
-        <source>Could not change the stream format of the output device</source>
-        <translation>Das Datenformat des Geräts konnte nicht eingestellt werden</translation>
+        <source>&quot;%1&quot; deleted</source>
+        <translation>„%1“ gelöscht</translation>
     </message>
     <message>
-        <source>Could not determine audio sample size</source>
-        <translation>Die Größe der Audio-Samples konnte nicht bestimmt werden</translation>
+        <source>%1 recordings moved to the Trash</source>
+        <translation>%1 Aufnahmen in den Papierkorb verschoben</translation>
     </message>
     <message>
-        <source>Could not allocate buffers for recording</source>
-        <translation>Für die Aufnahme konnte kein Speicher bereitgestellt werden</translation>
+        <source>%1 recordings deleted</source>
+        <translation>%1 Aufnahmen gelöscht</translation>
     </message>
     <message>
-        <source>Could not create the audio file</source>
-        <translation>Die Audiodatei konnte nicht angelegt werden</translation>
+        <source>%1 items moved to the Trash</source>
+        <translation>%1 Einträge in den Papierkorb verschoben</translation>
     </message>
     <message>
-        <source>Could not set up data format for output file</source>
-        <translation>Das Datenformat der Ausgabedatei konnte nicht eingerichtet werden</translation>
+        <source>%1 items deleted</source>
+        <translation>%1 Einträge gelöscht</translation>
     </message>
     <message>
-        <source>Could not initialize asynchronous writing</source>
-        <translation>Das Schreiben im Hintergrund konnte nicht gestartet werden</translation>
+        <source>Delete &quot;%1&quot; permanently? It cannot be had back.</source>
+        <translation>„%1“ endgültig löschen? Es lässt sich nicht wiederherstellen.</translation>
     </message>
     <message>
-        <source>Could not start recording</source>
-        <translation>Die Aufnahme konnte nicht gestartet werden</translation>
+        <source>Delete these %1 items permanently? They cannot be had back.</source>
+        <translation>Diese %1 Einträge endgültig löschen? Sie lassen sich nicht wiederherstellen.</translation>
     </message>
     <message>
-        <source>Could not stop recording</source>
-        <translation>Die Aufnahme konnte nicht beendet werden</translation>
+        <source>Delete</source>
+        <translation>Löschen</translation>
     </message>
     <message>
-        <source>VoiceTray cannot reach the sound server (PipeWire or PulseAudio).</source>
-        <translation>VoiceTray erreicht den Soundserver (PipeWire oder PulseAudio) nicht.</translation>
+        <source>&quot;%1&quot; is no longer in the Trash and cannot be brought back.</source>
+        <translation>„%1“ ist nicht mehr im Papierkorb und lässt sich nicht zurückholen.</translation>
     </message>
     <message>
-        <source>The input device &quot;%1&quot; is not connected.</source>
-        <translation>Das Eingabegerät „%1“ ist nicht angeschlossen.</translation>
+        <source>These are no longer in the Trash and cannot be brought back:</source>
+        <translation>Diese sind nicht mehr im Papierkorb und lassen sich nicht zurückholen:</translation>
     </message>
     <message>
-        <source>No microphone is connected.</source>
-        <translation>Es ist kein Mikrofon angeschlossen.</translation>
+        <source>These files were not imported: VoiceTray was stopped while it converted them, and they are no longer there.</source>
+        <translation>Diese Dateien wurden nicht importiert: VoiceTray wurde beendet, während es sie umwandelte, und sie sind nicht mehr vorhanden.</translation>
     </message>
     <message>
-        <source>No sound output is there whose sound could be recorded.</source>
-        <translation>Es gibt keine Tonausgabe, deren Ton aufgenommen werden könnte.</translation>
+        <source>Importing...</source>
+        <translation>Importieren...</translation>
     </message>
     <message>
-        <source>The input device &quot;%1&quot; could not be opened.</source>
-        <translation>Das Eingabegerät „%1“ konnte nicht geöffnet werden.</translation>
+        <source>Category</source>
+        <translation>Kategorie</translation>
+    </message>
+    <message>
+        <source>Unable to create a new category</source>
+        <translation>Eine neue Kategorie kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>Unable to rename the item</source>
+        <translation>Der Eintrag kann nicht umbenannt werden</translation>
+    </message>
+    <message>
+        <source>Item with the same name already exists in this category</source>
+        <translation>In dieser Kategorie gibt es bereits einen Eintrag mit diesem Namen</translation>
+    </message>
+    <message>
+        <source>Unable to split recording</source>
+        <translation>Die Aufnahme kann nicht geteilt werden</translation>
+    </message>
+    <message>
+        <source>Splitting...</source>
+        <translation>Teilen...</translation>
+    </message>
+    <message>
+        <source>The label file &quot;%1&quot; could not be read.</source>
+        <translation>Die Marken-Datei „%1“ konnte nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source>Line %1 of &quot;%2&quot; is not a label: each line holds a start and an end in seconds and a note, separated by tabs. No marks were added.</source>
+        <translation>Zeile %1 von „%2“ ist keine Marke: Jede Zeile enthält Anfang und Ende in Sekunden und eine Notiz, durch Tabulatoren getrennt. Es wurden keine Marken hinzugefügt.</translation>
+    </message>
+    <message>
+        <source>A CUE sheet holds at most %1 tracks, and this recording has %2 marks. Export them as a label file instead.</source>
+        <translation>Eine CUE-Datei fasst höchstens %1 Titel, diese Aufnahme hat aber %2 Marken. Exportieren Sie sie stattdessen als Marken-Datei.</translation>
+    </message>
+    <message>
+        <source>The marks could not be written to &quot;%1&quot;.</source>
+        <translation>Die Marken konnten nicht nach „%1“ geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Untitled</source>
+        <translation>Unbenannt</translation>
+    </message>
+    <message>
+        <source>Unable to create a folder, try to change the path to the recordings in the preferences</source>
+        <translation>Ein Ordner kann nicht angelegt werden; ändern Sie bitte den Ordner der Aufnahmen in den Einstellungen</translation>
+    </message>
+    <message>
+        <source>The folder of the recordings is not available. Connect its drive or choose another folder in the preferences.</source>
+        <translation>Der Ordner der Aufnahmen ist nicht verfügbar. Schließen Sie sein Laufwerk an oder wählen Sie in den Einstellungen einen anderen Ordner.</translation>
+    </message>
+    <message>
+        <source>The library file &quot;%1&quot; cannot be read. Changes are not saved until it can be read.</source>
+        <translation>Die Bibliotheksdatei &quot;%1&quot; kann nicht gelesen werden. Änderungen werden erst gespeichert, wenn sie gelesen werden kann.</translation>
+    </message>
+    <message>
+        <source>The library file could not be read. It was kept as &quot;%1&quot; and the library starts empty.</source>
+        <translation>Die Bibliotheksdatei konnte nicht gelesen werden. Sie wurde als &quot;%1&quot; aufbewahrt, und die Bibliothek beginnt leer.</translation>
+    </message>
+    <message>
+        <source>Unable to save the structure of recordings</source>
+        <translation>Die Gliederung der Aufnahmen kann nicht gespeichert werden</translation>
     </message>
 </context>
 <context>
@@ -326,6 +367,36 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>Position: %1</source>
         <translation>Position: %1</translation>
+    </message>
+</context>
+<context>
+    <name>PortalShortcutBackend</name>
+    <message>
+        <source>the desktop cancelled the session</source>
+        <translation>die Arbeitsumgebung hat die Sitzung abgebrochen</translation>
+    </message>
+    <message>
+        <source>the desktop gave no session</source>
+        <translation>die Arbeitsumgebung hat keine Sitzung gegeben</translation>
+    </message>
+    <message>
+        <source>cancelled in the desktop&apos;s dialog</source>
+        <translation>im Dialog der Arbeitsumgebung abgebrochen</translation>
+    </message>
+    <message>
+        <source>the desktop ended the request</source>
+        <translation>die Arbeitsumgebung hat die Anfrage beendet</translation>
+    </message>
+</context>
+<context>
+    <name>PreferencesController</name>
+    <message>
+        <source>Unable to start VoiceTray at login</source>
+        <translation>VoiceTray kann nicht bei der Anmeldung gestartet werden</translation>
+    </message>
+    <message>
+        <source>Unable to stop starting VoiceTray at login</source>
+        <translation>Der Start von VoiceTray bei der Anmeldung lässt sich nicht abschalten</translation>
     </message>
 </context>
 <context>
@@ -497,134 +568,81 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
-    <name>RecorderAppDelegate</name>
+    <name>RecorderEngine</name>
     <message>
-        <source>The folder of the recordings is not available. Connect its drive or choose another folder in the preferences.</source>
-        <translation>Der Ordner der Aufnahmen ist nicht verfügbar. Schließen Sie sein Laufwerk an oder wählen Sie in den Einstellungen einen anderen Ordner.</translation>
+        <source>Can&apos;t change output format when recording has already started.</source>
+        <translation>Das Ausgabeformat kann nicht geändert werden, während eine Aufnahme läuft.</translation>
     </message>
     <message>
-        <source>The label file &quot;%1&quot; could not be read.</source>
-        <translation>Die Marken-Datei „%1“ konnte nicht gelesen werden.</translation>
+        <source>Could not change the stream format of the output device</source>
+        <translation>Das Datenformat des Geräts konnte nicht eingestellt werden</translation>
     </message>
     <message>
-        <source>Line %1 of &quot;%2&quot; is not a label: each line holds a start and an end in seconds and a note, separated by tabs. No marks were added.</source>
-        <translation>Zeile %1 von „%2“ ist keine Marke: Jede Zeile enthält Anfang und Ende in Sekunden und eine Notiz, durch Tabulatoren getrennt. Es wurden keine Marken hinzugefügt.</translation>
+        <source>Could not determine audio sample size</source>
+        <translation>Die Größe der Audio-Samples konnte nicht bestimmt werden</translation>
     </message>
     <message>
-        <source>Label file (*.txt)</source>
-        <translation>Marken-Datei (*.txt)</translation>
+        <source>Could not allocate buffers for recording</source>
+        <translation>Für die Aufnahme konnte kein Speicher bereitgestellt werden</translation>
     </message>
     <message>
-        <source>CUE sheet (*.cue)</source>
-        <translation>CUE-Datei (*.cue)</translation>
+        <source>Could not create the audio file</source>
+        <translation>Die Audiodatei konnte nicht angelegt werden</translation>
     </message>
     <message>
-        <source>Export marks</source>
-        <translation>Marken exportieren</translation>
+        <source>Could not set up data format for output file</source>
+        <translation>Das Datenformat der Ausgabedatei konnte nicht eingerichtet werden</translation>
     </message>
     <message>
-        <source>A CUE sheet holds at most %1 tracks, and this recording has %2 marks. Export them as a label file instead.</source>
-        <translation>Eine CUE-Datei fasst höchstens %1 Titel, diese Aufnahme hat aber %2 Marken. Exportieren Sie sie stattdessen als Marken-Datei.</translation>
+        <source>Could not initialize asynchronous writing</source>
+        <translation>Das Schreiben im Hintergrund konnte nicht gestartet werden</translation>
     </message>
     <message>
-        <source>The marks could not be written to &quot;%1&quot;.</source>
-        <translation>Die Marken konnten nicht nach „%1“ geschrieben werden.</translation>
+        <source>Could not start recording</source>
+        <translation>Die Aufnahme konnte nicht gestartet werden</translation>
     </message>
     <message>
-        <source>Quit VoiceTray</source>
-        <translation>VoiceTray beenden</translation>
+        <source>Could not stop recording</source>
+        <translation>Die Aufnahme konnte nicht beendet werden</translation>
     </message>
     <message>
-        <source>Unable to start VoiceTray at login</source>
-        <translation>VoiceTray kann nicht bei der Anmeldung gestartet werden</translation>
+        <source>VoiceTray cannot reach the sound server (PipeWire or PulseAudio).</source>
+        <translation>VoiceTray erreicht den Soundserver (PipeWire oder PulseAudio) nicht.</translation>
     </message>
     <message>
-        <source>Unable to stop starting VoiceTray at login</source>
-        <translation>Der Start von VoiceTray bei der Anmeldung lässt sich nicht abschalten</translation>
+        <source>The input device &quot;%1&quot; is not connected.</source>
+        <translation>Das Eingabegerät „%1“ ist nicht angeschlossen.</translation>
     </message>
     <message>
-        <source>Unable to save the structure of recordings</source>
-        <translation>Die Gliederung der Aufnahmen kann nicht gespeichert werden</translation>
+        <source>No microphone is connected.</source>
+        <translation>Es ist kein Mikrofon angeschlossen.</translation>
     </message>
     <message>
-        <source>Importing...</source>
-        <translation>Importieren...</translation>
+        <source>No sound output is there whose sound could be recorded.</source>
+        <translation>Es gibt keine Tonausgabe, deren Ton aufgenommen werden könnte.</translation>
     </message>
     <message>
-        <source>Category</source>
-        <translation>Kategorie</translation>
+        <source>The input device &quot;%1&quot; could not be opened.</source>
+        <translation>Das Eingabegerät „%1“ konnte nicht geöffnet werden.</translation>
     </message>
+</context>
+<context>
+    <name>RecordingSession</name>
     <message>
-        <source>Unable to create a new category</source>
-        <translation>Eine neue Kategorie kann nicht angelegt werden</translation>
-    </message>
-    <message>
-        <source>Untitled</source>
-        <translation>Unbenannt</translation>
-    </message>
-    <message>
-        <source>Unable to rename the item</source>
-        <translation>Der Eintrag kann nicht umbenannt werden</translation>
-    </message>
-    <message>
-        <source>Item with the same name already exists in this category</source>
-        <translation>In dieser Kategorie gibt es bereits einen Eintrag mit diesem Namen</translation>
-    </message>
-    <message>
-        <source>Unable to create a folder, try to change the path to the recordings in the preferences</source>
-        <translation>Ein Ordner kann nicht angelegt werden; ändern Sie bitte den Ordner der Aufnahmen in den Einstellungen</translation>
-    </message>
-    <message>
-        <source>Unable to combine recordings</source>
-        <translation>Die Aufnahmen können nicht zusammengefügt werden</translation>
-    </message>
-    <message>
-        <source>Splitting...</source>
-        <translation>Teilen...</translation>
-    </message>
-    <message>
-        <source>Unable to split recording</source>
-        <translation>Die Aufnahme kann nicht geteilt werden</translation>
-    </message>
-    <message>
-        <source>Hide Recordings Editor</source>
-        <translation>Aufnahmen-Editor ausblenden</translation>
-    </message>
-    <message>
-        <source>Show Recordings Editor</source>
-        <translation>Aufnahmen-Editor einblenden</translation>
-    </message>
-    <message>
-        <source>Stop</source>
-        <translation>Stopp</translation>
-    </message>
-    <message>
-        <source>Play</source>
-        <translation>Abspielen</translation>
-    </message>
-    <message>
-        <source>Stop Recording (%1)</source>
-        <translation>Aufnahme beenden (%1)</translation>
-    </message>
-    <message>
-        <source>Start a New Recording (%1)</source>
-        <translation>Neue Aufnahme beginnen (%1)</translation>
-    </message>
-    <message>
-        <source>Continue Recording (%1)</source>
-        <translation>Aufnahme fortsetzen (%1)</translation>
-    </message>
-    <message>
-        <source>The library file &quot;%1&quot; cannot be read. Changes are not saved until it can be read.</source>
-        <translation>Die Bibliotheksdatei &quot;%1&quot; kann nicht gelesen werden. Änderungen werden erst gespeichert, wenn sie gelesen werden kann.</translation>
-    </message>
-    <message>
-        <source>The library file could not be read. It was kept as &quot;%1&quot; and the library starts empty.</source>
-        <translation>Die Bibliotheksdatei konnte nicht gelesen werden. Sie wurde als &quot;%1&quot; aufbewahrt, und die Bibliothek beginnt leer.</translation>
+        <source>Position in which the recording was continued</source>
+        <translation>Stelle, an der die Aufnahme fortgesetzt wurde</translation>
     </message>
     <message>
         <source>The disk could not keep up: %1 seconds of the recording are missing.</source>
         <translation>Der Datenträger kam nicht mit: %1 Sekunden der Aufnahme fehlen.</translation>
+    </message>
+    <message>
+        <source>%1 seconds of the recording could not be captured: the sound server delivered nothing for them.</source>
+        <translation>%1 Sekunden der Aufnahme konnten nicht erfasst werden: Der Soundserver hat für sie nichts geliefert.</translation>
+    </message>
+    <message>
+        <source>Unable to combine recordings</source>
+        <translation>Die Aufnahmen können nicht zusammengefügt werden</translation>
     </message>
     <message>
         <source>The input device was disconnected. The recording was stopped and saved.</source>
@@ -637,62 +655,6 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>Writing the recording failed. The recording was stopped; %1 seconds of it were saved.</source>
         <translation>Die Aufnahme konnte nicht geschrieben werden. Sie wurde beendet; %1 Sekunden davon wurden gespeichert.</translation>
-    </message>
-    <message>
-        <source>Unable to play the recording</source>
-        <translation>Die Aufnahme kann nicht abgespielt werden</translation>
-    </message>
-    <message>
-        <source>These files were not imported: VoiceTray was stopped while it converted them, and they are no longer there.</source>
-        <translation>Diese Dateien wurden nicht importiert: VoiceTray wurde beendet, während es sie umwandelte, und sie sind nicht mehr vorhanden.</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; moved to the Trash</source>
-        <translation>„%1“ in den Papierkorb verschoben</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; deleted</source>
-        <translation>„%1“ gelöscht</translation>
-    </message>
-    <message>
-        <source>%1 recordings moved to the Trash</source>
-        <translation>%1 Aufnahmen in den Papierkorb verschoben</translation>
-    </message>
-    <message>
-        <source>%1 recordings deleted</source>
-        <translation>%1 Aufnahmen gelöscht</translation>
-    </message>
-    <message>
-        <source>%1 items moved to the Trash</source>
-        <translation>%1 Einträge in den Papierkorb verschoben</translation>
-    </message>
-    <message>
-        <source>%1 items deleted</source>
-        <translation>%1 Einträge gelöscht</translation>
-    </message>
-    <message>
-        <source>Delete &quot;%1&quot; permanently? It cannot be had back.</source>
-        <translation>„%1“ endgültig löschen? Es lässt sich nicht wiederherstellen.</translation>
-    </message>
-    <message>
-        <source>Delete these %1 items permanently? They cannot be had back.</source>
-        <translation>Diese %1 Einträge endgültig löschen? Sie lassen sich nicht wiederherstellen.</translation>
-    </message>
-    <message>
-        <source>Delete</source>
-        <translation>Löschen</translation>
-    </message>
-    <message>
-        <source>&quot;%1&quot; is no longer in the Trash and cannot be brought back.</source>
-        <translation>„%1“ ist nicht mehr im Papierkorb und lässt sich nicht zurückholen.</translation>
-    </message>
-    <message>
-        <source>These are no longer in the Trash and cannot be brought back:</source>
-        <translation>Diese sind nicht mehr im Papierkorb und lassen sich nicht zurückholen:</translation>
-    </message>
-    <message>
-        <source>%1 seconds of the recording could not be captured: the sound server delivered nothing for them.</source>
-        <translation>%1 Sekunden der Aufnahme konnten nicht erfasst werden: Der Soundserver hat für sie nichts geliefert.</translation>
     </message>
 </context>
 <context>
@@ -714,6 +676,57 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>Undo</source>
         <translation>Rückgängig</translation>
+    </message>
+</context>
+<context>
+    <name>WindowController</name>
+    <message>
+        <source>Quit VoiceTray</source>
+        <translation>VoiceTray beenden</translation>
+    </message>
+    <message>
+        <source>Hide Recordings Editor</source>
+        <translation>Aufnahmen-Editor ausblenden</translation>
+    </message>
+    <message>
+        <source>Show Recordings Editor</source>
+        <translation>Aufnahmen-Editor einblenden</translation>
+    </message>
+    <message>
+        <source>Unable to play the recording</source>
+        <translation>Die Aufnahme kann nicht abgespielt werden</translation>
+    </message>
+    <message>
+        <source>Label file (*.txt)</source>
+        <translation>Marken-Datei (*.txt)</translation>
+    </message>
+    <message>
+        <source>CUE sheet (*.cue)</source>
+        <translation>CUE-Datei (*.cue)</translation>
+    </message>
+    <message>
+        <source>Export marks</source>
+        <translation>Marken exportieren</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>Abspielen</translation>
+    </message>
+    <message>
+        <source>Stop Recording (%1)</source>
+        <translation>Aufnahme beenden (%1)</translation>
+    </message>
+    <message>
+        <source>Start a New Recording (%1)</source>
+        <translation>Neue Aufnahme beginnen (%1)</translation>
+    </message>
+    <message>
+        <source>Continue Recording (%1)</source>
+        <translation>Aufnahme fortsetzen (%1)</translation>
     </message>
 </context>
 </TS>

@@ -3,8 +3,8 @@
 
 #include "app/AppLog.h"
 #include "app/CommandLine.h"
-#include "app/RecorderAppDelegate.h"
 #include "shell/CustomView.h"
+#include "shell/WindowController.h"
 #include "widgets/AttachedWindow.h"
 
 #include <QTimer>
@@ -17,8 +17,8 @@ constexpr int kPlacingIntervalMs = 20;
 
 } // namespace
 
-CommandDispatcher::CommandDispatcher(RecorderAppDelegate& appDelegate, QObject* parent)
-    : QObject(parent), m_appDelegate(appDelegate)
+CommandDispatcher::CommandDispatcher(WindowController& window, QObject* parent)
+    : QObject(parent), m_window(window)
 {
 }
 
@@ -26,16 +26,11 @@ int CommandDispatcher::perform(const QStringList& commands)
 {
     int done = 0;
     for (const QString& command : commands) {
-        const bool record = command == QLatin1String(CommandLine::kRecord);
-        // As with the hot keys, while something records either word stops it
-        // through the action that started it.
-        if ((record || command == QLatin1String(CommandLine::kContinue)) &&
-            m_appDelegate.isRecording())
-            m_appDelegate.stopRecording();
-        else if (record)
-            m_appDelegate.startStopRecording();
+        // As with the hot keys, while something records either word stops it.
+        if (command == QLatin1String(CommandLine::kRecord))
+            m_window.toggleRecording(false);
         else if (command == QLatin1String(CommandLine::kContinue))
-            m_appDelegate.resumeStopRecording();
+            m_window.toggleRecording(true);
         else if (command == QLatin1String(CommandLine::kShow))
             showWindow();
         else {
@@ -56,18 +51,18 @@ void CommandDispatcher::showWindow()
 {
     // Until its tray has taken it in, the icon does not know its place: on a
     // first start the window would hang from the screen's corner.
-    CustomView* view = m_appDelegate.statusView();
+    CustomView* view = m_window.statusView();
     if (view && !view->isPlaced() && ++m_placingTries < kPlacingTries) {
         QTimer::singleShot(kPlacingIntervalMs, this, &CommandDispatcher::showWindow);
         return;
     }
-    QWidget* window = m_appDelegate.window();
-    if (m_appDelegate.statusView() && !(window && window->isVisible())) {
-        m_appDelegate.statusView()->showWindow();
-        window = m_appDelegate.window();
-    } else if (!m_appDelegate.statusView()) {
+    QWidget* window = m_window.window();
+    if (m_window.statusView() && !(window && window->isVisible())) {
+        m_window.statusView()->showWindow();
+        window = m_window.window();
+    } else if (!m_window.statusView()) {
         // Also while VoiceTray still waits for a tray: the user asked for the window.
-        window = m_appDelegate.showPlainWindow();
+        window = m_window.showPlainWindow();
     }
     if (!window)
         return;

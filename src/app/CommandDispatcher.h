@@ -4,7 +4,7 @@
 #include <QObject>
 #include <QStringList>
 
-class RecorderAppDelegate;
+class WindowController;
 
 // Carries out the command words of the voicetray command (CommandLine) on
 // the running program, as the hot keys and the tray icon would. Main thread only.
@@ -12,7 +12,7 @@ class CommandDispatcher : public QObject
 {
     Q_OBJECT
 public:
-    explicit CommandDispatcher(RecorderAppDelegate& appDelegate, QObject* parent = nullptr);
+    explicit CommandDispatcher(WindowController& window, QObject* parent = nullptr);
 
     // Words it does not know are left out. Answers how many it carried out.
     int perform(const QStringList& commands);
@@ -23,6 +23,6 @@ public:
     void showWindow();
 
 private:
-    RecorderAppDelegate& m_appDelegate;
+    WindowController& m_window;
     int m_placingTries = 0;
 };

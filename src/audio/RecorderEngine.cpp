@@ -36,11 +36,11 @@ constexpr int kWatchIntervalMs = 100;
 QVariantMap preset(double sampleRate)
 {
     return {
-        {KvAudioStreamSampleRate, sampleRate},
-        {KvAudioStreamFormat, QStringLiteral("aac ")},
-        {KvAudioStreamFramesPerPacket, 1024},
-        {KvAudioStreamChannelsPerFrame, 2},
-        {KvAudioOutputFileFormat, QStringLiteral("m4af")},
+        {kFormatSampleRate, sampleRate},
+        {kFormatCodec, QStringLiteral("aac ")},
+        {kFormatFramesPerPacket, 1024},
+        {kFormatChannels, 2},
+        {kFormatContainer, QStringLiteral("m4af")},
     };
 }
 
@@ -305,9 +305,9 @@ QString RecorderEngine::configureAU()
 
     if (!pa_sample_spec_valid(&source.sampleSpec))
         return cannotOpen;
-    m_deviceFormat = KvAudioStreamBasicDescription{
+    m_deviceFormat = StreamFormat{
         .mSampleRate = static_cast<double>(source.sampleSpec.rate),
-        .mFormatID = KvAudioFormatLinearPCM,
+        .mFormatID = kCodecLinearPcm,
         .mChannelsPerFrame = source.sampleSpec.channels,
     };
 
@@ -315,11 +315,10 @@ QString RecorderEngine::configureAU()
     m_audioChannels = source.sampleSpec.channels > kMaxCaptureChannels || mixed
                           ? CaptureMixer::kChannels
                           : std::max<uint32_t>(source.sampleSpec.channels, 2);
-    m_actualOutputFormat = KvAudioStreamBasicDescription{
+    m_actualOutputFormat = StreamFormat{
         .mSampleRate = m_deviceFormat.mSampleRate,
-        .mFormatID = KvAudioFormatLinearPCM,
-        .mFormatFlags = KvAudioFormatFlagIsFloat | KvAudioFormatFlagIsPacked |
-                        KvAudioFormatFlagIsNonInterleaved,
+        .mFormatID = kCodecLinearPcm,
+        .mFormatFlags = kFlagFloat | kFlagPacked | kFlagNonInterleaved,
         .mBytesPerPacket = sizeof(float),
         .mFramesPerPacket = 1,
         .mBytesPerFrame = sizeof(float),
@@ -419,18 +418,17 @@ void RecorderEngine::releaseCapture()
 
 QString RecorderEngine::setupAudioFile(bool startWriting)
 {
-    const uint32_t fileType = KvAudioOutputFileTypeFromDictionary(m_outputFormat);
+    const uint32_t fileType = containerFrom(m_outputFormat);
     QString muxer;
-    if (fileType == KvAudioFileM4AType)
+    if (fileType == kContainerM4a)
         muxer = QStringLiteral("ipod");
-    else if (fileType == KvAudioFileMPEG4Type)
+    else if (fileType == kContainerMp4)
         muxer = QStringLiteral("mp4");
     else
         return tr("Could not create the audio file");
-    const KvAudioStreamBasicDescription description =
-        KvAudioStreamDescriptionFromDictionary(m_outputFormat);
+    const StreamFormat description = streamFormatFrom(m_outputFormat);
     // Refused before the writer creates the file, so that nothing is left behind.
-    if (description.mFormatID != KvAudioFormatMPEG4AAC)
+    if (description.mFormatID != kCodecAac)
         return tr("Could not set up data format for output file");
 
     auto writer = std::make_unique<AacFileWriter>();

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "audio/KvAudioFormat.h"
+#include "audio/StreamFormat.h"
 #include "av/PeakEnvelope.h"
 
 #include <QObject>
@@ -112,7 +112,7 @@ public:
     // The capture format of the current configuration.
     uint32_t audioChannels() const { return m_audioChannels; }
     uint32_t audioSamples() const { return m_audioSamples; }
-    const KvAudioStreamBasicDescription& actualOutputFormat() const { return m_actualOutputFormat; }
+    const StreamFormat& actualOutputFormat() const { return m_actualOutputFormat; }
     // Buffers lost because the writer fell behind, in the last recording.
     uint64_t droppedBuffers() const { return m_droppedBuffers; }
     double droppedSeconds() const;
@@ -185,8 +185,8 @@ private:
     uint32_t m_audioChannels = 0;
     uint32_t m_audioSamples = 0;
     uint64_t m_channelMask = 0;
-    KvAudioStreamBasicDescription m_actualOutputFormat;
-    KvAudioStreamBasicDescription m_deviceFormat;
+    StreamFormat m_actualOutputFormat;
+    StreamFormat m_deviceFormat;
     QVariantMap m_outputFormat;
     std::atomic<double> m_currSeconds{0.0};
     std::atomic<float> m_recordedLevel{-1.0f};

@@ -2,7 +2,6 @@
 #include "hotkeys/AppHotKeys.h"
 
 #include "hotkeys/HotKeyCombination.h"
-#include "hotkeys/HotKeyController.h"
 #include "hotkeys/PortalShortcutBackend.h"
 
 #include <QSignalBlocker>
@@ -33,9 +32,8 @@ void AppHotKeys::setInitialCombination(Action action, QKeyCombination combinatio
         m_combinations[int(action)] = combination;
 }
 
-void AppHotKeys::setupHotKeys(HotKeyController* controller, bool enabled)
+void AppHotKeys::setupHotKeys(bool enabled)
 {
-    m_controller = controller;
     if (m_preferPortal && !m_portal) {
         m_portal = std::make_unique<PortalShortcutBackend>();
         connect(m_portal.get(), &ShortcutBackend::changed, this, &AppHotKeys::portalChanged);
@@ -131,22 +129,6 @@ void AppHotKeys::activated(const QString& id)
         press(Action::Record);
     else if (id == kIds[1])
         press(Action::Continue);
-}
-
-void AppHotKeys::press(Action action)
-{
-    if (!m_controller)
-        return;
-    if (m_controller->isRecording()) {
-        if (m_controller->continueRecording())
-            m_controller->resumeStopRecording(nullptr);
-        else
-            m_controller->startStopRecording(nullptr);
-    } else if (action == Action::Record) {
-        m_controller->startStopRecording(nullptr);
-    } else {
-        m_controller->resumeStopRecording(nullptr);
-    }
 }
 
 QString AppHotKeys::status() const

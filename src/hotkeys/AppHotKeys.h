@@ -9,7 +9,6 @@
 #include <array>
 #include <memory>
 
-class HotKeyController;
 class PortalShortcutBackend;
 class ShortcutBackend;
 
@@ -43,7 +42,7 @@ public:
     // Presses of the hot keys go to controller; they are grabbed (or bound
     // through the portal) when enabled is true (the inverse of
     // "IgnoreGlobalHotKeys").
-    void setupHotKeys(HotKeyController* controller, bool enabled);
+    void setupHotKeys(bool enabled);
     // Grabs or releases both combinations; a failure is logged and shown by status().
     void setUseHotKeys(bool flag);
     // While the user types a new combination the X11 grabs are let go, so
@@ -63,11 +62,12 @@ public:
     // what to do instead.
     QString status() const;
 
-    // A press of a hot key, from whichever back end. While something records,
-    // either combination stops it through the action that started it.
-    void press(Action action);
+    // A press of a hot key, from whichever back end.
+    void press(Action action) { emit pressed(action); }
 
 signals:
+    // While something records, either combination stops it.
+    void pressed(AppHotKeys::Action action);
     // status() or a combination changed.
     void statusChanged();
 
@@ -81,7 +81,6 @@ private:
     QString x11Status() const;
     QString portalStatus() const;
 
-    HotKeyController* m_controller = nullptr;
     std::array<QKeyCombination, 2> m_combinations{
         {Qt::META | Qt::SHIFT | Qt::Key_R, Qt::META | Qt::SHIFT | Qt::Key_C}};
     bool m_use = false;

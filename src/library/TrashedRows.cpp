@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStandardPaths>
 #include <QXmlStreamReader>
 
 QString TrashedRows::fileFor(const QString& trashPath) const
@@ -14,6 +15,11 @@ QString TrashedRows::fileFor(const QString& trashPath) const
            QString::fromLatin1(
                QCryptographicHash::hash(trashPath.toUtf8(), QCryptographicHash::Sha1).toHex()) +
            ".xml";
+}
+
+QString TrashedRows::defaultFolder()
+{
+    return QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + "/trash";
 }
 
 bool TrashedRows::keep(const QString& trashPath, const QByteArray& document)

@@ -28,6 +28,8 @@ public:
 
     // Keeps the records in this folder, made when first needed.
     explicit TrashedRows(const QString& folder) : m_folder(folder) {}
+    // Beside the program's other data.
+    static QString defaultFolder();
 
     bool keep(const QString& trashPath, const QByteArray& document);
     void forget(const QString& trashPath);

@@ -51,8 +51,9 @@ bool AudioFile::endRecordingAt(const QString& path, int64_t samples)
     if (!movie || samples <= 0 || samples > movie->totalLength())
         return false;
     movie->setEditable(true);
-    movie->deleteSegment(QTMakeTimeRange(QTMakeTime(samples, movie->m_timeScale),
-                                         QTMakeTime(movie->totalLength(), movie->m_timeScale)));
+    movie->deleteSegment(
+        makeMediaTimeRange(makeMediaTime(samples, movie->m_timeScale),
+                           makeMediaTime(movie->totalLength(), movie->m_timeScale)));
     const QFileInfo info(path);
     const QString temp =
         info.path() + QStringLiteral("/.") + info.fileName() + QStringLiteral(".end");
@@ -72,7 +73,7 @@ AudioFile::AudioFile(MediaInfoPtr source)
     : m_fileName(source->path), m_timeScale(source->sampleRate), m_channels(source->channels)
 {
     m_segments.push_back(MovieSegment{source, source->startSample, source->durationSamples});
-    m_selection = QTMakeTimeRange(QTMakeTime(0, m_timeScale), QTMakeTime(0, m_timeScale));
+    m_selection = makeMediaTimeRange(makeMediaTime(0, m_timeScale), makeMediaTime(0, m_timeScale));
 }
 
 AudioFile::~AudioFile()
@@ -93,14 +94,14 @@ int64_t AudioFile::totalLength() const
     return total;
 }
 
-int64_t AudioFile::toMovieUnits(QTTime time) const
+int64_t AudioFile::toMovieUnits(MediaTime time) const
 {
-    return QTMakeTimeScaled(time, m_timeScale).timeValue;
+    return makeMediaTimeScaled(time, m_timeScale).timeValue;
 }
 
-QTTime AudioFile::duration() const
+MediaTime AudioFile::duration() const
 {
-    return QTMakeTime(totalLength(), m_timeScale);
+    return makeMediaTime(totalLength(), m_timeScale);
 }
 
 std::vector<MovieSegment> AudioFile::segmentsIn(int64_t start, int64_t length) const
@@ -171,14 +172,14 @@ void AudioFile::setRate(float rate)
         stop();
 }
 
-QTTime AudioFile::currentTime() const
+MediaTime AudioFile::currentTime() const
 {
     if (m_player && m_player->isStarted())
-        return QTMakeTime(m_player->position(), m_timeScale);
-    return QTMakeTime(m_position, m_timeScale);
+        return makeMediaTime(m_player->position(), m_timeScale);
+    return makeMediaTime(m_position, m_timeScale);
 }
 
-void AudioFile::setCurrentTime(QTTime time)
+void AudioFile::setCurrentTime(MediaTime time)
 {
     const int64_t position = std::clamp<int64_t>(toMovieUnits(time), 0, totalLength());
     const bool playing = m_player && m_player->isPlaying();
@@ -204,7 +205,7 @@ bool AudioFile::appendSelectionFromMovie(const AudioFile& other)
     return true;
 }
 
-bool AudioFile::deleteSegment(QTTimeRange range)
+bool AudioFile::deleteSegment(MediaTimeRange range)
 {
     if (!m_editable)
         return false;
@@ -237,7 +238,7 @@ bool AudioFile::writeToFile(const QString& path, const WriteAttributes& attribut
         }
         MovieExporter::Callback progress;
         if (m_callback)
-            progress = [this](QTMovieOperationPhase phase, double fraction) {
+            progress = [this](ExportPhase phase, double fraction) {
                 return m_callback(*this, phase, fraction);
             };
         m_lastError = MovieExporter::exportMPEG4(m_segments, path, progress);

@@ -2,8 +2,8 @@
 #pragma once
 
 #include "media/MediaInfo.h"
+#include "media/MediaTime.h"
 #include "media/MovieExporter.h"
-#include "media/QTTime.h"
 
 #include <QObject>
 #include <QString>
@@ -37,7 +37,7 @@ public:
 
     // Called during a long write; answering false cancels it.
     using OperationCallback =
-        std::function<bool(AudioFile& movie, QTMovieOperationPhase phase, double fraction)>;
+        std::function<bool(AudioFile& movie, ExportPhase phase, double fraction)>;
 
     // The file opens as audio.
     static bool canInitWithFile(const QString& path);
@@ -60,7 +60,7 @@ public:
 
     const QString& fileName() const { return m_fileName; }
     long loadState() const { return kLoadStateComplete; }
-    QTTime duration() const;
+    MediaTime duration() const;
     int32_t timeScale() const { return m_timeScale; }
     int channels() const { return m_channels; }
 
@@ -73,14 +73,14 @@ public:
     void stop();
     float rate() const;
     void setRate(float rate);
-    QTTime currentTime() const;
-    void setCurrentTime(QTTime time);
+    MediaTime currentTime() const;
+    void setCurrentTime(MediaTime time);
 
     // Editing; refused (false) unless the movie is editable.
-    QTTimeRange selection() const { return m_selection; }
-    void setSelection(QTTimeRange range) { m_selection = range; }
+    MediaTimeRange selection() const { return m_selection; }
+    void setSelection(MediaTimeRange range) { m_selection = range; }
     bool appendSelectionFromMovie(const AudioFile& other);
-    bool deleteSegment(QTTimeRange range);
+    bool deleteSegment(MediaTimeRange range);
 
     // Writes a new file: flattened (packets copied where the formats agree),
     // or exported as MPEG-4 audio when exportMovie is set with kFileTypeMPEG4.
@@ -101,7 +101,7 @@ private:
     explicit AudioFile(MediaInfoPtr source);
     int64_t lengthOf(const MovieSegment& segment) const;
     int64_t totalLength() const;
-    int64_t toMovieUnits(QTTime time) const;
+    int64_t toMovieUnits(MediaTime time) const;
     std::vector<MovieSegment> segmentsIn(int64_t start, int64_t length) const;
     void dropPlayer();
 
@@ -110,7 +110,7 @@ private:
     int32_t m_timeScale = 1;
     int m_channels = 0;
     bool m_editable = false;
-    QTTimeRange m_selection;
+    MediaTimeRange m_selection;
     OperationCallback m_callback;
     QString m_lastError;
 

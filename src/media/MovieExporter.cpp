@@ -26,7 +26,7 @@ QString MovieExporter::exportMPEG4(const std::vector<MovieSegment>& segments,
                                    int threads)
 {
     bool cancelled = false;
-    if (callback && !callback(QTMovieOperationPhase::Begin, 0.0))
+    if (callback && !callback(ExportPhase::Begin, 0.0))
         cancelled = true;
     QString error = QStringLiteral("The operation was cancelled");
     if (!cancelled) {
@@ -38,7 +38,7 @@ QString MovieExporter::exportMPEG4(const std::vector<MovieSegment>& segments,
             writer.setThreads(threads);
         if (callback)
             writer.setProgress([&callback](double fraction) {
-                return callback(QTMovieOperationPhase::UpdatePercent, fraction);
+                return callback(ExportPhase::UpdatePercent, fraction);
             });
         // The written packets are decoded as they go, so the new file's
         // waveform is kept without reading it again.
@@ -49,6 +49,6 @@ QString MovieExporter::exportMPEG4(const std::vector<MovieSegment>& segments,
             WaveformCache::store(destination, peaks);
     }
     if (callback)
-        callback(QTMovieOperationPhase::End, error.isEmpty() ? 1.0 : 0.0);
+        callback(ExportPhase::End, error.isEmpty() ? 1.0 : 0.0);
     return error;
 }

@@ -8,7 +8,7 @@
 #include <vector>
 
 // Phases of a long movie operation, in the order the callback sees them.
-enum class QTMovieOperationPhase
+enum class ExportPhase
 {
     Begin = 0,
     UpdatePercent = 1,
@@ -22,7 +22,7 @@ public:
     // Called with Begin once, UpdatePercent with the part done (0..1) as the
     // work goes on, and End exactly once, also after a failure.
     // Answering false cancels the export.
-    using Callback = std::function<bool(QTMovieOperationPhase phase, double fraction)>;
+    using Callback = std::function<bool(ExportPhase phase, double fraction)>;
 
     // Main thread or a worker; answers an error text, empty on success. The
     // written file's waveform goes into WaveformCache where it can be known

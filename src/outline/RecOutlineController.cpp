@@ -42,11 +42,8 @@ Walk intoExpanded(const GeneralRecItem* row)
 } // namespace
 
 RecOutlineController::RecOutlineController(QObject* parent)
-    : QObject(parent), m_mainGroup(std::make_unique<RecGroup>(RecGroup::Bare)),
-      m_modifierQuery(systemModifiers), m_keyHandler(new OutlineKeyHandler(this))
+    : QObject(parent), m_modifierQuery(systemModifiers), m_keyHandler(new OutlineKeyHandler(this))
 {
-    m_mainGroup->setHidden(true);
-    m_mainGroup->setExpanded(true);
 }
 
 RecOutlineController::~RecOutlineController()
@@ -54,8 +51,21 @@ RecOutlineController::~RecOutlineController()
     if (m_outlineView) {
         if (m_searchGroup)
             m_outlineView->removeRows(m_searchGroup.get());
-        m_outlineView->removeRows(m_mainGroup.get());
+        if (m_mainGroup)
+            m_outlineView->removeRows(m_mainGroup);
     }
+}
+
+void RecOutlineController::setTree(RecGroup* root)
+{
+    deselectAll();
+    if (m_outlineView && m_mainGroup)
+        m_outlineView->removeRows(m_mainGroup);
+    m_mainGroup = root;
+    // The root is no row of its own: only what it holds is shown.
+    m_mainGroup->setHidden(true);
+    m_mainGroup->setExpanded(true);
+    arrangeItems();
 }
 
 void RecOutlineController::setOutlineView(RecOutlineView* view, QScrollArea* scrollView)
@@ -89,7 +99,7 @@ bool RecOutlineController::eventFilter(QObject* watched, QEvent* event)
 
 RecGroup* RecOutlineController::mainItem() const
 {
-    return m_searchGroup ? m_searchGroup.get() : m_mainGroup.get();
+    return m_searchGroup ? m_searchGroup.get() : m_mainGroup;
 }
 
 void RecOutlineController::setSearchGroup(std::unique_ptr<RecGroup> group)
@@ -131,45 +141,6 @@ void RecOutlineController::setSearchResults(const std::optional<QList<RecItem*>>
     }
 }
 
-int RecOutlineController::findMaxID(const RecGroup* group) const
-{
-    int maxID = -1;
-    walkRows(group, [&maxID](const GeneralRecItem* row) { maxID = std::max(maxID, row->ID()); });
-    return maxID;
-}
-
-int RecOutlineController::createNewID() const
-{
-    return findMaxID(mainItem()) + 1;
-}
-
-std::unique_ptr<RecGroup> RecOutlineController::createNewGroup()
-{
-    auto group = std::make_unique<RecGroup>(RecGroup::WithExpandButton);
-    group->setID(createNewID());
-    return group;
-}
-
-std::unique_ptr<RecItem> RecOutlineController::createNewItem()
-{
-    auto item = std::make_unique<RecItem>();
-    item->setID(createNewID());
-    item->setDate(QDateTime::currentDateTime().toString(RecItem::kDateFormat));
-    return item;
-}
-
-GeneralRecItem* RecOutlineController::insertRow(std::unique_ptr<GeneralRecItem> item,
-                                                RecGroup* group)
-{
-    if (!item || !group || !m_outlineView)
-        return nullptr;
-    if (group == m_searchGroup.get())
-        group = m_mainGroup.get();
-    GeneralRecItem* row = group->addSubItem(std::move(item));
-    row->setParent(group);
-    return row;
-}
-
 bool RecOutlineController::isListedAsResult(const GeneralRecItem* item) const
 {
     for (const GeneralRecItem* p = item; p && m_searchGroup; p = p->parent())
@@ -178,73 +149,35 @@ bool RecOutlineController::isListedAsResult(const GeneralRecItem* item) const
     return false;
 }
 
-GeneralRecItem* RecOutlineController::addRow(std::unique_ptr<GeneralRecItem> item, RecGroup* group)
+void RecOutlineController::rowAdded(GeneralRecItem* row)
 {
-    GeneralRecItem* row = insertRow(std::move(item), group);
-    if (!row)
-        return nullptr;
-    // A row added while a search is shown is listed with the results, so the
-    // user sees the recording or category just made.
-    if (m_searchGroup && !isListedAsResult(group)) {
+    if (m_searchGroup && row && !isListedAsResult(row->parent())) {
         row->setHidden(false);
         m_searchGroup->listSubItem(row);
     }
     arrangeItems();
-    structChanged();
-    return row;
 }
 
-RecGroup* RecOutlineController::addGroup(std::unique_ptr<RecGroup> group, RecGroup* parent)
+void RecOutlineController::rowRemoving(GeneralRecItem* row)
 {
-    return static_cast<RecGroup*>(addRow(std::move(group), parent));
-}
-
-RecItem* RecOutlineController::addItem(std::unique_ptr<RecItem> item, RecGroup* group)
-{
-    return static_cast<RecItem*>(addRow(std::move(item), group));
-}
-
-void RecOutlineController::removeItem(GeneralRecItem* item)
-{
-    if (!item)
+    if (!row)
         return;
     // Also when the chief is a row of a category that goes with it.
     for (const GeneralRecItem* p = m_chiefSelectedItem; p; p = p->parent())
-        if (p == item) {
+        if (p == row) {
             setChiefSelectedItem(nullptr);
             break;
         }
-    RecGroup* parent = item->parent() ? item->parent()->asGroup() : nullptr;
-    if (!parent)
-        return;
-    {
-        const std::unique_ptr<GeneralRecItem> removed = parent->removeSubItem(item);
-        if (m_searchGroup)
-            m_searchGroup->unlistSubItem(item);
-        if (m_outlineView)
-            m_outlineView->removeRows(item);
-    }
-    arrangeItems();
-    structChanged();
-}
-
-void RecOutlineController::clear()
-{
-    deselectAll();
-    while (!m_mainGroup->subItems().isEmpty()) {
-        GeneralRecItem* first = m_mainGroup->subItems().first();
-        const std::unique_ptr<GeneralRecItem> removed = m_mainGroup->removeSubItem(first);
-        if (m_searchGroup)
-            m_searchGroup->unlistSubItem(first);
-        if (m_outlineView)
-            m_outlineView->removeRows(first);
-    }
+    if (m_searchGroup)
+        m_searchGroup->unlistSubItem(row);
+    if (m_outlineView)
+        m_outlineView->removeRows(row);
 }
 
 RecGroup* RecOutlineController::currentGroup() const
 {
     if (!m_chiefSelectedItem)
-        return m_mainGroup.get();
+        return m_mainGroup;
     if (RecGroup* group = m_chiefSelectedItem->asGroup())
         return group;
     return m_chiefSelectedItem->parent()->asGroup();
@@ -364,7 +297,7 @@ int RecOutlineController::countSelected(const RecGroup* group) const
 
 void RecOutlineController::selectItem(GeneralRecItem* item)
 {
-    if (item && item == m_chiefSelectedItem && countSelected(m_mainGroup.get()) == 1)
+    if (item && item == m_chiefSelectedItem && countSelected(m_mainGroup) == 1)
         return;
     deselectAll();
     setChiefSelectedItem(item);

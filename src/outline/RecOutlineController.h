@@ -42,7 +42,9 @@ public:
     // Reads the modifier state at click time; tests may supply their own.
     void setModifierQuery(std::function<unsigned()> query) { m_modifierQuery = std::move(query); }
 
-    RecGroup* mainGroup() const { return m_mainGroup.get(); }
+    // The library's tree, which the outline shows and never owns.
+    void setTree(RecGroup* root);
+    RecGroup* mainGroup() const { return m_mainGroup; }
     RecGroup* searchGroup() const { return m_searchGroup.get(); }
     RecGroup* mainItem() const;
     bool isSearchMode() const { return m_searchGroup != nullptr; }
@@ -53,22 +55,12 @@ public:
     // saves what changed during the search.
     void setSearchResults(const std::optional<QList<RecItem*>>& results);
 
-    int findMaxID(const RecGroup* group) const;
-    int createNewID() const;
-    std::unique_ptr<RecGroup> createNewGroup();
-    std::unique_ptr<RecItem> createNewItem();
-    // Adding gives the tree the row, lays out and saves; answers the row, or
-    // null when it could not be added (the row is then gone).
-    RecGroup* addGroup(std::unique_ptr<RecGroup> group, RecGroup* parent);
-    RecItem* addItem(std::unique_ptr<RecItem> item, RecGroup* group);
-    // Puts a row into a category without layout or saving; callers that add
-    // many rows at once lay out and save once at the end. A row meant for the
-    // search results goes into the library root. Answers as addGroup().
-    GeneralRecItem* insertRow(std::unique_ptr<GeneralRecItem> item, RecGroup* group);
-    // Takes the row out of the tree and deletes it with the rows under it;
-    // the chief row, when among them, is no longer chosen.
-    void removeItem(GeneralRecItem* item);
-    void clear();
+    // A row came into the tree: listed with the results when a search is
+    // shown, so the user sees the recording or category just made.
+    void rowAdded(GeneralRecItem* row);
+    // A row, and the rows under it, are about to leave the tree: their row
+    // views go, and the chief row, when among them, is no longer chosen.
+    void rowRemoving(GeneralRecItem* row);
 
     // The category that new rows and recordings go into: the chosen category,
     // the category of the chosen recording, or the library root when nothing
@@ -129,7 +121,6 @@ protected:
 
 private:
     int rowHeight(const GeneralRecItem* item) const;
-    GeneralRecItem* addRow(std::unique_ptr<GeneralRecItem> item, RecGroup* group);
     // Whether the record or one of its categories is shown among the results.
     bool isListedAsResult(const GeneralRecItem* item) const;
     int countSelected(const RecGroup* group) const;
@@ -138,7 +129,7 @@ private:
     OutlineDelegate* m_appDelegate = nullptr;
     QPointer<RecOutlineView> m_outlineView;
     QScrollArea* m_scrollView = nullptr;
-    std::unique_ptr<RecGroup> m_mainGroup;
+    RecGroup* m_mainGroup = nullptr;
     std::unique_ptr<RecGroup> m_searchGroup;
     GeneralRecItem* m_chiefSelectedItem = nullptr;
     // Where the tree was scrolled to when a search began.

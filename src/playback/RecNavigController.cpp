@@ -96,7 +96,7 @@ void RecNavigController::setCurrentFile(GeneralRecItem* item)
             m_recSlider->setEnabled(true);
         // Until the file is open its marks stand on the length the library knows.
         if (!m_isRecordMode)
-            m_movieDuration = QTTime{int64_t(rec->duration() * 1000), 1000, 0};
+            m_movieDuration = MediaTime{int64_t(rec->duration() * 1000), 1000, 0};
         m_opener.open(path);
     } else if (m_recSlider) {
         m_recSlider->setEnabled(false);
@@ -172,10 +172,10 @@ void RecNavigController::startMovie()
     // The movie's play() resumes where its player last stopped and forgets a
     // position set since; put the position back when that happened. At the
     // end it rightly starts again from the beginning.
-    const QTTime at = m_movie->currentTime();
+    const MediaTime at = m_movie->currentTime();
     m_movie->play();
-    if (QTTimeCompare(at, m_movie->duration()) < 0 &&
-        QTTimeCompare(m_movie->currentTime(), at) != 0)
+    if (compareMediaTimes(at, m_movie->duration()) < 0 &&
+        compareMediaTimes(m_movie->currentTime(), at) != 0)
         m_movie->setCurrentTime(at);
 }
 
@@ -206,9 +206,9 @@ void RecNavigController::updateSliderPosition()
     if (!m_movie || m_movieDuration.timeValue == 0 || !m_recSlider)
         return;
     // In seconds: in recording mode the length is counted in milliseconds.
-    const double duration = QTTimeInSeconds(m_movieDuration);
+    const double duration = secondsOf(m_movieDuration);
     if (duration != 0)
-        m_recSlider->setDoubleValue(QTTimeInSeconds(m_movie->currentTime()) / duration);
+        m_recSlider->setDoubleValue(secondsOf(m_movie->currentTime()) / duration);
 }
 
 void RecNavigController::updateTimeTextField()
@@ -231,7 +231,7 @@ void RecNavigController::scrubAudio(SliderWithNotes* sender)
     if (!m_movie || !sender)
         return;
     const auto timeValue = int64_t(double(m_movieDuration.timeValue) * sender->doubleValue());
-    m_movie->setCurrentTime(QTTime{timeValue, m_movieDuration.timeScale, 0});
+    m_movie->setCurrentTime(MediaTime{timeValue, m_movieDuration.timeScale, 0});
     updateTimeTextField();
     if (!playingNow() && timeValue < m_movieDuration.timeValue)
         startPreview();
@@ -260,7 +260,7 @@ void RecNavigController::jumpForward()
     ensureOpen();
     if (!m_movie || m_movieDuration.timeScale == 0)
         return;
-    const double duration = QTTimeInSeconds(m_movieDuration);
+    const double duration = secondsOf(m_movieDuration);
     double t = currentTime() + kJump;
     if (t > duration)
         t = duration - 0.5;
@@ -278,7 +278,7 @@ void RecNavigController::jumpBackward()
 void RecNavigController::jumpTo(double seconds)
 {
     const int32_t scale = m_movieDuration.timeScale;
-    m_movie->setCurrentTime(QTTime{int64_t(std::max(0.0, seconds) * scale), scale, 0});
+    m_movie->setCurrentTime(MediaTime{int64_t(std::max(0.0, seconds) * scale), scale, 0});
     updateSliderPosition();
     updateTimeTextField();
     scrubAudio(m_recSlider);
@@ -399,7 +399,7 @@ void RecNavigController::durationTimerFire()
     if (!m_timeView)
         return;
     const float t = m_timeView->time();
-    m_movieDuration = QTTime{int64_t(double(t) * 1000), 1000, 0};
+    m_movieDuration = MediaTime{int64_t(double(t) * 1000), 1000, 0};
     if (m_currentRec)
         m_currentRec->setDuration(t);
     updateNotes();

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "library/RecItem.h"
-#include "media/QTTime.h"
+#include "media/MediaTime.h"
 #include "playback/MovieOpener.h"
 
 #include <QObject>
@@ -51,7 +51,7 @@ public:
     RecItem* currentFile() const { return m_currentRec; }
     bool isOpening() const { return m_opener.isPending(); }
     AudioFile* movie();
-    QTTime movieDuration() const { return m_movieDuration; }
+    MediaTime movieDuration() const { return m_movieDuration; }
 
     bool playingNow() const;
     // False when there is nothing to play or the sound did not start.
@@ -102,7 +102,7 @@ private:
     QTimer m_timer;
     std::unique_ptr<AudioFile> m_movie;
     MovieOpener m_opener;
-    QTTime m_movieDuration{0, 1, 0};
+    MediaTime m_movieDuration{0, 1, 0};
     // The library owns the record; it may remove it while it is current.
     QPointer<RecItem> m_currentRec;
     bool m_isRecordMode = false;

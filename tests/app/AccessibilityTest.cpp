@@ -4,13 +4,13 @@
 // pop-up is in WindowStateTest.cpp), what a screen reader reads through Qt's
 // accessibility interfaces (the ones AT-SPI reads), and all of it in German
 // under LANGUAGE=de.
-#include "app/MainView.h"
 #include "app/Translations.h"
 #include "hotkeys/HotKeyField.h"
 #include "outline/RecOutlineView.h"
 #include "playback/RecNavigController.h"
 #include "playback/SliderWithNotes.h"
 #include "shell/HotKeyPreferences.h"
+#include "shell/MainView.h"
 #include "shell/PreferencesView.h"
 #include "shell/ThresholdIndicator.h"
 #include "shell/UndoBar.h"
@@ -37,10 +37,10 @@ protected:
     {
         AppFixture::SetUp();
         // Without a tray VoiceTray waits for one; "voicetray --show" opens the plain window.
-        ASSERT_NE(app->showPlainWindow(), nullptr);
-        app->plainWindow()->activateWindow();
-        ASSERT_TRUE(QTest::qWaitForWindowActive(app->plainWindow()));
-        view = app->mainView();
+        ASSERT_NE(window->showPlainWindow(), nullptr);
+        window->plainWindow()->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window->plainWindow()));
+        view = window->mainView();
     }
     static void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier)
     {
@@ -98,7 +98,7 @@ TEST_F(Keyboard, TabGoesThroughTheUsableControlsInOrder)
                                 view->deleteBtn,     view->showDescrBtn,  view->prefsBtn,
                                 view->searchField(), view->outlineView(), view->jumpBackward,
                                 view->playBtn,       view->jumpForward,   view->addMarkBtn,
-                                app->recSlider(),    view->recordBtn};
+                                window->recSlider(), view->recordBtn};
     view->recordBtn->setFocus(Qt::TabFocusReason);
     QList<QWidget*> visited{QApplication::focusWidget()};
     for (qsizetype i = 1; i < order.size(); ++i) {
@@ -126,27 +126,27 @@ TEST_F(Keyboard, CtrlFFindsAndEscapeEmptiesTheFieldAndLeavesTheSearch)
     EXPECT_EQ(QApplication::focusWidget(), view->outlineView());
     // The plain window is the program itself: Escape leaves it open.
     press(Qt::Key_Escape);
-    EXPECT_TRUE(app->plainWindow()->isVisible());
+    EXPECT_TRUE(window->plainWindow()->isVisible());
 }
 
 TEST_F(Keyboard, SpaceCtrlMDeleteAndCtrlZDoWhatTheirButtonsDo)
 {
     RecItem* talk = recording("Talk", nullptr, 3);
-    const QString file = app->restorePath(talk);
+    const QString file = library->restorePath(talk);
     outline->selectItem(talk);
     press(Qt::Key_Space);
-    EXPECT_TRUE(app->recNavigController()->playingNow());
+    EXPECT_TRUE(window->recNavigController()->playingNow());
     press(Qt::Key_Space);
-    EXPECT_FALSE(app->recNavigController()->playingNow());
+    EXPECT_FALSE(window->recNavigController()->playingNow());
     press(Qt::Key_M, Qt::ControlModifier);
     EXPECT_EQ(talk->marks().size(), 1u);
 
     // While recording Delete does nothing, as its button.
-    app->startStopRecording();
-    ASSERT_TRUE(app->isRecording());
+    window->toggleRecording(false);
+    ASSERT_TRUE(session->isRecording());
     outline->selectItem(talk);
     press(Qt::Key_Delete);
-    app->startStopRecording();
+    window->toggleRecording(false);
     EXPECT_EQ(titles(root()).size(), 2);
 
     outline->selectItem(talk);
@@ -163,7 +163,7 @@ TEST_F(Keyboard, SpaceCtrlMDeleteAndCtrlZDoWhatTheirButtonsDo)
 TEST_F(Accessible, MainViewNamesRolesStatesAndRows)
 {
     RecItem* talk = recording("Talk", category("Talks"), kNoFile);
-    const auto nodes = tree(app->mainView());
+    const auto nodes = tree(window->mainView());
     const struct
     {
         const char* name;
@@ -205,25 +205,25 @@ TEST_F(Accessible, MainViewNamesRolesStatesAndRows)
 
 TEST_F(Accessible, PreferencesLabelsNameTheirFieldsAndTheMeterReportsItsLevel)
 {
-    PreferencesView* prefs = app->prefView();
+    PreferencesView* page = window->prefView();
     // A screen reader names a field by the label it is labelled by.
     const std::pair<const char*, QWidget*> fields[] = {
-        {"Input device", prefs->devicesPopUp()},  {"Save in", prefs->outputPopUp()},
-        {"Quality", prefs->qualitySlider()},      {"Threshold", prefs->thresholdSlider()},
-        {"Input level", prefs->levelIndicator()}, {"New recording", prefs->hotKeys()->field(0)},
-        {"Continue", prefs->hotKeys()->field(1)}};
+        {"Input device", page->devicesPopUp()},  {"Save in", page->outputPopUp()},
+        {"Quality", page->qualitySlider()},      {"Threshold", page->thresholdSlider()},
+        {"Input level", page->levelIndicator()}, {"New recording", page->hotKeys()->field(0)},
+        {"Continue", page->hotKeys()->field(1)}};
     for (auto [name, field] : fields) {
         const auto labels =
             QAccessible::queryAccessibleInterface(field)->relations(QAccessible::Label);
         ASSERT_EQ(labels.size(), 1) << name;
         EXPECT_EQ(labels.first().first->text(QAccessible::Name), name);
     }
-    EXPECT_EQ(QAccessible::queryAccessibleInterface(prefs->backBtn())->text(QAccessible::Name),
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(page->backBtn())->text(QAccessible::Name),
               "Back");
 
-    QAccessibleInterface* meter = QAccessible::queryAccessibleInterface(prefs->levelIndicator());
+    QAccessibleInterface* meter = QAccessible::queryAccessibleInterface(page->levelIndicator());
     EXPECT_EQ(meter->role(), QAccessible::ProgressBar);
-    prefs->levelIndicator()->setDoubleValue(7.5);
+    page->levelIndicator()->setDoubleValue(7.5);
     QAccessibleValueInterface* value = meter->valueInterface();
     ASSERT_NE(value, nullptr);
     EXPECT_EQ(value->currentValue().toDouble(), 7.5);
@@ -233,21 +233,21 @@ TEST_F(Accessible, PreferencesLabelsNameTheirFieldsAndTheMeterReportsItsLevel)
 TEST_F(German, TheWindowThePreferencesAndTheMessagesAreGerman)
 {
     ASSERT_TRUE(translations->isTranslated());
-    MainView* view = app->mainView();
+    MainView* view = window->mainView();
     EXPECT_EQ(view->recordBtn->toolTip(), "Neue Aufnahme beginnen (Super+Umschalt+R)");
     EXPECT_EQ(view->playBtn->toolTip(), "Abspielen");
     EXPECT_EQ(view->searchField()->placeholderText(), "Suchen");
 
-    PreferencesView* prefs = app->prefView();
-    EXPECT_EQ(prefs->skipSilenceBtn()->text(), "Stille auslassen");
+    PreferencesView* page = window->prefView();
+    EXPECT_EQ(page->skipSilenceBtn()->text(), "Stille auslassen");
     const auto labels =
-        QAccessible::queryAccessibleInterface(prefs->devicesPopUp())->relations(QAccessible::Label);
+        QAccessible::queryAccessibleInterface(page->devicesPopUp())->relations(QAccessible::Label);
     ASSERT_EQ(labels.size(), 1);
     EXPECT_EQ(labels.first().first->text(QAccessible::Name), "Eingabegerät");
 
-    app->addGroup();
+    window->addCategory();
     EXPECT_EQ(titles(root()), QStringList{"Kategorie 1"});
-    app->renameItem(groupAt(root(), 0), "a/b");
+    library->rename(groupAt(root(), 0), "a/b");
     EXPECT_EQ(messages, QStringList{"Der Eintrag kann nicht umbenannt werden"});
 
     // Qt's own texts come in the same language.

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/AutostartEntry.h"
-#include "app/MainView.h"
 #include "app/SingleInstance.h"
 #include "media/AudioFile.h"
 #include "playback/RecNavigController.h"
+#include "shell/MainView.h"
 #include "shell/PreferencesView.h"
 #include "support/AppFixture.h"
 #include "support/Media.h"
@@ -25,45 +25,14 @@ using AppDelegate = AppFixture;
 TEST_F(AppDelegate, FirstLaunchUsesTheMusicFolderAndMakesItOnlyWhenNeeded)
 {
     QSettings().clear();
-    RecorderAppDelegate fresh;
-    EXPECT_EQ(fresh.outputFolder(), home.path() + "/Music/Voice Recordings");
+    VoiceTrayApp fresh;
+    EXPECT_EQ(fresh.settings().outputFolder(), home.path() + "/Music/Voice Recordings");
     // A stored 0 reads as the default.
     fresh.settings().setRecQuality(0);
     EXPECT_EQ(fresh.settings().recQuality(), 2);
-    fresh.applicationDidFinishLaunching();
-    EXPECT_FALSE(QDir(fresh.outputFolder()).exists());
-    fresh.applicationShouldTerminate();
-}
-
-TEST_F(AppDelegate, StartUpLoadsWithoutSavingThenEveryChangeSaves)
-{
-    writeFile(out + "/Talk.m4a");
-    const QByteArray original = "<Recordings>\n<Item ID=\"4\" Title=\"Talk\" Description=\"\" "
-                                "CreateDate=\"x\" Duration=\"2\"/>\n"
-                                "<Item ID=\"5\" Title=\"Gone\" Description=\"\" "
-                                "CreateDate=\"x\" Duration=\"2\"/></Recordings>";
-    writeFile(out + "/RecordingsDB.xml", original);
-    relaunch();
-    ASSERT_EQ(titles(root()), QStringList({"Talk", "Gone"}));
-    EXPECT_TRUE(itemAt(root(), 1)->isFileMissing());
-    EXPECT_EQ(database(), original); // loading wrote nothing
-
-    recording("Next");
-    EXPECT_TRUE(database().contains("Title=\"Next\""));
-    EXPECT_TRUE(database().contains("Gone")); // kept until its file is back
-    EXPECT_EQ(app->restorePath(itemAt(root(), 2)), out + "/Next.m4a");
-    EXPECT_EQ(app->restorePath(root()), out);
-    EXPECT_TRUE(messages.isEmpty());
-}
-
-TEST_F(AppDelegate, AFailedSaveShowsItsMessageAndKeepsTheTree)
-{
-    writeFile(home.path() + "/not-a-folder");
-    out = home.path() + "/not-a-folder/rec";
-    relaunch();
-    category("Cat", nullptr, false);
-    EXPECT_EQ(messages, QStringList{"Unable to save the structure of recordings"});
-    EXPECT_EQ(titles(root()), QStringList{"Cat"});
+    fresh.start();
+    EXPECT_FALSE(QDir(fresh.settings().outputFolder()).exists());
+    fresh.quit();
 }
 
 TEST_F(AppDelegate, ChangingTheOutputFolderShowsTheOtherLibrary)
@@ -72,12 +41,12 @@ TEST_F(AppDelegate, ChangingTheOutputFolderShowsTheOtherLibrary)
     const QString second = home.path() + "/second";
     recording("One", category("Cat"));
     ASSERT_TRUE(makeTone(home.path() + "/Three.wav", 1, {"-ac", "2"}));
-    ASSERT_TRUE(app->importFiles({home.path() + "/Three.wav"}, nullptr, true));
-    app->mainView()->searchField()->setText("One"); // lists a row of the old library
-    app->outputFolderChanged(first.toUpper());      // another folder: names are case-sensitive
+    ASSERT_TRUE(window->importFiles({home.path() + "/Three.wav"}, nullptr, true));
+    window->mainView()->searchField()->setText("One"); // lists a row of the old library
+    prefs->outputFolderChanged(first.toUpper());       // another folder: names are case-sensitive
     // The waiting conversion was written first, while its row was in the library.
     EXPECT_NEAR(AudioFile::fileDuration(first + "/Three.m4a"), 1.0, 0.05);
-    EXPECT_EQ(app->outputFolder(), first.toUpper());
+    EXPECT_EQ(library->folder(), first.toUpper());
     EXPECT_FALSE(outline->isSearchMode());
     EXPECT_TRUE(root()->subItems().isEmpty());
 
@@ -85,40 +54,13 @@ TEST_F(AppDelegate, ChangingTheOutputFolderShowsTheOtherLibrary)
     writeFile(second + "/RecordingsDB.xml",
               "<Recordings><Item ID=\"1\" Title=\"Two\" Description=\"\" CreateDate=\"\" "
               "Duration=\"1\"/></Recordings>");
-    app->outputFolderChanged(second);
+    prefs->outputFolderChanged(second);
     EXPECT_EQ(titles(root()), QStringList{"Two"});
     EXPECT_EQ(app->settings().store().value("OutputFolder").toString(), second);
     EXPECT_TRUE(readFile(first + "/RecordingsDB.xml").contains("One"));
 
-    app->outputFolderChanged(home.path() + "/empty");
+    prefs->outputFolderChanged(home.path() + "/empty");
     EXPECT_TRUE(root()->subItems().isEmpty());
-}
-
-TEST_F(AppDelegate, AnUnreadableDatabaseIsSetAsideNotOverwritten)
-{
-    const QByteArray broken = "<Recordings><Item ID=\"1\" Title=\"Talk\" Descri";
-    writeFile(out + "/RecordingsDB.xml", broken);
-    relaunch();
-    EXPECT_TRUE(root()->subItems().isEmpty());
-    recording("New");
-
-    const QStringList aside =
-        QDir(out).entryList(QStringList{"RecordingsDB.unreadable-*.xml"}, QDir::Files);
-    ASSERT_EQ(aside.size(), 1);
-    EXPECT_EQ(readFile(out + "/" + aside[0]), broken);
-    EXPECT_TRUE(database().contains("New"));
-    ASSERT_EQ(messages.size(), 1); // saying where the old file is
-    EXPECT_TRUE(messages[0].contains(aside[0]));
-
-    // One that cannot even be opened (a link to a drive not mounted) is never replaced.
-    messages.clear();
-    QFile::remove(out + "/RecordingsDB.xml");
-    ASSERT_TRUE(
-        QFile::link(home.path() + "/unmounted/RecordingsDB.xml", out + "/RecordingsDB.xml"));
-    relaunch();
-    category("Cat");
-    EXPECT_TRUE(QFileInfo(out + "/RecordingsDB.xml").isSymLink());
-    EXPECT_EQ(messages.size(), 1);
 }
 
 TEST_F(AppDelegate, PlaybackThatCannotStartSaysSo)
@@ -126,9 +68,9 @@ TEST_F(AppDelegate, PlaybackThatCannotStartSaysSo)
     outline->selectItem(recording("Talk", nullptr, 1));
     const QByteArray server = qgetenv("PULSE_SERVER");
     qputenv("PULSE_SERVER", "unix:/nonexistent/vt-native");
-    app->play();
+    window->play();
     qputenv("PULSE_SERVER", server);
-    EXPECT_FALSE(app->recNavigController()->playingNow());
+    EXPECT_FALSE(window->recNavigController()->playingNow());
     EXPECT_EQ(messages, QStringList{"Unable to play the recording"});
 }
 
@@ -171,7 +113,7 @@ TEST_F(StartAtLogin, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
 {
     const QString path = home.path() + "/.config/autostart/" + AutostartEntry::kFileName;
     {
-        QCheckBox* box = app->prefView()->startAtLoginBtn();
+        QCheckBox* box = window->prefView()->startAtLoginBtn();
         box->click();
         EXPECT_TRUE(QFile::exists(path));
         EXPECT_TRUE(
@@ -190,7 +132,7 @@ TEST_F(StartAtLogin, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
     // A later start shows the entry's state.
     writeFile(path, AutostartEntry(path, "voicetray").contents().toUtf8());
     relaunch();
-    EXPECT_TRUE(app->prefView()->startAtLoginBtn()->isChecked());
+    EXPECT_TRUE(window->prefView()->startAtLoginBtn()->isChecked());
 }
 
 TEST(SingleInstance, OneHolderPerSessionTakesTheCommandsOfLaterStarts)

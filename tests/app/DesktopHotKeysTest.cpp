@@ -112,7 +112,7 @@ protected:
     {
         settings.setInputDevice(PulseServer::instance().sineSourceDescription());
     }
-    QString status() const { return app->prefView()->hotKeys()->statusLabel()->text(); }
+    QString status() const { return window->prefView()->hotKeys()->statusLabel()->text(); }
 };
 
 class PortalHotKeys : public DesktopHotKeys
@@ -141,14 +141,14 @@ TEST_F(PortalHotKeys, TheDesktopBindsTheKeysAndItsActivationsRecord)
     EXPECT_TRUE(OtherXClient().canGrab(kXR, kXSuper | kXShift));
 
     portal.activate("record");
-    ASSERT_TRUE(waitUntil([&] { return app->isRecording(); }));
+    ASSERT_TRUE(waitUntil([&] { return session->isRecording(); }));
     portal.activate("continue"); // stops it through the action that started it
-    ASSERT_TRUE(waitUntil([&] { return !app->isRecording(); }));
+    ASSERT_TRUE(waitUntil([&] { return !session->isRecording(); }));
     EXPECT_TRUE(database().contains("Title=\"Untitled 1\""));
 
     // The desktop is given the new preferred trigger; the user cancels its dialog.
     portal.refuse = true;
-    ASSERT_TRUE(app->setHotKey(AppHotKeys::Action::Record, Qt::META | Qt::ALT | Qt::Key_R));
+    ASSERT_TRUE(prefs->setHotKey(AppHotKeys::Action::Record, Qt::META | Qt::ALT | Qt::Key_R));
     ASSERT_TRUE(waitUntil([&] { return status().contains("cancelled in the desktop's dialog"); }))
         << status().toStdString();
     EXPECT_EQ(portal.binds().last(), (QStringList{"record=LOGO+ALT+r", "continue=LOGO+SHIFT+c"}));
@@ -174,7 +174,7 @@ TEST_F(TakenHotKey, ThePreferencesNameItAndAnotherCombinationWorksAfterARestart)
         << status().toStdString();
 
     // Super+Alt+R typed into the capture field, which hears every key meanwhile.
-    HotKeyPreferences* prefs = app->prefView()->hotKeys();
+    HotKeyPreferences* prefs = window->prefView()->hotKeys();
     prefs->changeButton(0)->click();
     EXPECT_TRUE(other.canGrab(kXC, kXSuper | kXShift));
     QKeyEvent press(QEvent::KeyPress, Qt::Key_R, Qt::MetaModifier | Qt::AltModifier, kXR, 0, 0,
@@ -186,11 +186,11 @@ TEST_F(TakenHotKey, ThePreferencesNameItAndAnotherCombinationWorksAfterARestart)
 
     for (bool recording : {true, false}) {
         XServer::instance().xdotool({"key", "super+alt+r"});
-        ASSERT_TRUE(waitUntil([&] { return app->isRecording() == recording; }));
+        ASSERT_TRUE(waitUntil([&] { return session->isRecording() == recording; }));
     }
 
     relaunch();
-    EXPECT_EQ(app->prefView()->hotKeys()->field(0)->text(), "Super+Alt+R");
+    EXPECT_EQ(window->prefView()->hotKeys()->field(0)->text(), "Super+Alt+R");
     EXPECT_FALSE(other.canGrab(kXR, kXSuper | kXAlt));
     other.ungrab(kXR, kXSuper | kXShift);
 }

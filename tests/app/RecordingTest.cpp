@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The recording workflow of the whole controller against the private sound
 // server, recording from its 440 Hz sine source.
-#include "app/MainView.h"
 #include "audio/RecorderEngine.h"
 #include "audio/SilenceSettings.h"
 #include "media/AudioFile.h"
@@ -10,12 +9,14 @@
 #include "playback/RecNavigController.h"
 #include "playback/RecNavigatorView.h"
 #include "playback/TimeView.h"
+#include "shell/MainView.h"
 #include "shell/PreferencesView.h"
 #include "support/AppFixture.h"
 #include "support/Media.h"
 #include "support/PulseServer.h"
 #include "support/TestFiles.h"
 #include "support/Wait.h"
+#include "widgets/ToolbarButton.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -91,22 +92,22 @@ protected:
     // a second; the test's sine source runs ahead of the clock).
     bool captured(double seconds)
     {
-        const QString file = app->recorder()->outputFilePath();
-        const float from = app->timeView()->time();
+        const QString file = session->engine().outputFilePath();
+        const float from = window->timeView()->time();
         return waitUntil([&] {
-            return app->timeView()->time() - from >= seconds &&
+            return window->timeView()->time() - from >= seconds &&
                    AudioFile::fileDuration(file) >= seconds;
         });
     }
     // A new recording of at least the time; answers its row.
     RecItem* record(double seconds)
     {
-        app->startStopRecording();
-        EXPECT_TRUE(app->isRecording());
+        window->toggleRecording(false);
+        EXPECT_TRUE(session->isRecording());
         EXPECT_TRUE(captured(seconds));
-        app->startStopRecording();
-        EXPECT_FALSE(app->isRecording());
-        return app->recNavigController()->currentFile();
+        window->toggleRecording(false);
+        EXPECT_FALSE(session->isRecording());
+        return window->recNavigController()->currentFile();
     }
 };
 
@@ -150,12 +151,12 @@ TEST_F(Recording, AnOutputFolderDeletedWhileItsDriveIsThereIsMadeAnewAndRecords)
 TEST_F(Recording, TheLiveWaveformShowsTheSoundWhetherOrNotSilenceIsSkipped)
 {
     for (const bool skip : {false, true}) {
-        app->setSkipSilence(skip);
-        app->startStopRecording();
+        prefs->setSkipSilence(skip);
+        window->toggleRecording(false);
         ASSERT_TRUE(captured(1.0));
         // The sine is as loud from end to end: no stretch of the strip is flat.
-        const std::vector<float> columns = app->recNavigatorView()->waveformColumns(4);
-        app->startStopRecording();
+        const std::vector<float> columns = window->recNavigatorView()->waveformColumns(4);
+        window->toggleRecording(false);
         ASSERT_EQ(columns.size(), 4u);
         EXPECT_GT(*std::min_element(columns.begin(), columns.end()), 0.2f) << skip;
     }
@@ -170,22 +171,22 @@ TEST_F(Recording, NewRecordingsLandInTheChosenCategoryOrTheRootAlsoDuringASearch
     EXPECT_TRUE(QFile::exists(out + "/Talks/Inner/Untitled 1.m4a"));
 
     // Nothing chosen while a search shows: the library root, saved at once.
-    app->mainView()->searchField()->setText("nothing matches this");
+    window->mainView()->searchField()->setText("nothing matches this");
     ASSERT_TRUE(outline->isSearchMode());
     outline->deselectAll();
     RecItem* third = record(0.3);
     EXPECT_EQ(third->parent(), root());
     EXPECT_TRUE(QFile::exists(out + "/Untitled 1.m4a"));
     EXPECT_EQ(database().count("Title=\"Untitled 1\""), 2);
-    app->mainView()->searchField()->clear();
+    window->mainView()->searchField()->clear();
     EXPECT_EQ(titles(root()), (QStringList{"Talks", "Untitled 1"}));
 
     // A category folder that is a link out of the library takes no recording.
     RecGroup* link = category("Link", nullptr, false);
     ASSERT_TRUE(QFile::link(home.path(), out + "/Link"));
     outline->selectItem(link);
-    app->startStopRecording();
-    EXPECT_FALSE(app->isRecording());
+    window->toggleRecording(false);
+    EXPECT_FALSE(session->isRecording());
     EXPECT_TRUE(link->subItems().isEmpty());
     EXPECT_EQ(messages, QStringList{"Unable to create a folder, try to change the path to the "
                                     "recordings in the preferences"});
@@ -195,9 +196,9 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
 {
     RecItem* talk = record(1.0);
     const QString path = out + "/Untitled 1.m4a";
-    const auto rate = double(app->recorder()->writtenRate());
+    const auto rate = double(session->engine().writtenRate());
     // Players find the length of the sound, without the encoder's delay and padding.
-    const double sound = double(app->recorder()->writtenLength()) / rate;
+    const double sound = double(session->engine().writtenLength()) / rate;
     const auto lengths = [&] {
         return std::map<QString, double>{{"ffprobe", ffprobeSeconds(path)},
                                          {"GStreamer", gstreamerSeconds(path)},
@@ -209,25 +210,25 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     writeFile(out + "/Untitled 1 1.m4a");
 
     outline->selectItem(talk);
-    app->resumeStopRecording();
-    ASSERT_TRUE(app->continueRecording());
-    EXPECT_TRUE(app->recorder()->outputFilePath().endsWith("/Untitled 1 2.m4a"));
+    window->toggleRecording(true);
+    ASSERT_TRUE(session->isContinuing());
+    EXPECT_TRUE(session->engine().outputFilePath().endsWith("/Untitled 1 2.m4a"));
     // Cross-presses change nothing while a continuation runs.
-    app->startStopRecording();
-    EXPECT_TRUE(app->isRecording());
-    EXPECT_TRUE(app->continueRecording());
+    window->mainView()->recordBtn->click();
+    EXPECT_TRUE(session->isRecording());
+    EXPECT_TRUE(session->isContinuing());
     // So are renaming and deleting the recording: the join needs its file.
-    EXPECT_FALSE(app->renameItem(talk, "Renamed"));
-    EXPECT_FALSE(app->removeItem(talk));
+    EXPECT_FALSE(library->rename(talk, "Renamed"));
+    EXPECT_FALSE(library->remove({talk}));
     EXPECT_EQ(talk->title(), "Untitled 1");
     ASSERT_TRUE(captured(1.0));
-    app->resumeStopRecording();
+    window->toggleRecording(true);
 
     EXPECT_FALSE(QFile::exists(out + "/Untitled 1 2.m4a"));
     // Nothing of either part is cut: the seam may hold the first part's end
     // for up to a frame of the encoder and a fade, which the mark comes after.
     const double after = AudioFile::fileDuration(path);
-    const double part = double(app->recorder()->writtenLength()) / rate;
+    const double part = double(session->engine().writtenLength()) / rate;
     EXPECT_GE(after, sound + part);
     EXPECT_LT(after, sound + part + (1024 + 0.01 * rate) / rate);
     for (const auto& [who, length] : lengths())
@@ -249,11 +250,11 @@ TEST_F(Recording, AFailedJoinKeepsThePartAsItsOwnRecording)
     RecGroup* cat = category("Cat");
     outline->selectItem(cat);
     outline->selectItem(record(0.5));
-    app->resumeStopRecording();
-    ASSERT_TRUE(app->continueRecording());
+    window->toggleRecording(true);
+    ASSERT_TRUE(session->isContinuing());
     ASSERT_TRUE(captured(0.5));
     QFile::remove(out + "/Cat/Untitled 1.m4a");
-    app->resumeStopRecording();
+    window->toggleRecording(true);
 
     EXPECT_EQ(messages, QStringList{"Unable to combine recordings"});
     EXPECT_TRUE(QFile::exists(out + "/Cat/Untitled 1 1.m4a"));
@@ -266,18 +267,18 @@ TEST_F(Recording, AFailedJoinKeepsThePartAsItsOwnRecording)
 
 TEST_F(Recording, QuittingSavesTheLengthOrJoinsFirst)
 {
-    app->startStopRecording();
+    window->toggleRecording(false);
     ASSERT_TRUE(captured(0.8));
-    app->applicationShouldTerminate();
-    EXPECT_FALSE(app->isRecording());
+    app->quit();
+    EXPECT_FALSE(session->isRecording());
     EXPECT_TRUE(database().contains("Title=\"Untitled 1\""));
     EXPECT_FALSE(database().contains("Duration=\"0\""));
 
     const double before = AudioFile::fileDuration(out + "/Untitled 1.m4a");
-    app->resumeStopRecording();
-    ASSERT_TRUE(app->continueRecording());
+    window->toggleRecording(true);
+    ASSERT_TRUE(session->isContinuing());
     ASSERT_TRUE(captured(0.8));
-    app->applicationShouldTerminate();
+    app->quit();
     EXPECT_GT(AudioFile::fileDuration(out + "/Untitled 1.m4a"), before + 0.5);
     EXPECT_FALSE(QFile::exists(out + "/Untitled 1 1.m4a"));
 }
@@ -285,24 +286,25 @@ TEST_F(Recording, QuittingSavesTheLengthOrJoinsFirst)
 TEST_F(Recording, ChangingSkipSilenceOrTheFolderStopsTheRecordingAndSavesItsLength)
 {
     const QString first = out;
-    const std::function<void()> changes[] = {[&] { app->setSkipSilence(true); },
-                                             [&] { app->outputFolderChanged(home.path() + "/b"); }};
+    const std::function<void()> changes[] = {
+        [&] { prefs->setSkipSilence(true); },
+        [&] { prefs->outputFolderChanged(home.path() + "/b"); }};
     for (int n = 1; n <= 2; ++n) {
-        app->startStopRecording();
+        window->toggleRecording(false);
         ASSERT_TRUE(captured(0.5));
         changes[n - 1]();
-        EXPECT_FALSE(app->isRecording());
+        EXPECT_FALSE(session->isRecording());
         const QByteArray saved = readFile(first + "/RecordingsDB.xml");
         EXPECT_TRUE(saved.contains(QString("Title=\"Untitled %1\"").arg(n).toUtf8())) << n;
         EXPECT_FALSE(saved.contains("Duration=\"0\""));
     }
     EXPECT_TRUE(root()->subItems().isEmpty()); // the other folder's library
     // A quality out of range is refused and the recording goes on; another stops it.
-    app->startStopRecording();
-    app->setRecQuality(0);
-    EXPECT_TRUE(app->isRecording());
-    app->setRecQuality(1);
-    EXPECT_FALSE(app->isRecording());
+    window->toggleRecording(false);
+    prefs->setRecQuality(0);
+    EXPECT_TRUE(session->isRecording());
+    prefs->setRecQuality(1);
+    EXPECT_FALSE(session->isRecording());
     EXPECT_TRUE(messages.isEmpty());
 }
 
@@ -322,17 +324,17 @@ TEST_F(Recording, ALostInputDeviceEndsTheRecordingWithWhatCameBefore)
         ASSERT_FALSE(module.isEmpty());
         PulseServer::pactl({output ? "set-default-sink" : "set-default-source", "vt_lost"});
         ASSERT_TRUE(waitUntil([&] {
-            app->setInputDevice(device);
-            return app->recorder()->inputDevice() == device;
+            prefs->setInputDevice(device);
+            return session->engine().inputDevice() == device;
         }));
-        app->startStopRecording();
-        const QString file = app->recorder()->outputFilePath();
+        window->toggleRecording(false);
+        const QString file = session->engine().outputFilePath();
         ASSERT_TRUE(captured(1.0));
         server.unloadSource(module);
-        ASSERT_TRUE(waitUntil([&] { return !app->isRecording(); }));
+        ASSERT_TRUE(waitUntil([&] { return !session->isRecording(); }));
         EXPECT_EQ(messages.takeFirst(), "The input device was disconnected. The recording was "
                                         "stopped and saved.");
-        EXPECT_DOUBLE_EQ(app->recNavigController()->currentFile()->duration(),
+        EXPECT_DOUBLE_EQ(window->recNavigController()->currentFile()->duration(),
                          AudioFile::fileDuration(file));
         // The device's tone: the mixer may play a stream up to 0.6 % fast
         // while it catches up, and PipeWire's pipe sources start unevenly.
@@ -340,7 +342,7 @@ TEST_F(Recording, ALostInputDeviceEndsTheRecordingWithWhatCameBefore)
         PulseServer::pactl({"set-default-source", "vt_sine"});
         PulseServer::pactl({"set-default-sink", server.nullSinkName()});
     }
-    app->setInputDevice(server.sineSourceDescription());
+    prefs->setInputDevice(server.sineSourceDescription());
     EXPECT_GT(record(0.3)->duration(), 0.2);
     EXPECT_TRUE(messages.isEmpty());
 }
@@ -350,16 +352,16 @@ TEST_F(Recording, ADeviceLostWhileListeningForThePreRollClosesTheCapture)
     PulseServer& server = PulseServer::instance();
     const QString module = server.loadToneSource("vt_gone", "USB Headset", 660);
     ASSERT_TRUE(waitUntil([&] {
-        app->setInputDevice("USB Headset");
-        return app->recorder()->inputDevice() == "USB Headset";
+        prefs->setInputDevice("USB Headset");
+        return session->engine().inputDevice() == "USB Headset";
     }));
-    app->setPreRoll(5);
-    ASSERT_TRUE(waitUntil([&] { return app->recorder()->isListening(); }));
+    prefs->setPreRoll(5);
+    ASSERT_TRUE(waitUntil([&] { return session->engine().isListening(); }));
     server.unloadSource(module);
-    EXPECT_TRUE(waitUntil([&] { return !app->recorder()->isListening(); }));
+    EXPECT_TRUE(waitUntil([&] { return !session->engine().isListening(); }));
     // On a device that is there, listening and recording work again.
-    app->setInputDevice(server.sineSourceDescription());
-    EXPECT_TRUE(app->recorder()->isListening());
+    prefs->setInputDevice(server.sineSourceDescription());
+    EXPECT_TRUE(session->engine().isListening());
     EXPECT_GT(record(0.3)->duration(), 0.2);
 }
 
@@ -383,18 +385,18 @@ protected:
     }
     bool listed(const QString& device) const
     {
-        return app->prefView()->devicesPopUp()->findText(device) >= 0;
+        return window->prefView()->devicesPopUp()->findText(device) >= 0;
     }
     // Records half a second; answers the tone's frequency, near enough to
     // tell the two microphones apart (on PipeWire the first moments of a
     // pipe source that just started come in uneven blocks).
     double recordedFrequency()
     {
-        app->startStopRecording();
-        const QString file = app->recorder()->outputFilePath();
-        if (!app->isRecording() || !captured(0.5))
+        window->toggleRecording(false);
+        const QString file = session->engine().outputFilePath();
+        if (!session->isRecording() || !captured(0.5))
             return 0;
-        app->startStopRecording();
+        window->toggleRecording(false);
         return frequencyAt(file, 0.1, 0.3);
     }
 
@@ -418,19 +420,19 @@ TEST_F(Microphones, PluggedInOrPulledOutTheyAreFollowedWithoutARestart)
     // chosen, it is what records.
     m_headset = server.loadToneSource("vt_headset_2", kHeadset, 660);
     ASSERT_TRUE(waitUntil([&] { return listed(kHeadset); }, 1000));
-    app->setInputDevice(kHeadset);
-    app->startStopRecording();
-    EXPECT_EQ(app->recordingDevice(), kHeadset);
-    app->startStopRecording();
+    prefs->setInputDevice(kHeadset);
+    window->toggleRecording(false);
+    EXPECT_EQ(window->recordingDevice(), kHeadset);
+    window->toggleRecording(false);
     // Chosen and gone: one message names it. Back, it is used again.
     server.unloadSource(m_headset);
     ASSERT_TRUE(waitUntil([&] { return !listed(kHeadset); }, 1000));
-    app->startStopRecording();
-    EXPECT_FALSE(app->isRecording());
+    window->toggleRecording(false);
+    EXPECT_FALSE(session->isRecording());
     EXPECT_EQ(messages, QStringList("The input device \"USB Headset\" is not connected."));
     m_headset = server.loadToneSource("vt_headset_3", kHeadset, 660);
     ASSERT_TRUE(
-        waitUntil([&] { return app->prefView()->devicesPopUp()->currentText() == kHeadset; }));
+        waitUntil([&] { return window->prefView()->devicesPopUp()->currentText() == kHeadset; }));
     EXPECT_NEAR(recordedFrequency(), 660, 60.0);
 }
 
@@ -452,13 +454,13 @@ TEST_F(Recording, AFullDiskEndsTheRecordingWithWhatWasWritten)
             ::setrlimit(RLIMIT_FSIZE, &old);
             QProcess::execute("umount", {"-l", folder});
         });
-        app->startStopRecording();
-        ASSERT_TRUE(waitUntil([&] { return !app->isRecording(); }));
+        window->toggleRecording(false);
+        ASSERT_TRUE(waitUntil([&] { return !session->isRecording(); }));
         const QString file = folder + "/Untitled 1.m4a";
         const double length = AudioFile::fileDuration(file);
         EXPECT_GT(length, 1.0);
         EXPECT_NEAR(DecodedAudio::decode(file).seconds(), length, 0.1);
-        EXPECT_DOUBLE_EQ(app->recNavigController()->currentFile()->duration(), length);
+        EXPECT_DOUBLE_EQ(window->recNavigController()->currentFile()->duration(), length);
         EXPECT_EQ(messages, QStringList{QString("The disk is full. The recording was stopped; %1 "
                                                 "seconds of it were saved.")
                                             .arg(length, 0, 'f', 1)});
@@ -472,10 +474,10 @@ TEST_F(Recording, AFullDiskEndsTheRecordingWithWhatWasWritten)
 // of a stream); closing silence shows that all has arrived.
 TEST_F(Recording, AWriterFallingBehindLosesWhatTheMessageSaysAndSyncsEveryFiveSeconds)
 {
-    app->setInputDevice(PulseServer::instance().monoPipeSourceDescription());
-    app->setSkipSilence(true); // which measures the level of every buffer
-    app->setRecQuality(3);     // 44.1 kHz, the slowest to encode
-    app->startStopRecording();
+    prefs->setInputDevice(PulseServer::instance().monoPipeSourceDescription());
+    prefs->setSkipSilence(true); // which measures the level of every buffer
+    prefs->setRecQuality(3);     // 44.1 kHz, the slowest to encode
+    window->toggleRecording(false);
     std::vector<float> chunk(4 * PulseServer::pipeRate);
     for (int k = 0; k < 15; ++k) {
         const float amplitude = k % 2 ? 0.25f : 0.5f;
@@ -485,14 +487,14 @@ TEST_F(Recording, AWriterFallingBehindLosesWhatTheMessageSaysAndSyncsEveryFiveSe
         ASSERT_TRUE(waitUntil(
             [&] { return std::abs(SilenceSettings::inputLevel() - 2 * amplitude) < 0.05f; }));
     }
-    chunk.assign(2 * app->recorder()->audioSamples(), 0.0f);
+    chunk.assign(2 * session->engine().audioSamples(), 0.0f);
     ASSERT_TRUE(PulseServer::instance().writeMonoPipe(chunk.data(), chunk.size()));
     ASSERT_TRUE(waitUntil([] { return SilenceSettings::inputLevel() == 0; }));
-    app->startStopRecording();
+    window->toggleRecording(false);
 
     const QString file = out + "/Untitled 1.m4a";
     const double length = AudioFile::fileDuration(file);
-    const double missing = app->recorder()->droppedSeconds();
+    const double missing = session->engine().droppedSeconds();
     EXPECT_EQ(messages, QStringList{QString("The disk could not keep up: %1 seconds of the "
                                             "recording are missing.")
                                         .arg(missing, 0, 'f', 1)});
@@ -516,11 +518,11 @@ TEST_F(Recording, AWriterFallingBehindLosesWhatTheMessageSaysAndSyncsEveryFiveSe
 // keeps some twelve seconds of this stream).
 TEST_F(Recording, AStalledCaptureCountsWhatTheServerCouldNotKeepAndSaysSo)
 {
-    app->setInputDevice(PulseServer::instance().monoPipeSourceDescription());
+    prefs->setInputDevice(PulseServer::instance().monoPipeSourceDescription());
     QElapsedTimer clock;
     clock.start();
-    app->startStopRecording();
-    const QString file = app->recorder()->outputFilePath();
+    window->toggleRecording(false);
+    const QString file = session->engine().outputFilePath();
     double fed = 0;
     {
         MonoPipeFeeder feeder;
@@ -532,9 +534,9 @@ TEST_F(Recording, AStalledCaptureCountsWhatTheServerCouldNotKeepAndSaysSo)
         fed = feeder.seconds();
     }
     const double end = double(clock.elapsed()) / 1000;
-    ASSERT_TRUE(waitUntil([&] { return app->recorder()->currSeconds() >= end - 0.3; }));
-    app->startStopRecording();
-    const double lost = app->recorder()->lostSeconds();
+    ASSERT_TRUE(waitUntil([&] { return session->engine().currSeconds() >= end - 0.3; }));
+    window->toggleRecording(false);
+    const double lost = session->engine().lostSeconds();
     EXPECT_GT(lost, 0.3);
     EXPECT_NEAR(AudioFile::fileDuration(file) + lost, fed, 0.3);
     EXPECT_EQ(messages, QStringList(QString("%1 seconds of the recording could not be captured: "

@@ -1,5 +1,4 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "app/MainView.h"
 #include "outline/EmptyLibraryHint.h"
 #include "outline/RecOutlineView.h"
 #include "playback/RecNavigController.h"
@@ -7,6 +6,7 @@
 #include "playback/SliderWithNotes.h"
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
+#include "shell/MainView.h"
 #include "shell/PageContainer.h"
 #include "shell/PreferencesView.h"
 #include "support/AppFixture.h"
@@ -42,10 +42,11 @@ protected:
     {
         AppFixture::SetUp();
         // The start-up timer opens the window at the icon.
-        ASSERT_TRUE(waitUntil([this] { return app->window() && app->window()->isVisible(); }));
-        ASSERT_NE(app->statusView(), nullptr) << "no system tray";
-        view = app->mainView();
-        app->setPointerQuery([this] { return pointer; }, [this] { return buttons; });
+        ASSERT_TRUE(
+            waitUntil([this] { return window->window() && window->window()->isVisible(); }));
+        ASSERT_NE(window->statusView(), nullptr) << "no system tray";
+        view = window->mainView();
+        window->setPointerQuery([this] { return pointer; }, [this] { return buttons; });
     }
     // The enabled buttons, in toolbar order.
     QStringList enabled() const
@@ -91,68 +92,68 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
     outline->selectItem(talk);
     EXPECT_EQ(enabled(), (QStringList{"record", "continue", "addCategory", "delete", "prefs",
                                       "jumpBackward", "play", "jumpForward", "addMark"}));
-    app->play();
+    window->play();
     EXPECT_TRUE(shows(view->playBtn, "stop_playing.png"));
     EXPECT_EQ(view->playBtn->toolTip(), "Stop");
-    app->play();
+    window->play();
     // Marks make Split usable; a chosen mark makes Remove Mark usable.
-    app->addNote();
+    window->addNote();
     EXPECT_TRUE(enabled().contains("split"));
     EXPECT_FALSE(enabled().contains("removeMark"));
-    RecNavigatorView* strip = app->recNavigatorView();
+    RecNavigatorView* strip = window->recNavigatorView();
     const QRect marker = strip->noteRect(talk->marks().front().get());
     ASSERT_TRUE(strip->processMouseClick(marker.center()));
-    app->updateButtonsState();
+    window->updateButtonsState();
     EXPECT_TRUE(enabled().contains("removeMark"));
     // A new recording: only Stop, the marks and the editor switch.
-    app->startStopRecording();
-    ASSERT_TRUE(app->isRecording());
+    window->toggleRecording(false);
+    ASSERT_TRUE(session->isRecording());
     EXPECT_EQ(enabled(), (QStringList{"record", "addMark"}));
     EXPECT_TRUE(shows(view->recordBtn, "stop.png"));
     EXPECT_EQ(view->recordBtn->toolTip(), "Stop Recording (Super+Shift+R)");
-    app->startStopRecording();
+    window->toggleRecording(false);
     // A continuation: Continue shows Stop, Record its start image, disabled.
     outline->selectItem(talk);
-    app->resumeStopRecording();
-    ASSERT_TRUE(app->continueRecording());
+    window->toggleRecording(true);
+    ASSERT_TRUE(session->isContinuing());
     EXPECT_EQ(enabled(), (QStringList{"continue", "addMark"}));
     EXPECT_TRUE(shows(view->continueBtn, "stop_continue.png"));
     EXPECT_EQ(view->continueBtn->toolTip(), "Stop Recording (Super+Shift+C)");
-    app->resumeStopRecording();
+    window->toggleRecording(true);
     EXPECT_TRUE(messages.isEmpty());
 }
 
 TEST_F(WindowState, TheIconOpensAndClosesTheWindowOnTheMainPage)
 {
-    app->showPrefs();
-    app->statusView()->mouseDown();
-    EXPECT_FALSE(app->window()->isVisible());
-    app->statusView()->mouseDown();
-    ASSERT_TRUE(app->window()->isVisible());
-    EXPECT_TRUE(waitUntil([&] { return !app->backView()->isSliding(); }));
-    EXPECT_EQ(app->backView()->currentView(), view);
+    window->showPrefs();
+    window->statusView()->mouseDown();
+    EXPECT_FALSE(window->window()->isVisible());
+    window->statusView()->mouseDown();
+    ASSERT_TRUE(window->window()->isVisible());
+    EXPECT_TRUE(waitUntil([&] { return !window->backView()->isSliding(); }));
+    EXPECT_EQ(window->backView()->currentView(), view);
 }
 
 TEST_F(WindowState, TurningAwayHidesTheWindowUnlessThePointerIsOnIt)
 {
-    AttachedWindow* window = app->window();
-    const QRect frame = window->geometry();
+    AttachedWindow* popUp = window->window();
+    const QRect frame = popUp->geometry();
     // A held left button delays the decision.
     buttons = Qt::LeftButton;
     pointer = frame.center();
-    app->windowResignKey();
-    app->hideTimerFire();
-    EXPECT_TRUE(app->hideTimer().isActive());
+    window->windowResignKey();
+    window->hideTimerFire();
+    EXPECT_TRUE(window->hideTimer().isActive());
     buttons = Qt::NoButton;
     // Released over the body: the window stays.
-    app->hideTimerFire();
-    EXPECT_FALSE(app->hideTimer().isActive());
-    EXPECT_TRUE(window->isVisible());
+    window->hideTimerFire();
+    EXPECT_FALSE(window->hideTimer().isActive());
+    EXPECT_TRUE(popUp->isVisible());
     // The arrow's strip does not count as the window.
     pointer = QPoint(frame.center().x(), frame.top() + 8);
-    app->windowResignKey();
-    app->hideTimerFire();
-    EXPECT_FALSE(app->window()->isVisible());
+    window->windowResignKey();
+    window->hideTimerFire();
+    EXPECT_FALSE(window->window()->isVisible());
 }
 
 TEST_F(WindowState, EscapeClosesThePopUpAndTheEmptyLibraryNamesTheHotKeyInUse)
@@ -160,38 +161,38 @@ TEST_F(WindowState, EscapeClosesThePopUpAndTheEmptyLibraryNamesTheHotKeyInUse)
     EmptyLibraryHint* hint = view->outlineView()->emptyHint();
     EXPECT_TRUE(hint->isVisible());
     EXPECT_TRUE(hint->text().startsWith("Press Super+Shift+R or the red button"));
-    app->setUseHotKeys(false);
+    prefs->setUseHotKeys(false);
     EXPECT_TRUE(hint->text().startsWith("Press the red button"));
-    app->setUseHotKeys(true);
+    prefs->setUseHotKeys(true);
     EXPECT_TRUE(hint->text().contains("Super+Shift+R"));
 
     QTest::keyClick(view->outlineView(), Qt::Key_Escape);
-    EXPECT_FALSE(app->window()->isVisible());
-    EXPECT_FALSE(app->statusView()->clicked());
+    EXPECT_FALSE(window->window()->isVisible());
+    EXPECT_FALSE(window->statusView()->clicked());
 }
 
 TEST_F(WindowState, TheEditorPanelRemembersWhenTheUserClosedIt)
 {
-    DescrPanel* panel = app->descrPanel();
+    DescrPanel* panel = window->descrPanel();
     ASSERT_TRUE(panel->isVisible()); // shown at start-up by default
     EXPECT_TRUE(view->showDescrBtn->state());
     // 10 points apart, give or take the window manager's frame, which comes later.
     const auto gap = [&] {
-        return app->window()->geometry().left() - panel->frameGeometry().right() - 1;
+        return window->window()->geometry().left() - panel->frameGeometry().right() - 1;
     };
     EXPECT_TRUE(waitUntil([&] { return std::abs(gap() - 10) <= 2; })) << gap();
     // Hiding the window with the icon keeps the panel's switch and the default.
-    app->statusView()->mouseDown();
+    window->statusView()->mouseDown();
     EXPECT_FALSE(panel->isVisible());
     EXPECT_FALSE(app->settings().hideDescrWnd());
-    app->statusView()->mouseDown();
+    window->statusView()->mouseDown();
     EXPECT_TRUE(panel->isVisible());
     // Its own close box turns the switch off and is remembered.
     panel->close();
     EXPECT_FALSE(view->showDescrBtn->state());
     EXPECT_EQ(view->showDescrBtn->toolTip(), "Show Recordings Editor");
     EXPECT_TRUE(app->settings().hideDescrWnd());
-    app->showHideDescr(true);
+    window->showHideDescr(true);
     EXPECT_TRUE(panel->isVisible());
     EXPECT_FALSE(app->settings().hideDescrWnd());
     EXPECT_EQ(view->showDescrBtn->toolTip(), "Hide Recordings Editor");
@@ -199,25 +200,24 @@ TEST_F(WindowState, TheEditorPanelRemembersWhenTheUserClosedIt)
 
 TEST_F(WindowState, PreferencesDriveTheRealEngine)
 {
-    PreferencesView* prefs = app->prefView();
+    PreferencesView* page = window->prefView();
     // Every source of the server is offered, the stored one chosen.
     QStringList offered;
-    for (int i = 0; i < prefs->devicesPopUp()->count(); ++i)
-        offered << prefs->devicesPopUp()->itemText(i);
+    for (int i = 0; i < page->devicesPopUp()->count(); ++i)
+        offered << page->devicesPopUp()->itemText(i);
     EXPECT_TRUE(offered.contains(PulseServer::instance().monoPipeSourceDescription()));
-    EXPECT_EQ(prefs->devicesPopUp()->currentText(),
-              PulseServer::instance().sineSourceDescription());
+    EXPECT_EQ(page->devicesPopUp()->currentText(), PulseServer::instance().sineSourceDescription());
     // The meter captures from the sine source while the page is shown with
     // skipping on, and stops when the page goes.
-    app->showPrefs();
-    prefs->skipSilenceBtn()->click();
-    ASSERT_TRUE(prefs->isLevelShown());
-    EXPECT_TRUE(waitUntil([&] { return app->inputLevel() > 0.5f; }));
-    prefs->setRecQuality(3); // no "Can't change output format..." while the meter runs
+    window->showPrefs();
+    page->skipSilenceBtn()->click();
+    ASSERT_TRUE(page->isLevelShown());
+    EXPECT_TRUE(waitUntil([&] { return prefs->inputLevel() > 0.5f; }));
+    page->setRecQuality(3); // no "Can't change output format..." while the meter runs
     EXPECT_EQ(app->settings().recQuality(), 3);
-    app->showMainView();
-    EXPECT_FALSE(prefs->isLevelShown());
-    EXPECT_FALSE(app->isRecording());
+    window->showMainView();
+    EXPECT_FALSE(page->isLevelShown());
+    EXPECT_FALSE(session->isRecording());
     EXPECT_TRUE(messages.isEmpty()) << messages.join("; ").toStdString();
 }
 
@@ -234,12 +234,13 @@ TEST_F(DragDropX11, ARowDraggedUnderAnExpandedCategoryMovesIntoIt)
     recording("X", cat);
     RecItem* a = recording("A");
     // The window opens on its own shortly after the start.
-    QWidget* window = nullptr;
-    ASSERT_TRUE(waitUntil(
-        [&] { return (window = app->plainWindow() ? app->plainWindow() : app->window()); }));
-    window->resize(360, 420);
+    QWidget* shown = nullptr;
+    ASSERT_TRUE(waitUntil([&] {
+        return (shown = window->plainWindow() ? window->plainWindow() : window->window());
+    }));
+    shown->resize(360, 420);
     ASSERT_TRUE(
-        waitUntil([&] { return window->isVisible() && window->windowHandle()->isExposed(); }));
+        waitUntil([&] { return shown->isVisible() && shown->windowHandle()->isExposed(); }));
     RecOutlineView* view = outline->outlineView();
     ASSERT_TRUE(waitUntil([&] { return view->isVisible() && !view->frameOf(a).isNull(); }));
     // From the middle of "A" to 3 points above the bottom edge of "Cat".

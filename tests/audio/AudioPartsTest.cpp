@@ -5,10 +5,10 @@
 #include "audio/CaptureBuffers.h"
 #include "audio/CaptureMixer.h"
 #include "audio/IsSilence.h"
-#include "audio/KvAudioFormat.h"
 #include "audio/RecorderEngine.h"
 #include "audio/SilenceSettings.h"
 #include "audio/SpscRingBuffer.h"
+#include "audio/StreamFormat.h"
 #include "support/TestFiles.h"
 
 #include <QFile>
@@ -21,15 +21,14 @@
 TEST(AudioFormat, FourCharacterCodesAndDictionariesConvertBothWays)
 {
     // Mac OS Roman has the copyright sign at 0xA9.
-    EXPECT_EQ(KvAudioStreamFormatIDFromString(QStringLiteral("\u00A9abc")), 0xA9616263u);
-    EXPECT_EQ(KvStringFromAudioStreamFormatID(0xA9616263u), QStringLiteral("\u00A9abc"));
+    EXPECT_EQ(codecFromName(QStringLiteral("\u00A9abc")), 0xA9616263u);
+    EXPECT_EQ(nameOfCodec(0xA9616263u), QStringLiteral("\u00A9abc"));
     for (const QString& bad :
          {QString(), QStringLiteral("aac"), QStringLiteral("aac  "), QStringLiteral("\u0436aac")})
-        EXPECT_EQ(KvAudioStreamFormatIDFromString(bad), 0u) << bad.toStdString();
+        EXPECT_EQ(codecFromName(bad), 0u) << bad.toStdString();
 
-    const KvAudioStreamBasicDescription pcm{48000.0, KvAudioFormatLinearPCM, 41, 4, 1, 4, 6, 32};
-    EXPECT_EQ(KvAudioStreamDescriptionFromDictionary(KvDictionaryFromAudioStreamDescription(pcm)),
-              pcm);
+    const StreamFormat pcm{48000.0, kCodecLinearPcm, 41, 4, 1, 4, 6, 32};
+    EXPECT_EQ(streamFormatFrom(mapOfStreamFormat(pcm)), pcm);
     // A new recorder takes the middle preset; other numbers than 1 to 3 are ignored.
     RecorderEngine recorder;
     recorder.setQuality(4);

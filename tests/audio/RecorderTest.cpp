@@ -136,7 +136,7 @@ TEST_F(Recorder, FailuresShowTheirStepsMessageAndLeaveTheRecorderUsable)
 {
     const QString sine = PulseServer::instance().sineSourceDescription();
     QVariantMap mp3 = RecorderEngine::outputFormatForHighQuality();
-    mp3[KvAudioStreamFormat] = QStringLiteral(".mp3");
+    mp3[kFormatCodec] = QStringLiteral(".mp3");
     const struct
     {
         QString device;

@@ -50,25 +50,20 @@ TEST(GlobalHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
 {
     OtherXClient other;
     other.showFocusedWindow();
-    RecordingController controller;
     AppHotKeys hotKeys;
-    hotKeys.setupHotKeys(&controller, true);
+    PressLog controller(hotKeys);
+    hotKeys.setupHotKeys(true);
     EXPECT_EQ(hotKeys.recordKeysText(), "Super+Shift+R");
     EXPECT_FALSE(other.canGrab(kXR, kXSuperShift));
     EXPECT_FALSE(other.canGrab(kXC, kXSuperShift));
     // NumLock on does not hide a combination.
-    const std::pair<const char*, bool> presses[] = {{"super+shift+r", true},
-                                                    {"super+shift+r", false},
-                                                    {"super+shift+c", true},
-                                                    {"Num_Lock super+shift+r Num_Lock", false}};
-    for (const auto& [combination, recording] : presses) {
+    for (const char* combination :
+         {"super+shift+r", "super+shift+c", "Num_Lock super+shift+r Num_Lock"}) {
         const qsizetype before = controller.actions.size();
         XServer::instance().xdotool(QStringList{"key"} + QString(combination).split(' '));
         ASSERT_TRUE(waitUntil([&] { return controller.actions.size() == before + 1; }));
-        EXPECT_EQ(controller.isRecording(), recording) << combination;
     }
-    EXPECT_EQ(controller.actions, (QStringList{"startStopRecording", "startStopRecording",
-                                               "resumeStopRecording", "resumeStopRecording"}));
+    EXPECT_EQ(controller.actions, (QStringList{"record", "continue", "record"}));
     // A held combination is one press, whatever the key repeat does, and its
     // release does nothing: the next press is the next action.
     {
@@ -78,9 +73,8 @@ TEST(GlobalHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
     }
     key(QStringLiteral("super+shift+r"), QStringLiteral("keyup"));
     key(QStringLiteral("super+shift+r"));
-    ASSERT_TRUE(waitUntil([&] { return controller.actions.size() >= 6; }));
-    EXPECT_EQ(controller.actions.size(), 6);
-    EXPECT_FALSE(controller.isRecording());
+    ASSERT_TRUE(waitUntil([&] { return controller.actions.size() >= 5; }));
+    EXPECT_EQ(controller.actions.size(), 5);
     // Switched off, the combinations are free for others; shutdown frees them for good.
     hotKeys.setUseHotKeys(false);
     EXPECT_TRUE(other.canGrab(kXR, kXSuperShift));
@@ -94,10 +88,9 @@ TEST(GlobalHotKeys, PressesDriveTheRecordingWhileAnotherWindowHasTheFocus)
 TEST(GlobalHotKeys, SetUpSwitchedOffGrabsNothingAndAHeldCombinationFailsCleanly)
 {
     OtherXClient other;
-    RecordingController controller;
     {
         AppHotKeys hotKeys;
-        hotKeys.setupHotKeys(&controller, false);
+        hotKeys.setupHotKeys(false);
         EXPECT_TRUE(other.canGrab(kXR, kXSuperShift));
         hotKeys.setUseHotKeys(true);
         EXPECT_FALSE(other.canGrab(kXR, kXSuperShift));
@@ -106,7 +99,8 @@ TEST(GlobalHotKeys, SetUpSwitchedOffGrabsNothingAndAHeldCombinationFailsCleanly)
     ASSERT_TRUE(other.grab(kXR, kXSuperShift));
     LogRecorder log;
     AppHotKeys hotKeys;
-    hotKeys.setupHotKeys(&controller, true);
+    PressLog controller(hotKeys);
+    hotKeys.setupHotKeys(true);
     EXPECT_EQ(log.count(QStringLiteral("Enable Failed")), 1);
     EXPECT_EQ(hotKeys.recordKeysText(), "");
     EXPECT_TRUE(hotKeys.status().startsWith("Super+Shift+R is taken by another program"));
@@ -124,31 +118,4 @@ TEST(GlobalHotKeys, SetUpSwitchedOffGrabsNothingAndAHeldCombinationFailsCleanly)
     EXPECT_FALSE(other.canGrab(kXR, kXSuper | kXAlt));
     EXPECT_FALSE(other.canGrab(kXC, kXSuperShift));
     EXPECT_TRUE(other.canGrab(kXR, kXSuperShift));
-}
-
-// While something records, either combination stops it through the action that started it.
-TEST(AppHotKeys, PressTable)
-{
-    using Action = AppHotKeys::Action;
-    const struct
-    {
-        Action action;
-        bool recording;
-        bool continuation;
-        const char* done;
-    } rows[] = {{Action::Record, false, false, "startStopRecording"},
-                {Action::Record, true, true, "resumeStopRecording"},
-                {Action::Record, true, false, "startStopRecording"},
-                {Action::Continue, false, false, "resumeStopRecording"},
-                {Action::Continue, true, true, "resumeStopRecording"},
-                {Action::Continue, true, false, "startStopRecording"}};
-    for (const auto& row : rows) {
-        RecordingController controller;
-        controller.recording = row.recording;
-        controller.continuation = row.continuation;
-        AppHotKeys hotKeys;
-        hotKeys.setupHotKeys(&controller, false);
-        hotKeys.press(row.action);
-        EXPECT_EQ(controller.actions, QStringList{row.done}) << int(row.action) << row.recording;
-    }
 }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "hotkeys/HotKeyController.h"
+#include "hotkeys/AppHotKeys.h"
 
 #include <QStringList>
 
@@ -14,28 +14,18 @@ public:
     int count(const QString& message) const;
 };
 
-// The application as the hot keys see it: a recorder that starts new
-// recordings and continuations, and the list of actions it received.
-class RecordingController : public HotKeyController
+// The presses the hot keys hand on, in order: "record" or "continue".
+class PressLog
 {
 public:
-    bool isRecording() const override { return recording; }
-    bool continueRecording() const override { return continuation; }
-    void startStopRecording(QObject*) override
+    explicit PressLog(AppHotKeys& hotKeys)
     {
-        actions << QStringLiteral("startStopRecording");
-        continuation = false;
-        recording = !recording;
+        QObject::connect(&hotKeys, &AppHotKeys::pressed, [this](AppHotKeys::Action action) {
+            actions << (action == AppHotKeys::Action::Record ? QStringLiteral("record")
+                                                             : QStringLiteral("continue"));
+        });
     }
-    void resumeStopRecording(QObject*) override
-    {
-        actions << QStringLiteral("resumeStopRecording");
-        continuation = recording = !recording;
-    }
-
     QStringList actions;
-    bool recording = false;
-    bool continuation = false;
 };
 
 // X modifier masks, as a second client grabs keys with them.

@@ -17,7 +17,7 @@ namespace {
 
 double seconds(const AudioFile& movie)
 {
-    return QTTimeInSeconds(movie.currentTime());
+    return secondsOf(movie.currentTime());
 }
 
 // Playback goes to the null sink of the private sound server, which renders
@@ -67,7 +67,7 @@ TEST_F(MoviePlayback, PositionFollowsThePlayedSoundAndSeeksMoveIt)
     ASSERT_TRUE(audibleFrom(*m, p1 + 0.5));
     EXPECT_LE(seconds(*m), clock.elapsed() / 1000.0 + 0.05);
     // A seek while playing: the position continues from there.
-    m->setCurrentTime(QTMakeTime(8 * scale, scale));
+    m->setCurrentTime(makeMediaTime(8 * scale, scale));
     EXPECT_EQ(m->rate(), 1.0f);
     EXPECT_GE(seconds(*m), 8.0);
     ASSERT_TRUE(audibleFrom(*m, 8.0));
@@ -77,13 +77,13 @@ TEST_F(MoviePlayback, PositionFollowsThePlayedSoundAndSeeksMoveIt)
     m->stop();
     EXPECT_EQ(m->rate(), 0.0f);
     EXPECT_GT(seconds(*m), 8.0);
-    const QTTime stopped = m->currentTime();
+    const MediaTime stopped = m->currentTime();
     const std::unique_ptr<AudioFile> other = movie("other.m4a", 3);
     other->play();
     ASSERT_TRUE(audibleFrom(*other, 0.3));
     other->stop();
     EXPECT_EQ(m->currentTime().timeValue, stopped.timeValue);
-    m->setCurrentTime(QTMakeTime(123457, scale));
+    m->setCurrentTime(makeMediaTime(123457, scale));
     EXPECT_EQ(m->currentTime().timeValue, 123457);
     EXPECT_EQ(m->currentTime().timeScale, scale);
 }
@@ -92,7 +92,7 @@ TEST_F(MoviePlayback, TheEndIsReportedAsRateZero)
 {
     const std::unique_ptr<AudioFile> m = movie("short.m4a", 1.5, 22050);
     ASSERT_TRUE(m);
-    m->setCurrentTime(QTMakeTime(1, 1));
+    m->setCurrentTime(makeMediaTime(1, 1));
     m->play();
     ASSERT_EQ(m->rate(), 1.0f);
     EXPECT_TRUE(waitUntil([&] { return m->rate() == 0.0f; }));

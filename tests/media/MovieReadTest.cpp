@@ -3,7 +3,7 @@
 // and sample-accurate reading.
 #include "media/AudioFile.h"
 #include "media/MediaProber.h"
-#include "media/QTTime.h"
+#include "media/MediaTime.h"
 #include "media/SegmentReader.h"
 #include "media/WaveformCache.h"
 #include "media/WaveformPeaks.h"
@@ -15,15 +15,15 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
-TEST(QTTime, ComparesAcrossTimeScalesAndConvertsToSeconds)
+TEST(MediaTime, ComparesAcrossTimeScalesAndConvertsToSeconds)
 {
-    EXPECT_EQ(QTTimeCompare(QTMakeTime(22049, 22050), QTMakeTime(44100, 44100)), -1);
+    EXPECT_EQ(compareMediaTimes(makeMediaTime(22049, 22050), makeMediaTime(44100, 44100)), -1);
     // Ten hours at 44.1 kHz against the same instant in nanoseconds: no overflow.
-    EXPECT_EQ(QTTimeCompare(QTMakeTime(int64_t(36000) * 44100, 44100),
-                            QTMakeTime(int64_t(36000) * 1000000000, 1000000000)),
+    EXPECT_EQ(compareMediaTimes(makeMediaTime(int64_t(36000) * 44100, 44100),
+                                makeMediaTime(int64_t(36000) * 1000000000, 1000000000)),
               0);
-    EXPECT_DOUBLE_EQ(QTTimeInSeconds(QTMakeTime(5, 0)), 0.0);
-    EXPECT_EQ(QTMakeTimeScaled(QTMakeTime(3, 2), 44100).timeValue, 66150);
+    EXPECT_DOUBLE_EQ(secondsOf(makeMediaTime(5, 0)), 0.0);
+    EXPECT_EQ(makeMediaTimeScaled(makeMediaTime(3, 2), 44100).timeValue, 66150);
 }
 
 TEST(MovieOpen, EveryReadableFormatReportsItsLengthInSamples)
@@ -56,7 +56,7 @@ TEST(MovieOpen, EveryReadableFormatReportsItsLengthInSamples)
         ASSERT_TRUE(movie) << error.toStdString();
         EXPECT_TRUE(error.isEmpty());
         EXPECT_EQ(movie->loadState(), AudioFile::kLoadStateComplete);
-        const QTTime duration = movie->duration();
+        const MediaTime duration = movie->duration();
         EXPECT_EQ(duration.timeScale, format.rate);
         EXPECT_EQ(movie->timeScale(), format.rate);
         EXPECT_NEAR(duration.timeValue, 5 * format.rate, format.frame);
@@ -104,7 +104,7 @@ TEST(MovieOpen, CutOffRecordingsOpenUpToWhatCanBeRead)
     QString error;
     const std::unique_ptr<AudioFile> movie = AudioFile::movieWithFile(cut, &error);
     ASSERT_TRUE(movie) << error.toStdString();
-    const double seconds = QTTimeInSeconds(movie->duration());
+    const double seconds = secondsOf(movie->duration());
     EXPECT_GT(seconds, 2.5);
     EXPECT_LT(seconds, 5.0);
     // What opens can also be written out whole, and reads back at that length.

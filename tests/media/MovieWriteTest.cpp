@@ -53,7 +53,8 @@ protected:
             std::unique_ptr<AudioFile> part = open(paths[i]);
             if (!part)
                 return {};
-            part->setSelection(QTMakeTimeRange(QTMakeTime(0, part->timeScale()), part->duration()));
+            part->setSelection(
+                makeMediaTimeRange(makeMediaTime(0, part->timeScale()), part->duration()));
             EXPECT_TRUE(first->appendSelectionFromMovie(*part));
         }
         const QString out = dir.filePath(name);
@@ -113,13 +114,14 @@ TEST_F(MovieEdit, DeletingARangeAtStartMiddleAndEnd)
         std::unique_ptr<AudioFile> movie = open(source);
         ASSERT_TRUE(movie);
         const int32_t scale = movie->timeScale();
-        const QTTimeRange range = QTMakeTimeRange(QTMakeTime(int64_t(cut.from * scale), scale),
-                                                  QTMakeTime(int64_t(cut.length * scale), scale));
+        const MediaTimeRange range =
+            makeMediaTimeRange(makeMediaTime(int64_t(cut.from * scale), scale),
+                               makeMediaTime(int64_t(cut.length * scale), scale));
         EXPECT_FALSE(movie->deleteSegment(range)); // not editable yet
-        EXPECT_NEAR(QTTimeInSeconds(movie->duration()), 4.0, kAacFrame);
+        EXPECT_NEAR(secondsOf(movie->duration()), 4.0, kAacFrame);
         movie->setEditable(true);
         ASSERT_TRUE(movie->deleteSegment(range));
-        EXPECT_NEAR(QTTimeInSeconds(movie->duration()), 3.0, kAacFrame);
+        EXPECT_NEAR(secondsOf(movie->duration()), 3.0, kAacFrame);
         const QString out = dir.filePath(cut.name);
         ASSERT_TRUE(movie->writeToFile(out, {.flatten = true})) << movie->lastError().toStdString();
         EXPECT_NEAR(AudioFile::fileDuration(out), 3.0, 2 * kAacFrame);
@@ -142,8 +144,8 @@ TEST_F(MovieEdit, PiecesOfOneMeasureFollowTheFileOnDisk)
         std::unique_ptr<AudioFile> movie = AudioFile::movieWithInfo(info);
         const int32_t scale = movie->timeScale();
         movie->setEditable(true);
-        EXPECT_TRUE(
-            movie->deleteSegment(QTMakeTimeRange(QTMakeTime(0, scale), QTMakeTime(scale, scale))));
+        EXPECT_TRUE(movie->deleteSegment(
+            makeMediaTimeRange(makeMediaTime(0, scale), makeMediaTime(scale, scale))));
         const QString out = dir.filePath(name);
         EXPECT_TRUE(movie->writeToFile(out, {.flatten = true})) << movie->lastError().toStdString();
         return DecodedAudio::decode(out);
@@ -217,10 +219,10 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
         ASSERT_TRUE(movie);
         std::vector<double> updates;
         int ends = 0;
-        movie->setOperationCallback([&](AudioFile&, QTMovieOperationPhase phase, double fraction) {
-            if (phase == QTMovieOperationPhase::UpdatePercent)
+        movie->setOperationCallback([&](AudioFile&, ExportPhase phase, double fraction) {
+            if (phase == ExportPhase::UpdatePercent)
                 updates.push_back(fraction);
-            ends += phase == QTMovieOperationPhase::End;
+            ends += phase == ExportPhase::End;
             return true;
         });
         const QString out = dir.filePath(QString(name).replace('.', '_') + ".m4a");
@@ -228,7 +230,7 @@ TEST(MovieExport, AnyReadableFormatBecomesStereoAacOfTheSameLength)
 
         const QString rate = probe(source, "sample_rate");
         EXPECT_EQ(probe(out, "codec_name,sample_rate,channels"), "aac\n" + rate + "\n2");
-        EXPECT_NEAR(AudioFile::fileDuration(out), QTTimeInSeconds(movie->duration()),
+        EXPECT_NEAR(AudioFile::fileDuration(out), secondsOf(movie->duration()),
                     1024.0 / rate.toDouble());
         EXPECT_NEAR(frequencyAt(out, 0.5, 3.0), 440, 3);
         // Its waveform was kept from the conversion, as a decoder finds it in the file.
@@ -252,8 +254,8 @@ TEST(MovieExport, FailureAndCancelEndTheProgressOnceAndLeaveNoFile)
     std::unique_ptr<AudioFile> movie = AudioFile::movieWithFile(source);
     ASSERT_TRUE(movie);
     int ends = 0;
-    movie->setOperationCallback([&](AudioFile&, QTMovieOperationPhase phase, double fraction) {
-        if (phase == QTMovieOperationPhase::End)
+    movie->setOperationCallback([&](AudioFile&, ExportPhase phase, double fraction) {
+        if (phase == ExportPhase::End)
             ++ends;
         return fraction < 0.5; // cancels halfway
     });
@@ -368,7 +370,8 @@ TEST(EngineFiles, WrittenPeaksMatchTheDecodedFileAlsoAfterAJoin)
         std::unique_ptr<AudioFile> continuation = AudioFile::movieWithFile(next);
         ASSERT_TRUE(recording && continuation);
         recording->setEditable(true);
-        continuation->setSelection(QTMakeTimeRange(QTMakeTime(0, rate), continuation->duration()));
+        continuation->setSelection(
+            makeMediaTimeRange(makeMediaTime(0, rate), continuation->duration()));
         ASSERT_TRUE(recording->appendSelectionFromMovie(*continuation));
         const QString joined = files.filePath(name + ".tmp");
         ASSERT_TRUE(recording->writeToFile(joined, {.flatten = true}));
@@ -398,10 +401,10 @@ TEST(EngineFiles, ContinuationsPlayAsOneTakeAtEveryPreset)
             std::unique_ptr<AudioFile> continuation = AudioFile::movieWithFile(part);
             ASSERT_TRUE(recording && continuation);
             EXPECT_EQ(recording->duration().timeScale, rate);
-            EXPECT_NEAR(QTTimeInSeconds(recording->duration()), seconds, 2 * frame);
+            EXPECT_NEAR(secondsOf(recording->duration()), seconds, 2 * frame);
             recording->setEditable(true);
             continuation->setSelection(
-                QTMakeTimeRange(QTMakeTime(0, rate), continuation->duration()));
+                makeMediaTimeRange(makeMediaTime(0, rate), continuation->duration()));
             ASSERT_TRUE(recording->appendSelectionFromMovie(*continuation));
             const QString joined = files.filePath(name + ".tmp");
             ASSERT_TRUE(recording->writeToFile(joined, {.flatten = true}))
@@ -444,10 +447,10 @@ TEST(EngineFiles, ContinuationsPlayAsOneTakeAtEveryPreset)
             std::unique_ptr<AudioFile> whole = AudioFile::movieWithFile(joined);
             ASSERT_TRUE(whole);
             whole->setEditable(true);
-            ASSERT_TRUE(
-                whole->deleteSegment(QTMakeTimeRange(QTMakeTime(0, rate), QTMakeTime(rate, rate))));
             ASSERT_TRUE(whole->deleteSegment(
-                QTMakeTimeRange(QTMakeTime(rate, rate), QTMakeTime(100 * rate, rate))));
+                makeMediaTimeRange(makeMediaTime(0, rate), makeMediaTime(rate, rate))));
+            ASSERT_TRUE(whole->deleteSegment(
+                makeMediaTimeRange(makeMediaTime(rate, rate), makeMediaTime(100 * rate, rate))));
             const QString piece = files.filePath(name + " piece.m4a");
             ASSERT_TRUE(whole->writeToFile(piece, {.flatten = true}));
             EXPECT_NEAR(AudioFile::fileDuration(piece), 1.0, frame);

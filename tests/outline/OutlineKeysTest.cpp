@@ -172,7 +172,7 @@ TEST_F(OutlineKeys, AnEmptyLibraryShowsTheHintUntilItsFirstRow)
     EmptyLibraryHint* hint = view->emptyHint();
     EXPECT_FALSE(hint->isVisible());
     for (GeneralRecItem* top : QList<GeneralRecItem*>{a, b, c, d})
-        outline.removeItem(top);
+        remove(top);
     EXPECT_TRUE(hint->isVisible());
     EXPECT_TRUE(hint->text().startsWith("Press the red button"));
     hint->setRecordKeys("Super+Shift+R");

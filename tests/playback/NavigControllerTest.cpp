@@ -46,7 +46,7 @@ protected:
         (in ? in : &area)->delegate.paths[&item] = s_files->filePath(file);
         return item;
     }
-    double moviePosition() { return QTTimeInSeconds(c.movie()->currentTime()); }
+    double moviePosition() { return secondsOf(c.movie()->currentTime()); }
 
     static inline QTemporaryDir* s_files = nullptr;
     std::vector<std::unique_ptr<RecItem>> m_items;

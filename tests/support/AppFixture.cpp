@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "support/AppFixture.h"
 
-#include "app/ProgressSheet.h"
 #include "app/Settings.h"
+#include "shell/ProgressSheet.h"
 #include "support/Media.h"
 #include "support/TestFiles.h"
 #include "support/Wait.h"
@@ -28,8 +28,8 @@ void AppFixture::SetUp()
 
 void AppFixture::TearDown()
 {
-    if (app && app->initialized())
-        app->applicationShouldTerminate();
+    if (app)
+        app->quit();
     app.reset();
     setMessagePresenter({});
     setConfirmPresenter({});
@@ -37,42 +37,46 @@ void AppFixture::TearDown()
 
 void AppFixture::launch()
 {
-    app = std::make_unique<RecorderAppDelegate>();
+    app = std::make_unique<VoiceTrayApp>();
     app->settings().setOutputFolder(out);
     configure(app->settings());
-    app->applicationDidFinishLaunching();
-    outline = app->outlineController();
+    app->start();
+    library = &app->library();
+    session = &app->session();
+    window = &app->window();
+    prefs = &app->preferences();
+    outline = window->outlineController();
 }
 
 void AppFixture::relaunch()
 {
-    app->applicationShouldTerminate();
+    app->quit();
     app.reset();
     launch();
 }
 
 RecGroup* AppFixture::category(const QString& title, RecGroup* parent, bool makeFolder)
 {
-    auto owned = outline->createNewGroup();
+    auto owned = library->newCategory();
     RecGroup* group = owned.get();
     group->setTitle(title);
     group->setExpanded(true);
-    outline->addGroup(std::move(owned), parent ? parent : root());
+    library->add(std::move(owned), parent ? parent : root());
     if (makeFolder)
-        QDir().mkpath(app->restorePath(group));
+        QDir().mkpath(library->restorePath(group));
     return group;
 }
 
 RecItem* AppFixture::recording(const QString& title, RecGroup* parent, double seconds)
 {
-    auto owned = outline->createNewItem();
+    auto owned = library->newRecording();
     RecItem* item = owned.get();
     item->setTitle(title);
-    outline->addItem(std::move(owned), parent ? parent : root());
+    library->add(std::move(owned), parent ? parent : root());
     if (seconds > 0)
-        EXPECT_TRUE(makeTone(app->restorePath(item), seconds, {"-ac", "2", "-c:a", "aac"}));
+        EXPECT_TRUE(makeTone(library->restorePath(item), seconds, {"-ac", "2", "-c:a", "aac"}));
     else if (seconds == 0)
-        writeFile(app->restorePath(item), title.toUtf8());
+        writeFile(library->restorePath(item), title.toUtf8());
     return item;
 }
 
@@ -85,7 +89,7 @@ bool AppFixture::waitForConversions()
 {
     return waitUntil(
         [this] {
-            return app->conversionPaths().isEmpty() && !app->progressPanel()->isSheetShown();
+            return library->pendingImports().isEmpty() && !window->progressSheet()->isSheetShown();
         },
         120000);
 }

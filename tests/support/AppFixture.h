@@ -1,10 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "app/RecorderAppDelegate.h"
+#include "app/PreferencesController.h"
+#include "app/VoiceTrayApp.h"
+#include "library/Library.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
+#include "session/RecordingSession.h"
+#include "shell/WindowController.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -13,7 +17,7 @@
 
 class Settings;
 
-// The application controller as a user meets it: launched on a fresh home
+// The whole program as a user meets it: launched on a fresh home
 // folder (HOME, XDG_CONFIG_HOME and XDG_DATA_HOME, with the Trash, point into
 // it; the settings start empty), with its library in home/outer/rec, so that
 // a test can also import a folder that holds the library. Every showMessage
@@ -60,6 +64,11 @@ protected:
     QString out;
     QStringList messages;
     bool confirm = false;
-    std::unique_ptr<RecorderAppDelegate> app;
+    std::unique_ptr<VoiceTrayApp> app;
+    // Its services, as the test drives them.
+    Library* library = nullptr;
+    RecordingSession* session = nullptr;
+    WindowController* window = nullptr;
+    PreferencesController* prefs = nullptr;
     RecOutlineController* outline = nullptr;
 };

@@ -44,6 +44,7 @@ void OutlineFixture::SetUp()
     scroll.resize(300, 400);
     outline.setAppDelegate(&delegate);
     outline.setOutlineView(view, &scroll);
+    outline.setTree(&root);
     outline.setModifierQuery([this] { return modifiers; });
     view->setDragPerformer([this](const QStringList& paths, const QPoint&) { dragged << paths; });
     scroll.show();
@@ -52,24 +53,40 @@ void OutlineFixture::SetUp()
 
 RecGroup* OutlineFixture::group(const QString& title, RecGroup* parent, bool expanded)
 {
-    auto owned = outline.createNewGroup();
+    auto owned = std::make_unique<RecGroup>(RecGroup::WithExpandButton);
     RecGroup* g = owned.get();
     g->setTitle(title);
     g->setExpanded(expanded);
-    outline.addGroup(std::move(owned), parent ? parent : outline.mainGroup());
+    add(std::move(owned), parent);
     QDir().mkpath(delegate.restorePath(g));
     return g;
 }
 
 RecItem* OutlineFixture::item(const QString& title, RecGroup* parent, bool withFile)
 {
-    auto owned = outline.createNewItem();
+    auto owned = std::make_unique<RecItem>();
     RecItem* i = owned.get();
     i->setTitle(title);
-    outline.addItem(std::move(owned), parent ? parent : outline.mainGroup());
+    add(std::move(owned), parent);
     if (withFile)
         writeFile(delegate.restorePath(i));
     return i;
+}
+
+void OutlineFixture::add(std::unique_ptr<GeneralRecItem> row, RecGroup* parent)
+{
+    row->setID(m_nextID++);
+    RecGroup* into = parent ? parent : &root;
+    GeneralRecItem* added = into->addSubItem(std::move(row));
+    added->setParent(into);
+    outline.rowAdded(added);
+}
+
+void OutlineFixture::remove(GeneralRecItem* row)
+{
+    outline.rowRemoving(row);
+    const auto gone = row->parent()->asGroup()->removeSubItem(row);
+    outline.arrangeItems();
 }
 
 void OutlineFixture::click(GeneralRecItem* row, unsigned keys)

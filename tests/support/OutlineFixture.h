@@ -73,6 +73,9 @@ protected:
     RecGroup* group(const QString& title, RecGroup* parent = nullptr, bool expanded = true);
     // A recording at the end of the parent, with its file unless told otherwise.
     RecItem* item(const QString& title, RecGroup* parent = nullptr, bool withFile = true);
+    // Into the tree as the library puts rows in, with the next ID; and out.
+    void add(std::unique_ptr<GeneralRecItem> row, RecGroup* parent);
+    void remove(GeneralRecItem* row);
     // A click on a row through the controller, with the modifier keys held.
     void click(GeneralRecItem* row, unsigned keys = 0);
 
@@ -82,9 +85,13 @@ protected:
     QStringList selectedTitles() const;
 
     StandInOutlineDelegate delegate;
+    RecGroup root{RecGroup::Bare};
     QScrollArea scroll;
     RecOutlineView* view = new RecOutlineView;
     RecOutlineController outline;
     unsigned modifiers = 0;
     QList<QStringList> dragged;
+
+private:
+    int m_nextID = 0;
 };

@@ -1,0 +1,245 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/LibraryAdopter.h"
+
+#include "library/AudioFileJobs.h"
+#include "library/DiskScan.h"
+#include "library/FileFingerprint.h"
+#include "library/ImportQueue.h"
+#include "library/Library.h"
+#include "library/LibraryPaths.h"
+#include "library/RecGroup.h"
+#include "library/RecItem.h"
+#include "library/TitleRules.h"
+#include "library/WalkRows.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QPointer>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+QString fileKey(const RecItem* item)
+{
+    return LibraryPaths::groupPath(item, nullptr) + ".m4a";
+}
+
+void moveRow(GeneralRecItem* row, RecGroup* target)
+{
+    RecGroup* from = row->parent()->asGroup();
+    if (from == target)
+        return;
+    std::unique_ptr<GeneralRecItem> moving = from->removeSubItem(row);
+    target->addSubItem(std::move(moving));
+    row->setParent(target);
+}
+
+} // namespace
+
+LibraryAdopter::LibraryAdopter(Library& library, AudioFileJobs* jobs)
+    : m_library(library), m_jobs(jobs)
+{
+    m_pool.setMaxThreadCount(1);
+}
+
+LibraryAdopter::~LibraryAdopter()
+{
+    m_pool.clear();
+    m_pool.waitForDone();
+}
+
+bool LibraryAdopter::isBusy(const QString& path) const
+{
+    const QStringList recording =
+        m_library.m_recordingPaths ? m_library.m_recordingPaths() : QStringList();
+    return recording.contains(path) || m_library.m_imports->isWaitingPath(path);
+}
+
+bool LibraryAdopter::reconcile(const DiskScan& scan)
+{
+    RecGroup* root = m_library.root();
+    if (!scan.available)
+        return false;
+    const QString outputFolder = m_library.folder();
+    const auto busy = [&](const QString& key) { return isBusy(outputFolder + key); };
+    bool changed = false;
+
+    QSet<QString> knownFiles;
+    QSet<QString> knownFolders;
+    // Rows whose file was there at the last scan and is gone now, by its size then.
+    QList<std::pair<RecItem*, qint64>> vanished;
+    // Rows whose file is missing, by the fingerprint that file had.
+    QMultiHash<QString, RecItem*> missingPrints;
+    QList<std::pair<RecItem*, QString>> unprinted;
+    walkRows(root, [&](GeneralRecItem* row) {
+        if (row->isGroup()) {
+            knownFolders.insert(LibraryPaths::groupPath(row, nullptr));
+            return;
+        }
+        RecItem* item = row->asItem();
+        const QString key = fileKey(item);
+        knownFiles.insert(key);
+        const bool missing = !scan.files.contains(key) && !busy(key);
+        if (missing && !item->isFileMissing() && m_sizes.contains(key))
+            vanished.append({item, m_sizes.value(key)});
+        item->setFileMissing(missing);
+        if (missing && !item->fingerprint().isEmpty())
+            missingPrints.insert(item->fingerprint(), item);
+        // A file still being copied or synced when it was first seen is
+        // measured again once it has changed; one without a length yet is
+        // measured when first seen.
+        const bool grown = m_sizes.contains(key) && m_sizes.value(key) != scan.files.value(key);
+        const bool unmeasured = !m_sizes.contains(key) && item->duration() <= 0;
+        if (!missing && (grown || unmeasured) && !busy(key))
+            measure(item, outputFolder + key);
+        else if (!missing && !busy(key) &&
+                 FileFingerprint::sizeOf(item->fingerprint()) != scan.files.value(key))
+            unprinted.append({item, outputFolder + key});
+    });
+
+    QStringList unknownFiles;
+    for (auto it = scan.files.begin(); it != scan.files.end(); ++it)
+        if (!knownFiles.contains(it.key()) && !busy(it.key()))
+            unknownFiles << it.key();
+    unknownFiles.sort();
+    // The fingerprints of the new files that may be the files of missing rows.
+    QSet<qint64> missingSizes;
+    for (auto it = missingPrints.cbegin(); it != missingPrints.cend(); ++it)
+        missingSizes.insert(FileFingerprint::sizeOf(it.key()));
+    QHash<QString, QString> prints;
+    for (const QString& key : unknownFiles)
+        if (missingSizes.contains(scan.files.value(key)))
+            prints.insert(key, FileFingerprint::of(outputFolder + key));
+    for (const QString& key : unknownFiles) {
+        const QFileInfo file(outputFolder + key);
+        const QString title = file.completeBaseName();
+        bool made = false;
+        RecGroup* group = TitleRules::isSafeTitle(title)
+                              ? m_library.categoryAt(key.left(key.lastIndexOf('/')), &made)
+                              : nullptr;
+        changed |= made;
+        if (!group)
+            continue;
+        if (RecItem* item = formerRow(key, file.filePath(), scan.files.value(key), vanished, prints,
+                                      missingPrints)) {
+            item->setTitle(title);
+            moveRow(item, group);
+            item->setFileMissing(false);
+        } else {
+            auto row = m_library.newRecording();
+            row->setTitle(title);
+            row->setDate(file.lastModified().toString(RecItem::kDateFormat));
+            RecItem* added = row.get();
+            m_library.insert(std::move(row), group);
+            measure(added, file.filePath());
+        }
+        changed = true;
+    }
+
+    QStringList unknownFolders;
+    for (const QString& folder : scan.folders)
+        if (!knownFolders.contains(folder))
+            unknownFolders << folder;
+    unknownFolders.sort();
+    for (const QString& folder : unknownFolders) {
+        bool made = false;
+        m_library.categoryAt(folder, &made);
+        changed |= made;
+    }
+
+    m_sizes.clear();
+    walkRows(root, [&](GeneralRecItem* row) {
+        if (const RecItem* item = row->asItem(); item && !item->isFileMissing()) {
+            const QString key = fileKey(item);
+            if (scan.files.contains(key))
+                m_sizes.insert(key, scan.files.value(key));
+        }
+    });
+    takeFingerprints(unprinted);
+    return changed;
+}
+
+RecItem* LibraryAdopter::formerRow(const QString& key, const QString& path, qint64 size,
+                                   QList<std::pair<RecItem*, qint64>>& vanished,
+                                   const QHash<QString, QString>& prints,
+                                   QMultiHash<QString, RecItem*>& missingPrints) const
+{
+    const auto sameLength = [this, &path](const RecItem* row) {
+        return row->duration() <= 0 ||
+               std::abs(m_jobs->duration(path) - row->duration()) <= kSameLength;
+    };
+    RecItem* found = nullptr;
+    const QString print = prints.value(key);
+    // Two rows, or two new files, with one fingerprint: which is which cannot be told.
+    const QList<RecItem*> rows = print.isEmpty() ? QList<RecItem*>() : missingPrints.values(print);
+    if (rows.size() == 1 && std::count(prints.cbegin(), prints.cend(), print) == 1 &&
+        sameLength(rows.first()))
+        found = rows.first();
+    // A row whose file went before its fingerprint was taken: by size and length.
+    const auto same = std::find_if(vanished.begin(), vanished.end(), [&](const auto& v) {
+        return v.first->fingerprint().isEmpty() && v.second == size && sameLength(v.first);
+    });
+    if (!found && same != vanished.end())
+        found = same->first;
+    if (found) {
+        missingPrints.remove(found->fingerprint(), found);
+        vanished.removeIf([found](const auto& v) { return v.first == found; });
+    }
+    return found;
+}
+
+void LibraryAdopter::measure(RecItem* item, const QString& path)
+{
+    QPointer<RecItem> row(item);
+    m_pool.start([this, row, path] {
+        const double seconds = m_jobs->duration(path);
+        const QString print = FileFingerprint::of(path);
+        QMetaObject::invokeMethod(
+            this,
+            [this, row, seconds, print] {
+                if (!row)
+                    return;
+                row->setDuration(seconds);
+                row->setFingerprint(print);
+                emit measured();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void LibraryAdopter::takeFingerprints(const QList<std::pair<RecItem*, QString>>& files)
+{
+    struct Job
+    {
+        QPointer<RecItem> row;
+        const RecItem* key;
+        QString path;
+    };
+    QList<Job> jobs;
+    for (const auto& [item, path] : files)
+        if (!m_printing.contains(item)) {
+            m_printing.insert(item);
+            jobs.append({item, item, path});
+        }
+    if (jobs.isEmpty())
+        return;
+    // One task and one save for all of them: a library met for the first
+    // time has no fingerprints at all.
+    m_pool.start([this, jobs] {
+        QStringList prints;
+        for (const Job& job : jobs)
+            prints << FileFingerprint::of(job.path);
+        QMetaObject::invokeMethod(
+            this,
+            [this, jobs, prints] {
+                for (qsizetype i = 0; i < jobs.size(); ++i) {
+                    m_printing.remove(jobs[i].key);
+                    if (jobs[i].row)
+                        jobs[i].row->setFingerprint(prints[i]);
+                }
+                emit measured();
+            },
+            Qt::QueuedConnection);
+    });
+}

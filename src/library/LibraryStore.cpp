@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "library/LibraryStore.h"
+
+#include "library/Library.h"
+#include "library/LibraryPaths.h"
+#include "library/RecGroup.h"
+#include "library/RecordingsDBReader.h"
+#include "library/XMLCreator.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+
+bool LibraryStore::load()
+{
+    m_merger.clearBase();
+    m_stamp = {};
+    m_unreadable = false;
+    m_unsaved = false;
+    const QString folder = m_library.folder();
+    const QString path = LibraryPaths::databasePath(folder);
+    QFile file(path);
+    const bool present = QFileInfo::exists(path) || QFileInfo(path).isSymLink();
+    if (!present)
+        return false;
+    if (!file.open(QIODevice::ReadOnly)) {
+        // Saving would replace the library that is there with an empty one.
+        m_unreadable = true;
+        emit m_library.message(Library::tr("The library file \"%1\" cannot be read. Changes are "
+                                           "not saved until it can be read.")
+                                   .arg(path));
+        return false;
+    }
+    const DatabaseStamp stamp = DatabaseStamp::of(path);
+    const QByteArray bytes = file.readAll();
+    file.close();
+    RecordingsDBReader reader(folder, [this](std::unique_ptr<GeneralRecItem> row, RecGroup* group) {
+        m_library.insert(std::move(row), group);
+    });
+    if (reader.loadBytes(bytes, m_library.root())) {
+        m_stamp = stamp;
+        m_merger.setBase(m_library.root());
+        return true;
+    }
+    // Kept aside so that the next save does not wipe notes and descriptions
+    // that a repaired file could still give back.
+    const QString aside = "RecordingsDB.unreadable-" +
+                          QDateTime::currentDateTime().toString("yyyyMMdd-HHmmss") + ".xml";
+    m_unreadable = !QFile::rename(path, folder + "/" + aside);
+    emit m_library.message(
+        m_unreadable ? Library::tr("The library file \"%1\" cannot be read. Changes are not "
+                                   "saved until it can be read.")
+                           .arg(path)
+                     : Library::tr("The library file could not be read. It was kept as \"%1\" "
+                                   "and the library starts empty.")
+                           .arg(aside));
+    return false;
+}
+
+void LibraryStore::noteChange()
+{
+    m_lastLocalChangeNs = QDateTime::currentMSecsSinceEpoch() * 1000000;
+}
+
+bool LibraryStore::save()
+{
+    if (m_unreadable)
+        return false;
+    const QString path = LibraryPaths::databasePath(m_library.folder());
+    if (DatabaseStamp::of(path) != m_stamp)
+        merge(path);
+    if (!XMLCreator().createXML(m_library.root(), path)) {
+        m_unsaved = true;
+        emit m_library.message(Library::tr("Unable to save the structure of recordings"));
+        return false;
+    }
+    m_stamp = DatabaseStamp::of(path);
+    m_merger.setBase(m_library.root());
+    m_unsaved = false;
+    return true;
+}
+
+void LibraryStore::merge(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return;
+    const DatabaseStamp stamp = DatabaseStamp::of(path);
+    RecGroup disk(RecGroup::Bare);
+    RecordingsDBReader reader(m_library.folder(),
+                              [](std::unique_ptr<GeneralRecItem> row, RecGroup* group) {
+                                  group->addSubItem(std::move(row))->setParent(group);
+                              });
+    if (!reader.loadBytes(file.readAll(), &disk))
+        return;
+    m_merging = true;
+    const bool changed = m_merger.merge(
+        m_library.root(), &disk, stamp.modifiedNs > m_lastLocalChangeNs,
+        [this](std::unique_ptr<GeneralRecItem> row, RecGroup* group) {
+            m_library.insert(std::move(row), group);
+        },
+        [this](GeneralRecItem* row) { m_library.erase(row); });
+    m_merging = false;
+    if (changed)
+        emit m_library.treeChanged();
+}
