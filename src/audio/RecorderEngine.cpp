@@ -200,12 +200,6 @@ void RecorderEngine::setOutputFilePath(const QString& path)
     emit outputFilePathChanged(m_outputFilePath);
 }
 
-void RecorderEngine::takeOutputFilePathFrom(const QObject* control)
-{
-    if (control)
-        setOutputFilePath(control->property("text").toString());
-}
-
 void RecorderEngine::setInputDevice(const QString& name)
 {
     if (name.isNull() || name == m_inputDeviceName)
@@ -517,7 +511,6 @@ void RecorderEngine::start(QObject*)
         m_timeNoticeTimer.start();
     m_watchTimer.start();
     setRecording(true);
-    emit soundFileRecorderWasStarted(this);
 }
 
 void RecorderEngine::stop(QObject*)

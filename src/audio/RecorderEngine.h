@@ -70,8 +70,6 @@ public:
     QVariantMap outputFormat() const { return m_outputFormat; }
     void setOutputFilePath(const QString& path);
     QString outputFilePath() const { return m_outputFilePath; }
-    // The control's "text" property.
-    void takeOutputFilePathFrom(const QObject* control);
     // A device description, matched exactly; a null name is ignored.
     void setInputDevice(const QString& name);
     QString inputDevice() const { return m_inputDeviceName; }
@@ -139,7 +137,6 @@ signals:
     void isRecordingChanged(bool isRecording);
     void isListeningChanged(bool isListening);
     void outputFilePathChanged(const QString& path);
-    void soundFileRecorderWasStarted(RecorderEngine* recorder);
     // After the recording state was cleared, before the file is closed.
     void soundFileRecorderWasStopped(RecorderEngine* recorder);
     // At most 30 times a second while recording, with currSeconds().

@@ -269,7 +269,7 @@ void RecNavigatorView::showNote(const TimeMark* mark, QPointF point)
     m_noteView->setOffset(int(offset));
 
     QWidget* window = m_appDelegate ? m_appDelegate->window() : nullptr;
-    m_noteWindow = NoteWindow::create(m_noteView.get(), point, window, AttachedSideTop, 5.0);
+    m_noteWindow = NoteWindow::create(m_noteView.get(), point, AttachedSideTop, 5.0, window);
     // Above the main pop-up, as a menu would be.
     m_noteWindow->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     m_noteWindow->show();

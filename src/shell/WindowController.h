@@ -110,14 +110,24 @@ public:
     // The shown state of every button, and the record buttons' tool tips.
     void updateButtonsState() override;
 
-    // OutlineDelegate, PlaybackDelegate, DescrPanelDelegate, StatusItemController.
+    // The window's part in a drop of files from outside, and the device
+    // the tray's tool tip names.
+    bool importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
+    QString recordingDevice() const override;
+
+signals:
+    // The user showed or hid the notes panel.
+    void notesPanelChosen(bool shown);
+
+private:
+    // What the outline, the player, the notes panel and the tray icon ask
+    // of the window; each hands it on to a service.
     void structChanged() override;
     void chiefSelectedChanged() override;
     bool renameItem(GeneralRecItem* item, const QString& title) override;
     bool isRecording() const override;
     QString restorePath(const GeneralRecItem* item) const override;
     bool isFilesForImport(const QStringList& paths) const override;
-    bool importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
     bool moveFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
     bool importMarks(const QString& path, RecItem* rec) override;
     void exportMarks(RecItem* rec) override;
@@ -126,13 +136,7 @@ public:
     GeneralRecItem* chiefSelectedItem() const override;
     void toggleAttachedWindowAtPoint(QPoint point, AttachedSide side) override;
     double recordingTime() const override;
-    QString recordingDevice() const override;
 
-signals:
-    // The user showed or hid the notes panel.
-    void notesPanelChosen(bool shown);
-
-private:
     void setupButtons();
     void connectServices();
     void setupStatusItem();

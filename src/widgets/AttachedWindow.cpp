@@ -14,8 +14,8 @@
 #include <algorithm>
 
 std::unique_ptr<AttachedWindow> AttachedWindow::create(QWidget* view, QPointF point,
-                                                       QWidget* window, AttachedSide side,
-                                                       qreal distance)
+                                                       AttachedSide side, qreal distance,
+                                                       QWidget* window)
 {
     if (!view)
         return nullptr;

@@ -27,34 +27,9 @@ public:
     // shown inside the window and handed back to its previous parent when the
     // window goes, so one view may serve several windows in turn. The parent
     // window is not owned.
-    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, QWidget* window,
-                                                  AttachedSide side, qreal distance);
-    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, QWidget* window,
-                                                  qreal distance)
-    {
-        return create(view, point, window, AttachedSideAutomatic, distance);
-    }
-    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, AttachedSide side,
-                                                  qreal distance)
-    {
-        return create(view, point, nullptr, side, distance);
-    }
-    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, qreal distance)
-    {
-        return create(view, point, nullptr, AttachedSideAutomatic, distance);
-    }
-    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, QWidget* window)
-    {
-        return create(view, point, window, AttachedSideAutomatic, 0.0);
-    }
-    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point, AttachedSide side)
-    {
-        return create(view, point, nullptr, side, 0.0);
-    }
-    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point)
-    {
-        return create(view, point, nullptr, AttachedSideAutomatic, 0.0);
-    }
+    static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point,
+                                      AttachedSide side = AttachedSideAutomatic,
+                                      qreal distance = 0, QWidget* window = nullptr);
 
     ~AttachedWindow() override;
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "widgets/NoteWindow.h"
 
-std::unique_ptr<NoteWindow> NoteWindow::create(QWidget* view, QPointF point, QWidget* window,
-                                               AttachedSide side, qreal distance)
+std::unique_ptr<NoteWindow> NoteWindow::create(QWidget* view, QPointF point, AttachedSide side,
+                                                      qreal distance, QWidget* window)
 {
     if (!view)
         return nullptr;

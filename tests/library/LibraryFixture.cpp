@@ -75,29 +75,3 @@ bool LibraryFixture::waitForConversions()
 {
     return waitUntil([this] { return lib->pendingImports().isEmpty() && !lib->isBusy(); }, 120000);
 }
-
-QStringList LibraryFixture::titles(const RecGroup* group)
-{
-    QStringList list;
-    for (const GeneralRecItem* sub : group->subItems())
-        list << sub->title();
-    return list;
-}
-
-QString LibraryFixture::tree(const RecGroup* group) const
-{
-    QStringList rows;
-    for (const GeneralRecItem* sub : (group ? group : root())->subItems())
-        rows << (sub->isGroup() ? sub->title() + '[' + tree(sub->asGroup()) + ']' : sub->title());
-    return rows.join(' ');
-}
-
-RecItem* LibraryFixture::itemAt(const RecGroup* group, int index)
-{
-    return qobject_cast<RecItem*>(group->subItems().value(index));
-}
-
-RecGroup* LibraryFixture::groupAt(const RecGroup* group, int index)
-{
-    return qobject_cast<RecGroup*>(group->subItems().value(index));
-}

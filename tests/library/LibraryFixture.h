@@ -5,6 +5,7 @@
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "media/MediaFileJobs.h"
+#include "support/TreeText.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -40,12 +41,8 @@ protected:
     QByteArray database() const;
     bool waitForConversions();
 
-    static QStringList titles(const RecGroup* group);
-    // The tree under the group (the root by default) on one line, categories
-    // with their rows in brackets: "Talks[One Inner[Two]] Memo".
-    QString tree(const RecGroup* group = nullptr) const;
-    static RecItem* itemAt(const RecGroup* group, int index);
-    static RecGroup* groupAt(const RecGroup* group, int index);
+    // The tree under the group (the root by default) on one line.
+    QString tree(const RecGroup* group = nullptr) const { return treeText(group ? group : root()); }
 
     QTemporaryDir home;
     QString out;

@@ -114,7 +114,7 @@ TEST(AttachedWindow, AutomaticSideFitsTheScreen)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.point.x() << "," << c.point.y());
         auto view = content(c.content.width(), c.content.height());
-        auto window = AttachedWindow::create(view.get(), QPointF(c.point), 5.0);
+        auto window = AttachedWindow::create(view.get(), QPointF(c.point), AttachedSideAutomatic, 5.0);
         ASSERT_TRUE(window);
         EXPECT_EQ(window->side(), c.expected);
     }
@@ -145,7 +145,7 @@ TEST(AttachedWindow, NoteWindowHangsAtAPointOfItsParent)
     QWidget parent;
     parent.setGeometry(100, 50, 400, 300);
     auto view = content(150, 40);
-    auto note = NoteWindow::create(view.get(), QPointF(20, 30), &parent, AttachedSideTop, 5.0);
+    auto note = NoteWindow::create(view.get(), QPointF(20, 30), AttachedSideTop, 5.0, &parent);
     ASSERT_TRUE(note);
     const QPointF p = QPointF(parent.mapToGlobal(QPoint(20, 30)));
     EXPECT_EQ(note->exactFrame(), QRectF(p.x() - 75, p.y() - 48 - 5, 150, 48));

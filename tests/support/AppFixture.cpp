@@ -93,30 +93,3 @@ bool AppFixture::waitForConversions()
         },
         120000);
 }
-
-QStringList AppFixture::titles(const RecGroup* group)
-{
-    QStringList list;
-    for (const GeneralRecItem* sub : group->subItems())
-        list << sub->title();
-    return list;
-}
-
-QString AppFixture::tree(const RecGroup* group) const
-{
-    QStringList rows;
-    for (const GeneralRecItem* sub : (group ? group : root())->subItems())
-        rows << (sub->isGroup() ? sub->title() + '[' + tree(static_cast<const RecGroup*>(sub)) + ']'
-                                : sub->title());
-    return rows.join(' ');
-}
-
-RecItem* AppFixture::itemAt(const RecGroup* group, int index)
-{
-    return qobject_cast<RecItem*>(group->subItems().value(index));
-}
-
-RecGroup* AppFixture::groupAt(const RecGroup* group, int index)
-{
-    return qobject_cast<RecGroup*>(group->subItems().value(index));
-}

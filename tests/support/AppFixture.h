@@ -9,6 +9,7 @@
 #include "outline/RecOutlineController.h"
 #include "session/RecordingSession.h"
 #include "shell/WindowController.h"
+#include "support/TreeText.h"
 
 #include <QStringList>
 #include <QTemporaryDir>
@@ -53,12 +54,8 @@ protected:
     // Runs the event loop until every waiting conversion has been written.
     bool waitForConversions();
 
-    static QStringList titles(const RecGroup* group);
-    // The tree under the group (the root by default) on one line, categories
-    // with their rows in brackets: "Talks[One Inner[Two]] Memo".
-    QString tree(const RecGroup* group = nullptr) const;
-    static RecItem* itemAt(const RecGroup* group, int index);
-    static RecGroup* groupAt(const RecGroup* group, int index);
+    // The tree under the group (the root by default) on one line.
+    QString tree(const RecGroup* group = nullptr) const { return treeText(group ? group : root()); }
 
     QTemporaryDir home;
     QString out;
