@@ -28,8 +28,8 @@ public:
     // window goes, so one view may serve several windows in turn. The parent
     // window is not owned.
     static std::unique_ptr<AttachedWindow> create(QWidget* view, QPointF point,
-                                      AttachedSide side = AttachedSideAutomatic,
-                                      qreal distance = 0, QWidget* window = nullptr);
+                                                  AttachedSide side = AttachedSideAutomatic,
+                                                  qreal distance = 0, QWidget* window = nullptr);
 
     ~AttachedWindow() override;
 

@@ -2,7 +2,7 @@
 #include "widgets/NoteWindow.h"
 
 std::unique_ptr<NoteWindow> NoteWindow::create(QWidget* view, QPointF point, AttachedSide side,
-                                                      qreal distance, QWidget* window)
+                                               qreal distance, QWidget* window)
 {
     if (!view)
         return nullptr;

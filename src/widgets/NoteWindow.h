@@ -10,8 +10,8 @@ class NoteWindow : public AttachedWindow
     Q_OBJECT
 public:
     static std::unique_ptr<NoteWindow> create(QWidget* view, QPointF point,
-                                      AttachedSide side = AttachedSideAutomatic,
-                                      qreal distance = 0, QWidget* window = nullptr);
+                                              AttachedSide side = AttachedSideAutomatic,
+                                              qreal distance = 0, QWidget* window = nullptr);
 
     int shownNoteID() const { return m_shownNoteID; }
     void setShownNoteID(int noteID) { m_shownNoteID = noteID; }

@@ -114,7 +114,8 @@ TEST(AttachedWindow, AutomaticSideFitsTheScreen)
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.point.x() << "," << c.point.y());
         auto view = content(c.content.width(), c.content.height());
-        auto window = AttachedWindow::create(view.get(), QPointF(c.point), AttachedSideAutomatic, 5.0);
+        auto window =
+            AttachedWindow::create(view.get(), QPointF(c.point), AttachedSideAutomatic, 5.0);
         ASSERT_TRUE(window);
         EXPECT_EQ(window->side(), c.expected);
     }
