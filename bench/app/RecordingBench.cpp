@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// The hot path of a recording, through the whole application controller and
+// The hot path of a recording, through the whole program and
 // the private sound server: from the press to the first captured buffer
 // written, and from the stop to a playable, measured file.
 #include "app/PreferencesController.h"

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Splitting a one-hour recording at 20 marks, and importing a folder of 100
-// one-minute MP3 files, through the application controller; each against
+// one-minute MP3 files, through the whole program; each against
 // the same work done by the ffmpeg command in a shell loop. And how long the
 // main thread stops when a three-hour recording is chosen in the outline.
 #include "app/PreferencesController.h"

@@ -7,7 +7,7 @@
 class GeneralRecItem;
 class RecItem;
 
-// What the outline asks of the application controller.
+// What the outline asks of the window that shows it.
 class OutlineDelegate
 {
 public:

@@ -113,7 +113,7 @@ public:
     // when the row is selected (a selected category stands for its
     // contents), else the row's own; rows without a file on disk are left out.
     QStringList dragPaths(GeneralRecItem* item) const;
-    // Hands dropped paths to the application controller at the marked place.
+    // Hands dropped paths to the window at the marked place.
     void filesDropped(const QStringList& paths, const QPoint& point);
 
 protected:

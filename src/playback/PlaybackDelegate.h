@@ -7,7 +7,7 @@ class GeneralRecItem;
 class QWidget;
 
 // What the playback controller, the navigator strip and the clock ask of the
-// application controller. Main thread only.
+// window that shows it. Main thread only.
 class PlaybackDelegate
 {
 public:

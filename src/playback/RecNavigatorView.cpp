@@ -40,7 +40,7 @@ RecNavigatorView::RecNavigatorView(QWidget* parent)
 
 RecNavigatorView::~RecNavigatorView()
 {
-    // The application controller may be gone by now: it calls hideNote()
+    // The window may be gone by now: it calls hideNote()
     // itself before quitting so that an edited note is saved.
     m_noteWindow.reset();
     if (m_recSlider)

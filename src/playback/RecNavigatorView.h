@@ -65,7 +65,7 @@ public:
     // The pointer entered or left the marker with that tracking tag.
     void mouseEntered(int trackingTag);
     void mouseExited(int trackingTag);
-    // Q is in the coordinates of the application controller's window
+    // Q is in the coordinates of the window
     // (in screen coordinates when there is none).
     void showNote(const TimeMark* mark, QPointF point);
     void hideNote();

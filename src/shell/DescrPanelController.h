@@ -15,7 +15,7 @@ class QPlainTextEdit;
 
 // Shows the title and the description of one row (a recording or a
 // category) in the description panel and carries the user's edits back: a
-// new title renames the row through the application controller, a new
+// new title renames the row through the window, a new
 // description is stored in the row and saved. Main thread only.
 class DescrPanelController : public QObject
 {

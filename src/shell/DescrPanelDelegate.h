@@ -5,7 +5,7 @@
 
 class GeneralRecItem;
 
-// What the description panel asks of the application controller. Main
+// What the description panel asks of the window. Main
 // thread only.
 class DescrPanelDelegate
 {

@@ -3,7 +3,7 @@
 
 #include <QString>
 
-// What the preferences page asks of the application controller: it stores
+// What the preferences page asks of its controller: it stores
 // every changed setting and applies it to the recorder, and it runs the
 // capture that feeds the level meter. Main thread only.
 class PreferencesDelegate

@@ -21,7 +21,7 @@ class ToolbarButton;
 // The preferences page of the pop-up window: input device, output folder,
 // silence skipping with its threshold and a live level meter, global hot keys
 // with their combinations and how they are provided, and recording quality. It keeps no settings of
-// its own: every change goes at once to the application controller, and the controller fills the
+// its own: every change goes at once to the preferences' controller, and the controller fills the
 // page through the setters, each of which also passes its value on as the user's change would. Main
 // thread only.
 class PreferencesView : public QWidget

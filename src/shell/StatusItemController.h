@@ -6,7 +6,7 @@
 #include <QPoint>
 #include <QString>
 
-// What the status icon needs of the application controller.
+// What the status icon needs of the window.
 class StatusItemController
 {
 public:

@@ -14,7 +14,7 @@ class RecNavigatorView;
 class SliderWithNotes;
 class TimeView;
 
-// Stands in for the application controller: counts what it is sent and
+// Stands in for the window: counts what it is sent and
 // answers from settable values.
 class TestDelegate : public PlaybackDelegate
 {

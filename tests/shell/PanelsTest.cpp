@@ -32,7 +32,7 @@
 
 namespace {
 
-// Stands in for the application controller, with the one rule of the engine
+// Stands in for the window, with the one rule of the engine
 // that matters here: the format cannot change while a capture runs.
 class PrefsController : public PreferencesDelegate
 {
@@ -216,7 +216,7 @@ TEST_F(Preferences, ThresholdSliderMovesTheMarkAndKeepsTheStoredValue)
 
 namespace {
 
-// Renames as the application controller does: a title another row of the
+// Renames as the library does: a title another row of the
 // same category has is refused, and a rename saves.
 class RenamingController : public DescrPanelDelegate
 {

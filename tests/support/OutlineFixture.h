@@ -15,7 +15,7 @@
 #include <utility>
 #include <vector>
 
-// Stands in for the application controller of an outline. It counts saves
+// Stands in for the window of an outline. It counts saves
 // and changes of the chief row, renames by accepting or refusing the typed
 // title, keeps each row's file under a private folder (so that drags carry
 // real paths) and writes down the drop it is asked to take. Every answer is
