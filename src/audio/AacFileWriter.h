@@ -89,15 +89,11 @@ public:
     // Any thread. Set by the writer thread when encoding or writing failed;
     // nothing after that reaches the file.
     Failure failure() const { return m_failure.load(std::memory_order_relaxed); }
-    uint64_t framesWritten() const { return m_framesIn.load(std::memory_order_relaxed); }
     // Main thread, after close(): the peaks of the sound in the file, frame
     // by frame as a player gives it out (without the encoder's delay and
     // padding), found by decoding each packet as it is written; empty when
     // the file ended early. Hands them over once.
     PeakEnvelope takeEnvelope() { return std::move(m_envelope); }
-    // Samples of the encoder's delay at the start of the file, which its
-    // header marks as no part of the sound.
-    int encoderDelay() const { return m_encoderDelay; }
     // Main thread, after close(): samples of sound in the file at the output
     // rate, the delay and the padding of the last frame not counted.
     int64_t soundLength() const { return m_soundLength; }

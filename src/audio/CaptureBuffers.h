@@ -16,7 +16,6 @@ public:
     static std::unique_ptr<CaptureBuffers> allocate(uint32_t numChannels, uint32_t byteSize);
 
     uint32_t numberBuffers() const { return static_cast<uint32_t>(m_buffers.size()); }
-    uint32_t dataByteSize() const { return m_byteSize; }
     uint32_t frameCapacity() const { return m_byteSize / sizeof(float); }
     float* data(uint32_t channel) { return m_buffers[channel].get(); }
     const float* data(uint32_t channel) const { return m_buffers[channel].get(); }

@@ -110,7 +110,6 @@ public:
     // The capture format of the current configuration.
     uint32_t audioChannels() const { return m_audioChannels; }
     uint32_t audioSamples() const { return m_audioSamples; }
-    const StreamFormat& actualOutputFormat() const { return m_actualOutputFormat; }
     // Buffers lost because the writer fell behind, in the last recording.
     uint64_t droppedBuffers() const { return m_droppedBuffers; }
     double droppedSeconds() const;

@@ -64,7 +64,6 @@ public:
     int32_t timeScale() const { return m_timeScale; }
     int channels() const { return m_channels; }
 
-    bool isEditable() const { return m_editable; }
     void setEditable(bool editable) { m_editable = editable; }
 
     // Playback. The position is what the listener hears; at the end of the

@@ -35,13 +35,6 @@ struct MediaInfo
         uint64_t inode = 0;
     };
     mutable PacketTable packetTable;
-
-    // Packets of a and b can follow each other in one stream unchanged.
-    static bool packetCompatible(const MediaInfo& a, const MediaInfo& b)
-    {
-        return a.codecId == b.codecId && a.sampleRate == b.sampleRate && a.channels == b.channels &&
-               a.extradata == b.extradata;
-    }
 };
 
 using MediaInfoPtr = std::shared_ptr<const MediaInfo>;

@@ -24,7 +24,6 @@ public:
     QString open(const QString& path);
     void close();
 
-    bool isOpen() const { return m_format != nullptr; }
     AVFormatContext* format() const { return m_format.get(); }
     AVStream* stream() const;
     const AVCodecParameters* codecParameters() const;

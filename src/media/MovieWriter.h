@@ -36,8 +36,6 @@ public:
     MovieWriter(const MovieWriter&) = delete;
     MovieWriter& operator=(const MovieWriter&) = delete;
 
-    // Copying is on by default; off forces every segment through the encoder.
-    void setCopyAllowed(bool allowed) { m_copyAllowed = allowed; }
     void setProgress(Progress progress) { m_progress = std::move(progress); }
     // Threads an encoding may use (1 or 2); by default as many as the
     // machine has cores, up to 2.
@@ -84,7 +82,6 @@ private:
     QString plan();
     int64_t spanFrames(const Span& span) const;
     int64_t soundEnd(size_t index) const;
-    bool closeRun(Piece& run, const Span* next, size_t nextFirst);
     QString writePieces(Mp4AudioWriter& out);
     bool copyPiece(Mp4AudioWriter& out, const Piece& piece);
     QString encodePiece(Mp4AudioWriter& out, const Piece& piece);

@@ -22,7 +22,6 @@ public:
     void setAlignment(Qt::Alignment alignment);
     void setTextColor(const QColor& color);
 
-    bool isEditableByDClick() const { return m_isEditable; }
     void setEditableByDClick(bool editable);
 
     bool isEditing() const { return m_editor != nullptr; }

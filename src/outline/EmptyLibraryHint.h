@@ -15,7 +15,6 @@ public:
     // The hot key that starts a recording, as the user types it
     // ("Super+Shift+R"); empty when no hot key is in use.
     void setRecordKeys(const QString& keys);
-    QString recordKeys() const { return m_recordKeys; }
     // The output folder whose drive is not mounted, shown in place of the
     // hint (the hint shows then also over rows); empty when the library is there.
     void setUnavailableFolder(const QString& folder);

@@ -51,7 +51,6 @@ public:
     RecItem* currentFile() const { return m_currentRec; }
     bool isOpening() const { return m_opener.isPending(); }
     AudioFile* movie();
-    MediaTime movieDuration() const { return m_movieDuration; }
 
     bool playingNow() const;
     // False when there is nothing to play or the sound did not start.
@@ -78,7 +77,6 @@ public:
     int selectedMarkID() const;
 
     void setRecordingMode(bool on);
-    bool isRecordMode() const { return m_isRecordMode; }
     void durationTimerFire();
     // Hands the level heard now to the strip's live waveform.
     void levelTimerFire();

@@ -29,7 +29,6 @@ public:
     float floatValue() const { return float(m_value); }
     // Values beyond the ends are pinned to them.
     void setDoubleValue(double value);
-    void setFloatValue(float value) { setDoubleValue(value); }
 
 signals:
     void userMoved(SliderWithNotes* sender);

@@ -34,7 +34,6 @@ public:
     void startRecording();
     void stopRecording();
     bool isCounting() const { return m_recordingNow; }
-    bool timerActive() const { return m_timeTimer.isActive(); }
 
     QSize sizeHint() const override;
 

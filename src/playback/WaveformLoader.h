@@ -23,7 +23,6 @@ public:
     // The receiver gets the envelope, at once when it is kept, else later;
     // an empty one when the file cannot be read. An empty path cancels.
     void request(const QString& path);
-    QString pendingPath() const { return m_pendingPath; }
 
 private:
     struct Request;

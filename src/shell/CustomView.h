@@ -35,7 +35,6 @@ public:
 
     bool clicked() const { return m_clicked; }
     float redMicFraction() const { return m_redMicFraction; }
-    bool increaseFraction() const { return m_increaseFraction; }
     bool isPulsing() const { return m_recTimer.isActive(); }
 
     // The icon as shown now, at the given device pixel ratio.

@@ -68,7 +68,6 @@ public:
     // is current and silence skipping is on.
     void setCurrent(bool current);
 
-    bool isCurrent() const { return m_isCurrent; }
     // True exactly while the folder dialog is open; the controller keeps the
     // pop-up window open meanwhile.
     bool inOpenDialog() const { return m_inOpenDialog; }
@@ -80,7 +79,6 @@ public:
     QCheckBox* skipSilenceBtn() const { return m_skipSilenceBtn; }
     FloatSlider* thresholdSlider() const { return m_thresholdSlider; }
     ThresholdIndicator* levelIndicator() const { return m_levelIndicator; }
-    QCheckBox* useHotKeysBtn() const { return m_useHotKeysBtn; }
     // How the hot keys are provided and their two combinations.
     HotKeyPreferences* hotKeys() const { return m_hotKeys; }
     QSlider* qualitySlider() const { return m_qualitySlider; }

@@ -17,7 +17,6 @@ class ProgressSheet : public QWidget
 public:
     explicit ProgressSheet(QWidget* parent = nullptr);
 
-    QProgressBar* progressBar() const { return m_progressBar; }
     QLabel* progressTitle() const { return m_progressTitle; }
 
     // Shows the sheet over the window; with no window the sheet counts as

@@ -20,8 +20,6 @@ public:
     // In level units, as the threshold slider gives it.
     float threshold() const;
     void setThreshold(float threshold);
-    // Where the mark stands, as a fraction of the width.
-    float markFraction() const { return m_threshold; }
     // The column the mark is drawn in.
     int markX() const;
 

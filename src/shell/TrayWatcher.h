@@ -25,7 +25,6 @@ public:
     // patienceRanOut comes once after patienceMs while the looking goes on.
     void start(int patienceMs);
     void stop();
-    bool isWatching() const { return m_poll.isActive(); }
 
 signals:
     void trayAppeared();

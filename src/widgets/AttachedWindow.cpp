@@ -30,7 +30,7 @@ AttachedWindow::AttachedWindow(QWidget* view, QPointF point, QWidget* window, At
       m_arrowBaseWidth(defaults.arrowBaseWidth), m_arrowHeight(defaults.arrowHeight),
       m_hasArrow(defaults.hasArrow), m_cornerRadius(defaults.cornerRadius),
       m_drawsRoundCornerBesideArrow(defaults.drawsRoundCornerBesideArrow),
-      m_ZwBackgroundColor(defaults.backgroundColor), m_view(view), m_window(window), m_point(point),
+      m_backgroundColor(defaults.backgroundColor), m_view(view), m_window(window), m_point(point),
       m_side(side), m_distance(distance), m_viewOwner(view->parentWidget())
 {
     setAttribute(Qt::WA_TranslucentBackground);
@@ -386,7 +386,7 @@ QImage AttachedWindow::_backgroundColorPatternImage() const
 
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
-    painter.fillPath(path, m_ZwBackgroundColor);
+    painter.fillPath(path, m_backgroundColor);
     if (m_borderWidth > 0) {
         // Half of the doubled stroke falls outside the outline and is cut
         // away below, leaving a border borderWidth wide inside the edge.
@@ -449,8 +449,8 @@ bool AttachedWindow::eventFilter(QObject* watched, QEvent* event)
 
 void AttachedWindow::setBackgroundColor(const QBrush& color)
 {
-    if (color != m_ZwBackgroundColor)
-        m_ZwBackgroundColor = color;
+    if (color != m_backgroundColor)
+        m_backgroundColor = color;
     _updateBackground();
 }
 

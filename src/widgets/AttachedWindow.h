@@ -33,7 +33,6 @@ public:
 
     ~AttachedWindow() override;
 
-    QBrush windowBackgroundColor() const { return m_ZwBackgroundColor; }
     void setBackgroundColor(const QBrush& color);
     void setBackgroundImage(const QImage& image);
     QColor borderColor() const { return m_borderColor; }
@@ -117,7 +116,7 @@ private:
     bool m_hasArrow;
     qreal m_cornerRadius;
     bool m_drawsRoundCornerBesideArrow;
-    QBrush m_ZwBackgroundColor;
+    QBrush m_backgroundColor;
     QPointer<QWidget> m_view;
     QPointer<QWidget> m_window;
     QPointF m_point;

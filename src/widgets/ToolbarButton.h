@@ -27,7 +27,6 @@ public:
     void setEnabled(bool enabled);
     bool isEnabled() const { return m_isEnabled; }
 
-    QPixmap disabledImage() const { return m_disabled; }
     QPixmap image() const { return m_enabled; }
     QPixmap alternateImage() const { return m_alternate; }
     // The picture the button shows when not pressed.
