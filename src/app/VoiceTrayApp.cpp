@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/VoiceTrayApp.h"
 
+#include "app/BusInterface.h"
 #include "app/PlatformChoice.h"
 #include "app/PreferencesController.h"
 #include "library/Library.h"
@@ -15,7 +16,8 @@ VoiceTrayApp::VoiceTrayApp(QObject* parent)
       m_session(std::make_unique<RecordingSession>(*m_library)),
       m_window(std::make_unique<WindowController>(*m_library, *m_session, m_hotKeys)),
       m_preferences(std::make_unique<PreferencesController>(m_settings, *m_session, m_hotKeys,
-                                                            m_autostart, *m_window->prefView()))
+                                                            m_autostart, *m_window->prefView())),
+      m_bus(std::make_unique<BusInterface>(*m_session, *m_window))
 {
     m_library->setConfirm(&askToConfirm);
     connect(m_library.get(), &Library::folderSeen, this, [this](const Library::SeenFolder& seen) {
@@ -38,6 +40,7 @@ void VoiceTrayApp::start()
     openLibrary();
     m_library->enableSaving();
     m_window->start(!m_settings.hideDescrWnd());
+    m_bus->publish();
 }
 
 void VoiceTrayApp::openLibrary()

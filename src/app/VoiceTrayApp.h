@@ -8,6 +8,7 @@
 #include <QObject>
 #include <memory>
 
+class BusInterface;
 class Library;
 class MediaFileJobs;
 class PreferencesController;
@@ -50,4 +51,5 @@ private:
     std::unique_ptr<RecordingSession> m_session;
     std::unique_ptr<WindowController> m_window;
     std::unique_ptr<PreferencesController> m_preferences;
+    std::unique_ptr<BusInterface> m_bus;
 };

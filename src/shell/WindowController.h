@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -136,8 +137,11 @@ private:
     GeneralRecItem* chiefSelectedItem() const override;
     void toggleAttachedWindowAtPoint(QPoint point, AttachedSide side) override;
     double recordingTime() const override;
+    double recordingTimeLeft() const override;
 
     void setupButtons();
+    // A new recording that stops by itself; given while one runs, its length.
+    void recordFor(std::chrono::minutes length);
     void connectServices();
     void setupStatusItem();
     void showAtStartupTimerFire();
