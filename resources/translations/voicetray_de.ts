@@ -409,6 +409,81 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
+    <name>PlansDialog</name>
+    <message>
+        <source>Planned Recordings</source>
+        <translation>Geplante Aufnahmen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Add Plan</source>
+        <translation>Plan hinzufügen</translation>
+    </message>
+    <message>
+        <source>Lecture — Thursday</source>
+        <translation>Vorlesung — Donnerstag</translation>
+    </message>
+    <message>
+        <source>Once</source>
+        <translation>Einmal</translation>
+    </message>
+    <message>
+        <source>Every day</source>
+        <translation>Jeden Tag</translation>
+    </message>
+    <message>
+        <source>Every week</source>
+        <translation>Jede Woche</translation>
+    </message>
+    <message>
+        <source> min</source>
+        <translation> min</translation>
+    </message>
+    <message>
+        <source>(top of the library)</source>
+        <translation>(oberste Ebene der Bibliothek)</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Starts</source>
+        <translation>Beginnt</translation>
+    </message>
+    <message>
+        <source>Repeats</source>
+        <translation>Wiederholung</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Category</source>
+        <translation>Kategorie</translation>
+    </message>
+    <message>
+        <source>every day at %1</source>
+        <translation>jeden Tag um %1</translation>
+    </message>
+    <message>
+        <source>every %1 at %2</source>
+        <translation>jeden %1 um %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2, %3 min</source>
+        <translation>%1 — %2, %3 min</translation>
+    </message>
+    <message>
+        <source>, in %1</source>
+        <translation>, in %1</translation>
+    </message>
+</context>
+<context>
     <name>PortalShortcutBackend</name>
     <message>
         <source>the desktop cancelled the session</source>
@@ -666,6 +741,35 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
+    <name>RecordingPlans</name>
+    <message>
+        <source>A planned recording needs a time and a length shorter than the time between its starts.</source>
+        <translation>Eine geplante Aufnahme braucht eine Zeit und eine Länge, die kürzer ist als die Zeit zwischen ihren Starts.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; overlaps the planned recording &quot;%2&quot; (%3). Choose another time or length.</source>
+        <translation>„%1&quot; überschneidet sich mit der geplanten Aufnahme „%2&quot; (%3). Wählen Sie eine andere Zeit oder Länge.</translation>
+    </message>
+    <message>
+        <source>Next planned: &quot;%1&quot; at %2</source>
+        <translation>Nächste geplante: „%1&quot; um %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; (%2)</source>
+        <translation>„%1&quot; (%2)</translation>
+    </message>
+    <message>
+        <source>These planned recordings were missed: the computer was off or asleep, VoiceTray did not run, or another recording ran at the time:
+%1</source>
+        <translation>Diese geplanten Aufnahmen wurden verpasst: Der Computer war aus oder im Ruhezustand, VoiceTray lief nicht, oder eine andere Aufnahme lief zu der Zeit:
+%1</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
     <name>RecordingSession</name>
     <message>
         <source>Position in which the recording was continued</source>
@@ -732,6 +836,10 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>Length of the recording in minutes:</source>
         <translation>Länge der Aufnahme in Minuten:</translation>
+    </message>
+    <message>
+        <source>Planned Recordings...</source>
+        <translation>Geplante Aufnahmen...</translation>
     </message>
 </context>
 <context>

@@ -161,6 +161,9 @@ void CustomView::updateToolTip()
         if (const QString device = m_controller->recordingDevice(); !device.isEmpty())
             text += QLatin1Char('\n') + tr("Input device: %1").arg(device);
     }
+    if (const QString next = m_controller ? m_controller->nextPlanText() : QString();
+        !next.isEmpty())
+        text += QLatin1Char('\n') + next;
     // A tray over D-Bus sends every change to the panel.
     if (m_trayIcon->toolTip() != text)
         m_trayIcon->setToolTip(text);

@@ -20,6 +20,8 @@ public:
     // Seconds until the running recording stops by itself; below 0 when it
     // has no length.
     virtual double recordingTimeLeft() const { return -1; }
+    // The next planned recording, as the tool tip names it; empty for none.
+    virtual QString nextPlanText() const { return {}; }
     // The description of the device the running recording records.
     virtual QString recordingDevice() const { return {}; }
 };

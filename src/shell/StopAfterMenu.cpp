@@ -21,6 +21,8 @@ StopAfterMenu::StopAfterMenu(QWidget* parent) : QMenu(parent)
     for (const auto& [text, length] : lengths)
         addAction(text, this, [this, length] { emit chosen(length); });
     addAction(tr("Custom..."), this, &StopAfterMenu::askForLength);
+    addSeparator();
+    addAction(tr("Planned Recordings..."), this, &StopAfterMenu::plansChosen);
 }
 
 void StopAfterMenu::askForLength()

@@ -5,7 +5,8 @@
 #include <chrono>
 
 // The record button's menu: a recording that stops by itself after 15 or
-// 30 minutes, 1 or 2 hours, or a length the user enters. Main thread only.
+// 30 minutes, 1 or 2 hours, or a length the user enters; and the planned
+// recordings. Main thread only.
 class StopAfterMenu : public QMenu
 {
     Q_OBJECT
@@ -14,6 +15,7 @@ public:
 
 signals:
     void chosen(std::chrono::minutes length);
+    void plansChosen();
 
 private:
     void askForLength();

@@ -369,6 +369,13 @@ double WindowController::recordingTimeLeft() const
     return left ? double(left->count()) / 1000 : -1;
 }
 
+void WindowController::setNextPlan(const QString& text)
+{
+    m_nextPlan = text;
+    if (m_statusView)
+        m_statusView->updateToolTip();
+}
+
 void WindowController::recordFor(std::chrono::minutes length)
 {
     if (!isRecording())
@@ -539,6 +546,7 @@ void WindowController::setupButtons()
     });
     auto* lengths = new StopAfterMenu(v->recordBtn);
     connect(lengths, &StopAfterMenu::chosen, this, &WindowController::recordFor);
+    connect(lengths, &StopAfterMenu::plansChosen, this, &WindowController::plansChosen);
     v->recordBtn->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(v->recordBtn, &QWidget::customContextMenuRequested, lengths,
             [lengths, v](QPoint at) { lengths->popup(v->recordBtn->mapToGlobal(at)); });

@@ -2,12 +2,15 @@
 // The real program driven from scripts: the voicetray command's options and
 // the interface on a private session bus.
 #include "media/AudioFile.h"
+#include "session/RecordingPlan.h"
 #include "support/TestFiles.h"
 #include "support/VoiceTrayProcess.h"
 #include "support/Wait.h"
 
 #include <QDBusInterface>
 #include <QDBusReply>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QSignalSpy>
@@ -103,4 +106,68 @@ TEST(Scripting, CommandsStopMarkAndTellTheRunningRecording)
     EXPECT_EQ(changed.value(0).value(0).toBool(), true);
     EXPECT_TRUE(waitUntil([&] { return readFile(db).contains("from the bus"); }));
     EXPECT_EQ(voicetray(app, {"--status"}).output, "idle\n");
+}
+
+TEST(Plans, OverlapsAreFoundAcrossRepeats)
+{
+    const QDateTime monday(QDate(2026, 12, 7), QTime(10, 0));
+    auto plan = [&](int dayOffset, int hour, RecordingPlan::Repeat repeat, int minutes) {
+        RecordingPlan p;
+        p.start = monday.addDays(dayOffset).addSecs((hour - 10) * 3600);
+        p.repeat = repeat;
+        p.length = std::chrono::minutes(minutes);
+        return p;
+    };
+    using R = RecordingPlan::Repeat;
+    const struct
+    {
+        RecordingPlan a, b;
+        bool overlap;
+    } cases[] = {
+        {plan(0, 10, R::Once, 60), plan(0, 11, R::Once, 60), false}, // end meets start
+        {plan(0, 10, R::Once, 61), plan(0, 11, R::Once, 60), true},
+        {plan(0, 10, R::Daily, 30), plan(30, 10, R::Once, 5), true},     // a month later
+        {plan(0, 10, R::Weekly, 90), plan(3, 10, R::Daily, 60), true},   // the Monday after
+        {plan(1, 10, R::Weekly, 90), plan(0, 10, R::Weekly, 90), false}, // other weekdays
+        {plan(0, 23, R::Daily, 120), plan(1, 0, R::Weekly, 30), true},   // past midnight
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.a.overlaps(c.b), c.overlap) << c.a.start.toString().toStdString();
+        EXPECT_EQ(c.b.overlaps(c.a), c.overlap) << c.b.start.toString().toStdString();
+    }
+}
+
+// A plan due in a few seconds records by itself and takes its title; one
+// whose time passed while VoiceTray did not run is told once.
+TEST(Plans, DuePlansRecordAndMissedOnesAreToldOnce)
+{
+    VoiceTrayProcess app;
+    const QDateTime now = QDateTime::currentDateTime();
+    const auto plan = [](const QDateTime& start, int seconds, const QString& title,
+                         const QString& category) {
+        RecordingPlan p;
+        p.start = start;
+        p.length = std::chrono::seconds(seconds);
+        p.title = title;
+        p.category = category;
+        p.handled = start.addDays(-1);
+        return p.toJson();
+    };
+    const QJsonArray plans{plan(now.addSecs(4), 3, "Due Soon", "Lectures"),
+                           plan(now.addSecs(-3600), 60, "Missed Lecture", "")};
+    app.setSetting("RecordingPlans", QJsonDocument(plans).toJson(QJsonDocument::Compact));
+    app.setEnvironment("QT_LOGGING_RULES", "voicetray.*.info=true");
+    ASSERT_TRUE(app.start({}, false));
+    const QString file = app.outputFolder() + "/Lectures/Due Soon.m4a";
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(file); }, 20000));
+    // It ends at its planned end; opening the device takes a moment of the start.
+    EXPECT_NEAR(AudioFile::fileDuration(file), 3.0, 0.25);
+    EXPECT_EQ(app.errors().count("were missed"), 1);
+    EXPECT_TRUE(app.errors().contains("\"Missed Lecture\""));
+    // Started again, nothing is told twice.
+    app.kill();
+    ASSERT_TRUE(app.start({}, false));
+    ASSERT_TRUE(waitUntil([&] { return app.errors().count("recordings planned") == 2; }));
+    EXPECT_EQ(voicetray(app, {"--status"}).output, "idle\n");
+    EXPECT_EQ(app.errors().count("were missed"), 1);
 }
