@@ -29,6 +29,7 @@ PlansDialog::PlansDialog(RecordingPlans& plans, const Library& library, QWidget*
     const QDateTime now = QDateTime::currentDateTime();
     m_start->setDateTime(QDateTime(now.date(), QTime(now.time().hour(), 0)).addSecs(3600));
     m_start->setCalendarPopup(true);
+    m_start->setDisplayFormat(QLocale().dateTimeFormat(QLocale::ShortFormat));
     m_repeat->addItems({tr("Once"), tr("Every day"), tr("Every week")});
     m_minutes->setRange(1, 24 * 60 - 1);
     m_minutes->setValue(60);
@@ -38,6 +39,9 @@ PlansDialog::PlansDialog(RecordingPlans& plans, const Library& library, QWidget*
         if (row->asGroup())
             m_category->addItem(row->title());
 
+    remove->setAutoDefault(false);
+    remove->setEnabled(false);
+    add->setDefault(true);
     auto* form = new QFormLayout;
     form->addRow(tr("Title"), m_title);
     form->addRow(tr("Starts"), m_start);
@@ -55,6 +59,8 @@ PlansDialog::PlansDialog(RecordingPlans& plans, const Library& library, QWidget*
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(add, &QPushButton::clicked, this, &PlansDialog::addPlan);
     connect(remove, &QPushButton::clicked, this, [this] { m_plans.remove(m_list->currentRow()); });
+    connect(m_list, &QListWidget::currentRowChanged, remove,
+            [remove](int row) { remove->setEnabled(row >= 0); });
     connect(&m_plans, &RecordingPlans::changed, this, &PlansDialog::showPlans);
     showPlans();
     resize(460, 480);

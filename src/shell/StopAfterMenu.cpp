@@ -13,7 +13,8 @@ constexpr int kLongestMinutes = 24 * 60;
 StopAfterMenu::StopAfterMenu(QWidget* parent) : QMenu(parent)
 {
     using namespace std::chrono_literals;
-    addSection(tr("Record and Stop After"));
+    // A heading: the style draws a section as a bare line.
+    addAction(tr("Record and Stop After"))->setEnabled(false);
     const std::pair<QString, std::chrono::minutes> lengths[] = {{tr("15 Minutes"), 15min},
                                                                 {tr("30 Minutes"), 30min},
                                                                 {tr("1 Hour"), 1h},
