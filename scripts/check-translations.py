@@ -45,6 +45,8 @@ EXCEPTIONS = [
     ("hotkeys/AppHotKeys.cpp", "voicetray --", "a command is typed as it stands in every language"),
     ("app/Settings.cpp", "Voice Recordings",
      "the default folder keeps its name in every language, so the library is always found"),
+    ("app/BusInterface.h", "D-Bus Interface", "a keyword of Qt's session bus adaptors"),
+    ("app/CommandDispatcher.cpp", "stops in", "the status line is read by scripts in every language"),
     ("library/MarkFiles.cpp", "", "the syntax of label files and CUE sheets"),
     ("library/RecItem.cpp", "%d", "durations in the symbols h, m and s fit the row's narrow column"),
     ("library/RecItem.h", "MM/dd HH:mm", "the date text is stored in the library"),

@@ -10,6 +10,18 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <cstdio>
+
+namespace {
+
+int printAnswer(const SingleInstance::Answer& answer)
+{
+    std::fputs(answer.output.toUtf8().constData(), stdout);
+    std::fputs(answer.errors.toUtf8().constData(), stderr);
+    return answer.ok ? 0 : 1;
+}
+
+} // namespace
 
 int main(int argc, char** argv)
 {
@@ -27,8 +39,13 @@ int main(int argc, char** argv)
         QCoreApplication core(argc, argv);
         const Translations helpTexts;
         commands = CommandLine::process(QCoreApplication::arguments());
-        if (!instance.tryLock())
-            return instance.sendToRunning(commands) ? 0 : 1;
+        if (!instance.tryLock()) {
+            const auto answer = instance.sendToRunning(commands);
+            return answer ? printAnswer(*answer) : 1;
+        }
+        // "--status", "--stop" and "--mark" do not start a VoiceTray.
+        if (!CommandLine::startsProgram(commands))
+            return printAnswer(CommandDispatcher::answerWhileNotRunning(commands));
     }
 
     PlatformChoice::apply();
@@ -41,10 +58,10 @@ int main(int argc, char** argv)
 
     VoiceTrayApp voiceTray;
     QObject::connect(&app, &QApplication::aboutToQuit, &voiceTray, &VoiceTrayApp::quit);
-    CommandDispatcher dispatcher(voiceTray.window());
-    QObject::connect(&instance, &SingleInstance::commandsReceived, &dispatcher,
-                     &CommandDispatcher::commandsReceived);
-    instance.listen();
+    CommandDispatcher dispatcher(voiceTray.window(), voiceTray.session());
+    instance.listen([&dispatcher](const QStringList& received) {
+        return dispatcher.commandsReceived(received);
+    });
     voiceTray.start();
     // Once the loop runs. The pop-up opens at start-up anyway; "--show" also
     // opens the plain window at once where VoiceTray still waits for a tray.

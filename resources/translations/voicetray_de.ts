@@ -60,6 +60,13 @@
     </message>
 </context>
 <context>
+    <name>CommandDispatcher</name>
+    <message>
+        <source>VoiceTray is not recording.</source>
+        <translation>VoiceTray nimmt nicht auf.</translation>
+    </message>
+</context>
+<context>
     <name>CommandLine</name>
     <message>
         <source>A voice recorder in the system tray.
@@ -81,6 +88,34 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
         <source>Continue the selected recording, or stop recording (the Super+Shift+C hot key).</source>
         <translation>Die ausgewählte Aufnahme fortsetzen oder die Aufnahme beenden (das Tastenkürzel Super+Umschalt+C).</translation>
     </message>
+    <message>
+        <source>Stop the running recording.</source>
+        <translation>Die laufende Aufnahme stoppen.</translation>
+    </message>
+    <message>
+        <source>Put a mark with the note (may be left out) into the running recording, at the time of the call.</source>
+        <translation>Eine Marke mit der Notiz (kann fehlen) in die laufende Aufnahme setzen, zur Zeit des Aufrufs.</translation>
+    </message>
+    <message>
+        <source>NOTE</source>
+        <translation>NOTIZ</translation>
+    </message>
+    <message>
+        <source>Print what VoiceTray does (&quot;recording 00:03:12 &quot;Untitled 3&quot;&quot; or &quot;idle&quot;); the exit status is 0 while it records, else 1.</source>
+        <translation>Ausgeben, was VoiceTray tut („recording 00:03:12 &quot;Untitled 3&quot;&quot; oder „idle&quot;); der Exit-Status ist 0, während es aufnimmt, sonst 1.</translation>
+    </message>
+    <message>
+        <source>Stop the recording that --record or --continue starts, or else the running one, once it is this long: 90m, 4s, 1h30m, or minutes.</source>
+        <translation>Die Aufnahme, die --record oder --continue startet, sonst die laufende, stoppen, sobald sie so lang ist: 90m, 4s, 1h30m oder Minuten.</translation>
+    </message>
+    <message>
+        <source>LENGTH</source>
+        <translation>LÄNGE</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is no length; write it as 90m, 4s, 1h30m or 2h.</source>
+        <translation>„%1&quot; ist keine Länge; schreiben Sie sie als 90m, 4s, 1h30m oder 2h.</translation>
+    </message>
 </context>
 <context>
     <name>CustomView</name>
@@ -89,12 +124,16 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
         <translation>VoiceTray: Das Mikrofon ist offen, die letzten Sekunden werden behalten</translation>
     </message>
     <message>
-        <source>VoiceTray: recording %1:%2:%3</source>
-        <translation>VoiceTray: Aufnahme %1:%2:%3</translation>
-    </message>
-    <message>
         <source>Input device: %1</source>
         <translation>Eingabegerät: %1</translation>
+    </message>
+    <message>
+        <source>VoiceTray: recording %1</source>
+        <translation>VoiceTray: Aufnahme %1</translation>
+    </message>
+    <message>
+        <source>Stops in %1</source>
+        <translation>Stoppt in %1</translation>
     </message>
 </context>
 <context>
@@ -370,6 +409,81 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
+    <name>PlansDialog</name>
+    <message>
+        <source>Planned Recordings</source>
+        <translation>Geplante Aufnahmen</translation>
+    </message>
+    <message>
+        <source>Remove</source>
+        <translation>Entfernen</translation>
+    </message>
+    <message>
+        <source>Add Plan</source>
+        <translation>Plan hinzufügen</translation>
+    </message>
+    <message>
+        <source>Lecture — Thursday</source>
+        <translation>Vorlesung — Donnerstag</translation>
+    </message>
+    <message>
+        <source>Once</source>
+        <translation>Einmal</translation>
+    </message>
+    <message>
+        <source>Every day</source>
+        <translation>Jeden Tag</translation>
+    </message>
+    <message>
+        <source>Every week</source>
+        <translation>Jede Woche</translation>
+    </message>
+    <message>
+        <source> min</source>
+        <translation> min</translation>
+    </message>
+    <message>
+        <source>(top of the library)</source>
+        <translation>(oberste Ebene der Bibliothek)</translation>
+    </message>
+    <message>
+        <source>Title</source>
+        <translation>Titel</translation>
+    </message>
+    <message>
+        <source>Starts</source>
+        <translation>Beginnt</translation>
+    </message>
+    <message>
+        <source>Repeats</source>
+        <translation>Wiederholung</translation>
+    </message>
+    <message>
+        <source>Length</source>
+        <translation>Länge</translation>
+    </message>
+    <message>
+        <source>Category</source>
+        <translation>Kategorie</translation>
+    </message>
+    <message>
+        <source>every day at %1</source>
+        <translation>jeden Tag um %1</translation>
+    </message>
+    <message>
+        <source>every %1 at %2</source>
+        <translation>jeden %1 um %2</translation>
+    </message>
+    <message>
+        <source>%1 — %2, %3 min</source>
+        <translation>%1 — %2, %3 min</translation>
+    </message>
+    <message>
+        <source>, in %1</source>
+        <translation>, in %1</translation>
+    </message>
+</context>
+<context>
     <name>PortalShortcutBackend</name>
     <message>
         <source>the desktop cancelled the session</source>
@@ -627,6 +741,35 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
+    <name>RecordingPlans</name>
+    <message>
+        <source>A planned recording needs a time and a length shorter than the time between its starts.</source>
+        <translation>Eine geplante Aufnahme braucht eine Zeit und eine Länge, die kürzer ist als die Zeit zwischen ihren Starts.</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; overlaps the planned recording &quot;%2&quot; (%3). Choose another time or length.</source>
+        <translation>„%1&quot; überschneidet sich mit der geplanten Aufnahme „%2&quot; (%3). Wählen Sie eine andere Zeit oder Länge.</translation>
+    </message>
+    <message>
+        <source>Next planned: &quot;%1&quot; at %2</source>
+        <translation>Nächste geplante: „%1&quot; um %2</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; (%2)</source>
+        <translation>„%1&quot; (%2)</translation>
+    </message>
+    <message>
+        <source>These planned recordings were missed: the computer was off or asleep, VoiceTray did not run, or another recording ran at the time:
+%1</source>
+        <translation>Diese geplanten Aufnahmen wurden verpasst: Der Computer war aus oder im Ruhezustand, VoiceTray lief nicht, oder eine andere Aufnahme lief zu der Zeit:
+%1</translation>
+    </message>
+    <message>
+        <source>%1, %2</source>
+        <translation>%1, %2</translation>
+    </message>
+</context>
+<context>
     <name>RecordingSession</name>
     <message>
         <source>Position in which the recording was continued</source>
@@ -662,6 +805,41 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>Playback Position</source>
         <translation>Wiedergabeposition</translation>
+    </message>
+</context>
+<context>
+    <name>StopAfterMenu</name>
+    <message>
+        <source>Record and Stop After</source>
+        <translation>Aufnehmen und stoppen nach</translation>
+    </message>
+    <message>
+        <source>15 Minutes</source>
+        <translation>15 Minuten</translation>
+    </message>
+    <message>
+        <source>30 Minutes</source>
+        <translation>30 Minuten</translation>
+    </message>
+    <message>
+        <source>1 Hour</source>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>2 Hours</source>
+        <translation>2 Stunden</translation>
+    </message>
+    <message>
+        <source>Custom...</source>
+        <translation>Eigene Länge...</translation>
+    </message>
+    <message>
+        <source>Length of the recording in minutes:</source>
+        <translation>Länge der Aufnahme in Minuten:</translation>
+    </message>
+    <message>
+        <source>Planned Recordings...</source>
+        <translation>Geplante Aufnahmen...</translation>
     </message>
 </context>
 <context>

@@ -4,6 +4,8 @@
 #include <QCoreApplication>
 #include <QString>
 #include <QStringList>
+#include <chrono>
+#include <optional>
 
 // The options of the voicetray command. Each option becomes a command word
 // that a running VoiceTray carries out (see CommandDispatcher).
@@ -15,6 +17,11 @@ public:
     static constexpr const char* kRecord = "record";
     static constexpr const char* kContinue = "continue";
     static constexpr const char* kShow = "show";
+    static constexpr const char* kStop = "stop";
+    static constexpr const char* kStatus = "status";
+    // These two carry a value after a space: "mark NOTE", "stop-after MILLISECONDS".
+    static constexpr const char* kMark = "mark";
+    static constexpr const char* kStopAfter = "stop-after";
 
     // The program's version, as the build sets it.
     static QString version();
@@ -24,4 +31,10 @@ public:
     // status, as QCommandLineParser does; this needs an application object.
     // Answers the command words in the order the options were given.
     static QStringList process(const QStringList& arguments);
+    // Whether the words need a VoiceTray to start when none runs: asking
+    // for the status, a stop or a mark of a program that does not run do not.
+    static bool startsProgram(const QStringList& commands);
+    // "90m", "4s", "1h30m", "2h", or minutes alone ("15"); nothing for
+    // anything else or a length of zero.
+    static std::optional<std::chrono::milliseconds> parseLength(const QString& text);
 };

@@ -105,6 +105,16 @@ void Settings::setIgnoreGlobalHotKeys(bool ignore)
     m_store.setValue(kIgnoreGlobalHotKeys, ignore);
 }
 
+QByteArray Settings::recordingPlans() const
+{
+    return m_store.value(kPlans).toString().toUtf8();
+}
+
+void Settings::setRecordingPlans(const QByteArray& json)
+{
+    m_store.setValue(kPlans, QString::fromUtf8(json));
+}
+
 bool Settings::hideDescrWnd() const
 {
     return m_store.value(kHideDescrWnd, false).toBool();

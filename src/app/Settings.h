@@ -17,6 +17,7 @@ public:
     static constexpr const char* kRecQuality = "RecQuality";
     // Seconds kept from before a recording starts; 0 (the default) is off.
     static constexpr const char* kPreRoll = "PreRoll";
+    static constexpr const char* kPlans = "RecordingPlans";
     static constexpr const char* kIgnoreGlobalHotKeys = "IgnoreGlobalHotKeys";
     static constexpr const char* kHideDescrWnd = "HideDescrWnd";
     static constexpr const char* kFirstStartDate = "FSD";
@@ -60,6 +61,9 @@ public:
     void setRecQuality(int quality);
     bool ignoreGlobalHotKeys() const;
     void setIgnoreGlobalHotKeys(bool ignore);
+    // The planned recordings, as RecordingPlans saves them.
+    QByteArray recordingPlans() const;
+    void setRecordingPlans(const QByteArray& json);
     bool hideDescrWnd() const;
     void setHideDescrWnd(bool hide);
     // Nothing when the user kept the default combination. One that only an

@@ -10,14 +10,19 @@
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
+#include <QPointer>
 #include <QThread>
 #include <unistd.h>
 
 namespace {
 
-// One command a line; an empty line ends the list.
+// One command a line; an empty line ends the list. The answer: lines of
+// output ("1 " before each) and of errors ("2 "), then "ok" or "failed".
 constexpr char kEnd = '\n';
-const QByteArray kTaken = QByteArrayLiteral("ok\n");
+const QByteArray kOk = QByteArrayLiteral("ok");
+const QByteArray kFailed = QByteArrayLiteral("failed");
+// Carrying out may take a while (a stop joins a continued recording).
+constexpr int kCarryOutMs = 60000;
 // A start sends a handful of short words; anything longer is not ours.
 constexpr qsizetype kMaxMessage = 4096;
 
@@ -74,7 +79,8 @@ bool SingleInstance::tryLock()
     return false;
 }
 
-bool SingleInstance::sendToRunning(const QStringList& commands, int timeoutMs) const
+std::optional<SingleInstance::Answer> SingleInstance::sendToRunning(const QStringList& commands,
+                                                                    int timeoutMs) const
 {
     QByteArray message;
     for (const QString& command : commands)
@@ -91,24 +97,37 @@ bool SingleInstance::sendToRunning(const QStringList& commands, int timeoutMs) c
         if (deadline.hasExpired()) {
             qCWarning(lcApp, "The running VoiceTray does not answer on %s",
                       qPrintable(m_serverName));
-            return false;
+            return std::nullopt;
         }
         QThread::msleep(50);
     }
     socket.write(message);
-    QByteArray answer;
-    while (!answer.endsWith(kTaken) && socket.waitForReadyRead(int(deadline.remainingTime())))
-        answer += socket.readAll();
-    if (!answer.endsWith(kTaken)) {
+    // It closes the connection once it has answered.
+    const QDeadlineTimer answered(kCarryOutMs);
+    QByteArray received;
+    while (socket.state() == QLocalSocket::ConnectedState &&
+           socket.waitForReadyRead(int(answered.remainingTime())))
+        received += socket.readAll();
+    received += socket.readAll();
+    QList<QByteArray> lines = received.split(kEnd);
+    if (!lines.isEmpty() && lines.last().isEmpty())
+        lines.removeLast();
+    if (lines.isEmpty() || (lines.last() != kOk && lines.last() != kFailed)) {
         qCWarning(lcApp, "The running VoiceTray did not take the commands");
-        return false;
+        return std::nullopt;
     }
+    Answer answer;
+    answer.ok = lines.takeLast() == kOk;
+    for (const QByteArray& line : std::as_const(lines))
+        (line.startsWith("2 ") ? answer.errors : answer.output) +=
+            QString::fromUtf8(line.mid(2)) + QLatin1Char('\n');
     qCInfo(lcApp, "Handed \"%s\" to the running VoiceTray", qPrintable(commands.join(' ')));
-    return true;
+    return answer;
 }
 
-bool SingleInstance::listen()
+bool SingleInstance::listen(Handler handler)
 {
+    m_handler = std::move(handler);
     if (m_server)
         return m_server->isListening();
     m_server = new QLocalServer(this);
@@ -153,8 +172,20 @@ void SingleInstance::readCommands(QLocalSocket* socket)
         if (!line.isEmpty())
             commands << QString::fromUtf8(line);
     qCInfo(lcApp, "Another start sent \"%s\"", qPrintable(commands.join(' ')));
-    socket->write(kTaken);
+    const QPointer<QLocalSocket> asker(socket);
+    const Answer answer = m_handler ? m_handler(commands) : Answer{};
+    QByteArray reply;
+    const auto addLines = [&reply](const QString& text, const char* prefix) {
+        for (const QString& line : text.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
+            reply += prefix + line.toUtf8() + kEnd;
+    };
+    addLines(answer.output, "1 ");
+    addLines(answer.errors, "2 ");
+    reply += (answer.ok ? kOk : kFailed) + kEnd;
+    // The socket may have gone while the commands were carried out.
+    if (!asker || socket->state() != QLocalSocket::ConnectedState)
+        return;
+    socket->write(reply);
     socket->flush();
     socket->disconnectFromServer();
-    emit commandsReceived(commands);
 }

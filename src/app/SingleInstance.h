@@ -4,7 +4,9 @@
 #include <QObject>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <optional>
 
 class QLocalServer;
 class QLocalSocket;
@@ -17,6 +19,17 @@ class SingleInstance : public QObject
 {
     Q_OBJECT
 public:
+    // What the holder answers a later start: text for its standard output
+    // and error, and whether all went well (its exit status).
+    struct Answer
+    {
+        QString output;
+        QString errors;
+        bool ok = true;
+    };
+    // Carries out the commands of a later start (possibly none: a plain start).
+    using Handler = std::function<Answer(const QStringList& commands)>;
+
     // The socket's path: in the user's private runtime folder when there is
     // one, else in the temporary folder with the user's name, and in either
     // case named after the display (or the session) the program runs on.
@@ -32,16 +45,14 @@ public:
     // Works before any application object exists.
     bool tryLock();
     // Hands the commands to the process that holds the lock and waits until
-    // it has taken them; false when none answered within the time. Needs an
-    // application object (a QCoreApplication is enough).
-    bool sendToRunning(const QStringList& commands, int timeoutMs = 5000) const;
-    // Starts answering later processes; call after tryLock() succeeded, once
-    // the application object that runs the event loop exists.
-    bool listen();
-
-signals:
-    // Another start sent these commands (possibly none: a plain start).
-    void commandsReceived(const QStringList& commands);
+    // it has carried them out; nothing when none answered within the time
+    // (to connect; carrying out, a stop that joins a long recording, may take
+    // longer). Needs an application object (a QCoreApplication is enough).
+    std::optional<Answer> sendToRunning(const QStringList& commands, int timeoutMs = 5000) const;
+    // Starts answering later processes with the handler; call after
+    // tryLock() succeeded, once the application object that runs the event
+    // loop exists.
+    bool listen(Handler handler);
 
 private:
     void readCommands(QLocalSocket* socket);
@@ -49,4 +60,5 @@ private:
     QString m_serverName;
     std::unique_ptr<QLockFile> m_lock;
     QLocalServer* m_server = nullptr;
+    Handler m_handler;
 };

@@ -1,13 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/VoiceTrayApp.h"
 
+#include "app/BusInterface.h"
 #include "app/PlatformChoice.h"
 #include "app/PreferencesController.h"
 #include "library/Library.h"
 #include "media/MediaFileJobs.h"
+#include "session/RecordingPlans.h"
 #include "session/RecordingSession.h"
+#include "shell/PlansDialog.h"
 #include "shell/WindowController.h"
 #include "widgets/Messages.h"
+
+#include <QTimer>
 
 VoiceTrayApp::VoiceTrayApp(QObject* parent)
     : QObject(parent), m_jobs(std::make_unique<MediaFileJobs>()),
@@ -15,8 +20,17 @@ VoiceTrayApp::VoiceTrayApp(QObject* parent)
       m_session(std::make_unique<RecordingSession>(*m_library)),
       m_window(std::make_unique<WindowController>(*m_library, *m_session, m_hotKeys)),
       m_preferences(std::make_unique<PreferencesController>(m_settings, *m_session, m_hotKeys,
-                                                            m_autostart, *m_window->prefView()))
+                                                            m_autostart, *m_window->prefView())),
+      m_plans(std::make_unique<RecordingPlans>(*m_library, *m_session)),
+      m_bus(std::make_unique<BusInterface>(*m_session, *m_window))
 {
+    connect(m_plans.get(), &RecordingPlans::changed, this,
+            [this] { m_settings.setRecordingPlans(m_plans->toJson()); });
+    connect(m_plans.get(), &RecordingPlans::message, this,
+            [](const QString& text) { showMessage(text); });
+    connect(m_plans.get(), &RecordingPlans::nextChanged, m_window.get(),
+            &WindowController::setNextPlan);
+    connect(m_window.get(), &WindowController::plansChosen, this, &VoiceTrayApp::showPlans);
     m_library->setConfirm(&askToConfirm);
     connect(m_library.get(), &Library::folderSeen, this, [this](const Library::SeenFolder& seen) {
         m_settings.setOutputFolderSeen(seen.path, seen.device);
@@ -38,6 +52,15 @@ void VoiceTrayApp::start()
     openLibrary();
     m_library->enableSaving();
     m_window->start(!m_settings.hideDescrWnd());
+    m_bus->publish();
+    // Once the window is there to tell what was missed.
+    QTimer::singleShot(0, m_plans.get(), [this] { m_plans->load(m_settings.recordingPlans()); });
+}
+
+void VoiceTrayApp::showPlans()
+{
+    PlansDialog dialog(*m_plans, *m_library);
+    dialog.exec();
 }
 
 void VoiceTrayApp::openLibrary()

@@ -8,9 +8,11 @@
 #include <QObject>
 #include <memory>
 
+class BusInterface;
 class Library;
 class MediaFileJobs;
 class PreferencesController;
+class RecordingPlans;
 class RecordingSession;
 class WindowController;
 
@@ -35,11 +37,13 @@ public:
     RecordingSession& session() { return *m_session; }
     WindowController& window() { return *m_window; }
     PreferencesController& preferences() { return *m_preferences; }
+    RecordingPlans& plans() { return *m_plans; }
 
 private:
     // Opens the library of the output folder the settings name.
     void openLibrary();
     void changeOutputFolder(const QString& path);
+    void showPlans();
 
     // Declared in the order they are made, so that they go in the reverse order.
     Settings m_settings;
@@ -50,4 +54,6 @@ private:
     std::unique_ptr<RecordingSession> m_session;
     std::unique_ptr<WindowController> m_window;
     std::unique_ptr<PreferencesController> m_preferences;
+    std::unique_ptr<RecordingPlans> m_plans;
+    std::unique_ptr<BusInterface> m_bus;
 };

@@ -74,6 +74,9 @@ RecordingSession::RecordingSession(Library& library, QObject* parent)
     connect(&m_engine, &RecorderEngine::soundFileRecorderWasInterrupted, this,
             [this](RecorderEngine*, RecorderEngine::Interruption why) { interrupted(why); });
     m_library.setRecordingPaths([this] { return recordingPaths(); });
+    m_limitTimer.setSingleShot(true);
+    m_limitTimer.setTimerType(Qt::PreciseTimer);
+    connect(&m_limitTimer, &QTimer::timeout, this, &RecordingSession::limitReached);
 }
 
 RecordingSession::~RecordingSession()
@@ -99,6 +102,57 @@ QStringList RecordingSession::recordingPaths() const
 QString RecordingSession::device() const
 {
     return isRecording() ? m_engine.sourceDescription() : QString();
+}
+
+RecItem* RecordingSession::recordingRow() const
+{
+    return isRecording() ? m_row.data() : nullptr;
+}
+
+double RecordingSession::elapsed() const
+{
+    return isRecording() ? m_preRoll + double(m_clock.nsecsElapsed()) / 1e9 : 0.0;
+}
+
+bool RecordingSession::addMark(const QString& note)
+{
+    RecItem* row = recordingRow();
+    if (!row)
+        return false;
+    row->addMarkAtTime(float(m_startOffset + elapsed()), note, row->createMarkID());
+    m_library.save();
+    emit markAdded(row);
+    return true;
+}
+
+bool RecordingSession::limitTo(std::chrono::milliseconds length)
+{
+    if (!isRecording())
+        return false;
+    const auto left = length - std::chrono::milliseconds(qint64(elapsed() * 1000));
+    m_length = length;
+    m_limit = QDeadlineTimer(std::max(left, std::chrono::milliseconds(0)), Qt::PreciseTimer);
+    limitReached();
+    return true;
+}
+
+std::optional<std::chrono::milliseconds> RecordingSession::timeLeft() const
+{
+    if (!m_limit || !isRecording())
+        return std::nullopt;
+    return std::chrono::milliseconds(m_limit->remainingTime());
+}
+
+void RecordingSession::limitReached()
+{
+    if (!m_limit || !isRecording())
+        return;
+    if (m_limit->hasExpired()) {
+        qCInfo(lcSession, "The recording reached its length and stops");
+        stop();
+        return;
+    }
+    m_limitTimer.start(std::chrono::milliseconds(m_limit->remainingTime()));
 }
 
 QString RecordingSession::continuationMarkText()
@@ -152,9 +206,10 @@ bool RecordingSession::startContinuation(RecItem* recording)
     m_continuedGroup = category;
     m_continuing = true;
     m_row = recording;
+    m_startOffset = std::max(0.0, AudioFile::fileDuration(path));
     // Where the recording ends now; the stop moves it onto the seam exactly.
-    recording->addMarkAtTime(float(std::max(0.0, AudioFile::fileDuration(path))),
-                             continuationMarkText(), recording->createMarkID());
+    recording->addMarkAtTime(float(m_startOffset), continuationMarkText(),
+                             recording->createMarkID());
     m_library.save();
     emit started(recording, true);
     return true;
@@ -190,22 +245,35 @@ bool RecordingSession::begin(const QString& path, bool takePreRoll)
         emit startFailed();
         return false;
     }
+    m_clock.start();
+    m_preRoll = takePreRoll ? m_engine.preRollTaken() : 0.0;
+    m_startOffset = 0;
+    m_limit.reset();
+    m_length.reset();
     return true;
 }
 
 void RecordingSession::end()
 {
+    m_limit.reset();
+    m_limitTimer.stop();
     m_engine.stop();
+    // A recording given a length ends there exactly, whatever sound the
+    // source had handed over ahead of the clock.
+    m_keptLength = m_engine.writtenLength();
+    const bool cut = m_length && m_keptLength > m_length->count() * m_engine.writtenRate() / 1000;
+    if (cut)
+        m_keptLength = m_length->count() * m_engine.writtenRate() / 1000;
+    m_length.reset();
     // Its length is marked exactly; a file that cannot be written anew keeps
     // the encoder's padding after the sound.
-    if (m_engine.writtenLength() > 0 &&
-        !AudioFile::endRecordingAt(m_engine.outputFilePath(), m_engine.writtenLength()))
+    if (m_keptLength > 0 && !AudioFile::endRecordingAt(m_engine.outputFilePath(), m_keptLength))
         qCWarning(lcSession, "The length of \"%s\" could not be marked",
                   qPrintable(m_engine.outputFilePath()));
     const bool continuation = std::exchange(m_continuing, false);
     if (continuation) {
-        joinPart();
-    } else if (!m_engine.writtenPeaks().empty()) {
+        joinPart(!cut);
+    } else if (!cut && !m_engine.writtenPeaks().empty()) {
         // The waveform of what was written, kept so that the file is never decoded for it.
         WaveformCache::store(m_engine.outputFilePath(), m_engine.writtenPeaks());
     }
@@ -219,7 +287,7 @@ void RecordingSession::end()
                          .arg(QString::number(std::max(0.1, lost), 'f', 1)));
 }
 
-void RecordingSession::joinPart()
+void RecordingSession::joinPart(bool peaksFit)
 {
     const QString part = m_engine.outputFilePath();
     const QString recording = std::exchange(m_continuedPath, QString());
@@ -228,7 +296,7 @@ void RecordingSession::joinPart()
     const bool joined = appendPart(recording, part);
     if (joined) {
         markSeam(recording);
-        if (peaks)
+        if (peaks && peaksFit)
             WaveformCache::storeJoined(recording, std::move(*peaks), m_engine.writtenPeaks(), 0,
                                        m_engine.writtenRate());
         QFile::remove(part);
@@ -249,8 +317,8 @@ void RecordingSession::markSeam(const QString& path)
     // The join may hold the first part's end a moment: the mark goes where
     // the continuation's sound begins, its length before the end.
     GeneralRecItem* row = m_library.rowAt(path);
-    const double seam = AudioFile::fileDuration(path) -
-                        double(m_engine.writtenLength()) / std::max(1, m_engine.writtenRate());
+    const double seam =
+        AudioFile::fileDuration(path) - double(m_keptLength) / std::max(1, m_engine.writtenRate());
     TimeMark* mark = nullptr;
     if (row && row->asItem())
         for (const auto& m : row->asItem()->marks())

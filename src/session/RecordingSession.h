@@ -3,10 +3,15 @@
 
 #include "audio/RecorderEngine.h"
 
+#include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
+#include <chrono>
+#include <optional>
 
 class Library;
 class RecGroup;
@@ -38,6 +43,20 @@ public:
     QStringList recordingPaths() const;
     // The input device that records, as the user reads it; empty while idle.
     QString device() const;
+    // The row that records (the new recording or the continued one), while it records.
+    RecItem* recordingRow() const;
+    // How long the running recording is, in seconds by the clock: a new one
+    // counts the seconds heard before its start, a continuation its new part.
+    double elapsed() const;
+
+    // Puts a mark with the note into the running recording, where its sound
+    // is now; false while nothing records.
+    bool addMark(const QString& note);
+    // The running recording stops by itself, through stop(), once it is this
+    // long (as elapsed() counts); false while nothing records.
+    bool limitTo(std::chrono::milliseconds length);
+    // The time until the running recording stops by itself, if it was limited.
+    std::optional<std::chrono::milliseconds> timeLeft() const;
 
     // Starts a new recording "Untitled N" in the category; its row is made
     // once the capture runs. False (and told why) when it cannot start.
@@ -67,15 +86,19 @@ signals:
     void stopped(RecItem* row, bool continuation);
     // A continuation that could not be joined is kept as a recording of its own.
     void partKept(RecItem* row);
+    // A mark was put into the running recording.
+    void markAdded(RecItem* row);
     // A failure the user must see.
     void message(const QString& text);
 
 private:
     bool begin(const QString& path, bool takePreRoll);
     void end();
-    void joinPart();
+    // The waveform kept of the recording continues with the part's when its peaks fit.
+    void joinPart(bool peaksFit);
     void markSeam(const QString& path);
     void interrupted(RecorderEngine::Interruption why);
+    void limitReached();
 
     Library& m_library;
     RecorderEngine m_engine;
@@ -83,4 +106,14 @@ private:
     QString m_continuedPath;
     QPointer<RecGroup> m_continuedGroup;
     bool m_continuing = false;
+    // Since the capture started, and where its sound starts in the recording.
+    QElapsedTimer m_clock;
+    double m_startOffset = 0;
+    double m_preRoll = 0;
+    // By the wall clock: a timer that fires late (a busy loop) still stops on time.
+    std::optional<QDeadlineTimer> m_limit;
+    std::optional<std::chrono::milliseconds> m_length;
+    // The samples of the capture's file that are kept.
+    int64_t m_keptLength = 0;
+    QTimer m_limitTimer;
 };

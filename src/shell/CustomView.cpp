@@ -13,6 +13,7 @@
 #include <QPixmap>
 #include <QSystemTrayIcon>
 #include <algorithm>
+#include <cmath>
 
 CustomView::CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controller, QObject* parent)
     : QObject(parent), m_trayIcon(trayIcon), m_controller(controller),
@@ -148,14 +149,21 @@ void CustomView::updateToolTip()
     QString text = m_listening ? tr("VoiceTray: the microphone is open, keeping the last seconds")
                                : QStringLiteral("VoiceTray");
     if (m_recTimer.isActive() && m_controller) {
-        const int seconds = int(m_controller->recordingTime());
-        text = tr("VoiceTray: recording %1:%2:%3")
-                   .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
-                   .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
-                   .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        const auto clock = [](int seconds) {
+            return QStringLiteral("%1:%2:%3")
+                .arg(seconds / 3600, 2, 10, QLatin1Char('0'))
+                .arg(seconds / 60 % 60, 2, 10, QLatin1Char('0'))
+                .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+        };
+        text = tr("VoiceTray: recording %1").arg(clock(int(m_controller->recordingTime())));
+        if (const double left = m_controller->recordingTimeLeft(); left >= 0)
+            text += QLatin1Char('\n') + tr("Stops in %1").arg(clock(int(std::ceil(left))));
         if (const QString device = m_controller->recordingDevice(); !device.isEmpty())
             text += QLatin1Char('\n') + tr("Input device: %1").arg(device);
     }
+    if (const QString next = m_controller ? m_controller->nextPlanText() : QString();
+        !next.isEmpty())
+        text += QLatin1Char('\n') + next;
     // A tray over D-Bus sends every change to the panel.
     if (m_trayIcon->toolTip() != text)
         m_trayIcon->setToolTip(text);

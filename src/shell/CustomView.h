@@ -58,11 +58,12 @@ public slots:
     void setListening(bool listening);
     bool isListening() const { return m_listening; }
     void recTimerFire();
+    // Tells the recording's time, the time left and the next planned recording.
+    void updateToolTip();
 
 private:
     void toggle(const TrayAnchor& anchor);
     void redraw();
-    void updateToolTip();
 
     QPointer<QSystemTrayIcon> m_trayIcon;
     StatusItemController* m_controller;

@@ -17,6 +17,11 @@ public:
     virtual bool isRecording() const = 0;
     // How long the running recording is, in seconds, as the clock shows it.
     virtual double recordingTime() const { return 0; }
+    // Seconds until the running recording stops by itself; below 0 when it
+    // has no length.
+    virtual double recordingTimeLeft() const { return -1; }
+    // The next planned recording, as the tool tip names it; empty for none.
+    virtual QString nextPlanText() const { return {}; }
     // The description of the device the running recording records.
     virtual QString recordingDevice() const { return {}; }
 };

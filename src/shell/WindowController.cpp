@@ -24,6 +24,7 @@
 #include "shell/PreferencesView.h"
 #include "shell/ProgressSheet.h"
 #include "shell/RateController.h"
+#include "shell/StopAfterMenu.h"
 #include "shell/UndoBar.h"
 #include "shell/WindowKeyHandler.h"
 #include "widgets/AttachedWindow.h"
@@ -178,6 +179,11 @@ void WindowController::connectServices()
     connect(&m_session, &RecordingSession::started, this, &WindowController::recordingStarted);
     connect(&m_session, &RecordingSession::stopped, this,
             [this](RecItem*, bool continuation) { recordingStopped(continuation); });
+    connect(&m_session, &RecordingSession::markAdded, this, [this](RecItem* row) {
+        if (row == m_recNavigController->currentFile())
+            m_recNavigController->updateNotes();
+        updateButtonsState();
+    });
     connect(&m_session, &RecordingSession::partKept, this,
             [this](RecItem* row) { m_outlineController->selectItem(row); });
     connect(&m_session.engine(), &RecorderEngine::isListeningChanged, this, [this](bool on) {
@@ -357,6 +363,26 @@ double WindowController::recordingTime() const
     return m_timeView->time();
 }
 
+double WindowController::recordingTimeLeft() const
+{
+    const auto left = m_session.timeLeft();
+    return left ? double(left->count()) / 1000 : -1;
+}
+
+void WindowController::setNextPlan(const QString& text)
+{
+    m_nextPlan = text;
+    if (m_statusView)
+        m_statusView->updateToolTip();
+}
+
+void WindowController::recordFor(std::chrono::minutes length)
+{
+    if (!isRecording())
+        toggleRecording(false);
+    m_session.limitTo(length);
+}
+
 QString WindowController::recordingDevice() const
 {
     return m_session.device();
@@ -518,6 +544,12 @@ void WindowController::setupButtons()
         if (!isRecording() || m_session.isContinuing())
             toggleRecording(true);
     });
+    auto* lengths = new StopAfterMenu(v->recordBtn);
+    connect(lengths, &StopAfterMenu::chosen, this, &WindowController::recordFor);
+    connect(lengths, &StopAfterMenu::plansChosen, this, &WindowController::plansChosen);
+    v->recordBtn->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(v->recordBtn, &QWidget::customContextMenuRequested, lengths,
+            [lengths, v](QPoint at) { lengths->popup(v->recordBtn->mapToGlobal(at)); });
 }
 
 RecGroup* WindowController::targetCategory() const

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QTimer>
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -115,9 +116,14 @@ public:
     bool importFiles(const QStringList& paths, GeneralRecItem* nearItem, bool beforeItem) override;
     QString recordingDevice() const override;
 
+    // The next planned recording, for the tray's tool tip.
+    void setNextPlan(const QString& text);
+
 signals:
     // The user showed or hid the notes panel.
     void notesPanelChosen(bool shown);
+    // The user asked for the planned recordings.
+    void plansChosen();
 
 private:
     // What the outline, the player, the notes panel and the tray icon ask
@@ -136,8 +142,12 @@ private:
     GeneralRecItem* chiefSelectedItem() const override;
     void toggleAttachedWindowAtPoint(QPoint point, AttachedSide side) override;
     double recordingTime() const override;
+    double recordingTimeLeft() const override;
+    QString nextPlanText() const override { return m_nextPlan; }
 
     void setupButtons();
+    // A new recording that stops by itself; given while one runs, its length.
+    void recordFor(std::chrono::minutes length);
     void connectServices();
     void setupStatusItem();
     void showAtStartupTimerFire();
@@ -189,6 +199,7 @@ private:
     int m_placingTries = 0;
     bool m_showNotesPanel = false;
     bool m_started = false;
+    QString m_nextPlan;
     // The window of VoiceTray that had the focus last, while it exists.
     QPointer<QWindow> m_lastFocus;
     QMetaObject::Connection m_quitWhenClosed;

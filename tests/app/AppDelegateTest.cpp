@@ -18,7 +18,7 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QThread>
-#include <atomic>
+#include <optional>
 
 using AppDelegate = AppFixture;
 
@@ -135,7 +135,7 @@ TEST_F(StartAtLogin, PreferencesCheckBoxWritesTheEntryAndShowsFailures)
     EXPECT_TRUE(window->prefView()->startAtLoginBtn()->isChecked());
 }
 
-TEST(SingleInstance, OneHolderPerSessionTakesTheCommandsOfLaterStarts)
+TEST(SingleInstance, OneHolderPerSessionCarriesOutTheCommandsOfLaterStartsAndAnswers)
 {
     QTemporaryDir runtime;
     const QString name = runtime.path() + "/voicetray-test";
@@ -147,23 +147,29 @@ TEST(SingleInstance, OneHolderPerSessionTakesTheCommandsOfLaterStarts)
     EXPECT_FALSE(later.tryLock());
     // A socket left by a process that died does not stop the holder.
     writeFile(name, "stale");
-    ASSERT_TRUE(first.listen());
-
-    QSignalSpy received(&first, &SingleInstance::commandsReceived);
+    QList<QStringList> received;
+    ASSERT_TRUE(first.listen([&](const QStringList& commands) {
+        received << commands;
+        return SingleInstance::Answer{"recording\nline two", "a warning", commands.isEmpty()};
+    }));
     // The later start blocks while it waits, so it runs on a thread of its
     // own while this one answers.
-    std::atomic<int> answered{-1};
+    std::optional<SingleInstance::Answer> two, none;
     QThread* sender = QThread::create([&] {
-        answered = later.sendToRunning({"record", "show"}) ? 1 : 0;
-        answered = answered + 2 * (later.sendToRunning({}) ? 1 : 0);
+        two = later.sendToRunning({"record", "mark a note"});
+        none = later.sendToRunning({});
     });
     sender->start();
     ASSERT_TRUE(waitUntil([&] { return sender->isFinished(); }));
     delete sender;
-    EXPECT_EQ(answered, 3);
+    ASSERT_TRUE(two && none);
+    EXPECT_EQ(two->output, "recording\nline two\n");
+    EXPECT_EQ(two->errors, "a warning\n");
+    EXPECT_FALSE(two->ok);
+    EXPECT_TRUE(none->ok);
     ASSERT_EQ(received.size(), 2);
-    EXPECT_EQ(received[0][0].toStringList(), (QStringList{"record", "show"}));
-    EXPECT_EQ(received[1][0].toStringList(), QStringList());
+    EXPECT_EQ(received[0], (QStringList{"record", "mark a note"}));
+    EXPECT_EQ(received[1], QStringList());
 }
 
 TEST(SingleInstance, NamesDifferBySessionAndKeepToThePrivateFolder)

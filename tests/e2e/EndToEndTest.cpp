@@ -101,7 +101,8 @@ TEST(CommandLine, HelpAndVersionNeedNoDisplay)
     };
     EXPECT_EQ(run({"--help"}), 0);
     const QByteArray help = voicetray.readAllStandardOutput();
-    for (const char* option : {"--record", "--continue", "--show", "--version"})
+    for (const char* option :
+         {"--record", "--continue", "--show", "--stop", "--mark", "--status", "--stop-after"})
         EXPECT_TRUE(help.contains(option)) << option;
     // Qt's own options, as a session manager's restart passes them, are no error.
     for (const QStringList& args :

@@ -93,7 +93,7 @@ bool VoiceTrayProcess::start(const QStringList& arguments, bool waitForWindow)
 }
 
 int VoiceTrayProcess::run(const QStringList& arguments, QByteArray* errors,
-                          const QStringList& extraEnvironment)
+                          const QStringList& extraEnvironment, QByteArray* output)
 {
     QProcess second;
     QProcessEnvironment env = m_environment;
@@ -110,6 +110,8 @@ int VoiceTrayProcess::run(const QStringList& arguments, QByteArray* errors,
     }
     if (errors)
         *errors = second.readAllStandardError();
+    if (output)
+        *output = second.readAllStandardOutput();
     return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
 }
 

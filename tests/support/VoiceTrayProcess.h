@@ -23,9 +23,9 @@ public:
     bool start(const QStringList& arguments = {}, bool waitForWindow = true);
     // Starts the program once more with the same environment (and the extra
     // settings "NAME=value") and waits until it ends; answers its exit status,
-    // -1 when it did not end, and what it wrote to stderr.
+    // -1 when it did not end, and what it wrote to stderr and stdout.
     int run(const QStringList& arguments, QByteArray* errors = nullptr,
-            const QStringList& extraEnvironment = {});
+            const QStringList& extraEnvironment = {}, QByteArray* output = nullptr);
     // Ends the program at once, as a crash or a power cut would, and waits for it.
     void kill();
     qint64 processId() const { return m_process.processId(); }
