@@ -17,6 +17,7 @@ ExportDialog::ExportDialog(const QString& what, const ExportOptions& options, QW
       m_evenLoudness(new QCheckBox(tr("Even out loudness"), this)), m_folder(new QLineEdit(this))
 {
     setWindowTitle(tr("Export"));
+    setMinimumWidth(460);
     m_format->addItem(tr("Opus (.opus), small, for voice"), int(ExportFormat::Opus));
     m_format->addItem(tr("MP3 (.mp3), plays everywhere"), int(ExportFormat::Mp3));
     m_format->addItem(tr("FLAC (.flac), lossless"), int(ExportFormat::Flac));
