@@ -10,6 +10,7 @@
 #
 #   bench/run.sh                 # everything (about twenty-five minutes)
 #   bench/run.sh 'Join|Cut'      # only the jobs whose names match
+#   bench/run.sh Share           # a one-hour recording shared as Opus, plain and cleaned up
 #
 # VT_BENCH_BUILD chooses the build folder (default build/rel); the media
 # benchmark's inputs are kept in $VT_BENCH_DATA between runs.

@@ -6,6 +6,7 @@
 // $VT_BENCH_DATA (default: /tmp/voicetray-bench-media); VT_BENCH_SECONDS
 // sets their length (default 3600).
 #include "av/FFmpegPtr.h"
+#include "media/AudioExporter.h"
 #include "media/AudioFile.h"
 #include "media/FileBatch.h"
 #include "media/HeapTuning.h"
@@ -369,6 +370,63 @@ void ExportMp3ToAac_FfmpegAac(benchmark::State& state)
     reportExport(state, Exporter::Ffmpeg);
 }
 
+// Sharing a one-hour recording as Opus, plain and with the voice cleaned
+// up (afftdn, and a gain to -16 LUFS found in a first pass); the references
+// are the ffmpeg command with the same encoder and, for the clean-up, the
+// same filters in the same two passes.
+bool share(const QString& target, bool clean)
+{
+    QFile::remove(target);
+    ExportItem item;
+    item.source = recordingA();
+    item.destination = target;
+    item.title = QStringLiteral("One hour");
+    ExportOptions options;
+    options.reduceNoise = clean;
+    options.evenLoudness = clean;
+    return !item.source.isEmpty() && AudioExporter::write(item, options, {}).isEmpty();
+}
+
+void ShareAsOpus_VoiceTray(benchmark::State& state)
+{
+    QTemporaryDir out;
+    CpuCounter cpu(state, RUSAGE_SELF);
+    for (auto _ : state)
+        if (!share(out.filePath("a.opus"), false))
+            state.SkipWithError("export failed");
+}
+
+void ShareAsOpus_FfmpegLibopus(benchmark::State& state)
+{
+    QTemporaryDir out;
+    const QString a = recordingA();
+    CpuCounter cpu(state, RUSAGE_CHILDREN);
+    for (auto _ : state)
+        if (!runFfmpeg({"-i", a, "-c:a", "libopus", out.filePath("a.opus")}))
+            state.SkipWithError("ffmpeg failed");
+}
+
+void ShareCleanedAsOpus_VoiceTray(benchmark::State& state)
+{
+    QTemporaryDir out;
+    CpuCounter cpu(state, RUSAGE_SELF);
+    for (auto _ : state)
+        if (!share(out.filePath("a.opus"), true))
+            state.SkipWithError("export failed");
+}
+
+void ShareCleanedAsOpus_FfmpegTwoPasses(benchmark::State& state)
+{
+    QTemporaryDir out;
+    const QString a = recordingA();
+    CpuCounter cpu(state, RUSAGE_CHILDREN);
+    for (auto _ : state)
+        if (!runFfmpeg({"-i", a, "-af", "afftdn,ebur128", "-f", "null", "-"}) ||
+            !runFfmpeg(
+                {"-i", a, "-af", "afftdn,volume=6dB", "-c:a", "libopus", out.filePath("a.opus")}))
+            state.SkipWithError("ffmpeg failed");
+}
+
 // Opening measures the whole file; the playback controller does it on the main thread.
 void OpenOneHourRecording_VoiceTray(benchmark::State& state)
 {
@@ -413,6 +471,16 @@ BENCHMARK(ExportMp3ToAac_VoiceTrayOneCore)
     ->UseManualTime()
     ->Iterations(1);
 BENCHMARK(ExportMp3ToAac_FfmpegAac)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(1);
+BENCHMARK(ShareAsOpus_VoiceTray)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(ShareAsOpus_FfmpegLibopus)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
+BENCHMARK(ShareCleanedAsOpus_VoiceTray)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
+BENCHMARK(ShareCleanedAsOpus_FfmpegTwoPasses)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->Iterations(1);
 BENCHMARK(OpenOneHourRecording_VoiceTray)
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime()

@@ -175,6 +175,65 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
+    <name>ExportDialog</name>
+    <message>
+        <source>Reduce noise</source>
+        <translation>Rauschen mindern</translation>
+    </message>
+    <message>
+        <source>Even out loudness</source>
+        <translation>Lautstärke angleichen</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>Exportieren</translation>
+    </message>
+    <message>
+        <source>Opus (.opus), small, for voice</source>
+        <translation>Opus (.opus), klein, für Sprache</translation>
+    </message>
+    <message>
+        <source>MP3 (.mp3), plays everywhere</source>
+        <translation>MP3 (.mp3), spielt überall</translation>
+    </message>
+    <message>
+        <source>FLAC (.flac), lossless</source>
+        <translation>FLAC (.flac), verlustfrei</translation>
+    </message>
+    <message>
+        <source>WAV (.wav), uncompressed</source>
+        <translation>WAV (.wav), unkomprimiert</translation>
+    </message>
+    <message>
+        <source>M4A (.m4a), AAC as recorded</source>
+        <translation>M4A (.m4a), AAC wie aufgenommen</translation>
+    </message>
+    <message>
+        <source>Brings the voice to -16 LUFS, as podcasts are</source>
+        <translation>Bringt die Stimme auf -16 LUFS, wie bei Podcasts</translation>
+    </message>
+    <message>
+        <source>Choose...</source>
+        <translation>Auswählen ...</translation>
+    </message>
+    <message>
+        <source>Format:</source>
+        <translation>Format:</translation>
+    </message>
+    <message>
+        <source>Voice:</source>
+        <translation>Stimme:</translation>
+    </message>
+    <message>
+        <source>Save in:</source>
+        <translation>Speichern in:</translation>
+    </message>
+    <message>
+        <source>Export to</source>
+        <translation>Exportieren nach</translation>
+    </message>
+</context>
+<context>
     <name>HotKeyCombination</name>
     <message>
         <source>Super</source>
@@ -621,6 +680,13 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     </message>
 </context>
 <context>
+    <name>ProgressSheet</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
     <name>PulseCapture</name>
     <message>
         <source>VoiceTray recording</source>
@@ -679,6 +745,10 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>Recordings</source>
         <translation>Aufnahmen</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>Exportieren ...</translation>
     </message>
 </context>
 <context>
@@ -905,6 +975,30 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
     <message>
         <source>Continue Recording (%1)</source>
         <translation>Aufnahme fortsetzen (%1)</translation>
+    </message>
+    <message>
+        <source>There was nothing to export.</source>
+        <translation>Es gab nichts zu exportieren.</translation>
+    </message>
+    <message>
+        <source>Export “%1”</source>
+        <translation>„%1“ exportieren</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be made.</source>
+        <translation>Der Ordner %1 kann nicht angelegt werden.</translation>
+    </message>
+    <message>
+        <source>Exporting...</source>
+        <translation>Exportieren ...</translation>
+    </message>
+    <message>
+        <source>Not every copy could be written (%1 written).</source>
+        <translation>Nicht jede Kopie konnte geschrieben werden (%1 geschrieben).</translation>
+    </message>
+    <message>
+        <source>Export %1 chosen rows</source>
+        <translation>%1 gewählte Zeilen exportieren</translation>
     </message>
 </context>
 </TS>

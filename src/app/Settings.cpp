@@ -3,6 +3,7 @@
 
 #include "hotkeys/HotKeyCombination.h"
 #include "hotkeys/LegacyHotKeyArchive.h"
+#include "media/AudioExporter.h"
 
 #include <QDir>
 #include <QStandardPaths>
@@ -138,4 +139,26 @@ std::optional<QKeyCombination> Settings::hotKey(const char* key, const char* leg
 void Settings::setHotKey(const char* key, QKeyCombination combination)
 {
     m_store.setValue(key, HotKeyCombination::toPortableText(combination));
+}
+
+ExportOptions Settings::exportOptions() const
+{
+    ExportOptions options;
+    const QString suffix = m_store.value(kExportFormat).toString();
+    for (const ExportFormat format : {ExportFormat::Opus, ExportFormat::Mp3, ExportFormat::Flac,
+                                      ExportFormat::Wav, ExportFormat::M4a})
+        if (AudioExporter::suffix(format) == suffix)
+            options.format = format;
+    options.reduceNoise = m_store.value(kExportReduceNoise, false).toBool();
+    options.evenLoudness = m_store.value(kExportEvenLoudness, false).toBool();
+    options.folder = m_store.value(kExportFolder).toString();
+    return options;
+}
+
+void Settings::setExportOptions(const ExportOptions& options)
+{
+    m_store.setValue(kExportFormat, AudioExporter::suffix(options.format));
+    m_store.setValue(kExportReduceNoise, options.reduceNoise);
+    m_store.setValue(kExportEvenLoudness, options.evenLoudness);
+    m_store.setValue(kExportFolder, options.folder);
 }

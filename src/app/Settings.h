@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "media/ExportOptions.h"
+
 #include <QKeyCombination>
 #include <QSettings>
 #include <QString>
@@ -37,6 +39,12 @@ public:
     // the file system where it would be is still that one was deleted, and is
     // made anew; on another one (a bare mount point), its drive is not mounted.
     static constexpr const char* kOutputFolderDevice = "OutputFolderDevice";
+    // How recordings were last exported: the format's file suffix, the two
+    // clean-up options and the folder.
+    static constexpr const char* kExportFormat = "ExportFormat";
+    static constexpr const char* kExportReduceNoise = "ExportReduceNoise";
+    static constexpr const char* kExportEvenLoudness = "ExportEvenLoudness";
+    static constexpr const char* kExportFolder = "ExportFolder";
 
     // The stored folder, else "Voice Recordings" in the user's music folder.
     QString outputFolder() const;
@@ -64,6 +72,9 @@ public:
     // The planned recordings, as RecordingPlans saves them.
     QByteArray recordingPlans() const;
     void setRecordingPlans(const QByteArray& json);
+    // Opus with no clean-up and no folder (the window picks one) until chosen.
+    ExportOptions exportOptions() const;
+    void setExportOptions(const ExportOptions& options);
     bool hideDescrWnd() const;
     void setHideDescrWnd(bool hide);
     // Nothing when the user kept the default combination. One that only an

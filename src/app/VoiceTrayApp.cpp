@@ -38,6 +38,9 @@ VoiceTrayApp::VoiceTrayApp(QObject* parent)
     connect(&m_hotKeys, &AppHotKeys::pressed, m_window.get(), [this](AppHotKeys::Action action) {
         m_window->toggleRecording(action == AppHotKeys::Action::Continue);
     });
+    m_window->setExportOptions(m_settings.exportOptions());
+    connect(m_window.get(), &WindowController::exportOptionsChosen, this,
+            [this](const ExportOptions& options) { m_settings.setExportOptions(options); });
     connect(m_window.get(), &WindowController::notesPanelChosen, this,
             [this](bool shown) { m_settings.setHideDescrWnd(!shown); });
     connect(m_preferences.get(), &PreferencesController::outputFolderChosen, this,

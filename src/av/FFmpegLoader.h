@@ -22,7 +22,7 @@ public:
     // message on standard error, as the dynamic loader would have at start.
     static void* resolve(size_t index);
 
-    // avformat, avcodec, swresample and avutil, with room to spare; the
+    // avformat, avcodec, avfilter, swresample and avutil, with room to spare; the
     // build stops when more are found.
     static constexpr size_t kMaxLibraries = 8;
     static const char* const kLibraries[];

@@ -3,6 +3,7 @@
 
 extern "C" {
 #include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/dict.h>
@@ -34,6 +35,11 @@ void FFmpegFree::operator()(AVFrame* frame) const
 void FFmpegFree::operator()(AVPacket* packet) const
 {
     av_packet_free(&packet);
+}
+
+void FFmpegFree::operator()(AVFilterGraph* graph) const
+{
+    avfilter_graph_free(&graph);
 }
 
 void FFmpegFree::operator()(SwrContext* resampler) const

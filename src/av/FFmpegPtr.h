@@ -7,6 +7,7 @@
 struct AVAudioFifo;
 struct AVCodecContext;
 struct AVDictionary;
+struct AVFilterGraph;
 struct AVFormatContext;
 struct AVFrame;
 struct AVIOContext;
@@ -20,6 +21,7 @@ struct FFmpegFree
     void operator()(AVAudioFifo* fifo) const;
     void operator()(AVCodecContext* codec) const;
     void operator()(AVDictionary* dictionary) const;
+    void operator()(AVFilterGraph* graph) const;
     void operator()(AVFrame* frame) const;
     void operator()(AVPacket* packet) const;
     void operator()(SwrContext* resampler) const;

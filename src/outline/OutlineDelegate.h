@@ -33,4 +33,6 @@ public:
     // recording's row adds its labels; the row's menu exports the marks.
     virtual bool importMarks(const QString&, RecItem*) { return false; }
     virtual void exportMarks(RecItem*) {}
+    // Copies of the selected rows in another format, outside the library.
+    virtual void exportSelected() {}
 };

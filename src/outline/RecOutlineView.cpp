@@ -291,13 +291,25 @@ void RecOutlineView::contextMenuEvent(QContextMenuEvent* event)
 {
     GeneralRecItem* row =
         m_controller ? m_controller->itemByPos(event->pos(), m_controller->mainItem()) : nullptr;
-    RecItem* rec = row ? row->asItem() : nullptr;
-    if (!rec || !m_controller->appDelegate())
+    if (!row || !m_controller->appDelegate())
         return;
+    // The menu acts on the row under the pointer, and on the rows selected
+    // with it.
+    if (!row->selected()) {
+        m_controller->selectItem(row);
+        m_controller->setChiefSelectedItem(row);
+    }
+    RecItem* rec = row->asItem();
     QMenu menu(this);
-    QAction* exportMarks = menu.addAction(tr("Export marks..."));
-    exportMarks->setEnabled(!rec->marks().empty());
+    QAction* exportCopies = menu.addAction(tr("Export..."));
+    exportCopies->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_E));
+    QAction* exportMarks = rec ? menu.addAction(tr("Export marks...")) : nullptr;
+    if (exportMarks)
+        exportMarks->setEnabled(!rec->marks().empty());
     const QPointer<RecItem> guard(rec);
-    if (menu.exec(event->globalPos()) == exportMarks && guard)
+    QAction* chosen = menu.exec(event->globalPos());
+    if (chosen == exportCopies)
+        m_controller->appDelegate()->exportSelected();
+    else if (chosen && chosen == exportMarks && guard)
         m_controller->appDelegate()->exportMarks(guard);
 }

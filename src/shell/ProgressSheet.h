@@ -6,6 +6,7 @@
 
 class QLabel;
 class QProgressBar;
+class QPushButton;
 
 // A small progress panel shown as a sheet over a window: it sits at the top
 // of that window, in the middle, and blocks input to it while shown. It is a
@@ -27,10 +28,17 @@ public:
     // Sets the bar (0 to 100) and redraws it at once: callers may be in the
     // middle of work during which the event loop does not turn.
     void setProgress(double value);
+    // Shows a Cancel button until the sheet ends.
+    void setCancelable(bool cancelable);
+
+signals:
+    // The user pressed Cancel.
+    void cancelRequested();
 
 private:
     QProgressBar* m_progressBar;
     QLabel* m_progressTitle;
+    QPushButton* m_cancel;
     QPointer<QWidget> m_host;
     bool m_shown = false;
 };

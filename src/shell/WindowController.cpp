@@ -7,6 +7,7 @@
 #include "library/Library.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
+#include "media/ExportQueue.h"
 #include "outline/EmptyLibraryHint.h"
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
@@ -19,6 +20,8 @@
 #include "shell/CustomView.h"
 #include "shell/DescrPanel.h"
 #include "shell/DescrPanelController.h"
+#include "shell/ExportDialog.h"
+#include "shell/ExportPlanner.h"
 #include "shell/MainView.h"
 #include "shell/PageContainer.h"
 #include "shell/PreferencesView.h"
@@ -42,6 +45,7 @@
 #include <QLoggingCategory>
 #include <QMenu>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QSystemTrayIcon>
 #include <QVBoxLayout>
 #include <QWindow>
@@ -76,7 +80,7 @@ WindowController::WindowController(Library& library, RecordingSession& session,
       m_recNavigController(std::make_unique<RecNavigController>()),
       m_rateController(std::make_unique<RateController>()),
       m_progressSheet(std::make_unique<ProgressSheet>()),
-      m_pointerPosition([] { return QCursor::pos(); }),
+      m_exports(std::make_unique<ExportQueue>()), m_pointerPosition([] { return QCursor::pos(); }),
       m_mouseButtons([] { return QGuiApplication::mouseButtons(); })
 {
     m_backView->resize(m_mainView->size());
@@ -169,6 +173,20 @@ void WindowController::connectServices()
     });
     connect(&m_library, &Library::jobProgress, m_progressSheet.get(), &ProgressSheet::setProgress);
     connect(&m_library, &Library::jobEnded, m_progressSheet.get(), &ProgressSheet::endSheet);
+
+    connect(m_exports.get(), &ExportQueue::progress, this,
+            [this](double fraction) { m_progressSheet->setProgress(fraction * 100); });
+    connect(m_progressSheet.get(), &ProgressSheet::cancelRequested, m_exports.get(),
+            &ExportQueue::cancel);
+    connect(m_exports.get(), &ExportQueue::finished, this,
+            [this](int written, const QString& error, bool cancelled) {
+                m_progressSheet->endSheet();
+                if (!error.isEmpty())
+                    showMessage(tr("Not every copy could be written (%1 written).").arg(written) +
+                                QLatin1Char('\n') + error);
+                else if (!cancelled && written == 0)
+                    showMessage(tr("There was nothing to export."));
+            });
 
     connect(&m_session, &RecordingSession::aboutToStart, this, [this] {
         if (m_recNavigController->playingNow())
@@ -750,6 +768,44 @@ bool WindowController::importMarks(const QString& path, RecItem* rec)
         m_recNavigController->updateNotes();
     updateButtonsState();
     return true;
+}
+
+void WindowController::exportSelected()
+{
+    QList<GeneralRecItem*> rows =
+        m_outlineController->selectedItemsOfGroup(m_outlineController->mainItem());
+    if (rows.isEmpty() && chiefSelectedItem())
+        rows.append(chiefSelectedItem());
+    if (rows.isEmpty() || m_exports->isRunning())
+        return;
+    const QString what = rows.size() == 1 ? tr("Export \u201c%1\u201d").arg(rows.first()->title())
+                                          : tr("Export %1 chosen rows").arg(rows.size());
+    ExportOptions start = m_exportOptions;
+    if (start.folder.isEmpty())
+        start.folder = QStandardPaths::writableLocation(QStandardPaths::MusicLocation);
+    ExportDialog dialog(what, start, window());
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    m_exportOptions = dialog.options();
+    emit exportOptionsChosen(m_exportOptions);
+    if (!QDir().mkpath(m_exportOptions.folder)) {
+        showMessage(tr("The folder %1 cannot be made.").arg(m_exportOptions.folder));
+        return;
+    }
+    // The recording being made is not whole yet.
+    const QStringList recording = m_session.recordingPaths();
+    std::vector<ExportItem> items =
+        ExportPlanner(m_library, QSet<QString>(recording.cbegin(), recording.cend()))
+            .plan(rows, m_exportOptions);
+    if (items.empty()) {
+        showMessage(tr("There was nothing to export."));
+        return;
+    }
+    m_progressSheet->setProgress(0);
+    m_progressSheet->progressTitle()->setText(tr("Exporting..."));
+    m_progressSheet->setCancelable(true);
+    m_progressSheet->beginSheet(sheetWindow());
+    m_exports->start(std::move(items), m_exportOptions);
 }
 
 void WindowController::exportMarks(RecItem* rec)

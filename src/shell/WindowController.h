@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "media/ExportOptions.h"
 #include "outline/OutlineDelegate.h"
 #include "playback/PlaybackDelegate.h"
 #include "shell/DescrPanelDelegate.h"
@@ -20,6 +21,7 @@ class AppHotKeys;
 class CustomView;
 class DescrPanel;
 class DescrPanelController;
+class ExportQueue;
 class Library;
 class MainView;
 class PageContainer;
@@ -78,6 +80,11 @@ public:
     void removeSelected();
     bool undoDelete();
     void split();
+    // Asks for a format and writes copies of the selected rows (a category
+    // as a folder) outside the library, behind the progress sheet.
+    void exportSelected() override;
+    // The choices the export dialog starts with.
+    void setExportOptions(const ExportOptions& options) { m_exportOptions = options; }
     void showPrefs();
     void showMainView();
     void showHideDescr(bool on);
@@ -124,6 +131,8 @@ signals:
     void notesPanelChosen(bool shown);
     // The user asked for the planned recordings.
     void plansChosen();
+    // The user chose how to export.
+    void exportOptionsChosen(const ExportOptions& options);
 
 private:
     // What the outline, the player, the notes panel and the tray icon ask
@@ -194,6 +203,8 @@ private:
     std::unique_ptr<RateController> m_rateController;
     std::unique_ptr<WindowKeyHandler> m_windowKeys;
     std::unique_ptr<ProgressSheet> m_progressSheet;
+    std::unique_ptr<ExportQueue> m_exports;
+    ExportOptions m_exportOptions;
     QTimer m_hideTimer;
     TrayWatcher m_trayWatcher;
     int m_placingTries = 0;

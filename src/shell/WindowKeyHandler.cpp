@@ -37,6 +37,9 @@ WindowKeyHandler::WindowKeyHandler(WindowController* app) : m_app(app)
         if (view->addMarkBtn->isEnabled())
             m_app->addNote();
     });
+    auto* exportCopies = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), view);
+    exportCopies->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(exportCopies, &QShortcut::activated, this, [this] { m_app->exportSelected(); });
     auto* undo = new QShortcut(QKeySequence::Undo, view);
     undo->setContext(Qt::WidgetWithChildrenShortcut);
     connect(undo, &QShortcut::activated, this, [this] { m_app->undoDelete(); });
