@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+#include <charconv>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -311,6 +313,88 @@ TEST(DatabaseRoundTrip, RandomTreesLoadBackExactly)
         ASSERT_TRUE(RecordingsDBReader(out, PlainFactory::attach).load(db, &loaded));
         ASSERT_EQ(describeTree(&loaded), describeTree(&saved)) << "seed " << seed;
     }
+}
+
+// Files older versions wrote with Qt's XML writer; the library's own writer
+// must write the same bytes, so that those versions read what this one saves.
+QByteArray qtWriterDocument(const RecGroup* root)
+{
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.setAutoFormattingIndent(2);
+    xml.writeStartDocument();
+    xml.writeStartElement("Recordings");
+    const auto text = [](const QString& value) {
+        QString kept;
+        for (const QChar c : value)
+            if ((c.unicode() >= 0x20 || c == '\t' || c == '\n' || c == '\r') &&
+                c != QChar(0xFFFE) && c != QChar(0xFFFF))
+                kept += c;
+        return kept;
+    };
+    const auto number = [](auto value) {
+        char buf[64];
+        return QString::fromLatin1(buf, std::to_chars(buf, buf + sizeof buf, value).ptr - buf);
+    };
+    const std::function<void(const RecGroup*)> save = [&](const RecGroup* group) {
+        for (const GeneralRecItem* row : group->subItems()) {
+            xml.writeStartElement(row->isGroup() ? "Group" : "Item");
+            xml.writeAttribute("ID", QString::number(row->ID()));
+            xml.writeAttribute("Title", text(row->title()));
+            if (const RecGroup* sub = row->asGroup()) {
+                xml.writeAttribute("Expanded", sub->isExpanded() ? "true" : "false");
+                xml.writeAttribute("Description", text(sub->descr()));
+                save(sub);
+            } else {
+                const RecItem* item = row->asItem();
+                xml.writeAttribute("Description", text(item->descr()));
+                xml.writeAttribute("CreateDate", text(item->date()));
+                xml.writeAttribute("Duration", number(item->duration()));
+                if (!item->fingerprint().isEmpty())
+                    xml.writeAttribute("Fingerprint", item->fingerprint());
+                for (const auto& mark : item->marks()) {
+                    xml.writeEmptyElement("Mark");
+                    xml.writeAttribute("Offset", number(mark->offset()));
+                    xml.writeAttribute("ID", QString::number(mark->markID()));
+                    xml.writeAttribute("Description", text(mark->descr()));
+                }
+            }
+            xml.writeEndElement();
+        }
+    };
+    save(root);
+    xml.writeEndDocument();
+    return bytes;
+}
+
+TEST(DatabaseRoundTrip, SavedBytesAreThoseOlderVersionsWrote)
+{
+    QTemporaryDir tmp;
+    for (quint32 seed = 1; seed <= 5; ++seed) {
+        RecGroup root(RecGroup::Bare);
+        RandomTree(seed, tmp.path()).fill(&root, &root, 0);
+        auto* pasted = new RecItem;
+        pasted->setTitle("pasted");
+        pasted->setDescr(QString("control \x01\x1f\uFFFE dropped"));
+        PlainFactory::add(pasted, &root);
+        EXPECT_EQ(XMLCreator().document(&root).toStdString(), qtWriterDocument(&root).toStdString())
+            << "seed " << seed;
+    }
+    RecGroup empty(RecGroup::Bare);
+    EXPECT_EQ(XMLCreator().document(&empty), qtWriterDocument(&empty));
+
+    // Where Qt's writer left a broken file, a lone surrogate (half of an
+    // emoji cut off) is saved as the replacement character.
+    RecGroup root(RecGroup::Bare);
+    auto* cut = new RecItem;
+    cut->setTitle("cut");
+    cut->setDescr(QString("half ") + QChar(0xD83C));
+    PlainFactory::add(cut, &root);
+    RecGroup loaded(RecGroup::Bare);
+    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::attach)
+                    .loadBytes(XMLCreator().document(&root), &loaded));
+    EXPECT_EQ(loaded.subItems().first()->descr(), QString("half \uFFFD"));
 }
 
 TEST(DatabaseRoundTrip, FailedSaveKeepsTheOldFile)
