@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Builds the benchmarks in Release and runs every job that VoiceTray does
 # side by side with its reference, then prints one table: for each job the
-# wall time of VoiceTray, of the reference in the same run, and the ratio
-# of the two (CPU seconds beside them where the benchmark counts them: the
-# machine may be shared, and CPU time carries less of that noise).
+# wall time of VoiceTray, of the reference in the same run, the ratio of the
+# two (CPU seconds beside them where the benchmark counts them: the machine
+# may be shared, and CPU time carries less of that noise), and the target.
+# Jobs measured at several library sizes show one row per size.
 # Benchmarks named Job_VoiceTray... are VoiceTray's, Job_Ffmpeg... the
 # reference; a job without a reference is shown alone.
 #
@@ -21,13 +22,14 @@ filter=${1:-.}
 export CCACHE_DIR="${CCACHE_DIR:-$HOME/.cache/voicetray-ccache}"
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release >/dev/null
-cmake --build "$build" -t bench_media bench_library bench_app_split_import bench_app_footprint >/dev/null
+cmake --build "$build" -t bench_media bench_library bench_outline bench_app_split_import \
+  bench_app_footprint >/dev/null
 
 out=$(mktemp -d)
 trap 'rm -rf "$out"' EXIT
 echo "load average before: $(cut -d' ' -f1-3 /proc/loadavg)"
-for program in media/bench_media library/bench_library app/bench_app_split_import \
-  app/bench_app_footprint; do
+for program in media/bench_media library/bench_library outline/bench_outline \
+  app/bench_app_split_import app/bench_app_footprint; do
   # What one program wrote is on the disk before the next starts timing.
   sync
   "$build/bench/$program" --benchmark_filter="$filter" --benchmark_out_format=json \
@@ -37,8 +39,20 @@ done
 echo "load average after:  $(cut -d' ' -f1-3 /proc/loadavg)"
 echo
 
+# The targets, by benchmark name without "BM_" and its run settings.
+targets='{
+  "Save/recordings:10000/categories:500": "≤ 30 ms",
+  "LoadIntoOutline/recordings:10000/categories:500": "≤ 30 ms",
+  "SaveAfterRename/recordings:100000/categories:2000": "≤ 0.2 s",
+  "Keystroke/few_results/recordings:100000/categories:2000": "≤ 10 ms",
+  "Keystroke/every_recording/recordings:100000/categories:2000": "≤ 10 ms",
+  "ScrollFrame/recordings:100000/categories:2000": "no frame over 16 ms (CPU)",
+  "Start_VoiceTray/recordings:100000": "≤ 0.5 s",
+  "MemoryIdle_VoiceTray/recordings:100000": "≤ 150 MB PSS"
+}'
+
 # One figure per benchmark: the median of its repetitions, else its mean.
-jq -rs '
+jq -rs --argjson targets "$targets" '
   def ms: if .time_unit == "us" then .real_time / 1000
           elif .time_unit == "ns" then .real_time / 1e6
           elif .time_unit == "s" then .real_time * 1000 else .real_time end;
@@ -57,21 +71,28 @@ jq -rs '
    | select(.run_type == "iteration" or .aggregate_name == "median")]
   | group_by(.run_name) | map(if length > 1 then map(select(.aggregate_name == "median"))[0]
                               else .[0] end)
-  | map((.run_name | ltrimstr("BM_") | split("/")[0] | split("_")) as $name
+  | map((.run_name | ltrimstr("BM_") | split("/")
+          | map(select(test("^(iterations|repeats|min_time):|^manual_time$") | not))) as $parts
+         | ($parts[0] | split("_")) as $name
+         | ($parts[1:] | join("/") | gsub("recordings:(?<r>[0-9]+)"; "\(.r) recordings")
+            | gsub("/categories:(?<c>[0-9]+)"; " in \(.c) categories")) as $args
          | {job: $name[0], who: ($name[1:] | join("_")), ms: ms, cpu: .cpu_s,
+            label: (if $args == "" then "" else " (" + $args + ")" end),
+            target: ($targets[$parts | join("/")] // ""),
             pss: .pss_mb, rss: .rss_mb, opened: .opened_mb, core: .core_pct,
             encoder: .encoder_pct, main: .main_pct})
   | group_by(.job)[]
   | (map(select(.who | startswith("Ffmpeg")))[0]) as $ref
   | map(select(.who | startswith("Ffmpeg") | not))[]
-  | [.job + (if .who == "VoiceTray" or .who == "" then "" else " (" + .who + ")" end),
+  | [.job + (if .who == "VoiceTray" or .who == "" then "" else " (" + .who + ")" end) + .label,
      figure,
      (if $ref then ($ref | figure) + ", " + $ref.who else "" end),
      (if $ref and .core then "\(.core / $ref.core * 100 | round / 100)x"
-      elif $ref then "\(.ms / $ref.ms * 100 | round / 100)x" else "" end)]
+      elif $ref then "\(.ms / $ref.ms * 100 | round / 100)x" else "" end),
+     .target]
   | "| " + join(" | ") + " |"
 ' "$out"/*.json | {
-  echo "| Job | VoiceTray | Reference | Ratio |"
-  echo "|---|---|---|---|"
+  echo "| Job | VoiceTray | Reference | Ratio | Target |"
+  echo "|---|---|---|---|---|"
   cat
 }

@@ -17,7 +17,7 @@ run_pkgs=(
   cmake ninja-build g++ ccache pkg-config
   qt6-base-dev qt6-svg-dev qt6-qpa-plugins libqt6svg6
   libavformat-dev libavcodec-dev libavfilter-dev libswresample-dev libavutil-dev
-  libpulse-dev
+  libpulse-dev libpugixml-dev
   libxkbcommon-dev libxkbcommon-x11-dev libxcb1-dev
   qt6-l10n-tools qt6-tools-dev qt6-translations-l10n xdg-utils
   fonts-dejavu-core

@@ -3,7 +3,7 @@
 
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
-#include "library/RecordingsDBScanner.h"
+#include "library/RecordingsDBParser.h"
 #include "library/TitleRules.h"
 
 #include <QFile>
@@ -121,12 +121,12 @@ private:
     const QXmlStreamAttributes& m_attributes;
 };
 
-// The attributes of an element as the quick pass found them. Numbers in
+// The attributes of an element as the strict parse found them. Numbers in
 // plain ASCII are read from the bytes; anything else as the decoded text.
-class ScannedAttributes
+class ParsedAttributes
 {
 public:
-    explicit ScannedAttributes(const RecordingsDBScanner::Attributes& attributes)
+    explicit ParsedAttributes(const RecordingsDBParser::Attributes& attributes)
         : m_attributes(attributes)
     {
     }
@@ -155,9 +155,9 @@ private:
             std::all_of(raw.begin(), raw.end(), [](char c) { return uchar(c) < 0x80 && c != '&'; });
         if (plain)
             return ascii(QLatin1StringView(raw));
-        return decoded(RecordingsDBScanner::decode(raw));
+        return decoded(RecordingsDBParser::decode(raw));
     }
-    const RecordingsDBScanner::Attributes& m_attributes;
+    const RecordingsDBParser::Attributes& m_attributes;
 };
 
 template <typename Row> Row* attachPlain(std::unique_ptr<Row> row, RecGroup* group)
@@ -204,7 +204,7 @@ bool RecordingsDBReader::loadBytes(const QByteArray& bytes, RecGroup* root)
     m_files.clear();
     // Read into a detached tree first; only a file read to its end is used.
     auto loaded = std::make_unique<RecGroup>(RecGroup::Bare);
-    if (!scan(bytes, loaded.get())) {
+    if (!parse(bytes, loaded.get())) {
         loaded = std::make_unique<RecGroup>(RecGroup::Bare);
         if (!readFully(bytes, loaded.get()))
             return false;
@@ -214,20 +214,20 @@ bool RecordingsDBReader::loadBytes(const QByteArray& bytes, RecGroup* root)
     return true;
 }
 
-bool RecordingsDBReader::scan(const QByteArray& bytes, RecGroup* into)
+bool RecordingsDBReader::parse(QByteArray bytes, RecGroup* into)
 {
-    class Handler : public RecordingsDBScanner::Handler
+    class Handler : public RecordingsDBParser::Handler
     {
     public:
         explicit Handler(RecordingsDBReader& reader) : m_reader(reader) {}
         void startElement(QByteArrayView name,
-                          const RecordingsDBScanner::Attributes& attributes) override
+                          const RecordingsDBParser::Attributes& attributes) override
         {
             const Element element = name == "Item"    ? Element::Item
                                     : name == "Group" ? Element::Group
                                     : name == "Mark"  ? Element::Mark
                                                       : Element::Other;
-            m_reader.startElement(element, ScannedAttributes(attributes));
+            m_reader.startElement(element, ParsedAttributes(attributes));
         }
         void endElement() override { m_reader.endElement(); }
 
@@ -237,7 +237,7 @@ bool RecordingsDBReader::scan(const QByteArray& bytes, RecGroup* into)
     m_root = into;
     m_open.clear();
     m_skipped = 0;
-    return RecordingsDBScanner::scan(bytes, handler);
+    return RecordingsDBParser::parse(bytes, handler);
 }
 
 bool RecordingsDBReader::readFully(const QByteArray& bytes, RecGroup* into)

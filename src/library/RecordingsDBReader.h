@@ -55,9 +55,10 @@ private:
         QString folder;
     };
 
-    // The quick pass takes the files this program writes; the full XML
-    // reader everything else, with its own checks.
-    bool scan(const QByteArray& bytes, RecGroup* into);
+    // The strict parse takes the files this program writes, in a copy of
+    // their bytes that it overwrites; the full XML reader everything else,
+    // with its own checks.
+    bool parse(QByteArray bytes, RecGroup* into);
     bool readFully(const QByteArray& bytes, RecGroup* into);
     template <typename Attributes> void startElement(Element element, const Attributes& attributes);
     void endElement()

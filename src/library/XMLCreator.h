@@ -5,9 +5,7 @@
 
 class GeneralRecItem;
 class QXmlStreamAttributes;
-class QXmlStreamWriter;
 class RecGroup;
-class RecItem;
 
 // Writes the whole library tree as "RecordingsDB.xml". Made for one save.
 class XMLCreator
@@ -19,9 +17,4 @@ public:
     // One row with everything under it, in a document of its own that reads
     // as a library file; its root element carries the given attributes.
     QByteArray rowDocument(const GeneralRecItem* row, const QXmlStreamAttributes& rootAttributes);
-
-private:
-    void saveGroup(const RecGroup* group, QXmlStreamWriter& xml);
-    void saveGroupItem(const RecGroup* group, QXmlStreamWriter& xml);
-    void saveItem(const RecItem* item, QXmlStreamWriter& xml);
 };

@@ -2,8 +2,8 @@
 #include "library/DatabaseMerger.h"
 #include "library/FileLookup.h"
 #include "library/LibraryPaths.h"
+#include "library/RecordingsDBParser.h"
 #include "library/RecordingsDBReader.h"
-#include "library/RecordingsDBScanner.h"
 #include "library/TreeFixture.h"
 #include "library/WalkRows.h"
 #include "library/XMLCreator.h"
@@ -14,6 +14,8 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
+#include <QXmlStreamWriter>
+#include <charconv>
 #include <csignal>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -161,8 +163,10 @@ private:
     int m_nextID = 0;
 };
 
-// Elements and decoded attribute values in document order; empty for a
-// document a reader refuses.
+// Elements and the decoded values of these attributes in document order;
+// empty for a document a reader refuses.
+const char* const kShownAttributes[] = {"ID", "Title", "Description", "Offset", "x", "y"};
+
 QStringList fullReaderEvents(const QByteArray& xml)
 {
     QStringList events;
@@ -170,8 +174,9 @@ QStringList fullReaderEvents(const QByteArray& xml)
     while (!reader.atEnd()) {
         if (reader.readNext() == QXmlStreamReader::StartElement) {
             events << reader.name().toString();
-            for (const QXmlStreamAttribute& a : reader.attributes())
-                events << a.qualifiedName().toString() + "=" + a.value().toString();
+            for (const char* key : kShownAttributes)
+                if (reader.attributes().hasAttribute(key))
+                    events << QString(key) + "=" + reader.attributes().value(key).toString();
         } else if (reader.isEndElement()) {
             events << "/";
         }
@@ -179,28 +184,28 @@ QStringList fullReaderEvents(const QByteArray& xml)
     return reader.hasError() || events.isEmpty() ? QStringList() : events;
 }
 
-QStringList quickPassEvents(const QByteArray& xml)
+QStringList strictParseEvents(QByteArray xml)
 {
-    struct Events : RecordingsDBScanner::Handler
+    struct Events : RecordingsDBParser::Handler
     {
         QStringList list;
-        void startElement(QByteArrayView name, const RecordingsDBScanner::Attributes& a) override
+        void startElement(QByteArrayView name, const RecordingsDBParser::Attributes& a) override
         {
             list << QString::fromLatin1(name);
-            for (const char* key : {"ID", "Title", "x", "y"})
+            for (const char* key : kShownAttributes)
                 if (a.has(key))
                     list << QString(key) + "=" + a.text(key);
         }
         void endElement() override { list << "/"; }
     } events;
-    return RecordingsDBScanner::scan(xml, events) ? events.list : QStringList();
+    return RecordingsDBParser::parse(xml, events) ? events.list : QStringList();
 }
 
 } // namespace
 
-// The quick pass must read what it takes exactly as the full XML reader
+// The strict parse must read what it takes exactly as the full XML reader
 // does, and leave every file it cannot read so to the full reader.
-TEST(DatabaseReader, TheQuickPassTakesOnlyWhatItReadsAsTheFullReaderDoes)
+TEST(DatabaseReader, TheStrictParseTakesOnlyWhatItReadsAsTheFullReaderDoes)
 {
     const QByteArray cases[] = {
         "<R x=\"&lt;&gt;&amp;&quot;&apos;&#10;&#x1F399;&#9;\" y='\xef\xbb\xbf\xc3\xa9'/>",
@@ -242,18 +247,34 @@ TEST(DatabaseReader, TheQuickPassTakesOnlyWhatItReadsAsTheFullReaderDoes)
         "<R><![CDATA[x]]></R>",
         "",
     };
-    for (const QByteArray& xml : cases) {
+    const auto compare = [](const QByteArray& xml) {
         SCOPED_TRACE(xml.toStdString());
-        const QStringList quick = quickPassEvents(xml);
-        if (!quick.isEmpty()) {
-            EXPECT_EQ(quick, fullReaderEvents(xml));
+        const QStringList strict = strictParseEvents(xml);
+        if (!strict.isEmpty()) {
+            EXPECT_EQ(strict, fullReaderEvents(xml));
         }
-    }
-    // What the writer writes, awkward texts and all, takes the quick pass.
+    };
+    for (const QByteArray& xml : cases)
+        compare(xml);
+    // What the writer writes, awkward texts and all, takes the strict parse;
+    // so does no file with a byte of it changed or cut that the full reader
+    // would read otherwise.
     QTemporaryDir tmp;
     RecGroup saved(RecGroup::Bare);
     RandomTree(7, tmp.path()).fill(&saved, &saved, 0);
-    EXPECT_FALSE(quickPassEvents(XMLCreator().document(&saved)).isEmpty());
+    const QByteArray written = XMLCreator().document(&saved);
+    EXPECT_EQ(strictParseEvents(written), fullReaderEvents(written));
+    QRandomGenerator rng(11);
+    const char bytes[] = "<>&;\"'=/!-?[]#x \t\n\xc3\xa9\x01";
+    for (int i = 0; i < 3000; ++i) {
+        QByteArray mutated = written;
+        const qsizetype at = rng.bounded(mutated.size());
+        if (i % 10 == 0)
+            mutated.truncate(at);
+        else
+            mutated[at] = bytes[rng.bounded(int(sizeof bytes - 1))];
+        compare(mutated);
+    }
 }
 
 // Recordings are looked for by folder listing; what a listing cannot tell
@@ -292,6 +313,88 @@ TEST(DatabaseRoundTrip, RandomTreesLoadBackExactly)
         ASSERT_TRUE(RecordingsDBReader(out, PlainFactory::attach).load(db, &loaded));
         ASSERT_EQ(describeTree(&loaded), describeTree(&saved)) << "seed " << seed;
     }
+}
+
+// Files older versions wrote with Qt's XML writer; the library's own writer
+// must write the same bytes, so that those versions read what this one saves.
+QByteArray qtWriterDocument(const RecGroup* root)
+{
+    QByteArray bytes;
+    QXmlStreamWriter xml(&bytes);
+    xml.setAutoFormatting(true);
+    xml.setAutoFormattingIndent(2);
+    xml.writeStartDocument();
+    xml.writeStartElement("Recordings");
+    const auto text = [](const QString& value) {
+        QString kept;
+        for (const QChar c : value)
+            if ((c.unicode() >= 0x20 || c == '\t' || c == '\n' || c == '\r') &&
+                c != QChar(0xFFFE) && c != QChar(0xFFFF))
+                kept += c;
+        return kept;
+    };
+    const auto number = [](auto value) {
+        char buf[64];
+        return QString::fromLatin1(buf, std::to_chars(buf, buf + sizeof buf, value).ptr - buf);
+    };
+    const std::function<void(const RecGroup*)> save = [&](const RecGroup* group) {
+        for (const GeneralRecItem* row : group->subItems()) {
+            xml.writeStartElement(row->isGroup() ? "Group" : "Item");
+            xml.writeAttribute("ID", QString::number(row->ID()));
+            xml.writeAttribute("Title", text(row->title()));
+            if (const RecGroup* sub = row->asGroup()) {
+                xml.writeAttribute("Expanded", sub->isExpanded() ? "true" : "false");
+                xml.writeAttribute("Description", text(sub->descr()));
+                save(sub);
+            } else {
+                const RecItem* item = row->asItem();
+                xml.writeAttribute("Description", text(item->descr()));
+                xml.writeAttribute("CreateDate", text(item->date()));
+                xml.writeAttribute("Duration", number(item->duration()));
+                if (!item->fingerprint().isEmpty())
+                    xml.writeAttribute("Fingerprint", item->fingerprint());
+                for (const auto& mark : item->marks()) {
+                    xml.writeEmptyElement("Mark");
+                    xml.writeAttribute("Offset", number(mark->offset()));
+                    xml.writeAttribute("ID", QString::number(mark->markID()));
+                    xml.writeAttribute("Description", text(mark->descr()));
+                }
+            }
+            xml.writeEndElement();
+        }
+    };
+    save(root);
+    xml.writeEndDocument();
+    return bytes;
+}
+
+TEST(DatabaseRoundTrip, SavedBytesAreThoseOlderVersionsWrote)
+{
+    QTemporaryDir tmp;
+    for (quint32 seed = 1; seed <= 5; ++seed) {
+        RecGroup root(RecGroup::Bare);
+        RandomTree(seed, tmp.path()).fill(&root, &root, 0);
+        auto* pasted = new RecItem;
+        pasted->setTitle("pasted");
+        pasted->setDescr(QString("control \x01\x1f\uFFFE dropped"));
+        PlainFactory::add(pasted, &root);
+        EXPECT_EQ(XMLCreator().document(&root).toStdString(), qtWriterDocument(&root).toStdString())
+            << "seed " << seed;
+    }
+    RecGroup empty(RecGroup::Bare);
+    EXPECT_EQ(XMLCreator().document(&empty), qtWriterDocument(&empty));
+
+    // Where Qt's writer left a broken file, a lone surrogate (half of an
+    // emoji cut off) is saved as the replacement character.
+    RecGroup root(RecGroup::Bare);
+    auto* cut = new RecItem;
+    cut->setTitle("cut");
+    cut->setDescr(QString("half ") + QChar(0xD83C));
+    PlainFactory::add(cut, &root);
+    RecGroup loaded(RecGroup::Bare);
+    ASSERT_TRUE(RecordingsDBReader(tmp.path(), PlainFactory::attach)
+                    .loadBytes(XMLCreator().document(&root), &loaded));
+    EXPECT_EQ(loaded.subItems().first()->descr(), QString("half \uFFFD"));
 }
 
 TEST(DatabaseRoundTrip, FailedSaveKeepsTheOldFile)

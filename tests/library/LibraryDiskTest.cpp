@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The library follows files and folders changed outside the program.
+#include "library/DiskScan.h"
 #include "library/LibraryFixture.h"
 #include "library/LibraryWatcher.h"
 #include "support/Media.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QTemporaryDir>
 
 namespace {
 
@@ -98,6 +100,26 @@ TEST_F(Disk, ARowFollowsItsFileRenamedOrMovedButTwoRecordingsNeverMerge)
     EXPECT_FALSE(itemAt(groupAt(root(), 2), 0)->isFileMissing());
     EXPECT_TRUE(itemAt(root(), 1)->isFileMissing());
     EXPECT_EQ(itemAt(root(), 3)->descr(), "");
+}
+
+// Folders beyond the inotify watches the library takes are looked at by
+// their modification time: a file added there is still noticed.
+TEST(Watcher, FoldersBeyondTheWatchLimitAreStillFollowed)
+{
+    QTemporaryDir dir;
+    QDir().mkpath(dir.path() + "/A");
+    QDir().mkpath(dir.path() + "/B");
+    LibraryWatcher watcher;
+    watcher.setWatchLimit(1);
+    watcher.setFolder(dir.path());
+    watcher.watch(DiskScan::of(dir.path()));
+    int notices = 0;
+    QObject::connect(&watcher, &LibraryWatcher::treeChanged, [&] { ++notices; });
+    for (const char* folder : {"/A", "/B"}) {
+        const int before = notices;
+        writeFile(dir.path() + folder + "/New.m4a");
+        EXPECT_TRUE(waitUntil([&] { return notices > before; })) << folder;
+    }
 }
 
 TEST_F(Disk, TwoProgramsOnOneFolderKeepWhatEachAdded)

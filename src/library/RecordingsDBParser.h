@@ -6,20 +6,20 @@
 #include <array>
 #include <optional>
 
-// A quick, strict pass over "RecordingsDB.xml" as this program writes it:
-// UTF-8, an optional declaration, comments, elements with ASCII names and
-// attributes, the five predefined entities and character references. It
-// declines everything else (a document type, CDATA, processing
-// instructions, other encodings, malformed or truncated text, characters
-// XML cannot hold, line breaks inside attribute values), so that the full
-// XML reader decides those files exactly as before. What it accepts it
-// reports as a well-formed reader would: the same elements with the same
+// A strict read of "RecordingsDB.xml" as this program writes it, with
+// pugixml parsing the bytes in place: UTF-8, an optional declaration,
+// comments, elements with ASCII names and attributes, the five predefined
+// entities and character references. No document type is read and no
+// entity expanded. It declines everything else (a document type, CDATA,
+// processing instructions, a byte order mark, other encodings, malformed or
+// truncated text, characters XML cannot hold, line breaks inside attribute
+// values), so that the full XML reader decides those files. What it accepts
+// it reports as a well-formed reader would: the same elements with the same
 // attribute values.
-class RecordingsDBScanner
+class RecordingsDBParser
 {
 public:
     static constexpr int kMaxAttributes = 16;
-    static constexpr int kMaxNesting = 1024;
 
     class Attributes
     {
@@ -52,10 +52,11 @@ public:
         virtual void endElement() = 0;
     };
 
-    // False when the document is not one the scanner takes; the handler may
-    // then have seen part of it.
-    static bool scan(QByteArrayView document, Handler& handler);
+    // Parses the document in its own buffer, which it overwrites. False when
+    // the document is not one the parser takes; the handler may then have
+    // seen part of it.
+    static bool parse(QByteArray& document, Handler& handler);
 
-    // The value of an attribute the scanner took, with its entities replaced.
+    // The value of an attribute the parser took, with its entities replaced.
     static QString decode(QByteArrayView value);
 };
