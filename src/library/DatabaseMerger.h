@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <functional>
 #include <map>
 #include <memory>
+#include <unordered_map>
 #include <utility>
 
 class GeneralRecItem;
@@ -29,8 +31,9 @@ public:
         std::map<int, std::pair<float, QString>> marks;
         bool operator==(const Row&) const = default;
     };
-    // By path below the output folder, categories and recordings apart.
-    using Snapshot = std::map<QString, Row>;
+    // By path below the output folder, categories and recordings apart;
+    // looked up by path only, so hashed: it is made again at every save.
+    using Snapshot = std::unordered_map<QString, Row>;
 
     // Puts a new row into a category of the tree in memory.
     using Attach = std::function<void(std::unique_ptr<GeneralRecItem> row, RecGroup* group)>;

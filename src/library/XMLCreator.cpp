@@ -8,7 +8,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QXmlStreamAttributes>
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 namespace {
 
@@ -24,7 +26,7 @@ public:
     {
         closeStartTag();
         m_bytes += '\n';
-        m_bytes.append(qsizetype(2 * m_depth), ' ');
+        indent();
         m_bytes += '<';
         m_bytes += name;
         m_open = true;
@@ -39,7 +41,7 @@ public:
             return;
         }
         m_bytes += '\n';
-        m_bytes.append(qsizetype(2 * m_depth), ' ');
+        indent();
         m_bytes += "</";
         m_bytes += name;
         m_bytes += '>';
@@ -65,6 +67,12 @@ public:
     }
 
 private:
+    void indent()
+    {
+        static constexpr char kSpaces[] = "                                ";
+        for (int left = 2 * m_depth; left > 0; left -= int(sizeof kSpaces - 1))
+            m_bytes.append(kSpaces, std::min(left, int(sizeof kSpaces - 1)));
+    }
     void closeStartTag()
     {
         if (m_open)
