@@ -838,6 +838,10 @@ Läuft VoiceTray bereits, übergibt ein erneuter Start die Optionen an das laufe
         <source>%1, %2</source>
         <translation>%1, %2</translation>
     </message>
+    <message>
+        <source>The time of &quot;%1&quot; has passed. Choose a time to come.</source>
+        <translation>Die Zeit von „%1&quot; ist vorbei. Wählen Sie eine kommende Zeit.</translation>
+    </message>
 </context>
 <context>
     <name>RecordingSession</name>

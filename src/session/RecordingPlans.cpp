@@ -65,6 +65,11 @@ bool RecordingPlans::add(RecordingPlan plan)
                         "between its starts."));
         return false;
     }
+    if (plan.repeat == RecordingPlan::Repeat::Once &&
+        plan.start.addSecs(plan.length.count()) <= QDateTime::currentDateTime()) {
+        emit message(tr("The time of \"%1\" has passed. Choose a time to come.").arg(plan.title));
+        return false;
+    }
     for (const RecordingPlan& other : std::as_const(m_plans)) {
         if (plan.overlaps(other)) {
             emit message(tr("\"%1\" overlaps the planned recording \"%2\" (%3). Choose another "

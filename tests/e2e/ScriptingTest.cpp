@@ -153,13 +153,13 @@ TEST(Plans, DuePlansRecordAndMissedOnesAreToldOnce)
         p.handled = start.addDays(-1);
         return p.toJson();
     };
-    const QJsonArray plans{plan(now.addSecs(4), 3, "Due Soon", "Lectures"),
+    const QJsonArray plans{plan(now.addSecs(8), 3, "Due Soon", "Lectures"),
                            plan(now.addSecs(-3600), 60, "Missed Lecture", "")};
     app.setSetting("RecordingPlans", QJsonDocument(plans).toJson(QJsonDocument::Compact));
     app.setEnvironment("QT_LOGGING_RULES", "voicetray.*.info=true");
     ASSERT_TRUE(app.start({}, false));
     const QString file = app.outputFolder() + "/Lectures/Due Soon.m4a";
-    ASSERT_TRUE(waitUntil([&] { return QFile::exists(file); }, 20000));
+    ASSERT_TRUE(waitUntil([&] { return QFile::exists(file); }, 30000));
     // It ends at its planned end; opening the device takes a moment of the start.
     EXPECT_NEAR(AudioFile::fileDuration(file), 3.0, 0.25);
     EXPECT_EQ(app.errors().count("were missed"), 1);
