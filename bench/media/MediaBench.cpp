@@ -374,11 +374,11 @@ void ExportMp3ToAac_FfmpegAac(benchmark::State& state)
 // up (afftdn, and a gain to -16 LUFS found in a first pass); the references
 // are the ffmpeg command with the same encoder and, for the clean-up, the
 // same filters in the same two passes.
-bool share(const QString& target, bool clean)
+bool share(const QString& source, const QString& target, bool clean)
 {
     QFile::remove(target);
     ExportItem item;
-    item.source = recordingA();
+    item.source = source;
     item.destination = target;
     item.title = QStringLiteral("One hour");
     ExportOptions options;
@@ -390,9 +390,10 @@ bool share(const QString& target, bool clean)
 void ShareAsOpus_VoiceTray(benchmark::State& state)
 {
     QTemporaryDir out;
+    const QString a = recordingA();
     CpuCounter cpu(state, RUSAGE_SELF);
     for (auto _ : state)
-        if (!share(out.filePath("a.opus"), false))
+        if (!share(a, out.filePath("a.opus"), false))
             state.SkipWithError("export failed");
 }
 
@@ -409,9 +410,10 @@ void ShareAsOpus_FfmpegLibopus(benchmark::State& state)
 void ShareCleanedAsOpus_VoiceTray(benchmark::State& state)
 {
     QTemporaryDir out;
+    const QString a = recordingA();
     CpuCounter cpu(state, RUSAGE_SELF);
     for (auto _ : state)
-        if (!share(out.filePath("a.opus"), true))
+        if (!share(a, out.filePath("a.opus"), true))
             state.SkipWithError("export failed");
 }
 

@@ -141,13 +141,17 @@ struct Stretch
     // The first stretch writes its packets as they come.
     std::function<bool(AVPacket*)> write;
     QString error;
+    // Ended because another thread failed.
+    bool stopped = false;
 };
 
 // Work shared by the threads of one export.
 struct Shared
 {
     std::atomic<int64_t> done{0};
+    // Set to end every thread: by a cancel, or by a failure in one of them.
     std::atomic<bool> stop{false};
+    std::atomic<bool> cancelled{false};
     std::mutex mutex;
     std::condition_variable changed;
     int running = 0;
@@ -224,9 +228,10 @@ void encodeStretch(const Spec& spec, const MediaInfoPtr& info, const QString& fi
     const bool read = readStretch(
         info, spec.rate, spec.channels, stretch.from, to, shared,
         [&](const float* samples, int64_t frames) { return chain.feed(samples, frames); });
-    if (!read || !chain.finish() || avcodec_send_frame(encoder.get(), nullptr) < 0 || !receive())
-        stretch.error = shared.stop ? QStringLiteral("The operation was cancelled")
-                                    : QStringLiteral("The recording cannot be read or encoded");
+    if (!read || !chain.finish() || avcodec_send_frame(encoder.get(), nullptr) < 0 || !receive()) {
+        stretch.stopped = shared.stop;
+        stretch.error = QStringLiteral("The recording cannot be read or encoded");
+    }
 }
 
 // Runs the work on as many threads, reporting progress from the calling
@@ -253,11 +258,11 @@ bool runAll(int count, const std::function<void(int)>& work, Shared& shared,
             break;
         lock.unlock();
         if (!report())
-            shared.stop = true;
+            shared.cancelled = shared.stop = true;
     }
     for (std::thread& thread : threads)
         thread.join();
-    return !shared.stop;
+    return !shared.cancelled;
 }
 
 // Integrated loudness (ITU-R BS.1770 with its gates) of the source and its
@@ -435,8 +440,8 @@ QString writeFile(const ExportItem& item, const ExportOptions& options, const Me
             return options.reduceNoise ? denoise(rate, end) : QString();
         };
         if (!measure(info, before, threads, shared, report(0, measureShare, total), loudness))
-            return shared.stop ? QStringLiteral("The operation was cancelled")
-                               : QStringLiteral("The recording cannot be read");
+            return shared.cancelled ? QStringLiteral("The operation was cancelled")
+                                    : QStringLiteral("The recording cannot be read");
         if (loudness.integrated > -70.0)
             gainDb = kTargetLoudness - loudness.integrated;
         peak = loudness.peak * std::pow(10.0, gainDb / 20.0);
@@ -520,11 +525,12 @@ QString writeFile(const ExportItem& item, const ExportOptions& options, const Me
                 shared.stop = true;
         },
         shared, report(measureShare, 1.0 - measureShare, work));
-    for (const Stretch& stretch : stretches)
-        if (!stretch.error.isEmpty() && finished)
-            return stretch.error;
     if (!finished)
         return QStringLiteral("The operation was cancelled");
+    // The first failure, not the stops it caused in the other threads.
+    for (const Stretch& stretch : stretches)
+        if (!stretch.error.isEmpty() && !stretch.stopped)
+            return stretch.error;
     for (size_t i = 1; i < stretches.size(); ++i)
         for (FFmpegPtr<AVPacket>& packet : stretches[i].packets)
             if (!writePacket(packet.get()))
