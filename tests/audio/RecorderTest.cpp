@@ -72,9 +72,9 @@ TEST_F(Recorder, ListsEverySourceInServerOrderWithTheDefault)
                      server.monoPipeSourceDescription(), server.quadPipeSourceDescription()}));
     EXPECT_EQ(RecorderEngine::defaultInputDevice(), server.sineSourceDescription());
     // The monitor of an output is never taken for the microphone.
-    PulseServer::pactl({"set-default-source", server.nullSinkName() + ".monitor"});
+    EXPECT_TRUE(PulseServer::setDefault("source", server.nullSinkName() + ".monitor"));
     EXPECT_EQ(RecorderEngine::defaultInputDevice(), server.sineSourceDescription());
-    PulseServer::pactl({"set-default-source", "vt_sine"});
+    PulseServer::setDefault("source", "vt_sine");
 }
 
 TEST_F(Recorder, PresetsWriteTheMonoToneOnBothChannelsForAsLongAsItWasFed)

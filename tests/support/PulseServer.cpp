@@ -257,17 +257,68 @@ pid_t PulseServer::feedTone(const QString& fifo, int frequency)
 
 QString PulseServer::loadToneSource(const QString& name, const QString& description, int frequency)
 {
-    const QString fifo = m_dir.path() + "/" + name + ".fifo";
+    // A fifo of its own each time: the one of a source unloaded before may
+    // still be there, and a tone fed into it would reach nobody.
+    const QString fifo =
+        m_dir.path() + QStringLiteral("/%1-%2.fifo").arg(name).arg(++m_toneSources);
     const QString module =
         pactl({"load-module", "module-pipe-source", "source_name=" + name, "file=" + fifo,
                "format=float32le", "rate=" + QString::number(pipeRate), "channels=1",
                "source_properties=" + describe(description)});
-    // Returned once the server lists it, with the tone flowing.
-    if (!module.isEmpty() && waitUntil([&] { return QFileInfo(fifo).exists(); }))
-        m_tones[module] = {feedTone(fifo, frequency), keepReading(name)};
+    // Returned once the server lists it, with the tone flowing: PipeWire's
+    // pipe source plays silence until its writer has started.
+    if (!module.isEmpty() && waitUntil([&] { return QFileInfo(fifo).exists(); })) {
+        const pid_t feeder = feedTone(fifo, frequency);
+        m_tones[module] = {feeder, keepReading(name)};
+        if (!waitUntil(
+                [&] { return bytesWritten(feeder) >= qint64(pipeRate * sizeof(float) / 10); }))
+            return {};
+    }
     if (!waitUntil([&] { return pactl({"list", "short", "sources"}).contains(name); }))
         return {};
     return module;
+}
+
+bool PulseServer::setDefault(const QString& kind, const QString& name)
+{
+    // PipeWire takes the choice over a moment after pactl returns.
+    pactl({"set-default-" + kind, name});
+    const QString line =
+        QStringLiteral("Default %1%2: %3\n").arg(kind.at(0).toUpper()).arg(kind.mid(1)).arg(name);
+    return waitUntil([&] { return (pactl({"info"}) + "\n").contains(line); });
+}
+
+bool PulseServer::silentToOthers(const QString& source)
+{
+    QProcess reader;
+    reader.start(QStringLiteral("parec"), {"--raw", "--format=float32le", "--channels=1",
+                                           "--rate=" + QString::number(pipeRate),
+                                           "--latency-msec=20", "--device=" + source});
+    if (!reader.waitForStarted())
+        return false;
+    QByteArray samples;
+    while (samples.size() < pipeRate * qsizetype(sizeof(float)) / 5 &&
+           reader.waitForReadyRead(2000))
+        samples += reader.readAllStandardOutput();
+    reader.kill();
+    reader.waitForFinished();
+    // Too little to tell counts as sound.
+    if (samples.size() < pipeRate * qsizetype(sizeof(float)) / 5)
+        return false;
+    const auto* values = reinterpret_cast<const float*>(samples.constData());
+    return std::all_of(values, values + samples.size() / qsizetype(sizeof(float)),
+                       [](float value) { return value == 0.0f; });
+}
+
+qint64 PulseServer::bytesWritten(pid_t child)
+{
+    QFile io(QStringLiteral("/proc/%1/io").arg(child));
+    if (!io.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray& line : io.readAll().split('\n'))
+        if (line.startsWith("wchar:"))
+            return line.mid(6).trimmed().toLongLong();
+    return 0;
 }
 
 pid_t PulseServer::keepReading(const QString& source)

@@ -54,6 +54,11 @@ public:
     // Runs pactl against the daemon; its output, trimmed (a module's number
     // for load-module).
     static QString pactl(const QStringList& args);
+    // Makes a source or sink ("source", "sink") the default; true once the
+    // server says so.
+    static bool setDefault(const QString& kind, const QString& name);
+    // Whether a reader of its own gets nothing but zeros from the source.
+    static bool silentToOthers(const QString& source);
 
     // A microphone plugged in: a source of that name and description that
     // sounds a tone. Answers what unloadSource() takes; empty on failure.
@@ -88,10 +93,13 @@ private:
     bool openPipes();
     pid_t feedTone(const QString& fifo, int frequency);
     static pid_t keepReading(const QString& source);
+    // Bytes a child process has written so far.
+    static qint64 bytesWritten(pid_t child);
     void stop();
     static bool writeAll(int fd, const void* data, size_t bytes);
 
     QTemporaryDir m_dir;
+    int m_toneSources = 0;
     pid_t m_pid = -1;
     bool m_pipeWire = false;
     // PipeWire's bus, session manager, PulseAudio server and tone beside
