@@ -22,7 +22,9 @@ CustomView::CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controll
       m_microphone2x(Images::image(QStringLiteral("microphone.png"), 2.0)),
       m_redMicrophone2x(Images::image(QStringLiteral("microphone_red.png"), 2.0))
 {
-    m_recTimer.setInterval(100);
+    // A beat of two seconds in eight ticks: each new picture costs the tray
+    // a round trip to the X server, so the fade has few steps.
+    m_recTimer.setInterval(250);
     connect(&m_recTimer, &QTimer::timeout, this, &CustomView::recTimerFire);
     if (m_trayIcon) {
         connect(m_trayIcon, &QSystemTrayIcon::activated, this,
@@ -124,8 +126,9 @@ void CustomView::recTimerFire()
         updateToolTip();
         return;
     }
-    m_redMicFraction += m_increaseFraction ? 0.15f : -0.15f;
-    if (m_redMicFraction >= 1.4f)
+    // Steps of 3/8 add up exactly: the pulse ends at 0 after eight ticks.
+    m_redMicFraction += m_increaseFraction ? 0.375f : -0.375f;
+    if (m_redMicFraction >= 1.5f)
         m_increaseFraction = false;
     if (m_redMicFraction <= 0.0f) {
         m_redMicFraction = 0.0f;
