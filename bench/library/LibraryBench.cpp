@@ -2,6 +2,7 @@
 // Save and load of a large library, the tree walks that run on every new row
 // and every selection change, and the rescan of the output tree. Each runs on
 // 10,000 recordings in 500 categories and on 100,000 in 2,000.
+#include "LibrarySizes.h"
 #include "library/FileFingerprint.h"
 #include "library/Library.h"
 #include "library/LibraryPaths.h"
@@ -70,22 +71,7 @@ struct BigLibrary
     QString db() const { return LibraryPaths::databasePath(dir.path()); }
 };
 
-// Made on first use, kept for the other benchmarks of that size; gone
-// before the application object is.
-std::map<int64_t, std::unique_ptr<BigLibrary>> g_libraries;
-
-BigLibrary& library(const benchmark::State& state)
-{
-    std::unique_ptr<BigLibrary>& lib = g_libraries[state.range(0)];
-    if (!lib)
-        lib = std::make_unique<BigLibrary>(int(state.range(0)), int(state.range(1)));
-    return *lib;
-}
-
-void sizes(benchmark::internal::Benchmark* b)
-{
-    b->Args({10000, 500})->Args({100000, 2000})->ArgNames({"recordings", "categories"});
-}
+LibrariesBySize<BigLibrary> g_libraries;
 
 double cpuSeconds()
 {
@@ -108,7 +94,7 @@ void attachPlain(std::unique_ptr<GeneralRecItem> item, RecGroup* group)
 
 void BM_Save(benchmark::State& state)
 {
-    BigLibrary& lib = library(state);
+    BigLibrary& lib = g_libraries.of(state);
     double cpu = 0;
     for (auto _ : state) {
         const double start = cpuSeconds();
@@ -118,11 +104,11 @@ void BM_Save(benchmark::State& state)
     countCpu(state, cpu);
     state.counters["bytes"] = double(QFile(lib.db()).size());
 }
-BENCHMARK(BM_Save)->Apply(sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Save)->Apply(librarySizes)->Unit(benchmark::kMillisecond);
 
 void BM_LoadRecords(benchmark::State& state)
 {
-    BigLibrary& lib = library(state);
+    BigLibrary& lib = g_libraries.of(state);
     XMLCreator().createXML(lib.library.root(), lib.db());
     // The library's 10,000 files, just made, are on the disk, as they are
     // when the program starts: their writing is not billed to the load.
@@ -141,11 +127,11 @@ void BM_LoadRecords(benchmark::State& state)
     }
     countCpu(state, cpu);
 }
-BENCHMARK(BM_LoadRecords)->Apply(sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadRecords)->Apply(librarySizes)->Unit(benchmark::kMillisecond);
 
 void BM_LoadIntoOutline(benchmark::State& state)
 {
-    BigLibrary& lib = library(state);
+    BigLibrary& lib = g_libraries.of(state);
     XMLCreator().createXML(lib.library.root(), lib.db());
     double cpu = 0;
     for (auto _ : state) {
@@ -165,13 +151,13 @@ void BM_LoadIntoOutline(benchmark::State& state)
     }
     countCpu(state, cpu);
 }
-BENCHMARK(BM_LoadIntoOutline)->Apply(sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LoadIntoOutline)->Apply(librarySizes)->Unit(benchmark::kMillisecond);
 
 // What the user waits for after renaming one recording: the file renamed
 // and the whole library saved (merged first with the file on disk).
 void BM_SaveAfterRename(benchmark::State& state)
 {
-    BigLibrary& lib = library(state);
+    BigLibrary& lib = g_libraries.of(state);
     XMLCreator().createXML(lib.library.root(), lib.db());
     lib.library.enableSaving();
     GeneralRecItem* row = lib.library.root()->subItems().last()->asGroup()->subItems().first();
@@ -188,36 +174,36 @@ void BM_SaveAfterRename(benchmark::State& state)
     }
     countCpu(state, cpu);
 }
-BENCHMARK(BM_SaveAfterRename)->Apply(sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_SaveAfterRename)->Apply(librarySizes)->Unit(benchmark::kMillisecond);
 
 void BM_NewRecording(benchmark::State& state)
 {
-    BigLibrary& lib = library(state);
+    BigLibrary& lib = g_libraries.of(state);
     for (auto _ : state)
         benchmark::DoNotOptimize(lib.library.newRecording());
 }
-BENCHMARK(BM_NewRecording)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_NewRecording)->Apply(librarySizes)->Unit(benchmark::kMicrosecond);
 
 void BM_SelectedItemsOfGroup(benchmark::State& state)
 {
-    BigLibrary& lib = library(state);
+    BigLibrary& lib = g_libraries.of(state);
     const auto& cats = lib.library.root()->subItems();
     for (qsizetype c = 0; c < cats.size(); c += 7)
         static_cast<RecGroup*>(cats[c])->subItems()[3]->setSelected(true);
     for (auto _ : state)
         benchmark::DoNotOptimize(lib.outline.selectedItemsOfGroup(lib.library.root()));
 }
-BENCHMARK(BM_SelectedItemsOfGroup)->Apply(sizes)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_SelectedItemsOfGroup)->Apply(librarySizes)->Unit(benchmark::kMicrosecond);
 
 // What every change in the output tree costs: a look at all files and
 // folders, and bringing the tree in line with it (nothing changed).
 void BM_Rescan(benchmark::State& state)
 {
-    BigLibrary& lib = library(state);
+    BigLibrary& lib = g_libraries.of(state);
     for (auto _ : state)
         lib.library.rescan();
 }
-BENCHMARK(BM_Rescan)->Apply(sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Rescan)->Apply(librarySizes)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

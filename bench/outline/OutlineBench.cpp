@@ -2,6 +2,7 @@
 // What one keystroke in the search field costs, the layout after one new
 // row, and the longest frame while the outline is scrolled from end to end,
 // on 10,000 recordings in 500 expanded categories and 100,000 in 2,000.
+#include "LibrarySizes.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 #include "outline/RecOutlineController.h"
@@ -55,45 +56,32 @@ struct Library
     }
 };
 
-// Made on first use, kept for the other benchmarks of that size; gone
-// before the application object is.
-std::map<int64_t, std::unique_ptr<Library>> g_libraries;
-
-Library& library(const benchmark::State& state)
-{
-    std::unique_ptr<Library>& lib = g_libraries[state.range(0)];
-    if (!lib)
-        lib = std::make_unique<Library>(int(state.range(0)), int(state.range(1)));
-    return *lib;
-}
-
-void sizes(benchmark::internal::Benchmark* b)
-{
-    b->Args({10000, 500})->Args({100000, 2000})->ArgNames({"recordings", "categories"});
-}
+LibrariesBySize<Library> g_libraries;
 
 // The walk alone: every title, description and note is looked at when
 // nothing matches; "slide 4242" is found only in the notes of one recording.
 void BM_Search(benchmark::State& state, const char* text)
 {
     const QString query = QString::fromUtf8(text);
-    Library& lib = library(state);
+    Library& lib = g_libraries.of(state);
     for (auto _ : state)
         benchmark::DoNotOptimize(SearchController::search(query, lib.outline.mainGroup()));
     state.counters["found"] =
         double(SearchController::search(query, lib.outline.mainGroup()).size());
 }
-BENCHMARK_CAPTURE(BM_Search, no_match, "zebra")->Apply(sizes)->Unit(benchmark::kMillisecond);
-BENCHMARK_CAPTURE(BM_Search, one_note, "SLIDE 4242")->Apply(sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Search, no_match, "zebra")->Apply(librarySizes)->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(BM_Search, one_note, "SLIDE 4242")
+    ->Apply(librarySizes)
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Search, every_recording, "quarterly")
-    ->Apply(sizes)
+    ->Apply(librarySizes)
     ->Unit(benchmark::kMillisecond);
 
 // A whole keystroke: the field's text changes, the search runs, the results
 // replace the outline and are laid out with the rows in view made.
 void BM_Keystroke(benchmark::State& state, const char* from, const char* to)
 {
-    Library& lib = library(state);
+    Library& lib = g_libraries.of(state);
     bool flip = false;
     for (auto _ : state) {
         lib.field.setText(QString::fromUtf8(flip ? from : to));
@@ -102,17 +90,17 @@ void BM_Keystroke(benchmark::State& state, const char* from, const char* to)
     lib.field.clear();
 }
 BENCHMARK_CAPTURE(BM_Keystroke, few_results, "slide 4242", "slide 424")
-    ->Apply(sizes)
+    ->Apply(librarySizes)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(BM_Keystroke, every_recording, "quarterl", "quarterly")
-    ->Apply(sizes)
+    ->Apply(librarySizes)
     ->Unit(benchmark::kMillisecond);
 
 // One recording added to a category in the middle: the whole expanded tree
 // is laid out again.
 void BM_LayoutAfterAddition(benchmark::State& state)
 {
-    Library& lib = library(state);
+    Library& lib = g_libraries.of(state);
     const auto& categories = lib.outline.mainGroup()->subItems();
     auto* cat = static_cast<RecGroup*>(categories[categories.size() / 2]);
     for (auto _ : state) {
@@ -128,7 +116,7 @@ void BM_LayoutAfterAddition(benchmark::State& state)
         state.ResumeTiming();
     }
 }
-BENCHMARK(BM_LayoutAfterAddition)->Apply(sizes)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_LayoutAfterAddition)->Apply(librarySizes)->Unit(benchmark::kMillisecond);
 
 double threadCpuSeconds()
 {
@@ -144,7 +132,7 @@ double threadCpuSeconds()
 // which a busy machine does not stretch; the longest in wall time beside it.
 void BM_ScrollFrame(benchmark::State& state)
 {
-    Library& lib = library(state);
+    Library& lib = g_libraries.of(state);
     QScrollBar* bar = lib.scroll.verticalScrollBar();
     const int step = bar->pageStep();
     for (auto _ : state) {
@@ -170,7 +158,7 @@ void BM_ScrollFrame(benchmark::State& state)
     }
 }
 BENCHMARK(BM_ScrollFrame)
-    ->Apply(sizes)
+    ->Apply(librarySizes)
     ->UseManualTime()
     ->Iterations(1)
     ->Unit(benchmark::kMillisecond);
