@@ -97,12 +97,21 @@ cat >"$library/RecordingsDB.xml" <<'EOF'
     <Item ID="6" Title="Interview with Mrs Hill" Description="Local history project" CreateDate="03/14 10:15" Duration="185"/>
 </Recordings>
 EOF
+# A weekly lecture planned for Thursday morning, written as the settings
+# write it (a quoted string with its quotes escaped).
+plan='{"start":"'$(date -d 'next thursday' +%F)'T10:15:00","repeat":"weekly","seconds":5400,'
+plan+='"category":"Meetings","title":"Lecture — Thursday"}'
 cat >"$XDG_CONFIG_HOME/VoiceTray/VoiceTray.conf" <<EOF
 [General]
 OutputFolder=$library
 InputDevice=Built-in Microphone
 HideDescrWnd=true
 SkipSilence=true
+RecordingPlans="[${plan//\"/\\\"}]"
+ExportFormat=opus
+ExportReduceNoise=true
+ExportEvenLoudness=true
+ExportFolder=/home/sam/Music/Shared
 EOF
 
 "$voicetray" >/dev/null 2>&1 &
@@ -165,4 +174,47 @@ xdotool mousemove $((x + 170)) $((y + 350)) click 1
 need holds "$library/Untitled 1.m4a" 4
 import -window root -crop "$((w + 40))x$((y + h))+$((x - 40))+0" +repage docs/recording.png
 "$voicetray" --record
-echo "screenshots: wrote docs/{recording,waveform}.png and resources/screenshots/{recordings,preferences}.png"
+
+# The frame of the window with the given title, as "x y width height":
+# where X puts its inside, widened by the frame the window manager drew.
+window() {
+  local id x y w h left right top bottom
+  id=$(xdotool search --onlyvisible --name "^$1\$" 2>/dev/null | head -1)
+  [[ -n $id ]] || return 1
+  read -r x y w h < <(xwininfo -id "$id" | awk '/Absolute upper-left X/ {x = $NF}
+    /Absolute upper-left Y/ {y = $NF} /Width/ {w = $NF} /Height/ {h = $NF}
+    END {print x, y, w, h}')
+  IFS=', ' read -r left right top bottom < <(xprop -id "$id" _NET_FRAME_EXTENTS | cut -d= -f2)
+  echo "$((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom))"
+}
+
+# The record button's menu, and from it the planned recordings.
+xdotool mousemove $((x + 21)) $((y + 33)) click 3
+shoot docs/stop-after.png "340x240+${x}+$((y + 18))"
+xdotool key Up Return
+need window "Planned Recordings"
+read -r px py pw ph <<<"$(window "Planned Recordings")"
+shoot docs/plans.png "${pw}x${ph}+${px}+${py}"
+xdotool key Escape
+
+# A recording that stops by itself: the tray's tool tip tells the time left
+# and the next planned recording.
+"$voicetray" --record --stop-after 15m
+need holds "$library/Untitled 2.m4a" 4
+read -r tx ty tw th <<<"$(for id in $(xdotool search --onlyvisible --class voicetray); do
+  eval "$(xdotool getwindowgeometry --shell "$id")"
+  ((WIDTH < 60)) && echo "$X $Y $WIDTH $HEIGHT" && break
+done)"
+xdotool mousemove $((tx + tw / 2)) $((ty + th / 2))
+sleep 2
+shoot docs/scripting.png "420x330+$((tx + tw + 4 - 420))+0"
+"$voicetray" --stop
+
+# The export of the first recording.
+xdotool mousemove $((x + 60)) $((y + 115)) click 1 key ctrl+e
+need window "Export"
+read -r ex _ _ _ <<<"$(window "Export")"
+shoot docs/export.png "480x560+$((ex - 10))+$((y - 2))"
+xdotool key Escape
+echo "screenshots: wrote docs/{recording,waveform,stop-after,plans,scripting,export}.png" \
+  "and resources/screenshots/{recordings,preferences}.png"
