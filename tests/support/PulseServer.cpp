@@ -274,7 +274,12 @@ QString PulseServer::loadToneSource(const QString& name, const QString& descript
                 [&] { return bytesWritten(feeder) >= qint64(pipeRate * sizeof(float) / 10); }))
             return {};
     }
-    if (!waitUntil([&] { return pactl({"list", "short", "sources"}).contains(name); }))
+    // PipeWire lists the source a moment before it carries its description.
+    if (!waitUntil([&] {
+            const QString listed = pactl({"list", "sources"});
+            return listed.contains("Name: " + name + "\n") &&
+                   listed.contains("Description: " + description + "\n");
+        }))
         return {};
     return module;
 }
