@@ -293,26 +293,29 @@ bool PulseServer::setDefault(const QString& kind, const QString& name)
     return waitUntil([&] { return (pactl({"info"}) + "\n").contains(line); });
 }
 
-bool PulseServer::silentToOthers(const QString& source)
+bool PulseServer::soundsToOthers(const QString& source)
 {
     QProcess reader;
     reader.start(QStringLiteral("parec"), {"--raw", "--format=float32le", "--channels=1",
                                            "--rate=" + QString::number(pipeRate),
                                            "--latency-msec=20", "--device=" + source});
     if (!reader.waitForStarted())
-        return false;
+        return true;
+    const qsizetype enough = pipeRate * qsizetype(sizeof(float)) / 5;
     QByteArray samples;
-    while (samples.size() < pipeRate * qsizetype(sizeof(float)) / 5 &&
-           reader.waitForReadyRead(2000))
+    while (samples.size() < enough && reader.waitForReadyRead(2000))
         samples += reader.readAllStandardOutput();
     reader.kill();
     reader.waitForFinished();
     // Too little to tell counts as sound.
-    if (samples.size() < pipeRate * qsizetype(sizeof(float)) / 5)
-        return false;
     const auto* values = reinterpret_cast<const float*>(samples.constData());
-    return std::all_of(values, values + samples.size() / qsizetype(sizeof(float)),
-                       [](float value) { return value == 0.0f; });
+    if (samples.size() < enough ||
+        std::any_of(values, values + samples.size() / qsizetype(sizeof(float)),
+                    [](float value) { return value != 0.0f; }))
+        return true;
+    qWarning("The test source %s went silent for every reader: its tone is not checked",
+             qPrintable(source));
+    return false;
 }
 
 qint64 PulseServer::bytesWritten(pid_t child)

@@ -57,8 +57,10 @@ public:
     // Makes a source or sink ("source", "sink") the default; true once the
     // server says so.
     static bool setDefault(const QString& kind, const QString& name);
-    // Whether a reader of its own gets nothing but zeros from the source.
-    static bool silentToOthers(const QString& source);
+    // False when a reader of its own gets nothing but zeros from the source:
+    // PipeWire's pipe sources now and then go silent for every reader once
+    // another stream joins them, and then no recording can hold their tone.
+    static bool soundsToOthers(const QString& source);
 
     // A microphone plugged in: a source of that name and description that
     // sounds a tone. Answers what unloadSource() takes; empty on failure.
