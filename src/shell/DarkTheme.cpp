@@ -133,6 +133,7 @@ QProgressBar::chunk { border-radius: 3px; background: #3d8bff; }
 QMenu { color: #ececec; background: #232325; border: 1px solid rgba(255, 255, 255, 0.12); padding: 4px; }
 QMenu::item { padding: 4px 18px; border-radius: 4px; }
 QMenu::item:selected { background: #3d8bff; color: white; }
+QMenu::item:disabled { color: #7a7a7e; }
 QMenu::separator { height: 1px; background: rgba(255, 255, 255, 0.12); margin: 4px 6px; }
 )");
 }
