@@ -23,6 +23,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPointer>
+#include <QSet>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -103,15 +105,23 @@ void RecOutlineView::focusOutEvent(QFocusEvent*)
 void RecOutlineView::clearFrames()
 {
     m_frames.clear();
+    m_frameIndex.clear();
 }
 
 void RecOutlineView::setRowFrame(GeneralRecItem* item, const QRect& frame)
 {
-    m_frames.insert(item, frame);
+    m_frameIndex.insert(item, qsizetype(m_frames.size()));
+    m_frames.emplace_back(item, frame);
     if (RecRowView* row = m_rows.value(item)) {
         row->setGeometry(frame);
         row->placeControls();
     }
+}
+
+QRect RecOutlineView::frameOf(const GeneralRecItem* item) const
+{
+    const auto it = m_frameIndex.constFind(item);
+    return it == m_frameIndex.cend() ? QRect() : m_frames[size_t(*it)].second;
 }
 
 QRect RecOutlineView::visibleArea() const
@@ -126,15 +136,32 @@ QRect RecOutlineView::visibleArea() const
 void RecOutlineView::realizeVisibleRows()
 {
     const QRect area = visibleArea();
-    for (auto it = m_frames.cbegin(); it != m_frames.cend(); ++it) {
-        if (!it.value().intersects(area) || m_rows.contains(it.key()))
+    const auto first =
+        std::partition_point(m_frames.cbegin(), m_frames.cend(),
+                             [&](const auto& frame) { return frame.second.bottom() < area.top(); });
+    QSet<const GeneralRecItem*> inView;
+    for (auto it = first; it != m_frames.cend() && it->second.top() <= area.bottom(); ++it) {
+        if (!it->first)
             continue;
-        RecRowView* row = rowFor(const_cast<GeneralRecItem*>(it.key()));
-        row->setGeometry(it.value());
+        inView.insert(it->first);
+        if (m_rows.contains(it->first))
+            continue;
+        RecRowView* row = rowFor(const_cast<GeneralRecItem*>(it->first));
+        row->setGeometry(it->second);
         row->placeControls();
     }
-    for (auto it = m_rows.cbegin(); it != m_rows.cend(); ++it)
-        it.value()->setVisible(m_frames.contains(it.key()));
+    for (auto it = m_rows.begin(); it != m_rows.end();) {
+        RecRowView* row = it.value();
+        if (inView.contains(it.key()) || row->isEditing()) {
+            row->setVisible(m_frameIndex.contains(it.key()));
+            ++it;
+            continue;
+        }
+        // Later, not now: the row may be the one whose signal led here.
+        row->hide();
+        row->deleteLater();
+        it = m_rows.erase(it);
+    }
 }
 
 RecRowView* RecOutlineView::rowFor(GeneralRecItem* item)
@@ -149,8 +176,8 @@ RecRowView* RecOutlineView::rowFor(GeneralRecItem* item)
     else
         row = new RecItemView(item->asItem(), m_controller, this);
     m_rows.insert(item, row);
-    if (m_frames.contains(item)) {
-        row->setGeometry(m_frames.value(item));
+    if (const QRect frame = frameOf(item); !frame.isNull()) {
+        row->setGeometry(frame);
         row->show();
     }
     return row;
@@ -166,7 +193,10 @@ void RecOutlineView::removeRows(GeneralRecItem* item)
     if (!item)
         return;
     const auto forget = [this](GeneralRecItem* row) {
-        m_frames.remove(row);
+        if (const auto it = m_frameIndex.constFind(row); it != m_frameIndex.cend()) {
+            m_frames[size_t(*it)].first = nullptr;
+            m_frameIndex.erase(it);
+        }
         delete m_rows.take(row);
     };
     walkRows(item->asGroup(), forget);

@@ -10,6 +10,8 @@
 #include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <utility>
+#include <vector>
 
 class EmptyLibraryHint;
 class RecOutlineController;
@@ -33,9 +35,10 @@ public:
     void clearFrames();
     void setRowFrame(GeneralRecItem* item, const QRect& frame);
     // The record's place in the view, or a null rect when it is not shown.
-    QRect frameOf(const GeneralRecItem* item) const { return m_frames.value(item); }
-    // Makes rows for the frames that can be seen and hides rows whose
-    // records are no longer shown.
+    QRect frameOf(const GeneralRecItem* item) const;
+    // Makes rows for the frames that can be seen and lets go of rows that
+    // scrolled away, so that the view holds about one screen of rows. A row
+    // being edited stays until its edit ends.
     void realizeVisibleRows();
 
     // The row showing the record, made on first use.
@@ -94,7 +97,10 @@ private:
     void announceCurrentItem();
 
     RecOutlineController* m_controller = nullptr;
-    QHash<const GeneralRecItem*, QRect> m_frames;
+    // Frames in layout order, so from top to bottom; a record taken out of
+    // the view leaves a null record in its place until the next layout.
+    std::vector<std::pair<const GeneralRecItem*, QRect>> m_frames;
+    QHash<const GeneralRecItem*, qsizetype> m_frameIndex;
     QHash<const GeneralRecItem*, RecRowView*> m_rows;
     QPoint m_clickPos{-1, -1};
     QPointer<GeneralRecItem> m_currentItem;

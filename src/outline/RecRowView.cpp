@@ -2,12 +2,14 @@
 #include "outline/RecRowView.h"
 
 #include "library/GeneralRecItem.h"
+#include "outline/EditableLabel.h"
 #include "outline/RecOutlineController.h"
 #include "outline/RecOutlineView.h"
 
 #include <QFocusEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <algorithm>
 
 namespace {
 const QColor kSeparator = QColor::fromRgbF(0.051f, 0.051f, 0.051f, 0.75f);
@@ -18,6 +20,13 @@ RecRowView::RecRowView(GeneralRecItem* item, RecOutlineController* controller, Q
     : QWidget(parent), m_item(item), m_controller(controller)
 {
     connect(item, &GeneralRecItem::changed, this, &RecRowView::updateFromItem);
+}
+
+bool RecRowView::isEditing() const
+{
+    const auto labels = findChildren<EditableLabel*>(Qt::FindDirectChildrenOnly);
+    return std::any_of(labels.cbegin(), labels.cend(),
+                       [](const EditableLabel* label) { return label->isEditing(); });
 }
 
 void RecRowView::focusInEvent(QFocusEvent* event)

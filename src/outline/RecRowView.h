@@ -24,6 +24,8 @@ public:
     virtual bool isOwner(const QObject* label) const = 0;
     // The title, edited in place.
     virtual EditableLabel* titleLabel() const = 0;
+    // Whether one of the row's labels is being edited.
+    bool isEditing() const;
 
     // The left edge of a row's controls: 10 points, plus 14 per level.
     static int indent(int level) { return level <= 0 ? 10 : 10 + 14 * level; }

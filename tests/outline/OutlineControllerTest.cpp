@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "outline/EditableLabel.h"
 #include "outline/RecRowView.h"
 #include "outline/SearchController.h"
 #include "support/OutlineFixture.h"
@@ -124,6 +125,39 @@ TEST_F(Outline, RowsStackFromTheTopAndGrowingKeepsTheRowsInView)
     QApplication::processEvents();
     EXPECT_EQ(view->height(), height + itemH);
     EXPECT_EQ(view->existingRowFor(rows[10])->mapTo(&scroll, QPoint(0, 0)), onScreen);
+}
+
+TEST_F(Outline, ScrollingHoldsAScreenOfRowsAndKeepsTheRowBeingEdited)
+{
+    QList<RecItem*> rows;
+    for (int i = 0; i < 400; ++i)
+        rows << item(QString("r%1").arg(i));
+    const auto rowCount = [this] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return view->findChildren<RecRowView*>().size();
+    };
+    view->existingRowFor(rows[0])->titleLabel()->beginEditing();
+    QScrollBar* bar = scroll.verticalScrollBar();
+    for (int value = 0; value <= bar->maximum(); value += bar->pageStep() / 2) {
+        bar->setValue(value);
+        QApplication::processEvents();
+        EXPECT_LE(rowCount(), 30);
+    }
+    bar->setValue(bar->maximum());
+    QApplication::processEvents();
+    ASSERT_TRUE(view->existingRowFor(rows[399]));
+    EXPECT_TRUE(view->existingRowFor(rows[399])->isVisible());
+    RecRowView* edited = view->existingRowFor(rows[0]);
+    ASSERT_TRUE(edited);
+    EXPECT_TRUE(edited->isEditing());
+    EXPECT_FALSE(view->existingRowFor(rows[200]));
+
+    edited->titleLabel()->endEditing(false);
+    bar->setValue(0);
+    QApplication::processEvents();
+    EXPECT_LE(rowCount(), 30);
+    EXPECT_TRUE(view->existingRowFor(rows[0])->isVisible());
+    EXPECT_FALSE(view->existingRowFor(rows[399]));
 }
 
 namespace {
