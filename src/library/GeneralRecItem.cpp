@@ -4,6 +4,8 @@
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 
+#include <atomic>
+
 GeneralRecItem::GeneralRecItem(bool isGroup) : m_isGroup(isGroup) {}
 
 GeneralRecItem::~GeneralRecItem() = default;
@@ -36,9 +38,19 @@ void GeneralRecItem::setSelected(bool selected)
     notify();
 }
 
+void GeneralRecItem::noteTreeChange()
+{
+    // Rows may be read on a worker before they join the tree.
+    static std::atomic<quint64> lastStamp{0};
+    const quint64 stamp = lastStamp.fetch_add(1, std::memory_order_relaxed) + 1;
+    for (GeneralRecItem* row = this; row; row = row->m_parent)
+        row->m_changeStamp = stamp;
+}
+
 void GeneralRecItem::setParent(GeneralRecItem* parent)
 {
     m_parent = parent;
+    noteTreeChange();
     m_level = 0;
     if (parent) {
         recalcLevel();
@@ -62,6 +74,7 @@ void GeneralRecItem::setTitle(const QString& title)
 void GeneralRecItem::setEditedTitle(const QString& title)
 {
     m_title = title;
+    titleChanged();
     notify();
 }
 

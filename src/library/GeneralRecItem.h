@@ -48,6 +48,11 @@ public:
     bool isHidden() const { return m_hidden; }
     virtual void setHidden(bool hidden);
 
+    // A number that is new after every change of the rows below this one
+    // or of their searched texts (titles, descriptions, notes), unique
+    // across trees; what was made from a tree is current while it holds.
+    quint64 changeStamp() const { return m_changeStamp; }
+
     bool insertLineVisible() const { return m_showInsertLine; }
     bool insertLineAtTop() const { return m_showTopLine; }
     void showInsertLine(bool show, bool atTop);
@@ -59,6 +64,10 @@ signals:
 protected:
     explicit GeneralRecItem(bool isGroup);
     void notify() { emit changed(); }
+    // Gives this row and every row above it a new change stamp.
+    void noteTreeChange();
+    // The title changed (a recording's title is searched).
+    virtual void titleChanged() {}
 
 private:
     bool m_showInsertLine = false;
@@ -68,6 +77,7 @@ private:
     bool m_hidden = false;
     GeneralRecItem* m_parent = nullptr;
     int m_level = 0;
+    quint64 m_changeStamp = 0;
     int m_ID = -1;
     QString m_prevTitle;
     QString m_title;

@@ -25,6 +25,7 @@ void RecGroup::adopt(std::unique_ptr<GeneralRecItem> item, qsizetype index)
         return;
     m_subItems.insert(index, item.get());
     m_owned.push_back(std::move(item));
+    noteTreeChange();
 }
 
 std::unique_ptr<GeneralRecItem> RecGroup::insertItemAt(std::unique_ptr<GeneralRecItem> item,
@@ -58,6 +59,7 @@ std::unique_ptr<GeneralRecItem> RecGroup::removeSubItem(GeneralRecItem* item)
     std::unique_ptr<GeneralRecItem> taken = std::move(*owned);
     m_owned.erase(owned);
     m_subItems.removeOne(item);
+    noteTreeChange();
     return taken;
 }
 
@@ -70,6 +72,7 @@ std::vector<std::unique_ptr<GeneralRecItem>> RecGroup::takeSubItems()
     std::vector<std::unique_ptr<GeneralRecItem>> taken = std::move(m_owned);
     m_owned.clear();
     m_subItems.clear();
+    noteTreeChange();
     std::stable_sort(taken.begin(), taken.end(), [&order](const auto& a, const auto& b) {
         return order.value(a.get()) < order.value(b.get());
     });
@@ -80,6 +83,7 @@ void RecGroup::listSubItem(GeneralRecItem* item)
 {
     if (item)
         m_subItems.append(item);
+    noteTreeChange();
 }
 
 void RecGroup::unlistSubItem(GeneralRecItem* item)
@@ -88,6 +92,7 @@ void RecGroup::unlistSubItem(GeneralRecItem* item)
                                    [item](const auto& row) { return row.get() == item; });
     if (!owned)
         m_subItems.removeOne(item);
+    noteTreeChange();
 }
 
 GeneralRecItem* RecGroup::subItemByTitle(const QString& title) const

@@ -15,6 +15,7 @@ RecItem::~RecItem() = default;
 void RecItem::setDescr(const QString& descr)
 {
     m_descr = descr.isNull() ? QString("") : descr;
+    noteTreeChange();
     notify();
 }
 
@@ -71,6 +72,7 @@ bool RecItem::addMarkAtTime(float offset, const QString& descr, int id)
     mark->setMarkID(id);
     mark->setDescr(descr);
     m_marks.push_back(std::move(mark));
+    noteTreeChange();
     notify();
     return true;
 }
@@ -82,6 +84,7 @@ void RecItem::removeMark(TimeMark* mark)
     if (it == m_marks.end())
         return;
     m_marks.erase(it);
+    noteTreeChange();
     notify();
 }
 
@@ -108,5 +111,6 @@ void RecItem::setMarkDescr(TimeMark* mark, const QString& descr)
     if (!mark)
         return;
     mark->setDescr(descr);
+    noteTreeChange();
     notify();
 }

@@ -49,6 +49,9 @@ public:
     const QString& fingerprint() const { return m_fingerprint; }
     void setFingerprint(const QString& fingerprint) { m_fingerprint = fingerprint; }
 
+protected:
+    void titleChanged() override { noteTreeChange(); }
+
 private:
     QString m_date;
     QString m_descr;

@@ -115,9 +115,16 @@ void RecOutlineController::setSearchResults(const std::optional<QList<RecItem*>>
     QScrollBar* scrollBar = m_scrollView ? m_scrollView->verticalScrollBar() : nullptr;
     if (!wasSearching && results && scrollBar)
         m_treeScrollValue = scrollBar->value();
+    // Hiding the tree walks every row: a search that goes on hides only
+    // the rows the last keystroke showed.
+    if (wasSearching && results) {
+        for (GeneralRecItem* shown : m_searchGroup->subItems())
+            shown->setHidden(true);
+    }
     setSearchGroup(nullptr);
     if (results) {
-        m_mainGroup->setHidden(true);
+        if (!wasSearching)
+            m_mainGroup->setHidden(true);
         auto found = std::make_unique<RecGroup>(RecGroup::Bare);
         found->setHidden(true);
         for (RecItem* item : *results) {

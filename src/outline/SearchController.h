@@ -1,12 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "library/SearchIndex.h"
+
 #include <QLineEdit>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 
-class QStringMatcher;
 class RecGroup;
 class RecItem;
 class RecOutlineController;
@@ -27,14 +28,13 @@ public:
 
     // The recordings under the category that contain the text, in document
     // order, each once; empty for a null or empty text or a null category.
-    static QList<RecItem*> search(const QString& text, const RecGroup* group);
-    // Whether both are non-empty and the string contains the text, ignoring case.
-    static bool stringContain(const QString& string, const QString& text);
+    QList<RecItem*> search(const QString& text, const RecGroup* group);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    static void searchGroup(const QStringMatcher& matcher, const RecGroup* group,
-                            QList<RecItem*>& found);
-
     QPointer<QLineEdit> m_searchField;
     RecOutlineController* m_recOutlineController;
+    SearchIndex m_index;
 };

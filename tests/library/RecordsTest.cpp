@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/MarkFiles.h"
+#include "library/SearchIndex.h"
 #include "library/TitleRules.h"
 #include "library/TreeFixture.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 TEST(Records, DurationTextTruncatesEachUnit)
@@ -147,4 +149,80 @@ TEST(Records, OnlySinglePathComponentsAreSafeTitles)
                                     [](const QString& s) { return s == "Talk %1 1.m4a"; }),
               "Talk %1 2.m4a");
     EXPECT_EQ(TitleRules::cleaned("a" + QString(QChar(1)) + "b\tc" + QChar(0xFFFF)), "a_b\tc_");
+}
+
+namespace {
+
+QStringList titles(const QList<RecItem*>& items)
+{
+    QStringList out;
+    for (const RecItem* item : items)
+        out << item->title();
+    return out;
+}
+
+RecItem* addItem(RecGroup* group, const QString& title, const QString& descr = {})
+{
+    auto* item = new RecItem;
+    item->setTitle(title);
+    item->setDescr(descr);
+    PlainFactory::add(item, group);
+    return item;
+}
+
+} // namespace
+
+TEST(Records, SearchIgnoresCaseAsQtDoesAndNeverMatchesAcrossTwoTexts)
+{
+    RecGroup root(RecGroup::Bare);
+    const QString texts[] = {QStringLiteral("ÄRGER im Büro"), QStringLiteral("Ὀδυσσεύς ΣΟΦΌΣ"),
+                             QStringLiteral("ǅemal"),         QStringLiteral("𐐀 deseret 😀"),
+                             QStringLiteral("İstanbul"),      QStringLiteral("Straße")};
+    for (const QString& text : texts)
+        addItem(&root, text);
+    SearchIndex index;
+    const QString queries[] = {"ärger", "BÜRO", "σοφός",   "ǆ",       "𐐨",
+                               "😀",     "i̇s",   "STRASSE", "strasse", "e d"};
+    for (const QString& query : queries) {
+        QStringList expected;
+        for (const QString& text : texts)
+            if (text.contains(query, Qt::CaseInsensitive))
+                expected << text;
+        EXPECT_EQ(titles(index.find(&root, query)), expected) << query.toStdString();
+    }
+    RecItem* two = addItem(&root, "kq", "jw");
+    two->addMarkAtTime(1, "vz", 0);
+    EXPECT_TRUE(index.find(&root, "qj").isEmpty());
+    EXPECT_TRUE(index.find(&root, "wv").isEmpty());
+    EXPECT_EQ(index.find(&root, "VZ"), QList<RecItem*>{two});
+}
+
+TEST(Records, SearchFollowsEveryChangeOfTheRowsAndTheirTexts)
+{
+    RecGroup root(RecGroup::Bare);
+    auto* talks = new RecGroup;
+    talks->setTitle("Talks");
+    PlainFactory::add(talks, &root);
+    RecItem* a = addItem(talks, "Budget");
+    RecItem* b = addItem(&root, "Lunch");
+    SearchIndex index;
+    ASSERT_TRUE(index.find(&root, "zebra").isEmpty());
+
+    const std::pair<std::function<void()>, QStringList> changes[] = {
+        {[&] { a->setEditedTitle("Zebra budget"); }, {"Zebra budget"}},
+        {[&] { b->setDescr("zebras at lunch"); }, {"Zebra budget", "Lunch"}},
+        {[&] { a->setTitle("Budget"); }, {"Lunch"}},
+        {[&] { a->addMarkAtTime(2, "a zebra", 0); }, {"Budget", "Lunch"}},
+        {[&] { a->setMarkDescr(a->markByID(0), "gone"); }, {"Lunch"}},
+        {[&] { addItem(talks, "Zebra crossing"); }, {"Zebra crossing", "Lunch"}},
+        {[&] { auto row = root.removeSubItem(b); }, {"Zebra crossing"}},
+        {[&] { PlainFactory::attach(talks->removeSubItem(talks->subItems().last()), &root); },
+         {"Zebra crossing"}},
+        {[&] { a->setDescr("zebra"); }, {"Budget", "Zebra crossing"}},
+    };
+    for (const auto& [change, expected] : changes) {
+        change();
+        EXPECT_EQ(titles(index.find(&root, "ZEBRA")), expected)
+            << expected.join(", ").toStdString();
+    }
 }

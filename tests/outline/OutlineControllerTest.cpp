@@ -216,7 +216,7 @@ TEST_F(Search, FindsTitlesDescriptionsAndNotesOnceEachInDocumentOrder)
     EXPECT_FALSE(view->frameOf(notes).isNull());
     EXPECT_TRUE(view->frameOf(talks).isNull());
     EXPECT_TRUE(view->frameOf(old).isNull());
-    EXPECT_TRUE(SearchController::search("", outline.mainGroup()).isEmpty());
+    EXPECT_TRUE(controller->search("", outline.mainGroup()).isEmpty());
 }
 
 TEST_F(Search, NoMatchStaysInSearchModeAndClearingRestoresTheTreeAndSaves)
