@@ -10,38 +10,59 @@
 
 namespace {
 
-void appendFolded(QString& out, const QString& text)
+char* putUtf8(char* out, char32_t code)
 {
+    if (code < 0x800) {
+        *out++ = char(0xC0 | (code >> 6));
+    } else if (code < 0x10000) {
+        *out++ = char(0xE0 | (code >> 12));
+        *out++ = char(0x80 | ((code >> 6) & 0x3F));
+    } else {
+        *out++ = char(0xF0 | (code >> 18));
+        *out++ = char(0x80 | ((code >> 12) & 0x3F));
+        *out++ = char(0x80 | ((code >> 6) & 0x3F));
+    }
+    *out++ = char(0x80 | (code & 0x3F));
+    return out;
+}
+
+// Writes the folded text in UTF-8, at most three bytes per UTF-16 unit;
+// answers the end. Most texts are ASCII, which is folded here.
+char* putFolded(char* out, const QString& text)
+{
+    const auto* chars = reinterpret_cast<const char16_t*>(text.constData());
     const qsizetype size = text.size();
     for (qsizetype i = 0; i < size; ++i) {
-        char32_t code = text[i].unicode();
-        if (QChar::isHighSurrogate(code) && i + 1 < size && text[i + 1].isLowSurrogate())
-            code = QChar::surrogateToUcs4(char16_t(code), text[++i].unicode());
-        const char32_t folded = QChar::toCaseFolded(code);
-        if (QChar::requiresSurrogates(folded)) {
-            out += QChar(QChar::highSurrogate(folded));
-            out += QChar(QChar::lowSurrogate(folded));
-        } else {
-            out += QChar(char16_t(folded));
+        char32_t code = chars[i];
+        if (code < 0x80) {
+            *out++ = char(code >= 'A' && code <= 'Z' ? code + ('a' - 'A') : code);
+            continue;
         }
+        if (QChar::isSurrogate(code)) {
+            if (QChar::isHighSurrogate(code) && i + 1 < size && QChar::isLowSurrogate(chars[i + 1]))
+                code = QChar::surrogateToUcs4(char16_t(code), chars[++i]);
+            else
+                code = QChar::ReplacementCharacter;
+        }
+        out = putUtf8(out, QChar::toCaseFolded(code));
     }
+    return out;
 }
 
 } // namespace
 
 QByteArray SearchIndex::fold(const QString& text)
 {
-    QString folded;
-    folded.reserve(text.size());
-    appendFolded(folded, text);
-    return folded.toUtf8();
+    QByteArray folded(text.size() * 3, Qt::Uninitialized);
+    folded.truncate(putFolded(folded.data(), text) - folded.constData());
+    return folded;
 }
 
 void SearchIndex::clear()
 {
     m_root = nullptr;
     m_stamp = 0;
-    m_text = QByteArray();
+    m_text = {};
     m_starts = {};
     m_items = {};
 }
@@ -53,40 +74,31 @@ void SearchIndex::prepare(const RecGroup* root)
     clear();
     if (!root)
         return;
-    // Folded a recording at a time into one UTF-16 buffer, converted once.
-    QString texts;
-    std::vector<qsizetype> starts;
     walkRows(root, [&](GeneralRecItem* row) {
         RecItem* item = row->asItem();
         if (!item)
             return;
-        starts.push_back(texts.size());
+        const QString title = item->title();
+        const QString descr = item->descr();
+        qsizetype room = title.size() + descr.size() + 2;
+        for (const auto& mark : item->marks())
+            room += mark->descr().size() + 1;
+        const size_t start = m_text.size();
+        m_text.resize(start + size_t(room) * 3);
+        char* out = m_text.data() + start;
+        const auto put = [&out](const QString& text) {
+            out = putFolded(out, text);
+            *out++ = '\0';
+        };
+        put(title);
+        put(descr);
+        for (const auto& mark : item->marks())
+            put(mark->descr());
+        m_text.resize(size_t(out - m_text.data()));
+        m_starts.push_back(start);
         m_items.push_back(item);
-        appendFolded(texts, item->title());
-        texts += QChar(u'\0');
-        appendFolded(texts, item->descr());
-        texts += QChar(u'\0');
-        for (const auto& mark : item->marks()) {
-            appendFolded(texts, mark->descr());
-            texts += QChar(u'\0');
-        }
     });
-    // UTF-8 offsets: each recording's start is found again by its NULs.
-    m_text = texts.toUtf8();
-    texts = QString();
-    m_starts.reserve(starts.size());
-    const char* data = m_text.constData();
-    qsizetype utf16 = 0, utf8 = 0;
-    for (qsizetype start : starts) {
-        // Count UTF-16 units from the last start to this one in the UTF-8 text.
-        while (utf16 < start) {
-            const auto byte = static_cast<unsigned char>(data[utf8]);
-            const int length = byte < 0x80 ? 1 : byte < 0xE0 ? 2 : byte < 0xF0 ? 3 : 4;
-            utf8 += length;
-            utf16 += length == 4 ? 2 : 1;
-        }
-        m_starts.push_back(utf8);
-    }
+    m_text.shrink_to_fit();
     m_root = root;
     m_stamp = root->changeStamp();
 }
@@ -98,20 +110,20 @@ QList<RecItem*> SearchIndex::find(const RecGroup* root, const QString& text)
     if (needle.isEmpty() || !root)
         return found;
     prepare(root);
-    const char* data = m_text.constData();
-    const size_t size = size_t(m_text.size());
+    const char* data = m_text.data();
+    const size_t size = m_text.size();
     size_t from = 0;
     while (from < size) {
         const void* hit =
             memmem(data + from, size - from, needle.constData(), size_t(needle.size()));
         if (!hit)
             break;
-        const qsizetype at = static_cast<const char*>(hit) - data;
+        const size_t at = size_t(static_cast<const char*>(hit) - data);
         const auto next = std::upper_bound(m_starts.cbegin(), m_starts.cend(), at);
         found.append(m_items[size_t(next - m_starts.cbegin() - 1)]);
         if (next == m_starts.cend())
             break;
-        from = size_t(*next);
+        from = *next;
     }
     return found;
 }

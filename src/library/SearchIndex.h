@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <string>
 #include <vector>
 
 class RecGroup;
@@ -34,7 +35,7 @@ private:
     quint64 m_stamp = 0;
     // Each recording's texts, each followed by a NUL, which no typed text
     // holds, so that a match never spans two texts or two recordings.
-    QByteArray m_text;
-    std::vector<qsizetype> m_starts;
+    std::string m_text;
+    std::vector<size_t> m_starts;
     std::vector<RecItem*> m_items;
 };
