@@ -58,7 +58,7 @@ QAccessibleInterface* OutlineRowAccessible::childAtPoint(RecOutlineView* view,
     RecOutlineController* controller = view ? view->controller() : nullptr;
     if (!controller)
         return nullptr;
-    GeneralRecItem* row = controller->itemByPos(view->mapFromGlobal(point), controller->mainItem());
+    GeneralRecItem* row = controller->itemByPos(view->mapFromGlobal(point));
     const QList<GeneralRecItem*> children = shownChildren(view, item);
     while (row && !children.contains(row))
         row = row->parent();

@@ -115,27 +115,17 @@ void RecOutlineController::setSearchResults(const std::optional<QList<RecItem*>>
     QScrollBar* scrollBar = m_scrollView ? m_scrollView->verticalScrollBar() : nullptr;
     if (!wasSearching && results && scrollBar)
         m_treeScrollValue = scrollBar->value();
-    // Hiding the tree walks every row: a search that goes on hides only
-    // the rows the last keystroke showed.
-    if (wasSearching && results) {
-        for (GeneralRecItem* shown : m_searchGroup->subItems())
-            shown->setHidden(true);
-    }
     setSearchGroup(nullptr);
+    // The rows keep the tree's hidden flags: what is shown is what has a
+    // frame, and touching every row at each keystroke would cost more than
+    // the search.
     if (results) {
-        if (!wasSearching)
-            m_mainGroup->setHidden(true);
         auto found = std::make_unique<RecGroup>(RecGroup::Bare);
         found->setHidden(true);
-        for (RecItem* item : *results) {
-            if (!item)
-                continue;
-            item->setHidden(false);
-            found->listSubItem(item);
-        }
+        for (RecItem* item : *results)
+            if (item)
+                found->listSubItem(item);
         setSearchGroup(std::move(found));
-    } else {
-        m_mainGroup->setHidden(false);
     }
     arrangeItems();
     if (wasSearching && !results) {
@@ -215,41 +205,26 @@ int RecOutlineController::rowHeight(const GeneralRecItem* item) const
     return item->isGroup() ? RecGroupView::kHeight : RecItemView::kHeight;
 }
 
-int RecOutlineController::groupHeight(const RecGroup* group) const
-{
-    if (!group || !group->isExpanded())
-        return 0;
-    int h = 0;
-    walkRows(group, [&](const GeneralRecItem* row) {
-        h += rowHeight(row);
-        return intoExpanded(row);
-    });
-    return h;
-}
-
 void RecOutlineController::arrangeItems()
 {
     RecGroup* root = mainItem();
     if (!root || !m_outlineView)
         return;
-    int height = groupHeight(root) + 1;
-    int width = m_outlineView->width();
-    if (m_scrollView) {
+    const int width = m_scrollView ? m_scrollView->viewport()->width() : m_outlineView->width();
+    m_outlineView->clearFrames();
+    int height = arrangeGroup(root, 0, 1, width);
+    if (m_scrollView)
         height = std::max(height, m_scrollView->viewport()->height());
-        width = m_scrollView->viewport()->width();
-    }
     // The view grows and shrinks at its bottom edge, so the scroll offset
     // from the top keeps the same rows in view.
     m_outlineView->resize(width, height);
-    m_outlineView->clearFrames();
-    arrangeGroup(root, 0, 1);
     EmptyLibraryHint* hint = m_outlineView->emptyHint();
     hint->setVisible(m_mainGroup->subItems().isEmpty() || hint->isUnavailable());
     m_outlineView->realizeVisibleRows();
     m_outlineView->update();
 }
 
-int RecOutlineController::arrangeGroup(RecGroup* group, int x, int y)
+int RecOutlineController::arrangeGroup(RecGroup* group, int x, int y, int width)
 {
     if (!group)
         return y;
@@ -259,7 +234,7 @@ int RecOutlineController::arrangeGroup(RecGroup* group, int x, int y)
         return y;
     walkRows(group, [&](GeneralRecItem* row) {
         const int h = rowHeight(row);
-        m_outlineView->setRowFrame(row, QRect(x, y, m_outlineView->width(), h));
+        m_outlineView->setRowFrame(row, QRect(x, y, width, h));
         y += h;
         if (RecGroup* category = row->asGroup())
             category->setExpanded(category->isExpanded());

@@ -70,8 +70,9 @@ public:
     GeneralRecItem* itemByLabel(const QObject* label, RecGroup* group) const;
 
     void arrangeItems();
-    int groupHeight(const RecGroup* group) const;
-    int arrangeGroup(RecGroup* group, int x, int y);
+    // Gives the group's rows their frames from the top edge y down; answers
+    // the bottom edge.
+    int arrangeGroup(RecGroup* group, int x, int y, int width);
 
     void onItemClick(GeneralRecItem* item);
     // A click with the given modifier bits, as the keys make it.
@@ -108,7 +109,8 @@ public:
     // The first row, shown or not, whose marker is on.
     GeneralRecItem* findHighlightedItem(RecGroup* group) const;
     // The first shown row whose frame holds the point.
-    GeneralRecItem* itemByPos(const QPoint& point, RecGroup* group) const;
+    // The shown row under the point, in the view's coordinates.
+    GeneralRecItem* itemByPos(const QPoint& point) const;
     // The files a drag starting on the row carries: every selected row's
     // when the row is selected (a selected category stands for its
     // contents), else the row's own; rows without a file on disk are left out.

@@ -65,13 +65,9 @@ GeneralRecItem* RecOutlineController::findHighlightedItem(RecGroup* group) const
     return firstRow(group, [](const GeneralRecItem* row) { return row->insertLineVisible(); });
 }
 
-GeneralRecItem* RecOutlineController::itemByPos(const QPoint& point, RecGroup* group) const
+GeneralRecItem* RecOutlineController::itemByPos(const QPoint& point) const
 {
-    if (!m_outlineView)
-        return nullptr;
-    return firstRow(group, [&](const GeneralRecItem* row) {
-        return !row->isHidden() && m_outlineView->frameOf(row).contains(point);
-    });
+    return m_outlineView ? m_outlineView->itemAt(point) : nullptr;
 }
 
 void RecOutlineController::highlightInsertPoint(const QPoint& point)
@@ -124,7 +120,7 @@ void RecOutlineController::filesDropped(const QStringList& paths, const QPoint& 
     const bool labels = std::all_of(paths.begin(), paths.end(), [](const QString& path) {
         return path.endsWith(QStringLiteral(".txt"), Qt::CaseInsensitive);
     });
-    GeneralRecItem* row = labels ? itemByPos(point, mainItem()) : nullptr;
+    GeneralRecItem* row = labels ? itemByPos(point) : nullptr;
     if (RecItem* rec = row ? row->asItem() : nullptr) {
         for (const QString& path : paths)
             m_appDelegate->importMarks(path, rec);

@@ -104,8 +104,12 @@ void RecOutlineView::focusOutEvent(QFocusEvent*)
 
 void RecOutlineView::clearFrames()
 {
+    // The next layout has about as many frames as this one.
+    const size_t count = m_frames.size();
     m_frames.clear();
+    m_frames.reserve(count);
     m_frameIndex.clear();
+    m_frameIndex.reserve(qsizetype(count));
 }
 
 void RecOutlineView::setRowFrame(GeneralRecItem* item, const QRect& frame)
@@ -122,6 +126,16 @@ QRect RecOutlineView::frameOf(const GeneralRecItem* item) const
 {
     const auto it = m_frameIndex.constFind(item);
     return it == m_frameIndex.cend() ? QRect() : m_frames[size_t(*it)].second;
+}
+
+GeneralRecItem* RecOutlineView::itemAt(const QPoint& point) const
+{
+    const auto it =
+        std::partition_point(m_frames.cbegin(), m_frames.cend(),
+                             [&](const auto& frame) { return frame.second.bottom() < point.y(); });
+    if (it == m_frames.cend() || !it->second.contains(point))
+        return nullptr;
+    return const_cast<GeneralRecItem*>(it->first);
 }
 
 QRect RecOutlineView::visibleArea() const
@@ -239,7 +253,7 @@ void RecOutlineView::mouseMoveEvent(QMouseEvent* event)
     if (std::hypot(d.x(), d.y()) < kDragThreshold)
         return;
     const QPoint pos = event->position().toPoint();
-    GeneralRecItem* item = m_controller->itemByPos(pos, m_controller->mainItem());
+    GeneralRecItem* item = m_controller->itemByPos(pos);
     const QStringList paths = m_controller->dragPaths(item);
     if (paths.isEmpty())
         return;
@@ -319,8 +333,7 @@ void RecOutlineView::acceptAsCopy(QDropEvent* event)
 
 void RecOutlineView::contextMenuEvent(QContextMenuEvent* event)
 {
-    GeneralRecItem* row =
-        m_controller ? m_controller->itemByPos(event->pos(), m_controller->mainItem()) : nullptr;
+    GeneralRecItem* row = m_controller ? m_controller->itemByPos(event->pos()) : nullptr;
     if (!row || !m_controller->appDelegate())
         return;
     // The menu acts on the row under the pointer, and on the rows selected

@@ -36,6 +36,8 @@ public:
     void setRowFrame(GeneralRecItem* item, const QRect& frame);
     // The record's place in the view, or a null rect when it is not shown.
     QRect frameOf(const GeneralRecItem* item) const;
+    // The shown record whose frame holds the point.
+    GeneralRecItem* itemAt(const QPoint& point) const;
     // Makes rows for the frames that can be seen and lets go of rows that
     // scrolled away, so that the view holds about one screen of rows. A row
     // being edited stays until its edit ends.

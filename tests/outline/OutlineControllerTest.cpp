@@ -214,6 +214,7 @@ TEST_F(Search, FindsTitlesDescriptionsAndNotesOnceEachInDocumentOrder)
     // Results are stacked from the top; the collapsed category's rows are shown too.
     EXPECT_EQ(view->frameOf(small).y(), 1);
     EXPECT_FALSE(view->frameOf(notes).isNull());
+    EXPECT_EQ(outline.itemByPos(view->frameOf(notes).center()), notes); // clicks find it
     EXPECT_TRUE(view->frameOf(talks).isNull());
     EXPECT_TRUE(view->frameOf(old).isNull());
     EXPECT_TRUE(controller->search("", outline.mainGroup()).isEmpty());
