@@ -33,9 +33,12 @@ private:
     static void subscribeCallback(pa_context* context, pa_subscription_event_type_t facility,
                                   uint32_t index, void* userdata);
     void connectToServer();
+    // Mainloop thread: asks the main thread to hand the changes on.
+    void askForNotice();
 
     std::unique_ptr<PulseConnection> m_server;
     QTimer m_retryTimer;
     QTimer m_noticeTimer;
     std::atomic<bool> m_changed{false};
+    std::atomic<bool> m_noticeAsked{false};
 };

@@ -30,8 +30,9 @@ constexpr uint32_t kMaxCaptureChannels = 8;
 constexpr int kTimeNoticeIntervalMs = 33;
 // The capture thread answers a hand-over at its next buffer, some 12 ms away.
 constexpr auto kHandOverWait = std::chrono::milliseconds(200);
-// A lost device or a failed write ends the recording within this time.
-constexpr int kWatchIntervalMs = 100;
+// A lost device or a failed write ends the recording within this time; a
+// shorter one would wake the program more often for a rare event.
+constexpr int kWatchIntervalMs = 250;
 
 QVariantMap preset(double sampleRate)
 {

@@ -76,7 +76,13 @@ bool PulseConnection::connect()
     if (!m_context)
         return false;
     pa_context_set_state_callback(
-        context(), [](pa_context*, void* self) { wakeCallback(self); }, this);
+        context(),
+        [](pa_context*, void* self) {
+            wakeCallback(self);
+            if (const auto& listener = static_cast<PulseConnection*>(self)->m_stateListener)
+                listener();
+        },
+        this);
     if (pa_context_connect(context(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) < 0)
         return false;
     waitUntil(lock, [this] {

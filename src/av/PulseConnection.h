@@ -68,6 +68,9 @@ public:
     bool waitFor(const Lock& held, PulseOperationPtr operation) const;
     // Mainloop thread (a callback), or with the lock held: wakes every waiter.
     void wake() const;
+    // Set with the lock held: runs on the mainloop thread at every change of
+    // the connection's state, such as its loss.
+    void setStateListener(std::function<void()> listener) { m_stateListener = std::move(listener); }
     // A callback for any stream or operation given the connection as userdata.
     static void wakeCallback(void* connection);
 
@@ -84,4 +87,5 @@ private:
     // Declared in this order so that the context goes before its mainloop.
     std::unique_ptr<pa_threaded_mainloop, MainloopFree> m_mainloop;
     std::unique_ptr<pa_context, ContextRelease> m_context;
+    std::function<void()> m_stateListener;
 };

@@ -18,10 +18,8 @@ RecNavigController::RecNavigController(QObject* parent)
 {
     m_timer.setInterval(kPlaybackInterval);
     connect(&m_timer, &QTimer::timeout, this, &RecNavigController::updateSlider);
-    m_durationTimer.setInterval(kDurationInterval);
-    connect(&m_durationTimer, &QTimer::timeout, this, &RecNavigController::durationTimerFire);
-    m_levelTimer.setInterval(kLevelInterval);
-    connect(&m_levelTimer, &QTimer::timeout, this, &RecNavigController::levelTimerFire);
+    m_liveTimer.setInterval(kLiveInterval);
+    connect(&m_liveTimer, &QTimer::timeout, this, &RecNavigController::liveTimerFire);
 }
 
 RecNavigController::~RecNavigController() = default;
@@ -377,13 +375,11 @@ void RecNavigController::setRecordingMode(bool on)
             m_recSlider->setDoubleValue(100.0);
             m_recSlider->setEnabled(false);
         }
-        m_durationTimer.start();
-        m_levelTimer.start();
+        m_liveTimer.start();
         if (m_recNavigatorView)
             m_recNavigatorView->beginLive(m_currentPath, curFileDuration());
     } else {
-        m_durationTimer.stop();
-        m_levelTimer.stop();
+        m_liveTimer.stop();
         if (m_recNavigatorView)
             m_recNavigatorView->endLive();
         if (m_recSlider) {
@@ -394,7 +390,13 @@ void RecNavigController::setRecordingMode(bool on)
     updateTimeTextField();
 }
 
-void RecNavigController::durationTimerFire()
+void RecNavigController::liveTimerFire()
+{
+    showLiveLevel();
+    followDuration();
+}
+
+void RecNavigController::followDuration()
 {
     if (!m_timeView)
         return;
@@ -413,7 +415,7 @@ double RecNavigController::curFileDuration()
     return double(m_movieDuration.timeValue) / m_movieDuration.timeScale;
 }
 
-void RecNavigController::levelTimerFire()
+void RecNavigController::showLiveLevel()
 {
     if (!m_recNavigatorView || !m_timeView || !m_appDelegate)
         return;

@@ -27,10 +27,11 @@ class RecNavigController : public QObject
 {
     Q_OBJECT
 public:
-    static constexpr int kPlaybackInterval = 15;  // ms
-    static constexpr int kDurationInterval = 300; // ms
-    // ms; each level taken is the loudest since the one before.
-    static constexpr int kLevelInterval = 100;
+    static constexpr int kPlaybackInterval = 15; // ms
+    // ms; while recording, each tick hands the loudest level since the tick
+    // before to the live waveform and the clock's length to the row, in one
+    // repaint of the window.
+    static constexpr int kLiveInterval = 200;
     static constexpr int kPreviewLength = 950; // ms
     static constexpr int kLoadTimeout = 10000; // ms
     static constexpr double kJump = 30.0;      // seconds
@@ -77,9 +78,10 @@ public:
     int selectedMarkID() const;
 
     void setRecordingMode(bool on);
-    void durationTimerFire();
+    void liveTimerFire();
+    void followDuration();
     // Hands the level heard now to the strip's live waveform.
-    void levelTimerFire();
+    void showLiveLevel();
     double curFileDuration();
 
     static QString continueNoteText();
@@ -104,8 +106,7 @@ private:
     // The library owns the record; it may remove it while it is current.
     QPointer<RecItem> m_currentRec;
     bool m_isRecordMode = false;
-    QTimer m_durationTimer;
-    QTimer m_levelTimer;
+    QTimer m_liveTimer;
     QString m_currentPath;
     // Only the latest preview may end the sound it started.
     quint64 m_previewSerial = 0;

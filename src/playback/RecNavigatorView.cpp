@@ -382,7 +382,7 @@ void RecNavigatorView::addLiveLevel(double seconds, float level)
     for (size_t i = first; i <= slot; ++i)
         m_liveSlots[i] = std::max(m_liveSlots[i], peak);
     m_liveEnd = std::max(m_liveEnd, seconds);
-    // One picture per level: the controller hands one every tenth of a second.
+    // One picture per level: the controller hands one every fifth of a second.
     update();
 }
 
