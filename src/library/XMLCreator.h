@@ -13,7 +13,8 @@ class XMLCreator
 public:
     // Writes atomically: a failed save leaves the old file as it was.
     bool createXML(const RecGroup* root, const QString& path);
-    QByteArray document(const RecGroup* root);
+    // With the expected size in bytes, the document is written into one buffer.
+    QByteArray document(const RecGroup* root, qsizetype expected = 0);
     // One row with everything under it, in a document of its own that reads
     // as a library file; its root element carries the given attributes.
     QByteArray rowDocument(const GeneralRecItem* row, const QXmlStreamAttributes& rootAttributes);
