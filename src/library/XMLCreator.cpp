@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/XMLCreator.h"
 
+#include "library/KeptDatabase.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 
@@ -12,6 +13,8 @@
 #include <array>
 #include <charconv>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
@@ -256,11 +259,11 @@ QByteArray XMLCreator::rowDocument(const GeneralRecItem* row,
     return bytes;
 }
 
-bool XMLCreator::createXML(const RecGroup* root, const QString& path)
+bool XMLCreator::createXML(const RecGroup* root, const QString& path, KeptDatabase* kept)
 {
     if (!root || path.isEmpty())
         return false;
-    const QByteArray bytes = document(root);
+    const QByteArray bytes = document(root, kept ? kept->size() : 0);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     // Unbuffered, so that a short write (disk full, size limit) is seen here:
@@ -269,5 +272,15 @@ bool XMLCreator::createXML(const RecGroup* root, const QString& path)
         return false;
     if (file.write(bytes) != bytes.size())
         return false;
-    return file.commit();
+    // The file written, open before it takes the name: another program's
+    // save can replace the name at any time, never what is open here.
+    const int written = kept ? ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0) : -1;
+    if (!file.commit()) {
+        if (written >= 0)
+            ::close(written);
+        return false;
+    }
+    if (kept)
+        kept->keep(written, bytes);
+    return true;
 }
