@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <fcntl.h>
+#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -57,6 +58,9 @@ bool LibraryStore::load()
     if (reader.loadBytes(bytes, m_library.root())) {
         m_kept.keep(fd, bytes);
         m_stamp = stamp;
+        // The parse's nodes, freed now, weighed as much as the tree: given
+        // back rather than left in the heap (113 MB for 100,000 recordings).
+        malloc_trim(0);
         return true;
     }
     if (fd >= 0)
