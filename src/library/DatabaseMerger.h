@@ -32,7 +32,7 @@ public:
         bool operator==(const Row&) const = default;
     };
     // By path below the output folder, categories and recordings apart;
-    // looked up by path only, so hashed: it is made again at every save.
+    // looked up by path only, so hashed.
     using Snapshot = std::unordered_map<QString, Row>;
 
     // Puts a new row into a category of the tree in memory.
@@ -43,9 +43,9 @@ public:
     static Snapshot snapshot(const RecGroup* root);
     static QString key(const GeneralRecItem* row);
 
-    // The tree as it was last read from or written to the file.
+    // The tree as it was last read from or written to the file; none (every
+    // row then merges as one both sides made) until set.
     void setBase(const RecGroup* root) { m_base = snapshot(root); }
-    void clearBase() { m_base.clear(); }
 
     // Merges the tree read from the file into the live tree; diskNewer says
     // whether the file's changes are newer than the last change in memory.

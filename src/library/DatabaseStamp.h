@@ -14,5 +14,7 @@ struct DatabaseStamp
     std::uint64_t inode = 0;
 
     static DatabaseStamp of(const QString& path);
+    // The file open there; not there for a descriptor below 0.
+    static DatabaseStamp of(int fd);
     bool operator==(const DatabaseStamp&) const = default;
 };

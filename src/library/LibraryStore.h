@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "library/DatabaseMerger.h"
 #include "library/DatabaseStamp.h"
+#include "library/KeptDatabase.h"
 
 #include <QString>
 
@@ -34,8 +34,8 @@ private:
     void merge(const QString& path);
 
     Library& m_library;
-    DatabaseMerger m_merger;
-    // The file as this program last read or wrote it.
+    // The file as this program last read or wrote it: the base of a merge.
+    KeptDatabase m_kept;
     DatabaseStamp m_stamp;
     // When the tree last changed here, in nanoseconds since the epoch.
     qint64 m_lastLocalChangeNs = 0;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/XMLCreator.h"
 
+#include "library/KeptDatabase.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
 
@@ -9,81 +10,106 @@
 #include <QSaveFile>
 #include <QXmlStreamAttributes>
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace {
 
 // The bytes Qt's XML stream writer writes with two spaces of indentation,
 // which files of older versions hold: a line per element, attributes
-// escaped with their line breaks and tabs as character references.
+// escaped with their line breaks and tabs as character references. Written
+// straight into a buffer that grows only when the guess of its size was short.
 class XmlOut
 {
 public:
-    XmlOut() { m_bytes.reserve(1 << 16); }
+    explicit XmlOut(qsizetype capacity)
+    {
+        m_bytes.resize(std::max<qsizetype>(capacity, 256));
+        m_out = m_bytes.data();
+        m_end = m_out + m_bytes.size();
+        put("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    }
 
     void start(const char* name)
     {
-        closeStartTag();
-        m_bytes += '\n';
+        room(2 * m_depth + 32);
+        if (m_open)
+            *m_out++ = '>';
+        *m_out++ = '\n';
         indent();
-        m_bytes += '<';
-        m_bytes += name;
+        *m_out++ = '<';
+        put(name);
         m_open = true;
         ++m_depth;
     }
     void end(const char* name)
     {
         --m_depth;
+        room(2 * m_depth + 32);
         if (m_open) {
-            m_bytes += "/>";
+            put("/>");
             m_open = false;
             return;
         }
-        m_bytes += '\n';
+        *m_out++ = '\n';
         indent();
-        m_bytes += "</";
-        m_bytes += name;
-        m_bytes += '>';
+        put("</");
+        put(name);
+        *m_out++ = '>';
     }
     void attribute(const char* name, QStringView value)
     {
+        // No character takes more than six bytes: "&quot;".
+        room(qsizetype(std::strlen(name)) + 4 + 6 * value.size());
         begin(name);
         escaped(value);
-        m_bytes += '"';
+        *m_out++ = '"';
     }
     template <typename Number> void number(const char* name, Number value)
     {
-        char buf[64];
-        const auto result = std::to_chars(buf, buf + sizeof buf, value);
+        room(qsizetype(std::strlen(name)) + 4 + 64);
         begin(name);
-        m_bytes.append(buf, result.ptr - buf);
-        m_bytes += '"';
+        m_out = std::to_chars(m_out, m_end, value).ptr;
+        *m_out++ = '"';
     }
     QByteArray finish()
     {
-        m_bytes += '\n';
+        room(1);
+        *m_out++ = '\n';
+        m_bytes.resize(m_out - m_bytes.constData());
         return std::move(m_bytes);
     }
 
 private:
+    void room(qsizetype bytes)
+    {
+        if (m_end - m_out >= bytes)
+            return;
+        const qsizetype used = m_out - m_bytes.constData();
+        m_bytes.resize(std::max(2 * m_bytes.size(), used + bytes));
+        m_out = m_bytes.data() + used;
+        m_end = m_bytes.data() + m_bytes.size();
+    }
+    // Only after room() was made for it.
+    void put(const char* text)
+    {
+        const size_t length = std::strlen(text);
+        std::memcpy(m_out, text, length);
+        m_out += length;
+    }
     void indent()
     {
-        static constexpr char kSpaces[] = "                                ";
-        for (int left = 2 * m_depth; left > 0; left -= int(sizeof kSpaces - 1))
-            m_bytes.append(kSpaces, std::min(left, int(sizeof kSpaces - 1)));
-    }
-    void closeStartTag()
-    {
-        if (m_open)
-            m_bytes += '>';
-        m_open = false;
+        std::memset(m_out, ' ', size_t(2 * m_depth));
+        m_out += 2 * m_depth;
     }
     void begin(const char* name)
     {
-        m_bytes += ' ';
-        m_bytes += name;
-        m_bytes += "=\"";
+        *m_out++ = ' ';
+        put(name);
+        put("=\"");
     }
 
     // XML 1.0 cannot hold most control characters; dropping them keeps the
@@ -92,9 +118,7 @@ private:
     // written as the replacement character, as UTF-8 cannot hold it.
     void escaped(QStringView text)
     {
-        const qsizetype at = m_bytes.size();
-        m_bytes.resize(at + 6 * text.size());
-        char* out = m_bytes.data() + at;
+        char* out = m_out;
         const auto put = [&out](const char* s, int n) {
             std::memcpy(out, s, size_t(n));
             out += n;
@@ -102,6 +126,10 @@ private:
         for (qsizetype i = 0; i < text.size(); ++i) {
             char32_t c = text[i].unicode();
             if (c < 0x80) {
+                if (kPlain[c]) {
+                    *out++ = char(c);
+                    continue;
+                }
                 switch (c) {
                 case '<':
                     put("&lt;", 4);
@@ -125,8 +153,6 @@ private:
                     put("&#9;", 4);
                     continue;
                 default:
-                    if (c >= 0x20)
-                        *out++ = char(c);
                     continue;
                 }
             }
@@ -148,10 +174,20 @@ private:
             }
             *out++ = char(0x80 | (c & 0x3F));
         }
-        m_bytes.resize(out - m_bytes.constData());
+        m_out = out;
     }
 
-    QByteArray m_bytes = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    // The ASCII characters written as they are.
+    static constexpr auto kPlain = [] {
+        std::array<bool, 128> plain{};
+        for (char32_t c = 0x20; c < 0x80; ++c)
+            plain[c] = c != '<' && c != '>' && c != '&' && c != '"';
+        return plain;
+    }();
+
+    QByteArray m_bytes;
+    char* m_out = nullptr;
+    char* m_end = nullptr;
     int m_depth = 0;
     bool m_open = false;
 };
@@ -198,9 +234,9 @@ void saveRow(const GeneralRecItem* row, XmlOut& xml)
 
 } // namespace
 
-QByteArray XMLCreator::document(const RecGroup* root)
+QByteArray XMLCreator::document(const RecGroup* root, qsizetype expected)
 {
-    XmlOut xml;
+    XmlOut xml(expected > 0 ? expected + expected / 8 : 1 << 16);
     xml.start("Recordings");
     if (root)
         saveGroup(root, xml);
@@ -211,20 +247,23 @@ QByteArray XMLCreator::document(const RecGroup* root)
 QByteArray XMLCreator::rowDocument(const GeneralRecItem* row,
                                    const QXmlStreamAttributes& rootAttributes)
 {
-    XmlOut xml;
+    XmlOut xml(4096);
     xml.start("Recordings");
     for (const QXmlStreamAttribute& attribute : rootAttributes)
         xml.attribute(attribute.name().toLatin1().constData(), attribute.value());
     saveRow(row, xml);
     xml.end("Recordings");
-    return xml.finish();
+    // Kept for an undo: no room to spare.
+    QByteArray bytes = xml.finish();
+    bytes.squeeze();
+    return bytes;
 }
 
-bool XMLCreator::createXML(const RecGroup* root, const QString& path)
+bool XMLCreator::createXML(const RecGroup* root, const QString& path, KeptDatabase* kept)
 {
     if (!root || path.isEmpty())
         return false;
-    const QByteArray bytes = document(root);
+    const QByteArray bytes = document(root, kept ? kept->size() : 0);
     QDir().mkpath(QFileInfo(path).absolutePath());
     QSaveFile file(path);
     // Unbuffered, so that a short write (disk full, size limit) is seen here:
@@ -233,5 +272,15 @@ bool XMLCreator::createXML(const RecGroup* root, const QString& path)
         return false;
     if (file.write(bytes) != bytes.size())
         return false;
-    return file.commit();
+    // The file written, open before it takes the name: another program's
+    // save can replace the name at any time, never what is open here.
+    const int written = kept ? ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0) : -1;
+    if (!file.commit()) {
+        if (written >= 0)
+            ::close(written);
+        return false;
+    }
+    if (kept)
+        kept->keep(written, bytes);
+    return true;
 }

@@ -4,6 +4,7 @@
 #include <QString>
 
 class GeneralRecItem;
+class KeptDatabase;
 class QXmlStreamAttributes;
 class RecGroup;
 
@@ -11,9 +12,12 @@ class RecGroup;
 class XMLCreator
 {
 public:
-    // Writes atomically: a failed save leaves the old file as it was.
-    bool createXML(const RecGroup* root, const QString& path);
-    QByteArray document(const RecGroup* root);
+    // Writes atomically: a failed save leaves the old file as it was. With
+    // `kept`, what was written is kept there in place of what was kept
+    // before, whose size is the first guess of the new document's.
+    bool createXML(const RecGroup* root, const QString& path, KeptDatabase* kept = nullptr);
+    // With the expected size in bytes, the document is written into one buffer.
+    QByteArray document(const RecGroup* root, qsizetype expected = 0);
     // One row with everything under it, in a document of its own that reads
     // as a library file; its root element carries the given attributes.
     QByteArray rowDocument(const GeneralRecItem* row, const QXmlStreamAttributes& rootAttributes);

@@ -7,7 +7,9 @@
 
 #include <QDir>
 #include <QProcess>
+#include <QSaveFile>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <unistd.h>
 
@@ -333,6 +335,49 @@ TEST_F(Rules, StartUpLoadsWithoutSavingThenEveryChangeSaves)
     category("Cat", nullptr, false);
     EXPECT_EQ(messages, QStringList{"Unable to save the structure of recordings"});
     EXPECT_EQ(titles(root()), QStringList{"Cat"});
+}
+
+// Another program (a copy on a synced folder) saved in between, replacing
+// the file or writing into it. The version this one wrote, which the changes
+// are weighed against, is the file itself kept open (gone once written into:
+// then nothing of either side may be lost), or a copy where the cache lies on
+// another mount.
+TEST_F(Rules, AnotherProgramsSaveIsMergedBeforeTheNextSave)
+{
+    QTemporaryDir otherMount("/dev/shm/voicetray-XXXXXX");
+    const struct
+    {
+        bool inPlace;
+        QString cache;
+        const char* merged;
+    } cases[] = {{false, home.path() + "/.cache", "Keep Theirs Mine New"},
+                 {true, home.path() + "/.cache", "Keep Theirs Gone Mine New"},
+                 {true, otherMount.path(), "Keep Theirs Mine New"}};
+    for (const auto& c : cases) {
+        qputenv("XDG_CACHE_HOME", c.cache.toUtf8());
+        out = home.path() + "/library" + QString::number(&c - cases);
+        QDir().mkpath(out);
+        open();
+        for (const char* title : {"Keep", "Theirs", "Gone"})
+            recording(title, nullptr, kNoFile);
+        // Theirs: "Gone" deleted, "New" added.
+        QByteArrayList lines = database().split('\n');
+        for (QByteArray& line : lines)
+            if (line.contains("Title=\"Gone\""))
+                line = "<Item ID=\"99\" Title=\"New\" Description=\"\" CreateDate=\"\" "
+                       "Duration=\"1\"/>";
+        QSaveFile replaced(out + "/RecordingsDB.xml");
+        QFile written(out + "/RecordingsDB.xml");
+        QFileDevice& theirs = c.inPlace ? static_cast<QFileDevice&>(written) : replaced;
+        EXPECT_TRUE(theirs.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        theirs.write(lines.join('\n'));
+        EXPECT_TRUE(c.inPlace ? (written.close(), true) : replaced.commit());
+
+        recording("Mine", nullptr, kNoFile);
+        EXPECT_EQ(titles(root()).join(' ').toStdString(), c.merged) << c.cache.toStdString();
+        EXPECT_TRUE(database().contains("Title=\"New\""));
+    }
+    qunsetenv("XDG_CACHE_HOME");
 }
 
 TEST_F(Rules, AnUnreadableDatabaseIsSetAsideNotOverwritten)
