@@ -109,23 +109,39 @@ void RecOutlineView::clearFrames()
     m_frames.clear();
     m_frames.reserve(count);
     m_frameIndex.clear();
-    m_frameIndex.reserve(qsizetype(count));
+    m_frameIndexed = true;
 }
 
 void RecOutlineView::setRowFrame(GeneralRecItem* item, const QRect& frame)
 {
-    m_frameIndex.insert(item, qsizetype(m_frames.size()));
     m_frames.emplace_back(item, frame);
+    m_frameIndexed = false;
     if (RecRowView* row = m_rows.value(item)) {
         row->setGeometry(frame);
         row->placeControls();
     }
 }
 
+const QHash<const GeneralRecItem*, qsizetype>& RecOutlineView::frameIndex() const
+{
+    // Made on the first look-up after a layout, not by every layout: a
+    // search that finds 100,000 recordings lays them all out at each key.
+    if (!m_frameIndexed) {
+        m_frameIndex.clear();
+        m_frameIndex.reserve(qsizetype(m_frames.size()));
+        for (size_t i = 0; i < m_frames.size(); ++i)
+            if (m_frames[i].first)
+                m_frameIndex.insert(m_frames[i].first, qsizetype(i));
+        m_frameIndexed = true;
+    }
+    return m_frameIndex;
+}
+
 QRect RecOutlineView::frameOf(const GeneralRecItem* item) const
 {
-    const auto it = m_frameIndex.constFind(item);
-    return it == m_frameIndex.cend() ? QRect() : m_frames[size_t(*it)].second;
+    const auto& index = frameIndex();
+    const auto it = index.constFind(item);
+    return it == index.cend() ? QRect() : m_frames[size_t(*it)].second;
 }
 
 GeneralRecItem* RecOutlineView::itemAt(const QPoint& point) const
@@ -160,14 +176,20 @@ void RecOutlineView::realizeVisibleRows()
         inView.insert(it->first);
         if (m_rows.contains(it->first))
             continue;
-        RecRowView* row = rowFor(const_cast<GeneralRecItem*>(it->first));
+        RecRowView* row = makeRow(const_cast<GeneralRecItem*>(it->first));
         row->setGeometry(it->second);
         row->placeControls();
+        row->show();
     }
     for (auto it = m_rows.begin(); it != m_rows.end();) {
         RecRowView* row = it.value();
-        if (inView.contains(it.key()) || row->isEditing()) {
-            row->setVisible(m_frameIndex.contains(it.key()));
+        if (inView.contains(it.key())) {
+            row->show();
+            ++it;
+            continue;
+        }
+        if (row->isEditing()) {
+            row->setVisible(!frameOf(it.key()).isNull());
             ++it;
             continue;
         }
@@ -184,16 +206,22 @@ RecRowView* RecOutlineView::rowFor(GeneralRecItem* item)
         return nullptr;
     if (RecRowView* row = m_rows.value(item))
         return row;
+    RecRowView* row = makeRow(item);
+    if (const QRect frame = frameOf(item); !frame.isNull()) {
+        row->setGeometry(frame);
+        row->show();
+    }
+    return row;
+}
+
+RecRowView* RecOutlineView::makeRow(GeneralRecItem* item)
+{
     RecRowView* row = nullptr;
     if (RecGroup* group = item->asGroup())
         row = new RecGroupView(group, m_controller, this);
     else
         row = new RecItemView(item->asItem(), m_controller, this);
     m_rows.insert(item, row);
-    if (const QRect frame = frameOf(item); !frame.isNull()) {
-        row->setGeometry(frame);
-        row->show();
-    }
     return row;
 }
 
@@ -206,6 +234,7 @@ void RecOutlineView::removeRows(GeneralRecItem* item)
 {
     if (!item)
         return;
+    frameIndex();
     const auto forget = [this](GeneralRecItem* row) {
         if (const auto it = m_frameIndex.constFind(row); it != m_frameIndex.cend()) {
             m_frames[size_t(*it)].first = nullptr;

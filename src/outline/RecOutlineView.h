@@ -94,6 +94,9 @@ protected:
 private:
     static void acceptAsCopy(QDropEvent* event);
     QRect visibleArea() const;
+    const QHash<const GeneralRecItem*, qsizetype>& frameIndex() const;
+    // A new row for the record, placed and shown by the caller.
+    RecRowView* makeRow(GeneralRecItem* item);
     void updateRow(const GeneralRecItem* item);
     // Tells screen readers which row has the focus.
     void announceCurrentItem();
@@ -102,7 +105,9 @@ private:
     // Frames in layout order, so from top to bottom; a record taken out of
     // the view leaves a null record in its place until the next layout.
     std::vector<std::pair<const GeneralRecItem*, QRect>> m_frames;
-    QHash<const GeneralRecItem*, qsizetype> m_frameIndex;
+    // Where each record's frame is in m_frames, made when first asked.
+    mutable QHash<const GeneralRecItem*, qsizetype> m_frameIndex;
+    mutable bool m_frameIndexed = true;
     QHash<const GeneralRecItem*, RecRowView*> m_rows;
     QPoint m_clickPos{-1, -1};
     QPointer<GeneralRecItem> m_currentItem;
