@@ -3,28 +3,13 @@
 
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
+#include "library/Utf8.h"
 #include "library/WalkRows.h"
 
 #include <algorithm>
 #include <cstring>
 
 namespace {
-
-char* putUtf8(char* out, char32_t code)
-{
-    if (code < 0x800) {
-        *out++ = char(0xC0 | (code >> 6));
-    } else if (code < 0x10000) {
-        *out++ = char(0xE0 | (code >> 12));
-        *out++ = char(0x80 | ((code >> 6) & 0x3F));
-    } else {
-        *out++ = char(0xF0 | (code >> 18));
-        *out++ = char(0x80 | ((code >> 12) & 0x3F));
-        *out++ = char(0x80 | ((code >> 6) & 0x3F));
-    }
-    *out++ = char(0x80 | (code & 0x3F));
-    return out;
-}
 
 // Writes the folded text in UTF-8, at most three bytes per UTF-16 unit;
 // answers the end. Most texts are ASCII, which is folded here.
@@ -38,13 +23,12 @@ char* putFolded(char* out, const QString& text)
             *out++ = char(code >= 'A' && code <= 'Z' ? code + ('a' - 'A') : code);
             continue;
         }
-        if (QChar::isSurrogate(code)) {
-            if (QChar::isHighSurrogate(code) && i + 1 < size && QChar::isLowSurrogate(chars[i + 1]))
-                code = QChar::surrogateToUcs4(char16_t(code), chars[++i]);
-            else
-                code = QChar::ReplacementCharacter;
-        }
-        out = putUtf8(out, QChar::toCaseFolded(code));
+        // Some fold into ASCII, such as the Kelvin sign into "k".
+        code = QChar::toCaseFolded(Utf8::codePointAt(chars, size, i));
+        if (code < 0x80)
+            *out++ = char(code);
+        else
+            out = Utf8::putMultiByte(out, code);
     }
     return out;
 }

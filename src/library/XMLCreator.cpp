@@ -4,6 +4,7 @@
 #include "library/KeptDatabase.h"
 #include "library/RecGroup.h"
 #include "library/RecItem.h"
+#include "library/Utf8.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -119,6 +120,7 @@ private:
     void escaped(QStringView text)
     {
         char* out = m_out;
+        const char16_t* chars = text.utf16();
         const auto put = [&out](const char* s, int n) {
             std::memcpy(out, s, size_t(n));
             out += n;
@@ -158,21 +160,7 @@ private:
             }
             if (c == 0xFFFE || c == 0xFFFF)
                 continue;
-            if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate())
-                c = QChar::surrogateToUcs4(char16_t(c), text[++i].unicode());
-            else if (QChar::isSurrogate(c))
-                c = 0xFFFD;
-            if (c < 0x800) {
-                *out++ = char(0xC0 | (c >> 6));
-            } else if (c < 0x10000) {
-                *out++ = char(0xE0 | (c >> 12));
-                *out++ = char(0x80 | ((c >> 6) & 0x3F));
-            } else {
-                *out++ = char(0xF0 | (c >> 18));
-                *out++ = char(0x80 | ((c >> 12) & 0x3F));
-                *out++ = char(0x80 | ((c >> 6) & 0x3F));
-            }
-            *out++ = char(0x80 | (c & 0x3F));
+            out = Utf8::putMultiByte(out, Utf8::codePointAt(chars, text.size(), i));
         }
         m_out = out;
     }
