@@ -74,7 +74,7 @@ void GeneralRecItem::setTitle(const QString& title)
 void GeneralRecItem::setEditedTitle(const QString& title)
 {
     m_title = title;
-    titleChanged();
+    noteTreeChange();
     notify();
 }
 

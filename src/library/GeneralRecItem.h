@@ -49,8 +49,9 @@ public:
     virtual void setHidden(bool hidden);
 
     // A number that is new after every change of the rows below this one
-    // or of their searched texts (titles, descriptions, notes), unique
-    // across trees; what was made from a tree is current while it holds.
+    // or of their texts (titles, which also name files and folders,
+    // descriptions, notes), unique across trees; what was made from a tree
+    // (the search index, a look at the disk) is current while it holds.
     quint64 changeStamp() const { return m_changeStamp; }
 
     bool insertLineVisible() const { return m_showInsertLine; }
@@ -66,8 +67,6 @@ protected:
     void notify() { emit changed(); }
     // Gives this row and every row above it a new change stamp.
     void noteTreeChange();
-    // The title changed (a recording's title is searched).
-    virtual void titleChanged() {}
 
 private:
     bool m_showInsertLine = false;

@@ -4,6 +4,7 @@
 #include "library/AudioFileJobs.h"
 #include "library/DeleteHistory.h"
 #include "library/DiskScan.h"
+#include "library/DiskScanner.h"
 #include "library/ImportQueue.h"
 #include "library/LibraryAdopter.h"
 #include "library/LibraryPaths.h"
@@ -91,12 +92,14 @@ Library::Library(AudioFileJobs* jobs, QObject* parent)
       m_store(std::make_unique<LibraryStore>(*this)), m_watcher(std::make_unique<LibraryWatcher>()),
       m_adopter(std::make_unique<LibraryAdopter>(*this, jobs)),
       m_deletes(std::make_unique<DeleteHistory>(*this)),
-      m_imports(std::make_unique<ImportQueue>(*this, jobs))
+      m_imports(std::make_unique<ImportQueue>(*this, jobs)),
+      m_scanner(std::make_unique<DiskScanner>())
 {
     m_root->setHidden(true);
     m_root->setExpanded(true);
     connect(m_watcher.get(), &LibraryWatcher::treeChanged, this, &Library::rescan);
     connect(m_adopter.get(), &LibraryAdopter::measured, this, &Library::save);
+    connect(m_scanner.get(), &DiskScanner::scanned, this, &Library::applyScan);
 }
 
 Library::~Library()
@@ -117,19 +120,19 @@ void Library::open(const QString& folder, const SeenFolder& seen)
     m_available = !folderGone();
     emit availabilityChanged(m_available);
     if (!m_available) {
+        m_scanner->cancel();
         emit treeChanged();
         return;
     }
+    // The disk is listed on the other core while the database is read; the
+    // rows are shown as the database has them, and brought in line with the
+    // disk when the listing is in.
+    m_scanner->scan(folder);
     const bool loaded = m_store->load();
     const bool given = m_imports->resume();
-    const DiskScan scan = DiskScan::of(folder);
-    if (scan.available)
-        noteFolderSeen();
-    m_watcher->watch(scan);
-    bool adopted = false;
-    reconcile(scan, &adopted);
+    m_scanStamp = m_root->changeStamp();
     emit treeChanged();
-    if (loaded || adopted || given)
+    if (loaded || given)
         save();
 }
 
@@ -687,9 +690,30 @@ void Library::rescan()
         m_watcher->poke();
         return;
     }
-    const DiskScan scan = DiskScan::of(m_folder);
+    m_scanStamp = m_root->changeStamp();
+    m_scanner->scan(m_folder);
+}
+
+bool Library::isScanning() const
+{
+    return m_scanner->isScanning();
+}
+
+void Library::applyScan(const DiskScan& scan)
+{
+    // The program renamed, moved, deleted or added rows while the disk was
+    // listed: the listing may show a file under the name it had before, and
+    // taking it in would undo that.
+    if (m_root->changeStamp() != m_scanStamp) {
+        rescan();
+        return;
+    }
+    if (isBusy()) {
+        m_watcher->poke();
+        return;
+    }
     m_watcher->watch(scan);
-    if (!scan.available) {
+    if (!scan.available || folderGone()) {
         if (folderGone()) {
             setAvailable(false);
         } else if (m_available) {

@@ -10,6 +10,7 @@
 
 class AudioFileJobs;
 class DeleteHistory;
+class DiskScanner;
 class GeneralRecItem;
 class ImportQueue;
 class LibraryAdopter;
@@ -123,7 +124,11 @@ public:
     void save();
     // Looks at the output tree again: missing files, renames and moves done
     // outside, new files and folders, the folder's drive coming and going.
+    // The listing is made on a worker; the tree follows when it is in.
     void rescan();
+    // Whether a look at the output tree (asked by open() or rescan()) has
+    // yet to be taken into the tree.
+    bool isScanning() const;
     // Lets the waiting conversions finish, while their rows are still here.
     void finishImports();
     // Where the conversions not yet written go now.
@@ -167,6 +172,7 @@ private:
     // The category a drop lands in, or null.
     RecGroup* dropTarget(GeneralRecItem* nearRow, bool before, bool intoCategory,
                          bool forMove) const;
+    void applyScan(const DiskScan& scan);
     void reconcile(const DiskScan& scan, bool* changed);
 
     AudioFileJobs* m_jobs;
@@ -181,6 +187,10 @@ private:
     std::unique_ptr<LibraryWatcher> m_watcher;
     std::unique_ptr<LibraryAdopter> m_adopter;
     std::unique_ptr<DeleteHistory> m_deletes;
-    // Last: its conversions end before the rows they write for.
+    // Last but one: its conversions end before the rows they write for.
     std::unique_ptr<ImportQueue> m_imports;
+    // Last, so that it is gone first: its answers call into the rest.
+    std::unique_ptr<DiskScanner> m_scanner;
+    // The tree's change stamp when the disk was last asked for.
+    quint64 m_scanStamp = 0;
 };

@@ -49,9 +49,6 @@ public:
     const QString& fingerprint() const { return m_fingerprint; }
     void setFingerprint(const QString& fingerprint) { m_fingerprint = fingerprint; }
 
-protected:
-    void titleChanged() override { noteTreeChange(); }
-
 private:
     QString m_date;
     QString m_descr;

@@ -8,6 +8,7 @@
 #include "support/Wait.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -74,7 +75,7 @@ TEST_F(Disk, ARowFollowsItsFileRenamedOrMovedButTwoRecordingsNeverMerge)
     // While open: by size and length.
     RecItem* talk = recording("Talk", nullptr, 2);
     talk->addMarkAtTime(1, "note", 0);
-    lib->rescan();
+    rescan();
     QDir().mkpath(out + "/Moved");
     ASSERT_TRUE(QDir().rename(out + "/Talk.m4a", out + "/Moved/Renamed.m4a"));
     ASSERT_TRUE(waitUntil([&] { return tree() == "Moved[Renamed]"; })) << tree().toStdString();
@@ -85,7 +86,7 @@ TEST_F(Disk, ARowFollowsItsFileRenamedOrMovedButTwoRecordingsNeverMerge)
     category("Two");
     itemAt(groupAt(root(), 0), 0)->setDescr("talk notes");
     memo->setDescr("memo notes");
-    lib->rescan();
+    rescan();
     ASSERT_TRUE(waitUntil([&] { return database().count("Fingerprint") == 2; }));
     lib.reset();
     ASSERT_TRUE(QDir().rename(out + "/Moved/Renamed.m4a", out + "/Two/Talk (final).m4a"));
@@ -120,6 +121,29 @@ TEST(Watcher, FoldersBeyondTheWatchLimitAreStillFollowed)
         writeFile(dir.path() + folder + "/New.m4a");
         EXPECT_TRUE(waitUntil([&] { return notices > before; })) << folder;
     }
+}
+
+TEST_F(Disk, WhatTheProgramRenamesWhileTheDiskIsListedStaysRenamed)
+{
+    RecGroup* cat = category("Cat");
+    recording("Talk", cat, 2);
+    // Reading a library this size outlasts listing its one file and folder.
+    for (int i = 0; i < 5000; ++i) {
+        auto row = lib->newRecording();
+        row->setTitle(QString("Row %1").arg(i));
+        lib->insert(std::move(row), root());
+    }
+    lib->save();
+    lib.reset();
+    open(false);
+    ASSERT_TRUE(lib->rename(groupAt(root(), 0), "Talks"));
+    ASSERT_TRUE(lib->rename(itemAt(groupAt(root(), 0), 0), "Renamed"));
+    ASSERT_TRUE(waitUntil([this] { return !lib->isScanning(); }));
+    EXPECT_EQ(treeText(groupAt(root(), 0)), "Renamed");
+    EXPECT_EQ(groupAt(root(), 0)->title(), "Talks");
+    EXPECT_FALSE(itemAt(groupAt(root(), 0), 0)->isFileMissing());
+    EXPECT_EQ(root()->subItems().size(), 5001);
+    EXPECT_TRUE(QFileInfo::exists(out + "/Talks/Renamed.m4a"));
 }
 
 TEST_F(Disk, TwoProgramsOnOneFolderKeepWhatEachAdded)

@@ -21,7 +21,7 @@ void LibraryFixture::TearDown()
     lib.reset();
 }
 
-void LibraryFixture::open()
+void LibraryFixture::open(bool waitForDisk)
 {
     lib = std::make_unique<Library>(&jobs);
     QObject::connect(lib.get(), &Library::message,
@@ -34,6 +34,15 @@ void LibraryFixture::open()
     });
     lib->open(out, seen);
     lib->enableSaving();
+    if (waitForDisk) {
+        EXPECT_TRUE(waitUntil([this] { return !lib->isScanning(); }));
+    }
+}
+
+void LibraryFixture::rescan()
+{
+    lib->rescan();
+    EXPECT_TRUE(waitUntil([this] { return !lib->isScanning(); }));
 }
 
 void LibraryFixture::reopen()

@@ -25,10 +25,13 @@ protected:
 
     void SetUp() override;
     void TearDown() override;
-    // A new service on the output folder, as a start of the program makes it.
-    void open();
+    // A new service on the output folder, as a start of the program makes
+    // it, once it has taken in what the disk holds (unless told not to wait).
+    void open(bool waitForDisk = true);
     // Lets the waiting conversions finish, ends the service and opens a new one.
     void reopen();
+    // Looks at the output tree again and waits until the tree follows it.
+    void rescan();
 
     RecGroup* root() const { return lib->root(); }
     // An expanded category at the end of the parent (the root by default),

@@ -237,7 +237,7 @@ TEST_F(Rules, WhatTheTrashNoLongerHoldsIsNamedAtUndoAndItsNotesGo)
     const QString trash = home.path() + "/.local/share/Trash";
     ASSERT_TRUE(QFile::remove(trash + "/files/Talk.m4a"));
     ASSERT_TRUE(QFile::remove(trash + "/info/Talk.m4a.trashinfo"));
-    lib->rescan();
+    rescan();
     EXPECT_EQ(listing(records), QStringList{});
     EXPECT_TRUE(lib->undoRemove().isEmpty());
     EXPECT_EQ(tree(), "");
