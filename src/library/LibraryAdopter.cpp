@@ -20,10 +20,25 @@
 
 namespace {
 
-QString fileKey(const RecItem* item)
+// The key of a recording's file in a DiskScan. A walk meets the rows of a
+// category one after another, so the folder of the last category asked for
+// is kept instead of being made again for each of them.
+class FileKeys
 {
-    return LibraryPaths::groupPath(item, nullptr) + ".m4a";
-}
+public:
+    QString of(const RecItem* item)
+    {
+        if (item->parent() != m_group || m_group == nullptr) {
+            m_group = item->parent();
+            m_folder = LibraryPaths::groupPath(m_group, nullptr) + "/";
+        }
+        return m_folder + item->title() + ".m4a";
+    }
+
+private:
+    const GeneralRecItem* m_group = nullptr;
+    QString m_folder;
+};
 
 void moveRow(GeneralRecItem* row, RecGroup* target)
 {
@@ -65,42 +80,51 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
     const auto busy = [&](const QString& key) { return isBusy(outputFolder + key); };
     bool changed = false;
 
-    QSet<QString> knownFiles;
     QSet<QString> knownFolders;
+    // The sizes of the files of the rows, as this scan found them; the rows'
+    // files the scan found, so that what is left of the scan is new.
+    QHash<QString, qint64> sizes;
+    sizes.reserve(m_sizes.size());
     // Rows whose file was there at the last scan and is gone now, by its size then.
     QList<std::pair<RecItem*, qint64>> vanished;
     // Rows whose file is missing, by the fingerprint that file had.
     QMultiHash<QString, RecItem*> missingPrints;
     QList<std::pair<RecItem*, QString>> unprinted;
+    FileKeys keys;
     walkRows(root, [&](GeneralRecItem* row) {
         if (row->isGroup()) {
             knownFolders.insert(LibraryPaths::groupPath(row, nullptr));
             return;
         }
         RecItem* item = row->asItem();
-        const QString key = fileKey(item);
-        knownFiles.insert(key);
-        const bool missing = !scan.files.contains(key) && !busy(key);
-        if (missing && !item->isFileMissing() && m_sizes.contains(key))
-            vanished.append({item, m_sizes.value(key)});
+        const QString key = keys.of(item);
+        const auto onDisk = scan.files.constFind(key);
+        const bool there = onDisk != scan.files.cend();
+        const qint64 size = there ? *onDisk : 0;
+        const auto before = m_sizes.constFind(key);
+        const bool seenBefore = before != m_sizes.cend();
+        const bool missing = !there && !busy(key);
+        if (missing && !item->isFileMissing() && seenBefore)
+            vanished.append({item, *before});
         item->setFileMissing(missing);
         if (missing && !item->fingerprint().isEmpty())
             missingPrints.insert(item->fingerprint(), item);
+        if (there)
+            sizes.insert(key, size);
         // A file still being copied or synced when it was first seen is
         // measured again once it has changed; one without a length yet is
         // measured when first seen.
-        const bool grown = m_sizes.contains(key) && m_sizes.value(key) != scan.files.value(key);
-        const bool unmeasured = !m_sizes.contains(key) && item->duration() <= 0;
+        const bool grown = seenBefore && *before != size;
+        const bool unmeasured = !seenBefore && item->duration() <= 0;
         if (!missing && (grown || unmeasured) && !busy(key))
             measure(item, outputFolder + key);
-        else if (!missing && !busy(key) &&
-                 FileFingerprint::sizeOf(item->fingerprint()) != scan.files.value(key))
+        else if (!missing && !busy(key) && FileFingerprint::sizeOf(item->fingerprint()) != size)
             unprinted.append({item, outputFolder + key});
     });
 
     QStringList unknownFiles;
     for (auto it = scan.files.begin(); it != scan.files.end(); ++it)
-        if (!knownFiles.contains(it.key()) && !busy(it.key()))
+        if (!sizes.contains(it.key()) && !busy(it.key()))
             unknownFiles << it.key();
     unknownFiles.sort();
     // The fingerprints of the new files that may be the files of missing rows.
@@ -126,12 +150,14 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
             item->setTitle(title);
             moveRow(item, group);
             item->setFileMissing(false);
+            sizes.insert(key, scan.files.value(key));
         } else {
             auto row = m_library.newRecording();
             row->setTitle(title);
             row->setDate(file.lastModified().toString(RecItem::kDateFormat));
             RecItem* added = row.get();
             m_library.insert(std::move(row), group);
+            sizes.insert(key, scan.files.value(key));
             measure(added, file.filePath());
         }
         changed = true;
@@ -148,14 +174,7 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
         changed |= made;
     }
 
-    m_sizes.clear();
-    walkRows(root, [&](GeneralRecItem* row) {
-        if (const RecItem* item = row->asItem(); item && !item->isFileMissing()) {
-            const QString key = fileKey(item);
-            if (scan.files.contains(key))
-                m_sizes.insert(key, scan.files.value(key));
-        }
-    });
+    m_sizes = std::move(sizes);
     takeFingerprints(unprinted);
     return changed;
 }
