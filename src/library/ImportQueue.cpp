@@ -216,11 +216,13 @@ bool ImportQueue::resume()
         }
         RecItem* row = nullptr;
         walkRows(m_library.root(), [&](GeneralRecItem* r) {
-            if (RecItem* item = r->asItem();
-                item && item->ID() == entry.row && item->isFileMissing())
+            if (RecItem* item = r->asItem(); item && item->ID() == entry.row)
                 row = item;
             return row ? Walk::Stop : Walk::Into;
         });
+        // Its file written after all: nothing to begin again.
+        if (row && QFileInfo(m_library.restorePath(row)).isFile())
+            row = nullptr;
         if (!row || convert(entry.source, row))
             continue;
         lost << entry.source;

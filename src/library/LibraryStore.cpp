@@ -55,6 +55,8 @@ bool LibraryStore::load()
     RecordingsDBReader reader(folder, [this](std::unique_ptr<GeneralRecItem> row, RecGroup* group) {
         m_library.insert(std::move(row), group);
     });
+    // The library is opened: the output tree is being listed meanwhile.
+    reader.leaveFilesToTheScan();
     if (reader.loadBytes(bytes, m_library.root())) {
         m_kept.keep(fd, bytes);
         m_stamp = stamp;

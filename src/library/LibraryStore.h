@@ -18,7 +18,9 @@ public:
     explicit LibraryStore(Library& library) : m_library(library) {}
 
     // Reads the folder's file into the library's empty tree; answers whether
-    // rows came from it. Tells the user of a file that cannot be read.
+    // rows came from it. Tells the user of a file that cannot be read. Which
+    // rows' files are missing is left to the look at the output tree that
+    // goes with every opening.
     bool load();
     // Writes the tree; false when it could not (the tree then holds more
     // than the file, and says so through hasUnsavedChanges()).

@@ -301,7 +301,8 @@ void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
         item->setDuration(attrs.real("Duration"));
         if (attrs.has("Fingerprint"))
             item->setFingerprint(attrs.text("Fingerprint"));
-        item->setFileMissing(!m_files.isFile(parent.folder, title + ".m4a"));
+        if (m_lookAtFiles)
+            item->setFileMissing(!m_files.isFile(parent.folder, title + ".m4a"));
         Open open{nullptr, attachPlain(std::move(item), parent.group), 0, {}};
         m_open.push_back(std::move(open));
         m_skipped = 0;
@@ -317,7 +318,7 @@ void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
         sub->setID(attrs.integer("ID"));
         sub->setExpanded(attrs.flag("Expanded"));
         Open open{attachPlain(std::move(sub), parent.group), nullptr, parent.depth + 1,
-                  parent.folder + "/" + title};
+                  m_lookAtFiles ? parent.folder + "/" + title : QString()};
         m_open.push_back(std::move(open));
         m_skipped = 0;
     }

@@ -28,6 +28,10 @@ public:
 
     RecordingsDBReader(const QString& outputFolder, Attach attach);
 
+    // Leaves every row's file unlooked-for, when a look at the whole output
+    // tree follows anyway and marks the missing ones.
+    void leaveFilesToTheScan() { m_lookAtFiles = false; }
+
     // Loads the database into root. A missing or malformed file leaves root
     // untouched and answers false: a damaged file never gives half a library.
     bool load(const QString& path, RecGroup* root);
@@ -76,4 +80,5 @@ private:
     // How deep the reader is inside a subtree it skips.
     qsizetype m_skipped = 0;
     FileLookup m_files;
+    bool m_lookAtFiles = true;
 };
