@@ -83,7 +83,7 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
     QSet<QString> knownFolders;
     // The sizes of the files of the rows, as this scan found them; the rows'
     // files the scan found, so that what is left of the scan is new.
-    QHash<QString, qint64> sizes;
+    QHash<size_t, qint64> sizes;
     sizes.reserve(m_sizes.size());
     // Rows whose file was there at the last scan and is gone now, by its size then.
     QList<std::pair<RecItem*, qint64>> vanished;
@@ -101,7 +101,8 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
         const auto onDisk = scan.files.constFind(key);
         const bool there = onDisk != scan.files.cend();
         const qint64 size = there ? *onDisk : 0;
-        const auto before = m_sizes.constFind(key);
+        const size_t hashed = qHash(key);
+        const auto before = m_sizes.constFind(hashed);
         const bool seenBefore = before != m_sizes.cend();
         const bool missing = !there && !busy(key);
         if (missing && !item->isFileMissing() && seenBefore)
@@ -110,7 +111,7 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
         if (missing && !item->fingerprint().isEmpty())
             missingPrints.insert(item->fingerprint(), item);
         if (there)
-            sizes.insert(key, size);
+            sizes.insert(hashed, size);
         // A file still being copied or synced when it was first seen is
         // measured again once it has changed; one without a length yet is
         // measured when first seen.
@@ -124,7 +125,7 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
 
     QStringList unknownFiles;
     for (auto it = scan.files.begin(); it != scan.files.end(); ++it)
-        if (!sizes.contains(it.key()) && !busy(it.key()))
+        if (!sizes.contains(qHash(it.key())) && !busy(it.key()))
             unknownFiles << it.key();
     unknownFiles.sort();
     // The fingerprints of the new files that may be the files of missing rows.
@@ -150,14 +151,14 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
             item->setTitle(title);
             moveRow(item, group);
             item->setFileMissing(false);
-            sizes.insert(key, scan.files.value(key));
+            sizes.insert(qHash(key), scan.files.value(key));
         } else {
             auto row = m_library.newRecording();
             row->setTitle(title);
             row->setDate(file.lastModified().toString(RecItem::kDateFormat));
             RecItem* added = row.get();
             m_library.insert(std::move(row), group);
-            sizes.insert(key, scan.files.value(key));
+            sizes.insert(qHash(key), scan.files.value(key));
             measure(added, file.filePath());
         }
         changed = true;
