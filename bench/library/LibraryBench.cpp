@@ -22,6 +22,7 @@
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 #include <ctime>
+#include <malloc.h>
 #include <map>
 #include <unistd.h>
 
@@ -114,18 +115,24 @@ void BM_LoadRecords(benchmark::State& state)
     // when the program starts: their writing is not billed to the load.
     sync();
     double cpu = 0;
+    double heap = 0;
     for (auto _ : state) {
         const double start = cpuSeconds();
+        const size_t heapBefore = mallinfo2().uordblks;
         auto root = std::make_unique<RecGroup>(RecGroup::Bare);
         RecordingsDBReader(lib.dir.path(), attachPlain).load(lib.db(), root.get());
         benchmark::DoNotOptimize(root->subItems().size());
         cpu += cpuSeconds() - start;
+        heap += double(mallinfo2().uordblks) - double(heapBefore);
         // Freeing the tree is not part of loading it.
         state.PauseTiming();
         root.reset();
         state.ResumeTiming();
     }
     countCpu(state, cpu);
+    // What the loaded tree holds on the heap, per recording.
+    state.counters["heap_b_per_rec"] =
+        benchmark::Counter(heap / double(state.range(0)), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_LoadRecords)->Apply(librarySizes)->Unit(benchmark::kMillisecond);
 

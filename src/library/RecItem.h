@@ -27,11 +27,12 @@ public:
 
     double duration() const { return m_duration; }
     void setDuration(double seconds);
-    QString durationText() const { return m_durationText; }
+    QString durationText() const { return durationText(m_duration); }
     static QString durationText(double seconds);
 
     const std::vector<std::unique_ptr<TimeMark>>& marks() const { return m_marks; }
     bool addMarkAtTime(float offset, const QString& descr, int id);
+    void reserveMarks(size_t count) { m_marks.reserve(count); }
     void removeMark(TimeMark* mark);
     int createMarkID() const;
     TimeMark* markByID(int id) const;
@@ -57,7 +58,6 @@ private:
     QString m_descr;
     std::vector<std::unique_ptr<TimeMark>> m_marks;
     double m_duration = 0;
-    QString m_durationText;
     QString m_fingerprint;
     bool m_fileMissing = false;
 };

@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
+#include <bit>
 #include <charconv>
 #include <csignal>
 #include <gtest/gtest.h>
@@ -274,6 +275,62 @@ TEST(DatabaseReader, TheStrictParseTakesOnlyWhatItReadsAsTheFullReaderDoes)
         else
             mutated[at] = bytes[rng.bounded(int(sizeof bytes - 1))];
         compare(mutated);
+    }
+}
+
+// Numbers are read as Qt converts them, whatever their form or size; what
+// is out of range reads as zero.
+TEST(DatabaseReader, NumbersReadAsQtConvertsThem)
+{
+    QByteArrayList numbers = {"+.5",
+                              "5.",
+                              "-0",
+                              "1e400",
+                              "-1e400",
+                              "1e-400",
+                              "4.9e-324",
+                              "2.2250738585072014e-308",
+                              "2.2250738585072011e-308",
+                              "1.7976931348623157e308",
+                              "1.7976931348623159e308",
+                              "0.1000000000000000055511151231257827021181583404541015625",
+                              QByteArray(400, '9') + "e-300",
+                              "0." + QByteArray(330, '0') + "1"};
+    QRandomGenerator rng(5);
+    const auto digits = [&](int most) {
+        QByteArray d;
+        for (int n = int(rng.bounded(most + 1)); n > 0; --n)
+            d += char('0' + rng.bounded(10));
+        return d;
+    };
+    const char* const signs[] = {"", "+", "-"};
+    while (numbers.size() < 3000) {
+        const QByteArray mantissa = digits(20) + (rng.bounded(2) ? "." + digits(20) : "");
+        if (mantissa.isEmpty() || mantissa == ".")
+            continue;
+        numbers << signs[rng.bounded(3)] + mantissa +
+                       (rng.bounded(2) ? "e" + QByteArray(signs[rng.bounded(3)]) + digits(2) +
+                                             char('0' + rng.bounded(10))
+                                       : QByteArray());
+    }
+    QByteArray xml = "<R>";
+    for (qsizetype i = 0; i < numbers.size(); ++i)
+        xml += "<Item Title=\"t" + QByteArray::number(i) +
+               "\" Description=\"\" CreateDate=\"\" ID=\"1\" Duration=\"" + numbers[i] + "\"/>";
+    RecGroup root(RecGroup::Bare);
+    ASSERT_TRUE(
+        RecordingsDBReader("/nowhere", PlainFactory::attach).loadBytes(xml + "</R>", &root));
+    ASSERT_EQ(root.subItems().size(), numbers.size());
+    for (qsizetype i = 0; i < numbers.size(); ++i) {
+        const double qt = numbers[i].toDouble();
+        const double expected = std::isfinite(qt) ? qt : 0;
+        EXPECT_EQ(std::bit_cast<quint64>(root.subItems()[i]->asItem()->duration()),
+                  std::bit_cast<quint64>(expected))
+            << numbers[i].toStdString();
+        EXPECT_EQ(std::bit_cast<quint64>(
+                      RecordingsDBReader::leadingDouble(QString::fromLatin1(numbers[i]))),
+                  std::bit_cast<quint64>(expected))
+            << numbers[i].toStdString();
     }
 }
 
