@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "library/CompactFingerprint.h"
 #include "library/GeneralRecItem.h"
 #include "library/TimeMark.h"
 
@@ -47,8 +48,11 @@ public:
 
     // What identifies its file when the file turns up under another name or
     // in another folder (FileFingerprint); empty until the file was looked at.
-    const QString& fingerprint() const { return m_fingerprint; }
-    void setFingerprint(const QString& fingerprint) { m_fingerprint = fingerprint; }
+    QString fingerprint() const { return m_fingerprint.text(); }
+    void setFingerprint(const QString& fingerprint)
+    {
+        m_fingerprint = CompactFingerprint(fingerprint);
+    }
 
 protected:
     void titleChanged() override { noteTreeChange(); }
@@ -58,6 +62,6 @@ private:
     QString m_descr;
     std::vector<std::unique_ptr<TimeMark>> m_marks;
     double m_duration = 0;
-    QString m_fingerprint;
+    CompactFingerprint m_fingerprint;
     bool m_fileMissing = false;
 };

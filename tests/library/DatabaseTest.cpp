@@ -119,6 +119,20 @@ const QStringList kAwkward = {
     "Запись", "مرحبا",    "emoji 🎙️", "&amp; literal",    "]]>",         "\n\t ",
 };
 
+// Fingerprints as FileFingerprint makes them and in forms close to those.
+const QString kHash = "da39a3ee5e6b4b0d3255bfef95601890afd80709";
+const QString kPrints[] = {"0:" + kHash,
+                           "1048576:" + kHash,
+                           "007:" + kHash,
+                           "5:" + kHash.toUpper(),
+                           "-5:" + kHash,
+                           "5:" + kHash.left(39),
+                           "123456789012345678:" + kHash,
+                           "1234567890123456789:" + kHash,
+                           "5:9f0a",
+                           "5:" + kHash + "0",
+                           ":" + kHash};
+
 class RandomTree
 {
 public:
@@ -145,7 +159,7 @@ public:
                 item->setDate(pick());
                 item->setDuration(m_rng.generateDouble() * 10000);
                 if (m_rng.bounded(2))
-                    item->setFingerprint(QString::number(m_rng.bounded(1 << 30)) + ":9f0a");
+                    item->setFingerprint(kPrints[m_rng.bounded(int(std::size(kPrints)))]);
                 const int marks = int(m_rng.bounded(0, 6));
                 for (int m = 0; m < marks; ++m)
                     item->addMarkAtTime(float(m_rng.generateDouble() * 1000), pick(),
@@ -353,6 +367,17 @@ TEST(DatabaseReader, FilesAreFoundAsTheFileSystemHasThem)
     writeFile(dir + "/A/later.m4a");
     files.clear();
     EXPECT_TRUE(files.isFile(dir + "/A", "later.m4a"));
+}
+
+// A row keeps the usual form of a fingerprint packed; every text, of that
+// form or not, comes back as it was set.
+TEST(DatabaseRoundTrip, FingerprintsComeBackAsSet)
+{
+    for (const QString& print : kPrints) {
+        RecItem item;
+        item.setFingerprint(print);
+        EXPECT_EQ(item.fingerprint(), print);
+    }
 }
 
 TEST(DatabaseRoundTrip, RandomTreesLoadBackExactly)
