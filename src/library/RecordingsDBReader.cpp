@@ -89,12 +89,14 @@ template <typename Text> double leadingDoubleOf(Text text)
             i = expEnd;
     }
     // Only ASCII sign, digits, point and exponent are left to convert.
-    if constexpr (std::is_same_v<Text, QLatin1StringView>)
+    if constexpr (std::is_same_v<Text, QLatin1StringView>) {
         return toFiniteDouble(QByteArrayView(text.data() + start, i - start));
-    QVarLengthArray<char, 64> number;
-    for (qsizetype k = start; k < i; ++k)
-        number.append(char(at(text, k)));
-    return toFiniteDouble(QByteArrayView(number.data(), number.size()));
+    } else {
+        QVarLengthArray<char, 64> number;
+        for (qsizetype k = start; k < i; ++k)
+            number.append(char(at(text, k)));
+        return toFiniteDouble(QByteArrayView(number.data(), number.size()));
+    }
 }
 
 template <typename Text> int leadingIntOf(Text text)
