@@ -141,15 +141,21 @@ void BM_LoadIntoOutline(benchmark::State& state)
     BigLibrary& lib = g_libraries.of(state);
     XMLCreator().createXML(lib.library.root(), lib.db());
     double cpu = 0;
+    double heapLibrary = 0;
+    double heapOutline = 0;
     for (auto _ : state) {
         const double start = cpuSeconds();
         auto scroll = std::make_unique<QScrollArea>();
         auto outline = std::make_unique<RecOutlineController>();
         auto opened = std::make_unique<Library>(&lib.jobs);
         outline->setOutlineView(new RecOutlineView, scroll.get());
+        const size_t heapBefore = mallinfo2().uordblks;
         opened->open(lib.dir.path(), {});
+        const size_t heapOpened = mallinfo2().uordblks;
         outline->setTree(opened->root());
         cpu += cpuSeconds() - start;
+        heapLibrary += double(heapOpened) - double(heapBefore);
+        heapOutline += double(mallinfo2().uordblks) - double(heapOpened);
         state.PauseTiming();
         outline.reset();
         scroll.reset();
@@ -157,6 +163,13 @@ void BM_LoadIntoOutline(benchmark::State& state)
         state.ResumeTiming();
     }
     countCpu(state, cpu);
+    // What the opened library and the outline's rows hold on the heap, per
+    // recording.
+    const double recordings = double(state.range(0));
+    state.counters["library_b_per_rec"] =
+        benchmark::Counter(heapLibrary / recordings, benchmark::Counter::kAvgIterations);
+    state.counters["outline_b_per_rec"] =
+        benchmark::Counter(heapOutline / recordings, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_LoadIntoOutline)->Apply(librarySizes)->Unit(benchmark::kMillisecond);
 

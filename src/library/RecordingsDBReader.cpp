@@ -13,6 +13,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <type_traits>
 
@@ -174,11 +175,15 @@ public:
     {
         for (int i = 0; i < attributes.count(); ++i) {
             const QByteArrayView name = attributes.nameAt(i);
-            for (int key = 0; key < int(Key::Count); ++key)
-                if (name == kKeyNames[key]) {
+            for (int key = 0; key < int(Key::Count); ++key) {
+                // The lengths tell most names apart without a call.
+                const QLatin1StringView known = kKeyNames[key];
+                if (name.size() == known.size() &&
+                    std::memcmp(name.data(), known.data(), size_t(known.size())) == 0) {
                     m_values[size_t(key)] = attributes.valueAt(i);
                     break;
                 }
+            }
         }
     }
     // The parse gives every attribute it took a non-null value.
