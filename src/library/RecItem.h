@@ -58,10 +58,11 @@ protected:
     void titleChanged() override { noteTreeChange(); }
 
 private:
+    // First: it fits in the space GeneralRecItem's flags leave.
+    bool m_fileMissing = false;
     QString m_date;
     QString m_descr;
     std::vector<std::unique_ptr<TimeMark>> m_marks;
     double m_duration = 0;
     CompactFingerprint m_fingerprint;
-    bool m_fileMissing = false;
 };
