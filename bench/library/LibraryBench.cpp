@@ -23,6 +23,7 @@
 #include <benchmark/benchmark.h>
 #include <chrono>
 #include <ctime>
+#include <malloc.h>
 #include <map>
 #include <unistd.h>
 
@@ -123,18 +124,24 @@ void BM_LoadRecords(benchmark::State& state)
     // when the program starts: their writing is not billed to the load.
     sync();
     double cpu = 0;
+    double heap = 0;
     for (auto _ : state) {
         const double start = cpuSeconds();
+        const size_t heapBefore = mallinfo2().uordblks;
         auto root = std::make_unique<RecGroup>(RecGroup::Bare);
         RecordingsDBReader(lib.dir.path(), attachPlain).load(lib.db(), root.get());
         benchmark::DoNotOptimize(root->subItems().size());
         cpu += cpuSeconds() - start;
+        heap += double(mallinfo2().uordblks) - double(heapBefore);
         // Freeing the tree is not part of loading it.
         state.PauseTiming();
         root.reset();
         state.ResumeTiming();
     }
     countCpu(state, cpu);
+    // What the loaded tree holds on the heap, per recording.
+    state.counters["heap_b_per_rec"] =
+        benchmark::Counter(heap / double(state.range(0)), benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_LoadRecords)->Apply(librarySizes)->Unit(benchmark::kMillisecond);
 
@@ -144,6 +151,8 @@ void BM_LoadIntoOutline(benchmark::State& state)
     XMLCreator().createXML(lib.library.root(), lib.db());
     double cpu = 0;
     double withDisk = 0;
+    double heapLibrary = 0;
+    double heapOutline = 0;
     for (auto _ : state) {
         const double start = cpuSeconds();
         const auto wallStart = std::chrono::steady_clock::now();
@@ -151,9 +160,13 @@ void BM_LoadIntoOutline(benchmark::State& state)
         auto outline = std::make_unique<RecOutlineController>();
         auto opened = std::make_unique<Library>(&lib.jobs);
         outline->setOutlineView(new RecOutlineView, scroll.get());
+        const size_t heapBefore = mallinfo2().uordblks;
         opened->open(lib.dir.path(), {});
+        const size_t heapOpened = mallinfo2().uordblks;
         outline->setTree(opened->root());
         cpu += cpuSeconds() - start;
+        heapLibrary += double(heapOpened) - double(heapBefore);
+        heapOutline += double(mallinfo2().uordblks) - double(heapOpened);
         state.PauseTiming();
         // The listing of the disk, made meanwhile on a worker, taken into the
         // rows shown: what the user waits for to see missing files marked.
@@ -168,6 +181,13 @@ void BM_LoadIntoOutline(benchmark::State& state)
     countCpu(state, cpu);
     state.counters["with_disk_s"] =
         benchmark::Counter(withDisk, benchmark::Counter::kAvgIterations);
+    // What the opened library and the outline's rows hold on the heap, per
+    // recording.
+    const double recordings = double(state.range(0));
+    state.counters["library_b_per_rec"] =
+        benchmark::Counter(heapLibrary / recordings, benchmark::Counter::kAvgIterations);
+    state.counters["outline_b_per_rec"] =
+        benchmark::Counter(heapOutline / recordings, benchmark::Counter::kAvgIterations);
 }
 BENCHMARK(BM_LoadIntoOutline)->Apply(librarySizes)->Unit(benchmark::kMillisecond);
 

@@ -69,15 +69,17 @@ protected:
     void noteTreeChange();
 
 private:
+    // Largest first, flags last: a library holds a row per recording, and
+    // a row kind's own small members may fill the space after these.
+    GeneralRecItem* m_parent = nullptr;
+    quint64 m_changeStamp = 0;
+    QString m_prevTitle;
+    QString m_title;
+    int m_level = 0;
+    int m_ID = -1;
     bool m_showInsertLine = false;
     bool m_showTopLine = false;
     bool m_isGroup = false;
     bool m_selected = false;
     bool m_hidden = false;
-    GeneralRecItem* m_parent = nullptr;
-    int m_level = 0;
-    quint64 m_changeStamp = 0;
-    int m_ID = -1;
-    QString m_prevTitle;
-    QString m_title;
 };

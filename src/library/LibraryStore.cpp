@@ -49,24 +49,27 @@ bool LibraryStore::load()
         return false;
     }
     const DatabaseStamp stamp = DatabaseStamp::of(file.handle());
-    const QByteArray bytes = file.readAll();
+    QByteArray bytes = file.readAll();
     const int fd = ::fcntl(file.handle(), F_DUPFD_CLOEXEC, 0);
-    file.close();
+    // Kept before the read overwrites the bytes; dropped if they do not load.
+    m_kept.keep(fd, bytes);
     RecordingsDBReader reader(folder, [this](std::unique_ptr<GeneralRecItem> row, RecGroup* group) {
         m_library.insert(std::move(row), group);
     });
     // The library is opened: the output tree is being listed meanwhile.
     reader.leaveFilesToTheScan();
-    if (reader.loadBytes(bytes, m_library.root())) {
-        m_kept.keep(fd, bytes);
+    const bool loaded = reader.loadOwnedBytes(std::move(bytes), m_library.root(), [&file] {
+        return file.seek(0) ? file.readAll() : QByteArray();
+    });
+    file.close();
+    if (loaded) {
         m_stamp = stamp;
         // The parse's nodes, freed now, weighed as much as the tree: given
         // back rather than left in the heap (113 MB for 100,000 recordings).
         malloc_trim(0);
         return true;
     }
-    if (fd >= 0)
-        ::close(fd);
+    m_kept.clear();
     // Kept aside so that the next save does not wipe notes and descriptions
     // that a repaired file could still give back.
     const QString aside = "RecordingsDB.unreadable-" +

@@ -5,10 +5,27 @@
 #include <cstdio>
 #include <utility>
 
-RecItem::RecItem() : GeneralRecItem(false)
+namespace {
+
+// What durationText() shows: hours, minutes and seconds.
+struct Shown
 {
-    setDuration(0);
+    int hours;
+    int minutes;
+    int seconds;
+    bool operator==(const Shown&) const = default;
+};
+
+Shown shown(double seconds)
+{
+    const int hours = int(seconds / 3600);
+    const int minutes = int((seconds - hours * 3600.0) / 60);
+    return {hours, minutes, int(seconds - hours * 3600.0 - minutes * 60.0)};
 }
+
+} // namespace
+
+RecItem::RecItem() : GeneralRecItem(false) {}
 
 RecItem::~RecItem() = default;
 
@@ -27,14 +44,13 @@ void RecItem::setDate(const QString& date)
 
 void RecItem::setDuration(double seconds)
 {
-    m_duration = seconds;
     // A recording's length is set several times a second; its row is laid
-    // out and repainted only when the shown text changes.
-    QString text = durationText(seconds);
-    if (text == m_durationText)
-        return;
-    m_durationText = std::move(text);
-    notify();
+    // out and repainted only when the shown text changes. The text is made
+    // when asked for: a loading library would make one per row.
+    const bool same = shown(seconds) == shown(m_duration);
+    m_duration = seconds;
+    if (!same)
+        notify();
 }
 
 void RecItem::setFileMissing(bool missing)
@@ -47,9 +63,7 @@ void RecItem::setFileMissing(bool missing)
 
 QString RecItem::durationText(double seconds)
 {
-    const int hours = int(seconds / 3600);
-    const int minutes = int((seconds - hours * 3600.0) / 60);
-    const int secs = int(seconds - hours * 3600.0 - minutes * 60.0);
+    const auto [hours, minutes, secs] = shown(seconds);
     // Printed into a buffer: every row of a loading library needs one, and
     // QString's own formatting costs more than the rest of the row.
     char text[48];

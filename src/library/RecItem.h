@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "library/CompactFingerprint.h"
 #include "library/GeneralRecItem.h"
 #include "library/TimeMark.h"
 
@@ -27,11 +28,12 @@ public:
 
     double duration() const { return m_duration; }
     void setDuration(double seconds);
-    QString durationText() const { return m_durationText; }
+    QString durationText() const { return durationText(m_duration); }
     static QString durationText(double seconds);
 
     const std::vector<std::unique_ptr<TimeMark>>& marks() const { return m_marks; }
     bool addMarkAtTime(float offset, const QString& descr, int id);
+    void reserveMarks(size_t count) { m_marks.reserve(count); }
     void removeMark(TimeMark* mark);
     int createMarkID() const;
     TimeMark* markByID(int id) const;
@@ -46,15 +48,18 @@ public:
 
     // What identifies its file when the file turns up under another name or
     // in another folder (FileFingerprint); empty until the file was looked at.
-    const QString& fingerprint() const { return m_fingerprint; }
-    void setFingerprint(const QString& fingerprint) { m_fingerprint = fingerprint; }
+    QString fingerprint() const { return m_fingerprint.text(); }
+    void setFingerprint(const QString& fingerprint)
+    {
+        m_fingerprint = CompactFingerprint(fingerprint);
+    }
 
 private:
+    // First: it fits in the space GeneralRecItem's flags leave.
+    bool m_fileMissing = false;
     QString m_date;
     QString m_descr;
     std::vector<std::unique_ptr<TimeMark>> m_marks;
     double m_duration = 0;
-    QString m_durationText;
-    QString m_fingerprint;
-    bool m_fileMissing = false;
+    CompactFingerprint m_fingerprint;
 };

@@ -155,20 +155,28 @@ bool referencesAreKnown(QByteArrayView text)
 bool isName(QByteArrayView name)
 {
     // Names of the "xml" family and prefixed names mean more than a name.
+    const auto lower = [&name](qsizetype i) { return char(name[i] | 0x20); };
     if (name.isEmpty() || !isNameStart(name[0]) ||
-        (name.size() >= 3 && name.first(3).compare("xml", Qt::CaseInsensitive) == 0))
+        (name.size() >= 3 && lower(0) == 'x' && lower(1) == 'm' && lower(2) == 'l'))
         return false;
     return std::all_of(name.begin(), name.end(), isNameChar);
 }
 
-// Literal tabs and line breaks in attribute values are normalised by a
-// reader; the writer never leaves them, so such files take the full reader.
-bool isPlainValue(QByteArrayView value)
+// An attribute value as pugixml leaves it, ending in a null. Literal tabs
+// and line breaks in it are normalised by a reader; the writer never leaves
+// them, so such files take the full reader. Null when it is not plain.
+QByteArrayView plainValue(const char* value)
 {
-    for (const char c : value)
+    const char* end = value;
+    bool references = false;
+    for (; *end; ++end) {
+        const char c = *end;
         if (c == '<' || c == '\t' || c == '\n' || c == '\r')
-            return false;
-    return referencesAreKnown(value);
+            return {};
+        references |= c == '&';
+    }
+    const QByteArrayView text(value, end - value);
+    return references && !referencesAreKnown(text) ? QByteArrayView() : text;
 }
 
 // <?xml version="1.0" encoding="UTF-8"?>, the encoding being optional; the
@@ -286,8 +294,8 @@ private:
         m_attributes.clear();
         for (pugi::xml_attribute a = node.first_attribute(); a; a = a.next_attribute()) {
             const QByteArrayView attribute(a.name());
-            const QByteArrayView value(a.value());
-            if (!isName(attribute) || !isPlainValue(value) || !m_attributes.add(attribute, value))
+            const QByteArrayView value = plainValue(a.value());
+            if (!isName(attribute) || value.isNull() || !m_attributes.add(attribute, value))
                 return false;
         }
         m_handler.startElement(name, m_attributes);

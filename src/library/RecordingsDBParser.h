@@ -30,6 +30,10 @@ public:
         // The value with its entities and character references replaced.
         QString text(QByteArrayView name) const;
 
+        int count() const { return m_count; }
+        QByteArrayView nameAt(int i) const { return m_list[size_t(i)].name; }
+        QByteArrayView valueAt(int i) const { return m_list[size_t(i)].value; }
+
         void clear() { m_count = 0; }
         // False when the element already has the name or too many attributes.
         bool add(QByteArrayView name, QByteArrayView value);

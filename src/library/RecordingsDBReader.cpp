@@ -10,8 +10,12 @@
 #include <QVarLengthArray>
 #include <QXmlStreamReader>
 #include <algorithm>
+#include <array>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <limits>
+#include <type_traits>
 
 namespace {
 
@@ -37,6 +41,25 @@ template <typename Text> qsizetype skipDigits(Text text, qsizetype i)
     while (i < text.size() && QChar(at(text, i)).isDigit() && at(text, i) < 128)
         ++i;
     return i;
+}
+
+// A sign, digits, a point and an exponent, as leadingDoubleOf() found them.
+// Both conversions round correctly, so a short number whose value is a
+// normal double reads the same through either; the rest (zero, overflow,
+// underflow, subnormals, very long digit runs) keeps QByteArrayView's rules.
+double toFiniteDouble(QByteArrayView number)
+{
+    const char* first = number.data();
+    if (number.size() <= 40) {
+        if (!number.isEmpty() && *first == '+')
+            ++first;
+        double value = 0;
+        const auto [end, error] = std::from_chars(first, number.data() + number.size(), value);
+        if (error == std::errc() && end == number.data() + number.size() && std::isnormal(value))
+            return value;
+    }
+    const double value = number.toDouble();
+    return std::isfinite(value) ? value : 0;
 }
 
 template <typename Text> double leadingDoubleOf(Text text)
@@ -67,11 +90,14 @@ template <typename Text> double leadingDoubleOf(Text text)
             i = expEnd;
     }
     // Only ASCII sign, digits, point and exponent are left to convert.
-    QVarLengthArray<char, 64> number;
-    for (qsizetype k = start; k < i; ++k)
-        number.append(char(at(text, k)));
-    const double value = QByteArrayView(number.data(), number.size()).toDouble();
-    return std::isfinite(value) ? value : 0;
+    if constexpr (std::is_same_v<Text, QLatin1StringView>) {
+        return toFiniteDouble(QByteArrayView(text.data() + start, i - start));
+    } else {
+        QVarLengthArray<char, 64> number;
+        for (qsizetype k = start; k < i; ++k)
+            number.append(char(at(text, k)));
+        return toFiniteDouble(QByteArrayView(number.data(), number.size()));
+    }
 }
 
 template <typename Text> int leadingIntOf(Text text)
@@ -102,62 +128,96 @@ template <typename Text> bool leadingBoolOf(Text text)
     return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
 }
 
+// The attributes the reader looks at.
+enum class Key
+{
+    Title,
+    Description,
+    CreateDate,
+    ID,
+    Duration,
+    Fingerprint,
+    Expanded,
+    Offset,
+    Count
+};
+
+constexpr QLatin1StringView kKeyNames[] = {
+    QLatin1StringView("Title"),      QLatin1StringView("Description"),
+    QLatin1StringView("CreateDate"), QLatin1StringView("ID"),
+    QLatin1StringView("Duration"),   QLatin1StringView("Fingerprint"),
+    QLatin1StringView("Expanded"),   QLatin1StringView("Offset")};
+static_assert(std::size(kKeyNames) == size_t(Key::Count));
+
 // The attributes of an element as the full XML reader gives them.
 class ReadAttributes
 {
 public:
     explicit ReadAttributes(const QXmlStreamAttributes& attributes) : m_attributes(attributes) {}
-    bool has(const char* name) const { return m_attributes.hasAttribute(QLatin1StringView(name)); }
-    QString text(const char* name) const { return value(name).toString(); }
-    double real(const char* name) const { return leadingDoubleOf(value(name)); }
-    int integer(const char* name) const { return leadingIntOf(value(name)); }
-    bool flag(const char* name) const { return leadingBoolOf(value(name)); }
+    bool has(Key key) const { return m_attributes.hasAttribute(kKeyNames[int(key)]); }
+    QString text(Key key) const { return value(key).toString(); }
+    double real(Key key) const { return leadingDoubleOf(value(key)); }
+    int integer(Key key) const { return leadingIntOf(value(key)); }
+    bool flag(Key key) const { return leadingBoolOf(value(key)); }
 
 private:
-    QStringView value(const char* name) const
-    {
-        return m_attributes.value(QLatin1StringView(name));
-    }
+    QStringView value(Key key) const { return m_attributes.value(kKeyNames[int(key)]); }
     const QXmlStreamAttributes& m_attributes;
 };
 
-// The attributes of an element as the strict parse found them. Numbers in
-// plain ASCII are read from the bytes; anything else as the decoded text.
+// The attributes of an element as the strict parse found them, sorted by
+// key in one pass. Numbers in plain ASCII are read from the bytes; anything
+// else as the decoded text.
 class ParsedAttributes
 {
 public:
     explicit ParsedAttributes(const RecordingsDBParser::Attributes& attributes)
-        : m_attributes(attributes)
     {
+        for (int i = 0; i < attributes.count(); ++i) {
+            const QByteArrayView name = attributes.nameAt(i);
+            for (int key = 0; key < int(Key::Count); ++key) {
+                // The lengths tell most names apart without a call.
+                const QLatin1StringView known = kKeyNames[key];
+                if (name.size() == known.size() &&
+                    std::memcmp(name.data(), known.data(), size_t(known.size())) == 0) {
+                    m_values[size_t(key)] = attributes.valueAt(i);
+                    break;
+                }
+            }
+        }
     }
-    bool has(const char* name) const { return m_attributes.has(name); }
-    QString text(const char* name) const { return m_attributes.text(name); }
-    double real(const char* name) const
+    // The parse gives every attribute it took a non-null value.
+    bool has(Key key) const { return !raw(key).isNull(); }
+    QString text(Key key) const
     {
-        return number(name, leadingDoubleOf<QLatin1StringView>, leadingDoubleOf<QStringView>);
+        return has(key) ? RecordingsDBParser::decode(raw(key)) : QString();
     }
-    int integer(const char* name) const
+    double real(Key key) const
     {
-        return number(name, leadingIntOf<QLatin1StringView>, leadingIntOf<QStringView>);
+        return number(key, leadingDoubleOf<QLatin1StringView>, leadingDoubleOf<QStringView>);
     }
-    bool flag(const char* name) const
+    int integer(Key key) const
     {
-        return number(name, leadingBoolOf<QLatin1StringView>, leadingBoolOf<QStringView>);
+        return number(key, leadingIntOf<QLatin1StringView>, leadingIntOf<QStringView>);
+    }
+    bool flag(Key key) const
+    {
+        return number(key, leadingBoolOf<QLatin1StringView>, leadingBoolOf<QStringView>);
     }
 
 private:
+    QByteArrayView raw(Key key) const { return m_values[size_t(key)]; }
     template <typename Result>
-    Result number(const char* name, Result (*ascii)(QLatin1StringView),
-                  Result (*decoded)(QStringView)) const
+    Result number(Key key, Result (*ascii)(QLatin1StringView), Result (*decoded)(QStringView)) const
     {
-        const QByteArrayView raw = m_attributes.raw(name).value_or(QByteArrayView());
-        const bool plain =
-            std::all_of(raw.begin(), raw.end(), [](char c) { return uchar(c) < 0x80 && c != '&'; });
+        const QByteArrayView value = raw(key);
+        const bool plain = std::all_of(value.begin(), value.end(),
+                                       [](char c) { return uchar(c) < 0x80 && c != '&'; });
         if (plain)
-            return ascii(QLatin1StringView(raw));
-        return decoded(RecordingsDBParser::decode(raw));
+            return ascii(QLatin1StringView(value));
+        return decoded(RecordingsDBParser::decode(value));
     }
-    const RecordingsDBParser::Attributes& m_attributes;
+    std::array<QByteArrayView, size_t(Key::Count)> m_values{};
 };
 
 template <typename Row> Row* attachPlain(std::unique_ptr<Row> row, RecGroup* group)
@@ -194,10 +254,19 @@ bool RecordingsDBReader::load(const QString& path, RecGroup* root)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    return loadBytes(file.readAll(), root);
+    return loadOwnedBytes(file.readAll(), root,
+                          [&file] { return file.seek(0) ? file.readAll() : QByteArray(); });
 }
 
 bool RecordingsDBReader::loadBytes(const QByteArray& bytes, RecGroup* root)
+{
+    // The caller keeps its bytes: the strict parse overwrites a copy.
+    return loadOwnedBytes(QByteArray(bytes.constData(), bytes.size()), root,
+                          [&bytes] { return bytes; });
+}
+
+bool RecordingsDBReader::loadOwnedBytes(QByteArray&& bytes, RecGroup* root,
+                                        const std::function<QByteArray()>& again)
 {
     if (!root)
         return false;
@@ -205,8 +274,9 @@ bool RecordingsDBReader::loadBytes(const QByteArray& bytes, RecGroup* root)
     // Read into a detached tree first; only a file read to its end is used.
     auto loaded = std::make_unique<RecGroup>(RecGroup::Bare);
     if (!parse(bytes, loaded.get())) {
+        bytes = QByteArray();
         loaded = std::make_unique<RecGroup>(RecGroup::Bare);
-        if (!readFully(bytes, loaded.get()))
+        if (!readFully(again(), loaded.get()))
             return false;
     }
     for (std::unique_ptr<GeneralRecItem>& item : loaded->takeSubItems())
@@ -214,7 +284,7 @@ bool RecordingsDBReader::loadBytes(const QByteArray& bytes, RecGroup* root)
     return true;
 }
 
-bool RecordingsDBReader::parse(QByteArray bytes, RecGroup* into)
+bool RecordingsDBReader::parse(QByteArray& bytes, RecGroup* into)
 {
     class Handler : public RecordingsDBParser::Handler
     {
@@ -236,6 +306,7 @@ bool RecordingsDBReader::parse(QByteArray bytes, RecGroup* into)
     } handler(*this);
     m_root = into;
     m_open.clear();
+    m_marks.clear();
     m_skipped = 0;
     return RecordingsDBParser::parse(bytes, handler);
 }
@@ -244,6 +315,7 @@ bool RecordingsDBReader::readFully(const QByteArray& bytes, RecGroup* into)
 {
     m_root = into;
     m_open.clear();
+    m_marks.clear();
     m_skipped = 0;
     QXmlStreamReader xml(bytes);
     bool hasRoot = false;
@@ -281,45 +353,63 @@ void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
     m_skipped = 1;
     const Open& parent = m_open.back();
     if (parent.item) {
-        if (element == Element::Mark && attrs.has("Offset") && attrs.has("ID") &&
-            attrs.has("Description"))
-            parent.item->addMarkAtTime(float(attrs.real("Offset")), attrs.text("Description"),
-                                       attrs.integer("ID"));
+        if (element == Element::Mark && attrs.has(Key::Offset) && attrs.has(Key::ID) &&
+            attrs.has(Key::Description))
+            m_marks.push_back({float(attrs.real(Key::Offset)), attrs.integer(Key::ID),
+                               attrs.text(Key::Description)});
         return;
     }
     if (element == Element::Item) {
-        const QString title = attrs.text("Title");
-        const bool complete = attrs.has("Title") && attrs.has("Description") &&
-                              attrs.has("CreateDate") && attrs.has("ID") && attrs.has("Duration");
+        const QString title = attrs.text(Key::Title);
+        const bool complete = attrs.has(Key::Title) && attrs.has(Key::Description) &&
+                              attrs.has(Key::CreateDate) && attrs.has(Key::ID) &&
+                              attrs.has(Key::Duration);
         if (!complete || !TitleRules::isSafeTitle(title))
             return;
         auto item = std::make_unique<RecItem>();
         item->setTitle(title);
-        item->setID(attrs.integer("ID"));
-        item->setDescr(attrs.text("Description"));
-        item->setDate(attrs.text("CreateDate"));
-        item->setDuration(attrs.real("Duration"));
-        if (attrs.has("Fingerprint"))
-            item->setFingerprint(attrs.text("Fingerprint"));
+        item->setID(attrs.integer(Key::ID));
+        item->setDescr(attrs.text(Key::Description));
+        item->setDate(attrs.text(Key::CreateDate));
+        item->setDuration(attrs.real(Key::Duration));
+        if (attrs.has(Key::Fingerprint))
+            item->setFingerprint(attrs.text(Key::Fingerprint));
         if (m_lookAtFiles)
             item->setFileMissing(!m_files.isFile(parent.folder, title + ".m4a"));
         Open open{nullptr, attachPlain(std::move(item), parent.group), 0, {}};
         m_open.push_back(std::move(open));
         m_skipped = 0;
     } else if (element == Element::Group) {
-        const QString title = attrs.text("Title");
-        const bool complete = attrs.has("Title") && attrs.has("Description") && attrs.has("ID") &&
-                              attrs.has("Expanded");
+        const QString title = attrs.text(Key::Title);
+        const bool complete = attrs.has(Key::Title) && attrs.has(Key::Description) &&
+                              attrs.has(Key::ID) && attrs.has(Key::Expanded);
         if (!complete || !TitleRules::isSafeTitle(title) || parent.depth >= kMaxDepth)
             return;
         auto sub = std::make_unique<RecGroup>(RecGroup::WithExpandButton);
         sub->setTitle(title);
-        sub->setDescr(attrs.text("Description"));
-        sub->setID(attrs.integer("ID"));
-        sub->setExpanded(attrs.flag("Expanded"));
+        sub->setDescr(attrs.text(Key::Description));
+        sub->setID(attrs.integer(Key::ID));
+        sub->setExpanded(attrs.flag(Key::Expanded));
         Open open{attachPlain(std::move(sub), parent.group), nullptr, parent.depth + 1,
                   m_lookAtFiles ? parent.folder + "/" + title : QString()};
         m_open.push_back(std::move(open));
         m_skipped = 0;
     }
+}
+
+void RecordingsDBReader::endElement()
+{
+    if (m_skipped > 0) {
+        --m_skipped;
+        return;
+    }
+    if (m_open.empty())
+        return;
+    if (RecItem* item = m_open.back().item) {
+        item->reserveMarks(m_marks.size());
+        for (const Mark& mark : m_marks)
+            item->addMarkAtTime(mark.offset, mark.descr, mark.id);
+        m_marks.clear();
+    }
+    m_open.pop_back();
 }

@@ -36,6 +36,11 @@ public:
     // untouched and answers false: a damaged file never gives half a library.
     bool load(const QString& path, RecGroup* root);
     bool loadBytes(const QByteArray& bytes, RecGroup* root);
+    // The same with bytes nobody else holds, which the read overwrites
+    // rather than copies; `again` gives them back for the full XML reader
+    // when the strict parse declines them.
+    bool loadOwnedBytes(QByteArray&& bytes, RecGroup* root,
+                        const std::function<QByteArray()>& again);
 
     static double leadingDouble(QStringView text);
     static int leadingInt(QStringView text);
@@ -59,24 +64,26 @@ private:
         QString folder;
     };
 
-    // The strict parse takes the files this program writes, in a copy of
-    // their bytes that it overwrites; the full XML reader everything else,
-    // with its own checks.
-    bool parse(QByteArray bytes, RecGroup* into);
+    // The strict parse takes the files this program writes, overwriting
+    // their bytes; the full XML reader everything else, with its own checks.
+    bool parse(QByteArray& bytes, RecGroup* into);
     bool readFully(const QByteArray& bytes, RecGroup* into);
     template <typename Attributes> void startElement(Element element, const Attributes& attributes);
-    void endElement()
-    {
-        if (m_skipped > 0)
-            --m_skipped;
-        else if (!m_open.empty())
-            m_open.pop_back();
-    }
+    void endElement();
 
     QString m_outputFolder;
     Attach m_attach;
     RecGroup* m_root = nullptr;
     std::vector<Open> m_open;
+    // The marks of the open recording, which takes them all at once when
+    // it ends: one allocation for their list rather than one per doubling.
+    struct Mark
+    {
+        float offset;
+        int id;
+        QString descr;
+    };
+    std::vector<Mark> m_marks;
     // How deep the reader is inside a subtree it skips.
     qsizetype m_skipped = 0;
     FileLookup m_files;

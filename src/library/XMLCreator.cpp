@@ -208,8 +208,8 @@ void saveRow(const GeneralRecItem* row, XmlOut& xml)
     xml.attribute("CreateDate", item->date());
     xml.number("Duration", item->duration());
     // Readers that do not know it pass over it.
-    if (!item->fingerprint().isEmpty())
-        xml.attribute("Fingerprint", item->fingerprint());
+    if (const QString print = item->fingerprint(); !print.isEmpty())
+        xml.attribute("Fingerprint", print);
     for (const auto& mark : item->marks()) {
         xml.start("Mark");
         xml.number("Offset", mark->offset());

@@ -296,7 +296,7 @@ void RecNavigController::updateNotes()
     auto notes = std::make_unique<RecNavigatorView::NoteList>();
     notes->reserve(m_currentRec->marks().size());
     for (const auto& mark : m_currentRec->marks()) {
-        TimeMark& copy = notes->emplace_back();
+        StripNote& copy = notes->emplace_back();
         copy.setMarkID(mark->markID());
         copy.setOffset(mark->offset());
         copy.setDescr(mark->descr());

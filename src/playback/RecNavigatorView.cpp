@@ -58,7 +58,7 @@ void RecNavigatorView::setRecSlider(SliderWithNotes* slider)
     }
 }
 
-QRect RecNavigatorView::noteRect(const TimeMark* mark) const
+QRect RecNavigatorView::noteRect(const StripNote* mark) const
 {
     if (!mark || !m_recSlider)
         return QRect();
@@ -97,7 +97,7 @@ void RecNavigatorView::setNotes(std::unique_ptr<NoteList> notes)
 
 void RecNavigatorView::addTrackingAreas(NoteList& notes)
 {
-    for (TimeMark& mark : notes) {
+    for (StripNote& mark : notes) {
         const QRect rect = noteRect(&mark);
         if (rect.isEmpty())
             continue;
@@ -109,7 +109,7 @@ void RecNavigatorView::addTrackingAreas(NoteList& notes)
 
 void RecNavigatorView::removeTrackingAreas(const NoteList& notes)
 {
-    for (const TimeMark& mark : notes) {
+    for (const StripNote& mark : notes) {
         m_trackingRects.erase(mark.trackingTag());
         m_inside.erase(mark.trackingTag());
     }
@@ -117,7 +117,7 @@ void RecNavigatorView::removeTrackingAreas(const NoteList& notes)
 
 bool RecNavigatorView::processMouseClick(QPoint point)
 {
-    TimeMark* mark = noteByPos(point);
+    StripNote* mark = noteByPos(point);
     if (!mark)
         return false;
     m_selectedNoteID = mark->markID();
@@ -127,11 +127,11 @@ bool RecNavigatorView::processMouseClick(QPoint point)
     return true;
 }
 
-TimeMark* RecNavigatorView::noteByPos(QPoint point)
+StripNote* RecNavigatorView::noteByPos(QPoint point)
 {
     if (!m_notes)
         return nullptr;
-    for (TimeMark& mark : *m_notes) {
+    for (StripNote& mark : *m_notes) {
         const QRect rect = noteRect(&mark);
         if (!rect.isEmpty() && rect.contains(point))
             return &mark;
@@ -139,21 +139,21 @@ TimeMark* RecNavigatorView::noteByPos(QPoint point)
     return nullptr;
 }
 
-TimeMark* RecNavigatorView::noteByID(int markID)
+StripNote* RecNavigatorView::noteByID(int markID)
 {
     if (!m_notes)
         return nullptr;
     auto it = std::find_if(m_notes->begin(), m_notes->end(),
-                           [markID](const TimeMark& m) { return m.markID() == markID; });
+                           [markID](const StripNote& m) { return m.markID() == markID; });
     return it == m_notes->end() ? nullptr : &*it;
 }
 
-TimeMark* RecNavigatorView::noteByTrackingTag(int tag)
+StripNote* RecNavigatorView::noteByTrackingTag(int tag)
 {
     if (!m_notes || !m_trackingRects.count(tag))
         return nullptr;
     auto it = std::find_if(m_notes->begin(), m_notes->end(),
-                           [tag](const TimeMark& m) { return m.trackingTag() == tag; });
+                           [tag](const StripNote& m) { return m.trackingTag() == tag; });
     return it == m_notes->end() ? nullptr : &*it;
 }
 
@@ -166,7 +166,7 @@ void RecNavigatorView::paintEvent(QPaintEvent* event)
     drawWaveform(painter);
     if (!m_notes)
         return;
-    for (const TimeMark& mark : *m_notes) {
+    for (const StripNote& mark : *m_notes) {
         const QRect rect = noteRect(&mark);
         if (rect.isEmpty())
             continue;
@@ -242,7 +242,7 @@ bool RecNavigatorView::eventFilter(QObject* watched, QEvent* event)
 
 void RecNavigatorView::mouseEntered(int trackingTag)
 {
-    const TimeMark* mark = noteByTrackingTag(trackingTag);
+    const StripNote* mark = noteByTrackingTag(trackingTag);
     if (!mark)
         return;
     const QRect rect = noteRect(mark);
@@ -258,7 +258,7 @@ void RecNavigatorView::mouseExited(int)
     startHidingTimer();
 }
 
-void RecNavigatorView::showNote(const TimeMark* mark, QPointF point)
+void RecNavigatorView::showNote(const StripNote* mark, QPointF point)
 {
     if (!mark)
         return;
@@ -317,7 +317,7 @@ void RecNavigatorView::controlTextDidChange()
 {
     if (!m_noteWindow || !m_noteWindow->isVisible() || m_noteWindow->shownNoteID() < 0)
         return;
-    TimeMark* copy = noteByID(m_noteWindow->shownNoteID());
+    StripNote* copy = noteByID(m_noteWindow->shownNoteID());
     if (!copy)
         return;
     copy->setDescr(m_noteView->text());

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "library/TimeMark.h"
 #include "playback/SliderWithNotes.h"
+#include "playback/StripNote.h"
 
 #include <QImage>
 #include <QPointer>
@@ -30,7 +30,7 @@ class RecNavigatorView : public QWidget
 {
     Q_OBJECT
 public:
-    using NoteList = std::vector<TimeMark>;
+    using NoteList = std::vector<StripNote>;
     static constexpr int kHidingInterval = 500; // ms
     static constexpr int kMarkerWidth = 9;
     static constexpr int kMarkerHeight = 7;
@@ -55,19 +55,19 @@ public:
 
     // The marker's rectangle in the strip's coordinates; empty for a null mark
     // and for a mark without a finite place (a recording of no length).
-    QRect noteRect(const TimeMark* mark) const;
+    QRect noteRect(const StripNote* mark) const;
     // A press at a point of the strip: selects the first mark hit; true on a hit.
     bool processMouseClick(QPoint point);
-    TimeMark* noteByPos(QPoint point);
-    TimeMark* noteByID(int markID);
-    TimeMark* noteByTrackingTag(int tag);
+    StripNote* noteByPos(QPoint point);
+    StripNote* noteByID(int markID);
+    StripNote* noteByTrackingTag(int tag);
 
     // The pointer entered or left the marker with that tracking tag.
     void mouseEntered(int trackingTag);
     void mouseExited(int trackingTag);
     // Q is in the coordinates of the window
     // (in screen coordinates when there is none).
-    void showNote(const TimeMark* mark, QPointF point);
+    void showNote(const StripNote* mark, QPointF point);
     void hideNote();
     NoteWindow* noteWindow() const { return m_noteWindow.get(); }
     bool hidingTimerActive() const { return m_hidingTimer.isActive(); }

@@ -101,7 +101,7 @@ TEST_F(WindowState, ToolbarFollowsSelectionPlayerAndRecorder)
     EXPECT_TRUE(enabled().contains("split"));
     EXPECT_FALSE(enabled().contains("removeMark"));
     RecNavigatorView* strip = window->recNavigatorView();
-    const QRect marker = strip->noteRect(talk->marks().front().get());
+    const QRect marker = strip->noteRect(&strip->notes()->front());
     ASSERT_TRUE(strip->processMouseClick(marker.center()));
     window->updateButtonsState();
     EXPECT_TRUE(enabled().contains("removeMark"));

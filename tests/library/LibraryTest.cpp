@@ -382,6 +382,13 @@ TEST_F(Rules, AnotherProgramsSaveIsMergedBeforeTheNextSave)
 
 TEST_F(Rules, AnUnreadableDatabaseIsSetAsideNotOverwritten)
 {
+    // One that only the full XML reader takes (a byte order mark) is read.
+    writeFile(out + "/RecordingsDB.xml", "\xef\xbb\xbf<Recordings><Group ID=\"1\" Title=\"Cat\" "
+                                         "Description=\"\" Expanded=\"true\"/></Recordings>");
+    open();
+    EXPECT_EQ(titles(root()).join(' '), "Cat");
+    EXPECT_TRUE(messages.isEmpty());
+
     const QByteArray broken = "<Recordings><Item ID=\"1\" Title=\"Talk\" Descri";
     writeFile(out + "/RecordingsDB.xml", broken);
     open();

@@ -115,9 +115,9 @@ TEST(TimeView, CountsOnFromAContinuedLengthInRedAndPausesDuringSkippedSilence)
 
 namespace {
 
-TimeMark mark(int id, float perc, const QString& descr = QString(), float offset = 0)
+StripNote mark(int id, float perc, const QString& descr = QString(), float offset = 0)
 {
-    TimeMark m;
+    StripNote m;
     m.setMarkID(id);
     m.setOffsetPerc(perc);
     m.setOffset(offset);
@@ -125,7 +125,7 @@ TimeMark mark(int id, float perc, const QString& descr = QString(), float offset
     return m;
 }
 
-std::unique_ptr<RecNavigatorView::NoteList> list(std::initializer_list<TimeMark> marks)
+std::unique_ptr<RecNavigatorView::NoteList> list(std::initializer_list<StripNote> marks)
 {
     return std::make_unique<RecNavigatorView::NoteList>(marks);
 }
@@ -169,8 +169,8 @@ protected:
 TEST_F(NavigatorStrip, AClickOnAMarkerSelectsTheEarlierOfTwoAndAClickBesideScrubs)
 {
     // Markers sit at their fraction of the slider; a recording without length places nothing.
-    const TimeMark start = mark(0, 0.0f), end = mark(1, 1.0f);
-    const TimeMark nowhere = mark(3, std::numeric_limits<float>::infinity());
+    const StripNote start = mark(0, 0.0f), end = mark(1, 1.0f);
+    const StripNote nowhere = mark(3, std::numeric_limits<float>::infinity());
     EXPECT_LT(strip->noteRect(&start).right(), PlaybackArea::kSliderX + 20);
     EXPECT_GT(strip->noteRect(&end).left(),
               PlaybackArea::kSliderX + PlaybackArea::kSliderWidth - 20);

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QString>
+#include <array>
+
+// A recording's fingerprint as its row holds it: one in the form that
+// FileFingerprint::of() gives ("<size>:<40 hex digits>") as its numbers, in
+// the row itself; any other text as it is. text() gives back the text
+// exactly as it was set.
+class CompactFingerprint
+{
+public:
+    CompactFingerprint() = default;
+    explicit CompactFingerprint(const QString& text);
+
+    QString text() const;
+    bool isEmpty() const { return m_size < 0 && m_text.isEmpty(); }
+
+private:
+    static constexpr int kHashBytes = 20;
+    // -1 when the text is kept as it is.
+    qint64 m_size = -1;
+    std::array<uchar, kHashBytes> m_hash{};
+    QString m_text;
+};
