@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/CompactFingerprint.h"
 
+#include "library/FileFingerprint.h"
+
 #include <QByteArray>
 #include <algorithm>
 
@@ -47,4 +49,9 @@ QString CompactFingerprint::text() const
     const QByteArray hash =
         QByteArray::fromRawData(reinterpret_cast<const char*>(m_hash.data()), kHashBytes);
     return QString::number(m_size) + u':' + QLatin1StringView(hash.toHex());
+}
+
+qint64 CompactFingerprint::fileSize() const
+{
+    return m_size >= 0 ? m_size : FileFingerprint::sizeOf(m_text);
 }

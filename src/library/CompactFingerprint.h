@@ -16,6 +16,9 @@ public:
 
     QString text() const;
     bool isEmpty() const { return m_size < 0 && m_text.isEmpty(); }
+    // The file size it names, as FileFingerprint::sizeOf(text()) reads it,
+    // without making the text.
+    qint64 fileSize() const;
 
 private:
     static constexpr int kHashBytes = 20;

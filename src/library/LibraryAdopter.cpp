@@ -108,8 +108,11 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
         if (missing && !item->isFileMissing() && seenBefore)
             vanished.append({item, *before});
         item->setFileMissing(missing);
-        if (missing && !item->fingerprint().isEmpty())
-            missingPrints.insert(item->fingerprint(), item);
+        if (missing) {
+            const QString print = item->fingerprint();
+            if (!print.isEmpty())
+                missingPrints.insert(print, item);
+        }
         if (there)
             sizes.insert(hashed, size);
         // A file still being copied or synced when it was first seen is
@@ -119,7 +122,7 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
         const bool unmeasured = !seenBefore && item->duration() <= 0;
         if (!missing && (grown || unmeasured) && !busy(key))
             measure(item, outputFolder + key);
-        else if (!missing && !busy(key) && FileFingerprint::sizeOf(item->fingerprint()) != size)
+        else if (!missing && !busy(key) && item->fingerprintedSize() != size)
             unprinted.append({item, outputFolder + key});
     });
 

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/DatabaseMerger.h"
+#include "library/FileFingerprint.h"
 #include "library/FileLookup.h"
 #include "library/LibraryPaths.h"
 #include "library/RecordingsDBParser.h"
@@ -372,13 +373,14 @@ TEST(DatabaseReader, FilesAreFoundAsTheFileSystemHasThem)
 }
 
 // A row keeps the usual form of a fingerprint packed; every text, of that
-// form or not, comes back as it was set.
+// form or not, comes back as it was set, and names the size it names.
 TEST(DatabaseRoundTrip, FingerprintsComeBackAsSet)
 {
     for (const QString& print : kPrints) {
         RecItem item;
         item.setFingerprint(print);
         EXPECT_EQ(item.fingerprint(), print);
+        EXPECT_EQ(item.fingerprintedSize(), FileFingerprint::sizeOf(print)) << print.toStdString();
     }
 }
 
