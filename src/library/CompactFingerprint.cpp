@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <algorithm>
+#include <charconv>
 
 namespace {
 
@@ -42,13 +43,25 @@ CompactFingerprint::CompactFingerprint(const QString& text)
         m_hash[size_t(i)] = uchar(hexDigit(hash[2 * i]) << 4 | hexDigit(hash[2 * i + 1]));
 }
 
-QString CompactFingerprint::text() const
+qsizetype CompactFingerprint::toAscii(char* out) const
 {
     if (m_size < 0)
-        return m_text;
-    const QByteArray hash =
-        QByteArray::fromRawData(reinterpret_cast<const char*>(m_hash.data()), kHashBytes);
-    return QString::number(m_size) + u':' + QLatin1StringView(hash.toHex());
+        return -1;
+    char* end = std::to_chars(out, out + 20, m_size).ptr;
+    *end++ = ':';
+    static constexpr char kHex[] = "0123456789abcdef";
+    for (const uchar byte : m_hash) {
+        *end++ = kHex[byte >> 4];
+        *end++ = kHex[byte & 0xf];
+    }
+    return end - out;
+}
+
+QString CompactFingerprint::text() const
+{
+    std::array<char, kMaxAscii> ascii{};
+    const qsizetype length = toAscii(ascii.data());
+    return length < 0 ? m_text : QString::fromLatin1(ascii.data(), length);
 }
 
 qint64 CompactFingerprint::fileSize() const

@@ -15,6 +15,10 @@ public:
     explicit CompactFingerprint(const QString& text);
 
     QString text() const;
+    // The usual form written as ASCII into out (kMaxAscii bytes at least);
+    // answers its length, or -1 when the fingerprint is kept as other text.
+    static constexpr qsizetype kMaxAscii = 20 + 1 + 40;
+    qsizetype toAscii(char* out) const;
     bool isEmpty() const { return m_size < 0 && m_text.isEmpty(); }
     // The file size it names, as FileFingerprint::sizeOf(text()) reads it,
     // without making the text.

@@ -49,6 +49,7 @@ public:
     // What identifies its file when the file turns up under another name or
     // in another folder (FileFingerprint); empty until the file was looked at.
     QString fingerprint() const { return m_fingerprint.text(); }
+    const CompactFingerprint& packedFingerprint() const { return m_fingerprint; }
     // The size of the file the fingerprint was taken of; -1 without one.
     qint64 fingerprintedSize() const { return m_fingerprint.fileSize(); }
     void setFingerprint(const QString& fingerprint)

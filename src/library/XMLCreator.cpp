@@ -69,6 +69,15 @@ public:
         escaped(value);
         *m_out++ = '"';
     }
+    // Text that needs no escaping: digits, letters, ':'.
+    void ascii(const char* name, const char* value, qsizetype length)
+    {
+        room(qsizetype(std::strlen(name)) + 4 + length);
+        begin(name);
+        std::memcpy(m_out, value, size_t(length));
+        m_out += length;
+        *m_out++ = '"';
+    }
     template <typename Number> void number(const char* name, Number value)
     {
         room(qsizetype(std::strlen(name)) + 4 + 64);
@@ -208,8 +217,13 @@ void saveRow(const GeneralRecItem* row, XmlOut& xml)
     xml.attribute("CreateDate", item->date());
     xml.number("Duration", item->duration());
     // Readers that do not know it pass over it.
-    if (const QString print = item->fingerprint(); !print.isEmpty())
-        xml.attribute("Fingerprint", print);
+    if (const CompactFingerprint& print = item->packedFingerprint(); !print.isEmpty()) {
+        std::array<char, CompactFingerprint::kMaxAscii> ascii{};
+        if (const qsizetype length = print.toAscii(ascii.data()); length >= 0)
+            xml.ascii("Fingerprint", ascii.data(), length);
+        else
+            xml.attribute("Fingerprint", print.text());
+    }
     for (const auto& mark : item->marks()) {
         xml.start("Mark");
         xml.number("Offset", mark->offset());
