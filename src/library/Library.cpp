@@ -120,6 +120,7 @@ void Library::open(const QString& folder, const SeenFolder& seen)
     m_available = !folderGone();
     emit availabilityChanged(m_available);
     if (!m_available) {
+        m_scanAtOpen = false;
         m_scanner->cancel();
         emit treeChanged();
         return;
@@ -127,6 +128,7 @@ void Library::open(const QString& folder, const SeenFolder& seen)
     // The disk is listed on the other core while the database is read; the
     // rows are shown as the database has them, and brought in line with the
     // disk when the listing is in.
+    m_scanAtOpen = true;
     m_scanner->scan(folder);
     const bool loaded = m_store->load();
     const bool given = m_imports->resume();
@@ -685,8 +687,10 @@ void Library::setAvailable(bool available)
 
 void Library::rescan()
 {
-    // A split or an import is writing files that get their rows when done.
-    if (isBusy()) {
+    // A split or an import is writing files that get their rows when done;
+    // their paths are left alone when the library is opened, which must
+    // show what is missing at once.
+    if (isBusy() && !m_scanAtOpen) {
         m_watcher->poke();
         return;
     }
@@ -708,10 +712,11 @@ void Library::applyScan(const DiskScan& scan)
         rescan();
         return;
     }
-    if (isBusy()) {
+    if (isBusy() && !m_scanAtOpen) {
         m_watcher->poke();
         return;
     }
+    m_scanAtOpen = false;
     m_watcher->watch(scan);
     if (!scan.available || folderGone()) {
         if (folderGone()) {

@@ -193,4 +193,6 @@ private:
     std::unique_ptr<DiskScanner> m_scanner;
     // The tree's change stamp when the disk was last asked for.
     quint64 m_scanStamp = 0;
+    // The look asked for by open() is not yet in the tree.
+    bool m_scanAtOpen = false;
 };
