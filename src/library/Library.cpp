@@ -22,7 +22,9 @@
 #include <QFileInfo>
 #include <QPointer>
 #include <QSaveFile>
+#include <QTimer>
 #include <cmath>
+#include <malloc.h>
 #include <map>
 
 namespace {
@@ -715,6 +717,12 @@ void Library::applyScan(const DiskScan& scan)
     if (isBusy() && !m_scanAtOpen) {
         m_watcher->poke();
         return;
+    }
+    if (m_scanAtOpen) {
+        // Opened and listed: what reading the file and taking in the listing
+        // left free in the heap (the parse's nodes weighed as much as the
+        // tree) goes back once this listing is freed too.
+        QTimer::singleShot(0, this, [] { malloc_trim(0); });
     }
     m_scanAtOpen = false;
     m_watcher->watch(scan);

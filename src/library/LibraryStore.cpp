@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <fcntl.h>
-#include <malloc.h>
 #include <unistd.h>
 
 namespace {
@@ -64,9 +63,6 @@ bool LibraryStore::load()
     file.close();
     if (loaded) {
         m_stamp = stamp;
-        // The parse's nodes, freed now, weighed as much as the tree: given
-        // back rather than left in the heap (113 MB for 100,000 recordings).
-        malloc_trim(0);
         return true;
     }
     m_kept.clear();
