@@ -25,7 +25,7 @@ DatabaseMerger::Row rowOf(const GeneralRecItem* row)
     r.date = item->date();
     r.duration = item->duration();
     for (const auto& mark : item->marks())
-        r.marks.emplace(mark->markID(), std::make_pair(mark->offset(), mark->descr()));
+        r.marks.emplace(mark.markID(), std::make_pair(mark.offset(), mark.descr()));
     return r;
 }
 
@@ -76,7 +76,7 @@ std::unique_ptr<GeneralRecItem> DatabaseMerger::copyRow(const GeneralRecItem* ro
     const RecItem* item = row->asItem();
     auto copy = std::make_unique<RecItem>();
     for (const auto& mark : item->marks())
-        copy->addMarkAtTime(mark->offset(), mark->descr(), mark->markID());
+        copy->addMarkAtTime(mark.offset(), mark.descr(), mark.markID());
     copy->setTitle(item->title());
     copy->setID(item->ID());
     copy->setDescr(item->descr());

@@ -476,7 +476,7 @@ QList<RecItem*> Library::split(RecItem* item)
     // the list wins. The map walks the cuts in time order.
     std::map<float, const TimeMark*> cuts;
     for (const auto& mark : item->marks())
-        cuts.emplace(std::trunc(mark->offset()), mark.get());
+        cuts.emplace(std::trunc(mark.offset()), &mark);
 
     // The pieces take their names together once all are written; until then
     // their names are held here.

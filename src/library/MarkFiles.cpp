@@ -13,7 +13,7 @@ std::vector<const TimeMark*> marksInTimeOrder(const RecItem& rec)
 {
     std::vector<const TimeMark*> marks;
     for (const auto& mark : rec.marks())
-        marks.push_back(mark.get());
+        marks.push_back(&mark);
     std::stable_sort(marks.begin(), marks.end(), [](const TimeMark* a, const TimeMark* b) {
         return a->offset() < b->offset();
     });

@@ -81,20 +81,19 @@ bool RecItem::addMarkAtTime(float offset, const QString& descr, int id)
 {
     if (markByID(id))
         return false;
-    auto mark = std::make_unique<TimeMark>();
-    mark->setOffset(offset);
-    mark->setMarkID(id);
-    mark->setDescr(descr);
-    m_marks.push_back(std::move(mark));
+    TimeMark& mark = m_marks.emplace_back();
+    mark.setOffset(offset);
+    mark.setMarkID(id);
+    mark.setDescr(descr);
     noteTreeChange();
     notify();
     return true;
 }
 
-void RecItem::removeMark(TimeMark* mark)
+void RecItem::removeMark(const TimeMark* mark)
 {
     auto it = std::find_if(m_marks.begin(), m_marks.end(),
-                           [mark](const auto& m) { return m.get() == mark; });
+                           [mark](const TimeMark& m) { return &m == mark; });
     if (it == m_marks.end())
         return;
     m_marks.erase(it);
@@ -106,17 +105,22 @@ int RecItem::createMarkID() const
 {
     if (m_marks.empty())
         return 0;
-    int maxID = m_marks.front()->markID();
-    for (const auto& m : m_marks)
-        maxID = std::max(maxID, m->markID());
+    int maxID = m_marks.front().markID();
+    for (const TimeMark& m : m_marks)
+        maxID = std::max(maxID, m.markID());
     return maxID + 1;
 }
 
-TimeMark* RecItem::markByID(int id) const
+TimeMark* RecItem::markByID(int id)
 {
-    for (const auto& m : m_marks)
-        if (m->markID() == id)
-            return m.get();
+    return const_cast<TimeMark*>(std::as_const(*this).markByID(id));
+}
+
+const TimeMark* RecItem::markByID(int id) const
+{
+    for (const TimeMark& m : m_marks)
+        if (m.markID() == id)
+            return &m;
     return nullptr;
 }
 

@@ -5,7 +5,6 @@
 #include "library/GeneralRecItem.h"
 #include "library/TimeMark.h"
 
-#include <memory>
 #include <vector>
 
 // A recording: one .m4a file with its date text, description, duration and
@@ -31,12 +30,15 @@ public:
     QString durationText() const { return durationText(m_duration); }
     static QString durationText(double seconds);
 
-    const std::vector<std::unique_ptr<TimeMark>>& marks() const { return m_marks; }
+    // Held in one block: a library holds a few per recording. A pointer to
+    // a mark holds until the next mark is added or removed.
+    const std::vector<TimeMark>& marks() const { return m_marks; }
     bool addMarkAtTime(float offset, const QString& descr, int id);
     void reserveMarks(size_t count) { m_marks.reserve(count); }
-    void removeMark(TimeMark* mark);
+    void removeMark(const TimeMark* mark);
     int createMarkID() const;
-    TimeMark* markByID(int id) const;
+    TimeMark* markByID(int id);
+    const TimeMark* markByID(int id) const;
     // A note text edited in the navigator strip.
     void setMarkDescr(TimeMark* mark, const QString& descr);
 
@@ -62,7 +64,7 @@ private:
     bool m_fileMissing = false;
     QString m_date;
     QString m_descr;
-    std::vector<std::unique_ptr<TimeMark>> m_marks;
+    std::vector<TimeMark> m_marks;
     double m_duration = 0;
     CompactFingerprint m_fingerprint;
 };

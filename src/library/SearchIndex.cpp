@@ -66,7 +66,7 @@ void SearchIndex::prepare(const RecGroup* root)
         const QString descr = item->descr();
         qsizetype room = title.size() + descr.size() + 2;
         for (const auto& mark : item->marks())
-            room += mark->descr().size() + 1;
+            room += mark.descr().size() + 1;
         const size_t start = m_text.size();
         m_text.resize(start + size_t(room) * 3);
         char* out = m_text.data() + start;
@@ -77,7 +77,7 @@ void SearchIndex::prepare(const RecGroup* root)
         put(title);
         put(descr);
         for (const auto& mark : item->marks())
-            put(mark->descr());
+            put(mark.descr());
         m_text.resize(size_t(out - m_text.data()));
         m_starts.push_back(start);
         m_items.push_back(item);

@@ -226,9 +226,9 @@ void saveRow(const GeneralRecItem* row, XmlOut& xml)
     }
     for (const auto& mark : item->marks()) {
         xml.start("Mark");
-        xml.number("Offset", mark->offset());
-        xml.number("ID", mark->markID());
-        xml.attribute("Description", mark->descr());
+        xml.number("Offset", mark.offset());
+        xml.number("ID", mark.markID());
+        xml.attribute("Description", mark.descr());
         xml.end("Mark");
     }
     xml.end("Item");

@@ -297,11 +297,11 @@ void RecNavigController::updateNotes()
     notes->reserve(m_currentRec->marks().size());
     for (const auto& mark : m_currentRec->marks()) {
         StripNote& copy = notes->emplace_back();
-        copy.setMarkID(mark->markID());
-        copy.setOffset(mark->offset());
-        copy.setDescr(mark->descr());
+        copy.setMarkID(mark.markID());
+        copy.setOffset(mark.offset());
+        copy.setDescr(mark.descr());
         // Without a length no mark has a place on the strip.
-        copy.setOffsetPerc(duration != 0 ? mark->offset() / duration
+        copy.setOffsetPerc(duration != 0 ? mark.offset() / duration
                                          : std::numeric_limits<float>::quiet_NaN());
     }
     m_recNavigatorView->setNotes(std::move(notes));

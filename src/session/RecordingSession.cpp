@@ -319,13 +319,14 @@ void RecordingSession::markSeam(const QString& path)
     GeneralRecItem* row = m_library.rowAt(path);
     const double seam =
         AudioFile::fileDuration(path) - double(m_keptLength) / std::max(1, m_engine.writtenRate());
-    TimeMark* mark = nullptr;
-    if (row && row->asItem())
-        for (const auto& m : row->asItem()->marks())
-            if (m->descr() == continuationMarkText() && (!mark || m->markID() > mark->markID()))
-                mark = m.get();
-    if (mark && seam > 0)
-        mark->setOffset(float(seam));
+    RecItem* rec = row ? row->asItem() : nullptr;
+    const TimeMark* last = nullptr;
+    if (rec)
+        for (const TimeMark& m : rec->marks())
+            if (m.descr() == continuationMarkText() && (!last || m.markID() > last->markID()))
+                last = &m;
+    if (last && seam > 0)
+        rec->markByID(last->markID())->setOffset(float(seam));
     m_library.save();
 }
 

@@ -44,7 +44,7 @@ void ExportPlanner::addRecording(const RecItem& rec, const QString& folder, cons
         item.date = QFileInfo(source).lastModified();
     item.description = rec.descr();
     for (const auto& mark : rec.marks())
-        item.chapters.push_back({double(mark->offset()), mark->descr()});
+        item.chapters.push_back({double(mark.offset()), mark.descr()});
     m_items.push_back(std::move(item));
 }
 

@@ -239,8 +239,8 @@ TEST_F(Recording, ContinuingJoinsThePartWithAMarkAtTheJoin)
     // The row takes the joined length once the player has reloaded the file.
     EXPECT_TRUE(waitUntil([&] { return std::abs(talk->duration() - after) < 1e-6; }));
     ASSERT_EQ(talk->marks().size(), 1u);
-    EXPECT_EQ(talk->marks()[0]->descr(), "Position in which the recording was continued");
-    EXPECT_NEAR(talk->marks()[0]->offset(), after - part, 0.001); // on the seam
+    EXPECT_EQ(talk->marks()[0].descr(), "Position in which the recording was continued");
+    EXPECT_NEAR(talk->marks()[0].offset(), after - part, 0.001); // on the seam
     EXPECT_TRUE(QDir(out).entryList(QStringList{".*.tmp"}, QDir::Files | QDir::Hidden).isEmpty());
     EXPECT_EQ(messages, QStringList{"Unable to rename the item"});
 }

@@ -441,9 +441,9 @@ QByteArray qtWriterDocument(const RecGroup* root)
                     xml.writeAttribute("Fingerprint", item->fingerprint());
                 for (const auto& mark : item->marks()) {
                     xml.writeEmptyElement("Mark");
-                    xml.writeAttribute("Offset", number(mark->offset()));
-                    xml.writeAttribute("ID", QString::number(mark->markID()));
-                    xml.writeAttribute("Description", text(mark->descr()));
+                    xml.writeAttribute("Offset", number(mark.offset()));
+                    xml.writeAttribute("ID", QString::number(mark.markID()));
+                    xml.writeAttribute("Description", text(mark.descr()));
                 }
             }
             xml.writeEndElement();
@@ -544,7 +544,7 @@ TEST(DatabaseMerge, EachSideKeepsWhatOnlyItChangedAndTheNewerChangeWinsWhereBoth
             QString text = row->title() + ":" + row->descr();
             if (const RecItem* i = row->asItem())
                 for (const auto& m : i->marks())
-                    text += QString(",%1=%2").arg(m->markID()).arg(m->descr());
+                    text += QString(",%1=%2").arg(m.markID()).arg(m.descr());
             rows << text;
         });
         return rows.join(' ');

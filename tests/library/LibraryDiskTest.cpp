@@ -20,7 +20,7 @@ QString marks(const RecItem* item)
 {
     QStringList texts;
     for (const auto& mark : item->marks())
-        texts << mark->descr();
+        texts << mark.descr();
     return texts.join(',');
 }
 

@@ -24,7 +24,7 @@ TEST(Records, MarkIdsAreUniqueAndNextIsOneAboveTheLargest)
     EXPECT_TRUE(item.addMarkAtTime(10, "same place", 2));
     EXPECT_FALSE(item.addMarkAtTime(5, "duplicate", 4));
     ASSERT_EQ(item.marks().size(), 3u);
-    EXPECT_EQ(item.marks()[0]->descr(), "late"); // kept in the order added
+    EXPECT_EQ(item.marks()[0].descr(), "late"); // kept in the order added
     EXPECT_EQ(item.createMarkID(), 5);
     EXPECT_EQ(item.markByID(4)->descr(), "early");
     item.removeMark(item.markByID(4));
@@ -55,9 +55,9 @@ TEST(Records, MarksTravelThroughLabelFilesAndCueSheets)
     EXPECT_EQ(MarkFiles::addLabels(back, parsed), 4);
     for (const auto& mark : rec.marks()) {
         const auto same = std::count_if(back.marks().begin(), back.marks().end(), [&](auto& m) {
-            return m->offset() == mark->offset() && m->descr() == mark->descr();
+            return m.offset() == mark.offset() && m.descr() == mark.descr();
         });
-        EXPECT_EQ(same, 1) << mark->descr().toStdString();
+        EXPECT_EQ(same, 1) << mark.descr().toStdString();
     }
 
     const QString cue = MarkFiles::cueText(rec, QStringLiteral("Call.m4a"));
@@ -77,8 +77,8 @@ TEST(Records, MarksTravelThroughLabelFilesAndCueSheets)
     RecItem clamped;
     clamped.setDuration(10);
     MarkFiles::addLabels(clamped, parsed);
-    EXPECT_EQ(clamped.marks()[1]->offset(), 0.0f);
-    EXPECT_EQ(clamped.marks()[2]->offset(), 10.0f);
+    EXPECT_EQ(clamped.marks()[1].offset(), 0.0f);
+    EXPECT_EQ(clamped.marks()[2].offset(), 10.0f);
     for (const char* broken : {"1\t1\tok\nnot a label\n", "1\t1\tok\n\nx\t2\n", "1\tinf\tok\n"}) {
         EXPECT_FALSE(MarkFiles::parseLabels(broken, parsed, badLine)) << broken;
         EXPECT_TRUE(parsed.empty());

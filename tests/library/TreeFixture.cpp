@@ -29,9 +29,9 @@ QString describeTree(const RecGroup* group)
             QStringList marks;
             for (const auto& m : i->marks())
                 marks << QString("%1@%2%3")
-                             .arg(m->markID())
-                             .arg(double(m->offset()), 0, 'g', 9)
-                             .arg(quoted(m->descr()));
+                             .arg(m.markID())
+                             .arg(double(m.offset()), 0, 'g', 9)
+                             .arg(quoted(m.descr()));
             parts << QString("I%1 %2 %3 %4 %5 L%6 {%7}%8%9")
                          .arg(i->ID())
                          .arg(quoted(i->title()), quoted(i->descr()), quoted(i->date()))

@@ -120,7 +120,7 @@ TEST_F(NavigController, WithoutAMovieMarksAreKeptButNotPlacedAndNothingPlays)
     EXPECT_FALSE(c.play());
     c.addNote();
     ASSERT_EQ(missing.marks().size(), 1u);
-    EXPECT_EQ(missing.marks().front()->offset(), 0.0f);
+    EXPECT_EQ(missing.marks().front().offset(), 0.0f);
     EXPECT_TRUE(area.strip->noteRect(&area.strip->notes()->front()).isEmpty());
     // A file that is no audio: the slider stays usable, nothing plays, jumps or previews.
     writeFile(s_files->filePath("bad.m4a"), QByteArray(4096, 'x'));
@@ -218,8 +218,8 @@ TEST_F(NavigController, MarksAreAddedAtThePositionAndRemovedWhenSelected)
         c.addNote();
     }
     ASSERT_EQ(rec.marks().size(), 2u);
-    EXPECT_NEAR(rec.marks()[0]->offset(), 0.25 * rec.duration(), 1e-3);
-    EXPECT_EQ(rec.marks()[1]->markID(), 1);
+    EXPECT_NEAR(rec.marks()[0].offset(), 0.25 * rec.duration(), 1e-3);
+    EXPECT_EQ(rec.marks()[1].markID(), 1);
     EXPECT_EQ(area.delegate.structChanges, saves + 2);
     EXPECT_NEAR(area.strip->notes()->at(1).offsetPerc(), 0.75, 1e-4);
 
@@ -227,7 +227,7 @@ TEST_F(NavigController, MarksAreAddedAtThePositionAndRemovedWhenSelected)
         area.strip->processMouseClick(area.strip->noteRect(&area.strip->notes()->at(1)).center()));
     c.removeNote();
     ASSERT_EQ(rec.marks().size(), 1u);
-    EXPECT_EQ(rec.marks()[0]->markID(), 0);
+    EXPECT_EQ(rec.marks()[0].markID(), 0);
     EXPECT_EQ(area.delegate.structChanges, saves + 3);
 }
 
@@ -243,12 +243,12 @@ TEST_F(NavigController, RecordingModeFollowsTheClockAndMarksTheGrowingEnd)
     EXPECT_FALSE(area.slider->isEnabled());
     area.timeView->startRecording();
     c.addContinueNote();
-    EXPECT_NEAR(rec.marks()[0]->offset(), before, 1e-3);
-    EXPECT_EQ(rec.marks()[0]->descr(), "Position in which the recording was continued");
+    EXPECT_NEAR(rec.marks()[0].offset(), before, 1e-3);
+    EXPECT_EQ(rec.marks()[0].descr(), "Position in which the recording was continued");
 
     ASSERT_TRUE(waitUntil([&] { return rec.duration() > before + 0.9; }));
     c.addNote();
-    EXPECT_NEAR(rec.marks()[1]->offset(), rec.duration(), 0.01);
+    EXPECT_NEAR(rec.marks()[1].offset(), rec.duration(), 0.01);
 
     area.timeView->stopRecording();
     c.setRecordingMode(false);
