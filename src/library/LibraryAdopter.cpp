@@ -64,11 +64,16 @@ LibraryAdopter::~LibraryAdopter()
     m_pool.waitForDone();
 }
 
-bool LibraryAdopter::isBusy(const QString& path) const
+QSet<QString> LibraryAdopter::busyKeys() const
 {
-    const QStringList recording =
-        m_library.m_recordingPaths ? m_library.m_recordingPaths() : QStringList();
-    return recording.contains(path) || m_library.m_imports->isWaitingPath(path);
+    QStringList paths = m_library.m_recordingPaths ? m_library.m_recordingPaths() : QStringList();
+    paths += m_library.m_imports->pendingPaths();
+    const QString outputFolder = m_library.folder();
+    QSet<QString> keys;
+    for (const QString& path : paths)
+        if (path.startsWith(outputFolder))
+            keys.insert(path.mid(outputFolder.size()));
+    return keys;
 }
 
 bool LibraryAdopter::reconcile(const DiskScan& scan)
@@ -77,14 +82,16 @@ bool LibraryAdopter::reconcile(const DiskScan& scan)
     if (!scan.available)
         return false;
     const QString outputFolder = m_library.folder();
-    const auto busy = [&](const QString& key) { return isBusy(outputFolder + key); };
+    // Asked once, not for each of 100,000 rows.
+    const QSet<QString> busyNow = busyKeys();
+    const auto busy = [&busyNow](const QString& key) { return busyNow.contains(key); };
     bool changed = false;
 
     QSet<QString> knownFolders;
     // The sizes of the files of the rows, as this scan found them; the rows'
     // files the scan found, so that what is left of the scan is new.
     QHash<size_t, qint64> sizes;
-    sizes.reserve(m_sizes.size());
+    sizes.reserve(scan.files.size());
     // Rows whose file was there at the last scan and is gone now, by its size then.
     QList<std::pair<RecItem*, qint64>> vanished;
     // Rows whose file is missing, by the fingerprint that file had.

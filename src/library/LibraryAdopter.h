@@ -52,8 +52,8 @@ private:
                        const QHash<QString, QString>& prints,
                        QMultiHash<QString, RecItem*>& missingPrints) const;
 
-    // Files VoiceTray itself is writing (by their full path).
-    bool isBusy(const QString& path) const;
+    // The files VoiceTray itself is writing, as the scan's keys.
+    QSet<QString> busyKeys() const;
 
     Library& m_library;
     AudioFileJobs* m_jobs;
