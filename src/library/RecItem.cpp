@@ -79,12 +79,18 @@ QString RecItem::durationText(double seconds)
 
 bool RecItem::addMarkAtTime(float offset, const QString& descr, int id)
 {
-    if (markByID(id))
-        return false;
-    TimeMark& mark = m_marks.emplace_back();
+    TimeMark mark;
     mark.setOffset(offset);
     mark.setMarkID(id);
     mark.setDescr(descr);
+    return addMark(std::move(mark));
+}
+
+bool RecItem::addMark(TimeMark mark)
+{
+    if (markByID(mark.markID()))
+        return false;
+    m_marks.push_back(std::move(mark));
     noteTreeChange();
     notify();
     return true;

@@ -34,6 +34,8 @@ public:
     // a mark holds until the next mark is added or removed.
     const std::vector<TimeMark>& marks() const { return m_marks; }
     bool addMarkAtTime(float offset, const QString& descr, int id);
+    // The same with a mark made by the caller; false when its ID is taken.
+    bool addMark(TimeMark mark);
     void reserveMarks(size_t count) { m_marks.reserve(count); }
     void removeMark(const TimeMark* mark);
     int createMarkID() const;

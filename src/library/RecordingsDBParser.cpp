@@ -351,8 +351,13 @@ bool RecordingsDBParser::parse(QByteArray& document, Handler& handler)
 
 QString RecordingsDBParser::decode(QByteArrayView value)
 {
+    return fromUtf8(value.contains('&') ? QByteArrayView(decodeUtf8(value)) : value);
+}
+
+QByteArray RecordingsDBParser::decodeUtf8(QByteArrayView value)
+{
     if (!value.contains('&'))
-        return fromUtf8(value);
+        return value.toByteArray();
     QByteArray out;
     out.reserve(value.size());
     for (qsizetype i = 0; i < value.size();) {
@@ -364,5 +369,5 @@ QString RecordingsDBParser::decode(QByteArrayView value)
         appendUtf8(out, referenced(value.sliced(i, end + 1 - i)));
         i = end + 1;
     }
-    return fromUtf8(out);
+    return out;
 }

@@ -63,4 +63,6 @@ public:
 
     // The value of an attribute the parser took, with its entities replaced.
     static QString decode(QByteArrayView value);
+    // The same in UTF-8, which the document's checks made whole.
+    static QByteArray decodeUtf8(QByteArrayView value);
 };

@@ -156,6 +156,7 @@ public:
     explicit ReadAttributes(const QXmlStreamAttributes& attributes) : m_attributes(attributes) {}
     bool has(Key key) const { return m_attributes.hasAttribute(kKeyNames[int(key)]); }
     QString text(Key key) const { return value(key).toString(); }
+    QByteArray utf8(Key key) const { return value(key).toUtf8(); }
     double real(Key key) const { return leadingDoubleOf(value(key)); }
     int integer(Key key) const { return leadingIntOf(value(key)); }
     bool flag(Key key) const { return leadingBoolOf(value(key)); }
@@ -191,6 +192,10 @@ public:
     QString text(Key key) const
     {
         return has(key) ? RecordingsDBParser::decode(raw(key)) : QString();
+    }
+    QByteArray utf8(Key key) const
+    {
+        return has(key) ? RecordingsDBParser::decodeUtf8(raw(key)) : QByteArray();
     }
     double real(Key key) const
     {
@@ -354,9 +359,12 @@ void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
     const Open& parent = m_open.back();
     if (parent.item) {
         if (element == Element::Mark && attrs.has(Key::Offset) && attrs.has(Key::ID) &&
-            attrs.has(Key::Description))
-            m_marks.push_back({float(attrs.real(Key::Offset)), attrs.integer(Key::ID),
-                               attrs.text(Key::Description)});
+            attrs.has(Key::Description)) {
+            TimeMark& mark = m_marks.emplace_back();
+            mark.setOffset(float(attrs.real(Key::Offset)));
+            mark.setMarkID(attrs.integer(Key::ID));
+            mark.setDescrUtf8(attrs.utf8(Key::Description));
+        }
         return;
     }
     if (element == Element::Item) {
@@ -407,8 +415,8 @@ void RecordingsDBReader::endElement()
         return;
     if (RecItem* item = m_open.back().item) {
         item->reserveMarks(m_marks.size());
-        for (const Mark& mark : m_marks)
-            item->addMarkAtTime(mark.offset, mark.descr, mark.id);
+        for (TimeMark& mark : m_marks)
+            item->addMark(std::move(mark));
         m_marks.clear();
     }
     m_open.pop_back();

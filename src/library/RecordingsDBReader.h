@@ -2,6 +2,7 @@
 #pragma once
 
 #include "library/FileLookup.h"
+#include "library/TimeMark.h"
 
 #include <QString>
 #include <functional>
@@ -77,13 +78,7 @@ private:
     std::vector<Open> m_open;
     // The marks of the open recording, which takes them all at once when
     // it ends: one allocation for their list rather than one per doubling.
-    struct Mark
-    {
-        float offset;
-        int id;
-        QString descr;
-    };
-    std::vector<Mark> m_marks;
+    std::vector<TimeMark> m_marks;
     // How deep the reader is inside a subtree it skips.
     qsizetype m_skipped = 0;
     FileLookup m_files;

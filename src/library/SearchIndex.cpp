@@ -11,6 +11,11 @@
 
 namespace {
 
+char asciiFolded(char c)
+{
+    return char(c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c);
+}
+
 // Writes the folded text in UTF-8, at most three bytes per UTF-16 unit;
 // answers the end. Most texts are ASCII, which is folded here.
 char* putFolded(char* out, const QString& text)
@@ -20,7 +25,7 @@ char* putFolded(char* out, const QString& text)
     for (qsizetype i = 0; i < size; ++i) {
         char32_t code = chars[i];
         if (code < 0x80) {
-            *out++ = char(code >= 'A' && code <= 'Z' ? code + ('a' - 'A') : code);
+            *out++ = asciiFolded(char(code));
             continue;
         }
         // Some fold into ASCII, such as the Kelvin sign into "k".
@@ -65,8 +70,9 @@ void SearchIndex::prepare(const RecGroup* root)
         const QString title = item->title();
         const QString descr = item->descr();
         qsizetype room = title.size() + descr.size() + 2;
-        for (const auto& mark : item->marks())
-            room += mark.descr().size() + 1;
+        // A note's UTF-8 bytes are at least as many as its UTF-16 units.
+        for (const TimeMark& mark : item->marks())
+            room += mark.descrUtf8().size() + 1;
         const size_t start = m_text.size();
         m_text.resize(start + size_t(room) * 3);
         char* out = m_text.data() + start;
@@ -76,8 +82,16 @@ void SearchIndex::prepare(const RecGroup* root)
         };
         put(title);
         put(descr);
-        for (const auto& mark : item->marks())
-            put(mark.descr());
+        for (const TimeMark& mark : item->marks()) {
+            const QByteArray& note = mark.descrUtf8();
+            if (std::all_of(note.begin(), note.end(), [](char c) { return uchar(c) < 0x80; })) {
+                for (const char c : note)
+                    *out++ = asciiFolded(c);
+                *out++ = '\0';
+            } else {
+                put(mark.descr());
+            }
+        }
         m_text.resize(size_t(out - m_text.data()));
         m_starts.push_back(start);
         m_items.push_back(item);

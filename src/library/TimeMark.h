@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringDecoder>
 
 // A time mark of a recording: a position in seconds with a note text.
 class TimeMark
@@ -11,11 +13,24 @@ public:
     void setOffset(float offset) { m_offset = offset; }
     int markID() const { return m_markID; }
     void setMarkID(int id) { m_markID = id; }
-    const QString& descr() const { return m_descr; }
-    void setDescr(const QString& descr) { m_descr = descr; }
+
+    // The note is kept in UTF-8, as the library's file holds it: a library
+    // holds a few notes per recording, and most notes are ASCII, which takes
+    // half the memory there.
+    QString descr() const
+    {
+        // A leading byte order mark is part of the text; QString::fromUtf8()
+        // would drop it.
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+        return decoder.decode(m_descr);
+    }
+    const QByteArray& descrUtf8() const { return m_descr; }
+    void setDescr(const QString& descr) { m_descr = descr.toUtf8(); }
+    // Whole UTF-8 only, such as the strict parse of the library's file gives.
+    void setDescrUtf8(QByteArray descr) { m_descr = std::move(descr); }
 
 private:
     float m_offset = 0;
     int m_markID = -1;
-    QString m_descr;
+    QByteArray m_descr;
 };

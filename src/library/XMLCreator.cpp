@@ -61,14 +61,8 @@ public:
         put(name);
         *m_out++ = '>';
     }
-    void attribute(const char* name, QStringView value)
-    {
-        // No character takes more than six bytes: "&quot;".
-        room(qsizetype(std::strlen(name)) + 4 + 6 * value.size());
-        begin(name);
-        escaped(value);
-        *m_out++ = '"';
-    }
+    void attribute(const char* name, QStringView value) { escapedAttribute(name, value); }
+    void attribute(const char* name, QByteArrayView utf8) { escapedAttribute(name, utf8); }
     // Text that needs no escaping: digits, letters, ':'.
     void ascii(const char* name, const char* value, qsizetype length)
     {
@@ -103,6 +97,14 @@ private:
         m_out = m_bytes.data() + used;
         m_end = m_bytes.data() + m_bytes.size();
     }
+    template <typename Text> void escapedAttribute(const char* name, Text value)
+    {
+        // No character takes more than six bytes: "&quot;".
+        room(qsizetype(std::strlen(name)) + 4 + 6 * value.size());
+        begin(name);
+        escaped(value);
+        *m_out++ = '"';
+    }
     // Only after room() was made for it.
     void put(const char* text)
     {
@@ -130,48 +132,69 @@ private:
     {
         char* out = m_out;
         const char16_t* chars = text.utf16();
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            const char32_t c = text[i].unicode();
+            if (c < 0x80)
+                out = putAscii(out, char(c));
+            else if (c != 0xFFFE && c != 0xFFFF)
+                out = Utf8::putMultiByte(out, Utf8::codePointAt(chars, text.size(), i));
+        }
+        m_out = out;
+    }
+    // The same for text kept in UTF-8, which is whole: no lone surrogates.
+    void escaped(QByteArrayView text)
+    {
+        char* out = m_out;
+        const char* p = text.data();
+        const char* const end = p + text.size();
+        while (p < end) {
+            if (uchar(*p) < 0x80) {
+                out = putAscii(out, *p++);
+            } else if (end - p >= 3 && uchar(p[0]) == 0xEF && uchar(p[1]) == 0xBF &&
+                       (uchar(p[2]) == 0xBE || uchar(p[2]) == 0xBF)) {
+                p += 3;
+            } else {
+                *out++ = *p++;
+            }
+        }
+        m_out = out;
+    }
+    static char* putAscii(char* out, char c)
+    {
         const auto put = [&out](const char* s, int n) {
             std::memcpy(out, s, size_t(n));
             out += n;
         };
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            char32_t c = text[i].unicode();
-            if (c < 0x80) {
-                if (kPlain[c]) {
-                    *out++ = char(c);
-                    continue;
-                }
-                switch (c) {
-                case '<':
-                    put("&lt;", 4);
-                    continue;
-                case '>':
-                    put("&gt;", 4);
-                    continue;
-                case '&':
-                    put("&amp;", 5);
-                    continue;
-                case '"':
-                    put("&quot;", 6);
-                    continue;
-                case '\n':
-                    put("&#10;", 5);
-                    continue;
-                case '\r':
-                    put("&#13;", 5);
-                    continue;
-                case '\t':
-                    put("&#9;", 4);
-                    continue;
-                default:
-                    continue;
-                }
-            }
-            if (c == 0xFFFE || c == 0xFFFF)
-                continue;
-            out = Utf8::putMultiByte(out, Utf8::codePointAt(chars, text.size(), i));
+        if (kPlain[size_t(c)]) {
+            *out++ = c;
+            return out;
         }
-        m_out = out;
+        switch (c) {
+        case '<':
+            put("&lt;", 4);
+            break;
+        case '>':
+            put("&gt;", 4);
+            break;
+        case '&':
+            put("&amp;", 5);
+            break;
+        case '"':
+            put("&quot;", 6);
+            break;
+        case '\n':
+            put("&#10;", 5);
+            break;
+        case '\r':
+            put("&#13;", 5);
+            break;
+        case '\t':
+            put("&#9;", 4);
+            break;
+        default:
+            break;
+        }
+        return out;
     }
 
     // The ASCII characters written as they are.
@@ -228,7 +251,7 @@ void saveRow(const GeneralRecItem* row, XmlOut& xml)
         xml.start("Mark");
         xml.number("Offset", mark.offset());
         xml.number("ID", mark.markID());
-        xml.attribute("Description", mark.descr());
+        xml.attribute("Description", QByteArrayView(mark.descrUtf8()));
         xml.end("Mark");
     }
     xml.end("Item");
