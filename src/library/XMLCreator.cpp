@@ -15,6 +15,7 @@
 #include <charconv>
 #include <cstring>
 #include <fcntl.h>
+#include <string_view>
 #include <unistd.h>
 
 namespace {
@@ -159,41 +160,21 @@ private:
         }
         m_out = out;
     }
+    // Escaped where it must be; other control characters are dropped.
     static char* putAscii(char* out, char c)
     {
-        const auto put = [&out](const char* s, int n) {
-            std::memcpy(out, s, size_t(n));
-            out += n;
-        };
         if (kPlain[size_t(c)]) {
             *out++ = c;
             return out;
         }
-        switch (c) {
-        case '<':
-            put("&lt;", 4);
-            break;
-        case '>':
-            put("&gt;", 4);
-            break;
-        case '&':
-            put("&amp;", 5);
-            break;
-        case '"':
-            put("&quot;", 6);
-            break;
-        case '\n':
-            put("&#10;", 5);
-            break;
-        case '\r':
-            put("&#13;", 5);
-            break;
-        case '\t':
-            put("&#9;", 4);
-            break;
-        default:
-            break;
-        }
+        static constexpr std::pair<char, std::string_view> kEscapes[] = {
+            {'<', "&lt;"},   {'>', "&gt;"},   {'&', "&amp;"}, {'"', "&quot;"},
+            {'\n', "&#10;"}, {'\r', "&#13;"}, {'\t', "&#9;"}};
+        for (const auto& [plain, escape] : kEscapes)
+            if (c == plain) {
+                std::memcpy(out, escape.data(), escape.size());
+                return out + escape.size();
+            }
         return out;
     }
 
