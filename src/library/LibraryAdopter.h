@@ -57,7 +57,7 @@ private:
 
     Library& m_library;
     AudioFileJobs* m_jobs;
-    // The sizes the files of the rows had at the last scan, by the qHash()
+    // The sizes the files of the rows had at the last scan, by a hash
     // of the file's path in the scan: 100,000 paths kept as text would
     // weigh 14 MB, and two of them sharing a 64-bit hash is not to be met.
     QHash<size_t, qint64> m_sizes;
