@@ -9,9 +9,8 @@
 
 namespace {
 
-int hexDigit(QChar c)
+int hexDigit(char16_t u)
 {
-    const char16_t u = c.unicode();
     if (u >= '0' && u <= '9')
         return u - '0';
     if (u >= 'a' && u <= 'f')
@@ -21,26 +20,45 @@ int hexDigit(QChar c)
 
 } // namespace
 
+// Sizes without a leading zero and short enough for a qint64 print back as
+// they were read; upper-case hex digits would not.
+template <typename Text> bool CompactFingerprint::pack(const Text& text)
+{
+    const qsizetype colon = text.indexOf(u':');
+    if (colon <= 0 || colon > 18 || text.size() != colon + 1 + 2 * kHashBytes)
+        return false;
+    const auto at = [&text](qsizetype i) { return char16_t(QChar(text[i]).unicode()); };
+    if (at(0) == u'0' && colon != 1)
+        return false;
+    qint64 size = 0;
+    for (qsizetype i = 0; i < colon; ++i) {
+        if (at(i) < u'0' || at(i) > u'9')
+            return false;
+        size = size * 10 + (at(i) - u'0');
+    }
+    std::array<uchar, kHashBytes> hash{};
+    for (int i = 0; i < kHashBytes; ++i) {
+        const int high = hexDigit(at(colon + 1 + 2 * i));
+        const int low = hexDigit(at(colon + 2 + 2 * i));
+        if (high < 0 || low < 0)
+            return false;
+        hash[size_t(i)] = uchar(high << 4 | low);
+    }
+    m_size = size;
+    m_hash = hash;
+    return true;
+}
+
 CompactFingerprint::CompactFingerprint(const QString& text)
 {
-    const QStringView view(text);
-    const qsizetype colon = view.indexOf(u':');
-    // Sizes without a leading zero and short enough for a qint64 print back
-    // as they were read; upper-case hex digits would not.
-    const QStringView size = view.first(std::max<qsizetype>(colon, 0));
-    const QStringView hash = view.sliced(colon + 1);
-    const bool packed =
-        colon > 0 && colon <= 18 && (size[0] != u'0' || colon == 1) &&
-        std::all_of(size.begin(), size.end(), [](QChar c) { return c >= u'0' && c <= u'9'; }) &&
-        hash.size() == 2 * kHashBytes &&
-        std::all_of(hash.begin(), hash.end(), [](QChar c) { return hexDigit(c) >= 0; });
-    if (!packed) {
+    if (!pack(QStringView(text)))
         m_text = text;
-        return;
-    }
-    m_size = size.toLongLong();
-    for (int i = 0; i < kHashBytes; ++i)
-        m_hash[size_t(i)] = uchar(hexDigit(hash[2 * i]) << 4 | hexDigit(hash[2 * i + 1]));
+}
+
+CompactFingerprint::CompactFingerprint(QLatin1StringView text)
+{
+    if (!pack(text))
+        m_text = text;
 }
 
 qsizetype CompactFingerprint::toAscii(char* out) const

@@ -13,6 +13,8 @@ class CompactFingerprint
 public:
     CompactFingerprint() = default;
     explicit CompactFingerprint(const QString& text);
+    // The same from text known to be Latin-1, as a file's bytes hold it.
+    explicit CompactFingerprint(QLatin1StringView text);
 
     QString text() const;
     // The usual form written as ASCII into out (kMaxAscii bytes at least);
@@ -26,6 +28,8 @@ public:
 
 private:
     static constexpr int kHashBytes = 20;
+    // Takes the usual form as numbers; false for any other text.
+    template <typename Text> bool pack(const Text& text);
     // -1 when the text is kept as it is.
     qint64 m_size = -1;
     std::array<uchar, kHashBytes> m_hash{};

@@ -60,6 +60,7 @@ public:
     {
         m_fingerprint = CompactFingerprint(fingerprint);
     }
+    void setFingerprint(CompactFingerprint fingerprint) { m_fingerprint = std::move(fingerprint); }
 
 private:
     // First: it fits in the space GeneralRecItem's flags leave.

@@ -157,6 +157,7 @@ public:
     bool has(Key key) const { return m_attributes.hasAttribute(kKeyNames[int(key)]); }
     QString text(Key key) const { return value(key).toString(); }
     QByteArray utf8(Key key) const { return value(key).toUtf8(); }
+    CompactFingerprint fingerprint(Key key) const { return CompactFingerprint(text(key)); }
     double real(Key key) const { return leadingDoubleOf(value(key)); }
     int integer(Key key) const { return leadingIntOf(value(key)); }
     bool flag(Key key) const { return leadingBoolOf(value(key)); }
@@ -197,6 +198,13 @@ public:
     {
         return has(key) ? RecordingsDBParser::decodeUtf8(raw(key)) : QByteArray();
     }
+    // Taken from the bytes when they are plain ASCII, as the usual form is.
+    CompactFingerprint fingerprint(Key key) const
+    {
+        const QByteArrayView value = raw(key);
+        return isPlain(value) ? CompactFingerprint(QLatin1StringView(value))
+                              : CompactFingerprint(text(key));
+    }
     double real(Key key) const
     {
         return number(key, leadingDoubleOf<QLatin1StringView>, leadingDoubleOf<QStringView>);
@@ -216,11 +224,15 @@ private:
     Result number(Key key, Result (*ascii)(QLatin1StringView), Result (*decoded)(QStringView)) const
     {
         const QByteArrayView value = raw(key);
-        const bool plain = std::all_of(value.begin(), value.end(),
-                                       [](char c) { return uchar(c) < 0x80 && c != '&'; });
-        if (plain)
+        if (isPlain(value))
             return ascii(QLatin1StringView(value));
         return decoded(RecordingsDBParser::decode(value));
+    }
+    // ASCII with no reference: the text is the bytes.
+    static bool isPlain(QByteArrayView value)
+    {
+        return std::all_of(value.begin(), value.end(),
+                           [](char c) { return uchar(c) < 0x80 && c != '&'; });
     }
     std::array<QByteArrayView, size_t(Key::Count)> m_values{};
 };
@@ -381,7 +393,7 @@ void RecordingsDBReader::startElement(Element element, const Attributes& attrs)
         item->setDate(attrs.text(Key::CreateDate));
         item->setDuration(attrs.real(Key::Duration));
         if (attrs.has(Key::Fingerprint))
-            item->setFingerprint(attrs.text(Key::Fingerprint));
+            item->setFingerprint(attrs.fingerprint(Key::Fingerprint));
         if (m_lookAtFiles)
             item->setFileMissing(!m_files.isFile(parent.folder, title + ".m4a"));
         Open open{nullptr, attachPlain(std::move(item), parent.group), 0, {}};
