@@ -30,9 +30,10 @@ constexpr uint32_t kMaxCaptureChannels = 8;
 constexpr int kTimeNoticeIntervalMs = 33;
 // The capture thread answers a hand-over at its next buffer, some 12 ms away.
 constexpr auto kHandOverWait = std::chrono::milliseconds(200);
-// A lost device or a failed write ends the recording within this time; a
-// shorter one would wake the program more often for a rare event.
-constexpr int kWatchIntervalMs = 250;
+// A lost device or a failed write ends the recording within this time. The
+// watch fires on the whole second, in the wake-up that the tray icon's pulse
+// and the hidden window's ticks share: a rare event costs no wake-ups of its own.
+constexpr int kWatchIntervalMs = 1000;
 
 QVariantMap preset(double sampleRate)
 {
@@ -98,6 +99,7 @@ RecorderEngine::RecorderEngine(QObject* parent)
     m_timeNoticeTimer.setInterval(kTimeNoticeIntervalMs);
     connect(&m_timeNoticeTimer, &QTimer::timeout, this,
             &RecorderEngine::notifyDelegateOfTimeChange);
+    m_watchTimer.setTimerType(Qt::VeryCoarseTimer);
     m_watchTimer.setInterval(kWatchIntervalMs);
     connect(&m_watchTimer, &QTimer::timeout, this, &RecorderEngine::watchForInterruption);
 }
