@@ -405,8 +405,9 @@ void RecNavigController::liveTimerFire()
 
 void RecNavigController::paceLiveTimer()
 {
-    TickPace::set(m_liveTimer, kLiveInterval,
-                  m_recNavigatorView && m_recNavigatorView->isVisible());
+    if (m_isRecordMode)
+        TickPace::set(m_liveTimer, kLiveInterval,
+                      m_recNavigatorView && m_recNavigatorView->isVisible());
 }
 
 void RecNavigController::followDuration()

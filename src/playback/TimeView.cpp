@@ -81,7 +81,8 @@ float TimeView::countedTime() const
 
 void TimeView::timeTimerFire()
 {
-    TickPace::set(m_timeTimer, kTimeInterval, isVisible());
+    if (m_timeTimer.isActive())
+        TickPace::set(m_timeTimer, kTimeInterval, isVisible());
     if (!m_recordingNow) {
         if (engineWriting()) {
             m_startDate.start();
