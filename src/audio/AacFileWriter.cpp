@@ -28,8 +28,9 @@ extern "C" {
 namespace {
 
 // The ring holds seconds, so the writer wakes rarely (each wake-up costs a
-// recording's CPU share); a stop wakes it at once.
-constexpr auto kIdleWait = std::chrono::milliseconds(100);
+// recording's CPU share): twice a second, within each of the second-long
+// fragments the muxer completes; a stop wakes it at once.
+constexpr auto kIdleWait = std::chrono::milliseconds(500);
 // Room for the writer to fall behind, e.g. while a slow disk syncs.
 constexpr double kRingSeconds = 20.0;
 constexpr int64_t kFragmentMicroseconds = 1000000;

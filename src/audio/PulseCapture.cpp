@@ -18,7 +18,7 @@ namespace {
 constexpr uint64_t kStallNanos = PA_NSEC_PER_SEC;
 // How often the capture thread looks whether it was stalled, and how long
 // after a stall it counts what arrived.
-constexpr uint64_t kStallCheckNanos = 250 * PA_NSEC_PER_MSEC;
+constexpr uint64_t kStallCheckNanos = 500 * PA_NSEC_PER_MSEC;
 constexpr uint64_t kStallSettleNanos = 1500 * PA_NSEC_PER_MSEC;
 
 struct CorkResult

@@ -92,7 +92,7 @@ private:
     uint32_t m_bufferFrames = 0;
     uint32_t m_filled = 0;
     std::atomic<bool> m_lost{false};
-    // The capture thread looks at the clock every quarter second while the
+    // The capture thread looks at the clock every half second while the
     // stream runs, to see whether it was stalled.
     pa_time_event* m_stallTimer = nullptr;
     uint64_t m_lastCheckNanos = 0;

@@ -24,15 +24,20 @@ constexpr int kNoErr = 0;
 constexpr int kWriteFailed = -1;
 // The capture buffer: 512 frames at 44.1 kHz, the same duration at other rates.
 constexpr double kBufferSeconds = 512.0 / 44100.0;
+// Asked of the server for one block of a single source: some 90 ms, so that
+// a hand-over of the pre-roll still finds the next buffer well in time.
+constexpr uint32_t kBuffersPerDelivery = 8;
 // The writer's resampler takes up to eight input channels; the server mixes
 // larger sources down to that.
 constexpr uint32_t kMaxCaptureChannels = 8;
 constexpr int kTimeNoticeIntervalMs = 33;
-// The capture thread answers a hand-over at its next buffer, some 12 ms away.
+// The capture thread answers a hand-over at its next buffer, which comes
+// with the next block of the server (see kBuffersPerDelivery).
 constexpr auto kHandOverWait = std::chrono::milliseconds(200);
-// A lost device or a failed write ends the recording within this time; a
-// shorter one would wake the program more often for a rare event.
-constexpr int kWatchIntervalMs = 250;
+// A lost device or a failed write ends the recording within this time. The
+// watch fires on the whole second, in the wake-up that the tray icon's pulse
+// and the hidden window's ticks share: a rare event costs no wake-ups of its own.
+constexpr int kWatchIntervalMs = 1000;
 
 QVariantMap preset(double sampleRate)
 {
@@ -98,6 +103,7 @@ RecorderEngine::RecorderEngine(QObject* parent)
     m_timeNoticeTimer.setInterval(kTimeNoticeIntervalMs);
     connect(&m_timeNoticeTimer, &QTimer::timeout, this,
             &RecorderEngine::notifyDelegateOfTimeChange);
+    m_watchTimer.setTimerType(Qt::VeryCoarseTimer);
     m_watchTimer.setInterval(kWatchIntervalMs);
     connect(&m_watchTimer, &QTimer::timeout, this, &RecorderEngine::watchForInterruption);
 }
@@ -336,12 +342,16 @@ QString RecorderEngine::configureAU()
 
     const auto requestedFrames = static_cast<uint32_t>(
         std::lround(std::max(1.0, m_deviceFormat.mSampleRate * kBufferSeconds)));
-    if (!m_audioUnit->connect(sourceName, requestedFrames, mixed) || !m_audioUnit->waitUntilReady())
+    // Each block the server sends costs the capture thread a wake-up and
+    // the server a message: a microphone alone comes several buffers at a
+    // time. The mix keeps the two sources in step buffer by buffer.
+    const uint32_t deliveryFrames = mixed ? requestedFrames : requestedFrames * kBuffersPerDelivery;
+    if (!m_audioUnit->connect(sourceName, deliveryFrames, mixed) || !m_audioUnit->waitUntilReady())
         return cannotOpen;
-    // The mix goes on in capture buffers, whatever blocks the two sources deliver in.
-    m_audioSamples = mixed ? requestedFrames : m_audioUnit->fragmentFrames();
-    if (m_audioSamples == 0)
+    if (m_audioUnit->fragmentFrames() == 0)
         return tr("Could not determine audio sample size");
+    // The sound goes on in capture buffers, whatever blocks the server delivers in.
+    m_audioSamples = requestedFrames;
     m_audioBuffer = CaptureBuffers::allocate(m_audioChannels,
                                              m_actualOutputFormat.mBytesPerFrame * m_audioSamples);
     if (!m_audioBuffer)

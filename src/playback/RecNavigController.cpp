@@ -6,6 +6,7 @@
 #include "playback/RecNavigatorView.h"
 #include "playback/SliderWithNotes.h"
 #include "playback/TimeView.h"
+#include "widgets/TickPace.h"
 
 #include <QEventLoop>
 #include <QFileInfo>
@@ -312,6 +313,11 @@ void RecNavigController::addNoteWithDescr(const QString& descr)
     if (!m_currentRec)
         return;
     ensureOpen();
+    // At the end of the recording as the clock has it now, not at the last tick.
+    if (m_isRecordMode) {
+        followDuration();
+        m_currentRec->setDuration(currentTime());
+    }
     m_currentRec->addMarkAtTime(currentTime(), descr, m_currentRec->createMarkID());
     updateNotes();
     if (m_appDelegate) {
@@ -375,7 +381,7 @@ void RecNavigController::setRecordingMode(bool on)
             m_recSlider->setDoubleValue(100.0);
             m_recSlider->setEnabled(false);
         }
-        m_liveTimer.start();
+        paceLiveTimer();
         if (m_recNavigatorView)
             m_recNavigatorView->beginLive(m_currentPath, curFileDuration());
     } else {
@@ -392,8 +398,16 @@ void RecNavigController::setRecordingMode(bool on)
 
 void RecNavigController::liveTimerFire()
 {
+    paceLiveTimer();
     showLiveLevel();
     followDuration();
+}
+
+void RecNavigController::paceLiveTimer()
+{
+    if (m_isRecordMode)
+        TickPace::set(m_liveTimer, kLiveInterval,
+                      m_recNavigatorView && m_recNavigatorView->isVisible());
 }
 
 void RecNavigController::followDuration()
@@ -402,7 +416,8 @@ void RecNavigController::followDuration()
         return;
     const float t = m_timeView->time();
     m_movieDuration = MediaTime{int64_t(double(t) * 1000), 1000, 0};
-    if (m_currentRec)
+    // The row shows whole seconds: it is told the length when it shows another.
+    if (m_currentRec && int(t) != int(m_currentRec->duration()))
         m_currentRec->setDuration(t);
     updateNotes();
 }

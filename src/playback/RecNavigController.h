@@ -30,8 +30,10 @@ public:
     static constexpr int kPlaybackInterval = 15; // ms
     // ms; while recording, each tick hands the loudest level since the tick
     // before to the live waveform and the clock's length to the row, in one
-    // repaint of the window.
-    static constexpr int kLiveInterval = 200;
+    // repaint of the window. A quarter second, so that the ticks fall in the
+    // wake-ups of the clock's and the tray icon's. While the strip does not
+    // show, it ticks once a second, and catches up at once when it shows again.
+    static constexpr int kLiveInterval = 250;
     static constexpr int kPreviewLength = 950; // ms
     static constexpr int kLoadTimeout = 10000; // ms
     static constexpr double kJump = 30.0;      // seconds
@@ -94,6 +96,7 @@ private:
     static bool waitUntilLoaded(AudioFile& movie);
     void adoptMovie(std::unique_ptr<AudioFile> movie);
     void ensureOpen();
+    void paceLiveTimer();
 
     PlaybackDelegate* m_appDelegate = nullptr;
     RecNavigatorView* m_recNavigatorView = nullptr;

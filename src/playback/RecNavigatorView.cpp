@@ -29,7 +29,7 @@ RecNavigatorView::RecNavigatorView(QWidget* parent)
 {
     setMouseTracking(true);
     // The strip sets every pixel it is asked to paint: what lies beneath it
-    // need not be painted first, ten times a second while recording.
+    // need not be painted first, four times a second while recording.
     setAttribute(Qt::WA_OpaquePaintEvent);
     setAccessibleName(tr("Time Marks"));
     m_hidingTimer.setInterval(kHidingInterval);
@@ -382,8 +382,16 @@ void RecNavigatorView::addLiveLevel(double seconds, float level)
     for (size_t i = first; i <= slot; ++i)
         m_liveSlots[i] = std::max(m_liveSlots[i], peak);
     m_liveEnd = std::max(m_liveEnd, seconds);
-    // One picture per level: the controller hands one every fifth of a second.
+    // One picture per level: the controller hands one every quarter second.
     update();
+}
+
+void RecNavigatorView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    // Shown while recording: the strip catches up at once and then follows at its own pace.
+    if (m_live && m_recNavigController)
+        m_recNavigController->liveTimerFire();
 }
 
 void RecNavigatorView::endLive()
@@ -446,7 +454,7 @@ void RecNavigatorView::drawWaveform(QPainter& painter)
     const int middle = int(height() / 2.0 * ratio);
     const double reach = (height() / 2.0 - 2) * ratio;
     // The columns are set in a picture of their own and blended at once:
-    // drawn ten times a second while recording, a line each cost far more.
+    // drawn four times a second while recording, a line each cost far more.
     if (m_envelope.size() != QSize(count, rows))
         m_envelope = QImage(count, rows, QImage::Format_ARGB32_Premultiplied);
     m_envelope.fill(Qt::transparent);

@@ -45,7 +45,7 @@ private:
     void knobMoved(int position);
 
     // The slider as last drawn, and the state it was drawn from: the strip
-    // beneath it repaints it ten times a second while recording, unchanged.
+    // beneath it repaints it four times a second while recording, unchanged.
     QPixmap m_look;
     QStyleOptionSlider m_lookState;
     RecNavigatorView* m_recNavigatorView = nullptr;

@@ -3,6 +3,7 @@
 
 #include "playback/PlaybackDelegate.h"
 #include "widgets/Images.h"
+#include "widgets/TickPace.h"
 
 #include <QPainter>
 
@@ -51,7 +52,7 @@ void TimeView::startRecording()
     setRedBack(true);
     m_alreadyRecorded = 0;
     m_recordingNow = true;
-    m_timeTimer.start();
+    TickPace::set(m_timeTimer, kTimeInterval, isVisible());
 }
 
 void TimeView::stopRecording()
@@ -68,8 +69,20 @@ bool TimeView::engineWriting() const
     return m_appDelegate && m_appDelegate->isRecording() && !m_appDelegate->isSkipSilence();
 }
 
+float TimeView::time() const
+{
+    return m_recordingNow && m_startDate.isValid() ? countedTime() : m_displayTime;
+}
+
+float TimeView::countedTime() const
+{
+    return m_alreadyRecorded + m_startRecordingFromTime + float(m_startDate.elapsed()) / 1000.0f;
+}
+
 void TimeView::timeTimerFire()
 {
+    if (m_timeTimer.isActive())
+        TickPace::set(m_timeTimer, kTimeInterval, isVisible());
     if (!m_recordingNow) {
         if (engineWriting()) {
             m_startDate.start();
@@ -77,14 +90,22 @@ void TimeView::timeTimerFire()
         }
         return;
     }
-    const float elapsed = float(m_startDate.elapsed()) / 1000.0f;
-    if (engineWriting()) {
-        m_displayTime = m_alreadyRecorded + m_startRecordingFromTime + elapsed;
+    // Repainted only when the shown second changes.
+    const float now = countedTime();
+    if (isVisible() && timeText(now) != timeText(m_displayTime))
         update();
-    } else {
-        m_alreadyRecorded += elapsed;
+    m_displayTime = now;
+    if (!engineWriting()) {
+        m_alreadyRecorded += float(m_startDate.elapsed()) / 1000.0f;
         m_recordingNow = false;
     }
+}
+
+void TimeView::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_timeTimer.isActive())
+        TickPace::set(m_timeTimer, kTimeInterval, true);
 }
 
 void TimeView::paintEvent(QPaintEvent*)

@@ -11,8 +11,9 @@ class PlaybackDelegate;
 // The clock: a time as "hh:mm:ss" in white over a background strip. During
 // playback it shows what it is given; while recording it counts by itself,
 // from the length the recording already had, and pauses while the engine
-// drops silence so that it keeps to the length actually written.
-// Main thread only.
+// drops silence so that it keeps to the length actually written. While it
+// does not show, it ticks only once a second and repaints nothing; its time
+// is read from the clock whenever it is asked for. Main thread only.
 class TimeView : public QWidget
 {
     Q_OBJECT
@@ -23,13 +24,13 @@ public:
 
     void setAppDelegate(PlaybackDelegate* appDelegate) { m_appDelegate = appDelegate; }
 
-    float time() const { return m_displayTime; }
+    float time() const;
     void setTime(float seconds);
     bool redBack() const { return m_redBack; }
     void setRedBack(bool redBack);
     // The text shown for a time, e.g. "00:01:05" for 65.9 seconds.
     static QString timeText(float seconds);
-    QString text() const { return timeText(m_displayTime); }
+    QString text() const { return timeText(time()); }
 
     void startRecording();
     void stopRecording();
@@ -42,9 +43,12 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
 private:
     bool engineWriting() const;
+    // The time of the stretch being counted, read from the clock now.
+    float countedTime() const;
 
     PlaybackDelegate* m_appDelegate = nullptr;
     QImage m_backImage;

@@ -3,6 +3,7 @@
 
 #include "shell/StatusItemController.h"
 #include "widgets/Images.h"
+#include "widgets/TickPace.h"
 
 #include <QCursor>
 #include <QGuiApplication>
@@ -12,7 +13,6 @@
 #include <QPen>
 #include <QPixmap>
 #include <QSystemTrayIcon>
-#include <algorithm>
 #include <cmath>
 
 CustomView::CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controller, QObject* parent)
@@ -22,9 +22,11 @@ CustomView::CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controll
       m_microphone2x(Images::image(QStringLiteral("microphone.png"), 2.0)),
       m_redMicrophone2x(Images::image(QStringLiteral("microphone_red.png"), 2.0))
 {
-    // A beat of two seconds in eight ticks: each new picture costs the tray
-    // a round trip to the X server, so the fade has few steps.
-    m_recTimer.setInterval(250);
+    // Each new picture costs the tray a repaint and a round trip to the X
+    // server: the pulse swaps two pictures once a second, in the wake-up
+    // that the recording's other hidden ticks share.
+    m_recTimer.setTimerType(Qt::VeryCoarseTimer);
+    m_recTimer.setInterval(TickPace::kHiddenIntervalMs);
     connect(&m_recTimer, &QTimer::timeout, this, &CustomView::recTimerFire);
     if (m_trayIcon) {
         connect(m_trayIcon, &QSystemTrayIcon::activated, this,
@@ -58,7 +60,7 @@ QImage CustomView::renderIcon(qreal devicePixelRatio) const
     }
     painter.drawImage(QPointF(0, 1), sharp ? m_microphone2x : m_microphone);
     if (m_redMicFraction > 0) {
-        painter.setOpacity(std::min(m_redMicFraction, 1.0f));
+        painter.setOpacity(m_redMicFraction);
         painter.drawImage(QPointF(0.1, 1), sharp ? m_redMicrophone2x : m_redMicrophone);
     }
     if (m_listening && !m_recTimer.isActive()) {
@@ -113,27 +115,28 @@ void CustomView::draggingUpdated()
 
 void CustomView::recordingStarted()
 {
+    // Red at once; the pulse dims it and brings it back.
+    m_redMicFraction = 1.0f;
     m_recTimer.start();
+    redraw();
+    updateToolTip();
+}
+
+void CustomView::recordingStopped()
+{
+    m_recTimer.stop();
+    m_redMicFraction = 0.0f;
+    redraw();
+    updateToolTip();
 }
 
 void CustomView::recTimerFire()
 {
     if (!m_controller || !m_controller->isRecording()) {
-        m_recTimer.stop();
-        m_redMicFraction = 0.0f;
-        m_increaseFraction = true;
-        redraw();
-        updateToolTip();
+        recordingStopped();
         return;
     }
-    // Steps of 3/8 add up exactly: the pulse ends at 0 after eight ticks.
-    m_redMicFraction += m_increaseFraction ? 0.375f : -0.375f;
-    if (m_redMicFraction >= 1.5f)
-        m_increaseFraction = false;
-    if (m_redMicFraction <= 0.0f) {
-        m_redMicFraction = 0.0f;
-        m_increaseFraction = true;
-    }
+    m_redMicFraction = m_redMicFraction < 1.0f ? 1.0f : kDimRed;
     redraw();
     updateToolTip();
 }
@@ -176,8 +179,7 @@ void CustomView::redraw()
 {
     if (!m_trayIcon)
         return;
-    // Opacities above 1 draw as 1: the same picture is not sent again.
-    const std::tuple<bool, float, bool> shown{m_clicked, std::min(m_redMicFraction, 1.0f),
+    const std::tuple<bool, float, bool> shown{m_clicked, m_redMicFraction,
                                               m_listening && !m_recTimer.isActive()};
     if (m_shown == shown)
         return;

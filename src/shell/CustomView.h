@@ -18,9 +18,9 @@ class StatusItemController;
 
 // The status icon: a microphone in the system tray. A click opens or closes
 // the main window; while the window is open the icon is highlighted, and
-// while a recording runs a red microphone fades in and out over it and the
-// tool tip tells the recording's length. The tray gets a new picture only
-// when the picture changes. Main thread only.
+// while a recording runs a red microphone over it pulses, full and dimmed in
+// turn each second, and the tool tip tells the recording's length. The tray
+// gets a new picture only when the picture changes. Main thread only.
 class CustomView : public QObject
 {
     Q_OBJECT
@@ -28,6 +28,8 @@ public:
     // Icon size in points.
     static constexpr int kWidth = 30;
     static constexpr int kHeight = 30;
+    // The red microphone's opacity in the dimmed half of the pulse.
+    static constexpr float kDimRed = 0.4f;
 
     // The tray icon may be null (no tray).
     CustomView(QSystemTrayIcon* trayIcon, StatusItemController* controller,
@@ -53,6 +55,8 @@ public slots:
     // Files dragged over the icon open the window.
     void draggingUpdated();
     void recordingStarted();
+    // Takes the red microphone away at once.
+    void recordingStopped();
     // Pre-roll: the microphone is open and heard into memory. Shown by an
     // amber dot on the icon and said by its tool tip.
     void setListening(bool listening);
@@ -74,11 +78,9 @@ private:
     QImage m_redMicrophone2x;
     float m_redMicFraction = 0.0f;
     bool m_listening = false;
-    bool m_increaseFraction = true;
     QTimer m_recTimer;
     // What the picture given to the tray shows: highlight, red opacity.
     std::optional<std::tuple<bool, float, bool>> m_shown;
-    // Each picture drawn once: the pulse of a recording shows the same few
-    // pictures over and over, ten a second.
+    // Each picture drawn once: the pulse of a recording swaps the same two.
     std::map<std::tuple<bool, float, bool>, QIcon> m_icons;
 };

@@ -610,6 +610,8 @@ void WindowController::recordingStarted(RecItem* row, bool continuation)
 
 void WindowController::recordingStopped(bool continuation)
 {
+    if (m_statusView)
+        m_statusView->recordingStopped();
     m_recNavigController->setRecordingMode(false);
     m_timeView->stopRecording();
     if (continuation)
