@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/RecordingsDBParser.h"
 
-#include <QStringDecoder>
+#include "library/Utf8.h"
+
 #include <algorithm>
 #include <cstring>
 #include <pugixml.hpp>
@@ -77,16 +78,6 @@ void appendUtf8(QByteArray& out, char32_t c)
         out += char(0x80 | ((c >> 6) & 0x3F));
         out += char(0x80 | (c & 0x3F));
     }
-}
-
-// UTF-8 to text, keeping a byte order mark at the start, which is text here
-// and which QString::fromUtf8() would drop.
-QString fromUtf8(QByteArrayView bytes)
-{
-    if (!bytes.startsWith("\xEF\xBB\xBF"))
-        return QString::fromUtf8(bytes);
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-    return decoder.decode(bytes);
 }
 
 // Every byte of the document is strict UTF-8 and every character one XML
@@ -351,7 +342,7 @@ bool RecordingsDBParser::parse(QByteArray& document, Handler& handler)
 
 QString RecordingsDBParser::decode(QByteArrayView value)
 {
-    return fromUtf8(value.contains('&') ? QByteArrayView(decodeUtf8(value)) : value);
+    return Utf8::toText(value.contains('&') ? QByteArrayView(decodeUtf8(value)) : value);
 }
 
 QByteArray RecordingsDBParser::decodeUtf8(QByteArrayView value)

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "library/Utf8.h"
+
 #include <QByteArray>
 #include <QString>
-#include <QStringDecoder>
 
 // A time mark of a recording: a position in seconds with a note text.
 class TimeMark
@@ -17,13 +18,7 @@ public:
     // The note is kept in UTF-8, as the library's file holds it: a library
     // holds a few notes per recording, and most notes are ASCII, which takes
     // half the memory there.
-    QString descr() const
-    {
-        // A leading byte order mark is part of the text; QString::fromUtf8()
-        // would drop it.
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
-        return decoder.decode(m_descr);
-    }
+    QString descr() const { return Utf8::toText(m_descr); }
     const QByteArray& descrUtf8() const { return m_descr; }
     void setDescr(const QString& descr) { m_descr = descr.toUtf8(); }
     // Whole UTF-8 only, such as the strict parse of the library's file gives.

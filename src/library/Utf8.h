@@ -1,11 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QByteArrayView>
 #include <QChar>
+#include <QString>
+#include <QStringDecoder>
 #include <QtGlobal>
 
 // UTF-8 written straight into a buffer, for the library's own writers (the
-// database file, the search index), which convert a character at a time.
+// database file, the search index), which convert a character at a time; and
+// read back as the library's file holds it.
 namespace Utf8 {
 
 // The code point at i of the UTF-16 text, a surrogate pair taken whole (i
@@ -36,6 +40,16 @@ inline char* putMultiByte(char* out, char32_t code)
     }
     *out++ = char(0x80 | (code & 0x3F));
     return out;
+}
+
+// UTF-8 to text, keeping a byte order mark at the start, which is text here
+// and which QString::fromUtf8() would drop.
+inline QString toText(QByteArrayView bytes)
+{
+    if (!bytes.startsWith("\xEF\xBB\xBF"))
+        return QString::fromUtf8(bytes);
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom);
+    return decoder.decode(bytes);
 }
 
 } // namespace Utf8
