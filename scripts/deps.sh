@@ -29,7 +29,7 @@ test_pkgs=(
   gstreamer1.0-tools gstreamer1.0-plugins-base-apps gstreamer1.0-plugins-good gstreamer1.0-libav
   xvfb openbox trayer xfce4-panel xfconf xdotool imagemagick x11-xkb-utils x11-utils
   dbus-daemon weston xwayland
-  desktop-file-utils appstream dpkg-dev clang-format python3
+  desktop-file-utils appstream dpkg-dev clang-format python3 gdb
 )
 
 case "$mode" in

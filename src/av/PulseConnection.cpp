@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "av/PulseConnection.h"
 
+#include <QLoggingCategory>
 #include <pulse/context.h>
 #include <pulse/operation.h>
 #include <pulse/thread-mainloop.h>
 #include <pulse/timeval.h>
+
+Q_LOGGING_CATEGORY(lcPulse, "voicetray.pulse")
 
 namespace {
 
@@ -119,6 +122,11 @@ bool PulseConnection::waitUntil(const Lock&, const std::function<bool()>& done) 
         finished = done();
     }
     api->time_free(timer);
+    // Each wait that runs out holds the caller for the whole timeout: the log
+    // tells a slow start or a stuck control from a sound server that hangs.
+    if (!finished)
+        qCWarning(lcPulse, "The sound server did not answer within %lld ms",
+                  static_cast<long long>(kAnswerTimeout.count()));
     return finished;
 }
 

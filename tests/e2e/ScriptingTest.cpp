@@ -167,7 +167,8 @@ TEST(Plans, DuePlansRecordAndMissedOnesAreToldOnce)
     // Started again, nothing is told twice.
     app.kill();
     ASSERT_TRUE(app.start({}, false));
-    ASSERT_TRUE(waitUntil([&] { return app.errors().count("recordings planned") == 2; }));
+    ASSERT_TRUE(waitUntil([&] { return app.errors().count("recordings planned") == 2; }))
+        << app.threadStacks().toStdString();
     EXPECT_EQ(voicetray(app, {"--status"}).output, "idle\n");
     EXPECT_EQ(app.errors().count("were missed"), 1);
 }

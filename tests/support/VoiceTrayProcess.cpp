@@ -59,7 +59,19 @@ VoiceTrayProcess::VoiceTrayProcess() : m_environment(QProcessEnvironment::system
 void VoiceTrayProcess::kill()
 {
     m_process.kill();
-    m_process.waitForFinished(5000);
+    // A large sanitized process takes its time to be torn down; a start
+    // before it ended would be refused.
+    m_process.waitForFinished(kWaitTimeoutMs);
+}
+
+QString VoiceTrayProcess::threadStacks() const
+{
+    QProcess gdb;
+    gdb.start("gdb",
+              {"-p", QString::number(processId()), "-batch", "-ex", "thread apply all bt 25"});
+    if (!gdb.waitForFinished(60000))
+        gdb.kill();
+    return QString::fromLocal8Bit(gdb.readAllStandardOutput());
 }
 
 VoiceTrayProcess::~VoiceTrayProcess()

@@ -29,6 +29,9 @@ public:
     // Ends the program at once, as a crash or a power cut would, and waits for it.
     void kill();
     qint64 processId() const { return m_process.processId(); }
+    // Where each of the program's threads is now, for a wait on it that ran
+    // out; empty without gdb.
+    QString threadStacks() const;
     // What the program wrote to its standard error so far (it also goes to
     // the test's own).
     const QByteArray& errors() const { return m_errors; }
