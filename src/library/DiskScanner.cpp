@@ -1,6 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "library/DiskScanner.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int kNice = 10;
+
+} // namespace
+
 DiskScanner::DiskScanner(QObject* parent) : QObject(parent)
 {
     m_pool.setMaxThreadCount(1);
@@ -30,6 +39,8 @@ void DiskScanner::run()
     const quint64 asked = m_wanted;
     const QString folder = m_folder;
     m_pool.start([this, asked, folder] {
+        // On Linux the priority of a thread's id is that thread's alone.
+        ::setpriority(PRIO_PROCESS, id_t(::gettid()), kNice);
         DiskScan found = DiskScan::of(folder);
         QMetaObject::invokeMethod(
             this,

@@ -11,6 +11,8 @@
 // (half a second of listing and sizes) never holds up the window. Asking
 // again while a look is under way makes one more look once it ends; only
 // the newest answer is given. The answer comes on the thread that asked.
+// The worker runs niced: on a busy machine the window and the X server go
+// first, and the listing takes what they leave.
 class DiskScanner : public QObject
 {
     Q_OBJECT

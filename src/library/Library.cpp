@@ -127,12 +127,13 @@ void Library::open(const QString& folder, const SeenFolder& seen)
         emit treeChanged();
         return;
     }
-    // The disk is listed on the other core while the database is read; the
-    // rows are shown as the database has them, and brought in line with the
-    // disk when the listing is in.
+    // The rows are shown as the database has them, and brought in line with
+    // the disk when the listing is in. The disk is listed once the database
+    // is read: a listing beside the read slows it by a third, for the two
+    // compete for the memory they both fill.
     m_scanAtOpen = true;
-    m_scanner->scan(folder);
     const bool loaded = m_store->load();
+    m_scanner->scan(folder);
     const bool given = m_imports->resume();
     m_scanStamp = m_root->changeStamp();
     emit treeChanged();
