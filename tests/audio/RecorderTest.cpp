@@ -390,7 +390,9 @@ TEST(KilledRecording, FileOfAKilledRecorderPlaysTheTone)
 // default output, a minute of 1000 Hz on the right channel with two short
 // gaps 50 s apart: the file holds both tones throughout, the right minus the
 // left channel is the played tone, and its gaps lie where they were played,
-// within one capture buffer.
+// within one capture buffer. The gaps are found in the right channel alone:
+// the encoder's joint stereo may carry an onset on one channel into the other
+// for up to a frame before it, which the difference of the two would show.
 TEST_F(Recorder, MixedInputRecordsTheMicrophoneAndTheComputersSoundInStep)
 {
     const QString played = path("played.wav"), file = path("mixed.m4a");
@@ -414,19 +416,19 @@ TEST_F(Recorder, MixedInputRecordsTheMicrophoneAndTheComputersSoundInStep)
 
     DecodedAudio audio = DecodedAudio::decode(file);
     ASSERT_TRUE(audio.ok);
-    for (size_t i = 0; i < audio.frames(); ++i)
-        audio.channels[1][i] -= audio.channels[0][i];
-    const size_t rate = size_t(audio.sampleRate), window = rate / 1000;
+    const size_t rate = size_t(audio.sampleRate), window = rate / 100;
     std::vector<size_t> edges; // the tone's start, each gap's start and end
     bool loud = false;
-    for (size_t at = 0; at + window <= audio.frames(); at += window)
-        if ((audio.peak(1, at, at + window) > 0.2f) != loud && edges.size() < 5) {
+    for (size_t at = 0; at + window <= audio.frames(); at += window / 10)
+        if ((audio.toneAmplitude(1, at, at + window, 1000.0) > 0.12) != loud && edges.size() < 5) {
             loud = !loud;
-            edges.push_back(at);
+            edges.push_back(at + window / 2);
         }
     ASSERT_EQ(edges.size(), 5u);
     for (auto [from, to, seconds] : {std::tuple{0, 1, 5.0}, {1, 3, 50.0}, {1, 2, 0.05}})
         EXPECT_NEAR(double(edges[to] - edges[from]), seconds * double(rate), 512) << from << to;
+    for (size_t i = 0; i < audio.frames(); ++i)
+        audio.channels[1][i] -= audio.channels[0][i];
     for (size_t at = rate; at + rate < audio.frames(); at += 5 * rate) {
         EXPECT_NEAR(audio.frequency(0, at, at + rate), 440.0, 3.0) << at / rate;
         // The computer's sound follows the microphone's clock: the mixer may

@@ -158,6 +158,21 @@ float DecodedAudio::peak(size_t channel, size_t from, size_t to) const
     return p;
 }
 
+double DecodedAudio::toneAmplitude(size_t channel, size_t from, size_t to, double frequency) const
+{
+    const std::vector<float>& s = channels.at(channel);
+    to = std::min(to, s.size());
+    if (from >= to || sampleRate <= 0)
+        return 0.0;
+    const double step = 2.0 * M_PI * frequency / sampleRate;
+    double re = 0.0, im = 0.0;
+    for (size_t i = from; i < to; ++i) {
+        re += s[i] * std::cos(step * double(i));
+        im -= s[i] * std::sin(step * double(i));
+    }
+    return 2.0 * std::hypot(re, im) / double(to - from);
+}
+
 size_t DecodedAudio::largestStepAt(size_t channel, size_t from, size_t to) const
 {
     const std::vector<float>& s = channels.at(channel);

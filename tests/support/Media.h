@@ -51,6 +51,10 @@ struct DecodedAudio
     double frequencyAt(double from, double length) const;
     // The largest absolute sample of one channel between two frames.
     float peak(size_t channel, size_t from, size_t to) const;
+    // The amplitude of a tone of the given frequency in one channel between
+    // two frames (one bin of a discrete Fourier transform): other tones in
+    // the channel count for little once the stretch holds a few cycles.
+    double toneAmplitude(size_t channel, size_t from, size_t to, double frequency) const;
     // The largest difference between neighbouring samples (a click stands
     // out), and the frame after which it lies.
     float largestStep(size_t channel, size_t from, size_t to) const;
