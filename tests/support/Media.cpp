@@ -13,6 +13,7 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <complex>
 #include <memory>
 
 namespace {
@@ -158,19 +159,22 @@ float DecodedAudio::peak(size_t channel, size_t from, size_t to) const
     return p;
 }
 
-double DecodedAudio::toneAmplitude(size_t channel, size_t from, size_t to, double frequency) const
+std::vector<double> DecodedAudio::toneEnvelope(size_t channel, double frequency, size_t window,
+                                               size_t step) const
 {
     const std::vector<float>& s = channels.at(channel);
-    to = std::min(to, s.size());
-    if (from >= to || sampleRate <= 0)
-        return 0.0;
-    const double step = 2.0 * M_PI * frequency / sampleRate;
-    double re = 0.0, im = 0.0;
-    for (size_t i = from; i < to; ++i) {
-        re += s[i] * std::cos(step * double(i));
-        im -= s[i] * std::sin(step * double(i));
-    }
-    return 2.0 * std::hypot(re, im) / double(to - from);
+    if (window == 0 || step == 0 || sampleRate <= 0 || s.size() < window)
+        return {};
+    // Running sums of the signal turned by the tone's phase: each window's
+    // bin is then the difference of two sums.
+    std::vector<std::complex<double>> sums(s.size() + 1);
+    const double turn = 2.0 * M_PI * frequency / sampleRate;
+    for (size_t i = 0; i < s.size(); ++i)
+        sums[i + 1] = sums[i] + double(s[i]) * std::polar(1.0, -turn * double(i));
+    std::vector<double> envelope;
+    for (size_t at = 0; at + window <= s.size(); at += step)
+        envelope.push_back(2.0 * std::abs(sums[at + window] - sums[at]) / double(window));
+    return envelope;
 }
 
 size_t DecodedAudio::largestStepAt(size_t channel, size_t from, size_t to) const

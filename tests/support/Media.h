@@ -51,10 +51,12 @@ struct DecodedAudio
     double frequencyAt(double from, double length) const;
     // The largest absolute sample of one channel between two frames.
     float peak(size_t channel, size_t from, size_t to) const;
-    // The amplitude of a tone of the given frequency in one channel between
-    // two frames (one bin of a discrete Fourier transform): other tones in
-    // the channel count for little once the stretch holds a few cycles.
-    double toneAmplitude(size_t channel, size_t from, size_t to, double frequency) const;
+    // The amplitude of a tone of the given frequency in one channel, over a
+    // window of frames that starts every step frames (one bin of a discrete
+    // Fourier transform): other tones count for little once the window holds
+    // a few dozen cycles of their difference.
+    std::vector<double> toneEnvelope(size_t channel, double frequency, size_t window,
+                                     size_t step) const;
     // The largest difference between neighbouring samples (a click stands
     // out), and the frame after which it lies.
     float largestStep(size_t channel, size_t from, size_t to) const;
