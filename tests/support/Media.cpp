@@ -130,17 +130,30 @@ double DecodedAudio::frequency(size_t channel, size_t from, size_t to) const
 {
     const std::vector<float>& s = channels.at(channel);
     to = std::min(to, s.size());
-    size_t first = 0;
+    std::vector<size_t> periods;
     size_t last = 0;
-    int crossings = 0;
     for (size_t i = from + 1; i < to; ++i) {
         if (s[i - 1] < 0.0f && s[i] >= 0.0f) {
-            if (crossings++ == 0)
-                first = i;
+            if (last > 0)
+                periods.push_back(i - last);
             last = i;
         }
     }
-    return crossings < 2 ? 0.0 : (crossings - 1) * double(sampleRate) / double(last - first);
+    if (periods.empty())
+        return 0.0;
+    // Where the sound stopped for a moment or broke up (a test source that
+    // starved, and the encoder's transient after it), the spacing of the
+    // crossings is far from the tone's: such periods are left out.
+    std::vector<size_t> sorted = periods;
+    std::nth_element(sorted.begin(), sorted.begin() + ptrdiff_t(sorted.size() / 2), sorted.end());
+    const double usual = double(sorted[sorted.size() / 2]);
+    size_t count = 0, length = 0;
+    for (size_t period : periods)
+        if (std::abs(double(period) - usual) <= 0.1 * usual) {
+            ++count;
+            length += period;
+        }
+    return double(count) * double(sampleRate) / double(length);
 }
 
 double DecodedAudio::frequencyAt(double from, double length) const

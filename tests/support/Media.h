@@ -44,8 +44,9 @@ struct DecodedAudio
 
     size_t frames() const { return channels.empty() ? 0 : channels.front().size(); }
     double seconds() const { return sampleRate > 0 ? double(frames()) / sampleRate : 0.0; }
-    // The frequency of a tone in one channel between two frames, from its
-    // rising zero crossings; 0 when there is no tone.
+    // The frequency of a tone in one channel between two frames, from the
+    // spacing of its rising zero crossings, leaving out spacings more than
+    // 10 % from the usual one; 0 when there is no tone.
     double frequency(size_t channel, size_t from, size_t to) const;
     // The same for a stretch given in seconds, in the first channel.
     double frequencyAt(double from, double length) const;
