@@ -2,6 +2,7 @@
 #include "app/CommandDispatcher.h"
 #include "app/CommandLine.h"
 #include "app/PlatformChoice.h"
+#include "app/Settings.h"
 #include "app/SingleInstance.h"
 #include "app/Translations.h"
 #include "app/VoiceTrayApp.h"
@@ -47,6 +48,7 @@ int main(int argc, char** argv)
         if (!CommandLine::startsProgram(commands))
             return printAnswer(CommandDispatcher::answerWhileNotRunning(commands));
     }
+    Settings::removeLockOfEndedRun();
 
     PlatformChoice::apply();
     QApplication app(argc, argv);

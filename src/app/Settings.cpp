@@ -6,6 +6,7 @@
 #include "media/AudioExporter.h"
 
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -161,4 +162,13 @@ void Settings::setExportOptions(const ExportOptions& options)
     m_store.setValue(kExportReduceNoise, options.reduceNoise);
     m_store.setValue(kExportEvenLoudness, options.evenLoudness);
     m_store.setValue(kExportFolder, options.folder);
+}
+
+void Settings::removeLockOfEndedRun()
+{
+    // Only the running VoiceTray saves its settings, so a lock there at its
+    // start is left over. Qt takes a lock for stale at once only when it
+    // names a process that is gone; one left empty, by a run killed as it
+    // took the lock, would hold up every save for half a minute.
+    QFile::remove(QSettings().fileName() + QStringLiteral(".lock"));
 }

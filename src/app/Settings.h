@@ -84,6 +84,10 @@ public:
 
     QSettings& store() { return m_store; }
 
+    // For the one VoiceTray that runs, before it saves anything: removes the
+    // lock on the settings file that a run killed while saving left behind.
+    static void removeLockOfEndedRun();
+
 private:
     mutable QSettings m_store;
 };

@@ -108,6 +108,22 @@ TEST(Scripting, CommandsStopMarkAndTellTheRunningRecording)
     EXPECT_EQ(voicetray(app, {"--status"}).output, "idle\n");
 }
 
+// A run killed just as it took the lock on its settings leaves the lock file
+// empty, which Qt takes for stale only after half a minute: the next start
+// answers and saves at once all the same.
+TEST(Scripting, AStartAfterARunKilledWhileSavingAnswersAtOnce)
+{
+    VoiceTrayProcess app;
+    QFile lock(app.settingsFile() + ".lock");
+    ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+    lock.close();
+    app.setEnvironment("QT_LOGGING_RULES", "voicetray.*.info=true");
+    ASSERT_TRUE(app.start({}, false));
+    EXPECT_TRUE(waitUntil([&] { return app.errors().contains("recordings planned"); }));
+    EXPECT_EQ(voicetray(app, {"--status"}).output, "idle\n");
+    EXPECT_FALSE(lock.exists());
+}
+
 TEST(Plans, OverlapsAreFoundAcrossRepeats)
 {
     const QDateTime monday(QDate(2026, 12, 7), QTime(10, 0));

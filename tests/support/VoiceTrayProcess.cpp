@@ -84,8 +84,7 @@ VoiceTrayProcess::~VoiceTrayProcess()
 
 void VoiceTrayProcess::setSetting(const QString& key, const QVariant& value)
 {
-    QSettings(m_home.path() + "/.config/VoiceTray/VoiceTray.conf", QSettings::IniFormat)
-        .setValue(key, value);
+    QSettings(settingsFile(), QSettings::IniFormat).setValue(key, value);
 }
 
 void VoiceTrayProcess::setEnvironment(const QString& name, const QString& value)

@@ -17,6 +17,7 @@ public:
     ~VoiceTrayProcess();
     // A setting of the program, before start().
     void setSetting(const QString& key, const QVariant& value);
+    QString settingsFile() const { return m_home.path() + "/.config/VoiceTray/VoiceTray.conf"; }
     // An environment variable of the program (none for an empty value), before start().
     void setEnvironment(const QString& name, const QString& value);
     // Starts the program with the arguments and, unless told otherwise, waits for its window.
